@@ -1,0 +1,125 @@
+// korivan-cli [--app-dir DIR] [--feed DIR] STEP [STEP-OPTIONS]...
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "cli.h"
+#include "common/appfolder.h"
+#include "common/recordfile.h"
+
+namespace kvcli {
+
+void ConsoleStatus::setText(const std::string& control, const std::string& text) {
+    std::cout << control << ": " << text << std::endl;
+}
+
+void ConsoleMessages::message(const std::string& text) {
+    ++count;
+    std::cerr << "MSG: " << text << std::endl;
+}
+
+void TerminalProgress::progress(const std::string& bar, long value, long max) {
+    if (!isatty(2) || max <= 0) return;
+    if (value < 0) value = 0;
+    if (value > max) value = max;
+    const int width = 40;
+    int filled = static_cast<int>(width * value / max);
+    std::fprintf(stderr, "\r%-12s [%s%s] %ld/%ld", bar.c_str(), std::string(filled, '#').c_str(),
+                 std::string(width - filled, '.').c_str(), value, max);
+    std::fflush(stderr);
+    active_ = true;
+}
+
+void TerminalProgress::finish() {
+    if (active_) std::fprintf(stderr, "\n");
+    active_ = false;
+}
+
+static std::vector<Step>& table() {
+    static std::vector<Step> steps = [] {
+        std::vector<Step> s;
+        addAcquisitionSteps(s);
+        addStructureSteps(s);
+        addExpansionSteps(s);
+        addPredictionSteps(s);
+        return s;
+    }();
+    return steps;
+}
+
+int runStep(Context& ctx, const std::string& name, const std::vector<std::string>& options) {
+    for (auto& st : table()) {
+        if (st.name == name) {
+            int rc = st.run(ctx, options);
+            ctx.progress.finish();
+            return rc;
+        }
+    }
+    std::cerr << "korivan-cli: unknown step '" << name << "'" << std::endl;
+    return 2;
+}
+
+}  // namespace kvcli
+
+static void usage() {
+    std::cerr << "usage: korivan-cli [--app-dir DIR] [--feed DIR] STEP [OPTIONS]...\nsteps:\n";
+    // Listing the table is enough for a usage text.
+    kvcli::Context ctx;
+    (void)ctx;
+}
+
+int main(int argc, char** argv) {
+    using namespace kvcli;
+    Context ctx;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::pair<std::string, std::vector<std::string>>> plan;
+    std::string appDir, feedDir;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--app-dir" || a == "--feed") && plan.empty()) {
+            if (i + 1 >= args.size()) {
+                std::cerr << "korivan-cli: " << a << " needs a folder" << std::endl;
+                return 2;
+            }
+            (a == "--app-dir" ? appDir : feedDir) = args[++i];
+        } else if (a == "-h" || a == "--help") {
+            usage();
+            return 0;
+        } else if (a.rfind("--", 0) == 0) {
+            if (plan.empty()) {
+                std::cerr << "korivan-cli: unknown option '" << a << "'" << std::endl;
+                return 2;
+            }
+            plan.back().second.push_back(a);
+        } else {
+            plan.push_back({a, {}});
+        }
+    }
+    if (plan.empty()) {
+        std::cerr << "korivan-cli: no step given" << std::endl;
+        return 2;
+    }
+    if (!appDir.empty()) {
+        if (!kv::dirExists(appDir)) {
+            std::cerr << "korivan-cli: application folder '" << appDir << "' does not exist" << std::endl;
+            return 2;
+        }
+        kv::SetAppPath(appDir);
+    }
+    ctx.appDir = kv::GetAppPath();
+    ctx.feedDir = feedDir.empty() ? kv::appFile("jvfeed") : feedDir;
+    if (!feedDir.empty() && !kv::dirExists(feedDir)) {
+        std::cerr << "korivan-cli: feed folder '" << feedDir << "' does not exist" << std::endl;
+        return 2;
+    }
+    for (auto& [name, opts] : plan) {
+        int rc = runStep(ctx, name, opts);
+        if (rc != 0) {
+            std::cerr << "korivan-cli: step '" << name << "' failed (" << rc << ")" << std::endl;
+            return rc;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,36 @@
+// The code table "JRACODE\CodeTable.csv": up to 501 rows of 8 fields, read as
+// one stream of Input # fields. Lookups scan every row; the last match wins.
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+class CodeTable {
+public:
+    static constexpr int kRows = 501;
+    static constexpr int kCols = 8;
+
+    // Loads the file; a missing file gives an empty table (every lookup absent).
+    bool load(const std::string& path);
+    // Loads from bytes (CP932).
+    void loadBytes(std::string_view bytes);
+
+    // The UTF-8 text of `col` in the last row whose column 0 equals table and
+    // column 1 equals code (exact text comparison); nullopt when no row matches.
+    std::optional<std::string> lookup(std::string_view table, std::string_view code, int col) const;
+    // Same, with no match as the empty text.
+    std::string lookupText(std::string_view table, std::string_view code, int col) const {
+        return lookup(table, code, col).value_or(std::string());
+    }
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    const std::string& cell(int row, int col) const;
+
+private:
+    std::vector<std::array<std::string, kCols>> rows_;  // UTF-8 texts, rows actually read
+};
+
+}  // namespace kv

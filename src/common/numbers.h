@@ -1,0 +1,39 @@
+// Number conversion and number text as the original program writes it.
+#pragma once
+#include <cmath>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// Val-style lenient conversion: leading blanks (and tabs) skipped, an optional
+// sign, digits with at most one '.', the number taken so far; anything else 0.
+// Blanks inside the digits are skipped as the original does ("1 2" -> 12).
+double val(std::string_view s);
+// Val() truncated to a whole number the way callers that store it in a Long do
+// (rounded half to even, as the original's conversion to an integer).
+long long valLong(std::string_view s);
+
+// Strict conversion: optional blanks around, an optional sign and digits only.
+std::optional<long long> strictInt(std::string_view s);
+// Strict decimal: optional sign, digits, optional '.' and digits; blanks around allowed.
+std::optional<double> strictNumber(std::string_view s);
+
+// Int(): the greatest whole number not greater than x (floor, also negative).
+inline long long vbInt(double x) { return static_cast<long long>(std::floor(x)); }
+// Fix(): truncation toward zero.
+inline long long vbFix(double x) { return static_cast<long long>(std::trunc(x)); }
+// CInt/CLng-style rounding: half to even.
+long long vbRound(double x);
+
+// Single: at most 7 significant digits; Double: at most 15; no exponent,
+// no trailing zeros, no trailing '.', "-0" as "0", leading "0." kept.
+std::string formatSingle(float v);
+std::string formatDouble(double v);
+std::string formatInt(long long v);
+
+// Integer tenths as text with one decimal ("821" -> "82.1", "-5" -> "-0.5").
+std::string formatTenths(long long tenths);
+
+}  // namespace kv

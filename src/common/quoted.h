@@ -1,0 +1,53 @@
+// Quoted-value lines (the original's Write #) and their reading back (Input #).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+// Builds one line: text values quoted, an empty text as "", an absent value as
+// nothing between the commas, numbers bare. Texts are UTF-8 here; line() gives
+// the CP932 bytes ending in CR LF.
+class QuotedLine {
+public:
+    QuotedLine& text(std::string_view utf8);       // "abc" ; empty gives ""
+    QuotedLine& textRaw(std::string_view cp932);   // already CP932 bytes
+    QuotedLine& absent();                          // nothing between the commas
+    QuotedLine& number(long long v);
+    QuotedLine& single(float v);                   // formatSingle
+    QuotedLine& dbl(double v);                     // formatDouble
+    QuotedLine& bare(std::string_view ascii);      // a preformatted bare value
+    // Optional text: a value when present, absent() otherwise.
+    template <class Opt> QuotedLine& textOpt(const Opt& o) { return o ? text(*o) : absent(); }
+
+    std::string line() const;       // CP932, with CR LF
+    std::string lineUtf8() const;   // UTF-8, with CR LF (for tests and display)
+    bool empty() const { return items_.empty(); }
+
+private:
+    std::vector<std::string> items_;  // each item already CP932 and quoted as needed
+};
+
+// Reads fields with the Input # rules: a comma or a line end separates fields;
+// a quoted field loses its quotes (commas inside quotes belong to the field);
+// an unquoted field is trimmed of blanks. Input is raw CP932 bytes; fields are
+// returned as raw bytes (decode with fromCp932 when a text is needed).
+class InputReader {
+public:
+    explicit InputReader(std::string_view bytes) : s_(bytes) {}
+    bool atEnd() const;                 // nothing but line ends / blanks left
+    std::string next();                 // next field ("" at the end)
+    // Reads n fields (missing ones empty).
+    std::vector<std::string> next(std::size_t n);
+private:
+    std::string_view s_;
+    std::size_t pos_ = 0;
+};
+
+// Splits text into lines (CR LF, LF or CR), without the line ends; a final
+// line without a line end is kept.
+std::vector<std::string> splitLines(std::string_view bytes);
+
+}  // namespace kv

@@ -1,0 +1,58 @@
+// Random-access record files and whole-file helpers.
+// Record n (1-based) lies at (n - 1) x length; the count is the file length
+// divided by the record length, rounded down. A missing file has no records.
+// Reading never creates a file.
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+// Whole file as bytes; nullopt when it cannot be read (missing, a folder...).
+std::optional<std::string> readFileBytes(const std::string& path);
+// Writes the whole file through a temporary name renamed over the old one.
+bool writeFileAtomic(const std::string& path, std::string_view bytes);
+// Appends bytes (creates the file when missing).
+bool appendFileBytes(const std::string& path, std::string_view bytes);
+// Creates or empties a file.
+bool truncateFile(const std::string& path);
+
+bool fileExists(const std::string& path);   // a regular file
+bool dirExists(const std::string& path);
+bool makeDirs(const std::string& path);      // like mkdir -p; true when it exists afterwards
+bool removeFile(const std::string& path);    // true when it no longer exists
+long long fileSize(const std::string& path); // -1 when missing
+// Names (not paths) of the regular files of a folder, sorted by name.
+std::vector<std::string> listFiles(const std::string& dir);
+
+// A record file of fixed record length.
+class RecordFile {
+public:
+    RecordFile(std::string path, std::size_t recLen) : path_(std::move(path)), len_(recLen) {}
+    const std::string& path() const { return path_; }
+    std::size_t recordLength() const { return len_; }
+
+    std::size_t count() const;                       // 0 when missing
+    std::vector<std::string> readAll() const;        // every complete record
+    std::optional<std::string> read(std::size_t n) const;  // 1-based; nullopt past the end
+    // Writes record n (1-based), creating the file; the record is fitted to the
+    // record length. Writing past the end leaves zero bytes in between.
+    bool write(std::size_t n, std::string_view rec) const;
+    // Appends at count + 1 (a partial trailing record is overwritten).
+    bool append(std::string_view rec) const;
+    // Replaces the whole file with these records (temporary name + rename).
+    bool writeAll(const std::vector<std::string>& recs) const;
+    bool remove() const { return removeFile(path_); }
+
+private:
+    std::string path_;
+    std::size_t len_;
+};
+
+// Splits a byte buffer into complete records of length len (a partial last one dropped).
+std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len);
+
+}  // namespace kv
