@@ -1,0 +1,107 @@
+#include "common/quoted.h"
+
+#include "common/codec.h"
+#include "common/numbers.h"
+
+namespace kv {
+
+QuotedLine& QuotedLine::text(std::string_view utf8) { return textRaw(toCp932(utf8)); }
+
+QuotedLine& QuotedLine::textRaw(std::string_view cp932) {
+    std::string item;
+    item.reserve(cp932.size() + 2);
+    item.push_back('"');
+    item.append(cp932);
+    item.push_back('"');
+    items_.push_back(std::move(item));
+    return *this;
+}
+
+QuotedLine& QuotedLine::absent() {
+    items_.emplace_back();
+    return *this;
+}
+
+QuotedLine& QuotedLine::number(long long v) { return bare(formatInt(v)); }
+QuotedLine& QuotedLine::single(float v) { return bare(formatSingle(v)); }
+QuotedLine& QuotedLine::dbl(double v) { return bare(formatDouble(v)); }
+
+QuotedLine& QuotedLine::bare(std::string_view ascii) {
+    items_.emplace_back(ascii);
+    return *this;
+}
+
+std::string QuotedLine::line() const {
+    std::string out;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (i) out.push_back(',');
+        out += items_[i];
+    }
+    out += "\r\n";
+    return out;
+}
+
+std::string QuotedLine::lineUtf8() const { return fromCp932(line()); }
+
+bool InputReader::atEnd() const {
+    std::size_t p = pos_;
+    while (p < s_.size() && (s_[p] == ' ' || s_[p] == '\t' || s_[p] == '\r' || s_[p] == '\n')) ++p;
+    return p >= s_.size();
+}
+
+std::string InputReader::next() {
+    // Leading blanks (not line ends) before a field are skipped.
+    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
+    std::string field;
+    if (pos_ >= s_.size()) return field;
+    if (s_[pos_] == '"') {
+        ++pos_;
+        std::size_t close = s_.find('"', pos_);
+        if (close == std::string_view::npos) close = s_.size();
+        field.assign(s_.substr(pos_, close - pos_));
+        pos_ = close < s_.size() ? close + 1 : close;
+        // Skip anything up to the separator.
+        while (pos_ < s_.size() && s_[pos_] != ',' && s_[pos_] != '\r' && s_[pos_] != '\n') ++pos_;
+    } else {
+        std::size_t b = pos_;
+        while (pos_ < s_.size() && s_[pos_] != ',' && s_[pos_] != '\r' && s_[pos_] != '\n') ++pos_;
+        std::string_view v = s_.substr(b, pos_ - b);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        field.assign(v);
+    }
+    // Consume one separator: a comma, or a line end (CR LF, LF or CR).
+    if (pos_ < s_.size()) {
+        if (s_[pos_] == ',') {
+            ++pos_;
+        } else if (s_[pos_] == '\r') {
+            ++pos_;
+            if (pos_ < s_.size() && s_[pos_] == '\n') ++pos_;
+        } else if (s_[pos_] == '\n') {
+            ++pos_;
+        }
+    }
+    return field;
+}
+
+std::vector<std::string> InputReader::next(std::size_t n) {
+    std::vector<std::string> out;
+    out.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) out.push_back(next());
+    return out;
+}
+
+std::vector<std::string> splitLines(std::string_view b) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < b.size(); ++i) {
+        if (b[i] == '\r' || b[i] == '\n') {
+            lines.emplace_back(b.substr(start, i - start));
+            if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < b.size()) lines.emplace_back(b.substr(start));
+    return lines;
+}
+
+}  // namespace kv
