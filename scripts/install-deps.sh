@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Installs the build dependencies on Debian (run as root, or with sudo available).
+set -euo pipefail
+pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev libgl-dev)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
