@@ -1,0 +1,33 @@
+#include "prediction/writer.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace kv::pred {
+
+void WriterChain::add(ChainSlot slot, std::unique_ptr<Writer> w) {
+    if (!w) return;
+    auto pos = std::upper_bound(entries_.begin(), entries_.end(), slot,
+                                [](ChainSlot s, const Entry& e) { return static_cast<int>(s) < static_cast<int>(e.slot); });
+    entries_.insert(pos, Entry{slot, std::move(w)});
+}
+
+std::vector<std::string> WriterChain::names() const {
+    std::vector<std::string> out;
+    for (const auto& e : entries_) out.push_back(e.writer->name());
+    return out;
+}
+
+void WriterChain::runRace(WindowState& st, int RaceIdx) {
+    for (auto& e : entries_) {
+        try {
+            e.writer->writeRace(st, RaceIdx);
+        } catch (const std::exception& ex) {
+            failures_.push_back({RaceIdx, e.writer->name(), ex.what()});
+        } catch (...) {
+            failures_.push_back({RaceIdx, e.writer->name(), "unknown failure"});
+        }
+    }
+}
+
+}  // namespace kv::pred

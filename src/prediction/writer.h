@@ -1,0 +1,73 @@
+// The writers the prediction run calls for every race, and their chain.
+//
+// A writer is an object created per run; it owns what it keeps between races
+// (its last-written keys, normally a kv::DayFiles). For each race the chain
+// calls every writer in slot order with the window state and the current race;
+// an exception thrown by a writer ends only that writer's work for the race,
+// whatever it wrote stays, and the chain goes on with the next writer.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "prediction/window_state.h"
+
+namespace kv::pred {
+
+// The fixed places of the writers in the chain, in calling order.
+enum class ChainSlot : int {
+    ShutsubahyoMmk = 1,  // race-card day file
+    LupFiles = 2,        // race list and hit files
+    LupPcFiles = 3,      // eleven-column files
+    TwiRaceBlock = 4,    // race text file
+    TanfukuCsv1 = 5,     // win-and-place sheet, rank 1
+    TanfukuCsv2 = 6,     // win-and-place sheet, rank 2
+    TanshoBetCsv = 7,    // single-bet CSV
+    YosouHtmlPage = 8,   // HTML page
+    WpRaceBlock = 9,     // WordPress block
+    PdfDayPage = 10,     // printable day page
+    SokudoHrCsv = 11,    // speed CSV
+};
+
+class Writer {
+public:
+    virtual ~Writer() = default;
+    // The writer's name (its procedure name, e.g. "WriteLupFiles").
+    virtual std::string name() const = 0;
+    // Writes race RaceIdx (1..RaceCount). Everything of the race is complete in
+    // st: st.run (mode, index, Syosai), st.race (HrRec, RaceHorseRec, per-horse
+    // values, bet lists in display form), st.kept (rank tables, day tallies).
+    // Throw to end this writer's work for the race.
+    virtual void writeRace(WindowState& st, int RaceIdx) = 0;
+};
+
+// A writer failure, for reporting (the run does not stop).
+struct WriterFailure {
+    int RaceIdx = 0;
+    std::string writer;
+    std::string what;
+};
+
+class WriterChain {
+public:
+    // Adds a writer at its slot; writers are called in slot order (equal slots
+    // in the order they were added).
+    void add(ChainSlot slot, std::unique_ptr<Writer> w);
+    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return entries_.size(); }
+    // The writers' names in calling order.
+    std::vector<std::string> names() const;
+    // Calls every writer for the race; failures are caught and recorded.
+    void runRace(WindowState& st, int RaceIdx);
+    const std::vector<WriterFailure>& failures() const { return failures_; }
+
+private:
+    struct Entry {
+        ChainSlot slot;
+        std::unique_ptr<Writer> writer;
+    };
+    std::vector<Entry> entries_;
+    std::vector<WriterFailure> failures_;
+};
+
+}  // namespace kv::pred
