@@ -1,0 +1,130 @@
+// korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]
+// Generates the sample week, runs every stage of the week's road through
+// korivan-cli and prints the seconds and the throughput of each stage.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string exeDir() {
+    std::error_code ec;
+    auto p = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : p.parent_path().string();
+}
+
+// Runs a program with its arguments, output to /dev/null; returns its exit status.
+int run(const std::vector<std::string>& args) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        FILE* devnull = std::fopen("/dev/null", "w");
+        if (devnull) {
+            dup2(fileno(devnull), 1);
+            dup2(fileno(devnull), 2);
+        }
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) < 0) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::size_t countFiles(const fs::path& dir) {
+    std::error_code ec;
+    std::size_t n = 0;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) ++n;
+    return n;
+}
+
+long long fileSize(const fs::path& p) {
+    std::error_code ec;
+    auto s = fs::file_size(p, ec);
+    return ec ? 0 : static_cast<long long>(s);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string size = "full", seed = "1", dir;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--size" && i + 1 < argc) size = argv[++i];
+        else if (a == "--seed" && i + 1 < argc) seed = argv[++i];
+        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+        else if (a == "--keep") keep = true;
+        else {
+            std::fprintf(stderr, "usage: korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]\n");
+            return 2;
+        }
+    }
+    if (dir.empty()) dir = (fs::temp_directory_path() / ("korivan-bench-" + std::to_string(getpid()))).string();
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+
+    fs::path bin = exeDir();
+    std::string sample = (bin / ".." / "sample" / "korivan-sample").lexically_normal().string();
+    std::string cli = (bin / ".." / ".." / "app" / "korivan-cli").lexically_normal().string();
+
+    struct Stage { std::string name; std::vector<std::string> args; };
+    std::vector<Stage> stages = {
+        {"sample(prediction)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "prediction"}},
+        {"startup", {cli, "--app-dir", dir, "startup"}},
+        {"fetch", {cli, "--app-dir", dir, "fetch"}},
+        {"structure", {cli, "--app-dir", dir, "structure"}},
+        {"odds-fetch", {cli, "--app-dir", dir, "odds-fetch"}},
+        {"odds-tables", {cli, "--app-dir", dir, "odds-tables"}},
+        {"fix-previous-day", {cli, "--app-dir", dir, "fix-previous-day"}},
+        {"calculate", {cli, "--app-dir", dir, "calculate"}},
+        {"predict", {cli, "--app-dir", dir, "predict"}},
+        {"sample(result)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "result"}},
+        {"result road", {cli, "--app-dir", dir, "run-week"}},
+    };
+    std::printf("%-20s %10s  %s\n", "stage", "seconds", "throughput");
+    double total = 0;
+    int failures = 0;
+    for (auto& st : stages) {
+        auto t0 = std::chrono::steady_clock::now();
+        int rc = run(st.args);
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        total += s;
+        std::string what;
+        fs::path d(dir);
+        if (st.name == "fetch") {
+            long long bytes = fileSize(d / "SETHISWEEKN.dat");
+            what = std::to_string(bytes / 555) + " runner records, " + std::to_string(bytes / 555 / (s > 0 ? s : 1)) + "/s";
+        } else if (st.name == "structure" || st.name == "calculate") {
+            std::size_t horses = countFiles(d / (st.name == "structure" ? "UMAGOTOTHISWEEKN" : "UMAGOTOEXTHISWEEKN"));
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%zu horses, %.0f/s", horses, horses / (s > 0 ? s : 1e-9));
+            what = buf;
+        } else if (st.name == "predict" || st.name == "result road") {
+            std::size_t races = countFiles(d / "RACE");
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%zu races, %.1f/s", races, races / (s > 0 ? s : 1e-9));
+            what = buf;
+        }
+        if (rc != 0) {
+            what += " (exit " + std::to_string(rc) + ")";
+            ++failures;
+        }
+        std::printf("%-20s %10.3f  %s\n", st.name.c_str(), s, what.c_str());
+        std::fflush(stdout);
+    }
+    std::printf("%-20s %10.3f\n", "total", total);
+    if (!keep) fs::remove_all(dir);
+    else std::printf("files kept in %s\n", dir.c_str());
+    return failures ? 1 : 0;
+}
