@@ -1,0 +1,23 @@
+// Running code on the GUI thread from long work that runs on a worker thread.
+#pragma once
+#include <functional>
+
+#include <QObject>
+
+namespace kv::qt {
+
+bool onGuiThread();
+// Runs f on the thread of context: at once when already there; otherwise queued
+// (blocking = false) or waiting until it has run (blocking = true). A queued call
+// is dropped when context is destroyed before it runs.
+void runOnGui(QObject* context, std::function<void()> f, bool blocking = false);
+
+// Long work off the GUI thread: runs work on a new thread, then done on the
+// GUI thread (in context). An exception leaving work is caught; done still runs.
+// Returns at once.
+void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done);
+// Number of background jobs still running (the program's end waits for none
+// of them: it leaves the process without unwinding when some still run).
+int runningBackgroundJobs();
+
+}  // namespace kv::qt
