@@ -1,0 +1,154 @@
+// The Qt views over the control models, on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QBrush>
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTest>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QChart>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include "platform/qt/chart_view.h"
+#include "platform/qt/gui_thread.h"
+#include "platform/qt/grid_view.h"
+#include "platform/qt/sinks_qt.h"
+#include "platform/qt/tabstrip.h"
+#include "platform/qt/twips.h"
+#include "qt_app.h"
+
+using namespace kv::controls;
+using namespace kv::qt;
+
+TEST(Twips, ToPixels) {
+    EXPECT_EQ(twipsToPixels(1440, 96), 96);
+    EXPECT_EQ(twipsToPixels(1700, 96), 113);  // 113.33
+    EXPECT_EQ(twipsToPixels(500, 120), 42);   // 41.67
+    EXPECT_EQ(twipsToPixels(0, 96), 0);
+}
+
+TEST(GridView, LargeGridFilledCellByCellShowsTextColoursWidthsAndClicks) {
+    testApp();
+    GridModel g(2, 2, 1, 1);
+    GridView view(g);
+    view.resize(800, 600);
+    view.show();
+    g.resize(5001, 21);
+    for (int r = 0; r < g.rows(); ++r)
+        for (int c = 0; c < g.cols(); ++c) g.setText(r, c, std::to_string(r) + "," + std::to_string(c));
+    g.setColWidth(1, 1700);
+    g.setRowHeight(0, 500);
+    g.setBackColor(2, 3, qbColor(14));
+    g.setForeColor(2, 3, qbColor(12));
+    QCoreApplication::processEvents();
+
+    auto* m = view.gridModel();
+    ASSERT_EQ(m->rowCount(), 5001);
+    ASSERT_EQ(m->columnCount(), 21);
+    EXPECT_EQ(m->data(m->index(5000, 20), Qt::DisplayRole).toString(), "5000,20");
+    EXPECT_EQ(m->data(m->index(2, 3), Qt::BackgroundRole).value<QBrush>().color(), QColor(255, 255, 0));
+    EXPECT_EQ(m->data(m->index(2, 3), Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_TRUE(m->data(m->index(0, 5), Qt::BackgroundRole).isValid());  // fixed row looks like a header
+    EXPECT_FALSE(m->data(m->index(3, 5), Qt::BackgroundRole).isValid());
+    EXPECT_EQ(view.columnWidth(1), twipsToPixels(&view, 1700));
+    EXPECT_EQ(view.columnWidth(2), twipsToPixels(&view, GridModel::kDefaultColWidth));
+    EXPECT_EQ(view.rowHeight(0), twipsToPixels(&view, 500));
+
+    int clickedRow = -1, clickedCol = -1;
+    g.setClickHandler([&](int r, int c) {
+        clickedRow = r;
+        clickedCol = c;
+    });
+    view.scrollToTop();
+    const QRect cell = view.visualRect(m->index(2, 1));
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+    EXPECT_EQ(clickedRow, 2);
+    EXPECT_EQ(clickedCol, 1);
+    EXPECT_EQ(g.row(), 2);
+    EXPECT_EQ(g.col(), 1);
+
+    // Shrinking the grid: the view never reads beyond the model.
+    g.resize(3, 2);
+    EXPECT_FALSE(m->data(m->index(4000, 1), Qt::DisplayRole).isValid());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m->rowCount(), 3);
+}
+
+TEST(ChartView, FixedAxisBarsAndLines) {
+    testApp();
+    ChartModel model;
+    model.setColumnCount(3);
+    model.setRowCount(4);
+    for (int r = 1; r <= 4; ++r)
+        for (int c = 1; c <= 3; ++c) model.setValue(r, c, r * 0.5 - c);
+    model.setRowLabel(1, 1, "27");
+    model.setValueAxisFixed(-2.5, 2.5, 10);
+    ChartView view(model);
+    QCoreApplication::processEvents();
+    auto axes = view.chart()->axes(Qt::Vertical);
+    ASSERT_EQ(axes.size(), 1);
+    auto* y = qobject_cast<QValueAxis*>(axes[0]);
+    ASSERT_NE(y, nullptr);
+    EXPECT_DOUBLE_EQ(y->min(), -2.5);
+    EXPECT_DOUBLE_EQ(y->max(), 2.5);
+    EXPECT_EQ(y->tickCount(), 11);
+    ASSERT_EQ(view.chart()->series().size(), 1);
+    auto* bars = qobject_cast<QBarSeries*>(view.chart()->series()[0]);
+    ASSERT_NE(bars, nullptr);
+    EXPECT_EQ(bars->count(), 3);
+
+    model.setKind(ChartModel::Kind::Line2d);
+    model.setValue(2, 1, std::nullopt);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(view.chart()->series().size(), 3);
+    auto* line = qobject_cast<QLineSeries*>(view.chart()->series()[0]);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->count(), 3);  // the row without a value is left out
+}
+
+TEST(TabStrip, SeveralRowsFollowTheModel) {
+    testApp();
+    TabStripModel model(30, 5);
+    for (int i = 0; i < 30; ++i) model.setCaption(i, "F" + std::to_string(i + 1));
+    TabStrip strip;
+    for (int i = 0; i < 30; ++i) strip.addPage(new QWidget, QString());
+    strip.bind(model);
+    strip.show();
+    EXPECT_EQ(strip.rowCount(), 6);
+    EXPECT_EQ(strip.caption(11), "F12");
+    int changedFrom = -1;
+    model.setChangeHandler([&](int previous) { changedFrom = previous; });
+    strip.tabButton(11)->click();
+    EXPECT_EQ(model.current(), 11);
+    EXPECT_EQ(changedFrom, 0);
+    EXPECT_EQ(strip.currentIndex(), 11);
+    model.setCurrent(2);  // the model moves the strip too
+    EXPECT_EQ(strip.currentIndex(), 2);
+    EXPECT_TRUE(strip.tabButton(2)->isChecked());
+}
+
+TEST(Sinks, StatusFromAWorkerThreadLandsInTheWidgetOnTheGuiThread) {
+    testApp();
+    WidgetStatusSink sink;
+    QLabel label;
+    sink.bind("Label1", &label);
+    bool finished = false;
+    QObject ctx;
+    runInBackground(
+        &ctx,
+        [&] {
+            sink.setText("Label1", "予想因子");
+            sink.setBackColor("Label1", 0x80FF80);
+            sink.setText("Unknown", "ignored");
+        },
+        [&] { finished = true; });
+    for (int i = 0; i < 500 && !finished; ++i) QTest::qWait(5);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(label.text(), "予想因子");
+    EXPECT_EQ(label.palette().color(QPalette::Window), QColor(0x80, 0xFF, 0x80));
+    EXPECT_EQ(runningBackgroundJobs(), 0);
+}
