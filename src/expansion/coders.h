@@ -16,6 +16,9 @@
 // read only members the builder wrote (never F1..F30, FC or the weights), so
 // the caller may store each code as it goes or all at once.
 //
+// Coders keep no state between calls; several horses may be coded at once on
+// different threads (the statistics files are only read).
+//
 // Failures: a context that names no record (curRecNo outside 1..records.size())
 // throws std::out_of_range; nothing else throws. Bad member values never throw:
 // they give the code stated by the coder's own rule or its default.
