@@ -1,0 +1,279 @@
+// The expansion window's logic.
+#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <thread>
+#include <unordered_set>
+
+#include "acquisition/jvdata/race_records.h"
+#include "common/appfolder.h"
+#include "common/numbers.h"
+#include "common/recordfile.h"
+#include "expansion/builder.h"
+#include "expansion/calc.h"
+#include "expansion/coders.h"
+#include "expansion/exrecord.h"
+#include "expansion/fixday.h"
+#include "expansion/stats/stat_files.h"
+#include "expansion/weeklists.h"
+#include "expansion/weights.h"
+
+namespace kv::expansion {
+
+const char* const KORIVANEXPDTHISWEEKNQUEL::kCaption = "拡大構造体展開　Ver.2024.8.12AZ";
+const char* const KORIVANEXPDTHISWEEKNQUEL::kStartText = "計算を開始しました。標準で約10分かります。。。。。。";
+const char* const KORIVANEXPDTHISWEEKNQUEL::kEndText = "計算終了";
+const char* const KORIVANEXPDTHISWEEKNQUEL::kFixEndText = "前日固定終了";
+
+KORIVANEXPDTHISWEEKNQUEL::KORIVANEXPDTHISWEEKNQUEL(StatusSink& status, MessageSink& messages,
+                                                   ProgressSink& progress, YieldFn yield)
+    : status_(status), messages_(messages), progress_(progress), yield_(std::move(yield)) {
+    c_.caption = kCaption;
+    c_.Command1 = "⑤　計算(約１0分）";
+    c_.Command3 = "④　　　　　　　前日固定";
+    c_.Command2 = "拡大構造体処理終了";
+    c_.Label4 = "拡大構造体にレース・騎手・繁殖馬・過去走の上がり･ペース･走破速度を組み込む";
+    c_.Label2 = "天候･馬場状態並びに馬体重が不明な場合、晴・良・前走馬体重、初440KGに設定";
+}
+
+void KORIVANEXPDTHISWEEKNQUEL::Form_Load() { appPath_ = GetAppPath(); }
+
+ExpansionControls KORIVANEXPDTHISWEEKNQUEL::controls() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return c_;
+}
+
+void KORIVANEXPDTHISWEEKNQUEL::setText(std::string ExpansionControls::*member, const char* name,
+                                       const std::string& text) {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        c_.*member = text;
+    }
+    status_.setText(name, text);
+}
+
+void KORIVANEXPDTHISWEEKNQUEL::setBar(ProgressBarState ExpansionControls::*member, const char* name, long value,
+                                      long max) {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        ProgressBarState& b = c_.*member;
+        if (max >= 0) {
+            b.max = max;
+            b.min = 0;
+        } else if (b.value == value) {
+            return;  // nothing changes on screen
+        }
+        b.value = value;
+        max = b.max;
+    }
+    progress_.progress(name, value, max);
+}
+
+bool KORIVANEXPDTHISWEEKNQUEL::acquire() {
+    bool expected = false;
+    if (!running_.compare_exchange_strong(expected, true)) return false;
+    std::lock_guard<std::mutex> lock(mu_);
+    c_.busy = true;
+    return true;
+}
+
+void KORIVANEXPDTHISWEEKNQUEL::release() {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        c_.busy = false;
+    }
+    running_.store(false);
+}
+
+void KORIVANEXPDTHISWEEKNQUEL::Command2_Click() {
+    if (!running_.load()) closeRequested_ = true;
+}
+
+bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
+    if (!acquire()) return false;
+    if (appPath_.empty()) Form_Load();
+    setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", 0, 100);
+    FixUmagotoZenjitsu();
+    const FixRaceResult r =
+        FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
+    if (r.ok) {
+        setText(&ExpansionControls::Text1, "Text1", kFixEndText);
+    } else {
+        messages_.message(std::string(files::RA_NEW) +
+                          " が無いか空のため、天候・馬場状態を設定できませんでした。");
+    }
+    release();
+    return r.ok;
+}
+
+CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
+    CalculationReport report;
+    if (!acquire()) return report;
+    report.started = true;
+    if (appPath_.empty()) Form_Load();
+    try {
+        runCalculation(report);
+    } catch (const std::exception& e) {
+        // Nothing outside one horse is expected to fail; if it does, say so.
+        report.error = e.what();
+    }
+    setText(&ExpansionControls::Text3, "Text3", kEndText);
+    if (!report.tableFailure.empty())
+        messages_.message("因子ウエイトファイルを読み込めないため、計算を中止しました: " + report.tableFailure);
+    if (!report.error.empty()) messages_.message("計算を中止しました: " + report.error);
+    if (report.failedHorses > 0)
+        messages_.message("計算できなかった馬が " + std::to_string(report.failedHorses) +
+                          " 頭あります。最初の馬の血統登録番号: " + report.firstFailedKettoNum);
+    release();
+    return report;
+}
+
+namespace {
+
+// The outcome of one horse, filled by a worker and read in list order.
+struct HorseSlot {
+    bool done = false;
+    bool failed = false;
+    std::vector<long> progress4;
+};
+
+std::string joinRecords(const std::vector<std::string>& recs) {
+    std::string out;
+    out.reserve(recs.size() * kv::exrec::kLength);
+    for (const auto& r : recs) out += r;
+    return out;
+}
+
+}  // namespace
+
+void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
+    auto barValue = [](std::size_t count) {
+        return std::min<long>(100, static_cast<long>(vbInt(static_cast<double>(count) * 100.0 / 2000.0)));
+    };
+    setText(&ExpansionControls::Text3, "Text3", kStartText);
+    setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
+    setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", 0, 100);
+
+    // This week's dams, and their statistics copied into the work file.
+    const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST));
+    for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
+    report.hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams);
+
+    // This week's horses: each horse's expanded run file starts empty.
+    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
+    const std::string exDir = appFile(dirs::UMAGOTOEX);
+    makeDirs(exDir);
+    auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
+    for (std::size_t i = 1; i <= horses.size(); ++i) {
+        truncateFile(exPath(horses[i - 1]));
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
+    }
+    report.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses);
+    setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
+
+    // Inputs read once: the week's records, the statistics and the weight tables.
+    const BuildInputs inputs = BuildInputs::load([&](std::size_t i, std::size_t n) {
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+               static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(n))));
+    });
+    using kv::stats::StatFile;
+    namespace sn = kv::stats::names;
+    StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
+    StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
+    kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
+    chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
+    stallion.load(kv::stats::optionFile(sn::STALLION));
+    mare.load(kv::stats::optionFile(sn::MARE));
+    kyosoba.load(kv::stats::optionFile(sn::KYOSOBA_WEEK));
+    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+
+    WeightTables tables;
+    std::string failedFile, reason;
+    const bool tablesOk = tables.loadAll(failedFile, reason);
+    if (!tablesOk) report.tableFailure = appFile(failedFile);
+
+    // Each distinct horse once, in list order.
+    std::vector<std::string> distinct;
+    {
+        std::unordered_set<std::string> seen;
+        for (const auto& h : horses)
+            if (seen.insert(h).second) distinct.push_back(h);
+    }
+    report.horses = distinct.size();
+    const std::size_t count = distinct.size();
+    std::vector<HorseSlot> slots(count);
+    std::mutex slotMu;
+    std::condition_variable slotCv;
+    std::atomic<std::size_t> nextHorse{0};
+    const std::string runDir = appFile(dirs::UMAGOTO);
+
+    auto work = [&]() {
+        for (;;) {
+            const std::size_t i = nextHorse.fetch_add(1);
+            if (i >= count) return;
+            HorseSlot result;
+            const std::string& k = distinct[i];
+            try {
+                const std::vector<std::string> runs =
+                    RecordFile(joinPath(runDir, k + ".dat"), kv::jv::SeRecord::kLength).readAll();
+                BuiltHorse built = BuildUmagotoEx(inputs, runs);
+                std::vector<std::string> out;
+                if (built.failed) {
+                    result.failed = true;
+                } else if (tablesOk) {
+                    std::vector<std::string> recs = built.records;
+                    try {
+                        ExpandFactorsAndPredict(recs, tables, &stats, &result.progress4);
+                        out = std::move(recs);
+                    } catch (const std::exception&) {
+                        result.failed = true;  // the file keeps what the builder made
+                    }
+                }
+                const std::vector<std::string>& toWrite = out.empty() ? built.records : out;
+                if (!toWrite.empty() && !writeFileAtomic(exPath(k), joinRecords(toWrite))) result.failed = true;
+            } catch (const std::exception&) {
+                result.failed = true;
+            }
+            {
+                std::lock_guard<std::mutex> lock(slotMu);
+                slots[i] = std::move(result);
+                slots[i].done = true;
+            }
+            slotCv.notify_all();
+        }
+    };
+
+    unsigned n = threads_ ? threads_ : std::max(1u, std::thread::hardware_concurrency());
+    n = static_cast<unsigned>(std::min<std::size_t>(n, std::max<std::size_t>(count, 1)));
+    std::vector<std::thread> pool;
+    if (n == 1) {
+        work();
+    } else {
+        for (unsigned t = 0; t < n; ++t) pool.emplace_back(work);
+    }
+
+    // Progress and failures in list order, as the horses come in.
+    for (std::size_t i = 0; i < count; ++i) {
+        HorseSlot slot;
+        {
+            std::unique_lock<std::mutex> lock(slotMu);
+            slotCv.wait(lock, [&] { return slots[i].done; });
+            slot = std::move(slots[i]);
+        }
+        for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
+        if (slot.failed) {
+            if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[i];
+            ++report.failedHorses;
+        }
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(count))));
+        if (yield_) yield_();
+    }
+    for (auto& t : pool) t.join();
+}
+
+}  // namespace kv::expansion

@@ -1,0 +1,175 @@
+// Factor expansion and speed prediction.
+#include "expansion/calc.h"
+
+#include <cmath>
+
+#include "common/fields.h"
+#include "common/numbers.h"
+#include "expansion/calcerror.h"
+#include "expansion/exrecord.h"
+#include "expansion/speeds.h"
+
+namespace kv::expansion {
+
+namespace ex = kv::exrec;
+
+namespace {
+
+// A text as a number the lenient way: its leading decimal number; blanks or
+// zero bytes give 0.
+double textNumber(const std::string& rec, Field f) {
+    std::string s = getField(rec, f);
+    for (char& c : s)
+        if (c == '\0') c = ' ';
+    return val(s);
+}
+
+void blankField(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
+
+float checked(float v) {
+    if (!std::isfinite(v)) throw CalcError("overflow in the composite speed");
+    return v;
+}
+
+float divide(float a, float b) {
+    if (b == 0.0f) throw CalcError("division by zero in the composite speed");
+    return checked(a / b);
+}
+
+}  // namespace
+
+bool passesDateFilter(const std::string& rec) {
+    const double date = val(getField(rec, ex::Year) + getField(rec, ex::MonthDay));
+    return date >= 20160101.0;
+}
+
+static bool racecourseOk(const std::string& rec) {
+    const std::string jyo = getField(rec, ex::JyoCD);
+    return jyo >= "01" && jyo <= "10";
+}
+
+bool passesFactorFilters(const std::string& rec) {
+    const std::string tc = getField(rec, ex::TrackCD);
+    return passesDateFilter(rec) && racecourseOk(rec) && tc >= "10" && tc <= "59";
+}
+
+bool passesTableFilters(const std::string& rec) {
+    return passesDateFilter(rec) && racecourseOk(rec) && surfaceOf(getField(rec, ex::TrackCD)) != Surface::None;
+}
+
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t) {
+    for (int k = 1; k <= 30; ++k) {
+        const int idx = t.find(k, getField(rec, ex::F(k)));
+        setField(rec, ex::FC(k), std::to_string(idx));
+    }
+}
+
+void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
+    auto categoryOf = [&](int k) {
+        const double v = textNumber(rec, ex::FC(k));
+        if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
+        return static_cast<int>(v);
+    };
+
+    // Sample counts of the categories of factors 6, 18, 19, 20 and 21.
+    static constexpr int kCountPairs[5][2] = {{7, 6}, {8, 18}, {9, 19}, {10, 20}, {11, 21}};
+    for (const auto& pr : kCountPairs)
+        setField(rec, ex::SpeedText(pr[0]), sampleCountText(t.count(pr[1], categoryOf(pr[1]))));
+
+    // Sums of the weights; factors 2..30 leave out a weight beyond +-20.
+    float a = 0.0f, p = 0.0f, s = 0.0f;
+    for (int k = 1; k <= 30; ++k) {
+        const int idx = categoryOf(k);
+        const float wa = t.weight(SurfaceTables::Agari, k, idx);
+        const float wp = t.weight(SurfaceTables::Pace, k, idx);
+        const float ws = t.weight(SurfaceTables::Soha, k, idx);
+        if (k == 1 || std::fabs(wa) <= 20.0f) a = a + wa;
+        if (k == 1 || std::fabs(wp) <= 20.0f) p = p + wp;
+        if (k == 1 || std::fabs(ws) <= 20.0f) s = s + ws;
+        setSingle(rec, ex::AgariFW(k), wa);
+        setSingle(rec, ex::PaceFW(k), wp);
+        setSingle(rec, ex::SohaFW(k), ws);
+    }
+    setField(rec, ex::SpeedText(4), predictedSpeedText(a));
+    setField(rec, ex::SpeedText(5), predictedSpeedText(p));
+    setField(rec, ex::SpeedText(6), predictedSpeedText(s));
+
+    float e[14] = {};
+    for (int i = 1; i <= 3; ++i) e[i] = static_cast<float>(textNumber(rec, ex::SpeedText(i)) / 100000.0);
+    e[4] = a;
+    e[5] = p;
+    e[6] = s;
+    // Composite: the race less its last 600 m at the pace speed plus 600 m at the final-section speed.
+    const float d = static_cast<float>(textNumber(rec, ex::Kyori));
+    const float before = d - 600.0f;
+    const float t1 = divide(before, p);
+    const float t2 = divide(600.0f, a);
+    const float time = checked(t1 + t2);
+    e[7] = divide(d, time);
+    e[8] = e[3] - e[7];
+    e[9] = e[6] - e[7];
+    e[10] = e[1] - e[4];
+    e[11] = e[2] - e[5];
+    e[12] = e[3] - e[6];
+    const float span = e[5] - e[4];
+    if (span == 0.0f) {
+        e[13] = 0.0f;
+    } else {
+        const float diff = e[3] - e[4];
+        const float scaled = checked(100.0f * diff);
+        e[13] = divide(scaled, span);
+    }
+    for (int i = 1; i <= 13; ++i) setSingle(rec, ex::RunSpeeds(i), e[i]);
+}
+
+void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTables& tables,
+                             const kv::coders::CoderStats* stats, std::vector<long>* progress4) {
+    const int n = static_cast<int>(records.size());
+    if (n == 0) return;
+
+    // Factor phase: this week's entry and its three previous runs.
+    const int first = n <= 3 ? 1 : n - 3;
+    for (int cur = first; cur <= n; ++cur) {
+        std::string& rec = records[cur - 1];
+        if (!passesFactorFilters(rec)) {
+            for (int i = 1; i <= 3; ++i) blankField(rec, ex::SpeedText(i));
+            for (int k = 1; k <= 30; ++k) blankField(rec, ex::F(k));
+        } else {
+            setField(rec, ex::SpeedText(1), CalcAgariSpeed(rec));
+            setField(rec, ex::SpeedText(2), CalcPaceSpeed(rec));
+            setField(rec, ex::SpeedText(3), CalcSohaSpeed(rec));
+            const kv::coders::CoderContext ctx{records, cur, stats};
+            for (int k = 1; k <= 30; ++k) setField(rec, ex::F(k), kv::coders::CodeFactor(k, ctx));
+        }
+        if (progress4 && passesDateFilter(rec)) progress4->push_back(static_cast<long>(vbInt(cur * 100.0 / n)));
+    }
+
+    // Lookup phase: every record.
+    for (std::string& rec : records) {
+        if (!passesTableFilters(rec)) {
+            for (int k = 1; k <= 30; ++k) blankField(rec, ex::FC(k));
+            continue;
+        }
+        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
+        if (!t) throw CalcError("no factor weight tables for the surface");
+        LookupCategoryIndexes(rec, *t);
+    }
+
+    // Prediction phase: every record.
+    for (std::string& rec : records) {
+        if (!passesTableFilters(rec)) {
+            for (int i = 7; i <= 10; ++i) blankField(rec, ex::SpeedText(i));
+            for (int k = 1; k <= 30; ++k) {
+                setSingle(rec, ex::AgariFW(k), 0.0f);
+                setSingle(rec, ex::PaceFW(k), 0.0f);
+                setSingle(rec, ex::SohaFW(k), 0.0f);
+            }
+            continue;
+        }
+        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
+        if (!t) throw CalcError("no factor weight tables for the surface");
+        PredictSpeeds(rec, *t);
+    }
+}
+
+}  // namespace kv::expansion

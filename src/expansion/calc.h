@@ -1,0 +1,31 @@
+// Factor expansion and speed prediction of one horse's expanded run records.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "expansion/coders.h"
+#include "expansion/weights.h"
+
+namespace kv::expansion {
+
+// The three record filters: race date 20160101 or later, racecourse "01".."10",
+// and a track code "10".."59" (factor phase) or a surface (lookup, prediction).
+bool passesDateFilter(const std::string& rec);
+bool passesFactorFilters(const std::string& rec);
+bool passesTableFilters(const std::string& rec);
+
+// Runs the three phases over one horse's records (oldest first), in memory:
+// the factor phase on the last four records (actual speeds and the 30 codes),
+// the lookup phase and the prediction phase on every record. progress4, when
+// given, receives the values of ProgressBar4 in the order they are set.
+// Throws CalcError (or a coder's exception) on a failure; the records are then
+// partly calculated and the caller discards them.
+void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTables& tables,
+                             const kv::coders::CoderStats* stats, std::vector<long>* progress4 = nullptr);
+
+// Category numbers of F1..F30 in FC 1..30 (the record has a surface).
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t);
+// Weights, predicted speeds, sample counts and RunSpeeds 1..13 from FC.
+void PredictSpeeds(std::string& rec, const SurfaceTables& t);
+
+}  // namespace kv::expansion

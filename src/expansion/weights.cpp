@@ -1,0 +1,216 @@
+// Factor weight tables: loading and category lookup.
+#include "expansion/weights.h"
+
+#include <cmath>
+
+#include "common/appfolder.h"
+#include "common/numbers.h"
+#include "common/quoted.h"
+#include "common/recordfile.h"
+
+namespace kv::expansion {
+
+Surface surfaceOf(std::string_view tc) {
+    if (tc.size() != 2) return Surface::None;
+    if (tc >= "10" && tc <= "22") return Surface::Turf;
+    if (tc >= "23" && tc <= "29") return Surface::Dirt;
+    if (tc >= "50" && tc <= "59") return Surface::Hurdle;
+    return Surface::None;
+}
+
+const char* surfaceStem(Surface s) {
+    switch (s) {
+    case Surface::Turf: return "Siba";
+    case Surface::Dirt: return "Dirt";
+    case Surface::Hurdle: return "Shog";
+    default: return "";
+    }
+}
+
+WeightFileNames weightFileNames(Surface s) {
+    const std::string st = surfaceStem(s);
+    const std::string dir = std::string(dirs::OPTION1N) + "\\";
+    WeightFileNames n;
+    n.totalData = dir + "QA1" + st + "TotalData201901N2025.dat";
+    n.itemCategory = dir + st + "ItemCategory201901N2025.dat";
+    n.itemCategoryCount = dir + st + "ItemCategoryCount201901N2025.dat";
+    n.soha = dir + "QA1" + st + "SohaWeightData201901N2025.dat";
+    if (s == Surface::Hurdle) {
+        n.agari = n.soha;
+        n.pace = n.soha;
+    } else {
+        n.agari = dir + "QA1" + st + "AgariWeightData201901N2025.dat";
+        n.pace = dir + "QA1" + st + "PaceWeightData201901N2025.dat";
+    }
+    return n;
+}
+
+std::int32_t SurfaceTables::count(int k, int j) const {
+    if (j < 1 || j > total_[k]) return 0;
+    return count_[k][j - 1];
+}
+
+float SurfaceTables::weight(Kind kind, int k, int j) const {
+    const auto& w = weight_[kind][k];
+    if (k == 1) {
+        if (j == 0) return factor1Fill_[kind];
+        if (j >= 1 && j <= total_[1] && count_[1][j - 1] == 0) return factor1Fill_[kind];
+    }
+    if (j < 1 || j > total_[k]) return 0.0f;
+    return w[j - 1];
+}
+
+int SurfaceTables::find(int k, std::string_view code) const {
+    auto it = byCode_[k].find(std::string(code));
+    if (it != byCode_[k].end()) return it->second;
+    if (k == 2) {
+        std::string key = "6";
+        if (code.size() > 1) key += code.substr(1, 4);
+        auto p = factor2Prefix_.find(key);
+        if (p != factor2Prefix_.end()) return p->second;
+    }
+    return 0;
+}
+
+void SurfaceTables::index() {
+    for (int k = 1; k <= 30; ++k) {
+        byCode_[k].clear();
+        for (int j = 1; j <= total_[k]; ++j) byCode_[k].emplace(category_[k][j - 1], j);
+    }
+    factor2Prefix_.clear();
+    for (int j = 1; j <= total_[2]; ++j) {
+        const std::string& c = category_[2][j - 1];
+        if (c.size() >= 5) factor2Prefix_.emplace(c.substr(0, 5), j);
+    }
+    for (int kind = 0; kind < 3; ++kind)
+        factor1Fill_[kind] = total_[1] >= 1 ? weight_[kind][1][0] : 0.0f;
+}
+
+SurfaceTables SurfaceTables::fromValues(const std::array<std::vector<std::string>, 31>& categories,
+                                        const std::array<std::vector<std::int32_t>, 31>& counts,
+                                        const std::array<std::vector<float>, 31>& agari,
+                                        const std::array<std::vector<float>, 31>& pace,
+                                        const std::array<std::vector<float>, 31>& soha) {
+    SurfaceTables t;
+    for (int k = 1; k <= 30; ++k) {
+        const std::size_t n = categories[k].size();
+        t.total_[k] = static_cast<int>(n);
+        t.category_[k] = categories[k];
+        t.count_[k] = counts[k];
+        t.count_[k].resize(n, 0);
+        const std::array<const std::vector<float>*, 3> src{&agari[k], &pace[k], &soha[k]};
+        for (int kind = 0; kind < 3; ++kind) {
+            t.weight_[kind][k] = *src[kind];
+            t.weight_[kind][k].resize(n, 0.0f);
+        }
+    }
+    t.index();
+    return t;
+}
+
+namespace {
+
+// One table file read value by value.
+struct ValueFile {
+    std::string rel;
+    std::string bytes;
+    InputReader reader{std::string_view{}};
+    bool open(const std::string& relName) {
+        rel = relName;
+        auto b = readFileBytes(appFile(relName));
+        if (!b) return false;
+        bytes = std::move(*b);
+        reader = InputReader(bytes);
+        return true;
+    }
+    bool next(std::string& out) {
+        if (reader.atEnd()) return false;
+        out = reader.next();
+        return true;
+    }
+};
+
+struct LoadFailure {
+    std::string file, reason;
+};
+
+std::optional<double> numberValue(const std::string& raw) {
+    bool blank = true;
+    for (char c : raw)
+        if (c != ' ' && c != '\t') blank = false;
+    if (blank) return 0.0;
+    return strictNumber(raw);
+}
+
+}  // namespace
+
+std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedFile, std::string& reason) {
+    const WeightFileNames names = weightFileNames(s);
+    SurfaceTables t;
+    auto fail = [&](const std::string& file, const std::string& why) {
+        failedFile = file;
+        reason = why;
+        return std::optional<SurfaceTables>{};
+    };
+
+    ValueFile f;
+    if (!f.open(names.totalData)) return fail(names.totalData, "missing");
+    std::string v;
+    for (int k = 1; k <= 30; ++k) {
+        if (!f.next(v)) return fail(names.totalData, "too few values");
+        auto n = numberValue(v);
+        if (!n) return fail(names.totalData, "not a number");
+        const long long nk = vbRound(*n);
+        if (nk < 0 || nk > kMaxCategories) return fail(names.totalData, "category count out of range");
+        t.total_[k] = static_cast<int>(nk);
+    }
+
+    if (!f.open(names.itemCategory)) return fail(names.itemCategory, "missing");
+    for (int k = 1; k <= 30; ++k) {
+        t.category_[k].reserve(t.total_[k]);
+        for (int j = 1; j <= t.total_[k]; ++j) {
+            if (!f.next(v)) return fail(names.itemCategory, "too few values");
+            t.category_[k].push_back(v);
+        }
+    }
+
+    std::array<ValueFile, 3> w;
+    const std::array<const std::string*, 3> wn{&names.agari, &names.pace, &names.soha};
+    for (int kind = 0; kind < 3; ++kind)
+        if (!w[kind].open(*wn[kind])) return fail(*wn[kind], "missing");
+    for (int k = 1; k <= 30; ++k) {
+        for (int kind = 0; kind < 3; ++kind) t.weight_[kind][k].reserve(t.total_[k]);
+        for (int j = 1; j <= t.total_[k]; ++j) {
+            for (int kind = 0; kind < 3; ++kind) {
+                if (!w[kind].next(v)) return fail(*wn[kind], "too few values");
+                auto x = numberValue(v);
+                if (!x) return fail(*wn[kind], "not a number");
+                t.weight_[kind][k].push_back(static_cast<float>(*x));
+            }
+        }
+    }
+
+    if (!f.open(names.itemCategoryCount)) return fail(names.itemCategoryCount, "missing");
+    for (int k = 1; k <= 30; ++k) {
+        t.count_[k].reserve(t.total_[k]);
+        for (int j = 1; j <= t.total_[k]; ++j) {
+            if (!f.next(v)) return fail(names.itemCategoryCount, "too few values");
+            auto x = numberValue(v);
+            if (!x || *x != std::floor(*x) || *x < -2147483648.0 || *x > 2147483647.0)
+                return fail(names.itemCategoryCount, "not a whole number");
+            t.count_[k].push_back(static_cast<std::int32_t>(*x));
+        }
+    }
+    t.index();
+    return t;
+}
+
+bool WeightTables::loadAll(std::string& failedFile, std::string& reason) {
+    for (Surface s : {Surface::Turf, Surface::Dirt, Surface::Hurdle}) {
+        surfaces[static_cast<int>(s)] = SurfaceTables::load(s, failedFile, reason);
+        if (!surfaces[static_cast<int>(s)]) return false;
+    }
+    return true;
+}
+
+}  // namespace kv::expansion
