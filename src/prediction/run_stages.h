@@ -1,0 +1,91 @@
+// The stages of the prediction run, callable one by one (the window's load
+// runs them in order; tests drive them directly). Files are taken from and
+// written to the application folder (kv::GetAppPath()).
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "prediction/window_state.h"
+
+namespace kv::pred {
+
+// ---- race index and run mode ----
+
+// 1 when the last race record has data kind "7", else 0.
+std::int16_t decideMode(const std::vector<std::string>& raRecords);
+// Builds RaceKeyList, RaceIdList, Syosai and List1 from the race records
+// (prediction mode) or the payout records (result mode), and writes
+// "RACETHISWEEKN.dat", "RACETHISWEEKNSYOSAI.dat" and "SOKUDO/RACEID.txt".
+void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
+                    const std::vector<std::string>& hrRecords);
+
+// ---- race-horse files ----
+
+// The records of one race-horse file, record n at index n - 1.
+using RaceHorseFile = std::vector<RaceHorseRecord>;
+// Race key -> its race-horse records.
+using RaceHorseFiles = std::unordered_map<std::string, RaceHorseFile>;
+
+// Entry step (runners of "SETHISWEEKNNEW.dat") and past-run step (expanded
+// run files); sets Syosai column 11; writes every race's "RACE/<key>.dat".
+RaceHorseFiles buildRaceHorseFiles(WindowState& st, const std::vector<std::string>& seRecords);
+// Copies the run of expanded record ex into slot s of rec (s == 0: also the
+// once-per-record members of the entry).
+void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s);
+
+// ---- ranking ----
+
+// Time text M.SS.hh of running `distance` metres at `speed` km/h; nullopt when
+// the distance is not a number or the speed is 0.
+std::optional<std::string> ConvertSpeedToTimeText(float speed, std::string_view distance);
+// Population standard deviation of values[1..n] with single-precision sums;
+// nullopt when n is 0. A negative variance from rounding counts as 0.
+std::optional<float> CalcSpeedStdDev(const std::vector<float>& values, int n);
+// Marks entities 0..4 of horse LoopI from rec (the horse's record).
+void MarkRankBands(RaceState& race, const RaceHorseRecord& rec, int LoopI);
+// Fills the per-horse values of horse h from its record (not the marks' reset).
+void fillHorseValues(WindowState& st, const RaceHorseRecord& rec, int h);
+// Ranks horses 1..HorseCount (YosoJunUmaban, YosoJuni) and sets SpeedSD and
+// Syosai column 10 of the race.
+void rankHorses(WindowState& st, int RaceIdx);
+
+// ---- the text lines of the KAIME files (CP932, CR LF) ----
+std::string horseCandidateLine(const WindowState& st, const std::string& raceKey, int h);
+std::string horseSortLine(const WindowState& st, int h);
+std::string lupSortLine(const WindowState& st, int h);
+
+// ---- pairs and trios ----
+// Enumerates, scores and sorts the pairs; returns their candidate lines.
+std::string scorePairs(RaceState& race, const std::string& raceKey);
+// Turns every pair faster-first (UMATANSORT order).
+void turnPairsFasterFirst(RaceState& race);
+std::string scoreTrios(RaceState& race, const std::string& raceKey);
+// Orders trio LoopI fastest first into TrioUmaban1..3.
+void SortTrioBySpeed(RaceState& race, int LoopI);
+void turnTriosFastestFirst(RaceState& race);
+// A sorted bet file's content: lines of (key, tag, combination, score).
+std::string sortFileText(const std::string& raceKey, const char* tag,
+                         const std::vector<std::string>& combos, const std::vector<float>& scores, int count);
+
+// ---- ticket files ----
+enum class TicketKind { Umaren, Wide, Umatan, Sanrenpuku, Sanrentan };
+// "<folder>/<YYMMDD><course><RR>R.csv" relative to the application folder.
+std::string ticketFileName(const RunConstants& run, const char* folder, const std::string& raceKey);
+// One ticket line "YYYYMMDD,JJ,RR,KK,combination,100" with CR LF.
+std::string TicketCsvLine(const std::string& raceKey, const char* kind, const std::string& combination);
+// The ticket file content of a bet type from the race's lists as they are now.
+std::string ticketFileText(const RaceState& race, const std::string& raceKey, TicketKind kind);
+
+// ---- daily rates ----
+// Computes the day's rates from the tallies (R = races of the day so far).
+void computeDayRates(KeptState& kept, int R);
+// Rewrites "TEKICHU/<DayKey>kaiteki.txt" and "...kaitekiPC.txt".
+void writeRateFiles(const WindowState& st, int RaceIdx, int R);
+// A rate in tenths as printed: "33.3", "50", "0".
+std::string rateText(long long tenths);
+
+}  // namespace kv::pred

@@ -1,0 +1,47 @@
+#include "prediction/ui/predictions_view.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+
+#include "platform/qt/gui_thread.h"
+#include "platform/qt/twips.h"
+
+namespace kv::ui {
+
+PredictionsWindow::PredictionsWindow(kv::StatusSink& menuStatus, std::function<kv::pred::WriterChain()> makeChain,
+                                     QWidget* parent)
+    : FormWindow(parent) {
+    menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
+    logic_ = std::make_unique<kv::pred::YOSOKEKKATHISWEEKNQUEL>(makeChain ? makeChain() : kv::pred::WriterChain{},
+                                                                *menu_, kv::YieldFn{});
+    setWindowTitle(QStringLiteral("予想・結果  Ver.2024.8.12A"));
+    kv::qt::resizeTwips(this, 4200, 8400);
+    list1_ = new QListWidget(this);
+    list1_->setObjectName("List1");
+    kv::qt::placeTwips(list1_, 120, 120, 3960, 8160);
+}
+
+PredictionsWindow::~PredictionsWindow() = default;
+
+void PredictionsWindow::formLoad(std::function<void()> done) {
+    running_ = true;
+    auto* logic = logic_.get();
+    kv::qt::runInBackground(
+        this, [logic] { logic->Form_Load(); },
+        [this, done] {
+            running_ = false;
+            list1_->clear();
+            for (const std::string& item : logic_->List1()) list1_->addItem(QString::fromStdString(item));
+            done();
+        });
+}
+
+void PredictionsWindow::closeEvent(QCloseEvent* e) {
+    if (running_) {
+        e->ignore();
+        return;
+    }
+    FormWindow::closeEvent(e);
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,40 @@
+// The predictions window on screen: its load runs the prediction run on a
+// worker thread (the main menu's Text5 shows the progress texts meanwhile),
+// then lists the races in List1. The window cannot be closed during the run.
+#pragma once
+#include <functional>
+#include <memory>
+
+#include <QListWidget>
+
+#include "platform/qt/show.h"
+#include "platform/qt/sinks_qt.h"
+#include "prediction/yosokekka.h"
+
+namespace kv::ui {
+
+class PredictionsWindow : public kv::qt::FormWindow {
+    Q_OBJECT
+public:
+    // menuStatus: the main menu's status sink (it is written from the worker
+    // through a queued sink). makeChain builds the run's writer chain.
+    PredictionsWindow(kv::StatusSink& menuStatus, std::function<kv::pred::WriterChain()> makeChain,
+                      QWidget* parent = nullptr);
+    ~PredictionsWindow() override;
+    void formLoad(std::function<void()> done) override;
+
+    kv::pred::YOSOKEKKATHISWEEKNQUEL& logic() { return *logic_; }
+    QListWidget* list1() const { return list1_; }
+    bool running() const { return running_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    kv::qt::GuiStatusSink* menu_;
+    std::unique_ptr<kv::pred::YOSOKEKKATHISWEEKNQUEL> logic_;
+    QListWidget* list1_;
+    bool running_ = false;
+};
+
+}  // namespace kv::ui

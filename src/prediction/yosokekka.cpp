@@ -1,0 +1,129 @@
+#include "prediction/yosokekka.h"
+
+#include "acquisition/jvdata/race_records.h"
+#include "common/appfolder.h"
+#include "common/recordfile.h"
+#include "prediction/run_stages.h"
+
+namespace kv::pred {
+
+void RaceState::reset(int n) {
+    const auto size = static_cast<std::size_t>(n < 0 ? 1 : n + 1);
+    HorseCount = n < 0 ? 0 : n;
+    for (auto* v : {&GoseiSpeed, &HorseSpeedAdjust, &SuiteiSpeed, &JitsuSpeed, &YosoSortKey}) v->assign(size, 0.0f);
+    for (auto* v : {&YosoJunUmaban, &SuiteiAgari3F, &Wakuban, &Bamei, &Futan, &KishuName, &ChokyoshiName, &Seibetsu,
+                    &Barei, &SuiteiTime, &JitsuTime, &JitsuAgari3F})
+        v->assign(size, std::string());
+    RankMarks.assign(size, std::array<std::string, 5>{});
+    for (auto* v : {&UmarenKaimeDisp, &UmarenKaimeKey, &SanrenKaime, &SanrenpukuKaimeKey}) v->assign(1, std::string());
+    for (auto* v : {&PairScore, &PairSpeedSum, &PairAdjustSum, &TrioScore, &TrioSpeedSum, &TrioAdjustSum})
+        v->assign(1, 0.0f);
+    UmarenKaimeCount = 0;
+    SanrenpukuKaimeCount = 0;
+    SpeedSD = 0.0f;
+}
+
+YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield)
+    : chain_(std::move(chain)), menu_(menuStatus), yield_(std::move(yield)) {}
+
+void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
+    st = WindowState{};
+    st.run.codeTable.load(appFile(files::CODE_TABLE));
+    for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
+                          dirs::SANRENPUKU, dirs::SANRENTAN})
+        makeDirs(appFile(d));
+
+    const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
+    hrRecords_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll();
+    st.run.KekkaMode = decideMode(raRecords);
+    buildRaceIndex(st, raRecords, hrRecords_);
+    const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
+    raceFiles_ = buildRaceHorseFiles(st, seRecords);
+
+    for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+}
+
+void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
+    RunConstants& run = st.run;
+    RaceState& race = st.race;
+    KeptState& kept = st.kept;
+    const std::string key = run.raceKey(RaceIdx);
+
+    // 1. The payout record at the race's place; a new racecourse day resets the tallies.
+    const auto idx = static_cast<std::size_t>(RaceIdx);
+    race.HrRec = idx <= hrRecords_.size() ? hrRecords_[idx - 1] : std::string();
+    const std::string dayKey = run.dayKey(RaceIdx);
+    if (dayKey != kept.TallyDayKey || kept.DayRaceCount == 0) kept.resetDay(dayKey);
+    ++kept.DayRaceCount;
+
+    // 2-3. The race's records and fresh per-race arrays.
+    static const std::vector<RaceHorseRecord> kNone;
+    auto found = raceFiles_.find(key);
+    const std::vector<RaceHorseRecord>& recs = found == raceFiles_.end() ? kNone : found->second;
+    race.reset(static_cast<int>(recs.size()));
+
+    // 4. Horse values and the horses' candidate lines.
+    std::string candidates;
+    for (int h = 1; h <= race.HorseCount; ++h) {
+        race.RaceHorseRec = recs[static_cast<std::size_t>(h - 1)];
+        fillHorseValues(st, race.RaceHorseRec, h);
+        candidates += horseCandidateLine(st, key, h);
+    }
+
+    // 5. Spread, ranks, the horse tables.
+    rankHorses(st, RaceIdx);
+    std::string sortText, lupSortText;
+    for (int h = 1; h <= race.HorseCount; ++h) {
+        sortText += horseSortLine(st, h);
+        lupSortText += lupSortLine(st, h);
+    }
+    const std::string kaime = std::string(dirs::KAIME) + "/" + key;
+    writeFileAtomic(appFile(kaime + "SORT.dat"), sortText);
+    writeFileAtomic(appFile(kaime + "LUPSORT.dat"), lupSortText);
+
+    // 6. Pairs.
+    candidates += scorePairs(race, key);
+    writeFileAtomic(appFile(kaime + "UMARENSORT.dat"),
+                    sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+
+    // 7-8. Yield, progress text.
+    if (yield_) yield_();
+    menu_.setText("Text5", key.substr(0, 8) + run.LookupCodeTable("2001", key.substr(8, 2), 4) + key.substr(10, 2) +
+                               "R予想中");
+
+    // 9. 馬連 and ワイド tickets (pairs in payout form).
+    writeFileAtomic(appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
+    writeFileAtomic(appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
+
+    // 10. Pairs faster first, 馬単.
+    turnPairsFasterFirst(race);
+    writeFileAtomic(appFile(kaime + "UMATANSORT.dat"),
+                    sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+    writeFileAtomic(appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
+
+    // 11. Trios, ３連複.
+    candidates += scoreTrios(race, key);
+    writeFileAtomic(appFile(kaime + ".dat"), candidates);
+    writeFileAtomic(appFile(kaime + "SANRENSORT.dat"),
+                    sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+    writeFileAtomic(appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
+                    ticketFileText(race, key, TicketKind::Sanrenpuku));
+
+    // 12. Trios fastest first, ３連単.
+    turnTriosFastestFirst(race);
+    writeFileAtomic(appFile(kaime + "SANRENTANSORT.dat"),
+                    sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+    writeFileAtomic(appFile(ticketFileName(run, dirs::SANRENTAN, key)),
+                    ticketFileText(race, key, TicketKind::Sanrentan));
+
+    // 13. The writers.
+    chain_.runRace(st, RaceIdx);
+
+    // 14. The day's rates.
+    if (run.KekkaMode == 1) {
+        computeDayRates(kept, kept.DayRaceCount);
+        writeRateFiles(st, RaceIdx, kept.DayRaceCount);
+    }
+}
+
+}  // namespace kv::pred

@@ -1,0 +1,42 @@
+// The predictions and results window YOSOKEKKATHISWEEKNQUEL as a logic class:
+// its load computes the whole week (race index, race-horse files, ranking,
+// bet files, ticket files, the writer chain and, in result mode, the day's
+// rates) and fills the race list List1. Progress goes into the main menu's
+// Text5 through a status sink; the run yields once per race.
+#pragma once
+#include <memory>
+#include <unordered_map>
+#include <string>
+#include <vector>
+
+#include "platform/sinks.h"
+#include "prediction/writer.h"
+#include "prediction/window_state.h"
+
+namespace kv::pred {
+
+class YOSOKEKKATHISWEEKNQUEL {
+public:
+    // menuStatus receives the main menu's texts ("Text5"); yield is called once per race.
+    YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield = {});
+
+    // The load: the whole prediction run.
+    void Form_Load();
+
+    // One pass of the race loop (race RaceIdx of the index); Form_Load calls it
+    // for every race after the index and the race-horse files are built.
+    void runRacePass(int RaceIdx);
+
+    WindowState st;
+    const std::vector<std::string>& List1() const { return st.List1; }
+    const WriterChain& chain() const { return chain_; }
+
+private:
+    WriterChain chain_;
+    StatusSink& menu_;
+    YieldFn yield_;
+    std::vector<std::string> hrRecords_;
+    std::unordered_map<std::string, std::vector<RaceHorseRecord>> raceFiles_;
+};
+
+}  // namespace kv::pred

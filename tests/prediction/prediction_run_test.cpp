@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/quoted.h"
+#include "common/recordfile.h"
+#include "prediction/run_stages.h"
+#include "prediction/yosokekka.h"
+#include "week_fixture.h"
+
+using namespace kv;
+using namespace kv::pred;
+using namespace kvtest;
+
+namespace {
+
+const std::string kId11 = "2025040506010211";  // 5 April 2025, course 06, 1st meeting, day 2, race 11
+const std::string kKey11 = "202504050611";
+
+std::vector<std::string> lines(const std::string& cp932) {
+    std::vector<std::string> out;
+    for (auto& l : splitLines(cp932)) out.push_back(u8(l));
+    return out;
+}
+
+struct LoadedWindow {
+    NullStatusSink status;
+    std::unique_ptr<YOSOKEKKATHISWEEKNQUEL> w;
+    explicit LoadedWindow(WriterChain chain = {}) {
+        w = std::make_unique<YOSOKEKKATHISWEEKNQUEL>(std::move(chain), status);
+        w->Form_Load();
+    }
+};
+
+}  // namespace
+
+TEST(PredictionRanking, TimeTextSpreadAndMarks) {
+    EXPECT_EQ(ConvertSpeedToTimeText(60.0f, "1600").value(), "1.36.00");
+    EXPECT_EQ(ConvertSpeedToTimeText(59.25f, "2000").value(), "2.01.51");
+    EXPECT_FALSE(ConvertSpeedToTimeText(0.0f, "1600"));
+    EXPECT_FALSE(ConvertSpeedToTimeText(60.0f, "    "));
+
+    EXPECT_EQ(CalcSpeedStdDev({0, 60.0f, 62.0f}, 2).value(), 1.0f);
+    EXPECT_EQ(CalcSpeedStdDev({0, 0.0f, 0.0f, 0.0f}, 3).value(), 0.0f);
+    EXPECT_FALSE(CalcSpeedStdDev({0}, 0));
+    // Equal values whose single-precision variance comes out below zero count as 0.
+    for (float v : {0.1f, 61.3f, 57.77f, 63.123f}) {
+        std::vector<float> same(8, v);
+        auto sd = CalcSpeedStdDev(same, 7);
+        ASSERT_TRUE(sd);
+        EXPECT_FALSE(std::isnan(*sd));
+        EXPECT_GE(*sd, 0.0f);
+    }
+
+    // Marks: blank, whole values in a band and above the top are marked; a
+    // negative value or a fraction inside a gap is not.
+    struct Case { const char* rank; const char* track; int entity; bool marked; };
+    const Case cases[] = {{"       ", "24", 0, true}, {"0000003", "24", 0, true}, {"0000074", "24", 0, true},
+                          {"5.5    ", "24", 0, false}, {"-1     ", "24", 0, false}, {"50.5   ", "24", 1, false},
+                          {"50.5   ", "52", 1, true}, {"5.5    ", "52", 4, false}};
+    for (const auto& c : cases) {
+        RaceState race;
+        race.reset(1);
+        RaceHorseRecord rec;
+        rec.set(rh::TrackCD.at(0), c.track);
+        rec.set(rh::EntityRank.at(c.entity), c.rank);
+        MarkRankBands(race, rec, 1);
+        EXPECT_EQ(race.RankMarks[1][static_cast<std::size_t>(c.entity)], c.marked ? "A" : "") << c.rank << " " << c.track;
+    }
+}
+
+TEST(PredictionRun, TiesInRankingPairsAndTrios) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 60.0f, 60.0f, 60.0f});
+    wk.addRace("2025040506010212", {59.0f, 59.0f});
+    wk.write();
+    LoadedWindow run;
+
+    // Four equal speeds: the quicksort leaves horses 3, 4, 1, 2.
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "SORT.dat")),
+              (std::vector<std::string>{
+                  R"(1,"1"," 1"," 3","牡"," 3","テストホース   ","55.0","A","A","A","A","KISY","1.36.00"," 999")",
+                  R"(2,"1"," 2"," 4","牡"," 3","テストホース   ","55.0","A","A","A","A","KISY","1.36.00"," 999")",
+                  R"(3,"1"," 3"," 1","牡"," 3","テストホース   ","55.0","A","A","A","A","KISY","1.36.00"," 999")",
+                  R"(4,"1"," 4"," 2","牡"," 3","テストホース   ","55.0","A","A","A","A","KISY","1.36.00"," 999")"}));
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "LUPSORT.dat"))[0],
+              R"(1,"1"," 1"," 3","牡"," 3","テストホース   ","55.0","KISY","CHOK","1.36.00","36.0")");
+    // Six equal pair sums and four equal trio sums in the quicksort's tie order.
+    const std::vector<std::string> pairs{"0203", "0204", "0304", "0102", "0103", "0104"};
+    auto umaren = lines(wk.dir.read("KAIME/" + kKey11 + "UMARENSORT.dat"));
+    auto umatan = lines(wk.dir.read("KAIME/" + kKey11 + "UMATANSORT.dat"));
+    ASSERT_EQ(umaren.size(), 6u);
+    ASSERT_EQ(umatan.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(umaren[i], "\"" + kKey11 + "\",\"Umaren\",\"" + pairs[i] + "\",120");
+        EXPECT_EQ(umatan[i], "\"" + kKey11 + "\",\"Umatan\",\"" + pairs[i] + "\",120");  // equal speeds: lower first
+    }
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "SANRENSORT.dat")),
+              (std::vector<std::string>{"\"" + kKey11 + "\",\"Sanrenpuke\",\"010304\",180",
+                                        "\"" + kKey11 + "\",\"Sanrenpuke\",\"020304\",180",
+                                        "\"" + kKey11 + "\",\"Sanrenpuke\",\"010203\",180",
+                                        "\"" + kKey11 + "\",\"Sanrenpuke\",\"010204\",180"}));
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "SANRENTANSORT.dat"))[0],
+              "\"" + kKey11 + "\",\"sanrentan\",\"010304\",180");
+    // Candidate file: horse lines, then pairs and trios in enumeration order.
+    auto cand = lines(wk.dir.read("KAIME/" + kKey11 + ".dat"));
+    ASSERT_EQ(cand.size(), 4u + 6u + 4u);
+    EXPECT_EQ(cand[0], "\"" + kKey11 + "\",1,60,60,0");
+    EXPECT_EQ(cand[4], "\"" + kKey11 + "\",\"Umaren\",\"0102\",120,120,0");
+    EXPECT_EQ(cand[10], "\"" + kKey11 + "\",\"Sanrenpuku\",\"010203\",180,180,0");
+    // Spread of equal speeds.
+    EXPECT_EQ(run.w->st.run.Syosai[1][10], " 0");
+
+    // Two equal runners: horse 2 takes rank 1.
+    auto sort12 = lines(wk.dir.read("KAIME/202504050612SORT.dat"));
+    ASSERT_EQ(sort12.size(), 2u);
+    EXPECT_NE(sort12[0].find(R"(" 1"," 2")"), std::string::npos);
+    EXPECT_NE(sort12[1].find(R"(" 2"," 1")"), std::string::npos);
+}
+
+TEST(PredictionRun, TicketFilesOfFiveAndTwoRunnerRaces) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 64.0f, 62.0f, 57.0f, 61.5f});
+    wk.addRace("2025040506010212", {60.0f, 61.0f});
+    wk.write();
+    LoadedWindow run;
+
+    auto t = [&](const char* folder, const std::string& rn) { return lines(wk.dir.read(std::string(folder) + "/250405中山" + rn + "R.csv")); };
+    auto ticket = [](const char* kind, const std::string& combo, const std::string& rn = "11") {
+        return "20250405,06," + rn + "," + kind + "," + combo + ",100";
+    };
+    std::vector<std::string> expect;
+    for (const char* c : {"02-03", "02-05", "01-02", "03-05", "01-03", "01-05", "02-04"}) expect.push_back(ticket("04", c));
+    EXPECT_EQ(t("UMAREN", "11"), expect);
+    EXPECT_EQ(t("WIDE", "11"), (std::vector<std::string>{ticket("05", "02-03"), ticket("05", "02-05"), ticket("05", "01-02")}));
+    expect.clear();
+    for (const char* c : {"02-03", "03-02", "02-05", "05-02", "02-01", "01-02", "03-05", "05-03", "03-01", "01-03",
+                          "05-01", "01-05", "02-04", "04-02"})
+        expect.push_back(ticket("06", c));
+    EXPECT_EQ(t("UMATAN", "11"), expect);
+    expect.clear();
+    for (const char* c : {"02-03-05", "01-02-03", "01-02-05", "01-03-05", "02-03-04", "02-04-05", "01-02-04",
+                          "03-04-05", "01-03-04", "01-04-05"})
+        expect.push_back(ticket("07", c));
+    EXPECT_EQ(t("SANRENPUKU", "11"), expect);
+    auto tan = t("SANRENTAN", "11");
+    ASSERT_EQ(tan.size(), 60u);
+    const std::vector<std::string> firstTrio{ticket("08", "02-03-05"), ticket("08", "02-05-03"), ticket("08", "03-02-05"),
+                                             ticket("08", "03-05-02"), ticket("08", "05-02-03"), ticket("08", "05-03-02")};
+    EXPECT_EQ(std::vector<std::string>(tan.begin(), tan.begin() + 6), firstTrio);
+    EXPECT_EQ(tan[54], ticket("08", "05-01-04"));  // the tenth trio, fastest first
+    EXPECT_EQ(wk.dir.read("UMAREN/250405中山11R.csv").substr(0, 29), "20250405,06,11,04,02-03,100\r\n");
+
+    // Two runners: one pair, no trio; the trio files exist and are empty.
+    EXPECT_EQ(t("UMAREN", "12"), (std::vector<std::string>{ticket("04", "01-02", "12")}));
+    EXPECT_EQ(t("WIDE", "12"), (std::vector<std::string>{ticket("05", "01-02", "12")}));
+    EXPECT_EQ(t("UMATAN", "12"), (std::vector<std::string>{ticket("06", "02-01", "12"), ticket("06", "01-02", "12")}));
+    EXPECT_TRUE(wk.dir.exists("SANRENPUKU/250405中山12R.csv"));
+    EXPECT_EQ(wk.dir.read("SANRENPUKU/250405中山12R.csv"), "");
+    EXPECT_EQ(wk.dir.read("SANRENTAN/250405中山12R.csv"), "");
+    EXPECT_EQ(wk.dir.read("KAIME/202504050612SANRENSORT.dat"), "");
+}
+
+TEST(PredictionRun, RaceIndexInPredictionMode) {
+    WeekFixture wk;
+    wk.addRace("2025040506010201", {60.0f}, "1");
+    wk.addRace(kId11, {60.0f, 61.0f}, "2");
+    wk.addRace("2025040506010209", {60.0f}, "9");
+    wk.addRace("2025040506010212", {60.0f}, "3");
+    wk.write();
+    LoadedWindow run;
+    const auto& st = run.w->st;
+    EXPECT_EQ(st.run.KekkaMode, 0);
+    ASSERT_EQ(st.run.RaceCount, 2);
+    EXPECT_EQ(st.run.RaceKeyList[1], kKey11);
+    EXPECT_EQ(st.run.RaceKeyList[2], "202504050612");
+    EXPECT_EQ(run.w->List1()[0], "2025年04月05日06中山01回02日11R         202504050611");
+    EXPECT_EQ(lines(wk.dir.read(files::RACE_INDEX)), (std::vector<std::string>{"\"202504050611\"", "\"202504050612\""}));
+    EXPECT_EQ(lines(wk.dir.read("SOKUDO/RACEID.txt")), (std::vector<std::string>{kId11, "2025040506010212"}));
+    EXPECT_EQ(lines(wk.dir.read(files::RACE_SYOSAI))[0],
+              R"("202504050611","11","1545","11","テスト特別　　　　　　　","サラ系3歳","未勝利","G1レー","ダ","1600","SD","晴重")");
+    // The window's table carries the spread and the runners' weather and going.
+    EXPECT_EQ(st.run.Syosai[1][10], " 8");  // sd 0.5 -> Int(8.333)
+    EXPECT_EQ(st.run.Syosai[1][11], "晴重");
+    // The progress text of the last race.
+    RecordingStatusSink menu;
+    YOSOKEKKATHISWEEKNQUEL again({}, menu);
+    again.Form_Load();
+    EXPECT_EQ(menu.last("Text5"), "20250405中山12R予想中");
+    EXPECT_EQ(wk.dir.read(files::RACE_INDEX), sj("\"202504050611\"\r\n\"202504050612\"\r\n"));
+}
+
+TEST(PredictionRun, ResultModeRowsFollowTheirOwnRaceRecord) {
+    WeekFixture wk;
+    // Payout order: race 12 then race 11; race file order: 11 then 12, last final.
+    wk.ra.push_back(raRecord(kId11, "7", "24", "1600", "十一レース"));
+    wk.ra.push_back(raRecord("2025040506010212", "7", "24", "2000", "十二レース"));
+    wk.hr.push_back(hrRecord("2025040506010212"));
+    wk.hr.push_back(hrRecord(kId11));
+    wk.write();
+    LoadedWindow run;
+    const auto& st = run.w->st;
+    EXPECT_EQ(st.run.KekkaMode, 1);
+    ASSERT_EQ(st.run.RaceCount, 2);
+    EXPECT_EQ(st.run.RaceKeyList[1], "202504050612");
+    EXPECT_EQ(st.run.Syosai[1][0], "202504050612");
+    EXPECT_EQ(st.run.Syosai[1][4], "十二レース\u3000\u3000\u3000\u3000\u3000\u3000\u3000");
+    EXPECT_EQ(st.run.Syosai[1][9], "2000");
+    EXPECT_EQ(st.run.Syosai[2][4], "十一レース\u3000\u3000\u3000\u3000\u3000\u3000\u3000");
+    EXPECT_EQ(run.w->List1()[0], "2025年04月05日06中山01回02日12R          202504050612");
+    // A race without runners still gets its (empty) files.
+    EXPECT_TRUE(wk.dir.exists("RACE/202504050612.dat"));
+    EXPECT_EQ(wk.dir.read("KAIME/202504050612SORT.dat"), "");
+}
+
+TEST(PredictionRun, RaceHorseFilesTakeTheRunsOfTheirOwnRace) {
+    WeekFixture wk;
+    const std::string idA = "2025040506010201", idB = kId11;
+    wk.ra.push_back(raRecord(idA));
+    wk.ra.push_back(raRecord(idB));
+    // Horse X runs in both races of the week; 70 records in all.
+    const std::string x = "2019100001";
+    std::vector<std::string> xs;
+    for (int i = 1; i <= 68; ++i) xs.push_back(exRecord("20" + zeroPad(i, 2) + "0101050101" + "01", 1, x, 50.0f + i * 0.125f));
+    xs.push_back(exRecord(idA, 1, x, 61.0f));
+    xs.push_back(exRecord(idB, 3, x, 62.0f));
+    wk.ex[x] = xs;
+    wk.se.push_back(seRecord(idA, 1, x, "エックス"));
+    wk.se.push_back(seRecord(idB, 3, x, "エックス"));
+    wk.se.push_back(seRecord(idB, 1, "2019100002"));  // no expanded run file
+    wk.write();
+    LoadedWindow run;
+
+    const auto a = splitRecords(wk.dir.read("RACE/202504050601.dat"), rh::kRecordLength);
+    const auto b = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 3u);
+    RaceHorseRecord ra1(a[0]), rb3(b[2]);
+    EXPECT_EQ(ra1.raceId(0), idA);
+    EXPECT_EQ(ra1.runSpeed(0, 6), 61.0f);
+    EXPECT_EQ(ra1.raceId(1), "2068010105010101");
+    EXPECT_EQ(ra1.raceId(64), "2005010105010101");
+    EXPECT_EQ(rb3.raceId(0), idB);
+    EXPECT_EQ(rb3.raceId(1), idA);
+    EXPECT_EQ(rb3.raceId(64), "2006010105010101");  // records 70 down to 6
+    EXPECT_EQ(rb3.get(rh::Umaban.at(0)), "03");
+    EXPECT_EQ(rb3.get(rh::Bamei), sj("エックス") + std::string(28, ' '));
+    EXPECT_EQ(rb3.get(rh::Barei), "03");
+    EXPECT_EQ(rb3.bytes.substr(24020), "\r\n");
+    // No runner at number 2: zero bytes. The runner without a file keeps its entry only.
+    EXPECT_EQ(b[1], std::string(rh::kRecordLength, '\0'));
+    RaceHorseRecord rb1(b[0]);
+    EXPECT_EQ(rb1.get(rh::KettoNum.at(0)), "2019100002");
+    EXPECT_EQ(rb1.get(rh::RaceId.at(0)), std::string(16, '\0'));
+    EXPECT_FALSE(wk.dir.exists("UMAGOTOEXTHISWEEKN/2019100002EX.dat"));
+}
+
+namespace {
+
+struct Seen {
+    std::string writer;
+    int RaceIdx;
+    std::string key, hrId, disp1, key1, trio1;
+    int horses;
+};
+
+struct RecordingWriter : Writer {
+    std::string name_;
+    std::vector<Seen>* log;
+    bool fail = false;
+    RecordingWriter(std::string n, std::vector<Seen>* l, bool f = false) : name_(std::move(n)), log(l), fail(f) {}
+    std::string name() const override { return name_; }
+    void writeRace(WindowState& st, int RaceIdx) override {
+        const auto& r = st.race;
+        log->push_back({name_, RaceIdx, st.run.raceKey(RaceIdx), r.HrRec.substr(11, 16),
+                        r.UmarenKaimeCount ? r.UmarenKaimeDisp[1] : "", r.UmarenKaimeCount ? r.UmarenKaimeKey[1] : "",
+                        r.SanrenpukuKaimeCount ? r.SanrenKaime[1] : "", r.HorseCount});
+        if (fail) {
+            appendFileBytes(appFile("TEKICHU/partial.txt"), "written before the failure\r\n");
+            throw std::runtime_error("disk full");
+        }
+    }
+};
+
+}  // namespace
+
+TEST(WriterChain, OrderFailureIsolationAndWhatWritersSee) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 64.0f, 62.0f});
+    wk.ra.push_back(raRecord("2025040506010212"));  // a race with no runners
+    wk.hr.push_back(hrRecord("2025040506010212"));
+    wk.write();
+
+    std::vector<Seen> log;
+    WriterChain chain;
+    chain.add(ChainSlot::SokudoHrCsv, std::make_unique<RecordingWriter>("AppendSokudoHrCsv", &log));
+    chain.add(ChainSlot::LupFiles, std::make_unique<RecordingWriter>("WriteLupFiles", &log, true));
+    chain.add(ChainSlot::ShutsubahyoMmk, std::make_unique<RecordingWriter>("WriteShutsubahyoMmk", &log));
+    chain.add(ChainSlot::YosouHtmlPage, std::make_unique<RecordingWriter>("WriteYosouHtmlPage", &log));
+    EXPECT_EQ(chain.names(), (std::vector<std::string>{"WriteShutsubahyoMmk", "WriteLupFiles", "WriteYosouHtmlPage",
+                                                        "AppendSokudoHrCsv"}));
+    LoadedWindow run(std::move(chain));
+
+    ASSERT_EQ(log.size(), 8u);
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(log[i].RaceIdx, i < 4 ? 1 : 2);
+    EXPECT_EQ(log[0].writer, "WriteShutsubahyoMmk");
+    EXPECT_EQ(log[2].writer, "WriteYosouHtmlPage");  // the failure of writer 2 did not stop the chain
+    EXPECT_EQ(log[3].writer, "AppendSokudoHrCsv");
+    // Race 1: its key, its payout record, the bet lists in display form.
+    EXPECT_EQ(log[0].key, kKey11);
+    EXPECT_EQ(log[0].hrId, kId11);
+    EXPECT_EQ(log[0].disp1, "0203");
+    EXPECT_EQ(log[0].key1, "0203");
+    EXPECT_EQ(log[0].trio1, "020301");
+    EXPECT_EQ(log[0].horses, 3);
+    // Race 2 has no runners and is still named by its index entry.
+    EXPECT_EQ(log[4].key, "202504050612");
+    EXPECT_EQ(log[4].horses, 0);
+    EXPECT_EQ(log[4].disp1, "");
+
+    const auto& failures = run.w->chain().failures();
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].writer, "WriteLupFiles");
+    EXPECT_EQ(failures[0].RaceIdx, 1);
+    EXPECT_EQ(failures[0].what, "disk full");
+    EXPECT_EQ(wk.dir.read("TEKICHU/partial.txt"), "written before the failure\r\nwritten before the failure\r\n");
+}
+
+namespace {
+
+// Stands in for the hit check: every race hits 馬連 本線 for 300 yen.
+struct HitWriter : Writer {
+    std::string name() const override { return "WriteLupFiles"; }
+    void writeRace(WindowState& st, int) override {
+        st.kept.UmarenTally.TekichuHonsen += 1;
+        st.kept.UmarenTally.HaitoHonsen += 300;
+        st.kept.UmarenTally.CheckCount += 1;
+    }
+};
+
+}  // namespace
+
+TEST(DailyRates, ComputedInTenthsAndPrinted) {
+    KeptState k;
+    k.resetDay("x");
+    k.UmarenTally.TekichuHonsen = 3;
+    k.UmarenTally.HaitoHonsen = 5400;
+    k.StatTansho1.TekichuKaisu = 4;
+    k.StatTansho1.HaitoGoukei = 1230;
+    k.StatUmarenF.TensuGoukei = 7;
+    k.StatUmarenF.HaitoGoukei = 2000;
+    k.SanrenpukuTally.CheckCount = 3;
+    k.SanrenpukuTally.HaitoJunhon = 1000;
+    computeDayRates(k, 12);
+    EXPECT_EQ(*k.UmarenRates.TekichuRitsuHonsen, 250);
+    EXPECT_EQ(*k.UmarenRates.KaishuRitsuHonsen, 750);
+    EXPECT_EQ(k.UmarenTally.CheckCount, 12);
+    EXPECT_EQ(*k.SanrenpukuRates.KaishuRitsuJunhon, 476);  // 1000000 / 2100
+    EXPECT_FALSE(k.SanrentanRates.TekichuRitsuHonsen);     // no check yet: not computed
+    EXPECT_EQ(*k.StatUmarenF.KaishuRitsu, 2857);
+    EXPECT_FALSE(k.StatUmarenB.KaishuRitsu);
+    computeDayRates(k, 9);
+    EXPECT_EQ(rateText(*k.StatTansho1.TekichuRitsu), "44.4");
+    EXPECT_EQ(rateText(*k.StatTansho1.KaishuRitsu), "136.6");
+    EXPECT_EQ(rateText(250), "25");
+    EXPECT_EQ(rateText(0), "0");
+    EXPECT_EQ(rateText(5), "0.5");
+}
+
+TEST(DailyRates, DayFilesOfAResultWeek) {
+    WeekFixture wk;
+    // Day 1 (2nd day of the meeting): races 1 and 2; day 2 (3rd day): race 1.
+    for (const std::string id : {"2025040506010201", "2025040506010202", "2025040606010301"}) {
+        wk.ra.push_back(raRecord(id, "7"));
+        wk.hr.push_back(hrRecord(id));
+    }
+    wk.write();
+    WriterChain chain;
+    chain.add(ChainSlot::LupFiles, std::make_unique<HitWriter>());
+    LoadedWindow run(std::move(chain));
+
+    const std::string head = R"("2025年","04月","05日","1回","中山","2日目")";
+    EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250405060102kaiteki.txt")),
+              (std::vector<std::string>{head, R"("　　","回収率","％","　　","的中率","％","　　")",
+                                        R"("券種","本線","準本線","伏兵","本線","準本線","伏兵")",
+                                        R"("馬連",50,0,0,100,0,0)", R"("馬単表",0,0,0,0,0,0)",
+                                        R"("馬単裏",0,0,0,0,0,0)", R"("３連複",,,,,,)", R"("３連単",,,,,,)",
+                                        R"("ワイド",0,0,0,0,0,0)"}));
+    EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250405060102kaitekiPC.txt")),
+              (std::vector<std::string>{
+                  head,
+                  R"("券種","単勝1","複勝1","単勝2","複勝2","馬連F","馬連B","馬単F","  3連複B","  3連単12","  3連単23","  3連単13")",
+                  R"("予想R数",2,2,2,2,2,2,2,2,2,2,2)", R"("的中R数",0,0,0,0,0,0,0,0,0,0,0)",
+                  R"("的中率",0,0,0,0,0,0,0,0,0,0,0)", R"("購入点数",2,2,2,2,0,0,0,0,0,0,0)",
+                  R"("回収金額",0,0,0,0,0,0,0,0,0,0,0)", R"("回収率",0,0,0,0,,,,,,,)"}));
+    // The second day starts from reset tallies: R = 1.
+    auto day2 = lines(wk.dir.read("TEKICHU/20250406060103kaiteki.txt"));
+    ASSERT_EQ(day2.size(), 9u);
+    EXPECT_EQ(day2[0], R"("2025年","04月","06日","1回","中山","3日目")");
+    EXPECT_EQ(day2[3], R"("馬連",50,0,0,100,0,0)");
+    EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250406060103kaitekiPC.txt"))[2], R"("予想R数",1,1,1,1,1,1,1,1,1,1,1)");
+    // Prediction mode writes no rate files: checked by the other runs' folders.
+}
