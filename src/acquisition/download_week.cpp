@@ -1,0 +1,164 @@
+// ① This week's data download: the main menu's Command2.
+#include <cstdio>
+#include <string>
+
+#include "acquisition/download_common.h"
+#include "acquisition/jvdata/jvdata.h"
+#include "acquisition/menu.h"
+#include "acquisition/menu_globals.h"
+#include "common/appfolder.h"
+#include "common/fields.h"
+#include "common/recordfile.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kWeekSpec = "TOKURACETCVNRCVN";
+constexpr const char* kFromTime = "00000000000000";
+constexpr int kOption = 2;
+
+// One week file held open for the read loop; records are written at their
+// record number (1-based), the counter starting at the file's record count.
+class WeekFile {
+public:
+    WeekFile(const char* name, std::size_t len) : path_(appFile(name)), len_(len) {}
+    ~WeekFile() { close(); }
+    void remove() const { removeFile(path_); }
+    void open() {
+        count_ = static_cast<long>(RecordFile(path_, len_).count());
+        f_ = std::fopen(path_.c_str(), "r+b");
+        if (!f_) f_ = std::fopen(path_.c_str(), "w+b");
+    }
+    // Adds 1 to the counter and writes the record there (when the file is open).
+    void write(std::string_view fixed) {
+        ++count_;
+        if (!f_) return;
+        const std::string rec = fitRecord(fixed, len_);
+        if (std::fseek(f_, static_cast<long>((count_ - 1) * static_cast<long>(len_)), SEEK_SET) == 0)
+            std::fwrite(rec.data(), 1, rec.size(), f_);
+    }
+    void close() {
+        if (f_) std::fclose(f_);
+        f_ = nullptr;
+    }
+    long count() const { return count_; }
+
+private:
+    std::string path_;
+    std::size_t len_;
+    std::FILE* f_ = nullptr;
+    long count_ = 0;
+};
+
+}  // namespace
+
+void TEZF1THISWEEKNQUEL::Command2_Click() {
+    LastDownload = DownloadOutcome::Completed;
+    MessageCounter msg(msg_);
+
+    // 1. The factor weights' statistics: the self-extractor sets them up.
+    if (!fileExists(appFile("OPTION1N/STALLION.dat"))) {
+        msg.message(AppPath + "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。");
+        setText("Label1",
+                "まだ、予想因子ウエイトが展開されていません。タスクバーにある展開先の指定をクリックして自己解凍EXEを起動させて下さい。");
+        shell_.startProgram(AppPath + kSelfExtractor);  // failing to start shows nothing more
+    }
+    bool failed = false;
+
+    // 2. Start text.
+    setText("Text1", "今週開催取得開始しました。しばらくお待ち下さい。。。。。");
+    if (yield_) yield_();
+
+    // 3. The week's files go first, whatever happens next.
+    WeekFile ra(files::RA, jv::RaRecord::kLength), se(files::SE, jv::SeRecord::kLength),
+        um(files::UM, jv::UmRecord::kLength), ks(files::KS, jv::KsRecord::kLength),
+        hr(files::HR, jv::HrRecord::kLength);
+    WeekFile* week[] = {&ra, &se, &um, &ks, &hr};
+    for (WeekFile* f : week) f->remove();
+
+    // 4, 5. JV-Link.
+    int rc = jv_.JVInit(kSidWeek);
+    if (rc != 0) {
+        msg.message("JVInitエラー。RC=" + std::to_string(rc));
+        failed = true;
+    }
+    int readCount = 0;
+    std::string stamp;
+    rc = jv_.JVOpen(kWeekSpec, kFromTime, kOption, readCount, DownloadCount, stamp);
+
+    // 6.
+    bool read = true;
+    if (rc < 0) {
+        msg.message("JVOpenエラー。RC=" + std::to_string(rc));
+        failed = true;
+        read = false;
+    } else if (readCount == 0) {
+        msg.message("該当するデータがありません。");
+        LastDownload = DownloadOutcome::NoData;
+        read = false;
+    } else if (DownloadCount != 0) {
+        DialogResult = 0;
+        const int before = msg.count;
+        showProgressModal(jv_, DownloadCount, DialogResult, msg, ProgressModal, ProgressTickMs);
+        if (msg.count > before) failed = true;  // "ダウンロード失敗": the read still follows
+        if (DialogResult == -1) {
+            LastDownload = DownloadOutcome::Cancelled;
+            read = false;
+        }
+    }
+
+    if (read) {
+        // 7, 8.
+        std::string buffer(kReadBufferSize, '\0');
+        int size = kReadBufferSize;
+        std::string fileName;
+        for (WeekFile* f : week) {
+            f->remove();
+            f->open();
+        }
+        DamagedFileGuard guard;
+        // 9 to 12.
+        while (readCount > 0) {
+            rc = jv_.JVRead(buffer, size, fileName);
+            if (rc > 0) {
+                std::string_view rec = readRecord(buffer, rc);
+                switch (jv::recordKindOf(rec)) {
+                case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
+                case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
+                case jv::RecordKind::UM: {
+                    const std::string working = jv::ParseUM(rec);
+                    // Horses of data kind "9" are neither counted nor written.
+                    if (getField(working, jv::Head::DataKubun) != "9") um.write(jv::FixUM(working));
+                    break;
+                }
+                case jv::RecordKind::KS: ks.write(jv::FixKS(jv::ParseKS(rec))); break;
+                case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
+                default: break;
+                }
+            } else if (rc == -1) {
+                continue;
+            } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
+                jv_.JVFiledelete(fileName);
+                jv_.JVClose();
+                int rc2 = 0;
+                std::int32_t dl2 = 0;
+                std::string stamp2;
+                jv_.JVOpen(kWeekSpec, kFromTime, kOption, rc2, dl2, stamp2);
+            } else if (rc == 0) {
+                break;
+            } else {
+                msg.message("JVReadエラー。 RC=" + std::to_string(rc));
+                failed = true;
+                break;
+            }
+        }
+        for (int i = 4; i >= 0; --i) week[i]->close();
+    }
+
+    // 13.
+    jv_.JVClose();
+    setText("Text1", "今週開催取得終了");
+    if (failed) LastDownload = DownloadOutcome::Failed;
+}
+
+}  // namespace kv

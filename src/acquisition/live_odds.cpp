@@ -1,0 +1,87 @@
+#include "acquisition/live_odds.h"
+
+#include "acquisition/download_common.h"
+#include "acquisition/menu_globals.h"
+#include "common/appfolder.h"
+#include "common/fields.h"
+#include "common/recordfile.h"
+
+namespace kv {
+namespace {
+constexpr std::size_t kRaLength = 1272;
+constexpr Field kRaceId{11, 16};  // Year, MonthDay, JyoCD, Kaiji, Nichiji, RaceNum
+constexpr long kNewestRaces = 97;
+constexpr int kReadsPerRace = 6;
+}  // namespace
+
+TEZP2RIALTIME::TEZP2RIALTIME(MessageSink& messages, YieldFn yield, JVLink& jvlink, StatusSink* out)
+    : msg_(messages), yield_(std::move(yield)), jv_(jvlink), out_(out) {}
+
+void TEZP2RIALTIME::setText1(const std::string& t) {
+    Text1 = t;
+    if (out_) out_->setText("Text1", t);
+}
+
+void TEZP2RIALTIME::Command1_Click() {
+    struct Kind {
+        const char* id;
+        const char* file;
+    };
+    static const Kind kKinds[] = {
+        {"O2", files::O2_LIVE}, {"O4", files::O4_LIVE}, {"O5", files::O5_LIVE}, {"O6", files::O6_LIVE}};
+
+    OddsSource = 1;
+    setText1("速報オッズ取得を開始します。。。。。。");
+    if (yield_) yield_();
+    RacesFetched = 0;
+    InitFailures = 0;
+    for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE}) truncateFile(appFile(f));
+
+    // The whole race file at once; its last records are the newest races.
+    const std::vector<std::string> races = RecordFile(appFile(files::RA_NEW), kRaLength).readAll();
+    const long n = static_cast<long>(races.size());
+    const long last = n - (kNewestRaces - 1) > 1 ? n - (kNewestRaces - 1) : 1;
+    std::string buffer;
+    std::string fileName;
+    for (long r = n; r >= last; --r) {
+        const std::string& ra = races[static_cast<std::size_t>(r - 1)];
+        int rc = jv_.JVInit(kSidLiveOdds);
+        if (rc != 0) {
+            ++InitFailures;
+            msg_.message("JVInitエラー。RC=" + std::to_string(rc));
+        }
+        jv_.JVRTOpen("0B30", getField(ra, kRaceId));
+        buffer.assign(kReadBufferSize, '\0');
+        int size = kReadBufferSize;
+        for (int i = 0; i < kReadsPerRace; ++i) {
+            rc = jv_.JVRead(buffer, size, fileName);
+            if (rc == -1) break;
+            if (rc <= 0) continue;
+            std::string_view rec = readRecord(buffer, rc);
+            std::string_view id = rec.substr(0, 2);
+            for (const Kind& k : kKinds) {
+                if (id == k.id) {
+                    appendFileBytes(appFile(k.file), rec);
+                    break;
+                }
+            }
+        }
+        jv_.JVClose();
+        ++RacesFetched;
+    }
+    setText1("速報オッズ取得完了");
+}
+
+void TEZP2RIALTIME::Command2_Click() {
+    setText1("速報払戻等取得を開始します。。。。。");
+    if (yield_) yield_();
+    OddsSource = 1;
+    if (ShowLiveResults) ShowLiveResults();
+    setText1("速報払戻等取得及び処理完了");
+}
+
+void TEZP2RIALTIME::Command3_Click() {
+    if (jv_.JVSetUIProperties() == -1) msg_.message("エラーのためJV-Linkの設定に失敗しました。");
+}
+
+}  // namespace kv

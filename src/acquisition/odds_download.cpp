@@ -1,0 +1,113 @@
+#include "acquisition/odds_download.h"
+
+#include "acquisition/download_common.h"
+#include "acquisition/menu_globals.h"
+#include "common/appfolder.h"
+#include "common/recordfile.h"
+
+namespace kv {
+namespace {
+constexpr const char* kOddsSpec = "TOKURACETCOVRCOV";
+constexpr const char* kFromTime = "00000000000000";
+constexpr int kOption = 2;
+}  // namespace
+
+TEZFOTHISWEEKNQUEL::TEZFOTHISWEEKNQUEL(MessageSink& messages, JVLink& jvlink, StatusSink* out)
+    : AppPath(GetAppPath()), msg_(messages), jv_(jvlink), out_(out) {}
+
+void TEZFOTHISWEEKNQUEL::setText1(const std::string& t) {
+    Text1 = t;
+    if (out_) out_->setText("Text1", t);
+}
+
+void TEZFOTHISWEEKNQUEL::Form_Load() { AppPath = GetAppPath(); }
+
+void TEZFOTHISWEEKNQUEL::Command1_Click() {
+    if (jv_.JVSetUIProperties() == -1) msg_.message("エラーのためJV-Linkの設定に失敗しました。");
+}
+
+void TEZFOTHISWEEKNQUEL::Command2_Click() { download(false); }
+void TEZFOTHISWEEKNQUEL::Command3_Click() { download(true); }
+
+void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
+    struct Kind {
+        const char* id;
+        const char* file;
+    };
+    static const Kind kWeek[] = {{"O2", files::O2_WEEK}, {"O4", files::O4_WEEK}, {"O5", files::O5_WEEK}};
+    static const Kind kTrifecta[] = {{"O6", files::O6_WEEK}};
+    const Kind* kinds = trifecta ? kTrifecta : kWeek;
+    const int nKinds = trifecta ? 1 : 3;
+
+    bool failed = false;
+    LastDownload = DownloadOutcome::Completed;
+    OddsSource = 0;
+    for (int i = 0; i < nKinds; ++i) truncateFile(appFile(kinds[i].file));
+
+    int rc = jv_.JVInit(trifecta ? kSidTrifecta : kSidOdds);
+    if (rc != 0) {
+        msg_.message("JVInitエラー。RC=" + std::to_string(rc));
+        failed = true;
+    }
+    int readCount = 0;
+    std::string stamp;
+    rc = jv_.JVOpen(kOddsSpec, kFromTime, kOption, readCount, OddsDownloadCount, stamp);
+    bool read = true;
+    if (rc < 0) {
+        msg_.message("JVOpenエラー。RC=" + std::to_string(rc));
+        failed = true;
+        read = false;
+    } else if (readCount == 0) {
+        msg_.message("該当するデータがありません。");
+        LastDownload = DownloadOutcome::NoData;
+        read = false;
+    } else if (OddsDownloadCount != 0) {
+        OddsDialogResult = 0;
+        MessageCounter counter(msg_);
+        showProgressModal(jv_, OddsDownloadCount, OddsDialogResult, counter, ProgressModal, ProgressTickMs);
+        if (counter.count > 0) failed = true;
+        if (OddsDialogResult == -1) {
+            LastDownload = DownloadOutcome::Cancelled;
+            read = false;
+        }
+    }
+
+    if (read) {
+        std::string buffer(kReadBufferSize, '\0');
+        int size = kReadBufferSize;
+        std::string fileName;
+        DamagedFileGuard guard;
+        for (;;) {
+            rc = jv_.JVRead(buffer, size, fileName);
+            if (rc > 0) {
+                std::string_view rec = readRecord(buffer, rc);
+                std::string_view id = rec.substr(0, 2);
+                for (int i = 0; i < nKinds; ++i) {
+                    if (id == kinds[i].id) {
+                        appendFileBytes(appFile(kinds[i].file), rec);
+                        break;
+                    }
+                }
+            } else if (rc == -1) {
+                continue;
+            } else if (rc == 0) {
+                break;
+            } else if (rc == -403 && guard.mayReopen(fileName)) {
+                jv_.JVFiledelete(fileName);
+                jv_.JVClose();
+                int rc2 = 0, dl2 = 0;
+                std::string stamp2;
+                jv_.JVOpen(kOddsSpec, kFromTime, kOption, rc2, dl2, stamp2);
+            } else {
+                msg_.message("JVReadエラー。 RC=" + std::to_string(rc));
+                failed = true;
+                break;
+            }
+        }
+    }
+    if (failed) LastDownload = DownloadOutcome::Failed;
+    jv_.JVClose();
+    setText1(trifecta ? "3連単オッズ取得完了" : "オッズ取得完了");
+}
+
+}  // namespace kv

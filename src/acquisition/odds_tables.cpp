@@ -1,0 +1,114 @@
+#include "acquisition/odds_tables.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "acquisition/jvdata/jvdata.h"
+#include "acquisition/menu_globals.h"
+#include "common/appfolder.h"
+#include "common/fields.h"
+#include "common/keys.h"
+#include "common/numbers.h"
+#include "common/recordfile.h"
+
+namespace kv {
+namespace {
+
+struct OddsKind {
+    const char* id;
+    const char* weekFile;
+    const char* liveFile;
+    bool trio;
+    const char* outName;
+};
+
+// Built in this order: trifecta, trio, exacta, quinella.
+const OddsKind kKinds[] = {
+    {"O6", files::O6_WEEK, files::O6_LIVE, true, "SANRENTANODDS.dat"},
+    {"O5", files::O5_WEEK, files::O5_LIVE, true, "SANRENODDS.dat"},
+    {"O4", files::O4_WEEK, files::O4_LIVE, false, "UMATANODDS.dat"},
+    {"O2", files::O2_WEEK, files::O2_LIVE, false, "UMARENODDS.dat"},
+};
+
+// The odds of an entry: 0 for the four fillers and for a text that is not a number.
+float oddsValue(std::string_view text) {
+    auto tenths = jv::oddsTenths(text);
+    if (!tenths || *tenths == 0) return 0.0f;
+    return static_cast<float>(static_cast<double>(*tenths) / 10.0);
+}
+
+// A race key that names a file inside KAIME: 12 ASCII letters or digits.
+bool safeKey(std::string_view key) {
+    if (key.size() != kRaceKeyLen) return false;
+    for (char c : key)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+    return true;
+}
+
+template <std::size_t N>
+std::string tableText(const std::array<float, N>& t) {
+    std::string out;
+    out.reserve(N * 4);
+    for (float v : t) {
+        if (v == 0.0f)
+            out += '0';
+        else
+            out += formatSingle(v);
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+KORIVANODDSN::KORIVANODDSN() = default;
+
+void KORIVANODDSN::Form_Load() {
+    AppPath = GetAppPath();
+    Closed = false;
+    FilesWritten = 0;
+    for (const OddsKind& k : kKinds) {
+        const char* source = OddsSource == 1 ? k.liveFile : k.weekFile;
+        auto bytes = readFileBytes(appFile(source));
+        if (!bytes) continue;  // no source: nothing of this kind
+        std::string_view all(*bytes);
+        std::size_t pos = 0;
+        while (pos < all.size()) {
+            std::size_t nl = all.find('\n', pos);
+            std::string_view line = all.substr(pos, nl == std::string_view::npos ? std::string_view::npos : nl - pos);
+            pos = nl == std::string_view::npos ? all.size() : nl + 1;
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            // A line that is not a whole record of the kind is skipped.
+            const jv::RecordKind kind = jv::recordKindOf(line);
+            if (line.substr(0, 2) != k.id || line.size() + 2 < jv::receivedLength(kind)) continue;
+            const std::string key = raceKeyFromId(getField(line, jv::RaceIdHead::RaceId));
+            if (!safeKey(key)) continue;
+
+            // Every table starts empty for each record.
+            if (k.trio)
+                OddsTrioTable.fill(0.0f);
+            else
+                OddsPairTable.fill(0.0f);
+            for (const jv::OddsEntry& e : jv::oddsEntries(line)) {
+                const std::vector<int> h = jv::kumiNumbers(e.kumi);
+                const int a = h.size() > 0 ? h[0] : -1, b = h.size() > 1 ? h[1] : -1;
+                const int c = k.trio ? (h.size() > 2 ? h[2] : -1) : 1;
+                // Only horse numbers 1 to 18 have a place in the tables.
+                if (a < 1 || a > 18 || b < 1 || b > 18 || c < 1 || c > 18) continue;
+                const float v = oddsValue(e.odds);
+                if (k.trio)
+                    OddsTrioTable[a * 361 + b * 19 + c] = v;
+                else
+                    OddsPairTable[a * 19 + b] = v;
+            }
+            const std::string out = appFile(std::string(dirs::KAIME) + "/" + key + k.outName);
+            bool ok = k.trio ? writeFileAtomic(out, tableText(OddsTrioTable))
+                             : writeFileAtomic(out, tableText(OddsPairTable));
+            if (ok) ++FilesWritten;
+        }
+    }
+}
+
+void KORIVANODDSN::Command1_Click() { Closed = true; }
+
+}  // namespace kv

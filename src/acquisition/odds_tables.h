@@ -1,0 +1,37 @@
+// The odds-table window: turns the stored odds lines (this week's or the live
+// ones, by OddsSource) into one OddsMatrix file per race and bet type under KAIME.
+#pragma once
+#include <array>
+#include <string>
+
+#include "platform/sinks.h"
+
+namespace kv {
+
+class KORIVANODDSN {
+public:
+    KORIVANODDSN();
+
+    std::string Caption = "2024.6.29Z";
+    std::string Command1Caption = "オッズセット終了";
+    bool Closed = false;
+
+    // Indexed by horse numbers 0..18 (0 = blank), first horse outermost.
+    std::array<float, 19 * 19> OddsPairTable{};
+    std::array<float, 19 * 19 * 19> OddsTrioTable{};
+
+    // The whole build: trifecta, trio, exacta, quinella, in this order.
+    void Form_Load();
+    void Command1_Click();  // "オッズセット終了": closes the window
+
+    // Files written by the last load (for the driver's report).
+    long FilesWritten = 0;
+
+    std::string AppPath;
+};
+
+// Line of a trio table value (a x 361 + b x 19 + c + 1) and of a pair table value.
+inline long trioLine(int a, int b, int c) { return a * 361L + b * 19L + c + 1; }
+inline long pairLine(int a, int b) { return a * 19L + b + 1; }
+
+}  // namespace kv

@@ -1,0 +1,74 @@
+#include "acquisition/progress.h"
+
+#include <chrono>
+#include <thread>
+
+namespace kv {
+
+TEZF2THISWEEKNQUEL::TEZF2THISWEEKNQUEL(JVLink& jvlink, const std::int32_t& downloadCount,
+                                       std::int16_t& dialogResult, MessageSink& messages)
+    : jv_(jvlink), count_(downloadCount), result_(dialogResult), msg_(messages) {}
+
+void TEZF2THISWEEKNQUEL::Form_Load() {
+    Closed = false;
+    ProgressBar1.Min = 0;
+    ProgressBar1.Max = count_ > 0 ? count_ : 0;
+    ProgressBar1.Value = 0;
+    Timer1.Interval = 10;
+    Timer1.Enabled = true;
+}
+
+void TEZF2THISWEEKNQUEL::Timer1_Timer() {
+    if (Closed || !Timer1.Enabled) return;
+    const long status = jv_.JVStatus();
+    if (status < 0) {
+        Timer1.Enabled = false;
+        msg_.message("ダウンロード失敗。RC=" + std::to_string(status));
+        Closed = true;  // the owner's result stays as it was
+        return;
+    }
+    // The bar never goes beyond its maximum, whatever the status says.
+    ProgressBar1.Value = status < ProgressBar1.Max ? status : ProgressBar1.Max;
+    Label1 = std::to_string(status) + " / " + std::to_string(count_);
+    if (status >= count_) {
+        Timer1.Enabled = false;
+        result_ = 0;
+        Closed = true;
+    }
+}
+
+void TEZF2THISWEEKNQUEL::Command1_Click() {
+    if (Closed) return;
+    Timer1.Enabled = false;
+    jv_.JVCancel();
+    result_ = -1;
+    Closed = true;
+}
+
+void TEZF2THISWEEKNQUEL::Form_Unload() {
+    Timer1.Enabled = false;
+    Closed = true;
+}
+
+void runProgressHeadless(TEZF2THISWEEKNQUEL& w, int tickMs, int cancelAfterTicks) {
+    for (int ticks = 0; !w.Closed; ++ticks) {
+        if (cancelAfterTicks >= 0 && ticks >= cancelAfterTicks) {
+            w.Command1_Click();
+            break;
+        }
+        w.Timer1_Timer();
+        if (!w.Closed && tickMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(tickMs));
+    }
+}
+
+void showProgressModal(JVLink& jvlink, const std::int32_t& downloadCount, std::int16_t& dialogResult,
+                       MessageSink& messages, const ProgressModalFn& modal, int tickMs) {
+    TEZF2THISWEEKNQUEL w(jvlink, downloadCount, dialogResult, messages);
+    w.Form_Load();
+    if (modal)
+        modal(w);
+    else
+        runProgressHeadless(w, tickMs, feedCancelAfterStatus(jvlink));
+}
+
+}  // namespace kv
