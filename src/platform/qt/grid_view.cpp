@@ -38,9 +38,9 @@ void GridTableModel::flush() {
         shownRows_ = grid_.rows();
         shownCols_ = grid_.cols();
         endResetModel();
-        emit layoutUpdated();
+        Q_EMIT layoutUpdated();
     } else if (cellsDirty_.exchange(false)) {
-        if (shownRows_ > 0 && shownCols_ > 0) emit dataChanged(index(0, 0), index(shownRows_ - 1, shownCols_ - 1));
+        if (shownRows_ > 0 && shownCols_ > 0) Q_EMIT dataChanged(index(0, 0), index(shownRows_ - 1, shownCols_ - 1));
     }
 }
 

@@ -29,7 +29,7 @@ public:
     // Shows pending changes at once (normally done from the event loop).
     void flush();
 
-signals:
+Q_SIGNALS:
     void layoutUpdated();
 
 private:

@@ -87,7 +87,7 @@ void TabStrip::setCurrentIndex(int index) {
     if (index == current_) return;
     current_ = index;
     stack_->setCurrentIndex(index);
-    emit currentChanged(index);
+    Q_EMIT currentChanged(index);
 }
 
 void TabStrip::bind(kv::controls::TabStripModel& model) {

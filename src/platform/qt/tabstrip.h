@@ -37,7 +37,7 @@ public:
     // The pages must already be added, one per tab of the model.
     void bind(kv::controls::TabStripModel& model);
 
-signals:
+Q_SIGNALS:
     void currentChanged(int index);
 
 private:
