@@ -1,0 +1,32 @@
+#include "week/writer_table.h"
+
+#include <algorithm>
+
+namespace kv::week {
+
+const std::vector<WriterEntry>& standardWriterTable() {
+    static const std::vector<WriterEntry> table = [] {
+        // One line per writer that exists:
+        //   {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return std::make_unique<...>(); }},
+        std::vector<WriterEntry> t{};
+        std::stable_sort(t.begin(), t.end(), [](const WriterEntry& a, const WriterEntry& b) {
+            return static_cast<int>(a.slot) < static_cast<int>(b.slot);
+        });
+        return t;
+    }();
+    return table;
+}
+
+pred::WriterChain makeStandardChain() {
+    pred::WriterChain chain;
+    for (const auto& e : standardWriterTable()) chain.add(e.slot, e.make());
+    return chain;
+}
+
+const std::vector<std::string>& weekRoad() {
+    static const std::vector<std::string> road{"startup",     "fetch",            "structure", "odds-fetch",
+                                               "odds-tables", "fix-previous-day", "calculate", "predict"};
+    return road;
+}
+
+}  // namespace kv::week
