@@ -1,0 +1,207 @@
+// The calculation run (button 5) over a small week: phases and filters on real
+// records, failure isolation, a missing weight table, the work files, the
+// running flag, and files independent of the number of threads.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "acquisition/jvdata/horse_records.h"
+#include "acquisition/jvdata/race_records.h"
+#include "common/appfolder.h"
+#include "common/recordfile.h"
+#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/builder.h"
+#include "expansion/exrecord.h"
+#include "expansion/weights.h"
+#include "fixtures/fixtures.h"
+#include "fixtures/jv_records.h"
+#include "tables_fixture.h"
+
+using namespace kv::expansion;
+namespace ex = kv::exrec;
+namespace se = kv::jv::se;
+namespace ra = kv::jv::ra;
+
+namespace {
+
+struct RecordingProgress : kv::ProgressSink {
+    std::map<std::string, long> last;
+    void progress(const std::string& bar, long value, long) override { last[bar] = value; }
+};
+
+const char* kH1 = "2019100001";  // seven runs
+const char* kH2 = "2019100002";  // one run, this week
+const char* kH3 = "2019100003";  // entry race with a distance that is not a number
+const char* kH4 = "2019100004";  // listed, no run file
+
+struct CalcRunTest : ::testing::Test {
+    kvtest::TempDir dir;
+    kv::RecordingStatusSink status;
+    kv::RecordingMessageSink messages;
+    RecordingProgress progress;
+
+    void SetUp() override {
+        kv::SetAppPath(dir.path());
+        std::string races, um;
+        // Past races on turf; race 7 of 2015 fails the date filter; the week's races on 2026-12-06.
+        const int dates[] = {20151231, 20250105, 20250301, 20250601, 20251001, 20251101, 20261206};
+        for (int i = 0; i < 7; ++i)
+            races += kvtest::jvRA(kvtest::jvRaceId(dates[i] / 10000, dates[i] % 10000, 5, 1, 1, 1), "7").str();
+        races += kvtest::jvRA(kvtest::jvRaceId(2026, 1206, 5, 1, 1, 2), "2").setRaw(ra::Kyori, "16x0").str();
+        dir.write("RATHISWEEKNNEW.dat", races);
+
+        std::string h1;
+        for (int i = 0; i < 7; ++i) {
+            auto b = kvtest::jvSE(kvtest::jvRaceId(dates[i] / 10000, dates[i] % 10000, 5, 1, 1, 1), 3, kH1,
+                                  i == 6 ? "2" : "7");
+            if (i < 6) b.setRaw(se::Time, "1345").setRaw(se::HaronTimeL3, "345").setRaw(se::Honsyokin, "00001000");
+            h1 += b.str();
+        }
+        dir.write("UMAGOTOTHISWEEKN/2019100001.dat", h1);
+        dir.write("UMAGOTOTHISWEEKN/2019100002.dat",
+                  kvtest::jvSE(kvtest::jvRaceId(2026, 1206, 5, 1, 1, 1), 4, kH2).str());
+        dir.write("UMAGOTOTHISWEEKN/2019100003.dat",
+                  kvtest::jvSE(kvtest::jvRaceId(2026, 1206, 5, 1, 1, 2), 1, kH3)
+                      .setRaw(se::Time, "1345")
+                      .setRaw(se::HaronTimeL3, "345")
+                      .str());
+        for (const char* k : {kH1, kH2, kH3}) um += kvtest::jvUM(k).str();
+        dir.write("UMTHISWEEKNNEW.dat", um);
+        dir.write("KSTHISWEEKN.dat", kvtest::jvKSStored("01001").str());
+        dir.write("KETTONUMTHISWEEKN.dat",
+                  std::string(kH1) + "\r\n" + kH2 + "\r\n" + kH3 + "\r\n" + kH4 + "\r\n" + kH2 + "\r\n");
+        dir.write("HAHAHANNUMTHISWEEKN.dat", "2000000002\r\n");
+
+        exptest::TableSpec turf = exptest::yearsOnly({"2025     ", "2026     "}, 58.0f);
+        turf[9] = {{"001", 3, 0.5f, 0.5f, 0.5f}, {"002", 3, 0.25f, 0.25f, 0.25f}};
+        exptest::writeTables(dir, Surface::Turf, turf);
+        exptest::writeTables(dir, Surface::Dirt, exptest::yearsOnly({"2026     "}, 55.0f));
+        exptest::writeTables(dir, Surface::Hurdle, exptest::yearsOnly({"2026     "}, 50.0f));
+    }
+
+    CalculationReport run(unsigned threads) {
+        KORIVANEXPDTHISWEEKNQUEL w(status, messages, progress);
+        w.setThreads(threads);
+        w.Form_Load();
+        return w.Command1_Click();
+    }
+
+    std::vector<std::string> exRecords(const char* k) const {
+        return kv::RecordFile(dir.file(std::string("UMAGOTOEXTHISWEEKN/") + k + "EX.dat"), ex::kLength).readAll();
+    }
+    std::string exBytes(const char* k) const { return dir.read(std::string("UMAGOTOEXTHISWEEKN/") + k + "EX.dat"); }
+};
+
+}  // namespace
+
+TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
+    const CalculationReport r = run(2);
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(r.horses, 4u);
+    EXPECT_EQ(r.failedHorses, 1u);
+    EXPECT_EQ(r.firstFailedKettoNum, kH3);
+    EXPECT_FALSE(r.ok());
+
+    // The end text, then one message naming the count and the first horse.
+    EXPECT_EQ(status.texts.front(), (std::pair<std::string, std::string>("Text3", KORIVANEXPDTHISWEEKNQUEL::kStartText)));
+    EXPECT_EQ(status.last("Text3"), "計算終了");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("1"), std::string::npos);
+    EXPECT_NE(messages.messages[0].find(kH3), std::string::npos);
+    EXPECT_EQ(progress.last["ProgressBar3"], 100);
+    EXPECT_EQ(progress.last["ProgressBar4"], 100);
+
+    // H1: seven records; the factor phase handles records 4..7.
+    const auto h1 = exRecords(kH1);
+    ASSERT_EQ(h1.size(), 7u);
+    // Record 1 (2015) fails the date filter: FC blanks, weights 0, SpeedText 7..10 blanks,
+    // codes and SpeedText 1..6, 11 and RunSpeeds keep zero bytes.
+    EXPECT_EQ(kv::getField(h1[0], ex::FC(1)), "    ");
+    EXPECT_EQ(kv::getField(h1[0], ex::SpeedText(7)), "       ");
+    EXPECT_EQ(kv::getField(h1[0], ex::SpeedText(11)), std::string(7, '\0'));
+    EXPECT_EQ(kv::getField(h1[0], ex::F(1)), std::string(9, '\0'));
+    EXPECT_EQ(kv::getSingle(h1[0], ex::AgariFW(1)), 0.0f);
+    EXPECT_EQ(kv::getField(h1[0], kv::Field{ex::kRunSpeedsOff, 80}), std::string(80, '\0'));
+    // Record 2 precedes the factor phase: no codes, so no category; factor 1 weighs like category 1.
+    EXPECT_EQ(kv::getField(h1[1], ex::F(1)), std::string(9, '\0'));
+    EXPECT_EQ(kv::getField(h1[1], ex::FC(1)), "0   ");
+    EXPECT_EQ(kv::getSingle(h1[1], ex::AgariFW(1)), 58.0f);
+    EXPECT_EQ(kv::getField(h1[1], ex::SpeedText(4)), "5800000");
+    // Records 4..7: speeds, codes, categories.
+    EXPECT_EQ(kv::getField(h1[3], ex::SpeedText(1)), "6260869");
+    EXPECT_EQ(kv::getField(h1[3], ex::F(1)), "2025     ");
+    EXPECT_EQ(kv::getField(h1[3], ex::FC(1)), "1   ");
+    EXPECT_EQ(kv::getField(h1[6], ex::F(1)), "2026     ");
+    EXPECT_EQ(kv::getField(h1[6], ex::FC(1)), "2   ");
+    EXPECT_EQ(kv::getSingle(h1[6], ex::AgariFW(1)), 59.0f);
+    EXPECT_EQ(kv::getField(h1[6], ex::SpeedText(1)), "0000000");  // the entry has no times yet
+    EXPECT_EQ(kv::getField(h1[6], ex::F(9)), "006");               // no category for "006"
+    EXPECT_EQ(kv::getField(h1[6], ex::FC(9)), "0   ");
+    EXPECT_GT(kv::getSingle(h1[6], ex::RunSpeeds(7)), 0.0f);
+
+    // H2's file holds its entry, calculated; H4's file exists and is empty.
+    ASSERT_EQ(exRecords(kH2).size(), 1u);
+    EXPECT_EQ(kv::getField(exRecords(kH2)[0], ex::F(9)), "001");
+    EXPECT_TRUE(dir.exists("UMAGOTOEXTHISWEEKN/2019100004EX.dat"));
+    EXPECT_EQ(exBytes(kH4), "");
+
+    // H3 failed: its file stays as the builder wrote it.
+    const BuildInputs in = BuildInputs::load();
+    const auto runs = kv::RecordFile(dir.file("UMAGOTOTHISWEEKN/2019100003.dat"), se::kLength).readAll();
+    EXPECT_EQ(exRecords(kH3), BuildUmagotoEx(in, runs).records);
+}
+
+TEST_F(CalcRunTest, FilesDoNotDependOnThreadsOrOnAnEarlierRun) {
+    run(1);
+    std::map<std::string, std::string> single;
+    for (const char* k : {kH1, kH2, kH3, kH4}) single[k] = exBytes(k);
+    run(4);
+    for (const char* k : {kH1, kH2, kH3, kH4}) EXPECT_EQ(exBytes(k), single[k]) << k;
+}
+
+TEST_F(CalcRunTest, MissingWeightTableStopsTheCalculationOnce) {
+    const WeightFileNames n = weightFileNames(Surface::Dirt);
+    kv::removeFile(dir.file(n.pace));
+    const CalculationReport r = run(2);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.failedHorses, 0u);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("QA1DirtPaceWeightData201901N2025.dat"), std::string::npos);
+    EXPECT_EQ(status.last("Text3"), "計算終了");
+    // The files are built, not calculated.
+    const auto h1 = exRecords(kH1);
+    ASSERT_EQ(h1.size(), 7u);
+    EXPECT_EQ(kv::getField(h1[6], ex::F(1)), std::string(9, '\0'));
+}
+
+TEST_F(CalcRunTest, WorkFilesHoldOnlyThisRunsRecords) {
+    dir.write("OPTION1N/KYOSOBATHISWEEK.dat", std::string(228 * 3, 'x'));
+    std::string kyosoba(228, ' ');
+    kyosoba.replace(0, 10, kH2);
+    kyosoba.replace(226, 2, "\r\n");
+    dir.write("OPTION1N/KYOSOBA.dat", kyosoba);
+    const CalculationReport r = run(1);
+    // H2 is listed twice: two copies.
+    EXPECT_EQ(r.kyosobaRecords, 2);
+    EXPECT_EQ(dir.read("OPTION1N/KYOSOBATHISWEEK.dat"), kyosoba + kyosoba);
+    EXPECT_EQ(dir.read("OPTION1N/HAHAUMATHISWEEK.dat"), "");
+}
+
+TEST_F(CalcRunTest, NoSecondRunWhileOneIsUnderWay) {
+    bool checked = false;
+    KORIVANEXPDTHISWEEKNQUEL* self = nullptr;
+    KORIVANEXPDTHISWEEKNQUEL w(status, messages, progress, [&] {
+        if (checked) return;
+        checked = true;
+        EXPECT_TRUE(self->running());
+        EXPECT_TRUE(self->controls().busy);
+        EXPECT_FALSE(self->Command1_Click().started);
+        EXPECT_FALSE(self->Command3_Click());
+    });
+    self = &w;
+    w.Form_Load();
+    EXPECT_TRUE(w.Command1_Click().started);
+    EXPECT_TRUE(checked);
+    EXPECT_FALSE(w.running());
+    EXPECT_FALSE(w.controls().busy);
+}
