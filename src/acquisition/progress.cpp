@@ -50,13 +50,15 @@ void TEZF2THISWEEKNQUEL::Form_Unload() {
     Closed = true;
 }
 
-void runProgressHeadless(TEZF2THISWEEKNQUEL& w, int tickMs, int cancelAfterTicks) {
+void runProgressHeadless(TEZF2THISWEEKNQUEL& w, int tickMs, int cancelAfterTicks,
+                         const std::function<void(const TEZF2THISWEEKNQUEL&)>& onTick) {
     for (int ticks = 0; !w.Closed; ++ticks) {
         if (cancelAfterTicks >= 0 && ticks >= cancelAfterTicks) {
             w.Command1_Click();
             break;
         }
         w.Timer1_Timer();
+        if (onTick) onTick(w);
         if (!w.Closed && tickMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(tickMs));
     }
 }

@@ -49,8 +49,9 @@ using ProgressModalFn = std::function<void(TEZF2THISWEEKNQUEL&)>;
 // The window without a view: ticks until the window closes, sleeping tickMs
 // between ticks (0: tick at once, for a JV-Link whose progress moves per call).
 // With cancelAfterTicks >= 0 the user presses "キャンセル" once that many
-// ticks have run.
-void runProgressHeadless(TEZF2THISWEEKNQUEL& w, int tickMs, int cancelAfterTicks = -1);
+// ticks have run. onTick, when given, sees the window after every tick.
+void runProgressHeadless(TEZF2THISWEEKNQUEL& w, int tickMs, int cancelAfterTicks = -1,
+                         const std::function<void(const TEZF2THISWEEKNQUEL&)>& onTick = {});
 
 // Loads the window over the owner's variables and runs it through modal, or
 // headlessly with tickMs when modal is empty (then a feed emulator's

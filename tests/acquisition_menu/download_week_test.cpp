@@ -1,0 +1,199 @@
+// ① this week's download through the feed emulator: every JV-Link return path.
+#include <gtest/gtest.h>
+
+#include "acquisition/menu.h"
+#include "fixtures/jv_records.h"
+#include "rig.h"
+
+using namespace kvtest;
+
+namespace {
+
+const std::string kRace1 = jvRaceId(2026, 1205, 5, 5, 1, 1);
+const std::string kRace2 = jvRaceId(2026, 1205, 5, 5, 1, 2);
+constexpr const char* kSpec = "TOKURACETCVNRCVN";
+constexpr const char* kStart = "今週開催取得開始しました。しばらくお待ち下さい。。。。。";
+constexpr const char* kEnd = "今週開催取得終了";
+
+struct WeekDownload : ::testing::Test {
+    AppRig rig;
+    std::unique_ptr<kv::TEZF1THISWEEKNQUEL> menu;
+    std::vector<std::string> labels;  // progress label after every tick
+    int yields = 0;
+    std::string ra1 = jvRA(kRace1).str(), ra2 = jvRA(kRace2).str();
+    std::string se1 = jvSE(kRace1, 1, "2019100001").str(), se2 = jvSE(kRace2, 2, "2019100002").str();
+    std::string um1 = jvUM("2019100001").str(), um9 = jvUM("2019100003", "1", "2", "9").str(),
+                um2 = jvUM("2019100002").str();
+    std::string hr1 = jvHR(kRace1).str();
+
+    void SetUp() override {
+        rig.dir.write("OPTION1N/STALLION.dat", "x");
+        menu = std::make_unique<kv::TEZF1THISWEEKNQUEL>(rig.messages, [this] { ++yields; }, *rig.jv, rig.shell,
+                                                        rig.clock, &rig.status);
+        menu->ProgressModal = [this](kv::TEZF2THISWEEKNQUEL& w) {
+            kv::runProgressHeadless(w, 0, kv::feedCancelAfterStatus(rig.jv->emu),
+                                    [this](const kv::TEZF2THISWEEKNQUEL& win) { labels.push_back(win.Label1); });
+        };
+        // Week files of an earlier press.
+        for (const char* f : {"RATHISWEEKN.dat", "SETHISWEEKN.dat", "UMTHISWEEKN.dat", "KSTHISWEEKN.dat",
+                              "HRTHISWEEKN.dat"})
+            rig.dir.write(f, "old");
+    }
+    void twoFiles() {
+        rig.feed(kSpec, "a.jvd",
+                 {ra1, se1, um1, um9, jvKSReceived("01001", "9999999999").str(), hr1,
+                  jvO1(kRace1, 12, [](int) { return 25L; })});
+        rig.feed(kSpec, "b.jvd", {ra2, se2, um2});
+    }
+    bool noWeekFiles() const {
+        for (const char* f : {"RATHISWEEKN.dat", "SETHISWEEKN.dat", "UMTHISWEEKN.dat", "KSTHISWEEKN.dat",
+                              "HRTHISWEEKN.dat"})
+            if (rig.dir.exists(f)) return false;
+        return true;
+    }
+};
+
+TEST_F(WeekDownload, DownloadsWithProgressAndStoresEachKind) {
+    twoFiles();
+    rig.control("[TOKURACETCVNRCVN]\ndownload_count=2\n");
+    menu->Command2_Click();
+
+    EXPECT_TRUE(rig.messages.messages.empty());
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Completed);
+    EXPECT_EQ(menu->DialogResult, 0);
+    EXPECT_EQ(menu->DownloadCount, 2);
+    ASSERT_FALSE(labels.empty());
+    EXPECT_EQ(labels.front(), "0 / 2");
+    EXPECT_EQ(labels.back(), "2 / 2");
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
+    EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1 + se2);
+    EXPECT_EQ(rig.dir.read("UMTHISWEEKN.dat"), um1 + um2);  // data kind "9" skipped
+    EXPECT_EQ(rig.dir.read("KSTHISWEEKN.dat"), jvKSStored("01001", "999999999").str());
+    EXPECT_EQ(rig.dir.read("HRTHISWEEKN.dat"), hr1);
+    EXPECT_EQ(rig.status.of("Text1"), (std::vector<std::string>{kStart, kEnd}));
+    EXPECT_EQ(menu->Text1.Text, kEnd);
+    EXPECT_EQ(yields, 1);
+}
+
+TEST_F(WeekDownload, NothingToDownloadReadsAtOnce) {
+    twoFiles();
+    menu->Command2_Click();
+    EXPECT_EQ(rig.jv->calls["JVStatus"], 0);
+    EXPECT_TRUE(labels.empty());
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
+    EXPECT_TRUE(rig.messages.messages.empty());
+}
+
+TEST_F(WeekDownload, EveryEarlyEndLeavesTheWeekFilesDeleted) {
+    struct Case {
+        const char* name;
+        const char* control;
+        bool feed;
+        std::vector<std::string> messages;
+        kv::DownloadOutcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {"open error", "[TOKURACETCVNRCVN]\nopen_result=-301\n", true, {"JVOpenエラー。RC=-301"},
+         kv::DownloadOutcome::Failed},
+        {"no data", "", false, {"該当するデータがありません。"}, kv::DownloadOutcome::NoData},
+        {"init error", "init_result=-211\n", true, {"JVInitエラー。RC=-211", "JVOpenエラー。RC=-201"},
+         kv::DownloadOutcome::Failed},
+        {"cancelled", "[TOKURACETCVNRCVN]\ndownload_count=2\ncancel_after_status=1\n", true, {},
+         kv::DownloadOutcome::Cancelled},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppRig local;
+        local.dir.write("OPTION1N/STALLION.dat", "x");
+        local.dir.write("RATHISWEEKN.dat", "old");
+        if (c.feed) local.feed(kSpec, "a.jvd", {ra1});
+        local.control(c.control);
+        kv::TEZF1THISWEEKNQUEL m(local.messages, {}, *local.jv, local.shell, local.clock, &local.status);
+        kv::JVLinkEmulator& emu = local.jv->emu;
+        m.ProgressModal = [&emu](kv::TEZF2THISWEEKNQUEL& w) {
+            kv::runProgressHeadless(w, 0, kv::feedCancelAfterStatus(emu));
+        };
+        m.Command2_Click();
+        EXPECT_EQ(local.messages.messages, c.messages);
+        EXPECT_EQ(m.LastDownload, c.outcome);
+        EXPECT_FALSE(local.dir.exists("RATHISWEEKN.dat"));
+        EXPECT_EQ(m.Text1.Text, kEnd);
+        EXPECT_EQ(local.jv->calls["JVRead"], 0);
+        EXPECT_GE(local.jv->calls["JVClose"], 1);
+        if (c.outcome == kv::DownloadOutcome::Cancelled) {
+            EXPECT_EQ(m.DialogResult, -1);
+            EXPECT_EQ(local.jv->calls["JVCancel"], 1);
+        }
+    }
+}
+
+TEST_F(WeekDownload, ReadErrorKeepsWhatWasRead) {
+    twoFiles();
+    rig.control("[TOKURACETCVNRCVN]\nread_error=-502\nread_error_after=2\n");
+    menu->Command2_Click();
+    EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-502"}));
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1);
+    EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1);
+    EXPECT_EQ(rig.dir.read("UMTHISWEEKN.dat"), "");
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
+    EXPECT_EQ(menu->Text1.Text, kEnd);
+}
+
+TEST_F(WeekDownload, FailedDownloadIsReportedAndTheReadFollows) {
+    twoFiles();
+    rig.control("[TOKURACETCVNRCVN]\ndownload_count=2\nstatus_error=-504\nstatus_error_after=1\n");
+    menu->Command2_Click();
+    // The progress window reports the failure and closes with the result left at 0;
+    // the files never arrived, so the read fails too.
+    EXPECT_EQ(rig.messages.messages,
+              (std::vector<std::string>{"ダウンロード失敗。RC=-504", "JVReadエラー。 RC=-3"}));
+    EXPECT_EQ(menu->DialogResult, 0);
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
+}
+
+TEST_F(WeekDownload, DamagedFileIsDeletedReopenedAndAppendedAfter) {
+    for (const char* code : {"-402", "-403"}) {
+        SCOPED_TRACE(code);
+        AppRig local;
+        local.dir.write("OPTION1N/STALLION.dat", "x");
+        local.feed(kSpec, "a.jvd", {ra1});
+        local.feed(kSpec, "b.jvd", {ra2});
+        local.control(std::string("[TOKURACETCVNRCVN]\ndamaged=b.jvd ") + code + " 1\n");
+        kv::TEZF1THISWEEKNQUEL m(local.messages, {}, *local.jv, local.shell, local.clock, &local.status);
+        m.Command2_Click();
+        EXPECT_TRUE(local.messages.messages.empty());
+        EXPECT_EQ(local.jv->deleted, (std::vector<std::string>{"b.jvd"}));
+        // The reopened read starts again; its records follow those already written.
+        EXPECT_EQ(local.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra2);
+        EXPECT_EQ(m.LastDownload, kv::DownloadOutcome::Completed);
+    }
+}
+
+TEST_F(WeekDownload, AFileThatStaysDamagedEndsTheReadAfterThreeReopens) {
+    rig.feed(kSpec, "a.jvd", {ra1});
+    rig.feed(kSpec, "b.jvd", {ra2});
+    rig.control("[TOKURACETCVNRCVN]\ndamaged=b.jvd -403 100\n");
+    menu->Command2_Click();
+    EXPECT_EQ(rig.jv->deleted.size(), 3u);
+    EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-403"}));
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra1 + ra1);
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
+    EXPECT_EQ(menu->Text1.Text, kEnd);
+}
+
+TEST_F(WeekDownload, MissingStatisticsStartTheSelfExtractorAndTheDownloadGoesOn) {
+    rig.dir.write("OPTION1N/STALLION.dat", "");
+    std::remove(rig.dir.file("OPTION1N/STALLION.dat").c_str());
+    twoFiles();
+    menu->Command2_Click();
+    EXPECT_EQ(rig.messages.messages,
+              (std::vector<std::string>{
+                  rig.app() + "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。"}));
+    EXPECT_EQ(menu->Label1.Text,
+              "まだ、予想因子ウエイトが展開されていません。タスクバーにある展開先の指定をクリックして自己解凍EXEを起動させて下さい。");
+    EXPECT_EQ(rig.shell.programs, (std::vector<std::string>{rig.app() + "NEWSFX.EXE"}));
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Completed);
+}
+
+}  // namespace

@@ -1,0 +1,91 @@
+// Shared pieces of the menu and download tests: an application folder with a
+// JV-Link feed inside, recording sinks and shell, and a JV-Link that counts calls.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/appfolder.h"
+#include "common/dates.h"
+#include "fixtures/fixtures.h"
+#include "platform/jvlink/emulator.h"
+#include "platform/sinks.h"
+
+namespace kvtest {
+
+// Status sink that keeps every text and colour in order.
+struct StatusLog : kv::StatusSink {
+    std::vector<std::pair<std::string, std::string>> texts;
+    std::map<std::string, unsigned> back;
+    void setText(const std::string& c, const std::string& t) override { texts.emplace_back(c, t); }
+    void setBackColor(const std::string& c, unsigned rgb) override { back[c] = rgb; }
+    std::vector<std::string> of(const std::string& control) const {
+        std::vector<std::string> out;
+        for (const auto& [c, t] : texts)
+            if (c == control) out.push_back(t);
+        return out;
+    }
+};
+
+struct ShellLog : kv::Shell {
+    std::vector<std::string> urls, programs;
+    bool openUrl(const std::string& u) override {
+        urls.push_back(u);
+        return true;
+    }
+    bool startProgram(const std::string& p) override {
+        programs.push_back(p);
+        return false;  // as on Linux
+    }
+};
+
+// Passes every call on to the emulator and counts them by name.
+struct CountingJVLink : kv::JVLink {
+    kv::JVLinkEmulator emu;
+    std::map<std::string, int> calls;
+    std::vector<std::string> rtKeys, deleted;
+    explicit CountingJVLink(const std::string& feed) : emu(feed) {}
+    int JVInit(const std::string& s) override { return ++calls["JVInit"], emu.JVInit(s); }
+    int JVSetUIProperties() override { return ++calls["JVSetUIProperties"], emu.JVSetUIProperties(); }
+    int JVOpen(const std::string& d, const std::string& f, int o, int& r, int& dl, std::string& ts) override {
+        return ++calls["JVOpen"], emu.JVOpen(d, f, o, r, dl, ts);
+    }
+    int JVRead(std::string& b, int& s, std::string& f) override { return ++calls["JVRead"], emu.JVRead(b, s, f); }
+    int JVStatus() override { return ++calls["JVStatus"], emu.JVStatus(); }
+    int JVCancel() override { return ++calls["JVCancel"], emu.JVCancel(); }
+    int JVClose() override { return ++calls["JVClose"], emu.JVClose(); }
+    int JVRTOpen(const std::string& d, const std::string& k) override {
+        rtKeys.push_back(k);
+        return ++calls["JVRTOpen"], emu.JVRTOpen(d, k);
+    }
+    int JVFiledelete(const std::string& f) override {
+        deleted.push_back(f);
+        return ++calls["JVFiledelete"], emu.JVFiledelete(f);
+    }
+};
+
+// An application folder (set as the program's) with the feed in "jvfeed".
+struct AppRig {
+    TempDir dir;
+    StatusLog status;
+    kv::RecordingMessageSink messages;
+    ShellLog shell;
+    kv::FixedClock clock{kv::Date{2026, 12, 5}};
+    std::unique_ptr<CountingJVLink> jv;
+    AppRig() {
+        kv::SetAppPath(dir.path());
+        jv = std::make_unique<CountingJVLink>(feedDir());
+    }
+    std::string feedDir() const { return dir.file("jvfeed"); }
+    // A feed file of a data specification (or live folder) from records.
+    void feed(const std::string& spec, const std::string& file, const std::vector<std::string>& records) const {
+        std::string all;
+        for (const auto& r : records) all += r;
+        dir.write("jvfeed/" + spec + "/" + file, all);
+    }
+    void control(const std::string& text) const { dir.write("jvfeed/control.txt", text); }
+    std::string app() const { return kv::GetAppPath(); }
+};
+
+}  // namespace kvtest
