@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QThread>
 
 namespace kv::qt {
@@ -33,10 +34,11 @@ void runInBackground(QObject* context, std::function<void()> work, std::function
         } catch (...) {
         }
     });
-    if (done) QObject::connect(t, &QThread::finished, context, std::move(done));
-    QObject::connect(t, &QThread::finished, t, [t] {
+    // The thread object lives on the calling (GUI) thread, so this runs there.
+    QObject::connect(t, &QThread::finished, t, [t, ctx = QPointer<QObject>(context), d = std::move(done)] {
         --g_jobs;
         t->deleteLater();
+        if (ctx && d) d();
     });
     t->start();
 }
