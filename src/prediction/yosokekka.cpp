@@ -61,6 +61,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
     auto found = raceFiles_.find(key);
     const std::vector<RaceHorseRecord>& recs = found == raceFiles_.end() ? kNone : found->second;
     race.reset(static_cast<int>(recs.size()));
+    race.RaceHorseRec.clear();  // a race without runners carries no other race's record
 
     // 4. Horse values and the horses' candidate lines.
     std::string candidates;
