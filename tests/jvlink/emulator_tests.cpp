@@ -87,6 +87,18 @@ TEST(JvLinkEmulator, MissingFeedMeansNoData) {
     EXPECT_EQ(read(*link).rc, -203);
     EXPECT_EQ(link->JVFiledelete("x.jvd"), -1);
     EXPECT_EQ(link->JVSetUIProperties(), 0);
+
+    // A specification "folder" that is a file, and a .jvd entry that is a folder.
+    d.write(kSpec, "not a folder");
+    d.write("TOKURACETCOVRCOV/a.jvd/inner.jvd", "RA\r\n");
+    auto odd = kv::makeJVLink(d.path());
+    ASSERT_EQ(odd->JVInit("UNKNOWN"), 0);
+    EXPECT_EQ(open(*odd).readCount, 0);
+    odd->JVClose();
+    const Opened o2 = open(*odd, "TOKURACETCOVRCOV");
+    EXPECT_EQ(o2.rc, 0);
+    EXPECT_EQ(o2.readCount, 0);  // only regular files count
+    EXPECT_EQ(read(*odd).rc, 0);
 }
 
 TEST(JvLinkEmulator, ReadsFilesInNameOrderWithEndOfFileMarks) {
