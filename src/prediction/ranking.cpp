@@ -25,7 +25,7 @@ bool isFlat(const std::string& track) { return track >= "00" && track <= "49"; }
 std::optional<std::string> ConvertSpeedToTimeText(float speed, std::string_view distance) {
     auto d = strictNumber(distance);
     if (!d || speed == 0.0f) return std::nullopt;
-    float m = static_cast<float>(*d) / speed;
+    float m = static_cast<float>(*d / static_cast<double>(speed));  // text / Single is a Double quotient
     m = m * 60.0f;
     m = m / 1000.0f;
     const long long im = vbInt(m);

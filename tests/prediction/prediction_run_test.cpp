@@ -111,6 +111,17 @@ TEST(PredictionRun, TiesInRankingPairsAndTrios) {
     // Spread of equal speeds.
     EXPECT_EQ(run.w->st.run.Syosai[1][10], " 0");
 
+    // Texts of the last race's runners; no rate files in prediction mode.
+    const auto& last = run.w->st;
+    EXPECT_EQ(last.race.JitsuTime[1], "1.34.5 ");
+    EXPECT_EQ(last.race.JitsuAgari3F[1], "34.5 ");
+    EXPECT_EQ(last.race.SuiteiAgari3F[1], "36.0");
+    EXPECT_EQ(last.race.Futan[1], "55.0");
+    EXPECT_EQ(last.kept.Nyusen[1], " 3");
+    EXPECT_EQ(last.kept.Ninki[1], " 2");
+    EXPECT_EQ(last.kept.Chakujun[1], "03");
+    EXPECT_TRUE(listFiles(wk.dir.file("TEKICHU")).empty());
+
     // Two equal runners: horse 2 takes rank 1.
     auto sort12 = lines(wk.dir.read("KAIME/202504050612SORT.dat"));
     ASSERT_EQ(sort12.size(), 2u);
