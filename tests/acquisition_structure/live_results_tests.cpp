@@ -227,3 +227,38 @@ TEST(LiveResults, WindowLoadRunsOverTheFeedEmulator) {
     w.Command1_Click();
     EXPECT_FALSE(w.Visible);
 }
+
+TEST(LiveResults, EmulatorErrorsAreReportedOrReadPast) {
+    Env env;
+    kvtest::TempDir feed;
+    const std::string a = raOn("20240106", 1), b = raOn("20240106", 2);
+    env.dir.write("RATHISWEEKN.dat", a + b);
+    env.dir.write("RATHISWEEKNNEW.dat", a + b);
+    const std::string oddsA = o1({{"01", "0031", "01"}}, "01"), oddsB = o1({{"01", "0032", "01"}}, "02");
+    feed.write("0B30/" + kv::getField(a, L::RaceId) + ".jvd", oddsA);
+    feed.write("0B30/" + kv::getField(b, L::RaceId) + ".jvd", oddsB);
+    const std::string s1 = seResult("7", "01", "01", "1345", "345", "0031", "01", "01"),
+                      s2 = seResult("7", "02", "02", "1346", "346", "0045", "02", "01");
+    feed.write("0B12/20240106.jvd", s1 + s2);
+    // Race 2 has no live odds yet; a read error in the middle of the results is read past.
+    feed.write("control.txt", "[0B30]\nopen_result." + kv::getField(b, L::RaceId) +
+                                  " = -1\n[0B12]\nread_error = -502\nread_error_after = 1\n");
+    {
+        auto jv = kv::makeJVLink(feed.path());
+        kv::TEZHRRIALTIME w(*jv, env.messages);
+        w.Form_Load();
+        EXPECT_TRUE(env.messages.messages.empty());
+        EXPECT_EQ(env.dir.read("O1RIALTIME.dat"), oddsA);
+        EXPECT_EQ(env.dir.read("SERIALTIME.dat"), s1 + s2);
+    }
+    // JVInit failing: one message per race and per pass, the work goes on and fetches nothing.
+    feed.write("control.txt", "init_result = -301\n");
+    env.dir.write("SERIALTIME.dat", "");
+    auto jv = kv::makeJVLink(feed.path());
+    kv::TEZHRRIALTIME w(*jv, env.messages);
+    w.Form_Load();
+    EXPECT_EQ(env.messages.messages, std::vector<std::string>(2 + 5, "JVInitエラー。RC=-301"));
+    EXPECT_EQ(env.dir.read("O1RIALTIME.dat"), "");
+    EXPECT_EQ(env.dir.read("SERIALTIME.dat"), "");
+    EXPECT_TRUE(w.FailedFiles().empty());
+}
