@@ -1,0 +1,351 @@
+#include "betlines/hit_check.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "acquisition/jvdata/race_records.h"
+#include "betlines/combo_text.h"
+#include "common/fields.h"
+#include "common/numbers.h"
+#include "common/quoted.h"
+
+namespace kv::bet {
+
+namespace hr = kv::jv::HrRecord;
+using pred::TekichuResult;
+using pred::TierTally;
+
+namespace {
+
+const std::string kTenBlanks(10, ' ');
+const std::string kElevenBlanks(11, ' ');
+
+// Tier of a candidate position: 0 本線, 1 準本線, 2 伏兵, -1 not bet; n is the
+// position within the tier.
+struct Tier {
+    int tier = -1;
+    int n = 0;
+};
+
+Tier tierOf(int p, int perTier) {
+    if (p < 1 || p > 3 * perTier) return {};
+    const int t = (p - 1) / perTier;
+    return {t, p - t * perTier};
+}
+
+const char* const kLongLabel[] = {"本線", "準本線", "伏兵"};
+const char* const kShortLabel[] = {"本線", "準本", "伏兵"};
+
+long long toInt(std::string_view text, long long lo, long long hi) {
+    auto v = strictInt(text);
+    if (!v || *v < lo || *v > hi) throw ConversionError("not a number: '" + std::string(text) + "'");
+    return *v;
+}
+
+// The payout text of a hit read as a 32-bit integer.
+long long payoutValue(const std::string& haitoText) {
+    return toInt(haitoText, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+}
+
+// The entry's popularity read as an integer ("004" -> 4).
+long long popularityValue(std::string_view ninkiField) {
+    return toInt(ninkiField, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+}
+
+void addHit(TierTally& t, int tier, const std::string& haitoText) {
+    long long* hits[] = {&t.TekichuHonsen, &t.TekichuJunhon, &t.TekichuFukuhei};
+    long long* sums[] = {&t.HaitoHonsen, &t.HaitoJunhon, &t.HaitoFukuhei};
+    *hits[tier] += 1;
+    t.CheckCount += 1;
+    *sums[tier] += payoutValue(haitoText);
+}
+
+// Sets a result record member by member; the popularity conversion comes last.
+void setResult(TekichuResult& r, const std::string& tekichu, const std::string& atarime, const std::string& haito,
+               long long betNumber, std::string_view ninkiField) {
+    r.Tekichu = tekichu;
+    r.Atarime = atarime;
+    r.Haito = haito;
+    r.Ninki = std::to_string(betNumber) + " " + std::to_string(popularityValue(ninkiField));
+}
+
+// The result of a match that was not bet: it replaces the record unless the
+// record already holds a hit of this race. The popularity is converted either way.
+void setUnbetResult(TekichuResult& r, bool hitRecorded, const std::string& blanks, const std::string& atarime,
+                    const std::string& haito, long long betNumber, std::string_view ninkiField) {
+    if (hitRecorded) {
+        (void)popularityValue(ninkiField);
+        return;
+    }
+    setResult(r, blanks, atarime, haito, betNumber, ninkiField);
+}
+
+class Checker {
+public:
+    Checker(std::string_view hrRec, const KaimeLists& lists, TekichuOutcome& out)
+        : hr_(hrRec), lists_(lists), out_(out) {}
+
+    void run() {
+        umaren();
+        wide();
+        umatan();
+        sanrenpuku();
+        sanrentan();
+    }
+
+private:
+    static const std::string& at(const std::vector<std::string>* v, int p) {
+        static const std::string kEmpty;
+        if (!v || p < 0 || static_cast<std::size_t>(p) >= v->size()) return kEmpty;
+        return (*v)[static_cast<std::size_t>(p)];
+    }
+    int pairCount() const { return std::max(0, lists_.UmarenKaimeCount); }
+    int trioCount() const { return std::max(0, lists_.SanrenpukuKaimeCount); }
+
+    void atLine(const std::string& kindCode, const std::string& hitText, const std::string& combo,
+                const std::string& haito) {
+        out_.atLines.push_back(QuotedLine()
+                                   .text("AT")
+                                   .text(std::to_string(out_.matchNumber))
+                                   .text(kindCode)
+                                   .text(hitText)
+                                   .text(combo)
+                                   .text(haito)
+                                   .line());
+    }
+
+    void umaren() {
+        bool hitRecorded = false;
+        for (int p = 1; p <= pairCount(); ++p) {
+            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            for (std::size_t k = 1; k <= hr::PayUmaren::kArray.count; ++k) {
+                const std::string kumi = getField(hr_, hr::PayUmaren::Kumi(k));
+                if (kumi != key) continue;
+                ++out_.matchNumber;
+                const std::string pay = getField(hr_, hr::PayUmaren::Pay(k));
+                const std::string ninki = getField(hr_, hr::PayUmaren::Ninki(k));
+                const Tier t = tierOf(p, 6);
+                if (t.tier >= 0) {
+                    const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
+                    const std::string n = std::to_string(t.n);
+                    atLine("1", kLongLabel[t.tier] + n + "点目 的中", combo, haito);
+                    setResult(out_.UmarenResult, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
+                    hitRecorded = true;
+                    addHit(out_.UmarenTally, t.tier, haito);
+                } else {
+                    setUnbetResult(out_.UmarenResult, hitRecorded, kTenBlanks, FormatUmarenKumi(kumi), FormatHaito(pay),
+                                   p, ninki);
+                    out_.UmarenTally.CheckCount += 1;
+                }
+            }
+        }
+    }
+
+    void wide() {
+        std::int16_t wideNumber = 1;
+        for (int p = 1; p <= pairCount(); ++p) {
+            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            for (std::size_t k = 1; k <= hr::PayWide::kArray.count; ++k) {
+                const std::string kumi = getField(hr_, hr::PayWide::Kumi(k));
+                if (kumi != key) continue;
+                ++out_.matchNumber;
+                ++wideNumber;
+                TekichuResult* record = wideNumber == 2   ? &out_.Wide1Result
+                                        : wideNumber == 3 ? &out_.Wide2Result
+                                        : wideNumber == 4 ? &out_.Wide3Result
+                                                          : nullptr;
+                const std::string pay = getField(hr_, hr::PayWide::Pay(k));
+                const std::string ninki = getField(hr_, hr::PayWide::Ninki(k));
+                const Tier t = tierOf(p, 6);
+                if (t.tier >= 0) {
+                    const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
+                    const std::string n = std::to_string(t.n);
+                    // Kind codes "5" to "7" belong to other bet kinds: every ワイド
+                    // match beyond the third keeps the code "4".
+                    const std::string code = std::to_string(std::min<int>(wideNumber, 4));
+                    atLine(code, kLongLabel[t.tier] + n + "点目 的中", combo, haito);
+                    if (record) setResult(*record, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
+                    addHit(out_.WideTally, t.tier, haito);
+                } else {
+                    if (record) setResult(*record, kTenBlanks, FormatUmarenKumi(kumi), FormatHaito(pay), p, ninki);
+                    out_.WideTally.CheckCount += 1;
+                }
+            }
+        }
+    }
+
+    void umatan() {
+        bool hitRecorded = false;
+        for (int p = 1; p <= pairCount(); ++p) {
+            const std::string& disp = at(lists_.UmarenKaimeDisp, p);
+            for (std::size_t k = 1; k <= hr::PayUmatan::kArray.count; ++k) {
+                const std::string kumi = getField(hr_, hr::PayUmatan::Kumi(k));
+                const std::string swapped = kumi.substr(2, 2) + kumi.substr(0, 2);
+                if (disp == kumi) umatanMatch(p, k, kumi, false, hitRecorded);
+                if (disp == swapped) umatanMatch(p, k, kumi, true, hitRecorded);
+            }
+        }
+    }
+
+    void umatanMatch(int p, std::size_t k, const std::string& kumi, bool reverse, bool& hitRecorded) {
+        ++out_.matchNumber;
+        const std::string pay = getField(hr_, hr::PayUmatan::Pay(k));
+        const std::string ninki = getField(hr_, hr::PayUmatan::Ninki(k));
+        const long long betNumber = reverse ? 2LL * p : 2LL * p - 1;
+        TierTally& tally = reverse ? out_.UmatanUraTally : out_.UmatanOmoteTally;
+        const Tier t = tierOf(p, 6);
+        if (t.tier >= 0) {
+            const std::string combo = FormatUmatanKumi(kumi), haito = FormatHaito(pay);
+            const std::string n = std::to_string(t.n);
+            atLine("5", kLongLabel[t.tier] + n + (reverse ? "逆順 的中" : "正順 的中"), combo, haito);
+            setResult(out_.UmatanResult, kShortLabel[t.tier] + n + (reverse ? "点目裏" : "点目表"), combo, haito,
+                      betNumber, ninki);
+            hitRecorded = true;
+            addHit(tally, t.tier, haito);
+        } else {
+            setUnbetResult(out_.UmatanResult, hitRecorded, reverse ? kTenBlanks : kElevenBlanks,
+                           FormatUmatanKumi(kumi), FormatHaito(pay), betNumber, ninki);
+            tally.CheckCount += 1;
+        }
+    }
+
+    void sanrenpuku() {
+        bool hitRecorded = false;
+        for (int p = 1; p <= trioCount(); ++p) {
+            const std::string& key = at(lists_.SanrenpukuKaimeKey, p);
+            for (std::size_t k = 1; k <= hr::PaySanrenpuku::kArray.count; ++k) {
+                const std::string kumi = getField(hr_, hr::PaySanrenpuku::Kumi(k));
+                if (kumi != key) continue;
+                ++out_.matchNumber;
+                const std::string pay = getField(hr_, hr::PaySanrenpuku::Pay(k));
+                const std::string ninki = getField(hr_, hr::PaySanrenpuku::Ninki(k));
+                const Tier t = tierOf(p, 7);
+                if (t.tier >= 0) {
+                    const std::string combo = FormatSanrenpukuKumi(kumi), haito = FormatHaito(pay);
+                    const std::string n = std::to_string(t.n);
+                    atLine("6", kLongLabel[t.tier] + n + "点目 的中", combo, haito);
+                    setResult(out_.SanrenpukuResult, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
+                    hitRecorded = true;
+                    addHit(out_.SanrenpukuTally, t.tier, haito);
+                } else {
+                    setUnbetResult(out_.SanrenpukuResult, hitRecorded, kTenBlanks, FormatSanrenpukuKumi(kumi),
+                                   FormatHaito(pay), p, ninki);
+                    out_.SanrenpukuTally.CheckCount += 1;
+                }
+            }
+        }
+    }
+
+    void sanrentan() {
+        bool hitRecorded = false;
+        for (int p = 1; p <= trioCount(); ++p) {
+            const std::string& trio = at(lists_.SanrenKaime, p);
+            auto part = [&](std::size_t i) { return 2 * i < trio.size() ? trio.substr(2 * i, 2) : std::string(); };
+            const std::string A = part(0), B = part(1), C = part(2);
+            const std::string orders[6] = {A + B + C, A + C + B, B + A + C, B + C + A, C + A + B, C + B + A};
+            for (std::size_t k = 1; k <= hr::PaySanrentan::kArray.count; ++k) {
+                const std::string kumi = getField(hr_, hr::PaySanrentan::Kumi(k));
+                if (kumi == "000000") break;  // no further entries of this position
+                for (int N = 1; N <= 6; ++N) {
+                    if (kumi == orders[N - 1]) sanrentanMatch(p, k, kumi, N, hitRecorded);
+                }
+            }
+        }
+    }
+
+    void sanrentanMatch(int p, std::size_t k, const std::string& kumi, int N, bool& hitRecorded) {
+        ++out_.matchNumber;
+        const std::string pay = getField(hr_, hr::PaySanrentan::Pay(k));
+        const std::string ninki = getField(hr_, hr::PaySanrentan::Ninki(k));
+        const long long betNumber = 6LL * (p - 1) + N;
+        const Tier t = tierOf(p, 7);
+        const std::string order = "第" + std::to_string(N) + "順";
+        if (t.tier >= 0) {
+            const std::string combo = FormatSanrentanKumi(kumi), haito = FormatHaito(pay);
+            const std::string n = std::to_string(t.n);
+            const std::string suffix = (t.tier == 0 && N >= 3) ? order + "的中 " : order + " 的中";
+            atLine("7", kLongLabel[t.tier] + n + suffix, combo, haito);
+            setResult(out_.SanrentanResult, kShortLabel[t.tier] + n + order + "目", combo, haito, betNumber, ninki);
+            hitRecorded = true;
+            addHit(out_.SanrentanTally, t.tier, haito);
+        } else {
+            setUnbetResult(out_.SanrentanResult, hitRecorded, kTenBlanks, FormatSanrentanKumi(kumi), FormatHaito(pay),
+                           betNumber, ninki);
+            out_.SanrentanTally.CheckCount += 1;
+        }
+    }
+
+    std::string_view hr_;
+    const KaimeLists& lists_;
+    TekichuOutcome& out_;
+};
+
+void addTally(TierTally& day, const TierTally& race) {
+    day.TekichuHonsen += race.TekichuHonsen;
+    day.TekichuJunhon += race.TekichuJunhon;
+    day.TekichuFukuhei += race.TekichuFukuhei;
+    day.CheckCount += race.CheckCount;
+    day.HaitoHonsen += race.HaitoHonsen;
+    day.HaitoJunhon += race.HaitoJunhon;
+    day.HaitoFukuhei += race.HaitoFukuhei;
+}
+
+}  // namespace
+
+KaimeLists KaimeLists::of(const pred::RaceState& race) {
+    KaimeLists l;
+    l.UmarenKaimeKey = &race.UmarenKaimeKey;
+    l.UmarenKaimeDisp = &race.UmarenKaimeDisp;
+    l.UmarenKaimeCount = race.UmarenKaimeCount;
+    l.SanrenpukuKaimeKey = &race.SanrenpukuKaimeKey;
+    l.SanrenKaime = &race.SanrenKaime;
+    l.SanrenpukuKaimeCount = race.SanrenpukuKaimeCount;
+    return l;
+}
+
+TekichuResult noHitResult() {
+    TekichuResult r;
+    r.Tekichu = kTenBlanks;
+    return r;
+}
+
+TekichuOutcome::TekichuOutcome() {
+    for (TekichuResult* r : {&UmarenResult, &Wide1Result, &Wide2Result, &Wide3Result, &UmatanResult,
+                             &SanrenpukuResult, &SanrentanResult})
+        *r = noHitResult();
+}
+
+void TekichuOutcome::applyTo(pred::KeptState& kept) const {
+    addTally(kept.UmarenTally, UmarenTally);
+    addTally(kept.WideTally, WideTally);
+    addTally(kept.UmatanOmoteTally, UmatanOmoteTally);
+    addTally(kept.UmatanUraTally, UmatanUraTally);
+    addTally(kept.SanrenpukuTally, SanrenpukuTally);
+    addTally(kept.SanrentanTally, SanrentanTally);
+    kept.UmarenResult = UmarenResult;
+    kept.Wide1Result = Wide1Result;
+    kept.Wide2Result = Wide2Result;
+    kept.Wide3Result = Wide3Result;
+    kept.UmatanResult = UmatanResult;
+    kept.SanrenpukuResult = SanrenpukuResult;
+    kept.SanrentanResult = SanrentanResult;
+}
+
+std::string TekichuOutcome::lineBytes() const {
+    std::string s;
+    for (const auto& l : atLines) s += l;
+    return s;
+}
+
+void CheckKaimeTekichu(std::string_view hrRec, const KaimeLists& lists, TekichuOutcome& out) {
+    Checker(hrRec, lists, out).run();
+}
+
+TekichuOutcome CheckKaimeTekichu(std::string_view hrRec, const KaimeLists& lists) {
+    TekichuOutcome out;
+    CheckKaimeTekichu(hrRec, lists, out);
+    return out;
+}
+
+}  // namespace kv::bet

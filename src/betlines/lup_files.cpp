@@ -1,0 +1,274 @@
+#include "betlines/lup_files.h"
+
+#include <stdexcept>
+
+#include "acquisition/jvdata/race_records.h"
+#include "betlines/combo_text.h"
+#include "betlines/hit_check.h"
+#include "betlines/kaime_lines.h"
+#include "betlines/line_helpers.h"
+#include "betlines/yosojun_lines.h"
+#include "common/appfolder.h"
+#include "common/codec.h"
+#include "common/fields.h"
+#include "common/numbers.h"
+#include "common/quoted.h"
+
+namespace kv::bet {
+
+namespace hr = kv::jv::HrRecord;
+
+namespace {
+
+std::string part(std::string_view s, std::size_t pos, std::size_t n) {
+    return pos < s.size() ? std::string(s.substr(pos, n)) : std::string();
+}
+
+// A number field as text without leading zeros ("01" -> "1").
+std::string numberText(std::string_view s) { return formatInt(vbInt(val(s))); }
+
+const std::string& cell(const std::vector<std::string>& v, int i) {
+    return v.at(static_cast<std::size_t>(i));
+}
+
+const std::string& fixedCell(const std::array<std::string, 19>& v, int i) {
+    if (i < 0 || i > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(i));
+    return v[static_cast<std::size_t>(i)];
+}
+
+// A payout group of the HR record: its entries and the places of the
+// combination and the payout inside one entry.
+struct PayGroup {
+    kv::jv::Array entries;
+    Field kumi;
+    Field pay;
+};
+#define KV_PAY_GROUP(G) PayGroup{hr::G::kArray, hr::G::kKumi, hr::G::kPay}
+
+// Entries 1..last of a group: combination text, then payout text.
+void payEntries(QuotedLine& q, std::string_view rec, const PayGroup& g, std::size_t last,
+                std::string (*format)(std::string_view)) {
+    for (std::size_t k = 1; k <= last; ++k) {
+        q.text(format(getField(rec, g.entries.sub(k, g.kumi))));
+        q.text(FormatHaito(getField(rec, g.entries.sub(k, g.pay))));
+    }
+}
+
+}  // namespace
+
+bool isFlatTrack(std::string_view t) { return t >= "00" && t <= "49"; }
+
+std::string dyLine(std::string_view raceId) {
+    return QuotedLine().text("DY").text("1").text(fromCp932(part(raceId, 0, 8))).line();
+}
+
+std::string plLine(std::string_view raceId, const std::optional<std::string>& courseName) {
+    return QuotedLine()
+        .text("PL")
+        .text("1")
+        .text(numberText(part(raceId, 10, 2)))
+        .textOpt(courseName)
+        .text(numberText(part(raceId, 12, 2)))
+        .text("11")
+        .line();
+}
+
+std::string rcLine(const pred::SyosaiRow& row) {
+    return QuotedLine()
+        .text("RC")
+        .text(row[1])
+        .text(row[2])
+        .text(row[3])
+        .text("")
+        .text(row[4].empty() ? row[5] + row[6] : row[4])
+        .text(row[5] + row[6])
+        .text(row[7])
+        .text(row[8])
+        .text(row[9])
+        .text(row[10])
+        .text(row[11])
+        .line();
+}
+
+std::string rrLine(bool resultMode, bool flat) {
+    QuotedLine q;
+    q.text("RR").text("n").text("w").text("馬").text("予");
+    if (resultMode) q.text("人").text("入");
+    q.text("性").text("齢").text("馬名　　　　　　　").text("負担").text("騎手名　").text("調教師名").text("推定タイム");
+    if (resultMode) q.text("実タイム");
+    q.text(flat ? "推定上3F" : "推定平1F");
+    if (resultMode) q.text(flat ? "実上3F" : "実平1F");
+    return q.line();
+}
+
+std::string hsLine(const pred::WindowState& st, int j, int k) {
+    const pred::RaceState& r = st.race;
+    const bool result = st.run.KekkaMode != 0;
+    QuotedLine q;
+    q.text("HS")
+        .text(std::to_string(k))
+        .text(cell(r.Wakuban, j))
+        .text(TwoPlace(j))
+        .text(fixedCell(st.kept.YosoJuni, j));
+    if (result) q.text(fixedCell(st.kept.Ninki, j)).text(fixedCell(st.kept.Nyusen, j));
+    q.text(cell(r.Seibetsu, j))
+        .text(TwoPlace(wholeNumber(cell(r.Barei, j))))
+        .text(firstChars(cell(r.Bamei, j), 9))
+        .text(cell(r.Futan, j))
+        .text(firstChars(cell(r.KishuName, j), 4))
+        .text(firstChars(cell(r.ChokyoshiName, j), result ? 4 : 3))
+        .text(cell(r.SuiteiTime, j));
+    if (result) q.text(cell(r.JitsuTime, j));
+    q.text(cell(r.SuiteiAgari3F, j));
+    if (result) q.text(cell(r.JitsuAgari3F, j));
+    return q.line();
+}
+
+void appendPayoutLines(std::string_view rec, std::string& out) {
+    auto line = [&](const char* tag, const char* no, auto fill) {
+        QuotedLine q;
+        q.text(tag).text(no);
+        fill(q);
+        out += q.line();
+    };
+    line("KK", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayTansyo), 2, FormatUmaban); });
+    line("KK", "2", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayFukusyo), 4, FormatUmaban); });
+    line("KK", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWakuren), 2, FormatWakurenKumi); });
+    line("KK", "4", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmaren), 2, FormatUmarenKumi); });
+    line("KK", "5", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWide), 5, FormatUmarenKumi); });
+    line("KS", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmatan), 6, FormatUmatanKumi); });
+    line("KS", "2", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrenpuku), 3, FormatSanrenpukuKumi); });
+    if (val(getField(rec, hr::PaySanrentan::Kumi(1))) != 0)
+        line("KS", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrentan), 6, FormatSanrentanKumi); });
+}
+
+std::string tekichuHeaderLines(std::string_view raceId, const std::optional<std::string>& courseName) {
+    const std::string monthDay = part(raceId, 4, 4);
+    std::string s = QuotedLine()
+                        .text(fromCp932(part(raceId, 0, 4)) + "年")
+                        .text(fromCp932(part(monthDay, 0, 2)) + "月")
+                        .text(fromCp932(part(monthDay, 2, 2)) + "日")
+                        .text(numberText(part(raceId, 10, 2)) + "回")
+                        .textOpt(courseName)
+                        .text(numberText(part(raceId, 12, 2)) + "日目")
+                        .line();
+    s += QuotedLine()
+             .text("R番号")
+             .text("馬連")
+             .text("馬単")
+             .text("3連複")
+             .text("3連単")
+             .text("ワイド1")
+             .text("ワイド2")
+             .text("ワイド3")
+             .line();
+    return s;
+}
+
+SummaryResults SummaryResults::of(const pred::KeptState& k) {
+    return {&k.UmarenResult, &k.UmatanResult, &k.SanrenpukuResult, &k.SanrentanResult,
+            &k.Wide1Result,  &k.Wide2Result,  &k.Wide3Result};
+}
+
+std::string tekichuRows(std::string_view raceNum, const SummaryResults& r) {
+    const pred::TekichuResult* cols[] = {r.Umaren, r.Umatan, r.Sanrenpuku, r.Sanrentan, r.Wide1, r.Wide2, r.Wide3};
+    const std::string labels[] = {fromCp932(raceNum) + "R 的中", "    当目", "    配当", "    予人"};
+    std::string s;
+    for (int row = 0; row < 4; ++row) {
+        QuotedLine q;
+        q.text(labels[row]);
+        for (const pred::TekichuResult* c : cols) {
+            const std::string* members[] = {&c->Tekichu, &c->Atarime, &c->Haito, &c->Ninki};
+            q.text(*members[row]);
+        }
+        s += q.line();
+    }
+    return s;
+}
+
+bool payoutMatchesRace(std::string_view hrRec, std::string_view raceId) {
+    const std::string id = getField(hrRec, hr::RaceId);
+    const std::string race = fitRecord(raceId, 16);
+    return id.substr(0, 10) == race.substr(0, 10) && id.substr(14, 2) == race.substr(14, 2);
+}
+
+void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
+    const bool result = st.run.KekkaMode != 0;
+    const RaceHorseRecord& rec = st.race.RaceHorseRec;
+    const std::string raceId = raceIdOf(rec);
+    const std::string dayKey = raceId.substr(0, 14);
+    const std::string base = std::string(dirs::TEKICHU) + "/" + dayKey;
+    const std::string lupPath = appFile(base + (result ? "lupRCM.txt" : "lup.txt"));
+    const std::string tekichuPath = appFile(base + "tekichu.txt");
+    const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
+
+    // The day's files: created (emptied) on the key's first race of the run,
+    // opened for appending afterwards.
+    const bool newDay = lupDays_.isNew(dayKey);
+    if (!lupDays_.write(dayKey, lupPath, "")) throw std::runtime_error("cannot open " + lupPath);
+    if (result) {
+        const std::string head = tekichuDays_.isNew(dayKey) ? tekichuHeaderLines(raceId, courseName) : std::string();
+        if (!tekichuDays_.write(dayKey, tekichuPath, head)) throw std::runtime_error("cannot open " + tekichuPath);
+    }
+
+    // The block is written in one go; on a failure the lines built so far are
+    // written before the failure goes on to the chain.
+    std::string block;
+    bool flushed = false;
+    auto flush = [&] {
+        flushed = true;
+        if (!lupDays_.write(dayKey, lupPath, block)) throw std::runtime_error("cannot write " + lupPath);
+    };
+    try {
+        if (newDay) {
+            block += dyLine(raceId);
+            block += plLine(raceId, courseName);
+        }
+        block += rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
+        block += rrLine(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
+
+        const int n = st.race.HorseCount;
+        for (int k = 1; k <= n; ++k)
+            for (int j = 1; j <= n; ++j)
+                if (wholeNumber(fixedCell(st.kept.YosoJuni, j)) == k) block += hsLine(st, j, k);
+
+        WriteYosojunLines(st, block);
+        WriteKaimeMLines(st, block);
+        WriteKaimePLines(st, block);
+
+        bool matched = false;
+        if (result && payoutMatchesRace(st.race.HrRec, raceId)) {
+            matched = true;
+            TekichuOutcome hits;
+            try {
+                CheckKaimeTekichu(st.race.HrRec, KaimeLists::of(st.race), hits);
+            } catch (...) {
+                hits.applyTo(st.kept);
+                block += hits.lineBytes();
+                throw;
+            }
+            hits.applyTo(st.kept);
+            block += hits.lineBytes();
+            appendPayoutLines(st.race.HrRec, block);
+        }
+        flush();
+
+        if (result) {
+            // A race without its payout record gets the no-hit values, never
+            // the results of an earlier race.
+            const pred::TekichuResult none = noHitResult();
+            const SummaryResults rows = matched ? SummaryResults::of(st.kept)
+                                                : SummaryResults{&none, &none, &none, &none, &none, &none, &none};
+            const std::string raceNum = raceId.substr(14, 2);
+            if (!tekichuDays_.write(dayKey, tekichuPath, tekichuRows(raceNum, rows)))
+                throw std::runtime_error("cannot write " + tekichuPath);
+        }
+    } catch (...) {
+        if (!flushed) lupDays_.write(dayKey, lupPath, block);
+        throw;
+    }
+}
+
+std::unique_ptr<pred::Writer> makeLupFilesWriter() { return std::make_unique<LupFilesWriter>(); }
+
+}  // namespace kv::bet
