@@ -1,0 +1,550 @@
+// Factor weight tables fitted on a race history.
+#include "fitweights.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <thread>
+#include <unordered_map>
+#include <utility>
+
+#include "acquisition/jvdata/horse_records.h"
+#include "acquisition/jvdata/race_records.h"
+#include "common/appfolder.h"
+#include "common/fields.h"
+#include "common/numbers.h"
+#include "common/quoted.h"
+#include "common/recordfile.h"
+#include "expansion/builder.h"
+#include "expansion/calc.h"
+#include "expansion/coders.h"
+#include "expansion/exrecord.h"
+#include "expansion/speeds.h"
+#include "expansion/stats/stat_files.h"
+#include "expansion/weights.h"
+
+namespace kv::fit {
+
+namespace ex = kv::exrec;
+namespace se = kv::jv::SeRecord;
+using kv::expansion::Surface;
+
+namespace {
+
+constexpr int kSurfaces = 3;
+constexpr int kKinds = 3;   // final section, pace, whole race
+constexpr int kMax = kv::expansion::kMaxCategories;
+
+// One coded run: its surface, the local category id of each factor's code
+// (index 1..30) and its usable actual speeds.
+struct Sample {
+    std::uint8_t surface = 0;
+    std::uint8_t valid = 0;          // bit q: speed q usable
+    float y[kKinds] = {0, 0, 0};
+    std::int32_t cat[31] = {};
+};
+
+// The codes a worker met, per surface and factor, with local ids.
+struct Dictionary {
+    std::unordered_map<std::string, std::int32_t> ids;
+    std::vector<std::string> codes;
+    std::vector<std::int64_t> counts;
+    std::int32_t id(const std::string& code) {
+        auto [it, added] = ids.emplace(code, static_cast<std::int32_t>(codes.size()));
+        if (added) {
+            codes.push_back(code);
+            counts.push_back(0);
+        }
+        ++counts[it->second];
+        return it->second;
+    }
+};
+
+struct WorkerOut {
+    std::vector<Sample> samples;
+    std::array<std::array<Dictionary, 31>, kSurfaces> dict;
+    std::size_t runs = 0, failedHorses = 0;
+};
+
+// Speed of a speed text as the prediction reads it back (digits / 100000);
+// 0 when the text is blank.
+float speedOf(const std::string& text) { return static_cast<float>(kv::val(text) / 100000.0); }
+
+bool usableSpeed(float v) { return v > 20.0f && v < 99.0f; }
+
+// The actual speeds of a record; bits of the usable ones.
+std::uint8_t actualSpeeds(const std::string& rec, float y[kKinds]) {
+    if (getField(rec, ex::IJyoCD) != "0") return 0;
+    std::uint8_t valid = 0;
+    try {
+        const std::string texts[kKinds] = {kv::expansion::CalcAgariSpeed(rec), kv::expansion::CalcPaceSpeed(rec),
+                                           kv::expansion::CalcSohaSpeed(rec)};
+        for (int q = 0; q < kKinds; ++q) {
+            y[q] = speedOf(texts[q]);
+            if (usableSpeed(y[q])) valid |= static_cast<std::uint8_t>(1u << q);
+        }
+    } catch (const std::exception&) {
+        return 0;
+    }
+    return valid;
+}
+
+std::string raceOrderKey(const std::string& se) {
+    return getField(se, se::Year) + getField(se, se::MonthDay) + getField(se, se::JyoCD) + getField(se, se::RaceNum) +
+           getField(se, se::Umaban);
+}
+
+// Codes every run of the horses [begin, end) of `horses`.
+void codeHorses(const kv::expansion::BuildInputs& in, const kv::coders::CoderStats& stats,
+                const std::vector<std::vector<const std::string*>>& horses, std::size_t begin, std::size_t end,
+                WorkerOut& out) {
+    std::vector<std::string> runs;
+    for (std::size_t h = begin; h < end; ++h) {
+        runs.clear();
+        for (const std::string* r : horses[h]) runs.push_back(*r);
+        kv::expansion::BuiltHorse built = kv::expansion::BuildUmagotoEx(in, runs);
+        if (built.failed) {
+            ++out.failedHorses;
+            continue;
+        }
+        const std::vector<std::string>& recs = built.records;
+        out.runs += recs.size();
+        for (std::size_t r = 0; r < recs.size(); ++r) {
+            const std::string& rec = recs[r];
+            if (!kv::expansion::passesTableFilters(rec)) continue;
+            const Surface s = kv::expansion::surfaceOf(getField(rec, ex::TrackCD));
+            Sample smp;
+            smp.surface = static_cast<std::uint8_t>(s);
+            smp.valid = actualSpeeds(rec, smp.y);
+            const kv::coders::CoderContext ctx{recs, static_cast<int>(r + 1), &stats};
+            bool ok = true;
+            std::array<std::string, 31> codes;
+            for (int k = 1; k <= 30 && ok; ++k) {
+                try {
+                    codes[k] = kv::coders::FitCode(k, kv::coders::CodeFactor(k, ctx));
+                } catch (const std::exception&) {
+                    ok = false;
+                }
+            }
+            if (!ok) continue;
+            for (int k = 1; k <= 30; ++k) smp.cat[k] = out.dict[smp.surface][k].id(codes[k]);
+            out.samples.push_back(smp);
+        }
+    }
+}
+
+// A code that a quoted value can hold as it is.
+bool storable(const std::string& code) {
+    for (char c : code)
+        if (c == '"' || c == '\r' || c == '\n' || c == '\0') return false;
+    return true;
+}
+
+std::string twoDigits(int v) { return kv::zeroPad(v, 2); }
+
+// Factor 12's codes at fixed positions (index = position - 1); empty entries are free.
+std::vector<std::string> factor12Fixed(Surface s) {
+    std::vector<std::string> fixed;
+    if (s == Surface::Hurdle) {
+        fixed.assign(53, "");
+        for (int m = 40; m <= 59; ++m) fixed[m - 40] = "1" + twoDigits(m);
+        for (int m = 41; m <= 53; ++m) fixed[20 + m - 41] = "3" + twoDigits(m);
+        for (int m = 40; m <= 59; ++m) fixed[33 + m - 40] = "2" + twoDigits(m);
+    } else {
+        fixed.assign(66, "");
+        for (int m = 27; m <= 59; ++m) fixed[m - 27] = "1" + twoDigits(m);
+        for (int m = 27; m <= 59; ++m) fixed[33 + m - 27] = "2" + twoDigits(m);
+    }
+    for (std::string& c : fixed) c = kv::coders::FitCode(12, c);
+    return fixed;
+}
+
+// Category layout of one factor of one surface: the category texts in file
+// order, and for factor 2 which of them are second-pass categories.
+struct Layout {
+    std::vector<std::string> codes;
+    std::vector<std::int64_t> counts;
+    std::vector<bool> pooled;   // factor 2's second-pass categories
+};
+
+Layout makeLayout(Surface s, int k, const std::map<std::string, std::int64_t>& occurring, std::size_t& dropped) {
+    Layout L;
+    std::vector<std::pair<std::string, std::int64_t>> codes;
+    for (const auto& [c, n] : occurring) {
+        if (storable(c))
+            codes.emplace_back(c, n);
+        else
+            ++dropped;
+    }
+    std::vector<std::string> fixed;
+    if (k == 12) fixed = factor12Fixed(s);
+    std::size_t room = kMax - fixed.size();
+    if (k == 2) room = kMax / 2;   // leave room for the second-pass categories
+    if (k == 12) {
+        codes.erase(std::remove_if(codes.begin(), codes.end(),
+                                   [&](const auto& p) { return std::find(fixed.begin(), fixed.end(), p.first) != fixed.end(); }),
+                    codes.end());
+    }
+    if (codes.size() > room) {
+        std::stable_sort(codes.begin(), codes.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+        dropped += codes.size() - room;
+        codes.resize(room);
+        std::sort(codes.begin(), codes.end());
+    }
+    if (k == 1) std::reverse(codes.begin(), codes.end());   // newest year first
+
+    if (k == 12) {
+        for (const std::string& f : fixed) {
+            auto it = occurring.find(f);
+            L.codes.push_back(f);
+            L.counts.push_back(it == occurring.end() ? 0 : it->second);
+        }
+        for (const auto& [c, n] : codes) {
+            L.codes.push_back(c);
+            L.counts.push_back(n);
+        }
+    } else {
+        for (const auto& [c, n] : codes) {
+            L.codes.push_back(c);
+            L.counts.push_back(n);
+        }
+    }
+    L.pooled.assign(L.codes.size(), false);
+
+    if (k == 2) {
+        // The second pass looks for "6" and characters 2 to 5 of a code among
+        // the first five characters of the categories.
+        std::map<std::string, std::int64_t> pools;   // key -> runs pooled
+        for (const auto& [c, n] : codes) pools[std::string("6") + c.substr(1, 4)] += n;
+        std::vector<std::string> prefixes;
+        for (const std::string& c : L.codes) prefixes.push_back(c.substr(0, 5));
+        std::sort(prefixes.begin(), prefixes.end());
+        for (const auto& [key, n] : pools) {
+            if (L.codes.size() >= static_cast<std::size_t>(kMax)) break;
+            if (std::binary_search(prefixes.begin(), prefixes.end(), key)) continue;
+            L.codes.push_back(kv::coders::FitCode(2, key));
+            L.counts.push_back(n);
+            L.pooled.push_back(true);
+        }
+    }
+    return L;
+}
+
+// Backfitting of one target speed over the samples of one surface. cat[i][k]
+// are final category numbers (0: none); w[k][j] the weights (j = 0 stays 0).
+void backfit(const std::vector<const Sample*>& samples, int q, const std::array<std::size_t, 31>& n,
+             const FitOptions& o, std::array<std::vector<double>, 31>& w) {
+    for (int k = 1; k <= 30; ++k) w[k].assign(n[k] + 1, 0.0);
+    std::vector<double> resid;
+    resid.reserve(samples.size());
+    double total = 0;
+    for (const Sample* s : samples) {
+        resid.push_back(s->y[q]);
+        total += s->y[q];
+    }
+    const double mean = samples.empty() ? 0.0 : total / static_cast<double>(samples.size());
+    std::vector<double> sum;
+    std::vector<std::int64_t> cnt;
+    for (int pass = 0; pass < std::max(1, o.passes); ++pass) {
+        for (int k = 1; k <= 30; ++k) {
+            sum.assign(n[k] + 1, 0.0);
+            cnt.assign(n[k] + 1, 0);
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                const int c = samples[i]->cat[k];
+                sum[c] += resid[i] + w[k][c];
+                ++cnt[c];
+            }
+            std::vector<double> nw(n[k] + 1, 0.0);
+            for (std::size_t c = 1; c <= n[k]; ++c) {
+                if (k == 1)
+                    nw[c] = cnt[c] > 0 ? sum[c] / static_cast<double>(cnt[c]) : (pass == 0 ? mean : w[k][c]);
+                else
+                    nw[c] = sum[c] / (static_cast<double>(cnt[c]) + o.shrink);
+            }
+            for (std::size_t i = 0; i < samples.size(); ++i) {
+                const int c = samples[i]->cat[k];
+                resid[i] += w[k][c] - nw[c];
+            }
+            w[k] = std::move(nw);
+        }
+    }
+}
+
+// A weight as it is written: three decimals, the value the file reads back.
+float stored(double v) {
+    const double r = std::round(v * 1000.0) / 1000.0;
+    return static_cast<float>(r == 0.0 ? 0.0 : r);
+}
+
+std::uint64_t splitmix(std::uint64_t& x) {
+    std::uint64_t z = (x += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+// A few small weights of factors 2..30 (factor 12 aside: its charts have a fixed
+// scale) become weights beyond +-20.
+void placeExtremeWeights(SurfaceFit& sf, int surface, const FitOptions& o) {
+    std::vector<std::pair<int, std::size_t>> candidates;
+    for (int k = 2; k <= 30; ++k) {
+        if (k == 12) continue;
+        const FactorTable& t = sf.factors[k];
+        for (std::size_t j = 0; j < t.codes.size(); ++j)
+            if (t.counts[j] >= 3 && std::fabs(t.agari[j]) < 0.3f && std::fabs(t.pace[j]) < 0.3f &&
+                std::fabs(t.soha[j]) < 0.3f)
+                candidates.emplace_back(k, j);
+    }
+    std::uint64_t state = o.seed * 0x2545F4914F6CDD1Dull + static_cast<std::uint64_t>(surface + 1);
+    for (int e = 0; e < o.extremeWeights && !candidates.empty(); ++e) {
+        const std::size_t pick = static_cast<std::size_t>(splitmix(state) % candidates.size());
+        const auto [k, j] = candidates[pick];
+        candidates.erase(candidates.begin() + static_cast<std::ptrdiff_t>(pick));
+        const double mag = 20.5 + static_cast<double>(splitmix(state) % 50) / 10.0;
+        const float v = stored((splitmix(state) & 1) ? mag : -mag);
+        FactorTable& t = sf.factors[k];
+        t.agari[j] = v;
+        t.pace[j] = v;
+        t.soha[j] = v;
+    }
+}
+
+std::string fileOf(const std::string& appDir, const std::string& rel) {
+    std::string r = rel;
+    std::replace(r.begin(), r.end(), '\\', '/');
+    return kv::joinPath(appDir, r);
+}
+
+}  // namespace
+
+FitResult fitWeightTables(const std::string& appDir, const History& history, const FitOptions& options) {
+    FitResult result;
+
+    // Inputs of the builder and the coders, read once.
+    auto readOption = [&](const char* name) {
+        auto b = kv::readFileBytes(kv::stats::optionFile(appDir, name));
+        return b ? std::move(*b) : std::string();
+    };
+    std::string um, ks, ra;
+    for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
+    for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
+    for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
+    const kv::expansion::BuildInputs in =
+        kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
+                                              readOption(kv::stats::names::HNSK));
+    kv::stats::StatFile kishu = kv::stats::StatFile::seiseki(), chokyo = kv::stats::StatFile::seiseki();
+    kv::stats::StatFile stallion = kv::stats::StatFile::parent(), mare = kv::stats::StatFile::parent();
+    kv::stats::StatFile kyosoba = kv::stats::StatFile::kyosoba();
+    kishu.load(kv::stats::optionFile(appDir, kv::stats::names::KISHUSEISEI));
+    chokyo.load(kv::stats::optionFile(appDir, kv::stats::names::CHOKYOSEISEI));
+    stallion.load(kv::stats::optionFile(appDir, kv::stats::names::STALLION));
+    mare.load(kv::stats::optionFile(appDir, kv::stats::names::MARE));
+    kyosoba.load(kv::stats::optionFile(appDir, kv::stats::names::KYOSOBA));
+    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+
+    // Each horse's runs, horses by registration number, runs by race.
+    std::map<std::string, std::vector<const std::string*>> byHorse;
+    for (const std::string& r : history.runners) {
+        if (r.size() < se::kLength) continue;
+        byHorse[getField(r, se::KettoNum)].push_back(&r);
+    }
+    std::vector<std::vector<const std::string*>> horses;
+    horses.reserve(byHorse.size());
+    for (auto& [ketto, runs] : byHorse) {
+        std::stable_sort(runs.begin(), runs.end(),
+                         [](const std::string* a, const std::string* b) { return raceOrderKey(*a) < raceOrderKey(*b); });
+        horses.push_back(std::move(runs));
+    }
+    result.horses = horses.size();
+
+    // Code the horses in contiguous chunks, one per thread.
+    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, horses.size())));
+    std::vector<WorkerOut> outs(threads);
+    {
+        std::vector<std::thread> pool;
+        const std::size_t per = (horses.size() + threads - 1) / threads;
+        for (unsigned t = 0; t < threads; ++t) {
+            const std::size_t b = std::min(horses.size(), t * per), e = std::min(horses.size(), b + per);
+            if (t == 0) continue;
+            pool.emplace_back([&, b, e, t] { codeHorses(in, stats, horses, b, e, outs[t]); });
+        }
+        codeHorses(in, stats, horses, 0, std::min(horses.size(), per), outs[0]);
+        for (std::thread& th : pool) th.join();
+    }
+    for (const WorkerOut& o : outs) {
+        result.runs += o.runs;
+        result.failedHorses += o.failedHorses;
+    }
+
+    // Categories per surface and factor; local ids to final category numbers.
+    std::array<std::array<Layout, 31>, kSurfaces> layouts;
+    for (int s = 0; s < kSurfaces; ++s) {
+        for (int k = 1; k <= 30; ++k) {
+            std::map<std::string, std::int64_t> occurring;
+            for (const WorkerOut& o : outs) {
+                const Dictionary& d = o.dict[s][k];
+                for (std::size_t i = 0; i < d.codes.size(); ++i) occurring[d.codes[i]] += d.counts[i];
+            }
+            layouts[s][k] = makeLayout(static_cast<Surface>(s), k, occurring, result.droppedCodes);
+        }
+    }
+    std::vector<Sample> all;
+    {
+        std::size_t total = 0;
+        for (const WorkerOut& o : outs) total += o.samples.size();
+        all.reserve(total);
+    }
+    for (WorkerOut& o : outs) {
+        std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> remap;
+        for (int s = 0; s < kSurfaces; ++s)
+            for (int k = 1; k <= 30; ++k) {
+                std::unordered_map<std::string, std::int32_t> pos;
+                const Layout& L = layouts[s][k];
+                for (std::size_t j = 0; j < L.codes.size(); ++j)
+                    if (!L.pooled[j]) pos.emplace(L.codes[j], static_cast<std::int32_t>(j + 1));
+                const Dictionary& d = o.dict[s][k];
+                remap[s][k].resize(d.codes.size(), 0);
+                for (std::size_t i = 0; i < d.codes.size(); ++i) {
+                    auto it = pos.find(d.codes[i]);
+                    remap[s][k][i] = it == pos.end() ? 0 : it->second;
+                }
+            }
+        for (Sample& smp : o.samples) {
+            for (int k = 1; k <= 30; ++k) smp.cat[k] = remap[smp.surface][k][smp.cat[k]];
+            all.push_back(smp);
+        }
+        o.samples.clear();
+        o.samples.shrink_to_fit();
+    }
+
+    // Fits: turf and dirt per target speed, hurdle on the whole-race speed.
+    struct Job {
+        int s, q;
+        std::array<std::vector<double>, 31> w;
+    };
+    std::vector<Job> jobs;
+    for (int s = 0; s < kSurfaces; ++s)
+        for (int q = (s == 2 ? 2 : 0); q < kKinds; ++q) jobs.push_back(Job{s, q, {}});
+    {
+        std::vector<std::thread> pool;
+        std::vector<std::array<std::size_t, 31>> sizes(kSurfaces);
+        for (int s = 0; s < kSurfaces; ++s)
+            for (int k = 1; k <= 30; ++k) sizes[s][k] = layouts[s][k].codes.size();
+        auto run = [&](Job& job) {
+            std::vector<const Sample*> ss;
+            for (const Sample& smp : all)
+                if (smp.surface == job.s && (smp.valid >> job.q & 1)) ss.push_back(&smp);
+            backfit(ss, job.q, sizes[job.s], options, job.w);
+        };
+        const unsigned par = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
+        std::size_t nextJob = 0;
+        while (nextJob < jobs.size()) {
+            pool.clear();
+            for (unsigned t = 0; t < par && nextJob < jobs.size(); ++t, ++nextJob)
+                pool.emplace_back([&, j = nextJob] { run(jobs[j]); });
+            for (std::thread& th : pool) th.join();
+        }
+    }
+    for (int s = 0; s < kSurfaces; ++s) {
+        SurfaceFit& sf = result.surfaces[s];
+        for (const Sample& smp : all)
+            if (smp.surface == s) {
+                ++sf.samples;
+                for (int q = 0; q < kKinds; ++q) sf.fitted[q] += (smp.valid >> q) & 1;
+            }
+        for (int k = 1; k <= 30; ++k) {
+            const Layout& L = layouts[s][k];
+            FactorTable& t = sf.factors[k];
+            t.codes = L.codes;
+            for (std::int64_t c : L.counts) t.counts.push_back(static_cast<std::int32_t>(std::min<std::int64_t>(c, 2147483647)));
+            std::array<std::vector<float>*, 3> dst{&t.agari, &t.pace, &t.soha};
+            for (int q = 0; q < kKinds; ++q) dst[q]->assign(L.codes.size(), 0.0f);
+            for (const Job& job : jobs) {
+                if (job.s != s) continue;
+                for (std::size_t j = 0; j < L.codes.size(); ++j) (*dst[job.q])[j] = stored(job.w[k][j + 1]);
+            }
+            if (s == 2) {
+                t.agari = t.soha;
+                t.pace = t.soha;
+            }
+            if (k == 2) {
+                // Second-pass categories: the run-weighted mean of the categories they pool.
+                for (std::size_t j = 0; j < L.codes.size(); ++j) {
+                    if (!L.pooled[j]) continue;
+                    for (int q = 0; q < kKinds; ++q) {
+                        double sum = 0, n = 0;
+                        for (std::size_t i = 0; i < L.codes.size(); ++i) {
+                            if (L.pooled[i] || std::string("6") + L.codes[i].substr(1, 4) != L.codes[j].substr(0, 5))
+                                continue;
+                            sum += static_cast<double>((*dst[q])[i]) * static_cast<double>(L.counts[i]);
+                            n += static_cast<double>(L.counts[i]);
+                        }
+                        (*dst[q])[j] = n > 0 ? stored(sum / n) : 0.0f;
+                    }
+                }
+            }
+        }
+        placeExtremeWeights(sf, s, options);
+    }
+    return result;
+}
+
+std::string tableFileBytes(const SurfaceFit& sf, int which) {
+    std::string out;
+    auto line = [&](kv::QuotedLine l) { out += l.line(); };
+    if (which == 0) {
+        for (int k = 1; k <= 30; ++k) line(kv::QuotedLine().number(static_cast<long long>(sf.factors[k].codes.size())));
+        return out;
+    }
+    for (int k = 1; k <= 30; ++k) {
+        const FactorTable& t = sf.factors[k];
+        for (std::size_t j = 0; j < t.codes.size(); ++j) {
+            switch (which) {
+            case 1: line(kv::QuotedLine().textRaw(t.codes[j])); break;
+            case 2: line(kv::QuotedLine().number(t.counts[j])); break;
+            case 3: line(kv::QuotedLine().single(t.agari[j])); break;
+            case 4: line(kv::QuotedLine().single(t.pace[j])); break;
+            default: line(kv::QuotedLine().single(t.soha[j])); break;
+            }
+        }
+    }
+    return out;
+}
+
+bool writeWeightFiles(const std::string& appDir, const FitResult& result, std::string* error) {
+    if (!kv::makeDirs(kv::joinPath(appDir, kv::dirs::OPTION1N))) {
+        if (error) *error = kv::joinPath(appDir, kv::dirs::OPTION1N);
+        return false;
+    }
+    for (Surface s : {Surface::Turf, Surface::Dirt, Surface::Hurdle}) {
+        const kv::expansion::WeightFileNames names = kv::expansion::weightFileNames(s);
+        const SurfaceFit& sf = result.surfaces[static_cast<int>(s)];
+        std::vector<std::pair<std::string, int>> files = {
+            {names.totalData, 0}, {names.itemCategory, 1}, {names.itemCategoryCount, 2}, {names.soha, 5}};
+        if (s != Surface::Hurdle) {
+            files.emplace_back(names.agari, 3);
+            files.emplace_back(names.pace, 4);
+        }
+        for (const auto& [rel, which] : files) {
+            const std::string path = fileOf(appDir, rel);
+            if (!kv::writeFileAtomic(path, tableFileBytes(sf, which))) {
+                if (error) *error = path;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool writeWeightTables(const std::string& appDir, const History& history, std::uint64_t seed, std::string* error,
+                       FitResult* result) {
+    FitOptions o;
+    o.seed = seed;
+    FitResult r = fitWeightTables(appDir, history, o);
+    const bool ok = writeWeightFiles(appDir, r, error);
+    if (result) *result = std::move(r);
+    return ok;
+}
+
+}  // namespace kv::fit
