@@ -197,13 +197,15 @@ std::size_t UpdateRaceHorsesFromLive(std::vector<std::string>* failed) {
     return updates;
 }
 
-TEZHRRIALTIME::TEZHRRIALTIME(JVLink& jvlink, MessageSink& messages) : download_(jvlink, messages) {}
+TEZHRRIALTIME::TEZHRRIALTIME(JVLink& jvlink, MessageSink& messages) : jv_(jvlink), messages_(messages) {}
 
 void TEZHRRIALTIME::Form_Load() {
     Loaded = true;
-    download_.DownloadRealtimeTanfukuOdds();
-    download_.DownloadRealtimeResults();
-    failed_ = download_.FailedFiles();
+    LiveResultsDownload download(jv_, messages_);
+    download.DownloadRealtimeTanfukuOdds();
+    download.DownloadRealtimeResults();
+    liveDates_ = download.LiveDates();
+    failed_ = download.FailedFiles();
     UpdateRaceHorsesFromLive(&failed_);
     Visible = true;
 }

@@ -77,12 +77,14 @@ public:
     void Form_Load();
     void Command1_Click();  // closes the window
 
-    const LiveDateList& LiveDates() const { return download_.LiveDates(); }
+    const LiveDateList& LiveDates() const { return liveDates_; }
     // Files the last load could not write.
     const std::vector<std::string>& FailedFiles() const { return failed_; }
 
 private:
-    LiveResultsDownload download_;
+    JVLink& jv_;
+    MessageSink& messages_;
+    LiveDateList liveDates_{};
     std::vector<std::string> failed_;
 };
 

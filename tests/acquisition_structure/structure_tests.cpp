@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "acquisition/structure.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
@@ -202,4 +204,16 @@ TEST(Structure, RunFilesStayInsideTheirFolder) {
     EXPECT_EQ(kv::BuildUmagotoFiles({}), 1u);
     EXPECT_FALSE(env.dir.exists("evil.dat"));
     EXPECT_TRUE(env.dir.exists("UMAGOTOTHISWEEKN/" + H1 + ".dat"));
+}
+
+TEST(Structure, FilesThatCannotBeWrittenAreReportedAndTheRestGoesOn) {
+    Env env;
+    std::filesystem::remove_all(env.dir.file("UMAGOTOTHISWEEKN"));
+    env.dir.write("UMTHISWEEKN.dat", um(H1, "1990000001"));
+    env.dir.write("SETHISWEEKN.dat", se("20240106", "2", "06", "01", "01", H1));
+    auto w = env.window();
+    w.Form_Load();
+    EXPECT_EQ(w.FailedFiles(), std::vector<std::string>{env.dir.file("UMAGOTOTHISWEEKN/" + H1 + ".dat")});
+    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), se("20240106", "2", "06", "01", "01", H1));
+    EXPECT_EQ(env.status.last("Text4"), "構造体処理終了  1");
 }
