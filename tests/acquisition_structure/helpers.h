@@ -5,6 +5,7 @@
 
 #include "acquisition/structure_layout.h"
 #include "fixtures/fixtures.h"
+#include "fixtures/jv_records.h"
 #include "platform/sinks.h"
 
 namespace st {
@@ -15,31 +16,24 @@ namespace L = kv::structlayout;
 inline std::string ra(std::string date8, std::string kubun, std::string jyo, std::string race,
                       std::string tag = "", std::string make = "20240101", std::string kaiji = "01",
                       std::string nichiji = "01") {
-    kvtest::RecordBuilder b(L::kRaLength);
-    b.setRaw(L::RecordSpec, "RA").setRaw(L::DataKubun, kubun).setRaw(L::MakeDate, make);
-    b.setRaw(L::Year, date8.substr(0, 4)).setRaw(L::MonthDay, date8.substr(4, 4)).setRaw(L::JyoCD, jyo);
-    b.setRaw(L::Kaiji, kaiji).setRaw(L::Nichiji, nichiji).setRaw(L::RaceNum, race);
-    b.setRaw(kv::Field{32, 60}, tag);
-    return b.crlf().str();
+    auto b = kvtest::jvRA(date8 + jyo + kaiji + nichiji + race, kubun);
+    b.setRaw(L::MakeDate, make).setRaw(kv::jv::RaRecord::Hondai, tag);
+    return b.str();
 }
 
 // A runner record; `tag` lands in the owner name.
 inline std::string se(std::string date8, std::string kubun, std::string jyo, std::string race,
                       std::string umaban, std::string ketto, std::string make = "20240101",
                       std::string tag = "", std::string kaiji = "01", std::string nichiji = "01") {
-    kvtest::RecordBuilder b(L::kSeLength);
-    b.setRaw(L::RecordSpec, "SE").setRaw(L::DataKubun, kubun).setRaw(L::MakeDate, make);
-    b.setRaw(L::Year, date8.substr(0, 4)).setRaw(L::MonthDay, date8.substr(4, 4)).setRaw(L::JyoCD, jyo);
-    b.setRaw(L::Kaiji, kaiji).setRaw(L::Nichiji, nichiji).setRaw(L::RaceNum, race);
-    b.setRaw(L::SeUmaban, umaban).setRaw(L::SeKettoNum, ketto).setRaw(kv::Field{104, 64}, tag);
-    return b.crlf().str();
+    auto b = kvtest::jvSE(date8 + jyo + kaiji + nichiji + race, 1, ketto, kubun);
+    b.setRaw(L::MakeDate, make).setRaw(L::SeUmaban, umaban).setRaw(kv::jv::SeRecord::BanusiName, tag);
+    return b.str();
 }
 
 inline std::string um(std::string ketto, std::string dam, std::string tag = "") {
-    kvtest::RecordBuilder b(L::kUmLength);
-    b.setRaw(L::RecordSpec, "UM").setRaw(L::DataKubun, "1").setRaw(L::UmKettoNum, ketto);
-    b.setRaw(L::UmDamHansyokuNum, dam).setRaw(kv::Field{46, 36}, tag);
-    return b.crlf().str();
+    auto b = kvtest::jvUM(ketto, "1000000001", dam);
+    b.setRaw(L::UmDamHansyokuNum, dam).setRaw(kv::jv::UmRecord::Bamei, tag);
+    return b.str();
 }
 
 inline std::string cat(const std::vector<std::string>& recs) {
@@ -127,11 +121,7 @@ struct ScriptedJV : kv::JVLink {
 };
 
 inline std::string hr(std::string date8, std::string jyo, std::string race) {
-    kvtest::RecordBuilder b(L::kHrLength);
-    b.setRaw(L::RecordSpec, "HR").setRaw(L::DataKubun, "2").setRaw(L::MakeDate, "20240106");
-    b.setRaw(L::Year, date8.substr(0, 4)).setRaw(L::MonthDay, date8.substr(4, 4)).setRaw(L::JyoCD, jyo);
-    b.setRaw(L::Kaiji, "01").setRaw(L::Nichiji, "01").setRaw(L::RaceNum, race);
-    return b.crlf().str();
+    return kvtest::jvHR(date8 + jyo + "01" + "01" + race, "2").str();
 }
 
 }  // namespace st
