@@ -84,11 +84,13 @@ int main(int argc, char** argv) {
         {"startup", {cli, "--app-dir", dir, "startup"}},
         {"fetch", {cli, "--app-dir", dir, "fetch"}},
         {"structure", {cli, "--app-dir", dir, "structure"}},
+        {"cancel", {cli, "--app-dir", dir, "cancel"}},
         {"odds-fetch", {cli, "--app-dir", dir, "odds-fetch"}},
         {"odds-tables", {cli, "--app-dir", dir, "odds-tables"}},
         {"fix-previous-day", {cli, "--app-dir", dir, "fix-previous-day"}},
         {"calculate", {cli, "--app-dir", dir, "calculate"}},
         {"predict", {cli, "--app-dir", dir, "predict"}},
+        {"live-results", {cli, "--app-dir", dir, "live-results"}},
         {"sample(result)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "result"}},
         {"result road", {cli, "--app-dir", dir, "run-week"}},
     };
