@@ -230,42 +230,52 @@ Layout makeLayout(Surface s, int k, const std::map<std::string, std::int64_t>& o
     return L;
 }
 
-// Backfitting of one target speed over the samples of one surface. cat[i][k]
-// are final category numbers (0: none); w[k][j] the weights (j = 0 stays 0).
-void backfit(const std::vector<const Sample*>& samples, int q, const std::array<std::size_t, 31>& n,
-             const FitOptions& o, std::array<std::vector<double>, 31>& w) {
+// The samples of one surface by column, for the fits.
+struct Columns {
+    std::size_t n = 0;
+    std::array<std::vector<std::int32_t>, 31> cat;   // final category numbers (0: none)
+    std::array<std::vector<float>, kKinds> y;
+    std::vector<std::uint8_t> valid;
+};
+
+// Backfitting of one target speed q over the samples of one surface: w[k][j]
+// are the weights (j = 0 stays 0); factor 1 takes plain means, factors 2..30
+// residual sums over count + shrink.
+void backfit(const Columns& c, int q, const std::array<std::size_t, 31>& n, const FitOptions& o,
+             std::array<std::vector<double>, 31>& w) {
     for (int k = 1; k <= 30; ++k) w[k].assign(n[k] + 1, 0.0);
+    std::vector<std::size_t> rows;
     std::vector<double> resid;
-    resid.reserve(samples.size());
     double total = 0;
-    for (const Sample* s : samples) {
-        resid.push_back(s->y[q]);
-        total += s->y[q];
-    }
-    const double mean = samples.empty() ? 0.0 : total / static_cast<double>(samples.size());
-    std::vector<double> sum;
+    for (std::size_t i = 0; i < c.n; ++i)
+        if (c.valid[i] >> q & 1) {
+            rows.push_back(i);
+            resid.push_back(c.y[q][i]);
+            total += c.y[q][i];
+        }
+    const double mean = rows.empty() ? 0.0 : total / static_cast<double>(rows.size());
+    std::vector<std::int32_t> col(rows.size());
+    std::vector<double> sum, nw;
     std::vector<std::int64_t> cnt;
     for (int pass = 0; pass < std::max(1, o.passes); ++pass) {
         for (int k = 1; k <= 30; ++k) {
+            for (std::size_t i = 0; i < rows.size(); ++i) col[i] = c.cat[k][rows[i]];
             sum.assign(n[k] + 1, 0.0);
             cnt.assign(n[k] + 1, 0);
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                const int c = samples[i]->cat[k];
-                sum[c] += resid[i] + w[k][c];
-                ++cnt[c];
+            const std::vector<double>& wk = w[k];
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                sum[col[i]] += resid[i] + wk[col[i]];
+                ++cnt[col[i]];
             }
-            std::vector<double> nw(n[k] + 1, 0.0);
-            for (std::size_t c = 1; c <= n[k]; ++c) {
+            nw.assign(n[k] + 1, 0.0);
+            for (std::size_t j = 1; j <= n[k]; ++j) {
                 if (k == 1)
-                    nw[c] = cnt[c] > 0 ? sum[c] / static_cast<double>(cnt[c]) : (pass == 0 ? mean : w[k][c]);
+                    nw[j] = cnt[j] > 0 ? sum[j] / static_cast<double>(cnt[j]) : (pass == 0 ? mean : wk[j]);
                 else
-                    nw[c] = sum[c] / (static_cast<double>(cnt[c]) + o.shrink);
+                    nw[j] = sum[j] / (static_cast<double>(cnt[j]) + o.shrink);
             }
-            for (std::size_t i = 0; i < samples.size(); ++i) {
-                const int c = samples[i]->cat[k];
-                resid[i] += w[k][c] - nw[c];
-            }
-            w[k] = std::move(nw);
+            for (std::size_t i = 0; i < rows.size(); ++i) resid[i] += wk[col[i]] - nw[col[i]];
+            w[k].swap(nw);
         }
     }
 }
@@ -328,6 +338,7 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
     std::string um, ks, ra;
     for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
     for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
+    if (history.jockeys.empty()) ks = readOption(kv::stats::names::KS_SUPPLIED);
     for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
     const kv::expansion::BuildInputs in =
         kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
@@ -389,12 +400,7 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
             layouts[s][k] = makeLayout(static_cast<Surface>(s), k, occurring, result.droppedCodes);
         }
     }
-    std::vector<Sample> all;
-    {
-        std::size_t total = 0;
-        for (const WorkerOut& o : outs) total += o.samples.size();
-        all.reserve(total);
-    }
+    std::array<Columns, kSurfaces> cols;
     for (WorkerOut& o : outs) {
         std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> remap;
         for (int s = 0; s < kSurfaces; ++s)
@@ -410,9 +416,12 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
                     remap[s][k][i] = it == pos.end() ? 0 : it->second;
                 }
             }
-        for (Sample& smp : o.samples) {
-            for (int k = 1; k <= 30; ++k) smp.cat[k] = remap[smp.surface][k][smp.cat[k]];
-            all.push_back(smp);
+        for (const Sample& smp : o.samples) {
+            Columns& c = cols[smp.surface];
+            ++c.n;
+            for (int k = 1; k <= 30; ++k) c.cat[k].push_back(remap[smp.surface][k][smp.cat[k]]);
+            for (int q = 0; q < kKinds; ++q) c.y[q].push_back(smp.y[q]);
+            c.valid.push_back(smp.valid);
         }
         o.samples.clear();
         o.samples.shrink_to_fit();
@@ -431,12 +440,7 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
         std::vector<std::array<std::size_t, 31>> sizes(kSurfaces);
         for (int s = 0; s < kSurfaces; ++s)
             for (int k = 1; k <= 30; ++k) sizes[s][k] = layouts[s][k].codes.size();
-        auto run = [&](Job& job) {
-            std::vector<const Sample*> ss;
-            for (const Sample& smp : all)
-                if (smp.surface == job.s && (smp.valid >> job.q & 1)) ss.push_back(&smp);
-            backfit(ss, job.q, sizes[job.s], options, job.w);
-        };
+        auto run = [&](Job& job) { backfit(cols[job.s], job.q, sizes[job.s], options, job.w); };
         const unsigned par = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
         std::size_t nextJob = 0;
         while (nextJob < jobs.size()) {
@@ -448,11 +452,9 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
     }
     for (int s = 0; s < kSurfaces; ++s) {
         SurfaceFit& sf = result.surfaces[s];
-        for (const Sample& smp : all)
-            if (smp.surface == s) {
-                ++sf.samples;
-                for (int q = 0; q < kKinds; ++q) sf.fitted[q] += (smp.valid >> q) & 1;
-            }
+        sf.samples = cols[s].n;
+        for (std::uint8_t v : cols[s].valid)
+            for (int q = 0; q < kKinds; ++q) sf.fitted[q] += (v >> q) & 1;
         for (int k = 1; k <= 30; ++k) {
             const Layout& L = layouts[s][k];
             FactorTable& t = sf.factors[k];

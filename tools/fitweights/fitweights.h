@@ -45,7 +45,9 @@ struct History {
     std::vector<std::string> races;    // RaRecord, 1272 bytes
     std::vector<std::string> runners;  // SeRecord, 555 bytes
     std::vector<std::string> horses;   // UmRecord, 1609 bytes
-    std::vector<std::string> jockeys;  // KsRecord in the stored layout, 4161 bytes
+    // KsRecord in the stored layout, 4161 bytes; when empty, the jockeys of
+    // <appDir>/OPTION1N/KS20190101NEW.dat are used.
+    std::vector<std::string> jockeys;
 };
 
 struct FitOptions {
