@@ -73,6 +73,12 @@ TEST(FitWeights, TablesReadBackThroughTheReaderWithFullWidthCategories) {
         for (int k = 1; k <= 30; ++k) {
             const kv::fit::FactorTable& ft = sf.factors[k];
             ASSERT_EQ(t->total(k), static_cast<int>(ft.codes.size())) << "factor " << k;
+            // Every coded run counts once in each factor (factor 2's pooled categories count again).
+            long long runs = 0;
+            for (std::int32_t c : ft.counts) runs += c;
+            if (k != 2) {
+                EXPECT_EQ(runs, static_cast<long long>(sf.samples)) << "factor " << k;
+            }
             EXPECT_GT(t->total(k), 0) << "factor " << k;
             for (int j = 1; j <= t->total(k); ++j) {
                 const std::string& code = t->category(k, j);
