@@ -1,0 +1,177 @@
+// The week's JV-Link feed: stored data of the week ("TOKURACETCVNRCVN"), the
+// week's odds ("TOKURACETCOVRCOV"), live odds per race (0B30) and live results
+// per day (0B12).
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+#include "common/appfolder.h"
+#include "common/fields.h"
+#include "common/recordfile.h"
+#include "outputs.h"
+#include "records.h"
+
+namespace kvsample {
+
+namespace {
+
+kv::Date addDays(const kv::Date& d, int n) { return kv::fromSerial(kv::daySerial(d) + n); }
+
+struct FeedWriter {
+    std::string dir;
+    std::size_t records = 0;
+    bool ok = true;
+    void file(const std::string& sub, const std::string& name, const std::vector<std::string>& recs) {
+        if (recs.empty()) return;
+        std::string folder = kv::joinPath(dir, sub);
+        if (!kv::makeDirs(folder)) { ok = false; return; }
+        std::size_t total = 0;
+        for (const auto& r : recs) total += r.size();
+        std::string bytes;
+        bytes.reserve(total);
+        for (const auto& r : recs) bytes += r;
+        ok &= kv::writeFileAtomic(kv::joinPath(folder, name), bytes);
+        records += recs.size();
+    }
+};
+
+std::string mmddhhmm(const kv::Date& d, int hhmm) {
+    return kv::zeroPad(d.m, 2) + kv::zeroPad(d.d, 2) + kv::zeroPad(hhmm, 4);
+}
+
+}  // namespace
+
+bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
+    const std::string feed = kv::joinPath(appDir, "jvfeed");
+    std::error_code ec;
+    std::filesystem::remove_all(feed, ec);
+    FeedWriter fw{feed};
+    const bool result = w.opt.phase == Phase::Result;
+    const kv::Date firstDay = w.weekDays.front(), lastDay = w.weekDays.back();
+    const kv::Date entriesMade = addDays(firstDay, -2), cardMade = addDays(firstDay, -1);
+    const kv::Date resultMade = addDays(lastDay, 1);
+    const std::string spec = "TOKURACETCVNRCVN";
+
+    // This week's horses and jockeys.
+    std::set<int> weekHorses, weekJockeys;
+    for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r)
+        for (int si : w.races[r].starts) {
+            weekHorses.insert(w.starts[si].horse);
+            weekJockeys.insert(w.starts[si].jockey);
+            ++sum.weekRunners;
+        }
+    sum.weekRaces = static_cast<int>(w.races.size() - w.firstWeekRace);
+    sum.weekHorses = static_cast<int>(weekHorses.size());
+
+    // Horse records (by registration number), one struck-off horse of data kind "9" among them.
+    {
+        std::vector<int> hs(weekHorses.begin(), weekHorses.end());
+        std::stable_sort(hs.begin(), hs.end(), [&](int a, int b) { return w.horses[a].ketto < w.horses[b].ketto; });
+        std::vector<std::string> um;
+        for (int h : hs) um.push_back(umRecord(w, h, cardMade));
+        for (std::size_t h = 0; h < w.horses.size(); ++h) {
+            if (w.horses[h].retired && !w.horses[h].starts.empty()) {
+                std::string rec = umRecord(w, static_cast<int>(h), cardMade);
+                rec[2] = '9';
+                um.push_back(rec);
+                break;
+            }
+        }
+        fw.file(spec, "00_UM.jvd", um);
+    }
+    // Jockey records in their received form.
+    {
+        std::vector<std::vector<int>> rides(w.jockeys.size());
+        for (std::size_t si = 0; si < w.starts.size(); ++si) rides[w.starts[si].jockey].push_back(static_cast<int>(si));
+        std::vector<std::string> ks;
+        for (int j : weekJockeys) ks.push_back(ksRecord(w, j, rides[j], cardMade, true));
+        fw.file(spec, "01_KS.jvd", ks);
+    }
+    // Past races of this week's horses and their runs, one file per year.
+    {
+        std::map<int, std::vector<std::string>> raByYear, seByYear;
+        std::set<int> pastRaces;
+        for (int h : weekHorses) {
+            const Horse& horse = w.horses[h];
+            int past = 0;
+            for (int si : horse.starts) {
+                const Race& race = w.races[w.starts[si].race];
+                if (race.thisWeek) continue;
+                pastRaces.insert(w.starts[si].race);
+                ++past;
+            }
+            sum.pastRuns += past;
+            sum.maxPastRuns = std::max(sum.maxPastRuns, past);
+        }
+        for (int r : pastRaces) {
+            const Race& race = w.races[r];
+            kv::Date made = addDays(race.date, 2);
+            raByYear[race.date.y].push_back(raRecord(w, race, '7', made, true));
+            for (int si : race.starts)
+                if (weekHorses.count(w.starts[si].horse)) seByYear[race.date.y].push_back(seRecord(w, w.starts[si], '7', made, true));
+        }
+        sum.pastRaces = static_cast<int>(pastRaces.size());
+        for (auto& [y, v] : raByYear) fw.file(spec, "10_RA_" + std::to_string(y) + ".jvd", v);
+        for (auto& [y, v] : seByYear) fw.file(spec, "11_SE_" + std::to_string(y) + ".jvd", v);
+    }
+    // The week's races: entries and race cards (prediction) or final results (result).
+    std::vector<RaceOdds> odds;
+    for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) odds.push_back(raceOdds(w, k));
+    for (const kv::Date& day : w.weekDays) {
+        std::vector<std::string> ra, se, hr;
+        const std::string tag = ymd(day);
+        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
+            const Race& race = w.races[r];
+            if (!(race.date == day)) continue;
+            if (result) {
+                ra.push_back(raRecord(w, race, '7', resultMade, true));
+                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '7', resultMade, true));
+                hr.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], resultMade));
+            } else {
+                ra.push_back(raRecord(w, race, '1', entriesMade, false));
+                ra.push_back(raRecord(w, race, '2', cardMade, false));
+                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '1', entriesMade, false));
+                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '2', cardMade, false));
+            }
+        }
+        fw.file(spec, "20_RA_" + tag + ".jvd", ra);
+        fw.file(spec, "21_SE_" + tag + ".jvd", se);
+        fw.file(spec, "22_HR_" + tag + ".jvd", hr);
+    }
+    // The week's odds: one file per race, and the live odds of race day.
+    for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) {
+        const Race& race = w.races[w.firstWeekRace + k];
+        const RaceOdds& o = odds[k];
+        const std::string id = raceIdOf(race);
+        char kubun = result ? '4' : '1';
+        kv::Date made = result ? resultMade : cardMade;
+        std::string happyo = result ? mmddhhmm(race.date, race.hassoTime) : mmddhhmm(cardMade, 1700);
+        fw.file("TOKURACETCOVRCOV", id + ".jvd",
+                {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
+                 o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
+                 o6Record(w, k, o, kubun, made, happyo)});
+        std::string live = mmddhhmm(race.date, race.hassoTime - 10);
+        fw.file("0B30", id + ".jvd",
+                {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
+                 o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),
+                 o6Record(w, k, o, '3', race.date, live)});
+    }
+    // Live results of each race day.
+    for (const kv::Date& day : w.weekDays) {
+        std::vector<std::string> recs;
+        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
+            const Race& race = w.races[r];
+            if (!(race.date == day)) continue;
+            recs.push_back(raRecord(w, race, '7', day, true));
+            for (int si : race.starts) recs.push_back(seRecord(w, w.starts[si], '7', day, true));
+            recs.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], day));
+        }
+        fw.file("0B12", ymd(day) + ".jvd", recs);
+    }
+    sum.feedRecords = fw.records;
+    return fw.ok;
+}
+
+}  // namespace kvsample

@@ -1,0 +1,53 @@
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "common/appfolder.h"
+#include "common/numbers.h"
+#include "common/recordfile.h"
+#include "outputs.h"
+#include "records.h"
+
+namespace kvsample {
+
+bool writeHidden(const World& w, const std::string& appDir) {
+    const std::string dir = kv::joinPath(appDir, "sample");
+    if (!kv::makeDirs(dir)) return false;
+    std::ostringstream ab;
+    ab << "KettoNum,Ability,Surface,PrefDist,Style,PastRuns,WeekRaceId,WeekUmaban\n";
+    std::vector<std::pair<std::string, int>> week(w.horses.size(), {"", 0});
+    for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r)
+        for (int si : w.races[r].starts) week[w.starts[si].horse] = {raceIdOf(w.races[r]), w.starts[si].umaban};
+    for (std::size_t i = 0; i < w.horses.size(); ++i) {
+        const Horse& h = w.horses[i];
+        int past = 0;
+        for (int si : h.starts) past += w.races[w.starts[si].race].thisWeek ? 0 : 1;
+        ab << h.ketto << ',' << kv::formatDouble(static_cast<double>(static_cast<long long>(h.ability * 10000)) / 10000)
+           << ',' << (h.hurdler ? "hurdle" : (h.surface == 0 ? "turf" : "dirt")) << ',' << h.prefDist << ',' << h.style
+           << ',' << past << ',' << week[i].first << ',' << week[i].second << '\n';
+    }
+    std::ostringstream res;
+    res << "RaceId,Umaban,KettoNum,Order,IJyoCD,TimeTenths,OddsTenths,Ninki\n";
+    for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r)
+        for (int si : w.races[r].starts) {
+            const Start& s = w.starts[si];
+            res << raceIdOf(w.races[r]) << ',' << s.umaban << ',' << w.horses[s.horse].ketto << ',' << s.order << ','
+                << s.ijyo << ',' << s.time << ',' << s.odds << ',' << s.ninki << '\n';
+        }
+    return kv::writeFileAtomic(kv::joinPath(dir, "hidden_ability.csv"), ab.str()) &&
+           kv::writeFileAtomic(kv::joinPath(dir, "week_results.csv"), res.str());
+}
+
+WriteSummary generate(const Options& opt) {
+    if (opt.appDir.empty()) throw std::runtime_error("no application folder given");
+    if (!kv::makeDirs(opt.appDir)) throw std::runtime_error("cannot create the folder " + opt.appDir);
+    World w = buildWorld(opt);
+    WriteSummary sum;
+    if (!writeCodeTable(opt.appDir)) throw std::runtime_error("cannot write JRACODE/CodeTable.csv");
+    if (!writeStatistics(w, opt.appDir, sum)) throw std::runtime_error("cannot write the OPTION1N statistics files");
+    if (!writeFeed(w, opt.appDir, sum)) throw std::runtime_error("cannot write the feed folder jvfeed");
+    if (!writeHidden(w, opt.appDir)) throw std::runtime_error("cannot write the folder sample");
+    return sum;
+}
+
+}  // namespace kvsample
