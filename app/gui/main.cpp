@@ -35,6 +35,7 @@ public:
           menu_(messages_, shell_, clock_, kv::makeJVLink(feed_)),
           oddsDownload_([this] { return new OddsDownloadWindow(messages_, kv::makeJVLink(feed_)); }),
           oddsTables_([] { return new OddsTablesWindow(); }),
+          liveResults_([this] { return new LiveResultsWindow(messages_, kv::makeJVLink(feed_)); }),
           liveOdds_([this] {
               auto* w = new LiveOddsWindow(messages_, kv::makeJVLink(feed_));
               w->logic().ShowLiveResults = [this] { showLiveResults(); };
@@ -68,7 +69,7 @@ public:
     }
 
 private:
-    void showLiveResults() {}
+    void showLiveResults() { liveResults_.show(); }
 
     std::string feed_;
     kv::qt::MessageBoxSink messages_;
@@ -77,6 +78,7 @@ private:
     MenuWindow menu_;
     SingleWindow<OddsDownloadWindow> oddsDownload_;
     SingleWindow<OddsTablesWindow> oddsTables_;
+    SingleWindow<LiveResultsWindow> liveResults_;
     SingleWindow<LiveOddsWindow> liveOdds_;
 };
 

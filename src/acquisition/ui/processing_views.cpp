@@ -1,6 +1,7 @@
 #include "acquisition/ui/processing_views.h"
 
 #include <QDebug>
+#include <QLabel>
 
 #include "platform/qt/twips.h"
 
@@ -95,5 +96,34 @@ LiveOddsWindow::LiveOddsWindow(kv::MessageSink& messages, std::unique_ptr<kv::JV
 }
 
 LiveOddsWindow::~LiveOddsWindow() = default;
+
+LiveResultsWindow::LiveResultsWindow(kv::MessageSink& messages, std::unique_ptr<kv::JVLink> jvlink, QWidget* parent)
+    : FormWindow(parent), jv_(std::move(jvlink)) {
+    logic_ = std::make_unique<kv::TEZHRRIALTIME>(*jv_, messages);
+    setWindowTitle(QString::fromStdString(logic_->Caption));
+    kv::qt::resizeTwips(this, 4680, 2040);
+    auto* label1 = new QLabel(QString::fromStdString(logic_->Label1), this);
+    label1->setObjectName("Label1");
+    label1->setAlignment(Qt::AlignCenter);
+    placeTwips(label1, 240, 240, 4200, 495);
+    cmd1_ = new QPushButton(QString::fromStdString(logic_->Command1Caption), this);
+    cmd1_->setObjectName("Command1");
+    placeTwips(cmd1_, 840, 960, 3000, 615);
+    connect(cmd1_, &QPushButton::clicked, this, [this] {
+        logic_->Command1_Click();
+        close();
+    });
+}
+
+LiveResultsWindow::~LiveResultsWindow() = default;
+
+void LiveResultsWindow::formLoad(std::function<void()> done) {
+    try {
+        logic_->Form_Load();
+    } catch (const std::exception& e) {
+        qWarning() << "live results failed:" << e.what();
+    }
+    done();
+}
 
 }  // namespace kv::ui

@@ -8,6 +8,7 @@
 
 #include "acquisition/cancel.h"
 #include "acquisition/live_odds.h"
+#include "acquisition/live_results.h"
 #include "acquisition/structure.h"
 #include "platform/jvlink/jvlink.h"
 #include "platform/qt/show.h"
@@ -68,6 +69,23 @@ private:
     std::unique_ptr<kv::TEZP2RIALTIME> logic_;
     QPushButton* cmd_[3]{};
     QPlainTextEdit* text1_;
+};
+
+// The live results window: its load fetches and applies the live results; then
+// a label and a button that closes it.
+class LiveResultsWindow : public kv::qt::FormWindow {
+    Q_OBJECT
+public:
+    LiveResultsWindow(kv::MessageSink& messages, std::unique_ptr<kv::JVLink> jvlink, QWidget* parent = nullptr);
+    ~LiveResultsWindow() override;
+    void formLoad(std::function<void()> done) override;
+    kv::TEZHRRIALTIME& logic() { return *logic_; }
+    QPushButton* command1() const { return cmd1_; }
+
+private:
+    std::unique_ptr<kv::JVLink> jv_;
+    std::unique_ptr<kv::TEZHRRIALTIME> logic_;
+    QPushButton* cmd1_;
 };
 
 }  // namespace kv::ui
