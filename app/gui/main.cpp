@@ -20,6 +20,7 @@
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"
 #include "prediction/ui/predictions_view.h"
+#include "week/writer_table.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ public:
         m.ShowCancellationNew = [this] { showNew(new CancellationWindow(messages_, kv::makeJVLink(feed_))); };
         m.ShowExpansionNew = [this] { showNew(new ExpansionWindow(messages_)); };
         m.ShowPredictionsNew = [this] {
-            showNew(new PredictionsWindow(menu_.statusSink(), [] { return kv::pred::WriterChain{}; }));
+            showNew(new PredictionsWindow(menu_.statusSink(), [] { return kv::week::makeStandardChain(); }));
         };
         m.ShowLiveOdds = [this] { liveOdds_.show(); };
         m.EndProgram = [] {
