@@ -387,13 +387,13 @@ struct Builder {
             int minRuns = (week && !debut) ? sc.minPastRuns : 0;
             std::vector<int> field = draw(group, date.y, minAge, onlyAge, classes, want, minRuns);
             // The week's programme is fixed: widen the choice until the field is big enough.
-            for (int widen = 0; week && field.size() < 8u && widen < 4; ++widen) {
+            for (int widen = 0; week && field.size() < 12u && widen < 4; ++widen) {
                 std::vector<int> more;
                 if (widen == 0) more = draw(group, date.y, minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 3) {
-                    for (int g = 0; g < 3 && field.size() + more.size() < 8u; ++g) {
+                    for (int g = 0; g < 3 && field.size() + more.size() < 12u; ++g) {
                         auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
                         more.insert(more.end(), extra.begin(), extra.end());
                     }
