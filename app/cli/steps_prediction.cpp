@@ -63,8 +63,8 @@ void addPredictionSteps(std::vector<Step>& steps) {
     steps.push_back({"predict", "6: the prediction run (race index, race-horse files, bets, ticket files, writers, rates)",
                      predict});
     steps.push_back({"run-week",
-                     "the whole road: startup, fetch, structure, odds-fetch, odds-tables, fix-previous-day, "
-                     "calculate, predict",
+                     "the whole road: startup, fetch, structure, odds-fetch, odds-fetch-trifecta, odds-tables, "
+                     "fix-previous-day, calculate, predict",
                      runWeek});
     for (const auto& s : steps) knownSteps().insert(s.name);
 }

@@ -2,13 +2,17 @@
 
 #include <algorithm>
 
+#include "betlines/lup_files.h"
+
 namespace kv::week {
 
 const std::vector<WriterEntry>& standardWriterTable() {
     static const std::vector<WriterEntry> table = [] {
         // One line per writer that exists:
         //   {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return std::make_unique<...>(); }},
-        std::vector<WriterEntry> t{};
+        std::vector<WriterEntry> t{
+            {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return bet::makeLupFilesWriter(); }},
+        };
         std::stable_sort(t.begin(), t.end(), [](const WriterEntry& a, const WriterEntry& b) {
             return static_cast<int>(a.slot) < static_cast<int>(b.slot);
         });
@@ -24,8 +28,9 @@ pred::WriterChain makeStandardChain() {
 }
 
 const std::vector<std::string>& weekRoad() {
-    static const std::vector<std::string> road{"startup",     "fetch",            "structure", "odds-fetch",
-                                               "odds-tables", "fix-previous-day", "calculate", "predict"};
+    static const std::vector<std::string> road{"startup",     "fetch",       "structure",        "odds-fetch",
+                                               "odds-fetch-trifecta", "odds-tables", "fix-previous-day", "calculate",
+                                               "predict"};
     return road;
 }
 
