@@ -86,6 +86,9 @@ TEST(SampleWeek, SameSeedGivesIdenticalBytesOtherSeedDiffers) {
         ASSERT_TRUE(b.count(name)) << name;
         EXPECT_TRUE(bytes == b[name]) << name;
     }
+    // Both phases describe the same world.
+    EXPECT_EQ(a["sample/hidden_ability.csv"], allFiles(result().dir.path())["sample/hidden_ability.csv"]);
+    EXPECT_EQ(a["OPTION1N/KYOSOBA.dat"], allFiles(result().dir.path())["OPTION1N/KYOSOBA.dat"]);
     Generated other(kvsample::Phase::Prediction, 2);
     auto c = allFiles(other.dir.path());
     EXPECT_NE(a["OPTION1N/KYOSOBA.dat"], c["OPTION1N/KYOSOBA.dat"]);
