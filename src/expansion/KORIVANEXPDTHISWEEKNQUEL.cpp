@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <fcntl.h>
+#include <unistd.h>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -141,11 +143,25 @@ struct HorseSlot {
     std::vector<long> progress4;
 };
 
-std::string joinRecords(const std::vector<std::string>& recs) {
+// Writes a horse's records as its whole file. The bytes are written over the
+// old ones in place and the file is then cut to their length, so a file that
+// holds the same number of records as before costs no block freeing.
+bool writeHorseFile(const std::string& path, const std::vector<std::string>& recs) {
     std::string out;
     out.reserve(recs.size() * kv::exrec::kLength);
     for (const auto& r : recs) out += r;
-    return out;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < out.size()) {
+        const ssize_t n = ::pwrite(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
+        if (n <= 0) ok = false;
+        else done += static_cast<std::size_t>(n);
+    }
+    if (ok && ::ftruncate(fd, static_cast<off_t>(out.size())) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    return ok;
 }
 
 }  // namespace
@@ -163,13 +179,14 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
     report.hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams);
 
-    // This week's horses: each horse's expanded run file starts empty.
+    // This week's horses. Each listed horse's file is written whole below (empty
+    // when the horse has no runs); here it is only made to exist.
     const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
     const std::string exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(exDir);
     auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
     for (std::size_t i = 1; i <= horses.size(); ++i) {
-        truncateFile(exPath(horses[i - 1]));
+        if (!fileExists(exPath(horses[i - 1]))) truncateFile(exPath(horses[i - 1]));
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
     }
     report.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses);
@@ -234,9 +251,10 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
                     }
                 }
                 const std::vector<std::string>& toWrite = out.empty() ? built.records : out;
-                if (!toWrite.empty() && !writeFileAtomic(exPath(k), joinRecords(toWrite))) result.failed = true;
+                if (!writeHorseFile(exPath(k), toWrite)) result.failed = true;
             } catch (const std::exception&) {
                 result.failed = true;
+                writeHorseFile(exPath(k), {});
             }
             {
                 std::lock_guard<std::mutex> lock(slotMu);

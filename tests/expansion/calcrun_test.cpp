@@ -205,3 +205,12 @@ TEST_F(CalcRunTest, NoSecondRunWhileOneIsUnderWay) {
     EXPECT_FALSE(w.running());
     EXPECT_FALSE(w.controls().busy);
 }
+
+TEST_F(CalcRunTest, NothingOfAnEarlierWeekStaysInTheFiles) {
+    dir.write("UMAGOTOEXTHISWEEKN/2019100002EX.dat", std::string(ex::kLength * 3, 'z'));
+    dir.write("UMAGOTOEXTHISWEEKN/2019100004EX.dat", std::string(ex::kLength, 'z'));
+    run(2);
+    ASSERT_EQ(exBytes(kH2).size(), ex::kLength);
+    EXPECT_EQ(exBytes(kH2).find('z'), std::string::npos);
+    EXPECT_EQ(exBytes(kH4), "");
+}
