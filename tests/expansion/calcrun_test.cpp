@@ -72,7 +72,7 @@ struct CalcRunTest : ::testing::Test {
                   std::string(kH1) + "\r\n" + kH2 + "\r\n" + kH3 + "\r\n" + kH4 + "\r\n" + kH2 + "\r\n");
         dir.write("HAHAHANNUMTHISWEEKN.dat", "2000000002\r\n");
 
-        exptest::TableSpec turf = exptest::yearsOnly({"2025     ", "2026     "}, 58.0f);
+        exptest::TableDef turf = exptest::yearsOnly({"2025     ", "2026     "}, 58.0f);
         turf[9] = {{"001", 3, 0.5f, 0.5f, 0.5f}, {"002", 3, 0.25f, 0.25f, 0.25f}};
         exptest::writeTables(dir, Surface::Turf, turf);
         exptest::writeTables(dir, Surface::Dirt, exptest::yearsOnly({"2026     "}, 55.0f));

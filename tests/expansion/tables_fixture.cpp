@@ -6,12 +6,12 @@ namespace exptest {
 
 using kv::expansion::Surface;
 
-void writeTables(const kvtest::TempDir& dir, Surface s, const TableSpec& spec) {
+void writeTables(const kvtest::TempDir& dir, Surface s, const TableDef& def) {
     const kv::expansion::WeightFileNames n = kv::expansion::weightFileNames(s);
     std::string total, cats, counts, agari, pace, soha;
     for (int k = 1; k <= 30; ++k) {
-        total += std::to_string(spec[k].size()) + "\r\n";
-        for (const Category& c : spec[k]) {
+        total += std::to_string(def[k].size()) + "\r\n";
+        for (const Category& c : def[k]) {
             cats += "\"" + c.code + "\"\r\n";
             counts += std::to_string(c.count) + "\r\n";
             agari += kv::formatSingle(c.agari) + "\r\n";
@@ -29,8 +29,8 @@ void writeTables(const kvtest::TempDir& dir, Surface s, const TableSpec& spec) {
     }
 }
 
-TableSpec yearsOnly(std::vector<std::string> years, float base) {
-    TableSpec t;
+TableDef yearsOnly(std::vector<std::string> years, float base) {
+    TableDef t;
     float w = base;
     for (const auto& y : years) {
         t[1].push_back({y, 1, w, w, w});

@@ -16,14 +16,14 @@ struct Category {
 };
 
 // Categories per factor (index 1..30).
-using TableSpec = std::array<std::vector<Category>, 31>;
+using TableDef = std::array<std::vector<Category>, 31>;
 
 // Writes the surface's files (the hurdle surface writes only its whole-race
 // weight file, from the soha weights) into OPTION1N of the folder.
-void writeTables(const kvtest::TempDir& dir, kv::expansion::Surface s, const TableSpec& spec);
+void writeTables(const kvtest::TempDir& dir, kv::expansion::Surface s, const TableDef& def);
 
 // A table where factor 1 holds the given years (weights base+i, count 1) and
 // every other factor is empty.
-TableSpec yearsOnly(std::vector<std::string> years, float base);
+TableDef yearsOnly(std::vector<std::string> years, float base);
 
 }  // namespace exptest

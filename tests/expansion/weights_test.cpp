@@ -12,8 +12,8 @@ using exptest::Category;
 
 namespace {
 
-exptest::TableSpec sampleSpec() {
-    exptest::TableSpec t;
+exptest::TableDef sampleTable() {
+    exptest::TableDef t;
     t[1] = {{"2019     ", 10, 60.5f, 59.5f, 58.5f}, {"2020     ", 0, 70.0f, 70.0f, 70.0f},
             {"2021     ", 5, 62.0f, 61.0f, 60.0f}};
     t[2] = {{"50710      ", 3, 1.0f, 1.0f, 1.0f}, {"60710      ", 4, 2.0f, 2.0f, 2.0f},
@@ -31,7 +31,7 @@ struct WeightsTest : ::testing::Test {
 }  // namespace
 
 TEST_F(WeightsTest, LookupRules) {
-    exptest::writeTables(dir, Surface::Turf, sampleSpec());
+    exptest::writeTables(dir, Surface::Turf, sampleTable());
     std::string file, why;
     auto t = SurfaceTables::load(Surface::Turf, file, why);
     ASSERT_TRUE(t) << file << " " << why;
@@ -54,7 +54,7 @@ TEST_F(WeightsTest, LookupRules) {
 }
 
 TEST_F(WeightsTest, FactorOneFillInAndCounts) {
-    exptest::writeTables(dir, Surface::Dirt, sampleSpec());
+    exptest::writeTables(dir, Surface::Dirt, sampleTable());
     std::string file, why;
     auto t = SurfaceTables::load(Surface::Dirt, file, why);
     ASSERT_TRUE(t);
@@ -70,7 +70,7 @@ TEST_F(WeightsTest, FactorOneFillInAndCounts) {
 }
 
 TEST_F(WeightsTest, HurdleUsesTheWholeRaceFileForAllThree) {
-    exptest::writeTables(dir, Surface::Hurdle, sampleSpec());
+    exptest::writeTables(dir, Surface::Hurdle, sampleTable());
     std::string file, why;
     auto t = SurfaceTables::load(Surface::Hurdle, file, why);
     ASSERT_TRUE(t);
@@ -81,7 +81,7 @@ TEST_F(WeightsTest, HurdleUsesTheWholeRaceFileForAllThree) {
 }
 
 TEST_F(WeightsTest, FailuresNameTheFile) {
-    exptest::writeTables(dir, Surface::Turf, sampleSpec());
+    exptest::writeTables(dir, Surface::Turf, sampleTable());
     const WeightFileNames n = weightFileNames(Surface::Turf);
     std::string file, why;
 
@@ -89,7 +89,7 @@ TEST_F(WeightsTest, FailuresNameTheFile) {
     EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why));
     EXPECT_EQ(file, n.pace);
 
-    exptest::writeTables(dir, Surface::Turf, sampleSpec());
+    exptest::writeTables(dir, Surface::Turf, sampleTable());
     dir.write(n.itemCategoryCount, "1\r\nabc\r\n");
     EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why));
     EXPECT_EQ(file, n.itemCategoryCount);
