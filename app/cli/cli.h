@@ -50,6 +50,10 @@ void addExpansionSteps(std::vector<Step>& steps);
 void addPredictionSteps(std::vector<Step>& steps);
 void addStructureSteps(std::vector<Step>& steps);
 
+// Every step, in the order the subsystems added them.
+std::vector<Step>& table();
+// True when a step of that name is in the table.
+bool hasStep(const std::string& name);
 // Runs the named step from the table (used by run-week).
 int runStep(Context& ctx, const std::string& name, const std::vector<std::string>& options = {});
 

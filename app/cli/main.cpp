@@ -37,7 +37,7 @@ void TerminalProgress::finish() {
     active_ = false;
 }
 
-static std::vector<Step>& table() {
+std::vector<Step>& table() {
     static std::vector<Step> steps = [] {
         std::vector<Step> s;
         addAcquisitionSteps(s);
@@ -47,6 +47,12 @@ static std::vector<Step>& table() {
         return s;
     }();
     return steps;
+}
+
+bool hasStep(const std::string& name) {
+    for (auto& st : table())
+        if (st.name == name) return true;
+    return false;
 }
 
 int runStep(Context& ctx, const std::string& name, const std::vector<std::string>& options) {
@@ -65,9 +71,7 @@ int runStep(Context& ctx, const std::string& name, const std::vector<std::string
 
 static void usage() {
     std::cerr << "usage: korivan-cli [--app-dir DIR] [--feed DIR] STEP [OPTIONS]...\nsteps:\n";
-    // Listing the table is enough for a usage text.
-    kvcli::Context ctx;
-    (void)ctx;
+    for (const auto& st : kvcli::table()) std::cerr << "  " << st.name << "  " << st.help << "\n";
 }
 
 int main(int argc, char** argv) {

@@ -13,13 +13,6 @@ namespace kvcli {
 
 namespace {
 
-// Names of the steps registered in the table (the other subsystems add
-// theirs before this file does).
-std::set<std::string>& knownSteps() {
-    static std::set<std::string> names;
-    return names;
-}
-
 int predict(Context& ctx, const std::vector<std::string>&) {
     ctx.status.setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
     kv::pred::YOSOKEKKATHISWEEKNQUEL w(kv::week::makeStandardChain(), ctx.status);
@@ -36,7 +29,7 @@ int runWeek(Context& ctx, const std::vector<std::string>&) {
     std::vector<std::string> missing;
     int failed = 0;
     for (const auto& step : kv::week::weekRoad()) {
-        if (!knownSteps().count(step)) {
+        if (!hasStep(step)) {
             missing.push_back(step);
             continue;
         }
@@ -66,7 +59,6 @@ void addPredictionSteps(std::vector<Step>& steps) {
                      "the whole road: startup, fetch, structure, odds-fetch, odds-fetch-trifecta, odds-tables, "
                      "fix-previous-day, calculate, predict",
                      runWeek});
-    for (const auto& s : steps) knownSteps().insert(s.name);
 }
 
 }  // namespace kvcli

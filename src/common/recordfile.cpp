@@ -135,6 +135,20 @@ std::optional<std::string> RecordFile::read(std::size_t n) const {
     return rec;
 }
 
+std::vector<std::string> RecordFile::readRange(std::size_t first, std::size_t last) const {
+    std::vector<std::string> out;
+    if (first < 1 || last < first || len_ == 0) return out;
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) return out;
+    std::string buf((last - first + 1) * len_, '\0');
+    in.seekg(static_cast<std::streamoff>((first - 1) * len_));
+    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+    const std::size_t got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)) / len_;
+    out.reserve(got);
+    for (std::size_t i = 0; i < got; ++i) out.push_back(buf.substr(i * len_, len_));
+    return out;
+}
+
 bool RecordFile::write(std::size_t n, std::string_view rec) const {
     if (n == 0) return false;
     std::string data(rec.substr(0, std::min(rec.size(), len_)));

@@ -38,6 +38,9 @@ public:
     std::size_t count() const;                       // 0 when missing
     std::vector<std::string> readAll() const;        // every complete record
     std::optional<std::string> read(std::size_t n) const;  // 1-based; nullopt past the end
+    // Records first..last (1-based, inclusive) read in one go; only the complete
+    // records that exist are returned.
+    std::vector<std::string> readRange(std::size_t first, std::size_t last) const;
     // Writes record n (1-based), creating the file; the record is fitted to the
     // record length. Writing past the end leaves zero bytes in between.
     bool write(std::size_t n, std::string_view rec) const;

@@ -20,24 +20,6 @@ namespace se = kv::jv::SeRecord;
 // Runs a horse can hold: slot 0 (this race) and 64 earlier runs.
 constexpr std::size_t kMaxRuns = static_cast<std::size_t>(rh::kRunSlots);
 
-// Records first..last (1-based, inclusive) of a record file, read in one go.
-// Reading never creates the file; a missing file gives none.
-std::vector<std::string> readRecordRange(const std::string& path, std::size_t len, std::size_t first,
-                                         std::size_t last) {
-    std::vector<std::string> out;
-    if (first < 1 || last < first) return out;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return out;
-    const std::size_t n = last - first + 1;
-    std::string buf(n * len, '\0');
-    in.seekg(static_cast<std::streamoff>((first - 1) * len));
-    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
-    const std::size_t got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)) / len;
-    out.reserve(got);
-    for (std::size_t i = 0; i < got; ++i) out.push_back(buf.substr(i * len, len));
-    return out;
-}
-
 void copyBytes(RaceHorseRecord& rec, std::size_t dst, std::string_view ex, std::size_t src, std::size_t len) {
     if (src + len > ex.size() || dst + len > rec.bytes.size()) return;
     std::memcpy(rec.bytes.data() + dst, ex.data() + src, len);
@@ -72,7 +54,7 @@ void fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     if (count == 0) return;
 
     std::size_t first = count > kMaxRuns ? count - kMaxRuns + 1 : 1;
-    std::vector<std::string> tail = readRecordRange(path, exrec::kLength, first, count);
+    std::vector<std::string> tail = RecordFile(path, exrec::kLength).readRange(first, count);
     if (tail.empty()) return;
     // The entry of this race: the newest record with the race's key.
     std::size_t entry = tail.size() - 1;
@@ -86,7 +68,7 @@ void fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     if (back > 0 && first > 1) {
         // Reach back as many records as were skipped after the entry.
         const std::size_t more = std::min(back, first - 1);
-        auto older = readRecordRange(path, exrec::kLength, first - more, first - 1);
+        auto older = RecordFile(path, exrec::kLength).readRange(first - more, first - 1);
         tail.insert(tail.begin(), older.begin(), older.end());
         entry += older.size();
     }
