@@ -7,8 +7,6 @@ namespace kv {
 
 // The factors are whole numbers too large for a 16-bit integer, so the
 // products are taken in double precision.
-std::string speedText7(float speed) { return zeroPad(vbInt(static_cast<double>(speed) * 100000.0), 7); }
-
 long long speedMetresPerMinute(float speed) { return vbInt(static_cast<double>(speed) * 16.666); }
 
 long long speedMetresPerHour(float speed) { return vbInt(static_cast<double>(speed) * 1000.0); }

@@ -216,8 +216,6 @@ TEST(KeysAndSpeeds, KeysFromRaceIdsAndSpeedTexts) {
     EXPECT_EQ(raceKeyFromId("2025061505030411"), "202506150511");
     EXPECT_EQ(dayKeyFromId("2025061505030411"), "20250615050304");
     EXPECT_EQ(raceKeyFromId("2025"), "2025        ");
-    EXPECT_EQ(speedText7(61.25f), "6125000");
-    EXPECT_EQ(speedText7(61.23456f), "6123455");  // the float is 61.2345581...
     EXPECT_EQ(speedMetresPerHour(61.5f), 61500);
     EXPECT_EQ(speedMetresPerMinute(60.0f), 999);
     EXPECT_EQ(joinPath("/a/", "JRACODE\\CodeTable.csv"), "/a/JRACODE/CodeTable.csv");
