@@ -193,21 +193,14 @@ Layout makeLayout(Surface s, int k, const std::map<std::string, std::int64_t>& o
     }
     if (k == 1) std::reverse(codes.begin(), codes.end());   // newest year first
 
-    if (k == 12) {
-        for (const std::string& f : fixed) {
-            auto it = occurring.find(f);
-            L.codes.push_back(f);
-            L.counts.push_back(it == occurring.end() ? 0 : it->second);
-        }
-        for (const auto& [c, n] : codes) {
-            L.codes.push_back(c);
-            L.counts.push_back(n);
-        }
-    } else {
-        for (const auto& [c, n] : codes) {
-            L.codes.push_back(c);
-            L.counts.push_back(n);
-        }
+    for (const std::string& f : fixed) {   // factor 12's classes first, with or without runs
+        auto it = occurring.find(f);
+        L.codes.push_back(f);
+        L.counts.push_back(it == occurring.end() ? 0 : it->second);
+    }
+    for (const auto& [c, n] : codes) {
+        L.codes.push_back(c);
+        L.counts.push_back(n);
     }
     L.pooled.assign(L.codes.size(), false);
 
