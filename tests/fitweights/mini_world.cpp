@@ -63,12 +63,12 @@ Day addDays(Day x, int n) {
 
 std::string pad(long v, std::size_t w) { return kv::zeroPad(v, w); }
 
-struct RaceSpec {
+struct RacePlan {
     int surface;   // 0 turf, 1 dirt, 2 hurdle
     int dist;
     const char* track;
 };
-constexpr RaceSpec kSpecs[] = {{2, 3000, "54"}, {1, 1200, "24"}, {1, 1800, "24"}, {0, 1200, "17"},
+constexpr RacePlan kPlans[] = {{2, 3000, "54"}, {1, 1200, "24"}, {1, 1800, "24"}, {0, 1200, "17"},
                                {0, 1600, "18"}, {0, 2000, "11"}, {0, 2400, "12"}};
 
 double baseSpeed(int surface, int dist) {
@@ -79,11 +79,11 @@ double baseSpeed(int surface, int dist) {
 
 // One race: picks runners among the free horses and, for a past race, runs it.
 void runRace(Rand& rnd, std::vector<Horse>& hs, int week, const Day& day, int jyo, int kaiji, int nichiji, int raceNum,
-             const RaceSpec& spec, bool past, MiniWorld& w) {
+             const RacePlan& plan, bool past, MiniWorld& w) {
     std::vector<int> free;
     for (std::size_t i = 0; i < hs.size(); ++i)
-        if (hs[i].surface == spec.surface && hs[i].nextFree <= week &&
-            (spec.surface != 0 || std::abs(hs[i].prefDist - spec.dist) <= 400))
+        if (hs[i].surface == plan.surface && hs[i].nextFree <= week &&
+            (plan.surface != 0 || std::abs(hs[i].prefDist - plan.dist) <= 400))
             free.push_back(static_cast<int>(i));
     if (free.size() < 5) return;
     for (std::size_t i = 0; i < free.size(); ++i) std::swap(free[i], free[i + rnd.below(static_cast<int>(free.size() - i))]);
@@ -94,14 +94,14 @@ void runRace(Rand& rnd, std::vector<Horse>& hs, int week, const Day& day, int jy
     const int going = 1 + rnd.below(4);
     RecordBuilder ra = jvRA(raceId, past ? "7" : "2");
     ra.setRaw(R::MakeDate, pad(day.y, 4) + pad(day.m * 100 + day.d, 4))
-        .setRaw(R::Kyori, pad(spec.dist, 4))
-        .setRaw(R::TrackCD, spec.track)
-        .setRaw(R::CourseKubunCD, spec.surface == 1 ? "  " : "A ")
+        .setRaw(R::Kyori, pad(plan.dist, 4))
+        .setRaw(R::TrackCD, plan.track)
+        .setRaw(R::CourseKubunCD, plan.surface == 1 ? "  " : "A ")
         .setRaw(R::TorokuTosu, pad(n, 2))
         .setRaw(R::SyussoTosu, pad(n, 2))
         .setRaw(R::TenkoCD, pad(1 + rnd.below(3), 1))
-        .setRaw(R::SibaBabaCD, spec.surface == 1 ? "0" : pad(going, 1))
-        .setRaw(R::DirtBabaCD, spec.surface == 1 ? pad(going, 1) : "0")
+        .setRaw(R::SibaBabaCD, plan.surface == 1 ? "0" : pad(going, 1))
+        .setRaw(R::DirtBabaCD, plan.surface == 1 ? pad(going, 1) : "0")
         .setRaw(R::GradeCD, raceNum == 7 ? "C" : " ");
     (past ? w.history.races : w.weekRaces).push_back(ra.str());
 
@@ -115,11 +115,11 @@ void runRace(Rand& rnd, std::vector<Horse>& hs, int week, const Day& day, int jy
     const double goingEffect = going >= 3 ? -0.8 : 0.0;
     for (Run& r : runs) {
         const Horse& h = hs[r.horse];
-        const double spd = baseSpeed(spec.surface, spec.dist) + h.ability + goingEffect - (h.sex == 2 ? 0.3 : 0.0) -
-                           0.4 * std::abs(h.prefDist - spec.dist) / 400.0 + 0.6 * rnd.normal();
+        const double spd = baseSpeed(plan.surface, plan.dist) + h.ability + goingEffect - (h.sex == 2 ? 0.3 : 0.0) -
+                           0.4 * std::abs(h.prefDist - plan.dist) / 400.0 + 0.6 * rnd.normal();
         const double fin = spd + 1.5 + 0.4 * rnd.normal();
-        r.time = static_cast<int>(std::lround(spec.dist * 36.0 / spd));
-        r.l3 = static_cast<int>(std::lround((spec.surface == 2 ? 7200.0 : 21600.0) / fin));
+        r.time = static_cast<int>(std::lround(plan.dist * 36.0 / spd));
+        r.l3 = static_cast<int>(std::lround((plan.surface == 2 ? 7200.0 : 21600.0) / fin));
         r.score = h.ability + 0.7 * rnd.normal();
     }
     // Win odds from the market's view of the runners.
@@ -210,7 +210,7 @@ MiniWorld makeMiniWorld(std::uint64_t seed, int horseCount) {
         const int jyos[2] = {wk % 2 ? 5 : 8, wk % 2 ? 6 : 9};
         for (int v = 0; v < 2; ++v)
             for (int r = 0; r < 7; ++r)
-                runRace(rnd, hs, past ? wk : 1 << 29, day, jyos[v], 1 + (wk / 8) % 5, 1 + wk % 8, r + 1, kSpecs[r], past, w);
+                runRace(rnd, hs, past ? wk : 1 << 29, day, jyos[v], 1 + (wk / 8) % 5, 1 + wk % 8, r + 1, kPlans[r], past, w);
         day = addDays(day, 7);
     }
     return w;
