@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
 #include <QtCharts/QBarSeries>
@@ -69,6 +70,25 @@ TEST(GridView, LargeGridFilledCellByCellShowsTextColoursWidthsAndClicks) {
     EXPECT_EQ(clickedCol, 1);
     EXPECT_EQ(g.row(), 2);
     EXPECT_EQ(g.col(), 1);
+
+    // Scrolled to the end, the fixed row and column stay in place and take clicks.
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+    view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    ASSERT_GT(view.verticalScrollBar()->value(), 0);
+    QTableView* top = view.frozenRowsView();
+    ASSERT_TRUE(top->isVisible());
+    EXPECT_EQ(top->height(), view.rowHeight(0));
+    EXPECT_EQ(top->indexAt(QPoint(2, 2)).row(), 0);
+    EXPECT_EQ(top->indexAt(QPoint(top->width() - 2, 2)).column(), 20);  // sideways with the grid
+    const QRect header = top->visualRect(m->index(0, 20));
+    QTest::mouseClick(top->viewport(), Qt::LeftButton, {}, header.center());
+    EXPECT_EQ(clickedRow, 0);
+    EXPECT_EQ(clickedCol, 20);
+    QTableView* left = view.frozenColsView();
+    ASSERT_TRUE(left->isVisible());
+    EXPECT_EQ(left->width(), view.columnWidth(0));
+    EXPECT_GT(left->indexAt(QPoint(2, left->height() - 2)).row(), 4000);
 
     // Shrinking the grid: the view never reads beyond the model.
     g.resize(3, 2);

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QMetaObject>
 #include <QPalette>
+#include <QScrollBar>
 
 #include "platform/qt/twips.h"
 
@@ -89,13 +90,79 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(true);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(model_, &GridTableModel::layoutUpdated, this, &GridView::applyLayout);
-    connect(this, &QTableView::clicked, this, [this](const QModelIndex& idx) {
-        if (!idx.isValid()) return;
-        GridModel& g = model_->grid();
-        if (idx.row() < g.rows() && idx.column() < g.cols()) g.click(idx.row(), idx.column());
-    });
+    connect(this, &QTableView::clicked, this, &GridView::clickCell);
+    for (auto*& f : frozen_) {
+        f = new QTableView(this);
+        f->setModel(model_);
+        f->setSelectionMode(QAbstractItemView::NoSelection);
+        f->horizontalHeader()->hide();
+        f->verticalHeader()->hide();
+        f->horizontalHeader()->setMinimumSectionSize(0);
+        f->verticalHeader()->setMinimumSectionSize(0);
+        f->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        f->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        f->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+        f->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        f->setFrameShape(QFrame::NoFrame);
+        f->setFocusPolicy(Qt::NoFocus);
+        f->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        f->setWordWrap(true);
+        f->setAutoScroll(false);
+        connect(f, &QTableView::clicked, this, &GridView::clickCell);
+    }
+    // The fixed rows follow the grid sideways, the fixed columns up and down.
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, frozen_[0]->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, frozen_[1]->verticalScrollBar(), &QScrollBar::setValue);
     applyLayout();
+}
+
+void GridView::clickCell(const QModelIndex& idx) {
+    if (!idx.isValid()) return;
+    GridModel& g = model_->grid();
+    if (idx.row() < g.rows() && idx.column() < g.cols()) g.click(idx.row(), idx.column());
+}
+
+void GridView::resizeEvent(QResizeEvent* e) {
+    QTableView::resizeEvent(e);
+    placeFrozen();
+}
+
+void GridView::scrollContentsBy(int dx, int dy) {
+    QTableView::scrollContentsBy(dx, dy);
+    placeFrozen();
+}
+
+void GridView::placeFrozen() {
+    const GridModel& g = model_->grid();
+    const int rows = std::min(g.fixedRows(), model_->rowCount());
+    const int cols = std::min(g.fixedCols(), model_->columnCount());
+    int h = 0, w = 0;
+    for (int r = 0; r < rows; ++r) h += rowHeight(r);
+    for (int c = 0; c < cols; ++c) w += columnWidth(c);
+    const QRect vp = viewport()->geometry();
+    h = std::min(h, vp.height());
+    w = std::min(w, vp.width());
+    QRect areas[3] = {QRect(vp.left(), vp.top(), vp.width(), h), QRect(vp.left(), vp.top(), w, vp.height()),
+                      QRect(vp.left(), vp.top(), w, h)};
+    for (int i = 0; i < 3; ++i) {
+        QTableView* f = frozen_[i];
+        const bool on = areas[i].width() > 0 && areas[i].height() > 0;
+        f->setVisible(on);
+        if (!on) continue;
+        f->setGeometry(areas[i]);
+        f->raise();
+        f->doItemsLayout();  // scroll ranges for the new size
+    }
+    // Rows view: sideways with the grid, never down; columns view: the reverse.
+    frozen_[0]->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    frozen_[0]->verticalScrollBar()->setValue(0);
+    frozen_[1]->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    frozen_[1]->horizontalScrollBar()->setValue(0);
+    frozen_[2]->horizontalScrollBar()->setValue(0);
+    frozen_[2]->verticalScrollBar()->setValue(0);
 }
 
 void GridView::applyLayout() {
@@ -106,6 +173,15 @@ void GridView::applyLayout() {
     const int rows = std::min(g.rows(), model_->rowCount());
     for (int r = 0; r < rows; ++r)
         if (g.rowHeightSet(r)) setRowHeight(r, twipsToPixels(this, g.rowHeight(r)));
+    // The frozen views show the same cells at the same sizes.
+    for (QTableView* f : frozen_) {
+        if (!f) continue;
+        f->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
+        for (int c = 0; c < cols; ++c) f->setColumnWidth(c, columnWidth(c));
+        for (int r = 0; r < rows; ++r)
+            if (g.rowHeightSet(r)) f->setRowHeight(r, rowHeight(r));
+    }
+    placeFrozen();
 }
 
 }  // namespace kv::qt

@@ -48,9 +48,21 @@ public:
     kv::controls::GridModel& grid() const { return model_->grid(); }
     // Applies the model's widths and heights (called after every layout change).
     void applyLayout();
+    // The views that keep the fixed rows (top), fixed columns (left) and their
+    // corner in place while the grid scrolls.
+    QTableView* frozenRowsView() const { return frozen_[0]; }
+    QTableView* frozenColsView() const { return frozen_[1]; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void placeFrozen();
+    void clickCell(const QModelIndex& idx);
+
     GridTableModel* model_;
+    QTableView* frozen_[3]{};  // fixed rows, fixed columns, corner
 };
 
 }  // namespace kv::qt
