@@ -5,6 +5,7 @@
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
+#include "fitweights.h"
 #include "outputs.h"
 #include "records.h"
 
@@ -38,6 +39,23 @@ bool writeHidden(const World& w, const std::string& appDir) {
            kv::writeFileAtomic(kv::joinPath(dir, "week_results.csv"), res.str());
 }
 
+// The factor weight tables, fitted on the past races of the world by running the
+// expansion and the factor coders over every past run (the same in both phases).
+void writeWeights(const World& w, const Options& opt) {
+    kv::fit::History h;
+    for (std::size_t r = 0; r < w.firstWeekRace; ++r) {
+        const Race& race = w.races[r];
+        const kv::Date made = kv::fromSerial(kv::daySerial(race.date) + 2);
+        h.races.push_back(raRecord(w, race, '7', made, true));
+        for (int si : race.starts) h.runners.push_back(seRecord(w, w.starts[si], '7', made, true));
+    }
+    for (std::size_t i = 0; i < w.horses.size(); ++i)
+        h.horses.push_back(umRecord(w, static_cast<int>(i), w.weekDays.front()));
+    std::string err;
+    if (!kv::fit::writeWeightTables(opt.appDir, h, opt.seed, &err))
+        throw std::runtime_error("cannot write the factor weight table " + err);
+}
+
 WriteSummary generate(const Options& opt) {
     if (opt.appDir.empty()) throw std::runtime_error("no application folder given");
     if (!kv::makeDirs(opt.appDir)) throw std::runtime_error("cannot create the folder " + opt.appDir);
@@ -45,6 +63,7 @@ WriteSummary generate(const Options& opt) {
     WriteSummary sum;
     if (!writeCodeTable(opt.appDir)) throw std::runtime_error("cannot write JRACODE/CodeTable.csv");
     if (!writeStatistics(w, opt.appDir, sum)) throw std::runtime_error("cannot write the OPTION1N statistics files");
+    writeWeights(w, opt);
     if (!writeFeed(w, opt.appDir, sum)) throw std::runtime_error("cannot write the feed folder jvfeed");
     if (!writeHidden(w, opt.appDir)) throw std::runtime_error("cannot write the folder sample");
     return sum;
