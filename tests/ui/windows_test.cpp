@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QDialog>
 
 #include "acquisition/menu_globals.h"
 #include "acquisition/ui/menu_view.h"
@@ -24,6 +25,7 @@
 #include "common/appfolder.h"
 #include "expansion/ui/expansion_view.h"
 #include "fixtures/fixtures.h"
+#include "platform/jvlink/jvlink.h"
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/show.h"
 #include "prediction/ui/predictions_view.h"
@@ -156,6 +158,55 @@ TEST_F(MenuFixture, ButtonsReachTheirHandlersAndWriteTheirBoxes) {
     EXPECT_EQ(text(menu->control("Text2")), "今週のオッズ処理終了");
     EXPECT_EQ(text(menu->control("Text3")), "");
     EXPECT_EQ(text(menu->control("Text6")), "");
+}
+
+// ① through the feed emulator: the download progress shows in the real modal
+// dialog; a cancelled download reads nothing, the next press downloads and reads.
+TEST(MenuDownload, ProgressWindowOverTheFeedCancelsThenCompletes) {
+    testApp();
+    TempDir dir;
+    kv::SetAppPath(dir.path());
+    const std::string feed = dir.file("jvfeed");
+    fs::create_directories(feed + "/TOKURACETCVNRCVN");
+    { std::ofstream(feed + "/control.txt") << "[TOKURACETCVNRCVN]\ndownload_count = 3\nstatus_ms = 400\n"; }
+    { std::ofstream(feed + "/TOKURACETCVNRCVN/01.jvd", std::ios::binary) << "RA" << std::string(1268, ' ') << "\r\n"; }
+    LockedMessages messages;
+    RecordingShell shell;
+    kv::SystemClock clock;
+    kv::ui::MenuWindow menu(messages, shell, clock, kv::makeJVLink(feed));
+    menu.formLoad();
+    menu.show();
+
+    bool cancel = true;
+    QStringList seen;
+    QTimer watch;
+    watch.setInterval(5);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* dlg = qobject_cast<kv::ui::ProgressDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        if (!seen.contains(dlg->label()->text())) seen << dlg->label()->text();
+        EXPECT_EQ(dlg->bar()->maximum(), 3);
+        if (cancel) QTest::mouseClick(dlg->cancelButton(), Qt::LeftButton);
+    });
+    watch.start();
+    QTimer::singleShot(20000, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+    });
+
+    menu.button("Command2")->click();
+    EXPECT_EQ(menu.logic().DialogResult, -1);
+    EXPECT_FALSE(seen.isEmpty());
+    EXPECT_FALSE(fs::exists(dir.file("RATHISWEEKN.dat")));
+    EXPECT_EQ(text(menu.control("Text1")), "今週開催取得終了");
+
+    cancel = false;
+    seen.clear();
+    menu.button("Command2")->click();
+    EXPECT_EQ(menu.logic().DialogResult, 0);
+    EXPECT_FALSE(seen.isEmpty());  // the dialog was up while the files came in
+    EXPECT_EQ(fs::file_size(dir.file("RATHISWEEKN.dat")), 1272u);
+    EXPECT_EQ(text(menu.control("Text1")), "今週開催取得終了");
+    for (const std::string& m : messages.messages) EXPECT_EQ(m.find("エラー"), std::string::npos) << m;
 }
 
 TEST(ProgressDialog, TimerDrivesTheTickUntilTheDownloadEnds) {
