@@ -78,7 +78,7 @@ struct AppRig {
         jv = std::make_unique<CountingJVLink>(feedDir());
     }
     std::string feedDir() const { return dir.file("jvfeed"); }
-    // A feed file of a data specification (or live folder) from records.
+    // A feed file of a dataspec (or live folder) from records.
     void feed(const std::string& spec, const std::string& file, const std::vector<std::string>& records) const {
         std::string all;
         for (const auto& r : records) all += r;

@@ -88,7 +88,7 @@ TEST(JvLinkEmulator, MissingFeedMeansNoData) {
     EXPECT_EQ(link->JVFiledelete("x.jvd"), -1);
     EXPECT_EQ(link->JVSetUIProperties(), 0);
 
-    // A specification "folder" that is a file, and a .jvd entry that is a folder.
+    // A dataspec "folder" that is a file, and a .jvd entry that is a folder.
     d.write(kSpec, "not a folder");
     d.write("TOKURACETCOVRCOV/a.jvd/inner.jvd", "RA\r\n");
     auto odd = kv::makeJVLink(d.path());

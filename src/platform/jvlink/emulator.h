@@ -1,7 +1,7 @@
 // JV-Link emulator over a feed folder. Layout of the folder and its control
 // file: docs/jvfeed.md.
 //
-//   <feed>/<DATASPEC>/*.jvd   stored data of a specification (JVOpen), files read in name order
+//   <feed>/<DATASPEC>/*.jvd   stored data of a dataspec (JVOpen), files read in name order
 //   <feed>/0B30/<RaceId>.jvd  live odds of one race (JVRTOpen "0B30")
 //   <feed>/0B12/<YYYYMMDD>.jvd live results of one day (JVRTOpen "0B12")
 //   <feed>/control.txt        downloads, injected errors, damaged files, cancellation
@@ -21,7 +21,7 @@ namespace kv {
 // What control.txt says; defaults mean "a plain feed".
 struct FeedControl {
     struct Damage {
-        std::string file;  // file name inside the specification's folder
+        std::string file;  // file name inside the dataspec's folder
         int code = -402;   // -402 or -403 (any negative code is served)
         int deletes = 1;   // JVFiledelete calls after which the file reads well
     };
@@ -79,7 +79,7 @@ private:
 
     // The current open.
     Mode mode_ = Mode::Closed;
-    std::string spec_;      // data specification of the current or last open
+    std::string spec_;      // dataspec of the current or last open
     std::string dir_;       // its folder
     std::vector<std::string> files_;
     std::size_t fileIdx_ = 0;
@@ -97,7 +97,7 @@ private:
     bool downloadFailed_ = false;
     std::chrono::steady_clock::time_point openTime_{};
 
-    // Since the last JVInit: files still to download and deletions, per specification.
+    // Since the last JVInit: files still to download and deletions, per dataspec.
     std::map<std::string, int> remaining_;
     std::map<std::string, int> deletes_;  // "<spec>/<file>" -> JVFiledelete calls
 };

@@ -17,7 +17,7 @@ public:
     virtual int JVInit(const std::string& sid) = 0;
     // The settings dialog: -1 = failure.
     virtual int JVSetUIProperties() = 0;
-    // Opens a data specification from fromTime ("YYYYMMDDhhmmss") with option
+    // Opens a dataspec from fromTime ("YYYYMMDDhhmmss") with option
     // (1 to 4). Out: readCount = files to read (0: nothing to read),
     // downloadCount = files still to download (> 0: poll JVStatus until it
     // reaches this count), lastFileTimestamp ("YYYYMMDDhhmmss" or empty).
