@@ -105,8 +105,10 @@ int main(int argc, char** argv) {
         std::string what;
         fs::path d(dir);
         if (st.name == "fetch") {
-            long long bytes = fileSize(d / "SETHISWEEKN.dat");
-            what = std::to_string(bytes / 555) + " runner records, " + std::to_string(bytes / 555 / (s > 0 ? s : 1)) + "/s";
+            long long runners = fileSize(d / "SETHISWEEKN.dat") / 555;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%lld runner records, %.0f/s", runners, runners / (s > 0 ? s : 1e-9));
+            what = buf;
         } else if (st.name == "structure" || st.name == "calculate") {
             std::size_t horses = countFiles(d / (st.name == "structure" ? "UMAGOTOTHISWEEKN" : "UMAGOTOEXTHISWEEKN"));
             char buf[64];
