@@ -9,7 +9,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
@@ -213,12 +213,19 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     const bool tablesOk = tables.loadAll(failedFile, reason);
     if (!tablesOk) report.tableFailure = appFile(failedFile);
 
-    // Each distinct horse once, in list order.
+    // Each distinct horse is worked once, in list order; a horse listed again
+    // would only be worked again to the same file. slotOf maps each list entry
+    // to its horse.
     std::vector<std::string> distinct;
+    std::vector<std::size_t> slotOf;
+    slotOf.reserve(horses.size());
     {
-        std::unordered_set<std::string> seen;
-        for (const auto& h : horses)
-            if (seen.insert(h).second) distinct.push_back(h);
+        std::unordered_map<std::string, std::size_t> seen;
+        for (const auto& h : horses) {
+            auto [it, added] = seen.emplace(h, distinct.size());
+            if (added) distinct.push_back(h);
+            slotOf.push_back(it->second);
+        }
     }
     report.horses = distinct.size();
     const std::size_t count = distinct.size();
@@ -274,21 +281,28 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         for (unsigned t = 0; t < n; ++t) pool.emplace_back(work);
     }
 
-    // Progress and failures in list order, as the horses come in.
-    for (std::size_t i = 0; i < count; ++i) {
-        HorseSlot slot;
+    // Progress and failures in list order, as the horses come in: the bars move
+    // once per list entry (a horse listed twice moves them twice), a failed
+    // horse is counted once.
+    std::vector<char> seenSlot(count, 0);
+    const std::size_t listed = horses.size();
+    for (std::size_t i = 0; i < listed; ++i) {
+        const std::size_t si = slotOf[i];
         {
             std::unique_lock<std::mutex> lock(slotMu);
-            slotCv.wait(lock, [&] { return slots[i].done; });
-            slot = std::move(slots[i]);
+            slotCv.wait(lock, [&] { return slots[si].done; });
         }
+        const HorseSlot& slot = slots[si];
         for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
-        if (slot.failed) {
-            if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[i];
-            ++report.failedHorses;
+        if (!seenSlot[si]) {
+            seenSlot[si] = 1;
+            if (slot.failed) {
+                if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
+                ++report.failedHorses;
+            }
         }
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(count))));
+               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
         if (yield_) yield_();
     }
     for (auto& t : pool) t.join();

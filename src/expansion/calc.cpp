@@ -31,6 +31,11 @@ float checked(float v) {
     return v;
 }
 
+float checkedSum(float v) {
+    if (!std::isfinite(v)) throw CalcError("overflow in a sum of weights");
+    return v;
+}
+
 float divide(float a, float b) {
     if (b == 0.0f) throw CalcError("division by zero in the composite speed");
     return checked(a / b);
@@ -83,9 +88,10 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
         const float wa = t.weight(SurfaceTables::Agari, k, idx);
         const float wp = t.weight(SurfaceTables::Pace, k, idx);
         const float ws = t.weight(SurfaceTables::Soha, k, idx);
-        if (k == 1 || std::fabs(wa) <= 20.0f) a = a + wa;
-        if (k == 1 || std::fabs(wp) <= 20.0f) p = p + wp;
-        if (k == 1 || std::fabs(ws) <= 20.0f) s = s + ws;
+        // A sum beyond the single-precision range is an overflow of the calculation.
+        if (k == 1 || std::fabs(wa) <= 20.0f) a = checkedSum(a + wa);
+        if (k == 1 || std::fabs(wp) <= 20.0f) p = checkedSum(p + wp);
+        if (k == 1 || std::fabs(ws) <= 20.0f) s = checkedSum(s + ws);
         setSingle(rec, ex::AgariFW(k), wa);
         setSingle(rec, ex::PaceFW(k), wp);
         setSingle(rec, ex::SohaFW(k), ws);

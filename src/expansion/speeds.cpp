@@ -1,6 +1,7 @@
 // Actual speeds of one run: final section, pace and whole race.
 #include "expansion/speeds.h"
 
+#include <cmath>
 #include <optional>
 
 #include "common/fields.h"
@@ -43,16 +44,23 @@ std::string midText(const std::string& s, std::size_t start1, std::size_t n) {
     return s.substr(start1 - 1, n);
 }
 
+// Int(x) of a scaled speed. Beyond 15 digits the decimal text is no longer
+// plain digits: such a speed is a failure of the calculation.
+long long scaledInt(double x) {
+    if (!std::isfinite(x) || std::fabs(x) >= 1e15) throw CalcError("speed out of range");
+    return vbInt(x);
+}
+
 }  // namespace
 
 std::string actualSpeedText(float v) {
-    const long long x = vbInt(static_cast<double>(v) * 100000.0) + 10000000LL;
+    const long long x = scaledInt(static_cast<double>(v) * 100000.0) + 10000000LL;
     const std::string s = std::to_string(x);
     return s.size() <= 7 ? s : s.substr(s.size() - 7);
 }
 
 std::string predictedSpeedText(float x) {
-    const long long y = vbInt(static_cast<double>(x) * 1000000.0) + 100000000LL;
+    const long long y = scaledInt(static_cast<double>(x) * 1000000.0) + 100000000LL;
     return midText(std::to_string(y), 2, 7);
 }
 

@@ -15,8 +15,10 @@ std::string CalcSohaSpeed(std::string_view exRec);
 
 // The speed text of a speed v: the last seven characters of the decimal text of
 // Int(v x 100000) + 10000000 (the product in double precision).
+// A speed whose scaled value has 15 digits or more throws CalcError.
 std::string actualSpeedText(float v);
-// Characters 2 to 8 of the decimal text of Int(x x 1000000) + 100000000.
+// Characters 2 to 8 of the decimal text of Int(x x 1000000) + 100000000
+// (same range rule).
 std::string predictedSpeedText(float x);
 // Characters 2 to 8 of the decimal text of c + 10000000.
 std::string sampleCountText(long long c);

@@ -2,6 +2,7 @@
 #include "expansion/weights.h"
 
 #include <cmath>
+#include <limits>
 
 #include "common/appfolder.h"
 #include "common/numbers.h"
@@ -160,6 +161,7 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
         if (!f.next(v)) return fail(names.totalData, "too few values");
         auto n = numberValue(v);
         if (!n) return fail(names.totalData, "not a number");
+        if (*n < -1.0 || *n > kMaxCategories + 1.0) return fail(names.totalData, "category count out of range");
         const long long nk = vbRound(*n);
         if (nk < 0 || nk > kMaxCategories) return fail(names.totalData, "category count out of range");
         t.total_[k] = static_cast<int>(nk);
@@ -185,6 +187,9 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
                 if (!w[kind].next(v)) return fail(*wn[kind], "too few values");
                 auto x = numberValue(v);
                 if (!x) return fail(*wn[kind], "not a number");
+                // A weight is a single-precision number: beyond its range it cannot be read.
+                if (std::fabs(*x) > static_cast<double>(std::numeric_limits<float>::max()))
+                    return fail(*wn[kind], "weight out of range");
                 t.weight_[kind][k].push_back(static_cast<float>(*x));
             }
         }

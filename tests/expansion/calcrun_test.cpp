@@ -26,7 +26,11 @@ namespace {
 
 struct RecordingProgress : kv::ProgressSink {
     std::map<std::string, long> last;
-    void progress(const std::string& bar, long value, long) override { last[bar] = value; }
+    std::map<std::string, std::vector<long>> all;
+    void progress(const std::string& bar, long value, long) override {
+        last[bar] = value;
+        all[bar].push_back(value);
+    }
 };
 
 const char* kH1 = "2019100001";  // seven runs
@@ -108,7 +112,9 @@ TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("1"), std::string::npos);
     EXPECT_NE(messages.messages[0].find(kH3), std::string::npos);
-    EXPECT_EQ(progress.last["ProgressBar3"], 100);
+    // ProgressBar3: reset, the lists (one dam, five entries: still 0), reset, the
+    // three horse records, then one step per list entry (H2 is listed twice).
+    EXPECT_EQ(progress.all["ProgressBar3"], (std::vector<long>{0, 0, 33, 66, 100, 20, 40, 60, 80, 100}));
     EXPECT_EQ(progress.last["ProgressBar4"], 100);
 
     // H1: seven records; the factor phase handles records 4..7.

@@ -2,10 +2,14 @@
 // stored weights, predicted texts, sample counts and RunSpeeds.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "common/fields.h"
+#include "common/numbers.h"
 #include "expansion/calc.h"
 #include "expansion/calcerror.h"
 #include "expansion/exrecord.h"
+#include "expansion/speeds.h"
 
 namespace ex = kv::exrec;
 using namespace kv::expansion;
@@ -72,12 +76,13 @@ TEST(PredictSpeeds, SumsStoredWeightsAndSpeedValues) {
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(5)), 60.0f);
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(6)), 40.5f);
     const float g = kv::getSingle(r, ex::RunSpeeds(7));
-    EXPECT_NEAR(g, 60.46272f, 1e-5);
+    // Every step in single precision: 60.46272 (a double quotient would give 60.46273).
+    EXPECT_EQ(kv::formatSingle(g), "60.46272");
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(8)), kv::getSingle(r, ex::RunSpeeds(3)) - g);
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(9)), 40.5f - g);
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(10)), e1 - 61.25f);
     EXPECT_EQ(kv::getSingle(r, ex::RunSpeeds(11)), -60.0f);
-    EXPECT_NEAR(kv::getSingle(r, ex::RunSpeeds(13)), 23.8095f, 1e-3);
+    EXPECT_EQ(kv::formatSingle(kv::getSingle(r, ex::RunSpeeds(13))), "23.80951");
     EXPECT_EQ(kv::getField(r, kv::Field{ex::RunSpeeds(14), 28}), std::string(28, '\0'));
 }
 
@@ -113,4 +118,25 @@ TEST(PredictSpeeds, ZeroPredictedSpeedFailsTheRecord) {
     const SurfaceTables empty = SurfaceTables::fromValues(cats, counts, w, w, w);
     std::string r = recordWithCategories({});
     EXPECT_THROW(PredictSpeeds(r, empty), CalcError);
+}
+
+TEST(PredictSpeeds, SpeedsBeyondTheirRangeFailTheRecord) {
+    // Factor 1's weight is always added: a sum too large for its speed text is
+    // a failure of the calculation, never an undefined value.
+    std::array<std::vector<std::string>, 31> cats;
+    std::array<std::vector<std::int32_t>, 31> counts;
+    std::array<std::vector<float>, 31> w;
+    cats[1] = {"2024     "};
+    counts[1] = {1};
+    w[1] = {3.0e38f};
+    const SurfaceTables t = SurfaceTables::fromValues(cats, counts, w, w, w);
+    std::string r = recordWithCategories({{1, 1}});
+    EXPECT_THROW(PredictSpeeds(r, t), CalcError);
+
+    struct Case { float x; const char* text; } texts[] = {
+        {-5.0f, "5000000"}, {899.5f, "9950000"}, {900.0f, "0000000"}, {999999.0f, "0000990"},
+    };
+    for (const auto& c : texts) EXPECT_EQ(predictedSpeedText(c.x), c.text) << c.x;
+    EXPECT_THROW(predictedSpeedText(1.0e10f), CalcError);
+    EXPECT_THROW(predictedSpeedText(std::numeric_limits<float>::infinity()), CalcError);
 }

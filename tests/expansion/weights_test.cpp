@@ -100,6 +100,12 @@ TEST_F(WeightsTest, FailuresNameTheFile) {
     EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why));
     EXPECT_EQ(file, n.totalData);
 
+    // A weight beyond the single-precision range cannot be read.
+    exptest::writeTables(dir, Surface::Turf, sampleTable());
+    dir.write(n.soha, "1\r\n2\r\n" + std::string(40, '9') + "\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n1\r\n");
+    EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why));
+    EXPECT_EQ(file, n.soha);
+
     kv::removeFile(dir.file(n.totalData));
     EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why));
     EXPECT_EQ(file, n.totalData);
