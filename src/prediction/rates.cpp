@@ -57,6 +57,52 @@ void KeptState::resetDay(const std::string& dayKey) {
     DayRaceCount = 0;
 }
 
+namespace {
+
+// Copies the day's members between the window state and a put-aside day.
+template <class From, class To>
+void copyDay(const From& f, To& t) {
+    t.StatTansho1 = f.StatTansho1;
+    t.StatTansho2 = f.StatTansho2;
+    t.StatFukusho1 = f.StatFukusho1;
+    t.StatFukusho2 = f.StatFukusho2;
+    t.StatUmarenF = f.StatUmarenF;
+    t.StatUmarenB = f.StatUmarenB;
+    t.StatUmatanF = f.StatUmatanF;
+    t.StatSanrenpukuB = f.StatSanrenpukuB;
+    t.StatSanrentan12 = f.StatSanrentan12;
+    t.StatSanrentan23 = f.StatSanrentan23;
+    t.StatSanrentan13 = f.StatSanrentan13;
+    t.UmarenTally = f.UmarenTally;
+    t.WideTally = f.WideTally;
+    t.UmatanOmoteTally = f.UmatanOmoteTally;
+    t.UmatanUraTally = f.UmatanUraTally;
+    t.SanrenpukuTally = f.SanrenpukuTally;
+    t.SanrentanTally = f.SanrentanTally;
+    t.UmarenRates = f.UmarenRates;
+    t.WideRates = f.WideRates;
+    t.UmatanOmoteRates = f.UmatanOmoteRates;
+    t.UmatanUraRates = f.UmatanUraRates;
+    t.SanrenpukuRates = f.SanrenpukuRates;
+    t.SanrentanRates = f.SanrentanRates;
+    t.DayRaceCount = f.DayRaceCount;
+}
+
+}  // namespace
+
+void KeptState::enterDay(const std::string& dayKey) {
+    if (dayKey == TallyDayKey && DayRaceCount > 0) return;
+    if (DayRaceCount > 0) copyDay(*this, OtherDays[TallyDayKey]);
+    auto it = OtherDays.find(dayKey);
+    if (it == OtherDays.end()) {
+        resetDay(dayKey);
+        return;
+    }
+    copyDay(it->second, *this);
+    TallyDayKey = dayKey;
+    OtherDays.erase(it);
+}
+
 void computeDayRates(KeptState& k, int R) {
     if (R <= 0) return;
     k.UmarenTally.CheckCount = R;

@@ -8,6 +8,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,11 +98,27 @@ struct KeptState {
     std::string TallyDayKey;
     int DayRaceCount = 0;
 
+    // The tallies, rates and race count of a day whose races were interrupted
+    // by another day's (the index can list one racecourse day in two groups).
+    struct DayTallies {
+        TanFukuStat StatTansho1, StatTansho2, StatFukusho1, StatFukusho2;
+        KaimeStat StatUmarenF, StatUmarenB, StatUmatanF, StatSanrenpukuB;
+        KaimeStat StatSanrentan12, StatSanrentan23, StatSanrentan13;
+        TierTally UmarenTally, WideTally, UmatanOmoteTally, UmatanUraTally, SanrenpukuTally, SanrentanTally;
+        TierRates UmarenRates, WideRates, UmatanOmoteRates, UmatanUraRates, SanrenpukuRates, SanrentanRates;
+        int DayRaceCount = 0;
+    };
+    std::map<std::string, DayTallies> OtherDays;
+
     // Seven trios of the race-card writer's last trio line (read by the HTML page writer).
     std::array<std::string, 8> SLineTrio{};
 
     // Resets the counts of the day tallies and the day's rates (a new racecourse day).
     void resetDay(const std::string& dayKey);
+    // Makes dayKey the tallies' day: nothing changes while it is the current
+    // day; otherwise the current day's tallies are put aside and the new day
+    // continues from its own earlier races, or starts reset when it has none.
+    void enterDay(const std::string& dayKey);
 };
 
 // Rebuilt at the start of every race pass.

@@ -49,11 +49,12 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
     KeptState& kept = st.kept;
     const std::string key = run.raceKey(RaceIdx);
 
-    // 1. The payout record at the race's place; a new racecourse day resets the tallies.
+    // 1. The payout record at the race's place; a new racecourse day starts reset tallies
+    //    (a day met again after another day's races goes on from its own).
     const auto idx = static_cast<std::size_t>(RaceIdx);
     race.HrRec = idx <= hrRecords_.size() ? hrRecords_[idx - 1] : std::string();
     const std::string dayKey = run.dayKey(RaceIdx);
-    if (dayKey != kept.TallyDayKey || kept.DayRaceCount == 0) kept.resetDay(dayKey);
+    kept.enterDay(dayKey);
     ++kept.DayRaceCount;
 
     // 2-3. The race's records and fresh per-race arrays.

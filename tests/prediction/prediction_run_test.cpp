@@ -43,6 +43,9 @@ TEST(PredictionRanking, TimeTextSpreadAndMarks) {
     EXPECT_EQ(CalcSpeedStdDev({0, 60.0f, 62.0f}, 2).value(), 1.0f);
     EXPECT_EQ(CalcSpeedStdDev({0, 0.0f, 0.0f, 0.0f}, 3).value(), 0.0f);
     EXPECT_FALSE(CalcSpeedStdDev({0}, 0));
+    // Sums in single precision: 61.3 and 61.4 spread by 0.0541266, not the exact 0.05.
+    EXPECT_EQ(CalcSpeedStdDev({0, 61.3f, 61.4f}, 2).value(), 0.0541265868f);
+    EXPECT_EQ(CalcSpeedStdDev({0, 57.77f, 62.41f, 59.05f, 61.3f}, 4).value(), 1.82364571f);
     // Equal values whose single-precision variance comes out below zero count as 0.
     for (float v : {0.1f, 61.3f, 57.77f, 63.123f}) {
         std::vector<float> same(8, v);
@@ -411,4 +414,85 @@ TEST(DailyRates, DayFilesOfAResultWeek) {
     EXPECT_EQ(day2[3], R"("馬連",50,0,0,100,0,0)");
     EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250406060103kaitekiPC.txt"))[2], R"("予想R数",1,1,1,1,1,1,1,1,1,1,1)");
     // Prediction mode writes no rate files: checked by the other runs' folders.
+}
+
+TEST(RaceHorseFiles, EveryMemberOfARunGoesToItsSlot) {
+    namespace ex = kv::exrec;
+    RecordBuilder b(ex::kLength, '\0');
+    b.setRaw(ex::RaceId, "2025040506010211").setRaw(ex::Wakuban, "7").setRaw(ex::Umaban, "13");
+    b.setRaw(ex::KettoNum, "2022104567").setRaw(ex::KisyuRyakusyo, "JOCKEY01").setRaw(ex::Kyori, "2400");
+    b.setRaw(ex::TrackCD, "11").setRaw(ex::TorokuTosu, "16").setRaw(ex::NyusenJyuni, "04");
+    b.setRaw(ex::KakuteiJyuni, "05").setRaw(ex::Time, "2283").setRaw(ex::Ninki, "09").setRaw(ex::Odds, "0123");
+    b.setRaw(ex::HaronTimeL3, "349").setRaw(ex::ChokyosiRyakusyo, "TRAINER1");
+    b.setRaw(ex::TenkoCD, "2").setRaw(ex::SibaBabaCD, "3").setRaw(ex::DirtBabaCD, "4");
+    b.setRaw(ex::BreederName, std::string(70, 'B') + "XY").setRaw(ex::SireBamei, "SIRE" + std::string(32, 'S'));
+    b.setRaw(ex::BirthDate, "20140402").setRaw(ex::SexCD, "2").setRaw(ex::Futan, "570");
+    b.setRaw(ex::BaTaijyu, "486").setRaw(ex::ZogenFugo, "-").setRaw(ex::ZogenSa, "012").setRaw(ex::IJyoCD, "0");
+    b.setRaw(ex::HassoTime, "1540");
+    for (int k = 1; k <= 20; ++k) b.setRaw(ex::SpeedText(k), "00000" + zeroPad(k, 2));
+    for (int k = 0; k <= 30; ++k) {
+        b.single(ex::AgariFW(k), 100.0f + static_cast<float>(k));
+        b.single(ex::PaceFW(k), 200.0f + static_cast<float>(k));
+    }
+    for (int k = 1; k <= 20; ++k) b.single(ex::RunSpeeds(k), 50.0f + static_cast<float>(k));
+    const std::string exRec = b.crlf().str();
+
+    for (int slot : {0, 5, 64}) {
+        RaceHorseRecord rec;
+        copyRunToSlot(rec, exRec, slot);
+        const struct { rh::SlotField f; const char* v; } perSlot[] = {
+            {rh::RaceId, "2025040506010211"}, {rh::Wakuban, "7"}, {rh::Umaban, "13"}, {rh::KettoNum, "2022104567"},
+            {rh::KisyuRyakusyo, "JOCKEY01"}, {rh::Kyori, "2400"}, {rh::TrackCD, "11"}, {rh::TorokuTosu, "16"},
+            {rh::NyusenJyuni, "04"}, {rh::KakuteiJyuni, "05"}, {rh::Time, "2283"}, {rh::Ninki, "09"},
+            {rh::Odds, "0123"}, {rh::HaronTimeL3, "349"}, {rh::ChokyosiRyakusyo, "TRAINER1"}, {rh::TenkoBaba, "234"}};
+        for (const auto& m : perSlot) {
+            EXPECT_EQ(rec.get(m.f.at(slot)), m.v) << "offset " << m.f.base << " slot " << slot;
+            if (slot > 0) EXPECT_EQ(rec.get(m.f.at(0)), std::string(m.f.width, '\0')) << "offset " << m.f.base;
+        }
+        // The weights take the run's entries 0 to 23, the speeds entries 1 to 20 as 0 to 19.
+        EXPECT_EQ(rec.single(rh::agariFwOffset(slot, 0)), 100.0f);
+        EXPECT_EQ(rec.single(rh::agariFwOffset(slot, 23)), 123.0f);
+        EXPECT_EQ(rec.single(rh::paceFwOffset(slot, 23)), 223.0f);
+        EXPECT_EQ(rec.single(rh::runSpeedOffset(slot, 0)), 51.0f);
+        EXPECT_EQ(rec.runSpeed(slot, rh::kSpeedComposite), 57.0f);
+        EXPECT_EQ(rec.single(rh::runSpeedOffset(slot, 19)), 70.0f);
+        if (slot < 64) EXPECT_EQ(rec.single(rh::agariFwOffset(slot + 1, 0)), 0.0f);
+
+        // The members of the entry only with slot 0.
+        const struct { Field f; std::string v; } once[] = {
+            {rh::BreederName, std::string(70, 'B')}, {rh::SireBamei, "SIRE" + std::string(32, 'S')},
+            {rh::Barei, "11"}, {rh::SexCD, "2"}, {rh::Futan, "570"}, {rh::BaTaijyu, "486"}, {rh::ZogenFugo, "-"},
+            {rh::ZogenSa, "012"}, {rh::IJyoCD, "0"}, {rh::HassoTime, "1540"},
+            {rh::EntityRank.whole(), "0000007" "0000009" "0000010" "0000011" "0000008"}};
+        for (const auto& m : once)
+            EXPECT_EQ(rec.get(m.f), slot == 0 ? m.v : std::string(m.f.len, '\0')) << "offset " << m.f.off;
+        EXPECT_EQ(rec.get(rh::Bamei), std::string(36, '\0'));
+        EXPECT_EQ(rec.get(rh::DamSireBamei), std::string(36, '\0'));
+    }
+}
+
+TEST(DailyRates, ADayMetAgainGoesOnFromItsOwnRaces) {
+    // The index lists day A's race 1, day B's race 1, then day A's race 2.
+    WeekFixture wk;
+    for (const std::string id : {"2025040506010201", "2025040505010201", "2025040506010202"}) {
+        wk.ra.push_back(raRecord(id, "7"));
+        wk.hr.push_back(hrRecord(id));
+    }
+    wk.write();
+    WriterChain chain;
+    chain.add(ChainSlot::LupFiles, std::make_unique<HitWriter>());
+    LoadedWindow run(std::move(chain));
+
+    // Day A after both its races: 2 races, 2 hits, 600 yen.
+    auto a = lines(wk.dir.read("TEKICHU/20250405060102kaiteki.txt"));
+    ASSERT_EQ(a.size(), 9u);
+    EXPECT_EQ(a[3], R"("馬連",50,0,0,100,0,0)");
+    EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250405060102kaitekiPC.txt"))[2], R"("予想R数",2,2,2,2,2,2,2,2,2,2,2)");
+    EXPECT_EQ(run.w->st.kept.UmarenTally.TekichuHonsen, 2);
+    EXPECT_EQ(run.w->st.kept.UmarenTally.HaitoHonsen, 600);
+    // Day B: its one race.
+    auto b = lines(wk.dir.read("TEKICHU/20250405050102kaiteki.txt"));
+    ASSERT_EQ(b.size(), 9u);
+    EXPECT_EQ(b[0], R"("2025年","04月","05日","1回","東京","2日目")");
+    EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250405050102kaitekiPC.txt"))[2], R"("予想R数",1,1,1,1,1,1,1,1,1,1,1)");
 }
