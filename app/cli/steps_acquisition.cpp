@@ -36,11 +36,18 @@ kv::ProgressModalFn headlessProgress(Context& ctx, kv::JVLink& jv) {
     };
 }
 
-int outcomeCode(const char* step, kv::DownloadOutcome o) {
+// Files the step could not write: the handler went on without them, the step fails.
+int fileFailureCode(const char* step, long failures, const char* what) {
+    if (failures <= 0) return 0;
+    std::cerr << "korivan-cli: " << step << ": " << failures << " " << what << std::endl;
+    return 1;
+}
+
+int outcomeCode(const char* step, kv::DownloadOutcome o, long fileFailures = 0, const char* what = "") {
     switch (o) {
     case kv::DownloadOutcome::Completed:
     case kv::DownloadOutcome::NoData:
-        return 0;
+        return fileFailureCode(step, fileFailures, what);
     case kv::DownloadOutcome::Cancelled:
         std::cerr << "korivan-cli: " << step << ": the download was cancelled; nothing was read" << std::endl;
         return 3;
@@ -70,7 +77,8 @@ int runStartup(Context& ctx, const std::vector<std::string>&) {
 int runFetch(Context& ctx, const std::vector<std::string>&) {
     MenuRig rig(ctx);
     rig.menu->Command2_Click();
-    return outcomeCode("fetch", rig.menu->LastDownload);
+    return outcomeCode("fetch", rig.menu->LastDownload, rig.menu->RecordsLost,
+                       "record(s) could not be written into the week files");
 }
 
 int runOddsFetch(Context& ctx, bool trifecta) {
@@ -82,7 +90,8 @@ int runOddsFetch(Context& ctx, bool trifecta) {
         w.Command3_Click();
     else
         w.Command2_Click();
-    return outcomeCode(trifecta ? "odds-fetch-trifecta" : "odds-fetch", w.LastDownload);
+    return outcomeCode(trifecta ? "odds-fetch-trifecta" : "odds-fetch", w.LastDownload, w.FileFailures,
+                       "odds file operation(s) failed (file not emptied or record not written)");
 }
 
 int runOddsTables(Context& ctx, const std::vector<std::string>& opts) {
@@ -100,8 +109,10 @@ int runOddsTables(Context& ctx, const std::vector<std::string>& opts) {
         rig.menu->Command13_Click();  // "Ⅳ　速報処理(一括）"
     else
         rig.menu->Command7_Click();   // "オッズ処理"
-    if (auto* w = rig.menu->OddsTablesWindow())
+    if (auto* w = rig.menu->OddsTablesWindow()) {
         std::cout << "odds tables written: " << w->FilesWritten << std::endl;
+        return fileFailureCode("odds-tables", w->WriteFailures, "odds table file(s) could not be written");
+    }
     return 0;
 }
 
@@ -114,7 +125,8 @@ int runLiveOdds(Context& ctx, const std::vector<std::string>&) {
         std::cerr << "korivan-cli: live-odds: JVInit failed for " << w.InitFailures << " race(s)" << std::endl;
         return 1;
     }
-    return 0;
+    return fileFailureCode("live-odds", w.FileFailures,
+                           "live odds file operation(s) failed (file not emptied or record not written)");
 }
 
 }  // namespace

@@ -30,30 +30,38 @@ public:
         if (!f_) f_ = std::fopen(path_.c_str(), "w+b");
     }
     // Adds 1 to the counter and writes the record there (when the file is open).
+    // A record that cannot be written is lost and counted in lost().
     void write(std::string_view fixed) {
         ++count_;
-        if (!f_) return;
+        if (!f_) {
+            ++lost_;
+            return;
+        }
         const std::string rec = fitRecord(fixed, len_);
-        if (std::fseek(f_, static_cast<long>((count_ - 1) * static_cast<long>(len_)), SEEK_SET) == 0)
-            std::fwrite(rec.data(), 1, rec.size(), f_);
+        if (std::fseek(f_, static_cast<long>((count_ - 1) * static_cast<long>(len_)), SEEK_SET) != 0 ||
+            std::fwrite(rec.data(), 1, rec.size(), f_) != rec.size())
+            ++lost_;
     }
     void close() {
-        if (f_) std::fclose(f_);
+        if (f_ && std::fclose(f_) != 0) ++lost_;  // buffered records did not reach the disk
         f_ = nullptr;
     }
     long count() const { return count_; }
+    long lost() const { return lost_; }
 
 private:
     std::string path_;
     std::size_t len_;
     std::FILE* f_ = nullptr;
     long count_ = 0;
+    long lost_ = 0;
 };
 
 }  // namespace
 
 void TEZF1THISWEEKNQUEL::Command2_Click() {
     LastDownload = DownloadOutcome::Completed;
+    RecordsLost = 0;
     MessageCounter msg(msg_);
 
     // 1. The factor weights' statistics: the self-extractor sets them up.
@@ -152,7 +160,10 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
                 break;
             }
         }
-        for (int i = 4; i >= 0; --i) week[i]->close();
+        for (int i = 4; i >= 0; --i) {
+            week[i]->close();
+            RecordsLost += week[i]->lost();
+        }
     }
 
     // 13.

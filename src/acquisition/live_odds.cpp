@@ -35,7 +35,9 @@ void TEZP2RIALTIME::Command1_Click() {
     if (yield_) yield_();
     RacesFetched = 0;
     InitFailures = 0;
-    for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE}) truncateFile(appFile(f));
+    FileFailures = 0;
+    for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE})
+        if (!truncateFile(appFile(f))) ++FileFailures;
 
     // The whole race file at once; its last records are the newest races.
     const std::vector<std::string> races = RecordFile(appFile(files::RA_NEW), kRaLength).readAll();
@@ -61,7 +63,7 @@ void TEZP2RIALTIME::Command1_Click() {
             std::string_view id = rec.substr(0, 2);
             for (const Kind& k : kKinds) {
                 if (id == k.id) {
-                    appendFileBytes(appFile(k.file), rec);
+                    if (!appendFileBytes(appFile(k.file), rec)) ++FileFailures;
                     break;
                 }
             }

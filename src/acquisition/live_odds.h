@@ -28,6 +28,9 @@ public:
     // Races fetched by the last press and JVInit failures seen (driver's report).
     long RacesFetched = 0;
     long InitFailures = 0;
+    // Live odds files that could not be emptied and records that could not be
+    // appended by the last press; the press goes on.
+    long FileFailures = 0;
 
     void Command1_Click();  // "Ⅱ　速報オッズ情報"
     void Command2_Click();  // "Ⅲ　速報着順等情報"

@@ -80,6 +80,9 @@ public:
     KORIVANODDSN* OddsTablesWindow() { return oddsTables_.get(); }
     bool Ended = false;
     DownloadOutcome LastDownload = DownloadOutcome::NotRun;
+    // Records of the last ① that could not be written into their week file
+    // (the file could not be opened or written); the download goes on without them.
+    long RecordsLost = 0;
 
     // ---- event handlers --------------------------------------------------
     void Form_Load();

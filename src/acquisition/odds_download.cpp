@@ -41,8 +41,10 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
 
     bool failed = false;
     LastDownload = DownloadOutcome::Completed;
+    FileFailures = 0;
     OddsSource = 0;
-    for (int i = 0; i < nKinds; ++i) truncateFile(appFile(kinds[i].file));
+    for (int i = 0; i < nKinds; ++i)
+        if (!truncateFile(appFile(kinds[i].file))) ++FileFailures;
 
     int rc = jv_.JVInit(trifecta ? kSidTrifecta : kSidOdds);
     if (rc != 0) {
@@ -84,7 +86,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
                 std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i) {
                     if (id == kinds[i].id) {
-                        appendFileBytes(appFile(kinds[i].file), rec);
+                        if (!appendFileBytes(appFile(kinds[i].file), rec)) ++FileFailures;
                         break;
                     }
                 }

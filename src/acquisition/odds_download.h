@@ -30,6 +30,9 @@ public:
     ProgressModalFn ProgressModal;  // unset: the progress window ticks headlessly
     int ProgressTickMs = 10;
     DownloadOutcome LastDownload = DownloadOutcome::NotRun;
+    // File operations of the last press that failed (an odds file that could
+    // not be emptied, a record that could not be appended); the press goes on.
+    long FileFailures = 0;
 
     void Form_Load();
     void Command1_Click();  // "設定ＯＤＤＳ"

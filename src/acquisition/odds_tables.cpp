@@ -67,6 +67,7 @@ void KORIVANODDSN::Form_Load() {
     AppPath = GetAppPath();
     Closed = false;
     FilesWritten = 0;
+    WriteFailures = 0;
     for (const OddsKind& k : kKinds) {
         const char* source = OddsSource == 1 ? k.liveFile : k.weekFile;
         auto bytes = readFileBytes(appFile(source));
@@ -104,7 +105,10 @@ void KORIVANODDSN::Form_Load() {
             const std::string out = appFile(std::string(dirs::KAIME) + "/" + key + k.outName);
             bool ok = k.trio ? writeFileAtomic(out, tableText(OddsTrioTable))
                              : writeFileAtomic(out, tableText(OddsPairTable));
-            if (ok) ++FilesWritten;
+            if (ok)
+                ++FilesWritten;
+            else
+                ++WriteFailures;
         }
     }
 }

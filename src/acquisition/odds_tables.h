@@ -24,8 +24,10 @@ public:
     void Form_Load();
     void Command1_Click();  // "オッズセット終了": closes the window
 
-    // Files written by the last load (for the driver's report).
+    // Files written by the last load, and table files that could not be
+    // written (for the driver's report; the window shows no messages).
     long FilesWritten = 0;
+    long WriteFailures = 0;
 
     std::string AppPath;
 };

@@ -1,7 +1,10 @@
 // ① this week's download through the feed emulator: every JV-Link return path.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "acquisition/menu.h"
+#include "acquisition/menu_globals.h"
 #include "fixtures/jv_records.h"
 #include "rig.h"
 
@@ -73,6 +76,9 @@ TEST_F(WeekDownload, DownloadsWithProgressAndStoresEachKind) {
     EXPECT_EQ(rig.status.of("Text1"), (std::vector<std::string>{kStart, kEnd}));
     EXPECT_EQ(menu->Text1.Text, kEnd);
     EXPECT_EQ(yields, 1);
+    EXPECT_EQ(rig.jv->inits, std::vector<std::string>{kv::kSidWeek});
+    EXPECT_EQ(rig.jv->opens, std::vector<std::string>{"TOKURACETCVNRCVN|00000000000000|2"});
+    EXPECT_EQ(menu->RecordsLost, 0);
 }
 
 TEST_F(WeekDownload, NothingToDownloadReadsAtOnce) {
@@ -163,6 +169,8 @@ TEST_F(WeekDownload, DamagedFileIsDeletedReopenedAndAppendedAfter) {
         m.Command2_Click();
         EXPECT_TRUE(local.messages.messages.empty());
         EXPECT_EQ(local.jv->deleted, (std::vector<std::string>{"b.jvd"}));
+        // The reopen uses the first open's arguments.
+        EXPECT_EQ(local.jv->opens, std::vector<std::string>(2, "TOKURACETCVNRCVN|00000000000000|2"));
         // The reopened read starts again; its records follow those already written.
         EXPECT_EQ(local.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra2);
         EXPECT_EQ(m.LastDownload, kv::DownloadOutcome::Completed);
@@ -178,6 +186,19 @@ TEST_F(WeekDownload, AFileThatStaysDamagedEndsTheReadAfterThreeReopens) {
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-403"}));
     EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra1 + ra1);
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
+    EXPECT_EQ(menu->Text1.Text, kEnd);
+}
+
+TEST_F(WeekDownload, AWeekFileThatCannotBeWrittenLosesOnlyItsOwnRecords) {
+    twoFiles();
+    // A folder where the race file belongs: it can be neither deleted nor opened.
+    std::remove(rig.dir.file("RATHISWEEKN.dat").c_str());
+    rig.dir.write("RATHISWEEKN.dat/keep", "x");
+    menu->Command2_Click();
+    EXPECT_TRUE(rig.messages.messages.empty());
+    EXPECT_EQ(menu->RecordsLost, 2);  // ra1 and ra2
+    EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1 + se2);
+    EXPECT_EQ(rig.dir.read("HRTHISWEEKN.dat"), hr1);
     EXPECT_EQ(menu->Text1.Text, kEnd);
 }
 

@@ -129,6 +129,12 @@ TEST_F(WeekOdds, EachButtonKeepsOnlyItsKinds) {
     EXPECT_EQ(rig.status.of("Text1"), (std::vector<std::string>{"オッズ取得完了", "3連単オッズ取得完了"}));
     // The stored file is lines, each one record without its CR LF when read back.
     EXPECT_EQ(kv::fileSize(rig.dir.file("O6THISWEEKN.dat")), 83285);
+    // Each button its own identification (the quinella button's differs from ①'s);
+    // both open the odds data with the same arguments.
+    EXPECT_EQ(rig.jv->inits, (std::vector<std::string>{kv::kSidOdds, "UNKNOWN"}));
+    EXPECT_NE(std::string(kv::kSidOdds), kv::kSidWeek);
+    EXPECT_EQ(rig.jv->opens, std::vector<std::string>(2, "TOKURACETCOVRCOV|00000000000000|2"));
+    EXPECT_EQ(w.FileFailures, 0);
 }
 
 TEST_F(WeekOdds, EndsWithoutDataOrOnErrors) {
@@ -164,7 +170,23 @@ TEST_F(WeekOdds, EndsWithoutDataOrOnErrors) {
         EXPECT_EQ(local.dir.read("O2THISWEEKN.dat"), std::string(c.name)[0] == '-' ? o2 : "");
         EXPECT_EQ(odds.Text1, "オッズ取得完了");
         EXPECT_GE(local.jv->calls["JVClose"], 1);
+        if (std::string(c.name) == "cancelled") {
+            EXPECT_EQ(odds.OddsDialogResult, -1);
+            EXPECT_EQ(odds.OddsDownloadCount, 2);
+            EXPECT_EQ(local.jv->calls["JVCancel"], 1);
+            EXPECT_EQ(odds.LastDownload, kv::DownloadOutcome::Cancelled);
+        }
     }
+}
+
+TEST_F(WeekOdds, OddsFilesThatCannotBeWrittenAreCountedAndThePressGoesOn) {
+    rig.dir.write("O4THISWEEKN.dat/keep", "x");  // a folder where the exacta file belongs
+    w.Command2_Click();
+    EXPECT_TRUE(rig.messages.messages.empty());
+    EXPECT_EQ(rig.dir.read("O2THISWEEKN.dat"), o2 + o2);
+    EXPECT_EQ(rig.dir.read("O5THISWEEKN.dat"), o5);
+    EXPECT_EQ(w.FileFailures, 2);  // not emptied, one record not written
+    EXPECT_EQ(w.Text1, "オッズ取得完了");
 }
 
 TEST_F(WeekOdds, DamagedFileIsReopenedWithoutEmptyingTheFiles) {
@@ -246,10 +268,22 @@ TEST_F(LiveOdds, KeepsTheFourKindsOfTheFirstSixReads) {
     EXPECT_EQ(rig.dir.read("O6RIALTIME.dat"), o6);
     EXPECT_FALSE(rig.dir.exists("O1RIALTIME.dat"));
     EXPECT_EQ(rig.jv->calls["JVRead"], 6 + 6 + 2);
+    EXPECT_EQ(rig.jv->inits, std::vector<std::string>(3, kv::kSidLiveOdds));
+    EXPECT_EQ(w.FileFailures, 0);
     EXPECT_EQ(rig.jv->calls["JVClose"], 3);
     EXPECT_EQ(rig.status.of("Text1"),
               (std::vector<std::string>{"速報オッズ取得を開始します。。。。。。", "速報オッズ取得完了"}));
     EXPECT_EQ(yields, 1);
+}
+
+TEST_F(LiveOdds, LiveFilesThatCannotBeWrittenAreCounted) {
+    races(1);
+    rig.feed("0B30", ids[0] + ".jvd", {jvO2(ids[0], 8, [](int, int) { return 35L; }), jvO6(ids[0], 8, [](int, int, int) { return 65L; })});
+    rig.dir.write("O6RIALTIME.dat/keep", "x");
+    w.Command1_Click();
+    EXPECT_EQ(w.FileFailures, 2);
+    EXPECT_EQ(kv::fileSize(rig.dir.file("O2RIALTIME.dat")), 2042);
+    EXPECT_EQ(w.Text1, "速報オッズ取得完了");
 }
 
 TEST_F(LiveOdds, InitErrorIsShownPerRaceAndTheDownloadGoesOn) {

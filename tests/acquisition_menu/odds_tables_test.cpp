@@ -1,6 +1,7 @@
 // The per-race odds tables built from the stored odds lines.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,17 @@ TEST_F(OddsTables, OutOfRangeHorseNumbersAndBrokenLinesAreSkipped) {
     }
     EXPECT_EQ(w.FilesWritten, 1);
     EXPECT_FALSE(dir.exists("KAIME/202506010512SANRENODDS.dat"));
+}
+
+TEST_F(OddsTables, TablesThatCannotBeWrittenAreCounted) {
+    OddsLine o2("O2", 2042, 13, kRace);
+    o2.entry(0, "0102", "000035");
+    dir.write("O2THISWEEKN.dat", o2.rec);
+    std::filesystem::remove_all(dir.file("KAIME"));
+    kv::KORIVANODDSN w;
+    w.Form_Load();
+    EXPECT_EQ(w.FilesWritten, 0);
+    EXPECT_EQ(w.WriteFailures, 1);
 }
 
 TEST_F(OddsTables, SourceFollowsOddsSourceAndEmptySourceKeepsOldTables) {

@@ -45,10 +45,16 @@ struct CountingJVLink : kv::JVLink {
     kv::JVLinkEmulator emu;
     std::map<std::string, int> calls;
     std::vector<std::string> rtKeys, deleted;
+    std::vector<std::string> inits;  // software identifications given to JVInit
+    std::vector<std::string> opens;  // "dataspec|from-time|option" of every JVOpen
     explicit CountingJVLink(const std::string& feed) : emu(feed) {}
-    int JVInit(const std::string& s) override { return ++calls["JVInit"], emu.JVInit(s); }
+    int JVInit(const std::string& s) override {
+        inits.push_back(s);
+        return ++calls["JVInit"], emu.JVInit(s);
+    }
     int JVSetUIProperties() override { return ++calls["JVSetUIProperties"], emu.JVSetUIProperties(); }
     int JVOpen(const std::string& d, const std::string& f, int o, int& r, int& dl, std::string& ts) override {
+        opens.push_back(d + "|" + f + "|" + std::to_string(o));
         return ++calls["JVOpen"], emu.JVOpen(d, f, o, r, dl, ts);
     }
     int JVRead(std::string& b, int& s, std::string& f) override { return ++calls["JVRead"], emu.JVRead(b, s, f); }
