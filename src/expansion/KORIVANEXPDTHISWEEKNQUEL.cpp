@@ -126,6 +126,7 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     setText(&ExpansionControls::Text3, "Text3", kEndText);
     if (!report.tableFailure.empty())
         messages_.message("因子ウエイトファイルを読み込めないため、計算を中止しました: " + report.tableFailure);
+    for (const std::string& f : report.workFileFailures) messages_.message("作業ファイルを書き込めませんでした: " + f);
     if (!report.error.empty()) messages_.message("計算を中止しました: " + report.error);
     if (report.failedHorses > 0)
         messages_.message("計算できなかった馬が " + std::to_string(report.failedHorses) +
@@ -167,6 +168,7 @@ bool writeHorseFile(const std::string& path, const std::vector<std::string>& rec
 }  // namespace
 
 void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
+    namespace sn = kv::stats::names;
     auto barValue = [](std::size_t count) {
         return std::min<long>(100, static_cast<long>(vbInt(static_cast<double>(count) * 100.0 / 2000.0)));
     };
@@ -178,6 +180,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST));
     for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
     report.hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams);
+    if (report.hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
 
     // This week's horses. Each listed horse's file is written whole below (empty
     // when the horse has no runs); here it is only made to exist.
@@ -190,6 +193,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
     }
     report.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses);
+    if (report.kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
 
     // Inputs read once: the week's records, the statistics and the weight tables.
@@ -198,14 +202,24 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
                static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(n))));
     });
     using kv::stats::StatFile;
-    namespace sn = kv::stats::names;
     StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
     StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
     kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
     chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
     stallion.load(kv::stats::optionFile(sn::STALLION));
     mare.load(kv::stats::optionFile(sn::MARE));
-    kyosoba.load(kv::stats::optionFile(sn::KYOSOBA_WEEK));
+    if (report.kyosobaRecords >= 0) {
+        kyosoba.load(kv::stats::optionFile(sn::KYOSOBA_WEEK));
+    } else {
+        // The work file could not be written: the coders still get this week's
+        // horses, never what an earlier week left in the file.
+        std::string selected;
+        if (auto bytes = readFileBytes(kv::stats::optionFile(sn::KYOSOBA)))
+            for (const auto& r : kv::stats::selectListedRecords(*bytes, kv::stats::KyosobaStatRecord::kLength,
+                                                                kv::stats::KyosobaStatRecord::KettoNum, horses))
+                selected += r;
+        kyosoba.loadBytes(std::move(selected));
+    }
     const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
 
     WeightTables tables;

@@ -44,7 +44,10 @@ struct CalculationReport {
     std::string tableFailure;        // a factor weight table that could not be read (its path)
     std::string error;               // an unexpected failure outside the horses
     long hahaumaRecords = 0, kyosobaRecords = 0;  // work file records (-1: not written)
-    bool ok() const { return started && failedHorses == 0 && tableFailure.empty() && error.empty(); }
+    std::vector<std::string> workFileFailures;    // work files that could not be written (paths)
+    bool ok() const {
+        return started && failedHorses == 0 && tableFailure.empty() && error.empty() && workFileFailures.empty();
+    }
 };
 
 class KORIVANEXPDTHISWEEKNQUEL {

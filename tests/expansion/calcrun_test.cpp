@@ -193,6 +193,28 @@ TEST_F(CalcRunTest, WorkFilesHoldOnlyThisRunsRecords) {
     EXPECT_EQ(dir.read("OPTION1N/HAHAUMATHISWEEK.dat"), "");
 }
 
+TEST_F(CalcRunTest, WorkFileThatCannotBeWrittenIsReportedAndNotReadBack) {
+    std::string kyosoba(228, ' ');
+    kyosoba.replace(0, 10, kH2);
+    kyosoba.replace(226, 2, "\r\n");
+    dir.write("OPTION1N/KYOSOBA.dat", kyosoba);
+    run(1);
+    const std::string h2 = exBytes(kH2);
+
+    // The work file's name is taken by a folder: it cannot be written.
+    kv::removeFile(dir.file("OPTION1N/KYOSOBATHISWEEK.dat"));
+    kv::makeDirs(dir.file("OPTION1N/KYOSOBATHISWEEK.dat"));
+    messages.messages.clear();
+    const CalculationReport r = run(1);
+    EXPECT_EQ(r.kyosobaRecords, -1);
+    EXPECT_FALSE(r.ok());
+    bool named = false;
+    for (const auto& m : messages.messages) named = named || m.find("KYOSOBATHISWEEK.dat") != std::string::npos;
+    EXPECT_TRUE(named);
+    // The coders still saw this week's horse statistics.
+    EXPECT_EQ(exBytes(kH2), h2);
+}
+
 TEST_F(CalcRunTest, NoSecondRunWhileOneIsUnderWay) {
     bool checked = false;
     KORIVANEXPDTHISWEEKNQUEL* self = nullptr;
