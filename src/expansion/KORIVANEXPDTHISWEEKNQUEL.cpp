@@ -295,17 +295,26 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         for (unsigned t = 0; t < n; ++t) pool.emplace_back(work);
     }
 
-    // Progress and failures in list order, as the horses come in: the bars move
-    // once per list entry (a horse listed twice moves them twice), a failed
-    // horse is counted once.
-    std::vector<char> seenSlot(count, 0);
+    // Progress and failures in list order. The horse bar makes two sweeps, one
+    // per list entry each (a horse listed twice moves it twice): the building,
+    // as the horses come in, then the calculation with the record bar; a
+    // failed horse is counted once.
     const std::size_t listed = horses.size();
+    auto horseBar = [&](std::size_t i) {
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
+    };
     for (std::size_t i = 0; i < listed; ++i) {
         const std::size_t si = slotOf[i];
         {
             std::unique_lock<std::mutex> lock(slotMu);
             slotCv.wait(lock, [&] { return slots[si].done; });
         }
+        horseBar(i);
+    }
+    std::vector<char> seenSlot(count, 0);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const std::size_t si = slotOf[i];
         const HorseSlot& slot = slots[si];
         for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
         if (!seenSlot[si]) {
@@ -315,8 +324,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
                 ++report.failedHorses;
             }
         }
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
+        horseBar(i);
         if (yield_) yield_();
     }
     for (auto& t : pool) t.join();

@@ -113,8 +113,9 @@ TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
     EXPECT_NE(messages.messages[0].find("1"), std::string::npos);
     EXPECT_NE(messages.messages[0].find(kH3), std::string::npos);
     // ProgressBar3: reset, the lists (one dam, five entries: still 0), reset, the
-    // three horse records, then one step per list entry (H2 is listed twice).
-    EXPECT_EQ(progress.all["ProgressBar3"], (std::vector<long>{0, 0, 33, 66, 100, 20, 40, 60, 80, 100}));
+    // three horse records, then the building and the calculation, one step per
+    // list entry each (H2 is listed twice).
+    EXPECT_EQ(progress.all["ProgressBar3"], (std::vector<long>{0, 0, 33, 66, 100, 20, 40, 60, 80, 100, 20, 40, 60, 80, 100}));
     EXPECT_EQ(progress.last["ProgressBar4"], 100);
 
     // H1: seven records; the factor phase handles records 4..7.
