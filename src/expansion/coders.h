@@ -53,7 +53,7 @@ struct CoderContext {
     // run) first, each the raw 2603 bytes (a shorter record reads blanks past
     // its end).
     std::span<const std::string> records;
-    // The record being coded, counted from 1 (the original's CurRecNo).
+    // The record being coded (CurRecNo), counted from 1.
     int curRecNo = 1;
     // Statistics lookups; null behaves as if every file were missing.
     const CoderStats* stats = nullptr;

@@ -76,6 +76,10 @@ TEST(Factor02, RacecourseLetterAndTrack) {
         {"hurdle: bracket alone", {{ex::TrackCD, "52"}}, "4"},
         {"racecourse 10 is A", {{ex::JyoCD, "10"}, {ex::TrackCD, "24"}}, "A4"},
         {"racecourse 01", {{ex::JyoCD, "01"}, {ex::TrackCD, "24"}}, "14"},
+        {"racecourse 09", {{ex::JyoCD, "09"}, {ex::TrackCD, "23"}}, "94"},
+        {"turf 12 keeps its track code", {{ex::TrackCD, "12"}}, "5412"},
+        {"turf 17", {{ex::TrackCD, "17"}}, "5417"},
+        {"track 30: bracket alone", {{ex::TrackCD, "30"}}, "4"},
         {"other racecourse is B", {{ex::JyoCD, "30"}, {ex::TrackCD, "24"}}, "B4"},
         {"racecourse 00 is B", {{ex::JyoCD, "00"}, {ex::TrackCD, "24"}}, "B4"},
     });
@@ -132,6 +136,7 @@ TEST(Factor05, LogOfEarlierPrizeMoney) {
     EXPECT_EQ(horse({"00000001"}), "00");
     EXPECT_EQ(horse({"00000000", "00000000"}), "00");
     EXPECT_EQ(horse({"00000010"}), "10");
+    EXPECT_EQ(horse({"00000002"}), "3");   // one digit, no leading zero
     EXPECT_EQ(horse({"10000000"}), "66");
     EXPECT_EQ(horse({"00100000"}), "50");
     // A blank prize counts as 0.
@@ -159,12 +164,18 @@ TEST(Factor07, JockeyPlaceRate) {
                              {statRec(121, SeisekiStatRecord::StatCode, "00666", {{f, "020000"}, {d, "040000"}, {h, "003999"}}),
                               statRec(121, SeisekiStatRecord::StatCode, "00666", {{f, "000000"}}),  // later duplicate
                               statRec(121, SeisekiStatRecord::StatCode, "00777", {{f, "039999"}, {d, "-04000"}}),
+                              statRec(121, SeisekiStatRecord::StatCode, "00555", {{f, "007999"}, {d, "004000"}, {h, "008000"}}),
+                              statRec(121, SeisekiStatRecord::StatCode, "00444", {{f, "036000"}}),
                               statRec(121, SeisekiStatRecord::StatCode, "00000", {{f, "020000"}}),
                               statRec(121, SeisekiStatRecord::StatCode, "     ", {{f, "020000"}})});
     CoderStats st;
     st.kishuSeisei = &file;
     runTable(7, {
         {"turf 20000", {}, "15"},
+        {"dirt 4000 is 11", {{ex::KisyuCode, "00555"}, {ex::TrackCD, "24"}}, "11"},
+        {"turf 7999 is 11", {{ex::KisyuCode, "00555"}}, "11"},
+        {"hurdle 8000 is 12", {{ex::KisyuCode, "00555"}, {ex::TrackCD, "51"}}, "12"},
+        {"36000 is 19 and stays", {{ex::KisyuCode, "00444"}}, "19"},
         {"dirt 40000 is 110, limited", {{ex::TrackCD, "24"}}, "19"},
         {"dirt 29", {{ex::TrackCD, "29"}}, "19"},
         {"30s take the hurdle rate", {{ex::TrackCD, "30"}}, "11"},

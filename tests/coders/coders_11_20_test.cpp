@@ -122,6 +122,7 @@ TEST(Factor14, WeeksSinceTheRunBefore) {
         {"the same at the same venue stays", {run(0), run(280), run(283, {{ex::IJyoCD, "1"}}), run(287)}, "11340"},
         {"B of 52 weeks with E = 2", {run(0), run(364), run(364, {{ex::IJyoCD, "2"}}), run(378)}, "11370"},
         {"no long break before", {run(0), run(14), run(28), run(42)}, "11020"},
+        {"a run before without a real date counts 0 weeks", {run(0, {{ex::MonthDay, "0230"}}), run(21)}, "21020"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(code(14, c.recs, static_cast<int>(c.recs.size())), c.want) << c.what;
@@ -197,7 +198,8 @@ TEST(Factor19, TrainerPlaceRate) {
     const auto t = SeisekiStatRecord::TurfRate, d = SeisekiStatRecord::DirtRate, h = SeisekiStatRecord::HurdleRate;
     StatFile file = statFile(StatFile::seiseki(),
                              {statRec(121, SeisekiStatRecord::StatCode, "01001", {{t, "044000"}, {d, "040000"}, {h, "020000"}}),
-                              statRec(121, SeisekiStatRecord::StatCode, "01002", {{t, "003999"}})});
+                              statRec(121, SeisekiStatRecord::StatCode, "01002", {{t, "003999"}}),
+                              statRec(121, SeisekiStatRecord::StatCode, "     ", {{t, "044000"}})});
     CoderStats st;
     st.chokyoSeisei = &file;
     runTable(19, {
@@ -208,6 +210,7 @@ TEST(Factor19, TrainerPlaceRate) {
         {"below 4000 gives 10", {{ex::ChokyosiCode, "01002"}}, "10"},
         {"unknown trainer", {{ex::ChokyosiCode, "09999"}}, "10"},
         {"zero code", {{ex::ChokyosiCode, "00000"}}, "10"},
+        {"blank code not searched", {{ex::ChokyosiCode, "     "}}, "10"},
     }, &st);
 }
 

@@ -61,10 +61,14 @@ TEST(Factor23, SirePlaceRateByDistance) {
                   {ParentStatRecord::DirtDistRate(2), "002000"}, {ParentStatRecord::HurdleRate, "048000"}}),
          statRec(402, ParentStatRecord::HansyokuNum, "1110000002",
                  {{ParentStatRecord::TurfDistRate(2), "048000"}, {ParentStatRecord::TurfDistRate(3), "124000"},
-                  {ParentStatRecord::DirtDistRate(3), "128000"}})});
+                  {ParentStatRecord::DirtDistRate(3), "128000"}}),
+         statRec(402, ParentStatRecord::HansyokuNum, "1110000003",
+                 {{ParentStatRecord::TurfDistRate(1), "120000"}, {ParentStatRecord::TurfDistRate(2), "124000"},
+                  {ParentStatRecord::TurfDistRate(3), "120000"}, {ParentStatRecord::DirtDistRate(1), "124000"},
+                  {ParentStatRecord::DirtDistRate(2), "120000"}, {ParentStatRecord::HurdleRate, "124000"}})});
     CoderStats st;
     st.stallion = &file;
-    const std::string s2 = "1110000002";
+    const std::string s2 = "1110000002", s3 = "1110000003";
     runTable(23, {
         {"turf 1800, 22000", {{ex::Kyori, "1800"}}, "25"},
         {"turf 1600 is band 1", {{ex::Kyori, "1600"}}, "12"},
@@ -78,6 +82,12 @@ TEST(Factor23, SirePlaceRateByDistance) {
         {"331 stays", {{ex::SireHansyokuNum, s2}, {ex::Kyori, "2400"}}, "331"},
         {"dirt 332 stays", {{ex::SireHansyokuNum, s2}, {ex::Kyori, "2400"}, {ex::TrackCD, "24"}}, "332"},
         {"blank band rate: 10", {{ex::SireHansyokuNum, s2}, {ex::Kyori, "1200"}}, "10"},
+        {"130 merged", {{ex::SireHansyokuNum, s3}, {ex::Kyori, "1200"}}, "19"},
+        {"231 stays", {{ex::SireHansyokuNum, s3}, {ex::Kyori, "2000"}}, "231"},
+        {"330 merged", {{ex::SireHansyokuNum, s3}, {ex::Kyori, "3000"}}, "39"},
+        {"dirt 131 stays", {{ex::SireHansyokuNum, s3}, {ex::Kyori, "1000"}, {ex::TrackCD, "23"}}, "131"},
+        {"dirt 230 merged", {{ex::SireHansyokuNum, s3}, {ex::Kyori, "1601"}, {ex::TrackCD, "23"}}, "29"},
+        {"hurdle 131 stays", {{ex::SireHansyokuNum, s3}, {ex::TrackCD, "50"}}, "131"},
         {"unknown sire", {{ex::SireHansyokuNum, "1110000009"}}, "10"},
     }, &st);
     runTable(23, {{"no file", {}, "10"}});
@@ -140,6 +150,8 @@ TEST(Factor28, RegisteredRunners) {
         {"7 on turf", {{ex::TorokuTosu, "07"}}, "08"},
         {"8 on turf", {{ex::TorokuTosu, "08"}}, "08"},
         {"16 on turf", {{ex::TorokuTosu, "16"}}, "16"},
+        {"9 on turf", {{ex::TorokuTosu, "09"}}, "09"},
+        {"18 on dirt 23", {{ex::TorokuTosu, "18"}, {ex::TrackCD, "23"}}, "18"},
         {"16 on dirt 29", {{ex::TorokuTosu, "16"}, {ex::TrackCD, "29"}}, "16"},
         {"16 on track 30", {{ex::TorokuTosu, "16"}, {ex::TrackCD, "30"}}, "14"},
         {"16 over hurdles", {{ex::TorokuTosu, "16"}, {ex::TrackCD, "51"}}, "14"},
