@@ -262,6 +262,8 @@ TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
     for (const auto& r : g.feed("TOKURACETCOVRCOV")) {
         std::string race = getField(r, jv::RaceIdHead::RaceId), id = r.substr(0, 2);
         for (const auto& e : jv::oddsEntries(r)) odds[race][id + ":" + e.kumi] = e.odds;
+        // Places paid for place bets follow the starters, as the payouts do.
+        if (id == "O1") EXPECT_EQ(getField(r, jv::O1Record::FukuChakuBaraiKey), starters[race] >= 8 ? "3" : "2") << race;
     }
     namespace H = jv::HrRecord;
     auto two = [](int v) { return kv::zeroPad(v, 2); };
@@ -314,4 +316,34 @@ TEST(SampleWeek, LiveStreamsServeEveryRaceAndDay) {
     }
     auto days = kv::listFiles(g.dir.file("jvfeed/0B12"));
     EXPECT_EQ(days, (std::vector<std::string>{"20251122.jvd", "20251123.jvd"}));
+}
+
+TEST(SampleWeek, PostAndAnnouncementTimesAreClockTimesInRaceOrder) {
+    auto clock = [](const std::string& hhmm) {
+        const int h = std::stoi(hhmm.substr(0, 2)), m = std::stoi(hhmm.substr(2, 2));
+        EXPECT_TRUE(h < 24 && m < 60) << hhmm;
+        return h * 60 + m;
+    };
+    const auto& g = prediction();
+    std::map<std::string, std::map<int, int>> posts;  // race day and course -> race number -> post minute
+    for (const auto& r : g.feed("TOKURACETCVNRCVN")) {
+        if (r.substr(0, 2) != "RA" || kind(r) != "2") continue;
+        const std::string id = getField(r, jv::RaceIdHead::RaceId);
+        posts[id.substr(0, 14)][std::stoi(id.substr(14))] = clock(getField(r, jv::RaRecord::HassoTime));
+    }
+    ASSERT_FALSE(posts.empty());
+    for (const auto& [day, races] : posts) {
+        int last = -1;
+        for (const auto& [num, minute] : races) {
+            EXPECT_GT(minute, last) << day << " race " << num;
+            last = minute;
+        }
+    }
+    // Live odds are announced ten minutes before the post.
+    for (const auto& name : kv::listFiles(g.dir.file("jvfeed/0B30"))) {
+        const std::string rec = g.dir.read("jvfeed/0B30/" + name).substr(0, jv::O1Record::kLength);
+        const std::string id = getField(rec, jv::RaceIdHead::RaceId);
+        const int post = posts.at(id.substr(0, 14)).at(std::stoi(id.substr(14)));
+        EXPECT_EQ(clock(getField(rec, jv::OddsHead::HappyoTime).substr(4)), post - 10) << name;
+    }
 }

@@ -41,6 +41,12 @@ std::string mmddhhmm(const kv::Date& d, int hhmm) {
     return kv::zeroPad(d.m, 2) + kv::zeroPad(d.d, 2) + kv::zeroPad(hhmm, 4);
 }
 
+// The clock time hhmm moved by the given minutes (within the day).
+int addMinutes(int hhmm, int minutes) {
+    const int m = std::clamp((hhmm / 100) * 60 + hhmm % 100 + minutes, 0, 23 * 60 + 59);
+    return (m / 60) * 100 + m % 60;
+}
+
 }  // namespace
 
 bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
@@ -152,7 +158,7 @@ bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
                 {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
                  o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
                  o6Record(w, k, o, kubun, made, happyo)});
-        std::string live = mmddhhmm(race.date, race.hassoTime - 10);
+        std::string live = mmddhhmm(race.date, addMinutes(race.hassoTime, -10));
         fw.file("0B30", id + ".jvd",
                 {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
                  o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),

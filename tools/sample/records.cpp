@@ -812,7 +812,9 @@ std::string o1Record(const World& w, std::size_t k, const RaceOdds& o, char kubu
     r.s(O::TansyoFlag, "7");
     r.s(O::FukusyoFlag, "7");
     r.s(O::WakurenFlag, o.n >= 9 ? "7" : "0");
-    r.n(O::FukuChakuBaraiKey, o.n >= 8 ? 3 : 2);
+    // Places paid follow the starters (scratched horses excluded), as the payouts do.
+    const int starters = static_cast<int>(std::count(o.out.begin() + 1, o.out.begin() + 1 + o.n, false));
+    r.n(O::FukuChakuBaraiKey, starters >= 8 ? 3 : 2);
     for (int h = 1; h <= 28; ++h) {
         bool exists = h <= o.n;
         bool out = exists && o.out[h];

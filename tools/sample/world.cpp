@@ -363,8 +363,9 @@ struct Builder {
             race.nichiji = nichiji;
             race.raceNum = r;
             race.thisWeek = week;
-            race.hassoTime = 950 + (r - 1) * 30;
-            race.hassoTime = (race.hassoTime / 100 + (race.hassoTime % 100) / 60) * 100 + (race.hassoTime % 100) % 60;
+            // Post times every 30 minutes from 9:50, as hhmm.
+            const int postMinutes = 9 * 60 + 50 + (r - 1) * 30;
+            race.hassoTime = (postMinutes / 60) * 100 + postMinutes % 60;
             // Programme: young horses first, hurdle race now and then, the main race at 11.
             int group = (r % 3 == 0) ? 1 : (r % 3 == 1 ? 0 : (rng.chance(0.5) ? 0 : 1));
             int minAge = 3;
