@@ -99,17 +99,22 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     if (!acquire()) return false;
     if (appPath_.empty()) Form_Load();
     setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", 0, 100);
-    FixUmagotoZenjitsu();
+    const FixUmagotoResult u = FixUmagotoZenjitsu();
     const FixRaceResult r =
         FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
     if (r.ok) {
         setText(&ExpansionControls::Text1, "Text1", kFixEndText);
+    } else if (!r.unwritableFile.empty()) {
+        messages_.message(r.unwritableFile + " を書き込めないため、天候・馬場状態を設定できませんでした。");
     } else {
         messages_.message(std::string(files::RA_NEW) +
                           " が無いか空のため、天候・馬場状態を設定できませんでした。");
     }
+    if (u.failed > 0)
+        messages_.message("前日固定できなかった馬が " + std::to_string(u.failed) +
+                          " 頭あります。最初の馬の血統登録番号: " + u.firstFailed);
     release();
-    return r.ok;
+    return r.ok && u.failed == 0;
 }
 
 CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {

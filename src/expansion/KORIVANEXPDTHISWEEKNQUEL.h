@@ -66,7 +66,8 @@ public:
     CalculationReport Command1_Click();
     // The close button: the window is to be closed (ignored while a run is under way).
     void Command2_Click();
-    // 4: the previous-day fixing. False when it could not run or the race file was missing.
+    // 4: the previous-day fixing. False when it could not run, the race file was
+    // missing, or a file could not be written (each named in a message).
     bool Command3_Click();
 
     ExpansionControls controls() const;

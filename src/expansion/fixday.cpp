@@ -31,13 +31,16 @@ void applyChangeRule(std::string& rec) {
 
 }  // namespace
 
-long FixUmagotoZenjitsu() {
-    long written = 0;
+FixUmagotoResult FixUmagotoZenjitsu() {
+    FixUmagotoResult res;
+    auto failed = [&](const std::string& ketto) {
+        if (res.failed++ == 0) res.firstFailed = ketto;
+    };
     for (const std::string& ketto : readListFile(appFile(files::KETTONUM_LIST))) {
         const std::string path = joinPath(appFile(dirs::UMAGOTO), ketto + ".dat");
         if (!fileExists(path)) {
             // A horse without a run file gets an empty one and nothing else.
-            truncateFile(path);
+            if (!truncateFile(path)) failed(ketto);
             continue;
         }
         RecordFile file(path, se::kLength);
@@ -47,18 +50,25 @@ long FixUmagotoZenjitsu() {
         std::string weight = "440";
         if (n >= 2) {
             auto before = file.read(n - 1);
-            if (!before) continue;
+            if (!before) {
+                failed(ketto);
+                continue;
+            }
             weight = getField(*before, se::BaTaijyu);
         }
         auto rec = file.read(n);
-        if (!rec) continue;
+        if (!rec) {
+            failed(ketto);
+            continue;
+        }
         entry = std::move(*rec);
         applyChangeRule(entry);
         setField(entry, se::TimeDiff, "0000");
         setField(entry, se::BaTaijyu, weight);
-        if (file.write(n, entry)) ++written;
+        if (file.write(n, entry)) ++res.written;
+        else failed(ketto);
     }
-    return written;
+    return res;
 }
 
 FixRaceResult FixRaceZenjitsu(const std::function<void(long)>& progress) {
@@ -100,13 +110,19 @@ FixRaceResult FixRaceZenjitsu(const std::function<void(long)>& progress) {
                 lines += QuotedLine().textRaw(key).line();
             }
         }
-        if (!writeFileAtomic(appFile(files::RACE_INDEX), lines)) return res;
+        if (!writeFileAtomic(appFile(files::RACE_INDEX), lines)) {
+            res.unwritableFile = files::RACE_INDEX;
+            return res;
+        }
         for (std::size_t i = 1; i <= n; ++i) {
             if (keys.count(raceKeyFromId(getField(recordAt(i), ra::RaceId)))) setCodes(i);
             report(i);
         }
     }
-    if (res.racesWritten > 0 && !writeFileAtomic(raPath, data)) return res;
+    if (res.racesWritten > 0 && !writeFileAtomic(raPath, data)) {
+        res.unwritableFile = files::RA_NEW;
+        return res;
+    }
     res.ok = true;
     return res;
 }

@@ -6,17 +6,23 @@
 
 namespace kv::expansion {
 
+// Result of fixing the entries.
+struct FixUmagotoResult {
+    long written = 0;          // horses whose entry was written
+    long failed = 0;           // horses whose run file could not be created, read or written
+    std::string firstFailed;   // the first of them (its KettoNum)
+};
 // Sets, in the entry (last record) of every listed horse's run file, the horse
 // weight (the previous run's, "440" for a first run) and the time margin
 // ("0000"), and the jockey and carried weight from before a change.
-// Returns the number of horses whose entry was written.
-long FixUmagotoZenjitsu();
+FixUmagotoResult FixUmagotoZenjitsu();
 
 // Result of fixing the race file.
 struct FixRaceResult {
-    bool ok = false;          // false: "RATHISWEEKNNEW.dat" missing or without a record
-    bool resultMode = false;  // the last race record has data kind "7"
-    long racesWritten = 0;    // race records whose codes were set
+    bool ok = false;            // false: the race file is missing or empty, or a file could not be written
+    bool resultMode = false;    // the last race record has data kind "7"
+    long racesWritten = 0;      // race records whose codes were set
+    std::string unwritableFile; // the file that could not be written (relative name), if any
 };
 // Sets weather, turf going and dirt going to "1" in "RATHISWEEKNNEW.dat": in
 // prediction mode on the records of data kind "1", in result mode on every

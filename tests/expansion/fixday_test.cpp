@@ -54,7 +54,9 @@ TEST_F(FixDayTest, EntriesOfTheWeeksHorses) {
                                     .str());
     dir.write("KETTONUMTHISWEEKN.dat", "A\r\nB\r\nC\r\nD\r\n");
 
-    EXPECT_EQ(FixUmagotoZenjitsu(), 3);
+    const FixUmagotoResult fixed = FixUmagotoZenjitsu();
+    EXPECT_EQ(fixed.written, 3);
+    EXPECT_EQ(fixed.failed, 0);
     const auto a = runs("A");
     ASSERT_EQ(a.size(), 1u);
     EXPECT_EQ(kv::getField(a[0], se::BaTaijyu), "440");
@@ -127,4 +129,22 @@ TEST_F(FixDayTest, MissingRaceFileIsReported) {
     EXPECT_EQ(status.last("Text1"), "");
     dir.write("RATHISWEEKNNEW.dat", std::string(100, '1'));  // shorter than one record
     EXPECT_FALSE(w.Command3_Click());
+}
+
+TEST_F(FixDayTest, FilesThatCannotBeWrittenAreReported) {
+    // Result mode, and the race list's name is taken by a folder; a listed horse
+    // whose run file cannot be created (no run folder at all).
+    dir.write("RATHISWEEKNNEW.dat", kvtest::jvRA(raceId(1), "7").str());
+    dir.write("HRTHISWEEKN.dat", kvtest::jvHR(raceId(1)).str());
+    kv::makeDirs(dir.file("RACETHISWEEKN.dat"));
+    dir.write("KETTONUMTHISWEEKN.dat", "2019100009\r\n");
+    KORIVANEXPDTHISWEEKNQUEL w(status, messages, progress);
+    w.Form_Load();
+    EXPECT_FALSE(w.Command3_Click());
+    EXPECT_EQ(status.last("Text1"), "");
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_NE(messages.messages[0].find("RACETHISWEEKN.dat"), std::string::npos);
+    EXPECT_NE(messages.messages[1].find("2019100009"), std::string::npos);
+    // The race file keeps its codes.
+    EXPECT_EQ(dir.read("RATHISWEEKNNEW.dat"), kvtest::jvRA(raceId(1), "7").str());
 }
