@@ -21,8 +21,12 @@ int predict(Context& ctx, const std::vector<std::string>&) {
     for (const auto& f : w.chain().failures())
         std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w.st.run.raceKey(f.RaceIdx) << ": "
                   << f.what << std::endl;
+    for (const auto& path : w.st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
     ctx.status.setText("Text5", "予想･結果終了");
-    return 0;
+    // The run goes on past a failed file or writer, but the step does not pass for a success.
+    const bool failed = !w.chain().failures().empty() || !w.st.WriteFailures.empty();
+    if (failed) std::cerr << "korivan-cli: predict: the run finished with failures (see above)" << std::endl;
+    return failed ? 1 : 0;
 }
 
 int runWeek(Context& ctx, const std::vector<std::string>&) {

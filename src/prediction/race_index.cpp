@@ -149,10 +149,10 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
         for (int i = 1; i <= run.RaceCount; ++i) syosaiText += syosaiLine(run.Syosai[static_cast<std::size_t>(i)]);
     }
 
-    writeFileAtomic(appFile(files::RACE_INDEX), indexText);
-    writeFileAtomic(appFile(files::RACE_SYOSAI), syosaiText);
+    writeRunFile(st, appFile(files::RACE_INDEX), indexText);
+    writeRunFile(st, appFile(files::RACE_SYOSAI), syosaiText);
     makeDirs(appFile(dirs::SOKUDO));
-    writeFileAtomic(appFile(std::string(dirs::SOKUDO) + "/RACEID.txt"), raceIdText);
+    writeRunFile(st, appFile(std::string(dirs::SOKUDO) + "/RACEID.txt"), raceIdText);
 }
 
 }  // namespace kv::pred

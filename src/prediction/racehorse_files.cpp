@@ -172,7 +172,7 @@ RaceHorseFiles buildRaceHorseFiles(WindowState& st, const std::vector<std::strin
             std::string bytes;
             bytes.reserve(file.size() * rh::kRecordLength);
             for (const auto& rec : file) bytes += rec.bytes;
-            writeFileAtomic(appFile(std::string(dirs::RACE) + "/" + key + ".dat"), bytes);
+            writeRunFile(st, appFile(std::string(dirs::RACE) + "/" + key + ".dat"), bytes);
         }
         done[key] = true;
     }

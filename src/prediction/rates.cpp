@@ -123,7 +123,7 @@ void computeDayRates(KeptState& k, int R) {
     tierRates(k.WideTally, k.WideRates, R, 600);
 }
 
-void writeRateFiles(const WindowState& st, int RaceIdx, int R) {
+void writeRateFiles(WindowState& st, int RaceIdx, int R) {
     const KeptState& k = st.kept;
     const std::string id = st.run.raceId(RaceIdx);
     auto part = [&](std::size_t off, std::size_t n) { return off < id.size() ? id.substr(off, n) : std::string(); };
@@ -213,8 +213,8 @@ void writeRateFiles(const WindowState& st, int RaceIdx, int R) {
     const std::string dir = appFile(dirs::TEKICHU);
     makeDirs(dir);
     const std::string dayKey = st.run.dayKey(RaceIdx);
-    writeFileAtomic(joinPath(dir, dayKey + "kaiteki.txt"), kaiteki);
-    writeFileAtomic(joinPath(dir, dayKey + "kaitekiPC.txt"), pc);
+    writeRunFile(st, joinPath(dir, dayKey + "kaiteki.txt"), kaiteki);
+    writeRunFile(st, joinPath(dir, dayKey + "kaitekiPC.txt"), pc);
 }
 
 }  // namespace kv::pred

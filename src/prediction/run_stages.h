@@ -13,6 +13,10 @@
 
 namespace kv::pred {
 
+// Writes a whole file of the run; a file that cannot be written is noted in
+// st.WriteFailures and the run goes on.
+bool writeRunFile(WindowState& st, const std::string& path, std::string_view bytes);
+
 // ---- race index and run mode ----
 
 // 1 when the last race record has data kind "7", else 0.
@@ -84,7 +88,7 @@ std::string ticketFileText(const RaceState& race, const std::string& raceKey, Ti
 // Computes the day's rates from the tallies (R = races of the day so far).
 void computeDayRates(KeptState& kept, int R);
 // Rewrites "TEKICHU/<DayKey>kaiteki.txt" and "...kaitekiPC.txt".
-void writeRateFiles(const WindowState& st, int RaceIdx, int R);
+void writeRateFiles(WindowState& st, int RaceIdx, int R);
 // A rate in tenths as printed: "33.3", "50", "0".
 std::string rateText(long long tenths);
 

@@ -163,6 +163,8 @@ struct WindowState {
     std::string RaRec, SeRec, ExRec;
     // The race list List1 (UTF-8 items; the last 12 characters of each are the race key).
     std::vector<std::string> List1;
+    // Files of the run that could not be written (the run goes on without them).
+    std::vector<std::string> WriteFailures;
 };
 
 }  // namespace kv::pred

@@ -7,6 +7,12 @@
 
 namespace kv::pred {
 
+bool writeRunFile(WindowState& st, const std::string& path, std::string_view bytes) {
+    if (writeFileAtomic(path, bytes)) return true;
+    st.WriteFailures.push_back(path);
+    return false;
+}
+
 void RaceState::reset(int n) {
     const auto size = static_cast<std::size_t>(n < 0 ? 1 : n + 1);
     HorseCount = n < 0 ? 0 : n;
@@ -80,12 +86,12 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
         lupSortText += lupSortLine(st, h);
     }
     const std::string kaime = std::string(dirs::KAIME) + "/" + key;
-    writeFileAtomic(appFile(kaime + "SORT.dat"), sortText);
-    writeFileAtomic(appFile(kaime + "LUPSORT.dat"), lupSortText);
+    writeRunFile(st, appFile(kaime + "SORT.dat"), sortText);
+    writeRunFile(st, appFile(kaime + "LUPSORT.dat"), lupSortText);
 
     // 6. Pairs.
     candidates += scorePairs(race, key);
-    writeFileAtomic(appFile(kaime + "UMARENSORT.dat"),
+    writeRunFile(st, appFile(kaime + "UMARENSORT.dat"),
                     sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
 
     // 7-8. Yield, progress text.
@@ -94,28 +100,28 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
                                "R予想中");
 
     // 9. 馬連 and ワイド tickets (pairs in payout form).
-    writeFileAtomic(appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
-    writeFileAtomic(appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
+    writeRunFile(st, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
+    writeRunFile(st, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
 
     // 10. Pairs faster first, 馬単.
     turnPairsFasterFirst(race);
-    writeFileAtomic(appFile(kaime + "UMATANSORT.dat"),
+    writeRunFile(st, appFile(kaime + "UMATANSORT.dat"),
                     sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
-    writeFileAtomic(appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
+    writeRunFile(st, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
 
     // 11. Trios, ３連複.
     candidates += scoreTrios(race, key);
-    writeFileAtomic(appFile(kaime + ".dat"), candidates);
-    writeFileAtomic(appFile(kaime + "SANRENSORT.dat"),
+    writeRunFile(st, appFile(kaime + ".dat"), candidates);
+    writeRunFile(st, appFile(kaime + "SANRENSORT.dat"),
                     sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeFileAtomic(appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
+    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
                     ticketFileText(race, key, TicketKind::Sanrenpuku));
 
     // 12. Trios fastest first, ３連単.
     turnTriosFastestFirst(race);
-    writeFileAtomic(appFile(kaime + "SANRENTANSORT.dat"),
+    writeRunFile(st, appFile(kaime + "SANRENTANSORT.dat"),
                     sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeFileAtomic(appFile(ticketFileName(run, dirs::SANRENTAN, key)),
+    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
                     ticketFileText(race, key, TicketKind::Sanrentan));
 
     // 13. The writers.

@@ -447,7 +447,9 @@ TEST(RaceHorseFiles, EveryMemberOfARunGoesToItsSlot) {
             {rh::Odds, "0123"}, {rh::HaronTimeL3, "349"}, {rh::ChokyosiRyakusyo, "TRAINER1"}, {rh::TenkoBaba, "234"}};
         for (const auto& m : perSlot) {
             EXPECT_EQ(rec.get(m.f.at(slot)), m.v) << "offset " << m.f.base << " slot " << slot;
-            if (slot > 0) EXPECT_EQ(rec.get(m.f.at(0)), std::string(m.f.width, '\0')) << "offset " << m.f.base;
+            if (slot > 0) {
+                EXPECT_EQ(rec.get(m.f.at(0)), std::string(m.f.width, '\0')) << "offset " << m.f.base;
+            }
         }
         // The weights take the run's entries 0 to 23, the speeds entries 1 to 20 as 0 to 19.
         EXPECT_EQ(rec.single(rh::agariFwOffset(slot, 0)), 100.0f);
@@ -456,7 +458,9 @@ TEST(RaceHorseFiles, EveryMemberOfARunGoesToItsSlot) {
         EXPECT_EQ(rec.single(rh::runSpeedOffset(slot, 0)), 51.0f);
         EXPECT_EQ(rec.runSpeed(slot, rh::kSpeedComposite), 57.0f);
         EXPECT_EQ(rec.single(rh::runSpeedOffset(slot, 19)), 70.0f);
-        if (slot < 64) EXPECT_EQ(rec.single(rh::agariFwOffset(slot + 1, 0)), 0.0f);
+        if (slot < 64) {
+            EXPECT_EQ(rec.single(rh::agariFwOffset(slot + 1, 0)), 0.0f);
+        }
 
         // The members of the entry only with slot 0.
         const struct { Field f; std::string v; } once[] = {
