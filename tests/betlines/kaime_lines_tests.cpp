@@ -13,11 +13,12 @@ using kvtest::u8;
 namespace {
 
 // An 18-horse race: horse 12 faster than 3 in the pair at position 13, the
-// trio 12 3 5 (in ３連単 order) at position 15, the trio 10 2 1 at position 1.
+// trio 12 3 5 (in ３連単 order) at position 15, the trio 9 8 7 at position 8,
+// the trio 10 2 1 at position 1.
 pred::WindowState eighteenHorses(const char* torokuTosu, const char* raceNum) {
     pred::WindowState st;
     st.race.reset(18);
-    const Lists l({{13, "1203"}}, {{15, "120305"}, {1, "100201"}});
+    const Lists l({{13, "1203"}}, {{15, "120305"}, {8, "090807"}, {1, "100201"}});
     st.race.UmarenKaimeKey = l.UmarenKaimeKey;
     st.race.UmarenKaimeDisp = l.UmarenKaimeDisp;
     st.race.UmarenKaimeCount = l.UmarenKaimeCount;
@@ -99,6 +100,7 @@ TEST(KaimeLines, AllTiersOfAnEighteenRunnerRace) {
     EXPECT_EQ(*findTag(pl, "PUF1"), "\"PUF1\",\"13\",\" 3-12\",\"12→ 3\",\" 3→12\"\r\n");
     // Race "08": 本線 and 準本線 trios in ３連単 order, 伏兵 trios in number order.
     EXPECT_EQ(*findTag(ml, "MSH1"), "\"MSH1\",\"1\",\"10- 2- 1\"\r\n");
+    EXPECT_EQ(*findTag(ml, "MSJ1"), "\"MSJ1\",\"8\",\" 9- 8- 7\"\r\n");
     EXPECT_EQ(*findTag(ml, "MSF1"), "\"MSF1\",\"15\",\" 3- 5-12\"\r\n");
     EXPECT_EQ(*findTag(pl, "PSF1"),
               "\"PSF1\",\"15\",\" 3- 5-12\",\"12→ 3→ 5\",\"12→ 5→ 3\",\" 3→12→ 5\",\" 3→ 5→12\",\" 5→12→ 3\","
@@ -120,6 +122,7 @@ TEST(KaimeLines, RaceNumberRangesOfTheTrioLines) {
         kv::bet::WriteKaimeMLines(st, m);
         kv::bet::WriteKaimePLines(st, p);
         EXPECT_EQ(*findTag(lines(m), "MSH1"), "\"MSH1\",\"1\",\" 1- 2-10\"\r\n");
+        EXPECT_EQ(*findTag(lines(m), "MSJ1"), "\"MSJ1\",\"8\",\" 7- 8- 9\"\r\n");
         EXPECT_EQ(*findTag(lines(m), "MUF1"), "\"MUF1\",\"13\",\"12- 3\"\r\n");
         EXPECT_EQ(*findTag(lines(p), "PSF1"), "\"PSF1\",\"15\",\" 3- 5-12\"\r\n");
     }

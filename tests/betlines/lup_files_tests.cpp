@@ -276,3 +276,20 @@ TEST_F(WriterTest, ADayFileThatCannotBeCreatedFailsTheWriter) {
     EXPECT_THROW(w.writeRace(st, 1), std::runtime_error);
     EXPECT_EQ(st.kept.UmarenTally.CheckCount, 0);
 }
+
+TEST_F(WriterTest, HorseLinesFollowThePredictedRankWithTiesInNumberOrder) {
+    // Horse 4 shares rank 1 with horse 2; horse 3's rank lies outside 1 to 4.
+    auto st = fourHorseRace(0);
+    st.kept.YosoJuni[4] = " 1";
+    st.kept.YosoJuni[3] = " 7";
+    LupFilesWriter w;
+    w.writeRace(st, 1);
+    std::vector<std::string> rankAndHorse;
+    for (const auto& l : kv::splitLines(dir.read(std::string(kDay) + "lup.txt"))) {
+        if (l.rfind("\"HS\"", 0) != 0) continue;
+        kv::InputReader in(l);
+        const auto v = in.next(4);
+        rankAndHorse.push_back(v[1] + "/" + v[3]);
+    }
+    EXPECT_EQ(rankAndHorse, (std::vector<std::string>{"1/ 2", "1/ 4", "2/ 1"}));
+}
