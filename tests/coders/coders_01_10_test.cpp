@@ -99,6 +99,8 @@ TEST(Factor03, FirstRunAndRunBefore) {
         {"data kind B", {{ex::DataKubun, "B"}, {ex::Kyori, "1200"}}, {}, " B2"},
         {"hurdle before is group 3", {{ex::TrackCD, "54"}, {ex::Kyori, "3000"}}, {}, " 31"},
         {"track 23 before is group 2", {{ex::TrackCD, "23"}}, {}, " 2D"},
+        {"track 22 before is group 1", {{ex::TrackCD, "22"}}, {}, " 1D"},
+        {"track 25 before is group 3", {{ex::TrackCD, "25"}}, {}, " 3D"},
         {"dirt now: group before and C", {{ex::TrackCD, "17"}, {ex::Kyori, "1400"}}, {{ex::TrackCD, "26"}}, "12"},
     };
     for (const auto& c : cases) {
@@ -178,6 +180,8 @@ TEST(Factor07, JockeyPlaceRate) {
         {"36000 is 19 and stays", {{ex::KisyuCode, "00444"}}, "19"},
         {"dirt 40000 is 110, limited", {{ex::TrackCD, "24"}}, "19"},
         {"dirt 29", {{ex::TrackCD, "29"}}, "19"},
+        {"dirt 23", {{ex::TrackCD, "23"}}, "19"},
+        {"turf 22", {{ex::TrackCD, "22"}}, "15"},
         {"30s take the hurdle rate", {{ex::TrackCD, "30"}}, "11"},
         {"hurdle below 4000 gives 10, then 11", {{ex::TrackCD, "51"}}, "11"},
         {"39999", {{ex::KisyuCode, "00777"}}, "19"},

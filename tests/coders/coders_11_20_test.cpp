@@ -199,12 +199,15 @@ TEST(Factor19, TrainerPlaceRate) {
     StatFile file = statFile(StatFile::seiseki(),
                              {statRec(121, SeisekiStatRecord::StatCode, "01001", {{t, "044000"}, {d, "040000"}, {h, "020000"}}),
                               statRec(121, SeisekiStatRecord::StatCode, "01002", {{t, "003999"}}),
+                              statRec(121, SeisekiStatRecord::StatCode, "01003", {{t, "008000"}, {d, "012000"}}),
                               statRec(121, SeisekiStatRecord::StatCode, "     ", {{t, "044000"}})});
     CoderStats st;
     st.chokyoSeisei = &file;
     runTable(19, {
         {"44000 gives 111, limited to 110", {}, "110"},
         {"40000 gives 110", {{ex::TrackCD, "24"}}, "110"},
+        {"track 22 is turf", {{ex::ChokyosiCode, "01003"}, {ex::TrackCD, "22"}}, "12"},
+        {"track 23 is dirt", {{ex::ChokyosiCode, "01003"}, {ex::TrackCD, "23"}}, "13"},
         {"track 49 is dirt", {{ex::TrackCD, "49"}}, "110"},
         {"hurdle 20000", {{ex::TrackCD, "50"}}, "15"},
         {"below 4000 gives 10", {{ex::ChokyosiCode, "01002"}}, "10"},
@@ -227,6 +230,8 @@ TEST(Factor20, SireEarningsPerStart) {
     runTable(20, {
         {"24691.356 per start", {}, "43"},
         {"50 per start raised to 25", {{ex::TrackCD, "52"}}, "25"},
+        {"track 29 is flat", {{ex::TrackCD, "29"}}, "43"},
+        {"track 30 takes the hurdle figures", {{ex::TrackCD, "30"}}, "25"},
         {"no flat starts", {{ex::SireHansyokuNum, "1110000002"}}, "0"},
         {"huge hurdle earnings limited to 46", {{ex::SireHansyokuNum, "1110000002"}, {ex::TrackCD, "51"}}, "46"},
         {"zero earnings", {{ex::SireHansyokuNum, "1110000003"}}, "0"},
