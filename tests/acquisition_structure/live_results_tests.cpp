@@ -145,6 +145,7 @@ TEST(LiveResults, WinOddsComeFromTheLast97RawRacesAndOnlyFromDeliveredRecords) {
     std::deque<ScriptedJV::Read> seven;
     for (int i = 0; i < 7; ++i) seven.push_back({(int)a.size(), a});
     env.jv.streams[race99] = seven;  // only six reads per race
+    env.jv.streams[kv::getField(races[97], L::RaceId)] = {{-1, ""}, {(int)a.size(), a}};  // -1 ends the race
     env.jv.keepStaleBuffer = true;    // the failed read leaves the O1 text in the buffer
     kv::LiveResultsDownload(env.jv, env.messages).DownloadRealtimeTanfukuOdds();
 

@@ -99,8 +99,9 @@ TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
                       s3 = se("20240106", "7", "06", "01", "01", H1, "20240107", "s3"),
                       s4 = se("20240105", "2", "06", "11", "03", H2, "20240103", "s4"),
                       s5 = se("20240107", "9", "05", "02", "02", H3, "20240105", "s5"),
-                      s6 = se("20240106", "2", "06", "01", "02", H9, "20240104", "s6");
-    env.dir.write("SETHISWEEKN.dat", cat({s1, s2, s3, s4, s5, s6}));
+                      s6 = se("20240106", "2", "06", "01", "02", H9, "20240104", "s6"),
+                      s7 = se("20240107", "2", "05", "02", "04", H2, "20240105", "s7");
+    env.dir.write("SETHISWEEKN.dat", cat({s1, s2, s3, s4, s5, s6, s7}));
     const std::string u1 = um(H2, "1990000002", "u1"), u2 = um(H1, "1990000001", "u2"),
                       u3 = um(H2, "1990000002", "u3"), u4 = um(H3, "", "u4"), u5 = um(H4, "1990000001", "u5");
     env.dir.write("UMTHISWEEKN.dat", cat({u1, u2, u3, u4, u5}));
@@ -115,9 +116,9 @@ TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
     EXPECT_EQ(env.dir.read("RATHISWEEKNNEW.dat"), cat({r4, r1, r2, r5}));
     EXPECT_EQ(env.dir.read("RATHISWEEKNNEWd.dat"), cat({r4, r1, r2, r5}));
     // Runners: kind "1" gone from the raw file and both copies; kind "9" kept.
-    EXPECT_EQ(env.dir.read("SETHISWEEKN.dat"), cat({s1, s3, s4, s5, s6}));
-    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), cat({s4, s1, s6, s3, s5}));
-    EXPECT_EQ(env.dir.read("SETHISWEEKNNEWd.dat"), cat({s4, s1, s6, s3, s5}));
+    EXPECT_EQ(env.dir.read("SETHISWEEKN.dat"), cat({s1, s3, s4, s5, s6, s7}));
+    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), cat({s4, s1, s6, s3, s7, s5}));
+    EXPECT_EQ(env.dir.read("SETHISWEEKNNEWd.dat"), cat({s4, s1, s6, s3, s7, s5}));
     EXPECT_FALSE(env.dir.exists("TEMPORARY"));
     // Horses and lists.
     EXPECT_EQ(env.dir.read("UMTHISWEEKNNEW.dat"), cat({u2, u1, u4, u5}));
@@ -127,7 +128,7 @@ TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
               "\"          \"\r\n\"1990000001\"\r\n\"1990000002\"\r\n");
     // Per-horse run files: the kind "7" record took the kind "2" record's place.
     EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H1 + ".dat"), s3);
-    EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H2 + ".dat"), s4);
+    EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H2 + ".dat"), s4 + s7);  // runs oldest first
     EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H3 + ".dat"), s5);
     EXPECT_TRUE(env.dir.exists("UMAGOTOTHISWEEKN/" + H4 + ".dat"));
     EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H4 + ".dat"), "");
@@ -144,7 +145,7 @@ TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
               env.dir.path() + "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。");
     ASSERT_EQ(env.shell.started.size(), 1u);
     EXPECT_EQ(env.shell.started[0], env.dir.path() + "NEWSFX.EXE");
-    EXPECT_EQ(env.yields, 1 + 5);
+    EXPECT_EQ(env.yields, 1 + 6);
     EXPECT_EQ(w.Text1, "中止処理を選択した場合、中止処理終了が出ますので暫くお待ち下さい。");
     EXPECT_TRUE(w.Visible);
     w.Command1_Click();
