@@ -293,3 +293,18 @@ TEST_F(WriterTest, HorseLinesFollowThePredictedRankWithTiesInNumberOrder) {
     }
     EXPECT_EQ(rankAndHorse, (std::vector<std::string>{"1/ 2", "1/ 4", "2/ 1"}));
 }
+
+TEST(PayoutRecordOfTheRace, YearDateCourseAndRaceNumberDecide) {
+    const std::string race = "2025040506010211";
+    const struct {
+        const char* hrRaceId;
+        bool matches;
+    } cases[] = {
+        {"2025040506010211", true},  {"2025040506090311", true},  // meeting and day are not compared
+        {"2024040506010211", false}, {"2025040606010211", false}, {"2025040505010211", false},
+        {"2025040506010212", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(kv::bet::payoutMatchesRace(Payout(c.hrRaceId).str(), race), c.matches) << c.hrRaceId;
+    EXPECT_FALSE(kv::bet::payoutMatchesRace("", race));
+}
