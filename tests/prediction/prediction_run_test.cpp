@@ -500,3 +500,27 @@ TEST(DailyRates, ADayMetAgainGoesOnFromItsOwnRaces) {
     EXPECT_EQ(b[0], R"("2025年","04月","05日","1回","東京","2日目")");
     EXPECT_EQ(lines(wk.dir.read("TEKICHU/20250405050102kaitekiPC.txt"))[2], R"("予想R数",1,1,1,1,1,1,1,1,1,1,1)");
 }
+
+TEST(PredictionRun, ModeFromTheLastRaceRecord) {
+    const struct { std::vector<std::string> kinds; int mode; } cases[] = {
+        {{}, 0}, {{"2", "7"}, 1}, {{"7", "7", "2"}, 0}, {{"7"}, 1}, {{"9"}, 0}};
+    for (const auto& c : cases) {
+        std::vector<std::string> recs;
+        for (const auto& k : c.kinds) recs.push_back(raRecord(kId11, k));
+        EXPECT_EQ(decideMode(recs), c.mode) << c.kinds.size();
+    }
+}
+
+TEST(PredictionRun, AFileThatCannotBeWrittenIsNotedAndTheRunGoesOn) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+    wk.addRace("2025040506010212", {60.0f, 61.0f});
+    wk.write();
+    // A folder stands where race 11's horse table would go.
+    ASSERT_TRUE(makeDirs(wk.dir.file("KAIME/" + kKey11 + "SORT.dat")));
+    LoadedWindow run;
+    ASSERT_EQ(run.w->st.WriteFailures.size(), 1u);
+    EXPECT_NE(run.w->st.WriteFailures[0].find(kKey11 + "SORT.dat"), std::string::npos);
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "UMARENSORT.dat")).size(), 3u);
+    EXPECT_EQ(lines(wk.dir.read("KAIME/202504050612SORT.dat")).size(), 2u);
+}
