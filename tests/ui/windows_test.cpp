@@ -7,6 +7,7 @@
 #include <fstream>
 #include <mutex>
 #include <filesystem>
+#include <regex>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -20,6 +21,8 @@
 #include <QDialog>
 
 #include "acquisition/menu_globals.h"
+#include "common/fields.h"
+#include "common/quoted.h"
 #include "acquisition/ui/menu_view.h"
 #include "acquisition/ui/progress_dialog.h"
 #include "common/appfolder.h"
@@ -29,6 +32,8 @@
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/show.h"
 #include "prediction/ui/predictions_view.h"
+#include "outputs.h"
+#include "program.h"
 #include "qt_app.h"
 
 namespace fs = std::filesystem;
@@ -113,6 +118,114 @@ TEST_F(MenuFixture, FirstStartInAnEmptyFolder) {
     EXPECT_EQ(menu->button("Command2")->text(), "①　　今週開催取得");
     EXPECT_EQ(menu->button("Command8")->text(), "⑥　***　予想・結果　***");
     EXPECT_EQ(menu->windowTitle().toStdString(), menu->logic().Caption);
+}
+
+// Every caption of the menu as the user reads it, in its frame, and the
+// arrangement: top row, three frames side by side, status boxes below the
+// outer frames, the option, "予想" and "速報" below one another in the middle,
+// the weight label at the bottom. Every caption fits its control.
+TEST_F(MenuFixture, EveryControlWithItsCaptionInItsPlace) {
+    menu->formLoad();
+    menu->show();
+    struct Row {
+        const char* control;
+        const char* frame;  // "" for the window
+        const char* caption;
+    };
+    const Row rows[] = {
+        {"Command1", "", "設定"},
+        {"Command14", "", "回収率・的中率の検証ブログ"},
+        {"Command16", "", "最新予想因子ウエイトへの更新サイト"},
+        {"Frame1", "", "今週の予想  (金曜12時以降）"},
+        {"Command2", "Frame1", "①　　今週開催取得"},
+        {"Command4", "Frame1", "②　構造・中止処理"},
+        {"Command6", "Frame1", "③ 拡大構造体展開"},
+        {"Label2", "Frame1", "今週の結果　(月曜14時以降）"},
+        {"Frame2", "", "随時  (予想支援の参考として使用）"},
+        {"Command11", "Frame2", "過去予想成績"},
+        {"Command15", "Frame2", "万馬券リスト"},
+        {"Command5", "Frame2", "芝予想因子ウエイト"},
+        {"Command9", "Frame2", "ダート予想因子ウエイト"},
+        {"Command10", "Frame2", "障害予想因子ウエイト"},
+        {"Frame3", "", "今週のオッズ （月曜14時以降）"},
+        {"Command3", "Frame3", "今週オッズ取得"},
+        {"Text2", "Frame3", "今週の結果は必ず前に今週の予想の3つの操作を行って下さい。"},
+        {"Command7", "Frame3", "オッズ処理"},
+        {"Label3", "Frame3", "　注：オッズ情報が必要であれば行う"},
+        {"Option1", "", " 中止処理を選択。通常は何もしないでください。"},
+        {"Frame4", "", "予想"},
+        {"Command8", "Frame4", "⑥　***　予想・結果　***"},
+        {"Frame5", "", "速報　（予想・結果表示後使用）"},
+        {"Command12", "Frame5", "Ⅰ　速報情報(一括）"},
+        {"Text3", "Frame5", ""},
+        {"Command13", "Frame5", "Ⅳ　速報処理(一括）"},
+        {"Text1", "", ""},
+        {"Text4", "", ""},
+        {"Text5", "", ""},
+        {"Text6", "", ""},
+        {"Picture1", "", ""},
+    };
+    for (const Row& r : rows) {
+        QWidget* w = menu->control(r.control);
+        ASSERT_NE(w, nullptr) << r.control;
+        EXPECT_EQ(kv::qt::widgetText(w), QString::fromUtf8(r.caption)) << r.control;
+        QWidget* expectedParent = *r.frame ? menu->control(r.frame) : menu.get();
+        EXPECT_EQ(w->parentWidget(), expectedParent) << r.control;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            EXPECT_LE(b->sizeHint().width(), b->width()) << r.control;
+        }
+    }
+    // No control covers another.
+    QList<QWidget*> top;
+    for (QWidget* c : menu->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (!c->objectName().isEmpty()) top << c;
+    for (int i = 0; i < top.size(); ++i)
+        for (int j = i + 1; j < top.size(); ++j)
+            EXPECT_FALSE(top[i]->geometry().intersects(top[j]->geometry()))
+                << top[i]->objectName().toStdString() << " / " << top[j]->objectName().toStdString();
+    auto geo = [&](const char* c) { return menu->control(c)->geometry(); };  // frame-relative for children
+    EXPECT_LT(geo("Command1").right(), geo("Command14").left());
+    EXPECT_LT(geo("Command14").right(), geo("Command16").left());
+    EXPECT_LT(geo("Command1").bottom(), geo("Frame1").top());
+    EXPECT_LT(geo("Frame1").right(), geo("Frame2").left());
+    EXPECT_LT(geo("Frame2").right(), geo("Frame3").left());
+    EXPECT_LT(geo("Command2").bottom(), geo("Command4").top());
+    EXPECT_LT(geo("Command4").bottom(), geo("Command6").top());
+    EXPECT_LT(geo("Command6").bottom(), geo("Label2").top());
+    EXPECT_EQ(geo("Command11").top(), geo("Command15").top());
+    EXPECT_LT(geo("Command11").right(), geo("Command15").left());
+    EXPECT_LT(geo("Command15").bottom(), geo("Command5").top());
+    EXPECT_LT(geo("Command3").bottom(), geo("Text2").top());
+    EXPECT_LT(geo("Text2").bottom(), geo("Command7").top());
+    EXPECT_LT(geo("Command7").bottom(), geo("Label3").top());
+    EXPECT_LT(geo("Command12").bottom(), geo("Text3").top());
+    EXPECT_LT(geo("Text3").bottom(), geo("Command13").top());
+    const int framesBottom = std::max({geo("Frame1").bottom(), geo("Frame2").bottom(), geo("Frame3").bottom()});
+    EXPECT_LT(framesBottom, geo("Option1").top());
+    EXPECT_LT(geo("Option1").bottom(), geo("Frame4").top());
+    EXPECT_LT(geo("Frame4").bottom(), geo("Frame5").top());
+    for (const char* t : {"Text1", "Text4"}) {
+        EXPECT_LT(geo("Frame1").bottom(), geo(t).top()) << t;
+        EXPECT_LT(geo(t).right(), geo("Frame4").left()) << t;
+    }
+    for (const char* t : {"Text5", "Text6"}) {
+        EXPECT_LT(geo("Frame3").bottom(), geo(t).top()) << t;
+        EXPECT_GT(geo(t).left(), geo("Frame4").right()) << t;
+    }
+    EXPECT_LT(geo("Text1").bottom(), geo("Text4").top());
+    EXPECT_LT(geo("Text5").bottom(), geo("Text6").top());
+    for (const char* c : {"Text4", "Text6", "Frame5"}) EXPECT_LT(geo(c).bottom(), geo("Label1").top()) << c;
+    EXPECT_EQ(geo("Label1").left(), geo("Text1").left());
+    // The option's caption and the longest weight status fit on screen.
+    auto* option = qobject_cast<QRadioButton*>(menu->control("Option1"));
+    EXPECT_LE(option->sizeHint().width(), option->width());
+    auto* label1 = qobject_cast<QLabel*>(menu->control("Label1"));
+    label1->setText(QString::fromUtf8("予想因子ウエイトは展開されています。作成日は 2025/06/20 12:34:56 です。"
+                                      "これより新しい日付の予想因子ウエイトがあれば展開して上書きして下さい。"
+                                      "無ければそのまま続行して下さい。新しい日付のバージョンまたは最新因子"
+                                      "ウエイトはサポートサイトよりダウンロードして下さい。"));
+    EXPECT_LE(label1->heightForWidth(label1->width()), label1->height());
+    EXPECT_LE(geo("Label1").bottom(), menu->height());
 }
 
 TEST_F(MenuFixture, InstalledWeightsColourTheLabelGreen) {
@@ -267,9 +380,30 @@ TEST(ExpansionWindow, CalculationRunsOffTheGuiThreadWithBothButtonsBlocked) {
     QTest::mouseClick(cmd3, Qt::LeftButton);  // blocked: nothing starts
     w->close();                               // refused while the run is under way
     EXPECT_TRUE(p);
+    // ③ again opens a second window over the same files: its ④ and ⑤ wait too,
+    // its close button does not.
+    auto* w2 = new kv::ui::ExpansionWindow(messages);
+    QPointer<kv::ui::ExpansionWindow> p2(w2);
+    kv::qt::showNew(w2);
+    auto* w2cmd1 = qobject_cast<QPushButton*>(w2->control("Command1"));
+    auto* w2cmd3 = qobject_cast<QPushButton*>(w2->control("Command3"));
+    QSignalSpy finished2(w2, &kv::ui::ExpansionWindow::runFinished);
+    EXPECT_FALSE(w2cmd1->isEnabled());
+    EXPECT_FALSE(w2cmd3->isEnabled());
+    EXPECT_TRUE(w2->control("Command2")->isEnabled());
+    EXPECT_FALSE(w->control("Command2")->isEnabled());
+    QTest::mouseClick(w2cmd1, Qt::LeftButton);
+    EXPECT_FALSE(w2->running());
     ASSERT_TRUE(finished.wait(20000) || finished.count() == 1);
     QCoreApplication::processEvents();
     EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(finished2.count(), 0);
+    EXPECT_EQ(kv::qt::widgetText(w2->control("Text3")), "Text3");  // the second window never ran
+    EXPECT_TRUE(w2cmd1->isEnabled());
+    EXPECT_TRUE(w2cmd3->isEnabled());
+    w2->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(p2);
     EXPECT_TRUE(w->lastReport().started);
     EXPECT_EQ(text(w->control("Text3")), "計算終了");
     EXPECT_EQ(text(w->control("Text1")), "Text1");  // ④ never ran
@@ -295,6 +429,91 @@ TEST(PredictionsWindow, LoadRunsOffTheGuiThreadAndTheShowWaitsForIt) {
     EXPECT_EQ(w->list1()->count(), static_cast<int>(w->logic().List1().size()));
     EXPECT_EQ(kv::qt::runningBackgroundJobs(), 0);
     w->close();
+}
+
+// The sample week through the program's own windows, as a user runs it:
+// ① (the download), ② (structure processing), ③ and ⑤ (the calculation off
+// the GUI thread), then ⑥: the predictions window's load runs off the GUI
+// thread while the menu's Text5 shows the start text, one "…R予想中" text per
+// race and the end text; the window then lists every race, no race selected,
+// each item ending with its race key.
+TEST(ProgramWeek, SampleWeekThroughTheMenuAndItsWindows) {
+    testApp();
+    TempDir dir;
+    kvsample::Options opt;
+    opt.appDir = dir.path();
+    opt.seed = 1;
+    const kvsample::WriteSummary sum = kvsample::generate(opt);
+    ASSERT_GT(sum.weekRaces, 1);
+    kv::SetAppPath(dir.path());
+    std::vector<std::string> messages;
+    kv::qt::MessageBoxSink::setHook([&](const std::string& m) { messages.push_back(m); });
+    {
+        kv::ui::Program program(kv::joinPath(dir.path(), "jvfeed"));
+        program.start();
+        kv::ui::MenuWindow& menu = program.menu();
+        ASSERT_TRUE(menu.isVisible());
+        QStringList text5;
+        auto* t5 = qobject_cast<QPlainTextEdit*>(menu.control("Text5"));
+        QObject::connect(t5, &QPlainTextEdit::textChanged, [&] {
+            const QString t = t5->toPlainText();
+            if (!t.isEmpty() && (text5.isEmpty() || text5.back() != t)) text5 << t;
+        });
+
+        menu.button("Command2")->click();
+        EXPECT_EQ(text(menu.control("Text1")), "今週開催取得終了");
+        menu.button("Command4")->click();
+        EXPECT_TRUE(text(menu.control("Text4")).startsWith("構造体処理終了"));
+        menu.button("Command6")->click();
+        kv::ui::ExpansionWindow* ex = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* e = qobject_cast<kv::ui::ExpansionWindow*>(w); e && e->isVisible()) ex = e;
+        ASSERT_NE(ex, nullptr);
+        QSignalSpy calculated(ex, &kv::ui::ExpansionWindow::runFinished);
+        qobject_cast<QPushButton*>(ex->control("Command1"))->click();
+        ASSERT_TRUE(calculated.wait(120000) || calculated.count() == 1);
+        EXPECT_TRUE(ex->lastReport().ok());
+        EXPECT_EQ(text(ex->control("Text3")), "計算終了");
+
+        menu.button("Command8")->click();
+        kv::ui::PredictionsWindow* pw = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* x = qobject_cast<kv::ui::PredictionsWindow*>(w); x && x->isVisible()) pw = x;
+        ASSERT_NE(pw, nullptr);
+        EXPECT_EQ(pw->windowTitle(), "予想・結果  Ver.2024.8.12A");
+        EXPECT_FALSE(pw->running());
+
+        std::vector<std::string> keys;
+        {
+            std::ifstream in(dir.file("RACETHISWEEKN.dat"), std::ios::binary);
+            std::string line;
+            while (std::getline(in, line)) {
+                if (!line.empty() && line.back() == '\r') line.pop_back();
+                if (line.size() >= 2) keys.push_back(line.substr(1, line.size() - 2));
+            }
+        }
+        ASSERT_EQ(static_cast<int>(keys.size()), sum.weekRaces);
+        ASSERT_EQ(pw->list1()->count(), sum.weekRaces);
+        for (int i = 0; i < pw->list1()->count(); ++i) {
+            const QString item = pw->list1()->item(i)->text();
+            EXPECT_TRUE(item.endsWith(QString::fromStdString("R         " + keys[i]))) << item.toStdString();
+        }
+        EXPECT_TRUE(pw->list1()->selectedItems().isEmpty());
+
+        ASSERT_GE(text5.size(), 3);
+        EXPECT_EQ(text5.front(), "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
+        EXPECT_EQ(text5.back(), "予想･結果終了");
+        QStringList perRace = text5.mid(1, text5.size() - 2);
+        ASSERT_EQ(perRace.size(), sum.weekRaces);
+        for (int i = 0; i < perRace.size(); ++i) {
+            const std::string& k = keys[i];
+            const std::regex re(k.substr(0, 8) + ".+" + k.substr(10, 2) + "R予想中");
+            EXPECT_TRUE(std::regex_match(perRace[i].toStdString(), re)) << perRace[i].toStdString();
+        }
+        EXPECT_EQ(kv::qt::runningBackgroundJobs(), 0);
+    }
+    kv::qt::MessageBoxSink::setHook({});
+    for (const std::string& m : messages) ADD_FAILURE() << "message: " << m;
 }
 
 }  // namespace

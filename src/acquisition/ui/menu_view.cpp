@@ -31,7 +31,7 @@ struct Place {
 
 // The menu's arrangement, top to bottom, in twips.
 constexpr int kFormWidth = 12120;
-constexpr int kFormHeight = 9975;
+constexpr int kFormHeight = 10395;
 const Place kPlaces[] = {
     {"Command1", Kind::Button, nullptr, 120, 120, 1335, 495},
     {"Command14", Kind::Button, nullptr, 1575, 120, 3600, 495},
@@ -52,19 +52,19 @@ const Place kPlaces[] = {
     {"Text2", Kind::Text, "Frame3", 120, 1200, 3690, 975},
     {"Command7", Kind::Button, "Frame3", 120, 2280, 3690, 735},
     {"Label3", Kind::Label, "Frame3", 120, 3120, 3690, 375},
-    {"Option1", Kind::Option, nullptr, 3975, 4500, 4965, 375},
+    {"Option1", Kind::Option, nullptr, 3975, 4455, 8025, 375},
     {"Frame4", Kind::Frame, nullptr, 3975, 4980, 3975, 1095},
     {"Command8", Kind::Button, "Frame4", 120, 300, 3735, 675},
     {"Frame5", Kind::Frame, nullptr, 3975, 6180, 3975, 2535},
     {"Command12", Kind::Button, "Frame5", 120, 300, 3735, 615},
     {"Text3", Kind::Text, "Frame5", 120, 1020, 3735, 735},
     {"Command13", Kind::Button, "Frame5", 120, 1860, 3735, 555},
-    {"Text1", Kind::Text, nullptr, 120, 4500, 3735, 1995},
+    {"Text1", Kind::Text, nullptr, 120, 4860, 3735, 1635},
     {"Text4", Kind::Text, nullptr, 120, 6600, 3735, 2115},
-    {"Text5", Kind::Text, nullptr, 8070, 4500, 3930, 1995},
+    {"Text5", Kind::Text, nullptr, 8070, 4860, 3930, 1635},
     {"Text6", Kind::Text, nullptr, 8070, 6600, 3930, 2115},
-    {"Label1", Kind::Label, nullptr, 120, 8820, 7830, 1035},
-    {"Picture1", Kind::Picture, nullptr, 8070, 8820, 3930, 1035},
+    {"Label1", Kind::Label, nullptr, 120, 8820, 7830, 1455},
+    {"Picture1", Kind::Picture, nullptr, 8070, 8820, 3930, 1455},
 };
 
 struct Handler {

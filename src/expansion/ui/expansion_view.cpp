@@ -1,6 +1,8 @@
 #include "expansion/ui/expansion_view.h"
 
 #include <QCloseEvent>
+#include <QList>
+#include <QPointer>
 
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
@@ -10,6 +12,14 @@ namespace kv::ui {
 using kv::qt::placeTwips;
 
 namespace {
+// ④ and ⑤ work on the same files in every expansion window (③ opens a new one
+// on each press), so one run at a time for the whole program.
+bool g_runUnderWay = false;
+QList<QPointer<ExpansionWindow>>& openWindows() {
+    static QList<QPointer<ExpansionWindow>> windows;
+    return windows;
+}
+
 QLabel* label(QWidget* parent, const char* name, const std::string& text, int l, int t, int w, int h) {
     auto* x = new QLabel(QString::fromStdString(text), parent);
     x->setObjectName(name);
@@ -72,25 +82,36 @@ ExpansionWindow::ExpansionWindow(kv::MessageSink& messages, QWidget* parent) : F
         logic_->Command2_Click();
         if (logic_->closeRequested()) close();
     });
+    openWindows().removeAll(nullptr);
+    openWindows().append(this);
+    updateButtons();
 }
 
-ExpansionWindow::~ExpansionWindow() = default;
+ExpansionWindow::~ExpansionWindow() { openWindows().removeAll(this); }
 
 void ExpansionWindow::formLoad(std::function<void()> done) {
     logic_->Form_Load();
     done();
 }
 
-void ExpansionWindow::setBlocked(bool blocked) {
-    cmd1_->setEnabled(!blocked);
-    cmd3_->setEnabled(!blocked);
-    cmd2_->setEnabled(!blocked);
+void ExpansionWindow::updateButtons() {
+    cmd1_->setEnabled(!g_runUnderWay);
+    cmd3_->setEnabled(!g_runUnderWay);
+    cmd2_->setEnabled(!running_);
 }
 
+void ExpansionWindow::setRunUnderWay(bool on) {
+    g_runUnderWay = on;
+    for (const QPointer<ExpansionWindow>& w : openWindows())
+        if (w) w->updateButtons();
+}
+
+bool ExpansionWindow::runUnderWay() { return g_runUnderWay; }
+
 void ExpansionWindow::start(bool calculation) {
-    if (running_ || logic_->running()) return;
+    if (g_runUnderWay || running_ || logic_->running()) return;
     running_ = true;
-    setBlocked(true);
+    setRunUnderWay(true);
     auto* logic = logic_.get();
     auto report = std::make_shared<kv::expansion::CalculationReport>();
     kv::qt::runInBackground(
@@ -102,7 +123,7 @@ void ExpansionWindow::start(bool calculation) {
         [this, calculation, report] {
             if (calculation) report_ = *report;
             running_ = false;
-            setBlocked(false);
+            setRunUnderWay(false);
             Q_EMIT runFinished();
         });
 }

@@ -1,6 +1,7 @@
 // The expansion window on screen: ④ and ⑤ run off the GUI thread with the
-// progress bars moving; neither can be started again while one runs, and the
-// window does not close while a run is under way.
+// progress bars moving; neither can be started again, in this or any other
+// expansion window, while one runs, and the window running it does not close
+// until it has ended.
 #pragma once
 #include <memory>
 
@@ -25,6 +26,8 @@ public:
     kv::expansion::KORIVANEXPDTHISWEEKNQUEL& logic() { return *logic_; }
     QWidget* control(const QString& name) const { return findChild<QWidget*>(name); }
     bool running() const { return running_; }
+    // True while ④ or ⑤ runs in any expansion window.
+    static bool runUnderWay();
     // The report of the last ⑤ (valid once it has ended).
     const kv::expansion::CalculationReport& lastReport() const { return report_; }
 
@@ -36,7 +39,8 @@ protected:
 
 private:
     void start(bool calculation);
-    void setBlocked(bool blocked);
+    void updateButtons();
+    static void setRunUnderWay(bool on);
 
     kv::qt::WidgetStatusSink* status_;
     kv::qt::ProgressBarSink* progress_;

@@ -15,10 +15,10 @@ PredictionsWindow::PredictionsWindow(kv::StatusSink& menuStatus, std::function<k
     logic_ = std::make_unique<kv::pred::YOSOKEKKATHISWEEKNQUEL>(makeChain ? makeChain() : kv::pred::WriterChain{},
                                                                 *menu_, kv::YieldFn{});
     setWindowTitle(QStringLiteral("予想・結果  Ver.2024.8.12A"));
-    kv::qt::resizeTwips(this, 4200, 8400);
+    kv::qt::resizeTwips(this, 6360, 8400);
     list1_ = new QListWidget(this);
     list1_->setObjectName("List1");
-    kv::qt::placeTwips(list1_, 120, 120, 3960, 8160);
+    kv::qt::placeTwips(list1_, 120, 120, 6120, 8160);
 }
 
 PredictionsWindow::~PredictionsWindow() = default;

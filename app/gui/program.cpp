@@ -1,0 +1,52 @@
+#include "program.h"
+
+#include <QApplication>
+
+#include "expansion/ui/expansion_view.h"
+#include "platform/jvlink/jvlink.h"
+#include "prediction/ui/predictions_view.h"
+#include "week/writer_table.h"
+
+namespace kv::ui {
+
+using kv::qt::showNew;
+
+Program::Program(std::string feedDir)
+    : feed_(std::move(feedDir)),
+      menu_(messages_, shell_, clock_, kv::makeJVLink(feed_)),
+      oddsDownload_([this] { return new OddsDownloadWindow(messages_, kv::makeJVLink(feed_)); }),
+      oddsTables_([] { return new OddsTablesWindow(); }),
+      liveResults_([this] { return new LiveResultsWindow(messages_, kv::makeJVLink(feed_)); }),
+      liveOdds_([this] {
+          auto* w = new LiveOddsWindow(messages_, kv::makeJVLink(feed_));
+          w->logic().ShowLiveResults = [this] { showLiveResults(); };
+          return w;
+      }) {
+    kv::TEZF1THISWEEKNQUEL& m = menu_.logic();
+    m.ShowOddsDownload = [this] { oddsDownload_.show(); };
+    m.ShowOddsTables = [this] { oddsTables_.show(); };
+    m.ShowStructureNew = [this] { showNew(new StructureWindow(menu_.logic(), messages_, shell_)); };
+    m.ShowCancellationNew = [this] { showNew(new CancellationWindow(messages_, kv::makeJVLink(feed_))); };
+    m.ShowExpansionNew = [this] { showNew(new ExpansionWindow(messages_)); };
+    m.ShowPredictionsNew = [this] {
+        showNew(new PredictionsWindow(menu_.statusSink(), [] { return kv::week::makeStandardChain(); }));
+    };
+    m.ShowLiveOdds = [this] { liveOdds_.show(); };
+    m.EndProgram = [] {
+        QApplication::closeAllWindows();
+        QApplication::quit();
+    };
+}
+
+Program::~Program() {
+    // Windows still open when the program ends go before the services they use.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<kv::qt::FormWindow*>(w)) delete w;
+}
+
+void Program::start() {
+    menu_.formLoad();
+    if (!menu_.logic().Ended) menu_.show();
+}
+
+}  // namespace kv::ui
