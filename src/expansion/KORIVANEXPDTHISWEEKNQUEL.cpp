@@ -293,11 +293,18 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
 
     unsigned n = threads_ ? threads_ : std::max(1u, std::thread::hardware_concurrency());
     n = static_cast<unsigned>(std::min<std::size_t>(n, std::max<std::size_t>(count, 1)));
-    std::vector<std::thread> pool;
+    // The workers are always joined, also when reporting the progress fails.
+    struct Pool {
+        std::vector<std::thread> threads;
+        ~Pool() {
+            for (auto& t : threads)
+                if (t.joinable()) t.join();
+        }
+    } pool;
     if (n == 1) {
         work();
     } else {
-        for (unsigned t = 0; t < n; ++t) pool.emplace_back(work);
+        for (unsigned t = 0; t < n; ++t) pool.threads.emplace_back(work);
     }
 
     // Progress and failures in list order. The horse bar makes two sweeps, one
@@ -332,7 +339,6 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         horseBar(i);
         if (yield_) yield_();
     }
-    for (auto& t : pool) t.join();
 }
 
 }  // namespace kv::expansion

@@ -216,6 +216,24 @@ TEST_F(CalcRunTest, WorkFileThatCannotBeWrittenIsReportedAndNotReadBack) {
     EXPECT_EQ(exBytes(kH2), h2);
 }
 
+TEST_F(CalcRunTest, AFailureWhileTheWorkersRunEndsTheRunWithAMessage) {
+    struct Throwing : kv::ProgressSink {
+        void progress(const std::string& bar, long value, long) override {
+            if (bar == "ProgressBar3" && value == 40) throw std::runtime_error("progress display lost");
+        }
+    } throwing;
+    KORIVANEXPDTHISWEEKNQUEL w(status, messages, throwing);
+    w.setThreads(4);
+    w.Form_Load();
+    const CalculationReport r = w.Command1_Click();
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.error, "progress display lost");
+    EXPECT_EQ(status.last("Text3"), "計算終了");
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_NE(messages.messages.back().find("progress display lost"), std::string::npos);
+    EXPECT_FALSE(w.running());
+}
+
 TEST_F(CalcRunTest, NoSecondRunWhileOneIsUnderWay) {
     bool checked = false;
     KORIVANEXPDTHISWEEKNQUEL* self = nullptr;
