@@ -222,6 +222,9 @@ TEST(PredictionRun, ResultModeRowsFollowTheirOwnRaceRecord) {
     EXPECT_EQ(st.run.Syosai[1][9], "2000");
     EXPECT_EQ(st.run.Syosai[2][4], "十一レース\u3000\u3000\u3000\u3000\u3000\u3000\u3000");
     EXPECT_EQ(run.w->List1()[0], "2025年04月05日06中山01回02日12R          202504050612");
+    // The index file follows the payouts, the race id file the race records.
+    EXPECT_EQ(lines(wk.dir.read(files::RACE_INDEX)), (std::vector<std::string>{"\"202504050612\"", "\"202504050611\""}));
+    EXPECT_EQ(lines(wk.dir.read("SOKUDO/RACEID.txt")), (std::vector<std::string>{kId11, "2025040506010212"}));
     // A race without runners still gets its (empty) files.
     EXPECT_TRUE(wk.dir.exists("RACE/202504050612.dat"));
     EXPECT_EQ(wk.dir.read("KAIME/202504050612SORT.dat"), "");
@@ -523,4 +526,34 @@ TEST(PredictionRun, AFileThatCannotBeWrittenIsNotedAndTheRunGoesOn) {
     EXPECT_NE(run.w->st.WriteFailures[0].find(kKey11 + "SORT.dat"), std::string::npos);
     EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "UMARENSORT.dat")).size(), 3u);
     EXPECT_EQ(lines(wk.dir.read("KAIME/202504050612SORT.dat")).size(), 2u);
+}
+
+TEST(PredictionRun, RaceNamesAndGoingTexts) {
+    WeekFixture wk;
+    // Track "35": the index takes the turf going, the runners' entries the dirt going;
+    // track "52" takes the turf going in both.
+    const struct { const char* id; const char* track; const char* name; const char* col4; const char* file11;
+                   const char* run11; } cases[] = {
+        {"2025040506010201", "35", "", "", "晴稍重", "晴重"},
+        {"2025040506010202", "52", "あいうえおかきくけこさしすせそ", "あいうえおかきくけこさし", "晴稍重", "晴稍重"},
+        {"2025040506010203", "24", "ABC", "ABC\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000\u3000", "晴重", "晴重"},
+    };
+    for (const auto& c : cases) {
+        wk.ra.push_back(raRecord(c.id, "2", c.track, "1600", c.name));
+        const std::string ketto = std::string("20190000") + std::string(c.id).substr(14, 2);
+        wk.se.push_back(seRecord(c.id, 1, ketto));
+        wk.ex[ketto].push_back(exRecord(c.id, 1, ketto, 60.0f, c.track));
+    }
+    wk.write();
+    LoadedWindow run;
+    const auto rows = lines(wk.dir.read(files::RACE_SYOSAI));
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto& c = cases[i];
+        const auto& row = run.w->st.run.Syosai[i + 1];
+        EXPECT_EQ(row[4], c.col4) << c.id;
+        const std::string tail = std::string("\"") + c.file11 + "\"";
+        EXPECT_EQ(rows[i].substr(rows[i].size() - std::min(rows[i].size(), tail.size())), tail) << rows[i];
+        EXPECT_EQ(row[11], c.run11) << c.id;
+    }
 }
