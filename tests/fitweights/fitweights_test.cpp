@@ -5,6 +5,7 @@
 #include <cmath>
 #include <map>
 
+#include "acquisition/jvdata/jvdata.h"
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/numbers.h"
@@ -250,6 +251,23 @@ TEST(FitWeights, WeekEntriesFindCategoriesAndPredictedSpeedFollowsAbility) {
     EXPECT_GT(corr, 0.4) << "correlation " << corr;
     // Some entries carry a weight beyond +-20, which their sums leave out.
     EXPECT_GT(extremeUsed, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FitWeights, HorsesWithoutAValidBirthDateGiveNoBlankAgeCategory) {
+    kv::fit::History h = world().history;
+    for (auto& um : h.horses) kv::setField(um, kv::jv::um::BirthDate, "00000000");
+    kvtest::TempDir dir;
+    kv::fit::FitOptions o;
+    o.seed = 11;
+    o.threads = 2;
+    const kv::fit::FitResult r = kv::fit::fitWeightTables(dir.path(), h, o);
+    for (const auto& s : r.surfaces)
+        for (const std::string& code : s.factors[12].codes)
+            EXPECT_NE(code.find_first_not_of(' '), std::string::npos) << "blank factor-12 category";
 }
 
 }  // namespace

@@ -171,6 +171,9 @@ Layout makeLayout(Surface s, int k, const std::map<std::string, std::int64_t>& o
     Layout L;
     std::vector<std::pair<std::string, std::int64_t>> codes;
     for (const auto& [c, n] : occurring) {
+        // A blank code means the factor could not be coded for that run (an
+        // age without a valid birth date): it must find no category.
+        if (k == 12 && c.find_first_not_of(' ') == std::string::npos) continue;
         if (storable(c))
             codes.emplace_back(c, n);
         else
