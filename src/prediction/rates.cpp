@@ -59,20 +59,33 @@ void KeptState::resetDay(const std::string& dayKey) {
 
 namespace {
 
+// The day's members of an eleven-column tally; Kumi, Haito and Tensu belong to
+// the race and stay as they are.
+void copyDayCounts(const TanFukuStat& f, TanFukuStat& t) {
+    t.TekichuKaisu = f.TekichuKaisu;
+    t.HaitoGoukei = f.HaitoGoukei;
+    t.TekichuRitsu = f.TekichuRitsu;
+    t.KaishuRitsu = f.KaishuRitsu;
+}
+void copyDayCounts(const KaimeStat& f, KaimeStat& t) {
+    copyDayCounts(static_cast<const TanFukuStat&>(f), static_cast<TanFukuStat&>(t));
+    t.TensuGoukei = f.TensuGoukei;
+}
+
 // Copies the day's members between the window state and a put-aside day.
 template <class From, class To>
 void copyDay(const From& f, To& t) {
-    t.StatTansho1 = f.StatTansho1;
-    t.StatTansho2 = f.StatTansho2;
-    t.StatFukusho1 = f.StatFukusho1;
-    t.StatFukusho2 = f.StatFukusho2;
-    t.StatUmarenF = f.StatUmarenF;
-    t.StatUmarenB = f.StatUmarenB;
-    t.StatUmatanF = f.StatUmatanF;
-    t.StatSanrenpukuB = f.StatSanrenpukuB;
-    t.StatSanrentan12 = f.StatSanrentan12;
-    t.StatSanrentan23 = f.StatSanrentan23;
-    t.StatSanrentan13 = f.StatSanrentan13;
+    copyDayCounts(f.StatTansho1, t.StatTansho1);
+    copyDayCounts(f.StatTansho2, t.StatTansho2);
+    copyDayCounts(f.StatFukusho1, t.StatFukusho1);
+    copyDayCounts(f.StatFukusho2, t.StatFukusho2);
+    copyDayCounts(f.StatUmarenF, t.StatUmarenF);
+    copyDayCounts(f.StatUmarenB, t.StatUmarenB);
+    copyDayCounts(f.StatUmatanF, t.StatUmatanF);
+    copyDayCounts(f.StatSanrenpukuB, t.StatSanrenpukuB);
+    copyDayCounts(f.StatSanrentan12, t.StatSanrentan12);
+    copyDayCounts(f.StatSanrentan23, t.StatSanrentan23);
+    copyDayCounts(f.StatSanrentan13, t.StatSanrentan13);
     t.UmarenTally = f.UmarenTally;
     t.WideTally = f.WideTally;
     t.UmatanOmoteTally = f.UmatanOmoteTally;
