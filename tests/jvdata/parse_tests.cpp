@@ -61,11 +61,11 @@ TEST(JvParse, RaceRecordsAreStoredByteForByte) {
     EXPECT_EQ(kv::getField(hr, jv::hr::PayUmaren::Kumi(1)), "0312");
     EXPECT_EQ(kv::getField(hr, jv::hr::PayUmaren::Pay(1)), "000001250");
     EXPECT_EQ(kv::getField(hr, jv::hr::PaySanrentan::Kumi(6)), "000000");
-    EXPECT_EQ(um.substr(250, 10), "2200000002");
+    EXPECT_EQ(um.substr(250, 10), "2200000002");  // the dam's breeding number
     const std::string hn = kvtest::jvHN("2200000002").str();
     ASSERT_EQ(hn.size(), jv::hn::kLength);
     EXPECT_EQ(kv::getField(hn, jv::hn::HansyokuNum), "2200000002");
-    EXPECT_EQ(kv::getField(hn, jv::hn::CrLf), "\r\n");  // the dam's breeding number
+    EXPECT_EQ(kv::getField(hn, jv::hn::CrLf), "\r\n");
     EXPECT_EQ(kv::getField(um, jv::um::Ketto3Info::HansyokuNum(1)), "1100000001");
 }
 
