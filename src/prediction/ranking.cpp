@@ -20,6 +20,13 @@ std::string at(const std::string& s, std::size_t i, std::size_t n) { return i < 
 
 bool isFlat(const std::string& track) { return track >= "00" && track <= "49"; }
 
+// The last n characters of a blank and Int(speed x 16.666); empty for a speed
+// that is no number (a damaged record).
+std::string metresPerMinuteText(float speed, std::size_t n) {
+    if (!std::isfinite(speed) || std::fabs(speed) > 1e12f) return std::string();
+    return lastChars2(" " + formatInt(speedMetresPerMinute(speed)), n);
+}
+
 }  // namespace
 
 std::optional<std::string> ConvertSpeedToTimeText(float speed, std::string_view distance) {
@@ -28,6 +35,7 @@ std::optional<std::string> ConvertSpeedToTimeText(float speed, std::string_view 
     float m = static_cast<float>(*d / static_cast<double>(speed));  // text / Single is a Double quotient
     m = m * 60.0f;
     m = m / 1000.0f;
+    if (!std::isfinite(m) || std::fabs(m) > 1e15f) return std::nullopt;  // a damaged record's speed
     const long long im = vbInt(m);
     const float s = (m - static_cast<float>(im)) * 60.0f;
     const long long is = vbInt(s);
@@ -100,7 +108,8 @@ void fillHorseValues(WindowState& st, const RaceHorseRecord& rec, int h) {
     long long t = 0;
     if (agari != 0.0f) {
         const double metres = isFlat(rec.get(rh::TrackCD.at(0))) ? 216000.0 : 72000.0;
-        t = vbInt(metres / static_cast<double>(agari));
+        const double q = metres / static_cast<double>(agari);
+        if (std::isfinite(q) && std::fabs(q) < 1e15) t = vbInt(q);
     }
     const std::string tt = formatInt(t);
     r.SuiteiAgari3F[i] = at(tt, 0, 2) + "." + at(tt, 2, 1);
@@ -121,8 +130,7 @@ void rankHorses(WindowState& st, int RaceIdx) {
     const int n = r.HorseCount;
     const auto sd = CalcSpeedStdDev(r.SuiteiSpeed, n);
     r.SpeedSD = sd.value_or(0.0f);
-    const long long spread = speedMetresPerMinute(r.SpeedSD);
-    st.run.Syosai.at(static_cast<std::size_t>(RaceIdx))[10] = lastChars2(" " + formatInt(spread), 2);
+    st.run.Syosai.at(static_cast<std::size_t>(RaceIdx))[10] = metresPerMinuteText(r.SpeedSD, 2);
 
     for (int h = 1; h <= n; ++h) {
         r.YosoJunUmaban[static_cast<std::size_t>(h)] = zeroPad(h, 2);
@@ -172,7 +180,7 @@ std::string horseSortLine(const WindowState& st, int h) {
     for (int e = 0; e < 4; ++e) q.text(r.RankMarks[i][static_cast<std::size_t>(e)]);
     q.text(firstChars(r.KishuName[i], 4))
         .text(r.SuiteiTime[i])
-        .text(lastChars2(" " + formatInt(speedMetresPerMinute(r.SuiteiSpeed[i])), 4));
+        .text(metresPerMinuteText(r.SuiteiSpeed[i], 4));
     return q.line();
 }
 

@@ -39,6 +39,9 @@ TEST(PredictionRanking, TimeTextSpreadAndMarks) {
     EXPECT_EQ(ConvertSpeedToTimeText(59.25f, "2000").value(), "2.01.51");
     EXPECT_FALSE(ConvertSpeedToTimeText(0.0f, "1600"));
     EXPECT_FALSE(ConvertSpeedToTimeText(60.0f, "    "));
+    EXPECT_FALSE(ConvertSpeedToTimeText(std::nanf(""), "1600"));
+    EXPECT_FALSE(ConvertSpeedToTimeText(1e-40f, "1600"));
+    EXPECT_FALSE(ConvertSpeedToTimeText(1e-30f, "1600"));
 
     EXPECT_EQ(CalcSpeedStdDev({0, 60.0f, 62.0f}, 2).value(), 1.0f);
     EXPECT_EQ(CalcSpeedStdDev({0, 0.0f, 0.0f, 0.0f}, 3).value(), 0.0f);
@@ -556,4 +559,18 @@ TEST(PredictionRun, RaceNamesAndGoingTexts) {
         EXPECT_EQ(rows[i].substr(rows[i].size() - std::min(rows[i].size(), tail.size())), tail) << rows[i];
         EXPECT_EQ(row[11], c.run11) << c.id;
     }
+}
+
+TEST(PredictionRun, ASpeedThatIsNoNumberLeavesItsTextsEmpty) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, std::nanf(""), 62.0f});
+    wk.write();
+    LoadedWindow run;
+    const auto sort = lines(wk.dir.read("KAIME/" + kKey11 + "SORT.dat"));
+    ASSERT_EQ(sort.size(), 3u);
+    EXPECT_EQ(sort[1].substr(sort[1].size() - 5), R"("","")");  // time and metres per minute
+    EXPECT_EQ(sort[0].substr(sort[0].size() - 16), R"("1.36.00"," 999")");
+    EXPECT_EQ(run.w->st.run.Syosai[1][10], " 0");
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "UMARENSORT.dat")).size(), 3u);
+    EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "SANRENSORT.dat")).size(), 1u);
 }
