@@ -29,7 +29,7 @@ Program::Program(std::string feedDir)
     m.ShowCancellationNew = [this] { showNew(new CancellationWindow(messages_, kv::makeJVLink(feed_))); };
     m.ShowExpansionNew = [this] { showNew(new ExpansionWindow(messages_)); };
     m.ShowPredictionsNew = [this] {
-        showNew(new PredictionsWindow(menu_.statusSink(), [] { return kv::week::makeStandardChain(); }));
+        showNew(new PredictionsWindow(menu_.statusSink(), messages_, [] { return kv::week::makeStandardChain(); }));
     };
     m.ShowLiveOdds = [this] { liveOdds_.show(); };
     m.EndProgram = [] {

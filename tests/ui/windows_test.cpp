@@ -419,7 +419,8 @@ TEST(PredictionsWindow, LoadRunsOffTheGuiThreadAndTheShowWaitsForIt) {
     TempDir dir;
     kv::SetAppPath(dir.path());
     kv::RecordingStatusSink menu;
-    auto* w = new kv::ui::PredictionsWindow(menu, [] { return kv::pred::WriterChain{}; });
+    LockedMessages messages;
+    auto* w = new kv::ui::PredictionsWindow(menu, messages, [] { return kv::pred::WriterChain{}; });
     QPointer<kv::ui::PredictionsWindow> p(w);
     kv::qt::showNew(w);
     ASSERT_TRUE(p);
@@ -428,6 +429,24 @@ TEST(PredictionsWindow, LoadRunsOffTheGuiThreadAndTheShowWaitsForIt) {
     EXPECT_TRUE(w->loadFinished());
     EXPECT_EQ(w->list1()->count(), static_cast<int>(w->logic().List1().size()));
     EXPECT_EQ(kv::qt::runningBackgroundJobs(), 0);
+    EXPECT_TRUE(messages.messages.empty());
+    w->close();
+}
+
+// A run whose files cannot be written does not pass for a success: a message
+// names the first such file (the menu's end text follows it).
+TEST(PredictionsWindow, FailedFilesAreReported) {
+    testApp();
+    TempDir dir;
+    kv::SetAppPath(dir.path());
+    fs::create_directories(dir.file("RACETHISWEEKN.dat"));  // a folder where the race index goes
+    kv::RecordingStatusSink menu;
+    LockedMessages messages;
+    auto* w = new kv::ui::PredictionsWindow(menu, messages, [] { return kv::pred::WriterChain{}; });
+    kv::qt::showNew(w);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("書き込めなかったファイルが"), std::string::npos) << messages.messages[0];
+    EXPECT_NE(messages.messages[0].find("RACETHISWEEKN.dat"), std::string::npos) << messages.messages[0];
     w->close();
 }
 

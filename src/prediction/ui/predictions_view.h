@@ -1,6 +1,8 @@
 // The predictions window on screen: its load runs the prediction run on a
 // worker thread (the main menu's Text5 shows the progress texts meanwhile),
 // then lists the races in List1. The window cannot be closed during the run.
+// When a writer or a file failed, or the run stopped, a message says so before
+// the menu writes its end text.
 #pragma once
 #include <functional>
 #include <memory>
@@ -18,8 +20,8 @@ class PredictionsWindow : public kv::qt::FormWindow {
 public:
     // menuStatus: the main menu's status sink (it is written from the worker
     // through a queued sink). makeChain builds the run's writer chain.
-    PredictionsWindow(kv::StatusSink& menuStatus, std::function<kv::pred::WriterChain()> makeChain,
-                      QWidget* parent = nullptr);
+    PredictionsWindow(kv::StatusSink& menuStatus, kv::MessageSink& messages,
+                      std::function<kv::pred::WriterChain()> makeChain, QWidget* parent = nullptr);
     ~PredictionsWindow() override;
     void formLoad(std::function<void()> done) override;
 
@@ -27,10 +29,14 @@ public:
     QListWidget* list1() const { return list1_; }
     bool running() const { return running_; }
 
+    // The message for a run with failures ("" when there were none).
+    static std::string failureReport(const kv::pred::YOSOKEKKATHISWEEKNQUEL& w, const std::string& error);
+
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    kv::MessageSink& messages_;
     kv::qt::GuiStatusSink* menu_;
     std::unique_ptr<kv::pred::YOSOKEKKATHISWEEKNQUEL> logic_;
     QListWidget* list1_;
