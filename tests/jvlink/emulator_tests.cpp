@@ -141,6 +141,19 @@ TEST(JvLinkEmulator, LineEndsAndBlankLinesInFeedFiles) {
     ASSERT_EQ(open(*link).readCount, 1);
     for (const char* expect : {"RA1\r\n", "SE2\r\n", "HR3\r\n"}) EXPECT_EQ(read(*link).buff, expect);
     EXPECT_EQ(readAll(*link), (V{"-1", "0"}));
+
+    // Garbage bytes (NULs, bytes that are no CP932, a lone lead byte) are delivered as they stand.
+    const std::string garbage = std::string("SE\0\x80\xff\xfd", 6) + "\x82";
+    d.write(kSpec + "/b.jvd", garbage);
+    ASSERT_EQ(link->JVClose(), 0);
+    ASSERT_EQ(open(*link).readCount, 2);
+    EXPECT_EQ(readAll(*link, 3), (V{"RA", "SE", "HR"}));
+    const Read g = read(*link);
+    EXPECT_EQ(g.rc, -1);
+    const Read r = read(*link);
+    EXPECT_EQ(r.buff, garbage + "\r\n");
+    EXPECT_EQ(r.size, static_cast<int>(garbage.size() + 2));
+    EXPECT_EQ(r.file, "b.jvd");
 }
 
 TEST(JvLinkEmulator, InitAndOpenErrors) {
