@@ -77,6 +77,12 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
         fillHorseValues(st, race.RaceHorseRec, h);
         candidates += horseCandidateLine(st, key, h);
     }
+    // The writers file the race under the race id of this record. A race
+    // without runners, or whose last runner has no expanded run file, has none
+    // there: it takes the race's id from the index, so that its lines still go
+    // to its own day files.
+    if (race.RaceHorseRec.raceId().find_first_not_of("0123456789") != std::string::npos)
+        race.RaceHorseRec.set(rh::RaceId.at(0), run.raceId(RaceIdx));
 
     // 5. Spread, ranks, the horse tables.
     rankHorses(st, RaceIdx);

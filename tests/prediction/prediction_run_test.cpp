@@ -282,6 +282,7 @@ struct Seen {
     int RaceIdx;
     std::string key, hrId, disp1, key1, trio1;
     int horses;
+    std::string rhRaceId;  // the race id of the race-horse record the writers get
 };
 
 struct RecordingWriter : Writer {
@@ -294,7 +295,7 @@ struct RecordingWriter : Writer {
         const auto& r = st.race;
         log->push_back({name_, RaceIdx, st.run.raceKey(RaceIdx), r.HrRec.substr(11, 16),
                         r.UmarenKaimeCount ? r.UmarenKaimeDisp[1] : "", r.UmarenKaimeCount ? r.UmarenKaimeKey[1] : "",
-                        r.SanrenpukuKaimeCount ? r.SanrenKaime[1] : "", r.HorseCount});
+                        r.SanrenpukuKaimeCount ? r.SanrenKaime[1] : "", r.HorseCount, r.RaceHorseRec.raceId()});
         if (fail) {
             appendFileBytes(appFile("TEKICHU/partial.txt"), "written before the failure\r\n");
             throw std::runtime_error("disk full");
@@ -336,6 +337,8 @@ TEST(WriterChain, OrderFailureIsolationAndWhatWritersSee) {
     // Race 2 has no runners and is still named by its index entry.
     EXPECT_EQ(log[4].key, "202504050612");
     EXPECT_EQ(log[4].horses, 0);
+    EXPECT_EQ(log[0].rhRaceId, kId11);
+    EXPECT_EQ(log[4].rhRaceId, "2025040506010212");  // not blank: the writers file it under its own day
     EXPECT_EQ(log[4].disp1, "");
 
     const auto& failures = run.w->chain().failures();
