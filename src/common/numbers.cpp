@@ -34,8 +34,7 @@ double val(std::string_view s) {
 }
 
 long long vbRound(double x) {
-    double r = std::nearbyint(x);  // default rounding mode: half to even
-    return static_cast<long long>(r);
+    return toWhole(std::nearbyint(x));  // default rounding mode: half to even
 }
 
 long long valLong(std::string_view s) { return vbRound(val(s)); }

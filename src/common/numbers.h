@@ -20,10 +20,18 @@ std::optional<long long> strictInt(std::string_view s);
 // Strict decimal: optional sign, digits, optional '.' and digits; blanks around allowed.
 std::optional<double> strictNumber(std::string_view s);
 
+// A whole-valued double as a 64-bit integer: NaN gives 0, values beyond the
+// range are held at its ends (never undefined behaviour on damaged input).
+inline long long toWhole(double w) {
+    if (w != w) return 0;
+    if (w >= 9.2e18) return 9223372036854775807LL;
+    if (w <= -9.2e18) return -9223372036854775807LL - 1;
+    return static_cast<long long>(w);
+}
 // Int(): the greatest whole number not greater than x (floor, also negative).
-inline long long vbInt(double x) { return static_cast<long long>(std::floor(x)); }
+inline long long vbInt(double x) { return toWhole(std::floor(x)); }
 // Fix(): truncation toward zero.
-inline long long vbFix(double x) { return static_cast<long long>(std::trunc(x)); }
+inline long long vbFix(double x) { return toWhole(std::trunc(x)); }
 // CInt/CLng-style rounding: half to even.
 long long vbRound(double x);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,9 @@ TEST(Numbers, ValAndStrictConversion) {
     EXPECT_EQ(vbInt(2.999), 2);
     EXPECT_EQ(vbRound(2.5), 2);
     EXPECT_EQ(vbRound(3.5), 4);
+    EXPECT_EQ(vbInt(std::nan("")), 0);  // damaged values never overflow the conversion
+    EXPECT_EQ(vbInt(1e300), 9223372036854775807LL);
+    EXPECT_EQ(vbRound(-1e300), -9223372036854775807LL - 1);
 }
 
 TEST(Numbers, NumberTextHardCases) {
