@@ -450,6 +450,36 @@ TEST(PredictionsWindow, FailedFilesAreReported) {
     w->close();
 }
 
+// A window whose load is under way while the user closes every other window
+// (the menu included) still opens after its load; the program goes on.
+TEST(ShowHelpers, ClosingTheOtherWindowsDuringALoadKeepsTheProgramRunning) {
+    testApp();
+    struct SlowLoad : kv::qt::FormWindow {
+        void formLoad(std::function<void()> done) override { QTimer::singleShot(150, this, [done] { done(); }); }
+    };
+    QWidget menu;
+    menu.show();
+    QPointer<SlowLoad> w = new SlowLoad;
+    bool shownAfterLoad = false, stillRunning = false;
+    QTimer::singleShot(0, &menu, [&] {
+        QTimer::singleShot(30, &menu, [&] { menu.close(); });
+        kv::qt::showNew(w.data());
+        shownAfterLoad = w && w->loadFinished() && w->isVisible();
+        QTimer::singleShot(100, &menu, [&] {
+            stillRunning = true;
+            QCoreApplication::exit(0);
+        });
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    guard.start(10000);
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(shownAfterLoad);
+    EXPECT_TRUE(stillRunning);
+    delete w.data();
+}
+
 // The sample week through the program's own windows, as a user runs it:
 // ① (the download), ② (structure processing), ③ and ⑤ (the calculation off
 // the GUI thread), then ⑥: the predictions window's load runs off the GUI

@@ -2,11 +2,16 @@
 
 #include <memory>
 
+#include <QEventLoopLocker>
+
 namespace kv::qt {
 
 FormWindow::FormWindow(QWidget* parent) : QWidget(parent, Qt::Window) { setAttribute(Qt::WA_DeleteOnClose); }
 
 void loadAndShow(FormWindow* w) {
+    // A window whose load is under way is open: closing every other window
+    // meanwhile does not end the program before this one is shown.
+    QEventLoopLocker keepRunning;
     QPointer<FormWindow> p(w);
     struct State {
         bool done = false;
