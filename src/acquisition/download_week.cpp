@@ -21,40 +21,24 @@ constexpr int kOption = 2;
 // record number (1-based), the counter starting at the file's record count.
 class WeekFile {
 public:
-    WeekFile(const char* name, std::size_t len) : path_(appFile(name)), len_(len) {}
-    ~WeekFile() { close(); }
+    WeekFile(const char* name, std::size_t len) : path_(appFile(name)), len_(len), writer_(path_, len) {}
     void remove() const { removeFile(path_); }
     void open() {
         count_ = static_cast<long>(RecordFile(path_, len_).count());
-        f_ = std::fopen(path_.c_str(), "r+b");
-        if (!f_) f_ = std::fopen(path_.c_str(), "w+b");
+        writer_.open();
     }
-    // Adds 1 to the counter and writes the record there (when the file is open).
-    // A record that cannot be written is lost and counted in lost().
-    void write(std::string_view fixed) {
-        ++count_;
-        if (!f_) {
-            ++lost_;
-            return;
-        }
-        const std::string rec = fitRecord(fixed, len_);
-        if (std::fseek(f_, static_cast<long>((count_ - 1) * static_cast<long>(len_)), SEEK_SET) != 0 ||
-            std::fwrite(rec.data(), 1, rec.size(), f_) != rec.size())
-            ++lost_;
-    }
-    void close() {
-        if (f_ && std::fclose(f_) != 0) ++lost_;  // buffered records did not reach the disk
-        f_ = nullptr;
-    }
+    // Adds 1 to the counter and writes the record there; a record that cannot
+    // be written is lost and counted in lost().
+    void write(std::string_view fixed) { writer_.write(static_cast<std::size_t>(++count_), fixed); }
+    void close() { writer_.close(); }
     long count() const { return count_; }
-    long lost() const { return lost_; }
+    long lost() const { return writer_.failures(); }
 
 private:
     std::string path_;
     std::size_t len_;
-    std::FILE* f_ = nullptr;
+    RecordFileWriter writer_;
     long count_ = 0;
-    long lost_ = 0;
 };
 
 }  // namespace

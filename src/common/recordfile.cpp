@@ -105,6 +105,33 @@ std::vector<std::string> listFiles(const std::string& dir) {
     return names;
 }
 
+bool RecordFileWriter::open() {
+    close();
+    f_ = std::fopen(path_.c_str(), "r+b");
+    if (!f_) f_ = std::fopen(path_.c_str(), "w+b");
+    return f_ != nullptr;
+}
+
+bool RecordFileWriter::write(std::size_t n, std::string_view rec) {
+    if (!f_ || n == 0) {
+        ++failures_;
+        return false;
+    }
+    std::string data(rec.substr(0, std::min(rec.size(), len_)));
+    data.resize(len_, ' ');
+    if (std::fseek(f_, static_cast<long>((n - 1) * len_), SEEK_SET) != 0 ||
+        std::fwrite(data.data(), 1, data.size(), f_) != data.size()) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+void RecordFileWriter::close() {
+    if (f_ && std::fclose(f_) != 0) ++failures_;  // buffered records did not reach the disk
+    f_ = nullptr;
+}
+
 std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len) {
     std::vector<std::string> recs;
     if (len == 0) return recs;

@@ -4,6 +4,7 @@
 // Reading never creates a file.
 #pragma once
 #include <cstddef>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,29 @@ public:
 private:
     std::string path_;
     std::size_t len_;
+};
+
+// A record file held open for a loop of writes (a download appending record
+// after record). Records are fitted to the record length and written at their
+// record number. Every write that does not reach the file, and a close that
+// fails to flush, counts in failures().
+class RecordFileWriter {
+public:
+    RecordFileWriter(std::string path, std::size_t recLen) : path_(std::move(path)), len_(recLen) {}
+    ~RecordFileWriter() { close(); }
+    RecordFileWriter(const RecordFileWriter&) = delete;
+    RecordFileWriter& operator=(const RecordFileWriter&) = delete;
+    // Opens (creating when missing); false when it cannot be opened.
+    bool open();
+    bool write(std::size_t n, std::string_view rec);  // 1-based
+    void close();
+    long failures() const { return failures_; }
+
+private:
+    std::string path_;
+    std::size_t len_;
+    std::FILE* f_ = nullptr;
+    long failures_ = 0;
 };
 
 // Splits a byte buffer into complete records of length len (a partial last one dropped).

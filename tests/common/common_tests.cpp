@@ -189,6 +189,18 @@ TEST(RecordFiles, CountReadAppendAndMissingFiles) {
     EXPECT_TRUE(f.writeAll({"1", "2"}));
     EXPECT_EQ(dir.read("X.dat"), "1   2   ");
     EXPECT_FALSE(readFileBytes(dir.path()).has_value());  // a folder is not a file
+
+    RecordFileWriter w(dir.file("Y.dat"), 3);
+    ASSERT_TRUE(w.open());
+    EXPECT_TRUE(w.write(2, "bbbb"));
+    EXPECT_TRUE(w.write(1, "a"));
+    w.close();
+    EXPECT_EQ(dir.read("Y.dat"), "a  bbb");
+    EXPECT_EQ(w.failures(), 0);
+    RecordFileWriter bad(dir.path(), 3);  // a folder cannot be opened: every record is counted lost
+    EXPECT_FALSE(bad.open());
+    EXPECT_FALSE(bad.write(1, "x"));
+    EXPECT_EQ(bad.failures(), 1);
 }
 
 TEST(DayFiles, CreatedOnFirstOccurrenceAppendedAfterwards) {
