@@ -9,7 +9,14 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKV_BUILD_TESTS=OFF >/d
 cmake --build build -j"$(nproc)"
 week="${1:-$PWD/out/week}"
 size="${2:-small}"
-rm -rf "$week"
+# Start from an empty week; only a folder that holds an earlier sample week is cleared.
+if [ -d "$week" ] && [ -n "$(ls -A "$week")" ]; then
+  if [ ! -d "$week/jvfeed" ]; then
+    echo "run-week.sh: $week is not empty and holds no sample week; choose another folder" >&2
+    exit 2
+  fi
+  rm -rf "$week"
+fi
 mkdir -p "$week"
 echo "== prediction phase"
 ./build/tools/sample/korivan-sample --app-dir "$week" --size "$size" --phase prediction
