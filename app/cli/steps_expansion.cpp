@@ -12,8 +12,12 @@ namespace kvcli {
 namespace {
 
 unsigned threadsOption(const std::vector<std::string>& options) {
+    // 0 (or anything that is no sensible count) leaves the choice to the machine.
     for (const auto& o : options)
-        if (o.rfind("--threads=", 0) == 0) return static_cast<unsigned>(kv::valLong(o.substr(10)));
+        if (o.rfind("--threads=", 0) == 0) {
+            const long long n = kv::valLong(o.substr(10));
+            return n > 0 && n <= 256 ? static_cast<unsigned>(n) : 0u;
+        }
     return 0;
 }
 
