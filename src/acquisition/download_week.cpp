@@ -68,36 +68,15 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     WeekFile* week[] = {&ra, &se, &um, &ks, &hr};
     for (WeekFile* f : week) f->remove();
 
-    // 4, 5. JV-Link.
-    int rc = jv_.JVInit(kSidWeek);
-    if (rc != 0) {
-        msg.message("JVInitエラー。RC=" + std::to_string(rc));
-        failed = true;
-    }
-    int readCount = 0;
-    std::string stamp;
-    rc = jv_.JVOpen(kWeekSpec, kFromTime, kOption, readCount, DownloadCount, stamp);
-
-    // 6.
-    bool read = true;
-    if (rc < 0) {
-        msg.message("JVOpenエラー。RC=" + std::to_string(rc));
-        failed = true;
-        read = false;
-    } else if (readCount == 0) {
-        msg.message("該当するデータがありません。");
-        LastDownload = DownloadOutcome::NoData;
-        read = false;
-    } else if (DownloadCount != 0) {
-        DialogResult = 0;
-        const int before = msg.count;
-        showProgressModal(jv_, DownloadCount, DialogResult, msg, ProgressModal, ProgressTickMs);
-        if (msg.count > before) failed = true;  // "ダウンロード失敗": the read still follows
-        if (DialogResult == -1) {
-            LastDownload = DownloadOutcome::Cancelled;
-            read = false;
-        }
-    }
+    // 4 to 6. JV-Link, and the progress window while files are downloaded.
+    const DownloadStart opened =
+        startDownload(jv_, msg, kSidWeek, kWeekSpec, DownloadCount, DialogResult, ProgressModal, ProgressTickMs);
+    failed = failed || opened.failed;
+    const bool read = opened.read;
+    int readCount = opened.readCount;
+    int rc = 0;
+    if (opened.noData) LastDownload = DownloadOutcome::NoData;
+    if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
     if (read) {
         // 7, 8.

@@ -46,33 +46,13 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     for (int i = 0; i < nKinds; ++i)
         if (!truncateFile(appFile(kinds[i].file))) ++FileFailures;
 
-    int rc = jv_.JVInit(trifecta ? kSidTrifecta : kSidOdds);
-    if (rc != 0) {
-        msg_.message("JVInitエラー。RC=" + std::to_string(rc));
-        failed = true;
-    }
-    int readCount = 0;
-    std::string stamp;
-    rc = jv_.JVOpen(kOddsSpec, kFromTime, kOption, readCount, OddsDownloadCount, stamp);
-    bool read = true;
-    if (rc < 0) {
-        msg_.message("JVOpenエラー。RC=" + std::to_string(rc));
-        failed = true;
-        read = false;
-    } else if (readCount == 0) {
-        msg_.message("該当するデータがありません。");
-        LastDownload = DownloadOutcome::NoData;
-        read = false;
-    } else if (OddsDownloadCount != 0) {
-        OddsDialogResult = 0;
-        MessageCounter counter(msg_);
-        showProgressModal(jv_, OddsDownloadCount, OddsDialogResult, counter, ProgressModal, ProgressTickMs);
-        if (counter.count > 0) failed = true;
-        if (OddsDialogResult == -1) {
-            LastDownload = DownloadOutcome::Cancelled;
-            read = false;
-        }
-    }
+    const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
+                                               OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
+    failed = failed || opened.failed;
+    const bool read = opened.read;
+    int rc = 0;
+    if (opened.noData) LastDownload = DownloadOutcome::NoData;
+    if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
     if (read) {
         std::string buffer(kReadBufferSize, '\0');

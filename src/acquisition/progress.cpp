@@ -1,5 +1,9 @@
 #include "acquisition/progress.h"
 
+#include <string>
+
+#include "acquisition/download_common.h"
+
 #include <chrono>
 #include <thread>
 
@@ -71,6 +75,38 @@ void showProgressModal(JVLink& jvlink, const std::int32_t& downloadCount, std::i
         modal(w);
     else
         runProgressHeadless(w, tickMs, feedCancelAfterStatus(jvlink));
+}
+
+DownloadStart startDownload(JVLink& jv, MessageSink& messages, const char* sid, const char* spec,
+                            std::int32_t& downloadCount, std::int16_t& dialogResult, const ProgressModalFn& modal,
+                            int tickMs) {
+    DownloadStart st;
+    int rc = jv.JVInit(sid);
+    if (rc != 0) {
+        messages.message("JVInitエラー。RC=" + std::to_string(rc));
+        st.failed = true;
+    }
+    std::string stamp;
+    rc = jv.JVOpen(spec, "00000000000000", 2, st.readCount, downloadCount, stamp);
+    if (rc < 0) {
+        messages.message("JVOpenエラー。RC=" + std::to_string(rc));
+        st.failed = true;
+        st.read = false;
+    } else if (st.readCount == 0) {
+        messages.message("該当するデータがありません。");
+        st.noData = true;
+        st.read = false;
+    } else if (downloadCount != 0) {
+        dialogResult = 0;
+        MessageCounter counter(messages);
+        showProgressModal(jv, downloadCount, dialogResult, counter, modal, tickMs);
+        if (counter.count > 0) st.failed = true;  // "ダウンロード失敗": the read still follows
+        if (dialogResult == -1) {
+            st.cancelled = true;
+            st.read = false;
+        }
+    }
+    return st;
 }
 
 }  // namespace kv

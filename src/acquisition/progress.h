@@ -60,4 +60,19 @@ void showProgressModal(JVLink& jvlink, const std::int32_t& downloadCount,
                        std::int16_t& dialogResult, MessageSink& messages,
                        const ProgressModalFn& modal, int tickMs);
 
+// The opening of a download, the same in both download windows: JVInit with the
+// software identification, JVOpen of the data kind (from-time "00000000000000",
+// option 2), and the progress window while files still have to be downloaded.
+// Messages: "JVInitエラー。RC=", "JVOpenエラー。RC=", "該当するデータがありません。".
+struct DownloadStart {
+    bool read = true;        // go on to the read loop
+    bool failed = false;     // an error message was shown (the read may still follow)
+    bool noData = false;     // JVOpen found nothing to read
+    bool cancelled = false;  // the progress window was cancelled
+    int readCount = 0;       // JVOpen's count of files to read
+};
+DownloadStart startDownload(JVLink& jvlink, MessageSink& messages, const char* sid, const char* spec,
+                            std::int32_t& downloadCount, std::int16_t& dialogResult, const ProgressModalFn& modal,
+                            int tickMs);
+
 }  // namespace kv

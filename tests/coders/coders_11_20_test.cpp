@@ -12,15 +12,6 @@ using kv::stats::StatFile;
 
 namespace {
 
-struct Case {
-    const char* what;
-    Sets sets;
-    std::string want;
-};
-
-void runTable(int k, const std::vector<Case>& cases, const CoderStats* stats = nullptr) {
-    for (const auto& c : cases) EXPECT_EQ(code1(k, c.sets, stats), c.want) << "factor " << k << ": " << c.what;
-}
 
 std::string parent(const std::string& key, const Sets& sets) {
     return statRec(ParentStatRecord::kLength, ParentStatRecord::HansyokuNum, key, sets);

@@ -1,6 +1,8 @@
 // Small builders for the factor coder tests: expanded run records with a few
 // members set, a horse of several runs, and statistics files in memory.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -36,5 +38,16 @@ inline std::string code1(int k, const Sets& sets, const kv::coders::CoderStats* 
 std::string statRec(std::size_t len, kv::Field key, const std::string& keyText, const Sets& sets);
 // A statistics file made of records (first match wins).
 kv::stats::StatFile statFile(kv::stats::StatFile proto, const std::vector<std::string>& recs);
+
+// One row of a coder's table of cases: the record members set and the code wanted.
+struct Case {
+    const char* what;
+    Sets sets;
+    std::string want;
+};
+
+inline void runTable(int k, const std::vector<Case>& cases, const kv::coders::CoderStats* stats = nullptr) {
+    for (const auto& c : cases) EXPECT_EQ(code1(k, c.sets, stats), c.want) << "factor " << k << ": " << c.what;
+}
 
 }  // namespace cdt

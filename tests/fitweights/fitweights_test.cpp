@@ -234,20 +234,8 @@ TEST(FitWeights, WeekEntriesFindCategoriesAndPredictedSpeedFollowsAbility) {
     ASSERT_GT(world().week.size(), 60u);
     EXPECT_GT(static_cast<double>(found) / static_cast<double>(coded), 0.9);
 
-    // Correlation of predicted speed and ability, each taken relative to its race's mean.
-    double sxy = 0, sxx = 0, syy = 0;
-    for (const auto& [key, runners] : byRace) {
-        double mx = 0, my = 0;
-        for (const auto& [x, y] : runners) mx += x, my += y;
-        mx /= static_cast<double>(runners.size());
-        my /= static_cast<double>(runners.size());
-        for (const auto& [x, y] : runners) {
-            sxy += (x - mx) * (y - my);
-            sxx += (x - mx) * (x - mx);
-            syy += (y - my) * (y - my);
-        }
-    }
-    const double corr = sxy / std::sqrt(sxx * syy);
+    // Correlation of predicted speed and ability, each relative to its race's mean.
+    const double corr = kvtest::withinRaceCorrelation(byRace);
     EXPECT_GT(corr, 0.4) << "correlation " << corr;
     // Some entries carry a weight beyond +-20, which their sums leave out.
     EXPECT_GT(extremeUsed, 0);

@@ -216,4 +216,20 @@ MiniWorld makeMiniWorld(std::uint64_t seed, int horseCount) {
     return w;
 }
 
+double withinRaceCorrelation(const std::map<std::string, std::vector<std::pair<double, double>>>& byRace) {
+    double sxy = 0, sxx = 0, syy = 0;
+    for (const auto& [race, runners] : byRace) {
+        double mx = 0, my = 0;
+        for (const auto& [x, y] : runners) mx += x, my += y;
+        mx /= static_cast<double>(runners.size());
+        my /= static_cast<double>(runners.size());
+        for (const auto& [x, y] : runners) {
+            sxy += (x - mx) * (y - my);
+            sxx += (x - mx) * (x - mx);
+            syy += (y - my) * (y - my);
+        }
+    }
+    return sxx > 0 && syy > 0 ? sxy / std::sqrt(sxx * syy) : 0.0;
+}
+
 }  // namespace kvtest

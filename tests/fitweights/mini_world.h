@@ -3,6 +3,8 @@
 // times, final-section times, placings, margins, odds and prizes follow from
 // the ability plus noise. A week of entries (no results) follows the history.
 #pragma once
+#include <utility>
+#include <map>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,5 +27,9 @@ struct MiniWorld {
 };
 
 MiniWorld makeMiniWorld(std::uint64_t seed, int horses = 360);
+
+// Pearson correlation of (predicted speed, ability) pairs, each taken relative
+// to its race's mean, over all races.
+double withinRaceCorrelation(const std::map<std::string, std::vector<std::pair<double, double>>>& byRace);
 
 }  // namespace kvtest

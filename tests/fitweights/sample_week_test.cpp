@@ -9,6 +9,7 @@
 #include "acquisition/menu.h"
 #include "acquisition/structure.h"
 #include "common/appfolder.h"
+#include "mini_world.h"
 #include "common/dates.h"
 #include "common/fields.h"
 #include "common/numbers.h"
@@ -109,20 +110,8 @@ TEST(FitWeightsSampleWeek, EntriesFindCategoriesAndPredictedSpeedFollowsHiddenAb
     ASSERT_GT(coded, 30L * 100);
     EXPECT_GT(static_cast<double>(found) / static_cast<double>(coded), 0.8);
 
-    // Correlation of predicted speed and hidden ability, both relative to the race's mean.
-    double sxy = 0, sxx = 0, syy = 0;
-    for (const auto& [race, runners] : byRace) {
-        double mx = 0, my = 0;
-        for (const auto& [x, y] : runners) mx += x, my += y;
-        mx /= static_cast<double>(runners.size());
-        my /= static_cast<double>(runners.size());
-        for (const auto& [x, y] : runners) {
-            sxy += (x - mx) * (y - my);
-            sxx += (x - mx) * (x - mx);
-            syy += (y - my) * (y - my);
-        }
-    }
-    const double corr = sxy / std::sqrt(sxx * syy);
+    // Correlation of predicted speed and ability, each relative to its race's mean.
+    const double corr = kvtest::withinRaceCorrelation(byRace);
     EXPECT_GT(corr, 0.3) << "correlation " << corr;
 }
 

@@ -5,6 +5,7 @@
 // stored as 4161 (KsRecord): the four prize members of each of the three year
 // blocks are 10 bytes received and 9 bytes stored (FixKS keeps the leftmost 9).
 #pragma once
+#include <array>
 #include <cstddef>
 
 #include "acquisition/jvdata/layout.h"
@@ -183,6 +184,25 @@ constexpr Field Bamei(std::size_t i) { return kArray.sub(i, kBamei); }
 }  // namespace SaikinJyusyo
 inline constexpr std::size_t kYearBlocksOff = 1015;
 inline constexpr std::size_t kYearBlockCount = 3;  // this year, last year, all years
+
+// The members of both KS forms; they differ only in the prize blocks and the CR LF.
+template <class YearBlock>
+constexpr std::array<Member, 25> ksMembers(Field crLf) {
+    using HonZenRuikei = YearBlock;
+    const Field CrLf = crLf;
+    return {{
+        {"RecordSpec", RecordSpec}, {"DataKubun", DataKubun}, {"MakeDate", MakeDate},
+        {"KisyuCode", KisyuCode}, {"DelKubun", DelKubun}, {"IssueDate", IssueDate},
+        {"DelDate", DelDate}, {"BirthDate", BirthDate}, {"KisyuName", KisyuName},
+        {"Reserved1", Reserved1}, {"KisyuNameKana", KisyuNameKana},
+        {"KisyuRyakusyo", KisyuRyakusyo}, {"KisyuNameEng", KisyuNameEng}, {"SexCD", SexCD},
+        {"SikakuCD", SikakuCD}, {"MinaraiCD", MinaraiCD}, {"TozaiCD", TozaiCD},
+        {"Syotai", Syotai}, {"ChokyosiCode", ChokyosiCode},
+        {"ChokyosiRyakusyo", ChokyosiRyakusyo}, {"HatuKiJyo", HatuKiJyo::kArray},
+        {"HatuSyori", HatuSyori::kArray}, {"SaikinJyusyo", SaikinJyusyo::kArray},
+        {"HonZenRuikei", HonZenRuikei::kArray}, {"CrLf", CrLf},
+    }};
+}
 }  // namespace KsCommon
 
 // One year block of HonZenRuikei, with the width of its four prize members
@@ -245,18 +265,7 @@ using namespace KsCommon;
 using HonZenRuikei = KsYearBlock<9>;
 inline constexpr Field CrLf{4159, 2};
 
-inline constexpr Member kMembers[] = {
-    {"RecordSpec", RecordSpec}, {"DataKubun", DataKubun}, {"MakeDate", MakeDate},
-    {"KisyuCode", KisyuCode}, {"DelKubun", DelKubun}, {"IssueDate", IssueDate},
-    {"DelDate", DelDate}, {"BirthDate", BirthDate}, {"KisyuName", KisyuName},
-    {"Reserved1", Reserved1}, {"KisyuNameKana", KisyuNameKana},
-    {"KisyuRyakusyo", KisyuRyakusyo}, {"KisyuNameEng", KisyuNameEng}, {"SexCD", SexCD},
-    {"SikakuCD", SikakuCD}, {"MinaraiCD", MinaraiCD}, {"TozaiCD", TozaiCD},
-    {"Syotai", Syotai}, {"ChokyosiCode", ChokyosiCode},
-    {"ChokyosiRyakusyo", ChokyosiRyakusyo}, {"HatuKiJyo", HatuKiJyo::kArray},
-    {"HatuSyori", HatuSyori::kArray}, {"SaikinJyusyo", SaikinJyusyo::kArray},
-    {"HonZenRuikei", HonZenRuikei::kArray}, {"CrLf", CrLf},
-};
+inline constexpr auto kMembers = ksMembers<HonZenRuikei>(CrLf);
 }  // namespace KsRecord
 
 // --------------------------------------------------- KS received (4173)
@@ -267,18 +276,7 @@ using namespace KsCommon;
 using HonZenRuikei = KsYearBlock<10>;
 inline constexpr Field CrLf{4171, 2};
 
-inline constexpr Member kMembers[] = {
-    {"RecordSpec", RecordSpec}, {"DataKubun", DataKubun}, {"MakeDate", MakeDate},
-    {"KisyuCode", KisyuCode}, {"DelKubun", DelKubun}, {"IssueDate", IssueDate},
-    {"DelDate", DelDate}, {"BirthDate", BirthDate}, {"KisyuName", KisyuName},
-    {"Reserved1", Reserved1}, {"KisyuNameKana", KisyuNameKana},
-    {"KisyuRyakusyo", KisyuRyakusyo}, {"KisyuNameEng", KisyuNameEng}, {"SexCD", SexCD},
-    {"SikakuCD", SikakuCD}, {"MinaraiCD", MinaraiCD}, {"TozaiCD", TozaiCD},
-    {"Syotai", Syotai}, {"ChokyosiCode", ChokyosiCode},
-    {"ChokyosiRyakusyo", ChokyosiRyakusyo}, {"HatuKiJyo", HatuKiJyo::kArray},
-    {"HatuSyori", HatuSyori::kArray}, {"SaikinJyusyo", SaikinJyusyo::kArray},
-    {"HonZenRuikei", HonZenRuikei::kArray}, {"CrLf", CrLf},
-};
+inline constexpr auto kMembers = ksMembers<HonZenRuikei>(CrLf);
 }  // namespace KsReceived
 
 // ---------------------------------------------------------------- HN (251)
