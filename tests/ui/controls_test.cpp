@@ -109,3 +109,45 @@ TEST(TabStripModel, RowsAndCurrentTab) {
     t.setCount(7);
     EXPECT_EQ(t.current(), 6);
 }
+
+// The control dump: one format for every window shown headless.
+#include <sstream>
+
+#include "platform/controls/dump.h"
+
+TEST(ControlDump, PrintsEveryKindOfControlWithEscapesAndColours) {
+    std::ostringstream out;
+    ControlDump d(out);
+    d.text("Text1", "a\\b\tc\r\nd" + std::string(1, '\0') + "e", 0x00FF00u, std::nullopt);
+    d.text("Label1", "plain");
+    d.list(arrayName("List", 2), {"x", "y"});
+    GridModel g(2, 3, 1, 0);
+    g.setText(0, 0, "本線　");
+    g.setText(1, 2, "9");
+    g.setBackColor(1, 1, qbColor(15));
+    g.setForeColor(0, 2, 0xFF0000u);
+    d.grid("G", g);
+    ChartModel c;
+    c.setColumnCount(2);
+    c.setRowCount(2);
+    c.setRowLabel(1, 1, "27");
+    c.setValue(1, 1, 0.7);
+    c.setValue(1, 2, -0.04);
+    c.setValue(2, 2, 1e15);
+    d.chart("Chart", c);
+    TabStripModel t(2);
+    t.setCaption(0, "F1");
+    t.setCaption(1, "F2");
+    t.setCurrent(1);
+    d.tabs("SSTab1", t);
+    d.progress("ProgressBar1", ProgressModel{0, 10, 3});
+    EXPECT_EQ(out.str(),
+              "== Text1 text\na\\\\b\\tc\\r\\nd e\ncolour back=00FF00 fore=-\n"
+              "== Label1 text\nplain\n"
+              "== List(2) list 2\nx\ny\n"
+              "== G grid 2x3 fixed 1,0\n本線　\t\t\n\t\t9\n"
+              "colour 0,2 back=- fore=FF0000\ncolour 1,1 back=FFFFFF fore=-\n"
+              "== Chart chart 2x2\n27\t0.7\t-0.04\n\t\t1000000000000000\n"
+              "== SSTab1 tabs 2 current 1\nF1\nF2\n"
+              "== ProgressBar1 progress 3/10\n");
+}
