@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "betlines/lup_files.h"
+#include "elevencolumn/lup_pc_files.h"
+#include "racefiles/mmk_file.h"
+#include "racefiles/twi_file.h"
 
 namespace kv::week {
 
@@ -11,7 +14,10 @@ const std::vector<WriterEntry>& standardWriterTable() {
         // One line per writer that exists:
         //   {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return std::make_unique<...>(); }},
         std::vector<WriterEntry> t{
+            {pred::ChainSlot::ShutsubahyoMmk, "WriteShutsubahyoMmk", [] { return racefiles::makeShutsubahyoMmkWriter(); }},
             {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return bet::makeLupFilesWriter(); }},
+            {pred::ChainSlot::LupPcFiles, "WriteLupPcFiles", [] { return eleven::makeLupPcFilesWriter(); }},
+            {pred::ChainSlot::TwiRaceBlock, "WriteTwiRaceBlock", [] { return racefiles::makeTwiRaceBlockWriter(); }},
         };
         std::stable_sort(t.begin(), t.end(), [](const WriterEntry& a, const WriterEntry& b) {
             return static_cast<int>(a.slot) < static_cast<int>(b.slot);

@@ -1,0 +1,110 @@
+#include "racefiles/twi_file.h"
+
+#include <stdexcept>
+
+#include "betlines/combo_text.h"
+#include "betlines/line_helpers.h"
+#include "betlines/lup_files.h"
+#include "common/appfolder.h"
+#include "common/codec.h"
+#include "common/quoted.h"
+#include "racefiles/payout_matches.h"
+#include "racefiles/race_lines.h"
+
+namespace kv::racefiles {
+
+namespace {
+
+const char* const kTierWord[] = {"本線", "準本線", "伏兵"};
+
+// The part of an AT label after the tier word and number.
+std::string labelSuffix(const PayoutMatch& m, int tier) {
+    switch (m.kind) {
+        case BetKind::Umatan: return m.order == 1 ? "正順 的中" : "逆順 的中";
+        case BetKind::Sanrentan: {
+            const std::string o = "第" + std::to_string(m.order) + "順";
+            return tier == 0 && m.order >= 3 ? o + "的中 " : o + " 的中";
+        }
+        default: return "点目 的中";
+    }
+}
+
+}  // namespace
+
+std::string twiRrLine(bool resultMode, bool flat) {
+    QuotedLine q;
+    q.text("RR").text("連番").text("枠番").text("馬番").text("予順");
+    if (resultMode) q.text("人気").text("入線");
+    q.text("性").text("齢").text("馬名　　　　　　　").text("負担").text("騎手名　").text("調教師名").text("推定タイム");
+    if (resultMode) q.text("実タイム");
+    q.text(flat ? "推定上3F" : "推定平1F");
+    if (resultMode) q.text(flat ? "実上3F" : "実平1F");
+    return q.line();
+}
+
+void WriteTwiTekichuLines(std::string_view rec, const bet::KaimeLists& lists, std::string& out) {
+    int hitNumber = 0;
+    forEachPayoutMatch(rec, lists, {}, [&](const PayoutMatch& m) {
+        ++hitNumber;
+        const BetTier t = betTierOf(m.position, perTierOf(m.kind));
+        if (t.tier < 0) return;
+        const char* kind = "";
+        std::string combo;
+        switch (m.kind) {
+            case BetKind::Umaren: kind = "馬連", combo = FormatUmarenKumi(m.kumi); break;
+            case BetKind::Wide: kind = "ワイド", combo = FormatUmarenKumi(m.kumi); break;
+            case BetKind::Umatan: kind = "馬単", combo = FormatUmatanKumi(m.kumi); break;
+            case BetKind::Sanrenpuku: kind = "3連複", combo = FormatSanrenpukuKumi(m.kumi); break;
+            case BetKind::Sanrentan: kind = "3連単", combo = FormatSanrentanKumi(m.kumi); break;
+        }
+        out += QuotedLine()
+                   .text("AT")
+                   .text(std::to_string(hitNumber))
+                   .text(kind)
+                   .text(kTierWord[t.tier] + std::to_string(t.number) + labelSuffix(m, t.tier))
+                   .text(combo)
+                   .text(FormatHaito(m.pay))
+                   .line();
+    });
+}
+
+void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
+    const bool result = st.run.KekkaMode != 0;
+    const pred::RaceState& race = st.race;
+    const std::string raceId = raceIdOf(st);
+    const std::string dayKey = dayKeyOf(raceId);
+    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + dayKey + (result ? "twiRCM.txt" : "twi.txt"));
+
+    // The block is written in one go; on a failure the lines built so far are
+    // written before the failure goes on to the chain.
+    std::string block;
+    auto flush = [&] {
+        if (!days_.write(dayKey, path, block)) throw std::runtime_error("cannot write " + path);
+    };
+    try {
+        if (days_.isNew(dayKey)) {
+            block += bet::dyLine(raceId);
+            block += bet::plLine(raceId, st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4));
+        }
+        block += bet::rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
+        block += twiRrLine(result, bet::isFlatTrack(race.RaceHorseRec.get(rh::TrackCD.at(0))));
+        forEachInPredictedOrder(st, [&](int r, int h) { block += bet::hsLine(st, h, r); });
+        if (result && bet::payoutMatchesRace(race.HrRec, raceId)) {
+            // The race's seven hit records start without a hit here.
+            for (pred::TekichuResult* t : {&st.kept.UmarenResult, &st.kept.Wide1Result, &st.kept.Wide2Result,
+                                           &st.kept.Wide3Result, &st.kept.UmatanResult, &st.kept.SanrenpukuResult,
+                                           &st.kept.SanrentanResult})
+                *t = bet::noHitResult();
+            WriteTwiTekichuLines(race.HrRec, bet::KaimeLists::of(race), block);
+            bet::appendPayoutLines(race.HrRec, block);
+        }
+    } catch (...) {
+        flush();
+        throw;
+    }
+    flush();
+}
+
+std::unique_ptr<pred::Writer> makeTwiRaceBlockWriter() { return std::make_unique<TwiRaceBlockWriter>(); }
+
+}  // namespace kv::racefiles
