@@ -55,15 +55,17 @@ std::vector<std::string> twiHits(const std::string& hr, const Lists& l) {
 
 using V = std::vector<std::string>;
 
+struct HitCase {
+    const char* what;
+    Lists lists;
+    std::string hr;
+    V lines;
+};
+
 }  // namespace
 
 TEST(RaceCardHitLines, LabelsKindsAndCountsOfEveryMatch) {
-    struct Case {
-        const char* what;
-        Lists lists;
-        std::string hr;
-        V lines;
-    } cases[] = {
+    HitCase cases[] = {
         {"quinella at 3", Lists({{3, "0312"}}, {}), Payout().umaren(1, "0312", "000001230", "004").str(),
          V{"AT|1|1|本線3 的中| 3-12|1230"}},
         {"quinella at 8", Lists({{8, "0312"}}, {}), Payout().umaren(1, "0312", "000001230", "004").str(),
@@ -132,12 +134,7 @@ TEST(RaceTextHitLines, EveryKindInCheckOrder) {
 }
 
 TEST(RaceTextHitLines, LabelsAndNumbering) {
-    struct Case {
-        const char* what;
-        Lists lists;
-        std::string hr;
-        V lines;
-    } cases[] = {
+    HitCase cases[] = {
         {"quinella beyond the bets still counts", Lists({{19, "0308"}, {1, "0103"}}, {}),
          Payout().umaren(1, "0308", "000000850", "003").wide(1, "0103", "000000200", "001").str(),
          V{"AT|2|ワイド|本線1点目 的中| 1- 3|200"}},
