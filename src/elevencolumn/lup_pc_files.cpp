@@ -87,23 +87,24 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string tekichuPath = appFile(base + "tekichuPC.txt");
     const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
 
-    // The block is written in one go; on a failure the lines built so far are
-    // written before the failure goes on to the chain.
-    std::string block;
+    // Each file gets the race's lines in one write; on a failure the lines
+    // built so far (and a new hit table's head lines) are written before the
+    // failure goes on to the chain.
+    std::string block, table;
     bool written = false;
     auto flush = [&] {
         written = true;
-        if (!lupDays_.write(dayKey, lupPath, block)) throw std::runtime_error("cannot write " + lupPath);
+        const bool lupOk = lupDays_.write(dayKey, lupPath, block);
+        const bool tableOk = table.empty() || tekichuDays_.write(dayKey, tekichuPath, table);
+        if (!lupOk) throw std::runtime_error("cannot write " + lupPath);
+        if (!tableOk) throw std::runtime_error("cannot write " + tekichuPath);
     };
     try {
         if (lupDays_.isNew(dayKey)) {
             block += bet::dyLine(raceId);
             block += bet::plLine(raceId, courseName);
         }
-        if (result && tekichuDays_.isNew(dayKey)) {
-            const std::string head = tekichuHeadLine(raceId, courseName) + tekichuPcTitleLine();
-            if (!tekichuDays_.write(dayKey, tekichuPath, head)) throw std::runtime_error("cannot write " + tekichuPath);
-        }
+        if (result && tekichuDays_.isNew(dayKey)) table = tekichuHeadLine(raceId, courseName) + tekichuPcTitleLine();
         const pred::SyosaiRow& row = st.run.Syosai.at(static_cast<std::size_t>(RaceIdx));
         block += racefiles::syosaiRcLine(row, result);
         block += lupPcRrLine(result);
@@ -111,17 +112,16 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
 
         const ElevenBand band = elevenBandFor(bet::torokuTosuOf(race.RaceHorseRec), row[10]);
         WriteKaimePcLines(race.YosoJunUmaban, race.HorseCount, band, block);
-        flush();
 
         if (result && bet::payoutMatchesRace(race.HrRec, raceId)) {
             TallyTekichuHaito({race.HrRec, &race.YosoJunUmaban, race.HorseCount, &st.kept.Chakujun, band}, st.kept);
-            if (!tekichuDays_.write(dayKey, tekichuPath, tekichuPcRows(raceId.substr(14, 2), st.kept)))
-                throw std::runtime_error("cannot write " + tekichuPath);
+            table += tekichuPcRows(raceId.substr(14, 2), st.kept);
         }
     } catch (...) {
         if (!written) flush();
         throw;
     }
+    flush();
 }
 
 std::unique_ptr<pred::Writer> makeLupPcFilesWriter() { return std::make_unique<LupPcFilesWriter>(); }
