@@ -8,6 +8,7 @@
 #include "common/recordfile.h"
 #include "elevencolumn/lup_pc_files.h"
 #include "prediction/records/racehorse_record.h"
+#include "prediction/run_stages.h"
 
 using namespace bettest;
 using kv::eleven::LupPcFilesWriter;
@@ -125,4 +126,18 @@ TEST_F(ElevenFilesTest, RacecourseWithoutCodeTableRow) {
     w.writeRace(st, 1);
     EXPECT_EQ(kv::splitLines(file("lupRCMPC.txt"))[1], "\"PL\",\"1\",\"1\",,\"2\",\"11\"");
     EXPECT_EQ(kv::splitLines(file("tekichuPC.txt"))[0], "\"2025年\",\"04月\",\"05日\",\"1回\",,\"2日目\"");
+}
+
+// The day's rate file takes the hits, points and payouts of the tallies.
+TEST_F(ElevenFilesTest, DayRatesShowTheTallies) {
+    auto st = fourHorseRace(1);
+    LupPcFilesWriter w;
+    w.writeRace(st, 1);
+    kv::pred::computeDayRates(st.kept, 1);
+    kv::pred::writeRateFiles(st, 1, 1);
+    const auto lines = kv::splitLines(file("kaitekiPC.txt"));
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[3], "\"的中R数\",1,1,0,1,1,1,1,1,1,0,0");
+    EXPECT_EQ(lines[5], "\"購入点数\",1,1,1,1,6,6,9,4,12,6,6");
+    EXPECT_EQ(lines[6], "\"回収金額\",350,110,0,150,480,480,720,1150,3890,0,0");
 }
