@@ -91,9 +91,7 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     // built so far (and a new hit table's head lines) are written before the
     // failure goes on to the chain.
     std::string block, table;
-    bool written = false;
     auto flush = [&] {
-        written = true;
         const bool lupOk = lupDays_.write(dayKey, lupPath, block);
         const bool tableOk = table.empty() || tekichuDays_.write(dayKey, tekichuPath, table);
         if (!lupOk) throw std::runtime_error("cannot write " + lupPath);
@@ -118,7 +116,7 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             table += tekichuPcRows(raceId.substr(14, 2), st.kept);
         }
     } catch (...) {
-        if (!written) flush();
+        flush();
         throw;
     }
     flush();
