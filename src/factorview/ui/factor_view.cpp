@@ -14,10 +14,17 @@ using kv::qt::placeTwips;
 namespace {
 
 // Positions on a tab are given from the tab control's top left corner, its
-// header rows included; the pages here start below the headers. These are the
-// heights the headers take (six rows outside, one on the nested control).
-constexpr int kOuterHeader = 1800;
+// header rows included; the pages here start below the headers. A header row
+// is 300 twips high; these are the heights the headers take (six rows outside,
+// one on the nested control).
+constexpr int kTabHeight = 300;
+constexpr int kOuterHeader = 1920;
 constexpr int kNestedHeader = 360;
+
+void fixTabHeights(kv::qt::TabStrip* strip) {
+    for (int i = 0; i < strip->count(); ++i)
+        strip->tabButton(i)->setFixedHeight(kv::qt::twipsToPixels(strip, kTabHeight));
+}
 
 }  // namespace
 
@@ -46,6 +53,7 @@ FactorWeightView::FactorWeightView(const SurfaceConfig& c, kv::MessageSink& mess
         }
         tabs_->addPage(page, QString::fromUtf8(t.caption));
     }
+    fixTabHeights(tabs_);
     tabs_->bind(logic_->SSTab1);
 
     legend_ = new kv::qt::GridView(logic_->Legend, this);
@@ -76,6 +84,7 @@ QWidget* FactorWeightView::buildAgePage(const SurfaceConfig& c) {
     if (c.f12BoxOnNested) makeBox(third, 12, 600, boxTop);
     else makeBox(page, 12, c.nested.left, boxTop);
     nested_->addPage(third, QString::fromUtf8(c.nestedCaptions[2]));
+    fixTabHeights(nested_);
     nested_->bind(logic_->Nested);
     return page;
 }
