@@ -86,6 +86,19 @@ TEST(FactorWeightWindows, OpenFromTheMenuOnTheirFirstTabs) {
         EXPECT_EQ(messages[0], "因子ウエイトファイルを読み込めません: " +
                                    kv::appFile(kv::expansion::weightFileNames(Surface::Hurdle).totalData));
 
+        // Nothing stays of the failed load: with its tables in place the next press opens it,
+        // on tab F2, with the month-age grid and its box in front on F12.
+        exptest::writeTables(dir, Surface::Hurdle, tables());
+        program.menu().button("Command10")->click();
+        FactorWeightView* hurdle = openWindow("FactorHURDQJ");
+        ASSERT_NE(hurdle, nullptr);
+        EXPECT_EQ(hurdle->outerTabs()->currentIndex(), 1);
+        EXPECT_EQ(hurdle->nestedTabs()->currentIndex(), 2);
+        hurdle->outerTabs()->setCurrentIndex(11);
+        EXPECT_TRUE(hurdle->control("BareiHurdFG")->isVisible());
+        EXPECT_TRUE(hurdle->control("Text16")->isVisible());
+        EXPECT_EQ(messages.size(), 1u);
+
         // Closed, the window is loaded again on the next press.
         turf->close();
         QApplication::processEvents();
