@@ -21,7 +21,10 @@ Program::Program(std::string feedDir)
           auto* w = new LiveOddsWindow(messages_, kv::makeJVLink(feed_));
           w->logic().ShowLiveResults = [this] { showLiveResults(); };
           return w;
-      }) {
+      }),
+      factorTurf_([this] { return new FactorWeightView(kv::factorview::turfConfig(), messages_); }),
+      factorDirt_([this] { return new FactorWeightView(kv::factorview::dirtConfig(), messages_); }),
+      factorHurdle_([this] { return new FactorWeightView(kv::factorview::hurdleConfig(), messages_); }) {
     kv::TEZF1THISWEEKNQUEL& m = menu_.logic();
     m.ShowOddsDownload = [this] { oddsDownload_.show(); };
     m.ShowOddsTables = [this] { oddsTables_.show(); };
@@ -32,6 +35,9 @@ Program::Program(std::string feedDir)
         showNew(new PredictionsWindow(menu_.statusSink(), messages_, [] { return kv::week::makeStandardChain(); }));
     };
     m.ShowLiveOdds = [this] { liveOdds_.show(); };
+    m.ShowFactorTurf = [this] { factorTurf_.show(); };
+    m.ShowFactorDirt = [this] { factorDirt_.show(); };
+    m.ShowFactorHurdle = [this] { factorHurdle_.show(); };
     m.EndProgram = [] {
         QApplication::closeAllWindows();
         QApplication::quit();

@@ -7,6 +7,7 @@
 #include "acquisition/ui/odds_views.h"
 #include "acquisition/ui/processing_views.h"
 #include "common/dates.h"
+#include "factorview/ui/factor_view.h"
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"
 
@@ -34,6 +35,7 @@ private:
     kv::qt::SingleWindow<OddsTablesWindow> oddsTables_;
     kv::qt::SingleWindow<LiveResultsWindow> liveResults_;
     kv::qt::SingleWindow<LiveOddsWindow> liveOdds_;
+    kv::qt::SingleWindow<FactorWeightView> factorTurf_, factorDirt_, factorHurdle_;
 };
 
 }  // namespace kv::ui

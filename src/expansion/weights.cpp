@@ -61,6 +61,11 @@ float SurfaceTables::weight(Kind kind, int k, int j) const {
     return w[j - 1];
 }
 
+float SurfaceTables::storedWeight(Kind kind, int k, int j) const {
+    if (j < 1 || j > total_[k]) return 0.0f;
+    return weight_[kind][k][j - 1];
+}
+
 int SurfaceTables::find(int k, std::string_view code) const {
     auto it = byCode_[k].find(std::string(code));
     if (it != byCode_[k].end()) return it->second;

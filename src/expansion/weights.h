@@ -43,6 +43,9 @@ public:
     // not loaded, and for factor 1 the fill-in (category 0 and every category
     // without samples weigh like category 1).
     float weight(Kind kind, int k, int j) const;
+    // Weight of category j as the table holds it, without factor 1's fill-in:
+    // 0 for category 0 and above N(k).
+    float storedWeight(Kind kind, int k, int j) const;
 
     // FindCategoryIndex: the first category of factor k whose text equals code
     // (whole text, trailing blanks included); for factor 2 when none equals,

@@ -93,6 +93,9 @@ int main(int argc, char** argv) {
         {"live-results", {cli, "--app-dir", dir, "live-results"}},
         {"sample(result)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "result"}},
         {"result road", {cli, "--app-dir", dir, "run-week"}},
+        {"factors(turf)", {cli, "--app-dir", dir, "factor-weights", "--turf"}},
+        {"factors(dirt)", {cli, "--app-dir", dir, "factor-weights", "--dirt"}},
+        {"factors(hurdle)", {cli, "--app-dir", dir, "factor-weights", "--hurdle"}},
     };
     std::printf("%-20s %10s  %s\n", "stage", "seconds", "throughput");
     double total = 0;
