@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "betlines/lup_files.h"
+#include "publishing/csv_files.h"
+#include "publishing/html_pages.h"
+#include "publishing/wp_block.h"
 
 namespace kv::week {
 
@@ -12,6 +15,13 @@ const std::vector<WriterEntry>& standardWriterTable() {
         //   {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return std::make_unique<...>(); }},
         std::vector<WriterEntry> t{
             {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return bet::makeLupFilesWriter(); }},
+            {pred::ChainSlot::TanfukuCsv1, "WriteTanfukuCsv1", [] { return pub::makeTanfukuCsv1Writer(); }},
+            {pred::ChainSlot::TanfukuCsv2, "WriteTanfukuCsv2", [] { return pub::makeTanfukuCsv2Writer(); }},
+            {pred::ChainSlot::TanshoBetCsv, "WriteTanshoBetCsv", [] { return pub::makeTanshoBetCsvWriter(); }},
+            {pred::ChainSlot::YosouHtmlPage, "WriteYosouHtmlPage", [] { return pub::makeYosouHtmlPageWriter(); }},
+            {pred::ChainSlot::WpRaceBlock, "AppendWpRaceBlock", [] { return pub::makeWpRaceBlockWriter(); }},
+            {pred::ChainSlot::PdfDayPage, "AppendPdfDayPage", [] { return pub::makePdfDayPageWriter(); }},
+            {pred::ChainSlot::SokudoHrCsv, "AppendSokudoHrCsv", [] { return pub::makeSokudoHrCsvWriter(); }},
         };
         std::stable_sort(t.begin(), t.end(), [](const WriterEntry& a, const WriterEntry& b) {
             return static_cast<int>(a.slot) < static_cast<int>(b.slot);
