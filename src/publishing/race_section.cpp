@@ -166,9 +166,10 @@ RowTexts SetRowTexts(const pred::WindowState& st, int i) {
 }
 
 bool hasRankOne(const pred::WindowState& st) {
-    for (int h = 1; h <= st.race.HorseCount; ++h)
-        if (bet::wholeNumber(rankCell(st.kept.YosoJuni, h)) == 1) return true;
-    return false;
+    bool found = false;
+    for (int h = 1; h <= st.race.HorseCount; ++h)  // every rank is read
+        if (bet::wholeNumber(rankCell(st.kept.YosoJuni, h)) == 1) found = true;
+    return found;
 }
 
 void WriteRaceLinkTable(const PageValues& v, const SiteConfig& site, std::string& out) {
