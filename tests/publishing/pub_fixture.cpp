@@ -89,21 +89,6 @@ pred::WindowState fiveHorseRace(std::int16_t kekkaMode) {
     return st;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t e = text.find("\r\n", pos);
-        if (e == std::string::npos) {
-            out.push_back(text.substr(pos));
-            break;
-        }
-        out.push_back(text.substr(pos, e - pos));
-        pos = e + 2;
-    }
-    return out;
-}
-
 AppDir::AppDir() {
     kv::SetAppPath(dir.path());
     for (const char* d : {kv::dirs::TEKICHU, kv::dirs::TANFUKU, kv::dirs::TANFUKU2, kv::dirs::TANSHO, kv::dirs::SOKUDO,

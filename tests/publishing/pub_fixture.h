@@ -19,9 +19,6 @@ kv::pred::WindowState fiveHorseRace(std::int16_t kekkaMode = 0);
 // 1..8 by number) and its lists as the run builds them.
 void setRace(kv::pred::WindowState& st, const std::string& raceId, int n, const std::string& torokuTosu);
 
-// Splits a text into its lines (CR LF).
-std::vector<std::string> lines(const std::string& text);
-
 struct AppDir {
     kvtest::TempDir dir;
     AppDir();

@@ -4,6 +4,7 @@
 
 #include "betlines/bet_fixture.h"
 #include "common/appfolder.h"
+#include "common/quoted.h"
 #include "common/recordfile.h"
 #include "prediction/records/racehorse_record.h"
 #include "pub_fixture.h"
@@ -13,10 +14,10 @@
 #include "week/writer_table.h"
 
 using namespace kv::pub;
-using pubtest::lines;
 using kvtest::sj;
 using kvtest::u8;
 namespace pred = kv::pred;
+const auto lines = [](const std::string& text) { return kv::splitLines(text); };
 
 namespace {
 
