@@ -98,6 +98,8 @@ PageValues pageValuesFor(const pred::WindowState& st, int RaceIdx) {
     requireDigits(v.Year, "year", 4);
     requireDigits(v.MonthDay, "month and day", 4);
     requireDigits(v.JyoCD, "racecourse code", 2);
+    requireDigits(v.Kaiji, "meeting", 2);
+    requireDigits(v.Nichiji, "day of the meeting", 2);
     requireDigits(v.RaceNum, "race number", 2);
     v.raceKey = v.Year + v.MonthDay + v.JyoCD + v.RaceNum;
     v.dayKey = v.raceId.substr(0, 14);
