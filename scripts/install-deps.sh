@@ -2,6 +2,11 @@
 # Installs the build dependencies on Debian (run as root, or with sudo available).
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev libgl-dev)
+# The page tests: an HTML parser, a headless browser (the full browser where the
+# package lists know no headless shell) and CJK fonts for legible screenshots.
+browser=chromium-headless-shell
+apt-cache policy "$browser" 2>/dev/null | grep -q "Candidate: [0-9]" || browser=chromium
+pkgs+=(python3-html5lib fonts-noto-cjk "$browser")
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,6 +6,9 @@
 #include "elevencolumn/lup_pc_files.h"
 #include "racefiles/mmk_file.h"
 #include "racefiles/twi_file.h"
+#include "publishing/csv_files.h"
+#include "publishing/html_pages.h"
+#include "publishing/wp_block.h"
 
 namespace kv::week {
 
@@ -18,6 +21,13 @@ const std::vector<WriterEntry>& standardWriterTable() {
             {pred::ChainSlot::LupFiles, "WriteLupFiles", [] { return bet::makeLupFilesWriter(); }},
             {pred::ChainSlot::LupPcFiles, "WriteLupPcFiles", [] { return eleven::makeLupPcFilesWriter(); }},
             {pred::ChainSlot::TwiRaceBlock, "WriteTwiRaceBlock", [] { return racefiles::makeTwiRaceBlockWriter(); }},
+            {pred::ChainSlot::TanfukuCsv1, "WriteTanfukuCsv1", [] { return pub::makeTanfukuCsv1Writer(); }},
+            {pred::ChainSlot::TanfukuCsv2, "WriteTanfukuCsv2", [] { return pub::makeTanfukuCsv2Writer(); }},
+            {pred::ChainSlot::TanshoBetCsv, "WriteTanshoBetCsv", [] { return pub::makeTanshoBetCsvWriter(); }},
+            {pred::ChainSlot::YosouHtmlPage, "WriteYosouHtmlPage", [] { return pub::makeYosouHtmlPageWriter(); }},
+            {pred::ChainSlot::WpRaceBlock, "AppendWpRaceBlock", [] { return pub::makeWpRaceBlockWriter(); }},
+            {pred::ChainSlot::PdfDayPage, "AppendPdfDayPage", [] { return pub::makePdfDayPageWriter(); }},
+            {pred::ChainSlot::SokudoHrCsv, "AppendSokudoHrCsv", [] { return pub::makeSokudoHrCsvWriter(); }},
         };
         std::stable_sort(t.begin(), t.end(), [](const WriterEntry& a, const WriterEntry& b) {
             return static_cast<int>(a.slot) < static_cast<int>(b.slot);
