@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "common/appfolder.h"
+#include "display/race_display.h"
+#include "prediction/yosokekka.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -52,6 +56,31 @@ long long fileSize(const fs::path& p) {
     std::error_code ec;
     auto s = fs::file_size(p, ec);
     return ec ? 0 : static_cast<long long>(s);
+}
+
+struct QuietStatus : kv::StatusSink {
+    void setText(const std::string&, const std::string&) override {}
+};
+
+// Opens the predictions window on the week (its load is the prediction run,
+// here without the writers) and selects every race of its list in turn.
+void raceSelections(const std::string& dir) {
+    kv::SetAppPath(dir);
+    QuietStatus status;
+    kv::pred::YOSOKEKKATHISWEEKNQUEL window(kv::pred::WriterChain{}, status);
+    window.Form_Load();
+    kv::display::RaceDisplay display(window.st);
+    double total = 0, longest = 0;
+    int shown = 0;
+    for (std::size_t p = 1; p <= window.List1().size(); ++p) {
+        auto t0 = std::chrono::steady_clock::now();
+        shown += display.List1_Click(static_cast<int>(p)) ? 1 : 0;
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        total += s;
+        if (s > longest) longest = s;
+    }
+    std::printf("%-20s %10.3f  %d races, longest selection %.1f ms\n", "race-display", total, shown, longest * 1000);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -128,6 +157,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     std::printf("%-20s %10.3f\n", "total", total);
+    raceSelections(dir);
     if (!keep) fs::remove_all(dir);
     else std::printf("files kept in %s\n", dir.c_str());
     return failures ? 1 : 0;
