@@ -77,6 +77,27 @@ int horseOf(const std::string& part) {
     return v >= 0 && v <= 18 ? static_cast<int>(v) : -1;
 }
 
+// The steps before the rows of a grid: its bet list re-created with `rows`
+// entries, the captions, the sort file read, the data rows cleared and the
+// odds table read. Returns the number of lines read.
+long beginGrid(controls::GridModel& g, std::vector<std::string>& list, int rows,
+               std::initializer_list<const char*> caps, int T, const char* advice, const std::string& sortPath,
+               const std::string& oddsPath, std::vector<float>& odds) {
+    list.assign(static_cast<std::size_t>(rows) + 1, std::string());
+    headCaptions(g, caps);
+    tierCaptions(g, T, advice);
+    const long n = readSortFile(sortPath, list);
+    clearRows(g, rows);
+    readOdds(oddsPath, odds);
+    return n;
+}
+
+// After the rows: the list's entries emptied and the odds table back to zero.
+void endGrid(std::vector<std::string>& list, long n, std::vector<float>& odds) {
+    for (long r = 1; r <= n; ++r) list[static_cast<std::size_t>(r)].clear();
+    odds.assign(odds.size(), 0.0f);
+}
+
 // The combinations of a payout group's entries; none when hits are not shown.
 std::vector<std::string> kumiOf(const std::string& rec, bool hits, kv::jv::Array group, Field kumi) {
     std::vector<std::string> out;
@@ -105,19 +126,13 @@ void RaceDisplay::showKaimeGrids(bool colour) {
         return a < 0 || b < 0 || c < 0 ? std::string()
                                        : formatSingle(TrioOdds[static_cast<std::size_t>(361 * a + 19 * b + c)]);
     };
-    auto resetPairOdds = [this] { PairOdds.assign(PairOdds.size(), 0.0f); };
-    auto resetTrioOdds = [this] { TrioOdds.assign(TrioOdds.size(), 0.0f); };
 
     // 馬連 (with the ワイド hits).
     {
         auto& g = UMARENGrid1;
         auto& list = race.UmarenKaimeKey;
-        list.assign(kPairs + 1, std::string());
-        headCaptions(g, {"馬連", "買い目", "実オッズ"});
-        tierCaptions(g, 6, "るには本線の");
-        PairReadIdx = readSortFile(kaime + "UMARENSORT.dat", list);
-        clearRows(g, kPairs);
-        readOdds(kaime + "UMARENODDS.dat", PairOdds);
+        PairReadIdx = beginGrid(g, list, kPairs, {"馬連", "買い目", "実オッズ"}, 6, "るには本線の",
+                                kaime + "UMARENSORT.dat", kaime + "UMARENODDS.dat", PairOdds);
         const auto wide = kumiOf(rec, hits, hr::PayWide::kArray, hr::PayWide::kKumi);
         const auto umaren = kumiOf(rec, hits, hr::PayUmaren::kArray, hr::PayUmaren::kKumi);
         for (long r = 1; r <= PairReadIdx; ++r) {
@@ -131,20 +146,15 @@ void RaceDisplay::showKaimeGrids(bool colour) {
             for (const auto& kumi : umaren)
                 if (kumi == k) g.setBackColor(row, 1, green), g.setBackColor(row, 2, green);
         }
-        for (long r = 1; r <= PairReadIdx; ++r) list[static_cast<std::size_t>(r)].clear();
-        resetPairOdds();
+        endGrid(list, PairReadIdx, PairOdds);
     }
     // 馬単.
     {
         auto& g = UMATANGrid2;
         auto& list = race.UmarenKaimeDisp;
-        list.assign(kPairs + 1, std::string());
-        headCaptions(g, {"馬単", "買い目", "正順オッズ", "逆順オッズ"});
+        PairReadIdx = beginGrid(g, list, kPairs, {"馬単", "買い目", "正順オッズ", "逆順オッズ"}, 6, "るには本線の",
+                                kaime + "UMATANSORT.dat", kaime + "UMATANODDS.dat", PairOdds);
         g.setColWidth(1, 1500);
-        tierCaptions(g, 6, "るには本線の");
-        PairReadIdx = readSortFile(kaime + "UMATANSORT.dat", list);
-        clearRows(g, kPairs);
-        readOdds(kaime + "UMATANODDS.dat", PairOdds);
         const auto umatan = kumiOf(rec, hits, hr::PayUmatan::kArray, hr::PayUmatan::kKumi);
         for (long r = 1; r <= PairReadIdx; ++r) {
             const std::string& k = list[static_cast<std::size_t>(r)];
@@ -166,19 +176,14 @@ void RaceDisplay::showKaimeGrids(bool colour) {
                 }
             }
         }
-        for (long r = 1; r <= PairReadIdx; ++r) list[static_cast<std::size_t>(r)].clear();
-        resetPairOdds();
+        endGrid(list, PairReadIdx, PairOdds);
     }
     // ３連複.
     {
         auto& g = SANRENGrid3;
         auto& list = race.SanrenpukuKaimeKey;
-        list.assign(kTrios + 1, std::string());
-        headCaptions(g, {"３連複", "買い目", "実オッズ"});
-        tierCaptions(g, 7, "るのは本線の");
-        TrioReadIdx = readSortFile(kaime + "SANRENSORT.dat", list);
-        clearRows(g, kTrios);
-        readOdds(kaime + "SANRENODDS.dat", TrioOdds);
+        TrioReadIdx = beginGrid(g, list, kTrios, {"３連複", "買い目", "実オッズ"}, 7, "るのは本線の",
+                                kaime + "SANRENSORT.dat", kaime + "SANRENODDS.dat", TrioOdds);
         const auto trio = kumiOf(rec, hits, hr::PaySanrenpuku::kArray, hr::PaySanrenpuku::kKumi);
         for (long r = 1; r <= TrioReadIdx; ++r) {
             const std::string& k = list[static_cast<std::size_t>(r)];
@@ -189,21 +194,17 @@ void RaceDisplay::showKaimeGrids(bool colour) {
             for (const auto& kumi : trio)
                 if (kumi == k) g.setBackColor(row, 1, green), g.setBackColor(row, 2, green);
         }
-        for (long r = 1; r <= TrioReadIdx; ++r) list[static_cast<std::size_t>(r)].clear();
-        resetTrioOdds();
+        endGrid(list, TrioReadIdx, TrioOdds);
     }
     // ３連単: the six orders of each trio A, B, C.
     {
         auto& g = SANTANGrid4;
         auto& list = race.SanrenKaime;
-        list.assign(kTrios + 1, std::string());
-        headCaptions(g, {"３連単", "買い目", "第1順Odds", "第2順Odds", "第3順Odds", "第4順Odds", "第5順Odds",
-                         "第6順Odds"});
+        TrioReadIdx = beginGrid(g, list, kTrios,
+                                {"３連単", "買い目", "第1順Odds", "第2順Odds", "第3順Odds", "第4順Odds", "第5順Odds",
+                                 "第6順Odds"},
+                                7, "るのは本線の", kaime + "SANRENTANSORT.dat", kaime + "SANRENTANODDS.dat", TrioOdds);
         g.setColWidth(1, 1500);
-        tierCaptions(g, 7, "るのは本線の");
-        TrioReadIdx = readSortFile(kaime + "SANRENTANSORT.dat", list);
-        clearRows(g, kTrios);
-        readOdds(kaime + "SANRENTANODDS.dat", TrioOdds);
         const auto trifecta = kumiOf(rec, hits, hr::PaySanrentan::kArray, hr::PaySanrentan::kKumi);
         static constexpr int kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
         for (long r = 1; r <= TrioReadIdx; ++r) {
@@ -231,8 +232,7 @@ void RaceDisplay::showKaimeGrids(bool colour) {
                 }
             }
         }
-        for (long r = 1; r <= TrioReadIdx; ++r) list[static_cast<std::size_t>(r)].clear();
-        resetTrioOdds();
+        endGrid(list, TrioReadIdx, TrioOdds);
     }
 }
 

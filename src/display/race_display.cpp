@@ -1,5 +1,7 @@
 #include "display/race_display.h"
 
+#include <cstdio>
+
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/codec.h"
@@ -34,6 +36,25 @@ std::string recordRaceKey(std::string_view rec) {
            getField(rec, rid::RaceNum);
 }
 
+// Calls fn with every complete record of a record file, in file order, and
+// returns the last one ("" for none). The week's race file holds the races of
+// the history too: it is read in blocks, not whole.
+template <class F>
+std::string forEachRecord(const std::string& path, std::size_t len, F fn) {
+    std::string last;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return last;
+    std::vector<char> block(len * 512);
+    for (;;) {
+        const std::size_t have = std::fread(block.data(), 1, block.size(), f);
+        for (std::size_t i = 0; i + len <= have; i += len) fn(std::string_view(block.data() + i, len));
+        if (have >= len) last.assign(block.data() + (have / len - 1) * len, len);
+        if (have < block.size()) break;
+    }
+    std::fclose(f);
+    return last;
+}
+
 }  // namespace
 
 RaceDisplay::RaceDisplay(pred::WindowState& st) : SSTab1(7, 7), st_(st) {
@@ -66,17 +87,23 @@ bool RaceDisplay::List1_Click(int p) {
 
     layoutHaitoGrid();
 
-    // Mode test: the race-card records of the week.
-    const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
+    // Mode test: the race-card records of the week. The race records of the
+    // selected race are noted on the way for the live path.
     RaceKeyList.assign(1, std::string());
     std::string keyLines;
-    for (const std::string& rec : raRecords) {
-        if (getField(rec, kv::jv::RaRecord::DataKubun) != "2") continue;
-        RaceKeyList.push_back(recordRaceKey(rec));
-        keyLines += QuotedLine().textRaw(RaceKeyList.back()).line();
-    }
+    std::vector<long> raceRecordTosu;
+    const std::string lastRa = forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, [&](std::string_view rec) {
+        const std::string recKey = recordRaceKey(rec);
+        if (recKey == key)
+            raceRecordTosu.push_back(static_cast<long>(vbFix(val(getField(rec, kv::jv::RaRecord::TorokuTosu)))));
+        if (getField(rec, kv::jv::RaRecord::DataKubun) == "2") {
+            RaceKeyList.push_back(recKey);
+            keyLines += QuotedLine().textRaw(recKey).line();
+        }
+    });
     ListRaceCount = static_cast<long>(RaceKeyList.size()) - 1;
     if (!writeFileAtomic(appFile(files::RACE_INDEX), keyLines)) st_.WriteFailures.push_back(appFile(files::RACE_INDEX));
+    if (!lastRa.empty()) st_.RaRec = lastRa;
 
     bool kaimeShown = false;
     auto showForPayout = [&] {
@@ -86,11 +113,9 @@ bool RaceDisplay::List1_Click(int p) {
         kaimeShown = true;
     };
     if (ListRaceCount > 0) {
-        // Live: the bets once per race record, then the live payouts.
-        for (const std::string& rec : raRecords) {
-            st_.RaRec = rec;
-            if (recordRaceKey(rec) != key) continue;
-            SelTorokuTosu = static_cast<long>(vbFix(val(getField(rec, kv::jv::RaRecord::TorokuTosu))));
+        // Live: the bets once per race record of the race, then the live payouts.
+        for (long tosu : raceRecordTosu) {
+            SelTorokuTosu = tosu;
             ShowKaimeGrids();
             kaimeShown = true;
         }
@@ -103,7 +128,6 @@ bool RaceDisplay::List1_Click(int p) {
             showForPayout();
         }
     } else {
-        if (!raRecords.empty()) st_.RaRec = raRecords.back();
         for (const std::string& rec : RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll()) {
             st_.race.HrRec = rec;
             if (recordRaceKey(rec) == key) showForPayout();
