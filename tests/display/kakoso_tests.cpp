@@ -1,6 +1,8 @@
 // The past-runs window: one column per stored run of the horse, newest first.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "display/kakoso.h"
 #include "display_fixture.h"
 #include "expansion/exrecord.h"
@@ -122,7 +124,7 @@ TEST_F(PastRuns, PartialLastRecordCountsWhenOverHalf) {
         }
     }
     // A missing code table gives empty lookups.
-    w.write("JRACODE/CodeTable.csv", "");
+    std::filesystem::remove(w.dir.file("JRACODE/CodeTable.csv"));
     Kakoso k;
     k.Form_Load();
     EXPECT_EQ(k.EXFG1.text(5, 1), "050702");

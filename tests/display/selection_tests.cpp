@@ -168,6 +168,9 @@ TEST(BetGrids, CaptionsStayForEveryRunnerCount) {
     EXPECT_EQ(p.text(18, 0), "伏兵　6 点目");
     EXPECT_EQ(p.text(21, 0), "るには本線の");
     EXPECT_EQ(p.text(23, 0), "");
+    // No "UMARENSORT.dat": captions only, white empty data rows.
+    EXPECT_EQ(rowText(p, 1, 1), "|");
+    EXPECT_EQ(back(p, 1, 1), kWhite);
     const auto& t = d.SANRENGrid3;
     EXPECT_EQ(t.text(21, 0), "伏兵　7 点目");
     EXPECT_EQ(t.text(22, 0), "買い目として");
