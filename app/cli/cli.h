@@ -2,11 +2,15 @@
 // the same handler code as the windows' buttons.
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/dates.h"
 #include "platform/sinks.h"
+
+namespace kv::pred { class YOSOKEKKATHISWEEKNQUEL; }
+namespace kv::display { class RaceDisplay; }
 
 namespace kvcli {
 
@@ -34,6 +38,10 @@ struct Context {
     ConsoleMessages messages;
     TerminalProgress progress;
     kv::SystemClock clock;
+    // The predictions window the last predict of this invocation opened, and
+    // its race display (made on first use).
+    std::shared_ptr<kv::pred::YOSOKEKKATHISWEEKNQUEL> predictions;
+    std::shared_ptr<kv::display::RaceDisplay> raceDisplay;
 };
 
 // A step gets the options written after its name (e.g. "--live") and returns
@@ -50,6 +58,11 @@ void addExpansionSteps(std::vector<Step>& steps);
 void addPredictionSteps(std::vector<Step>& steps);
 void addStructureSteps(std::vector<Step>& steps);
 void addFactorViewSteps(std::vector<Step>& steps);
+void addDisplaySteps(std::vector<Step>& steps);
+
+// Opens the predictions window (its load is the prediction run), prints what
+// predict prints and keeps the window in ctx; true when the run had failures.
+bool openPredictions(Context& ctx);
 
 // Every step, in the order the subsystems added them.
 std::vector<Step>& table();

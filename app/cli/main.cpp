@@ -45,6 +45,7 @@ std::vector<Step>& table() {
         addExpansionSteps(s);
         addPredictionSteps(s);
         addFactorViewSteps(s);
+        addDisplaySteps(s);
         return s;
     }();
     return steps;

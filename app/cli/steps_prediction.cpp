@@ -14,17 +14,8 @@ namespace kvcli {
 namespace {
 
 int predict(Context& ctx, const std::vector<std::string>&) {
-    ctx.status.setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
-    kv::pred::YOSOKEKKATHISWEEKNQUEL w(kv::week::makeStandardChain(), ctx.status);
-    w.Form_Load();
-    for (const auto& item : w.List1()) ctx.status.setText("List1", item);
-    for (const auto& f : w.chain().failures())
-        std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w.st.run.raceKey(f.RaceIdx) << ": "
-                  << f.what << std::endl;
-    for (const auto& path : w.st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
-    ctx.status.setText("Text5", "予想･結果終了");
     // The run goes on past a failed file or writer, but the step does not pass for a success.
-    const bool failed = !w.chain().failures().empty() || !w.st.WriteFailures.empty();
+    const bool failed = openPredictions(ctx);
     if (failed) std::cerr << "korivan-cli: predict: the run finished with failures (see above)" << std::endl;
     return failed ? 1 : 0;
 }
@@ -55,6 +46,21 @@ int runWeek(Context& ctx, const std::vector<std::string>&) {
 }
 
 }  // namespace
+
+bool openPredictions(Context& ctx) {
+    ctx.status.setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
+    auto w = std::make_shared<kv::pred::YOSOKEKKATHISWEEKNQUEL>(kv::week::makeStandardChain(), ctx.status);
+    ctx.predictions = w;
+    ctx.raceDisplay.reset();
+    w->Form_Load();
+    for (const auto& item : w->List1()) ctx.status.setText("List1", item);
+    for (const auto& f : w->chain().failures())
+        std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w->st.run.raceKey(f.RaceIdx) << ": "
+                  << f.what << std::endl;
+    for (const auto& path : w->st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
+    ctx.status.setText("Text5", "予想･結果終了");
+    return !w->chain().failures().empty() || !w->st.WriteFailures.empty();
+}
 
 void addPredictionSteps(std::vector<Step>& steps) {
     steps.push_back({"predict", "6: the prediction run (race index, race-horse files, bets, ticket files, writers, rates)",

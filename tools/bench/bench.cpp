@@ -15,6 +15,7 @@
 #include "platform/sinks.h"
 #include "prediction/yosokekka.h"
 #include "week/writer_table.h"
+#include "display/race_display.h"
 
 namespace fs = std::filesystem;
 
@@ -96,6 +97,27 @@ void publishingShare(const std::string& dir) {
     std::fflush(stdout);
 }
 
+// Opens the predictions window on the week (its load is the prediction run,
+// here without the writers) and selects every race of its list in turn.
+void raceSelections(const std::string& dir) {
+    kv::SetAppPath(dir);
+    kv::NullStatusSink status;
+    kv::pred::YOSOKEKKATHISWEEKNQUEL window(kv::pred::WriterChain{}, status);
+    window.Form_Load();
+    kv::display::RaceDisplay display(window.st);
+    double total = 0, longest = 0;
+    int shown = 0;
+    for (std::size_t p = 1; p <= window.List1().size(); ++p) {
+        auto t0 = std::chrono::steady_clock::now();
+        shown += display.List1_Click(static_cast<int>(p)) ? 1 : 0;
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        total += s;
+        if (s > longest) longest = s;
+    }
+    std::printf("%-20s %10.3f  %d races, longest selection %.1f ms\n", "race-display", total, shown, longest * 1000);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +196,7 @@ int main(int argc, char** argv) {
         if (rc == 0 && (st.name == "predict" || st.name == "result road")) publishingShare(dir);
     }
     std::printf("%-20s %10.3f\n", "total", total);
+    raceSelections(dir);
     if (!keep) fs::remove_all(dir);
     else std::printf("files kept in %s\n", dir.c_str());
     return failures ? 1 : 0;

@@ -1,6 +1,7 @@
 #include "prediction/ui/predictions_view.h"
 
 #include <QCloseEvent>
+#include <QHBoxLayout>
 
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
@@ -13,14 +14,25 @@ PredictionsWindow::PredictionsWindow(kv::StatusSink& menuStatus, kv::MessageSink
     menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
     logic_ = std::make_unique<kv::pred::YOSOKEKKATHISWEEKNQUEL>(makeChain ? makeChain() : kv::pred::WriterChain{},
                                                                 *menu_, kv::YieldFn{});
-    setWindowTitle(QStringLiteral("予想・結果  Ver.2024.8.12A"));
-    kv::qt::resizeTwips(this, 6360, 8400);
+    setWindowTitle(QString::fromUtf8(kv::display::kWindowCaption));
+    kv::qt::resizeTwips(this, 19200, 11000);
+    auto* layout = new QHBoxLayout(this);
     list1_ = new QListWidget(this);
     list1_->setObjectName("List1");
-    kv::qt::placeTwips(list1_, 120, 120, 6120, 8160);
+    list1_->setFixedWidth(kv::qt::twipsToPixels(this, 5400));
+    layout->addWidget(list1_);
+    display_ = std::make_unique<kv::display::RaceDisplay>(logic_->st);
+    display_->showKakoso = [] { showKakoso(); };
+    panel_ = new RaceDisplayPanel(*display_, this);
+    layout->addWidget(panel_, 1);
+    // A selection reads the window state the run fills: only once the load has ended.
+    connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (!running_ && row >= 0) panel_->select(row + 1);
+    });
 }
 
-PredictionsWindow::~PredictionsWindow() = default;
+// The display's views go before the display they show.
+PredictionsWindow::~PredictionsWindow() { delete panel_; }
 
 std::string PredictionsWindow::failureReport(const kv::pred::YOSOKEKKATHISWEEKNQUEL& w, const std::string& error) {
     std::string report;

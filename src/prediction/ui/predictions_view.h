@@ -2,13 +2,16 @@
 // worker thread (the main menu's Text5 shows the progress texts meanwhile),
 // then lists the races in List1. The window cannot be closed during the run.
 // When a writer or a file failed, or the run stopped, a message says so before
-// the menu writes its end text.
+// the menu writes its end text. Once the run has ended, selecting a race in
+// List1 shows it in the race display beside the list.
 #pragma once
 #include <functional>
 #include <memory>
 
 #include <QListWidget>
 
+#include "display/race_display.h"
+#include "display/ui/race_display_view.h"
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"
 #include "prediction/yosokekka.h"
@@ -27,6 +30,8 @@ public:
 
     kv::pred::YOSOKEKKATHISWEEKNQUEL& logic() { return *logic_; }
     QListWidget* list1() const { return list1_; }
+    kv::display::RaceDisplay& display() { return *display_; }
+    RaceDisplayPanel* displayPanel() const { return panel_; }
     bool running() const { return running_; }
 
     // The message for a run with failures ("" when there were none).
@@ -40,6 +45,8 @@ private:
     kv::qt::GuiStatusSink* menu_;
     std::unique_ptr<kv::pred::YOSOKEKKATHISWEEKNQUEL> logic_;
     QListWidget* list1_;
+    std::unique_ptr<kv::display::RaceDisplay> display_;
+    RaceDisplayPanel* panel_;
     bool running_ = false;
 };
 
