@@ -49,6 +49,7 @@ void addAcquisitionSteps(std::vector<Step>& steps);
 void addExpansionSteps(std::vector<Step>& steps);
 void addPredictionSteps(std::vector<Step>& steps);
 void addStructureSteps(std::vector<Step>& steps);
+void addHistorySteps(std::vector<Step>& steps);
 
 // Every step, in the order the subsystems added them.
 std::vector<Step>& table();

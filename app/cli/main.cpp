@@ -44,6 +44,7 @@ std::vector<Step>& table() {
         addStructureSteps(s);
         addExpansionSteps(s);
         addPredictionSteps(s);
+        addHistorySteps(s);
         return s;
     }();
     return steps;
