@@ -46,6 +46,20 @@ int indexIn(std::string_view s, int lo, int hi) {
     return v && *v >= lo && *v <= hi ? static_cast<int>(*v) : -1;
 }
 
+// Reads the file from the start; each "RR" item opens the next race, and each
+// item equal to tag hands the items after it to line with the race's tab
+// (-1 before the first "RR").
+template <class Line>
+void eachRaceLine(const std::string& path, const char* tag, Line line) {
+    DayItems f(path);
+    int race = 0;
+    while (!f.atEnd()) {
+        const std::string item = f.next();
+        if (item == "RR") ++race;
+        else if (item == tag) line(f, race - 1);
+    }
+}
+
 }  // namespace
 
 void KakoSeisekiQUEL::resetRaceTabs() {
@@ -100,55 +114,35 @@ void KakoSeisekiQUEL::ShowRaceTabs(const std::string& item) {
         }
     }
 
-    // Runners: each "RR" opens the next race.
-    {
-        DayItems f(path);
-        int race = 0;
-        while (!f.atEnd()) {
-            const std::string tag = f.next();
-            if (tag == "RR") {
-                ++race;
-                continue;
-            }
-            if (tag != "HS") continue;
-            const std::string place = f.nextText();
-            if (place.empty()) continue;
-            std::string v[17];
-            for (int k = 2; k <= 16; ++k) v[k] = f.nextText();
-            const int tab = race - 1, row = indexIn(place, 1, 18);
-            if (tab < 0 || tab >= kRaceTabs || row < 0) continue;
-            GridModel& g = RACEFG[tab];
-            const auto horse = twoDigits(v[3]);
-            g.setText(row, 0, horse ? v[2] + "  " + *horse : v[2]);
-            for (int c = 1; c <= 3; ++c) {
-                const auto two = twoDigits(v[c + 3]);
-                g.setText(row, c, two.value_or(""));
-                g.setBackColor(row, c, two ? rankColour(*two) : colour::White);
-            }
-            for (int c = 4; c <= 13; ++c) g.setText(row, c, v[c + 3]);
+    // Runners.
+    eachRaceLine(path, "HS", [this](DayItems& f, int tab) {
+        const std::string place = f.nextText();
+        if (place.empty()) return;
+        std::string v[17];
+        for (int k = 2; k <= 16; ++k) v[k] = f.nextText();
+        const int row = indexIn(place, 1, 18);
+        if (tab < 0 || tab >= kRaceTabs || row < 0) return;
+        GridModel& g = RACEFG[tab];
+        const auto horse = twoDigits(v[3]);
+        g.setText(row, 0, horse ? v[2] + "  " + *horse : v[2]);
+        for (int c = 1; c <= 3; ++c) {
+            const auto two = twoDigits(v[c + 3]);
+            g.setText(row, c, two.value_or(""));
+            g.setBackColor(row, c, two ? rankColour(*two) : colour::White);
         }
-    }
+        for (int c = 4; c <= 13; ++c) g.setText(row, c, v[c + 3]);
+    });
 
     // Hits: the kind code gives the row.
-    {
-        DayItems f(path);
-        int race = 0;
-        while (!f.atEnd()) {
-            const std::string tag = f.next();
-            if (tag == "RR") {
-                ++race;
-                continue;
-            }
-            if (tag != "AT") continue;
-            if (f.next().empty()) continue;
-            const std::string kind = f.next();
-            std::string v[3];
-            for (std::string& s : v) s = f.nextText();
-            const int tab = race - 1, row = indexIn(kind, 1, 7);
-            if (tab < 0 || tab >= kRaceTabs || row < 0) continue;
-            for (int c = 1; c <= 3; ++c) TKFG[tab].setText(row, c, v[c - 1]);
-        }
-    }
+    eachRaceLine(path, "AT", [this](DayItems& f, int tab) {
+        if (f.next().empty()) return;
+        const std::string kind = f.next();
+        std::string v[3];
+        for (std::string& s : v) s = f.nextText();
+        const int row = indexIn(kind, 1, 7);
+        if (tab < 0 || tab >= kRaceTabs || row < 0) return;
+        for (int c = 1; c <= 3; ++c) TKFG[tab].setText(row, c, v[c - 1]);
+    });
 }
 
 }  // namespace kv::history

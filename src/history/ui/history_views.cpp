@@ -40,7 +40,30 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 bool historySearchUnderWay() { return g_searches.load() > 0; }
 
-PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent) : FormWindow(parent) {
+void HistoryWindow::load(std::function<void()> work, std::function<void()> after, std::function<void()> done) {
+    running_ = true;
+    kv::qt::runInBackground(
+        this,
+        [work = std::move(work)] {
+            SearchRun run;
+            work();
+        },
+        [this, after = std::move(after), done = std::move(done)] {
+            running_ = false;
+            after();
+            done();
+        });
+}
+
+void HistoryWindow::closeEvent(QCloseEvent* e) {
+    if (running_) {
+        e->ignore();
+        return;
+    }
+    FormWindow::closeEvent(e);
+}
+
+PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent) : HistoryWindow(parent) {
     using kv::history::KakoSeisekiQUEL;
     menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
     logic_ = std::make_unique<KakoSeisekiQUEL>(*menu_);
@@ -85,20 +108,13 @@ PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget
 PastPerformanceWindow::~PastPerformanceWindow() = default;
 
 void PastPerformanceWindow::formLoad(std::function<void()> done) {
-    running_ = true;
     auto* logic = logic_.get();
-    kv::qt::runInBackground(
-        this,
-        [logic] {
-            SearchRun run;
-            logic->Form_Load();
-        },
-        [this, done] {
-            running_ = false;
-            list1_->clear();
-            for (const std::string& item : logic_->List1) list1_->addItem(q(item));
-            done();
-        });
+    load([logic] { logic->Form_Load(); },
+         [this] {
+             list1_->clear();
+             for (const std::string& item : logic_->List1) list1_->addItem(q(item));
+         },
+         std::move(done));
 }
 
 void PastPerformanceWindow::clickDay(int row) {
@@ -108,15 +124,7 @@ void PastPerformanceWindow::clickDay(int row) {
         text2_[static_cast<std::size_t>(i)]->setPlainText(q(logic_->Text2[static_cast<std::size_t>(i)].text));
 }
 
-void PastPerformanceWindow::closeEvent(QCloseEvent* e) {
-    if (running_) {
-        e->ignore();
-        return;
-    }
-    FormWindow::closeEvent(e);
-}
-
-HitListWindow::HitListWindow(kv::StatusSink& menuStatus, QWidget* parent) : FormWindow(parent) {
+HitListWindow::HitListWindow(kv::StatusSink& menuStatus, QWidget* parent) : HistoryWindow(parent) {
     using kv::history::TekichuListQUEL;
     menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
     logic_ = std::make_unique<TekichuListQUEL>(*menu_, kv::YieldFn{});
@@ -131,29 +139,14 @@ HitListWindow::HitListWindow(kv::StatusSink& menuStatus, QWidget* parent) : Form
 HitListWindow::~HitListWindow() = default;
 
 void HitListWindow::formLoad(std::function<void()> done) {
-    running_ = true;
     auto* logic = logic_.get();
-    kv::qt::runInBackground(
-        this,
-        [logic] {
-            SearchRun run;
-            logic->Form_Load();
-        },
-        [this, done] {
-            running_ = false;
-            // The grid is shown once the load has filled it on the worker.
-            grid_ = gridView(logic_->tekichuFG, this, "tekichuFG");
-            placeTwips(grid_, 120, 120, 15360, 8280);
-            done();
-        });
-}
-
-void HitListWindow::closeEvent(QCloseEvent* e) {
-    if (running_) {
-        e->ignore();
-        return;
-    }
-    FormWindow::closeEvent(e);
+    load([logic] { logic->Form_Load(); },
+         [this] {
+             // The grid is shown once the load has filled it on the worker.
+             grid_ = gridView(logic_->tekichuFG, this, "tekichuFG");
+             placeTwips(grid_, 120, 120, 15360, 8280);
+         },
+         std::move(done));
 }
 
 }  // namespace kv::ui

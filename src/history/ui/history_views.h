@@ -24,7 +24,23 @@ namespace kv::ui {
 // True while the load of a past performance or hit list window runs.
 bool historySearchUnderWay();
 
-class PastPerformanceWindow : public kv::qt::FormWindow {
+// A history window: its load work runs on a worker thread, then `after` on
+// the GUI thread; it cannot be closed while the load runs.
+class HistoryWindow : public kv::qt::FormWindow {
+    Q_OBJECT
+public:
+    using FormWindow::FormWindow;
+    bool running() const { return running_; }
+
+protected:
+    void load(std::function<void()> work, std::function<void()> after, std::function<void()> done);
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    bool running_ = false;
+};
+
+class PastPerformanceWindow : public HistoryWindow {
     Q_OBJECT
 public:
     explicit PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
@@ -40,9 +56,6 @@ public:
     // The click on an item of List1.
     void clickDay(int row);
 
-protected:
-    void closeEvent(QCloseEvent* e) override;
-
 private:
     kv::qt::GuiStatusSink* menu_;
     std::unique_ptr<kv::history::KakoSeisekiQUEL> logic_;
@@ -50,10 +63,9 @@ private:
     kv::qt::TabStrip *tab1_, *tab2_;
     QPlainTextEdit* text1_;
     std::array<QPlainTextEdit*, kv::history::KakoSeisekiQUEL::kRaceTabs> text2_{};
-    bool running_ = false;
 };
 
-class HitListWindow : public kv::qt::FormWindow {
+class HitListWindow : public HistoryWindow {
     Q_OBJECT
 public:
     explicit HitListWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
@@ -65,15 +77,11 @@ public:
     kv::qt::GridView* grid() const { return grid_; }
     QLabel* label1() const { return label1_; }
 
-protected:
-    void closeEvent(QCloseEvent* e) override;
-
 private:
     kv::qt::GuiStatusSink* menu_;
     std::unique_ptr<kv::history::TekichuListQUEL> logic_;
     kv::qt::GridView* grid_ = nullptr;
     QLabel* label1_;
-    bool running_ = false;
 };
 
 }  // namespace kv::ui
