@@ -121,7 +121,14 @@ void TekichuListQUEL::listHit(const Fields& f) {
     const int row = RunningNumber;
     if (row >= kRows) return;
     const std::string n = formatInt(RunningNumber);
-    auto t = [&f](int field) { return text(f[static_cast<std::size_t>(field - 1)]); };
+    auto t = [&](int field) -> const std::string& {
+        const std::size_t i = static_cast<std::size_t>(field - 1);
+        if (f[i] != listedRaw_[i]) {
+            listedRaw_[i] = f[i];
+            listedText_[i] = text(f[i]);
+        }
+        return listedText_[i];
+    };
     tekichuFG.setText(row, 0, " " + t(1) + " " + n);
     for (int c = 1; c <= 6; ++c) tekichuFG.setText(row, c, t(c + 1));
     tekichuFG.setText(row, 7, t(8));

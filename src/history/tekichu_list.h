@@ -51,6 +51,8 @@ private:
 
     StatusSink& menu_;
     YieldFn yield_;
+    // The fields of the last listed hit, as read and as decoded (most repeat from hit to hit).
+    Fields listedRaw_, listedText_;
 };
 
 }  // namespace kv::history

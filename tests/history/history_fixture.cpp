@@ -13,7 +13,7 @@ std::string line(std::initializer_list<const char*> values) {
 }
 
 std::string rcLine(const std::string& num, const std::string& name, const std::string& distance, const std::string& sd) {
-    const std::string plain = std::to_string(std::stoi(num));
+    const std::string plain = num.size() > 1 && num[0] == '0' ? num.substr(1) : num;
     return line({"RC", plain.c_str(), "1000", num.c_str(), "", name.c_str(), "３歳以上１勝クラス", "", "芝",
                  distance.c_str(), sd.c_str(), "晴良"});
 }

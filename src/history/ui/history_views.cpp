@@ -36,6 +36,11 @@ kv::qt::GridView* gridView(kv::controls::GridModel& g, QWidget* parent, const QS
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// The controls go before the window's logic, whose models they show.
+void deleteControls(QWidget* w) {
+    for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete c;
+}
+
 }  // namespace
 
 bool historySearchUnderWay() { return g_searches.load() > 0; }
@@ -105,7 +110,7 @@ PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget
     tab1_->bind(w.SSTab1);
 }
 
-PastPerformanceWindow::~PastPerformanceWindow() = default;
+PastPerformanceWindow::~PastPerformanceWindow() { deleteControls(this); }
 
 void PastPerformanceWindow::formLoad(std::function<void()> done) {
     auto* logic = logic_.get();
@@ -136,7 +141,7 @@ HitListWindow::HitListWindow(kv::StatusSink& menuStatus, QWidget* parent) : Hist
     placeTwips(label1_, 120, 8520, 15360, 960);
 }
 
-HitListWindow::~HitListWindow() = default;
+HitListWindow::~HitListWindow() { deleteControls(this); }
 
 void HitListWindow::formLoad(std::function<void()> done) {
     auto* logic = logic_.get();
