@@ -38,6 +38,7 @@ void KakoSeisekiQUEL::failed(const std::string& path) {
 
 void KakoSeisekiQUEL::Form_Load() {
     AppPath = GetAppPath();
+    WriteFailures.clear();
     SearchPastRaceDays();
     ExportPastSpeeds();
 }

@@ -46,6 +46,7 @@ std::string TekichuListQUEL::ScanCodeTable(const std::string& number, const std:
 
 void TekichuListQUEL::Form_Load() {
     AppPath = GetAppPath();
+    WriteFailures.clear();
     tekichuFG.clear();
     tekichuFG.setColWidth(0, 1700);
     for (int c = 1; c <= 6; ++c) tekichuFG.setColWidth(c, 600);
