@@ -1,6 +1,8 @@
 // korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]
 // Generates the sample week, runs every stage of the week's road through
-// korivan-cli and prints the seconds and the throughput of each stage.
+// korivan-cli and prints the seconds and the throughput of each stage; then
+// times the past race-day search, the past speed export and the hit list over
+// five years of copies of the result week's day files.
 #include <sys/wait.h>
 #include <unistd.h>
 
