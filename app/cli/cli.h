@@ -63,6 +63,7 @@ void addDisplaySteps(std::vector<Step>& steps);
 // Opens the predictions window (its load is the prediction run), prints what
 // predict prints and keeps the window in ctx; true when the run had failures.
 bool openPredictions(Context& ctx);
+void addHistorySteps(std::vector<Step>& steps);
 
 // Every step, in the order the subsystems added them.
 std::vector<Step>& table();

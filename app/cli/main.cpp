@@ -46,6 +46,7 @@ std::vector<Step>& table() {
         addPredictionSteps(s);
         addFactorViewSteps(s);
         addDisplaySteps(s);
+        addHistorySteps(s);
         return s;
     }();
     return steps;

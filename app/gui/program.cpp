@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "expansion/ui/expansion_view.h"
+#include "history/ui/history_views.h"
 #include "platform/jvlink/jvlink.h"
 #include "prediction/ui/predictions_view.h"
 #include "week/writer_table.h"
@@ -10,6 +11,27 @@
 namespace kv::ui {
 
 using kv::qt::showNew;
+
+namespace {
+
+// The two history windows, one instance each.
+struct HistoryWindows {
+    kv::qt::SingleWindow<PastPerformanceWindow> past;
+    kv::qt::SingleWindow<HitListWindow> hits;
+};
+
+// Shows a history window with both history buttons of the menu blocked until
+// its load has ended, so that no second search starts meanwhile.
+void showHistory(MenuWindow& menu, const std::function<void()>& show) {
+    const char* buttons[] = {"Command11", "Command15"};
+    for (const char* b : buttons)
+        if (QWidget* w = menu.control(b)) w->setEnabled(false);
+    show();
+    for (const char* b : buttons)
+        if (QWidget* w = menu.control(b)) w->setEnabled(true);
+}
+
+}  // namespace
 
 Program::Program(std::string feedDir)
     : feed_(std::move(feedDir)),
@@ -38,6 +60,12 @@ Program::Program(std::string feedDir)
     m.ShowFactorTurf = [this] { factorTurf_.show(); };
     m.ShowFactorDirt = [this] { factorDirt_.show(); };
     m.ShowFactorHurdle = [this] { factorHurdle_.show(); };
+    auto history = std::make_shared<HistoryWindows>(
+        HistoryWindows{kv::qt::SingleWindow<PastPerformanceWindow>(
+                           [this] { return new PastPerformanceWindow(menu_.statusSink()); }),
+                       kv::qt::SingleWindow<HitListWindow>([this] { return new HitListWindow(menu_.statusSink()); })});
+    m.ShowPastPerformance = [this, history] { showHistory(menu_, [history] { history->past.show(); }); };
+    m.ShowHitList = [this, history] { showHistory(menu_, [history] { history->hits.show(); }); };
     m.EndProgram = [] {
         QApplication::closeAllWindows();
         QApplication::quit();

@@ -1,9 +1,12 @@
 // korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]
 // Generates the sample week, runs every stage of the week's road through
-// korivan-cli and prints the seconds and the throughput of each stage.
+// korivan-cli and prints the seconds and the throughput of each stage; then
+// times the past race-day search, the past speed export and the hit list over
+// five years of copies of the result week's day files.
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +19,8 @@
 #include "prediction/yosokekka.h"
 #include "week/writer_table.h"
 #include "display/race_display.h"
+#include "history/kako_seiseki.h"
+#include "history/tekichu_list.h"
 
 namespace fs = std::filesystem;
 
@@ -118,6 +123,69 @@ void raceSelections(const std::string& dir) {
     std::fflush(stdout);
 }
 
+// Five years of past race days: the result week's day files under TEKICHU
+// copied under generated keys (5 racecourses on 5 dates a month, 1,500 days)
+// into a folder of their own; then the past performance window's search and
+// export and the hit list, each timed. Returns the number of failed stages.
+int benchHistory(const fs::path& week, double& total) {
+    const fs::path hist = week / "history";
+    std::error_code ec;
+    fs::create_directories(hist / "TEKICHU", ec);
+    fs::create_directories(hist / "SOKUDO", ec);
+    fs::create_directories(hist / "JRACODE", ec);
+    fs::copy_file(week / "JRACODE" / "CodeTable.csv", hist / "JRACODE" / "CodeTable.csv",
+                  fs::copy_options::overwrite_existing, ec);
+    std::vector<std::string> sources;
+    for (fs::directory_iterator it(week / "TEKICHU", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == 14 + 10 && name.compare(14, 10, "lupRCM.txt") == 0) sources.push_back(name.substr(0, 14));
+    }
+    std::sort(sources.begin(), sources.end());
+    if (sources.empty()) {
+        std::printf("%-20s %10s  no result day files\n", "history", "-");
+        return 1;
+    }
+    const char* suffixes[] = {"tekichu.txt", "lupRCM.txt", "kaiteki.txt", "kaitekiPC.txt", "tekichuPC.txt"};
+    std::size_t days = 0;
+    for (int y = 2024; y <= 2028; ++y)
+        for (int m = 1; m <= 12; ++m)
+            for (int d = 1; d <= 29; d += 7)
+                for (int course = 1; course <= 5; ++course) {
+                    char key[16];
+                    std::snprintf(key, sizeof key, "%04d%02d%02d%02d%02d%02d", y, m, d, course, m % 7 + 1, d % 12 + 1);
+                    const std::string& src = sources[days++ % sources.size()];
+                    for (const char* suf : suffixes)
+                        fs::copy_file(week / "TEKICHU" / (src + suf), hist / "TEKICHU" / (key + std::string(suf)),
+                                      fs::copy_options::overwrite_existing, ec);
+                }
+    kv::SetAppPath(hist.string());
+    kv::NullStatusSink menu;
+    kv::history::KakoSeisekiQUEL past(menu);
+    kv::history::TekichuListQUEL hits(menu, {});
+    int failures = 0;
+    auto timed = [&](const char* name, auto work, auto what) {
+        const auto t0 = std::chrono::steady_clock::now();
+        work();
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        total += s;
+        std::printf("%-20s %10.3f  %s\n", name, s, what(s).c_str());
+        std::fflush(stdout);
+    };
+    auto rate = [](std::size_t n, const char* unit, double s) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%zu %s, %.0f/s", n, unit, n / (s > 0 ? s : 1e-9));
+        return std::string(buf);
+    };
+    timed("history-search", [&] { past.SearchPastRaceDays(); },
+          [&](double s) { return rate(past.List1.size(), "race days", s); });
+    timed("history-export", [&] { past.ExportPastSpeeds(); },
+          [&](double s) { return rate(past.List1.size(), "race days", s); });
+    timed("big-payouts", [&] { hits.Form_Load(); },
+          [&](double s) { return rate(days, "race days", s) + ", " + std::to_string(hits.RunningNumber) + " listed"; });
+    failures += !past.WriteFailures.empty() + !hits.WriteFailures.empty();
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -195,6 +263,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         if (rc == 0 && (st.name == "predict" || st.name == "result road")) publishingShare(dir);
     }
+    failures += benchHistory(dir, total);
     std::printf("%-20s %10.3f\n", "total", total);
     raceSelections(dir);
     if (!keep) fs::remove_all(dir);
