@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/menu.h"
 #include "cli.h"
 #include "prediction/yosokekka.h"
 #include "week/writer_table.h"
@@ -16,16 +17,16 @@ namespace {
 int predict(Context& ctx, const std::vector<std::string>&) {
     ctx.status.setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
     kv::pred::YOSOKEKKATHISWEEKNQUEL w(kv::week::makeStandardChain(), ctx.status);
-    w.Form_Load();
+    std::string error;
+    try {
+        w.Form_Load();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
     for (const auto& item : w.List1()) ctx.status.setText("List1", item);
-    for (const auto& f : w.chain().failures())
-        std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w.st.run.raceKey(f.RaceIdx) << ": "
-                  << f.what << std::endl;
-    for (const auto& path : w.st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
-    ctx.status.setText("Text5", "予想･結果終了");
     // The run goes on past a failed file or writer, but the step does not pass for a success.
-    const bool failed = !w.chain().failures().empty() || !w.st.WriteFailures.empty();
-    if (failed) std::cerr << "korivan-cli: predict: the run finished with failures (see above)" << std::endl;
+    const bool failed = w.report(error).tell(ctx.messages);
+    ctx.status.setText("Text5", failed ? kv::kPredictionsFailedText : "予想･結果終了");
     return failed ? 1 : 0;
 }
 

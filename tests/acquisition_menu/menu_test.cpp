@@ -38,6 +38,7 @@ struct Menu : ::testing::Test {
             opened.push_back("YOSOKEKKATHISWEEKNQUEL");
             EXPECT_EQ(yields, 1);  // the start text was shown first
             menu->setText("Text5", "1R予想中");
+            return true;
         };
         menu->ShowLiveOdds = open("TEZP2RIALTIME");
         menu->ShowFactorTurf = open("FactorTURFQJ");

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -39,6 +40,7 @@ private:
     std::map<std::string, QPointer<QWidget>> widgets_;
 };
 
+// Without a parent, each box belongs to the window that raised it (messageOwner).
 class MessageBoxSink : public QObject, public kv::MessageSink {
     Q_OBJECT
 public:
@@ -46,6 +48,10 @@ public:
     void message(const std::string& text) override;
     // Tests: every message goes to the hook instead of a box.
     static void setHook(std::function<void(const std::string&)> hook);
+
+Q_SIGNALS:
+    // The box is built and about to be shown (modal); tests read and close it.
+    void aboutToShow(QMessageBox* box);
 
 private:
     QPointer<QWidget> parent_;

@@ -28,6 +28,8 @@ public:
     kv::pred::YOSOKEKKATHISWEEKNQUEL& logic() { return *logic_; }
     QListWidget* list1() const { return list1_; }
     bool running() const { return running_; }
+    // True when the last load's work failed (its message has been shown).
+    bool failed() const { return failed_; }
 
     // The message for a run with failures ("" when there were none).
     static std::string failureReport(const kv::pred::YOSOKEKKATHISWEEKNQUEL& w, const std::string& error);
@@ -41,6 +43,7 @@ private:
     std::unique_ptr<kv::pred::YOSOKEKKATHISWEEKNQUEL> logic_;
     QListWidget* list1_;
     bool running_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace kv::ui
