@@ -2,6 +2,8 @@
 # Installs the build dependencies on Debian (run as root, or with sudo available).
 set -euo pipefail
 pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev libgl-dev)
+# Runtime: a font with Japanese glyphs (every caption and text of the program is Japanese).
+pkgs+=(fonts-noto-cjk)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

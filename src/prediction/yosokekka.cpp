@@ -78,10 +78,10 @@ void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
     if (missing == 0) return;
     const std::string folder = std::string("拡大構造体ファイル（") + dirs::UMAGOTOEX + "）";
     if (missing == horses)
-        inputs_.missing("今週の" + folder, "③拡大構造体展開の⑤計算");
+        inputs_.missing("今週の" + folder, "③拡大構造体展開と⑤計算");
     else
         inputs_.missing(folder + "の " + std::to_string(missing) + " 頭分（最初: " + printableName(first) + "）",
-                        "③拡大構造体展開の⑤計算");
+                        "③拡大構造体展開と⑤計算");
 }
 
 std::string YOSOKEKKATHISWEEKNQUEL::raceLabel(int RaceIdx) const {
@@ -108,7 +108,7 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
         if (std::find(races.begin(), races.end(), f.RaceIdx) == races.end()) races.push_back(f.RaceIdx);
     }
     if (!races.empty())
-        r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()), "");
+        r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
     r.failedFiles(st.WriteFailures);
     // Missing inputs already say what to run first.
     if (!r.missingAny()) r.action(checkDiskAction("⑥予想・結果"));

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLayout>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 
@@ -19,7 +20,8 @@ constexpr const char* kPlacedProperty = "kvPlaced";
 constexpr const char* kResizableProperty = "kvResizable";
 
 QPointer<QWidget> g_main;
-QPointer<QWidget> g_last;  // the window shown or activated last
+QPointer<QWidget> g_last;   // the window shown or activated last
+QPointer<QWidget> g_input;  // the window of the last press of a mouse button or key
 
 // Windows of the program the placement looks after: top-level, not a dialog
 // (Qt places those over their parent), not a popup or tool tip.
@@ -36,7 +38,11 @@ QRect availableAt(const QPoint& p) {
 }
 
 void place(QWidget* w) {
-    if (!w->layout() && !w->property(kResizableProperty).toBool()) w->setFixedSize(w->size());
+    if (!w->layout() && !w->property(kResizableProperty).toBool()) {
+        w->setFixedSize(w->size());
+        // Text boxes at fixed places are sized for their texts with a thin inner margin.
+        for (QPlainTextEdit* t : w->findChildren<QPlainTextEdit*>()) t->document()->setDocumentMargin(1);
+    }
     if (w->testAttribute(Qt::WA_Moved)) return;  // placed by its own code
     QRect over;
     if (w != g_main && g_main && g_main->isVisible())
@@ -52,9 +58,16 @@ class PlacementFilter : public QObject {
 public:
     using QObject::QObject;
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() != QEvent::Show && e->type() != QEvent::WindowActivate) return false;
+        const QEvent::Type type = e->type();
+        if (type != QEvent::Show && type != QEvent::WindowActivate && type != QEvent::MouseButtonPress &&
+            type != QEvent::KeyPress)
+            return false;
         if (!o->isWidgetType()) return false;
         auto* w = static_cast<QWidget*>(o);
+        if (type == QEvent::MouseButtonPress || type == QEvent::KeyPress) {
+            if (isProgramWindow(w->window())) g_input = w->window();
+            return false;
+        }
         if (!isProgramWindow(w)) return false;
         g_last = w;
         if (e->type() == QEvent::Show && !w->property(kPlacedProperty).toBool()) {
@@ -83,8 +96,8 @@ void setResizable(QWidget* w) {
 }
 
 QPoint placedTopLeft(QSize size, const QRect& over, const QRect& available) {
-    int x = over.center().x() - size.width() / 2;
-    int y = over.center().y() - size.height() / 2;
+    int x = over.x() + (over.width() - size.width()) / 2;
+    int y = over.y() + (over.height() - size.height()) / 2;
     x = std::max(available.left(), std::min(x, available.right() + 1 - size.width()));
     y = std::max(available.top(), std::min(y, available.bottom() + 1 - size.height()));
     return {x, y};
@@ -97,6 +110,7 @@ QWidget* messageOwner(QObject* context) {
         if (w->isVisible()) return w;
         break;
     }
+    if (g_input && g_input->isVisible()) return g_input;
     QWidget* active = QApplication::activeWindow();
     // A message box that is up already hands its owner on.
     while (active && qobject_cast<QDialog*>(active) && active->parentWidget()) active = active->parentWidget()->window();

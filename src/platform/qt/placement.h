@@ -28,8 +28,9 @@ QPoint placedTopLeft(QSize size, const QRect& over, const QRect& available);
 
 // The window that owns a message box raised now: the window of `context` (the
 // background job that raised it, see backgroundContext()) when it is on
-// screen, else the active window, else the window shown or raised last, else
-// the main window (null when there is none). Called on the GUI thread.
+// screen, else the window whose control the user pressed last, else the active
+// window, else the window shown or raised last, else the main window (null
+// when there is none). Called on the GUI thread.
 QWidget* messageOwner(QObject* context = nullptr);
 
 }  // namespace kv::qt

@@ -112,7 +112,6 @@ void MessageBoxSink::message(const std::string& text) {
             QWidget* owner = parent_ ? parent_->window() : messageOwner(context.data());
             QMessageBox box(QMessageBox::NoIcon, applicationTitle(), QString::fromStdString(text), QMessageBox::Ok,
                             owner);
-            Q_EMIT aboutToShow(&box);
             box.exec();
         },
         /*blocking=*/true);

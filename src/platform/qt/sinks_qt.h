@@ -10,7 +10,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -48,10 +47,6 @@ public:
     void message(const std::string& text) override;
     // Tests: every message goes to the hook instead of a box.
     static void setHook(std::function<void(const std::string&)> hook);
-
-Q_SIGNALS:
-    // The box is built and about to be shown (modal); tests read and close it.
-    void aboutToShow(QMessageBox* box);
 
 private:
     QPointer<QWidget> parent_;
