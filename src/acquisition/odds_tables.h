@@ -33,12 +33,10 @@ public:
     // True when the last load could not write every table.
     bool Failed() const { return WriteFailures > 0; }
 
+    std::string AppPath;
+
 private:
     MessageSink* messages_;
-
-public:
-
-    std::string AppPath;
 };
 
 // Line of a trio table value (a x 361 + b x 19 + c + 1) and of a pair table value.

@@ -106,18 +106,19 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     const FixRaceResult r =
         FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
     StepReport report("fix-previous-day");
+    report.action(checkDiskAction("④前日固定"));
     if (!r.ok && !r.unwritableFile.empty()) {
         report.detail("could not write " + r.unwritableFile);
-        report.failedSentence(fileLabel(appFile(r.unwritableFile)) + " を書き込めないため、天候・馬場状態を設定できませんでした。");
+        report.failedSentence(fileLabel(appFile(r.unwritableFile)) +
+                              " を書き込めないため、天候・馬場状態を設定できませんでした。");
     } else if (!r.ok && !fileExists(appFile(files::RA_NEW))) {
         report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
     } else if (!r.ok) {
-        report.failedSentence(std::string(files::RA_NEW) +
-                              " が空のため、天候・馬場状態を設定できませんでした。①今週開催取得と②構造・中止処理をやり直して下さい。");
+        report.failedSentence(std::string(files::RA_NEW) + " が空のため、天候・馬場状態を設定できませんでした。");
+        report.action("①今週開催取得と②構造・中止処理をやり直して下さい。");
     }
     if (u.failed > 0) report.detail(std::to_string(u.failed) + " horse(s) not fixed, first " + u.firstFailed);
     report.failed("前日固定できなかった馬", u.failed, printableName(u.firstFailed), "頭");
-    report.action(checkDiskAction("④前日固定"));
     report.tell(messages_);
     const bool ok = r.ok && u.failed == 0;
     setText(&ExpansionControls::Text1, "Text1", ok ? kFixEndText : kFixFailedText);

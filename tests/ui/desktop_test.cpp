@@ -122,9 +122,10 @@ W* shownWindow() {
 void expectGlyphs(const QWidget* w, const QString& text) {
     const QFontMetrics fm(w->font());
     for (const QChar c : text)
-        if (c.unicode() > 0x7E && !c.isSpace())
+        if (c.unicode() > 0x7E && !c.isSpace()) {
             EXPECT_TRUE(fm.inFont(c)) << w->objectName().toStdString() << ": no glyph for U+" << std::hex
                                       << static_cast<unsigned>(c.unicode()) << " in " << text.toStdString();
+        }
 }
 
 void saveGrab(QWidget* w, const std::string& name) {
@@ -278,7 +279,9 @@ TEST(MessageBoxes, EachBelongsToTheWindowThatRaisedItAndOpensOverIt) {
         boxes.boxes.clear();
         QTest::mouseClick(p.window->findChild<QPushButton*>(p.button), Qt::LeftButton);
         ASSERT_FALSE(boxes.boxes.empty());
-        if (p.settings) EXPECT_EQ(boxes.boxes.back().text, failed);
+        if (p.settings) {
+            EXPECT_EQ(boxes.boxes.back().text, failed);
+        }
         for (const auto& b : boxes.boxes) {
             EXPECT_EQ(b.parent, p.window) << b.text;
             EXPECT_TRUE(p.window->frameGeometry().contains(b.geometry.center())) << b.text;

@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QScreen>
 
-
 namespace kv::qt {
 
 namespace {
