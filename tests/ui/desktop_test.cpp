@@ -177,6 +177,7 @@ TEST(FontCheck, WithoutAJapaneseFontTheUserIsToldOnceAndTheProgramGoesOn) {
         EXPECT_EQ(err.find(notice), err.rfind(notice)) << "said more than once";
         EXPECT_TRUE(program.menu().isVisible());
         EXPECT_EQ(kv::qt::widgetText(program.menu().control("Text1")).toStdString(), notice);
+        saveGrab(&program.menu(), "main-menu-without-japanese-font");
     }
     kv::qt::MessageBoxSink::setHook({});
     EXPECT_FALSE(messages.empty());  // the menu's own start-up messages still come
