@@ -6,7 +6,9 @@ pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev 
 # package lists know no headless shell) and CJK fonts for legible screenshots.
 browser=chromium-headless-shell
 apt-cache policy "$browser" 2>/dev/null | grep -q "Candidate: [0-9]" || browser=chromium
-pkgs+=(python3-html5lib fonts-noto-cjk "$browser")
+pkgs+=(python3-html5lib "$browser")
+# Runtime: a font with Japanese glyphs (every caption and text of the program is Japanese).
+pkgs+=(fonts-noto-cjk)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kvcli {
 
@@ -79,6 +80,7 @@ static void usage() {
 
 int main(int argc, char** argv) {
     using namespace kvcli;
+    kv::logProgramName() = "korivan-cli";
     Context ctx;
     std::vector<std::string> args(argv + 1, argv + argc);
     std::vector<std::pair<std::string, std::vector<std::string>>> plan;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/menu.h"
 #include "cli.h"
 #include "prediction/yosokekka.h"
 #include "week/writer_table.h"
@@ -16,7 +17,6 @@ namespace {
 int predict(Context& ctx, const std::vector<std::string>&) {
     // The run goes on past a failed file or writer, but the step does not pass for a success.
     const bool failed = openPredictions(ctx);
-    if (failed) std::cerr << "korivan-cli: predict: the run finished with failures (see above)" << std::endl;
     return failed ? 1 : 0;
 }
 
@@ -52,14 +52,17 @@ bool openPredictions(Context& ctx) {
     auto w = std::make_shared<kv::pred::YOSOKEKKATHISWEEKNQUEL>(kv::week::makeStandardChain(), ctx.status);
     ctx.predictions = w;
     ctx.raceDisplay.reset();
-    w->Form_Load();
+    std::string error;
+    try {
+        w->Form_Load();
+    } catch (const std::exception& e) {
+        error = e.what();
+    }
     for (const auto& item : w->List1()) ctx.status.setText("List1", item);
-    for (const auto& f : w->chain().failures())
-        std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w->st.run.raceKey(f.RaceIdx) << ": "
-                  << f.what << std::endl;
-    for (const auto& path : w->st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
-    ctx.status.setText("Text5", "予想･結果終了");
-    return !w->chain().failures().empty() || !w->st.WriteFailures.empty();
+    // Writer failures and unwritten files go to standard error, one message names them.
+    const bool failed = w->report(error).tell(ctx.messages);
+    ctx.status.setText("Text5", failed ? kv::kPredictionsFailedText : "予想･結果終了");
+    return failed;
 }
 
 void addPredictionSteps(std::vector<Step>& steps) {

@@ -18,11 +18,8 @@ struct NoShell : kv::Shell {
     bool startProgram(const std::string&) override { return false; }
 };
 
-// Files a step could not write: reported, and the step fails.
-int reportFailed(const char* step, const std::vector<std::string>& failed) {
-    for (const auto& f : failed) std::cerr << "korivan-cli: " << step << ": could not write " << f << std::endl;
-    return failed.empty() ? 0 : 1;
-}
+// Files a step could not write: the step has named them (message and log); it fails.
+int reportFailed(const char*, const std::vector<std::string>& failed) { return failed.empty() ? 0 : 1; }
 
 int runStructure(Context& ctx, const std::vector<std::string>&) {
     NoShell shell;

@@ -1,10 +1,14 @@
 #include "program.h"
 
+#include <cstdio>
+
 #include <QApplication>
 
 #include "expansion/ui/expansion_view.h"
 #include "history/ui/history_views.h"
 #include "platform/jvlink/jvlink.h"
+#include "platform/qt/fonts.h"
+#include "platform/qt/placement.h"
 #include "prediction/ui/predictions_view.h"
 #include "week/writer_table.h"
 
@@ -37,11 +41,11 @@ Program::Program(std::string feedDir)
     : feed_(std::move(feedDir)),
       menu_(messages_, shell_, clock_, kv::makeJVLink(feed_)),
       oddsDownload_([this] { return new OddsDownloadWindow(messages_, kv::makeJVLink(feed_)); }),
-      oddsTables_([] { return new OddsTablesWindow(); }),
+      oddsTables_([this] { return new OddsTablesWindow(messages_); }),
       liveResults_([this] { return new LiveResultsWindow(messages_, kv::makeJVLink(feed_)); }),
       liveOdds_([this] {
           auto* w = new LiveOddsWindow(messages_, kv::makeJVLink(feed_));
-          w->logic().ShowLiveResults = [this] { showLiveResults(); };
+          w->logic().ShowLiveResults = [this] { return showLiveResults(); };
           return w;
       }),
       factorTurf_([this] { return new FactorWeightView(kv::factorview::turfConfig(), messages_); }),
@@ -49,12 +53,18 @@ Program::Program(std::string feedDir)
       factorHurdle_([this] { return new FactorWeightView(kv::factorview::hurdleConfig(), messages_); }) {
     kv::TEZF1THISWEEKNQUEL& m = menu_.logic();
     m.ShowOddsDownload = [this] { oddsDownload_.show(); };
-    m.ShowOddsTables = [this] { oddsTables_.show(); };
+    m.ShowOddsTables = [this] {
+        const bool load = !oddsTables_.loaded();
+        OddsTablesWindow* w = oddsTables_.show();
+        return !(load && w && w->logic().Failed());
+    };
     m.ShowStructureNew = [this] { showNew(new StructureWindow(menu_.logic(), messages_, shell_)); };
     m.ShowCancellationNew = [this] { showNew(new CancellationWindow(messages_, kv::makeJVLink(feed_))); };
     m.ShowExpansionNew = [this] { showNew(new ExpansionWindow(messages_)); };
     m.ShowPredictionsNew = [this] {
-        showNew(new PredictionsWindow(menu_.statusSink(), messages_, [] { return kv::week::makeStandardChain(); }));
+        PredictionsWindow* w = showNew(
+            new PredictionsWindow(menu_.statusSink(), messages_, [] { return kv::week::makeStandardChain(); }));
+        return !(w && w->failed());
     };
     m.ShowLiveOdds = [this] { liveOdds_.show(); };
     m.ShowFactorTurf = [this] { factorTurf_.show(); };
@@ -78,8 +88,21 @@ Program::~Program() {
         if (qobject_cast<kv::qt::FormWindow*>(w)) delete w;
 }
 
+bool Program::showLiveResults() {
+    const bool load = !liveResults_.loaded();
+    LiveResultsWindow* w = liveResults_.show();
+    return !(load && w && w->logic().Failed());
+}
+
 void Program::start() {
+    kv::qt::installWindowPlacement(&menu_);
+    const bool japanese = kv::qt::useJapaneseFont();
     menu_.formLoad();
+    if (!japanese) {
+        const QString notice = kv::qt::missingJapaneseFontNotice();
+        std::fprintf(stderr, "korivan: %s\n", notice.toLocal8Bit().constData());
+        menu_.logic().setText("Text1", notice.toStdString());
+    }
     if (!menu_.logic().Ended) menu_.show();
 }
 

@@ -24,7 +24,8 @@ public:
     MenuWindow& menu() { return menu_; }
 
 private:
-    void showLiveResults() { liveResults_.show(); }
+    // False when the live results' work failed (the window has said what failed).
+    bool showLiveResults();
 
     std::string feed_;
     kv::qt::MessageBoxSink messages_;

@@ -8,6 +8,7 @@
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kv {
 
@@ -93,8 +94,13 @@ void CHUSIRIALTIME::ProcessChushi() {
 void CHUSIRIALTIME::Form_Load() {
     Loaded = true;
     Text1 = "中止処理中。。";
+    StepReport report("cancel");
+    report.missingFiles({appFile(files::RA_NEW_D), appFile(files::SE_NEW_D)}, "②構造・中止処理の構造体処理");
     ProcessChushi();
-    Text1 = "中止処理終了コマンドボタンはソフトを完全に終了する時まではクリックしないで下さい。";
+    report.failedFiles(failed_);
+    report.action(checkDiskAction("②構造・中止処理"));
+    Text1 = report.tell(messages_) ? "中止処理に失敗しました。"
+                                   : "中止処理終了コマンドボタンはソフトを完全に終了する時まではクリックしないで下さい。";
     Visible = true;
 }
 

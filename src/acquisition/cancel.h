@@ -49,6 +49,7 @@ public:
 
     // Files the last run could not write (skipped; the processing goes on).
     const std::vector<std::string>& FailedFiles() const { return failed_; }
+    bool Failed() const { return !failed_.empty(); }
 
 private:
     JVLink& jv_;

@@ -9,6 +9,7 @@
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kv {
 namespace {
@@ -33,6 +34,7 @@ public:
     void close() { writer_.close(); }
     long count() const { return count_; }
     long lost() const { return writer_.failures(); }
+    const std::string& path() const { return path_; }
 
 private:
     std::string path_;
@@ -129,9 +131,19 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         }
     }
 
-    // 13.
+    // 13. A download that lost records or ended on an error does not end as a success.
     jv_.JVClose();
-    setText("Text1", "今週開催取得終了");
+    StepReport report("fetch");
+    std::string firstLost;
+    for (WeekFile* f : week)
+        if (f->lost() > 0) {
+            report.detail(std::to_string(f->lost()) + " record(s) could not be written to " + f->path());
+            if (firstLost.empty()) firstLost = fileLabel(f->path());
+        }
+    report.failed("週ファイルに書き込めなかったレコード", RecordsLost, firstLost);
+    report.action(checkDiskAction("①今週開催取得"));
+    failed = report.tell(msg) || failed;
+    setText("Text1", failed ? kFetchFailedText : "今週開催取得終了");
     if (failed) LastDownload = DownloadOutcome::Failed;
 }
 

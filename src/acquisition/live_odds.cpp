@@ -5,6 +5,7 @@
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kv {
 namespace {
@@ -36,10 +37,16 @@ void TEZP2RIALTIME::Command1_Click() {
     RacesFetched = 0;
     InitFailures = 0;
     FileFailures = 0;
+    std::string firstFailed;
+    auto fileFailed = [&](const char* file) {
+        if (FileFailures++ == 0) firstFailed = file;
+    };
     for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE})
-        if (!truncateFile(appFile(f))) ++FileFailures;
+        if (!truncateFile(appFile(f))) fileFailed(f);
 
     // The whole race file at once; its last records are the newest races.
+    StepReport report("live-odds");
+    report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
     const std::vector<std::string> races = RecordFile(appFile(files::RA_NEW), kRaLength).readAll();
     const long n = static_cast<long>(races.size());
     const long last = n - (kNewestRaces - 1) > 1 ? n - (kNewestRaces - 1) : 1;
@@ -63,7 +70,7 @@ void TEZP2RIALTIME::Command1_Click() {
             std::string_view id = rec.substr(0, 2);
             for (const Kind& k : kKinds) {
                 if (id == k.id) {
-                    if (!appendFileBytes(appFile(k.file), rec)) ++FileFailures;
+                    if (!appendFileBytes(appFile(k.file), rec)) fileFailed(k.file);
                     break;
                 }
             }
@@ -71,15 +78,21 @@ void TEZP2RIALTIME::Command1_Click() {
         jv_.JVClose();
         ++RacesFetched;
     }
-    setText1("速報オッズ取得完了");
+    if (FileFailures > 0)
+        report.detail(std::to_string(FileFailures) + " live odds file operation(s) failed, first on " + firstFailed);
+    report.failed("速報オッズファイルへの書き込みの失敗", FileFailures, firstFailed);
+    report.action(checkDiskAction("「Ⅱ　速報オッズ情報」"));
+    // JV-Link's own failures have had their messages.
+    const bool failed = report.tell(msg_) || InitFailures > 0;
+    setText1(failed ? "速報オッズ取得に失敗しました。" : "速報オッズ取得完了");
 }
 
 void TEZP2RIALTIME::Command2_Click() {
     setText1("速報払戻等取得を開始します。。。。。");
     if (yield_) yield_();
     OddsSource = 1;
-    if (ShowLiveResults) ShowLiveResults();
-    setText1("速報払戻等取得及び処理完了");
+    const bool ok = ShowLiveResults ? ShowLiveResults() : true;
+    setText1(ok ? "速報払戻等取得及び処理完了" : "速報払戻等取得及び処理に失敗しました。");
 }
 
 void TEZP2RIALTIME::Command3_Click() {

@@ -22,8 +22,8 @@ public:
     static constexpr const char* Command3Caption = "設定ODDS";
 
     // Shows the live results window TEZHRRIALTIME (single instance); wired by
-    // the GUI or the driver.
-    std::function<void()> ShowLiveResults;
+    // the GUI or the driver. False when its work failed (it has said what failed).
+    std::function<bool()> ShowLiveResults;
 
     // Races fetched by the last press and JVInit failures seen (driver's report).
     long RacesFetched = 0;

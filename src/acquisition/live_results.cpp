@@ -11,6 +11,7 @@
 #include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 #include "prediction/records/racehorse_record.h"
 
 namespace kv {
@@ -201,12 +202,18 @@ TEZHRRIALTIME::TEZHRRIALTIME(JVLink& jvlink, MessageSink& messages) : jv_(jvlink
 
 void TEZHRRIALTIME::Form_Load() {
     Loaded = true;
+    StepReport report("live-results");
+    report.missingFiles({appFile(files::RA)}, "①今週開催取得");
+    report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
     LiveResultsDownload download(jv_, messages_);
     download.DownloadRealtimeTanfukuOdds();
     download.DownloadRealtimeResults();
     liveDates_ = download.LiveDates();
     failed_ = download.FailedFiles();
     UpdateRaceHorsesFromLive(&failed_);
+    report.failedFiles(failed_);
+    report.action(checkDiskAction("「Ⅲ　速報着順等情報」"));
+    if (report.tell(messages_)) Label1 = "速報払戻・単勝･着順取得に失敗しました。";
     Visible = true;
 }
 

@@ -80,6 +80,7 @@ public:
     const LiveDateList& LiveDates() const { return liveDates_; }
     // Files the last load could not write.
     const std::vector<std::string>& FailedFiles() const { return failed_; }
+    bool Failed() const { return !failed_.empty(); }
 
 private:
     JVLink& jv_;

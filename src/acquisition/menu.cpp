@@ -172,31 +172,30 @@ void TEZF1THISWEEKNQUEL::Command6_Click() {
     endProgram();
 }
 
-void TEZF1THISWEEKNQUEL::showOddsTables() {
-    if (ShowOddsTables) {
-        ShowOddsTables();
-        return;
-    }
+bool TEZF1THISWEEKNQUEL::showOddsTables() {
+    if (ShowOddsTables) return ShowOddsTables();
     if (!oddsTables_ || oddsTables_->Closed) {
-        oddsTables_ = std::make_unique<KORIVANODDSN>();
+        oddsTables_ = std::make_unique<KORIVANODDSN>(&msg_);
         oddsTables_->Form_Load();
+        return !oddsTables_->Failed();
     }
+    return true;
 }
 
 void TEZF1THISWEEKNQUEL::Command7_Click() {
     setText("Text2", "今週のオッズ処理を開始しました。しばらくお待ちください。。。。。。。。");
     if (yield_) yield_();
     OddsSource = 0;
-    showOddsTables();
-    setText("Text2", "今週のオッズ処理終了");
+    const bool ok = showOddsTables();
+    setText("Text2", ok ? "今週のオッズ処理終了" : kOddsTablesFailedText);
 }
 
 void TEZF1THISWEEKNQUEL::Command8_Click() {
     ZansaFlag = Option1 ? 0 : 1;
     setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
     if (yield_) yield_();
-    if (ShowPredictionsNew) ShowPredictionsNew();
-    setText("Text5", "予想･結果終了");
+    const bool ok = ShowPredictionsNew ? ShowPredictionsNew() : true;
+    setText("Text5", ok ? "予想･結果終了" : kPredictionsFailedText);
     Option1 = false;
 }
 
@@ -223,8 +222,8 @@ void TEZF1THISWEEKNQUEL::Command13_Click() {
     setText("Text3", "速報オッズ処理を開始しました。しばらくお待ちください。。。。。。");
     if (yield_) yield_();
     OddsSource = 1;
-    showOddsTables();
-    setText("Text3", "速報オッズ処理終了");
+    const bool ok = showOddsTables();
+    setText("Text3", ok ? "速報オッズ処理終了" : kLiveOddsTablesFailedText);
 }
 
 void TEZF1THISWEEKNQUEL::Command14_Click() { shell_.openUrl(kResultsBlogUrl); }

@@ -23,6 +23,13 @@ struct StatusBox {
     unsigned BackColor = 0;  // 0xRRGGBB
 };
 
+// Texts a status box shows in place of the completion text when the work of
+// its step failed (the step has said what failed in a message).
+inline constexpr const char* kFetchFailedText = "今週開催取得に失敗しました。";
+inline constexpr const char* kOddsTablesFailedText = "今週のオッズ処理に失敗しました。";
+inline constexpr const char* kLiveOddsTablesFailedText = "速報オッズ処理に失敗しました。";
+inline constexpr const char* kPredictionsFailedText = "予想･結果に失敗しました。";
+
 // How a download handler ended (for the command-line driver's exit code).
 enum class DownloadOutcome { NotRun, Completed, NoData, Cancelled, Failed };
 
@@ -57,19 +64,20 @@ public:
 
     // ---- windows the menu opens (wired by the GUI or the driver) ---------
     // Unset callbacks do nothing, except ShowOddsTables and the progress window
-    // (headless defaults below).
+    // (headless defaults below). Those returning bool return false when the
+    // window's work failed (the window has said what failed in a message).
     std::function<void()> ShowOddsDownload;        // TEZFOTHISWEEKNQUEL (single)
     std::function<void()> ShowStructureNew;        // KOUZOUTAIQUEL (new each press)
     std::function<void()> ShowCancellationNew;     // CHUSIRIALTIME (new each press)
     std::function<void()> ShowExpansionNew;        // KORIVANEXPDTHISWEEKNQUEL (new each press)
-    std::function<void()> ShowPredictionsNew;      // YOSOKEKKATHISWEEKNQUEL (new each press)
+    std::function<bool()> ShowPredictionsNew;      // YOSOKEKKATHISWEEKNQUEL (new each press)
     std::function<void()> ShowLiveOdds;            // TEZP2RIALTIME (single)
     std::function<void()> ShowFactorTurf, ShowFactorDirt, ShowFactorHurdle;
     std::function<void()> ShowPastPerformance;     // KakoSeisekiQUEL (single)
     std::function<void()> ShowHitList;             // TekichuListQUEL (single)
     // KORIVANODDSN (single). When unset the menu keeps the single instance
     // itself: it is built when not loaded (or closed since) and only kept otherwise.
-    std::function<void()> ShowOddsTables;
+    std::function<bool()> ShowOddsTables;
     // Ends the program (Picture1, ③ without weights).
     std::function<void()> EndProgram;
     // Shows the progress window modally; unset: ticks it headlessly.
@@ -113,7 +121,7 @@ public:
 
 private:
     void weightInstalledLabel(const std::string& weightFile);
-    void showOddsTables();
+    bool showOddsTables();
     void endProgram();
 
     MessageSink& msg_;

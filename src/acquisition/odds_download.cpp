@@ -4,6 +4,7 @@
 #include "acquisition/menu_globals.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kv {
 namespace {
@@ -43,8 +44,12 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     LastDownload = DownloadOutcome::Completed;
     FileFailures = 0;
     OddsSource = 0;
+    std::string firstFailed;  // the first odds file an operation failed on
+    auto fileFailed = [&](const char* file) {
+        if (FileFailures++ == 0) firstFailed = file;
+    };
     for (int i = 0; i < nKinds; ++i)
-        if (!truncateFile(appFile(kinds[i].file))) ++FileFailures;
+        if (!truncateFile(appFile(kinds[i].file))) fileFailed(kinds[i].file);
 
     const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
                                                OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
@@ -66,7 +71,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
                 std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i) {
                     if (id == kinds[i].id) {
-                        if (!appendFileBytes(appFile(kinds[i].file), rec)) ++FileFailures;
+                        if (!appendFileBytes(appFile(kinds[i].file), rec)) fileFailed(kinds[i].file);
                         break;
                     }
                 }
@@ -87,9 +92,18 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             }
         }
     }
-    if (failed) LastDownload = DownloadOutcome::Failed;
     jv_.JVClose();
-    setText1(trifecta ? "3連単オッズ取得完了" : "オッズ取得完了");
+    StepReport report(trifecta ? "odds-fetch-trifecta" : "odds-fetch");
+    if (FileFailures > 0)
+        report.detail(std::to_string(FileFailures) + " odds file operation(s) failed, first on " + firstFailed);
+    report.failed("オッズファイルへの書き込みの失敗", FileFailures, firstFailed);
+    report.action(checkDiskAction(trifecta ? "「今週の3連単」" : "「今週のオッズ」"));
+    failed = report.tell(msg_) || failed;
+    if (failed) LastDownload = DownloadOutcome::Failed;
+    if (failed)
+        setText1(trifecta ? "3連単オッズ取得に失敗しました。" : "オッズ取得に失敗しました。");
+    else
+        setText1(trifecta ? "3連単オッズ取得完了" : "オッズ取得完了");
 }
 
 }  // namespace kv

@@ -61,13 +61,25 @@ std::string tableText(const std::array<float, N>& t) {
 
 }  // namespace
 
-KORIVANODDSN::KORIVANODDSN() = default;
+KORIVANODDSN::KORIVANODDSN(MessageSink* messages) : messages_(messages) {}
 
 void KORIVANODDSN::Form_Load() {
     AppPath = GetAppPath();
     Closed = false;
     FilesWritten = 0;
     WriteFailures = 0;
+    StepReport report("odds-tables");
+    // The odds files a download did not leave: their tables are not written.
+    if (OddsSource == 1) {
+        report.missingFiles({appFile(files::O6_LIVE), appFile(files::O5_LIVE), appFile(files::O4_LIVE),
+                             appFile(files::O2_LIVE)},
+                            "Ⅰ　速報情報(一括）の「Ⅱ　速報オッズ情報」");
+    } else {
+        report.missingFiles({appFile(files::O5_WEEK), appFile(files::O4_WEEK), appFile(files::O2_WEEK)},
+                            "今週オッズ取得の「今週のオッズ」");
+        report.missingFiles({appFile(files::O6_WEEK)}, "今週オッズ取得の「今週の3連単」");
+    }
+    std::string firstFailed;
     for (const OddsKind& k : kKinds) {
         const char* source = OddsSource == 1 ? k.liveFile : k.weekFile;
         auto bytes = readFileBytes(appFile(source));
@@ -105,12 +117,18 @@ void KORIVANODDSN::Form_Load() {
             const std::string out = appFile(std::string(dirs::KAIME) + "/" + key + k.outName);
             bool ok = k.trio ? writeFileAtomic(out, tableText(OddsTrioTable))
                              : writeFileAtomic(out, tableText(OddsPairTable));
-            if (ok)
+            if (ok) {
                 ++FilesWritten;
-            else
-                ++WriteFailures;
+            } else {
+                if (WriteFailures++ == 0) firstFailed = out;
+                report.detail("could not write " + out);
+            }
         }
     }
+    report.failed("書き込めなかったオッズ表ファイル", WriteFailures, fileLabel(firstFailed));
+    report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
+    NullMessageSink none;
+    report.tell(messages_ ? *messages_ : none);
 }
 
 void KORIVANODDSN::Command1_Click() { Closed = true; }

@@ -5,12 +5,14 @@
 #include <string>
 
 #include "platform/sinks.h"
+#include "platform/step_report.h"
 
 namespace kv {
 
 class KORIVANODDSN {
 public:
-    KORIVANODDSN();
+    // messages, when given, is told once per load what was missing or failed.
+    explicit KORIVANODDSN(MessageSink* messages = nullptr);
 
     std::string Caption = "2024.6.29Z";
     std::string Command1Caption = "オッズセット終了";
@@ -28,8 +30,13 @@ public:
     // written (for the driver's report; the window shows no messages).
     long FilesWritten = 0;
     long WriteFailures = 0;
+    // True when the last load could not write every table.
+    bool Failed() const { return WriteFailures > 0; }
 
     std::string AppPath;
+
+private:
+    MessageSink* messages_;
 };
 
 // Line of a trio table value (a x 361 + b x 19 + c + 1) and of a pair table value.

@@ -11,6 +11,7 @@
 #include "common/quicksort.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "platform/step_report.h"
 
 namespace kv {
 
@@ -240,11 +241,16 @@ void KOUZOUTAIQUEL::Form_Load() {
     WeightFileCheck();
     menu_.setText("Text4", "構造体処理を開始しました。しばらくお待ちください。。。。。。。");
     if (yield_) yield_();
+    StepReport report("structure");
+    report.missingFiles({appFile(files::RA), appFile(files::SE), appFile(files::UM)}, "①今週開催取得");
     SortRaces();
     FilterAndSortRunners();
     SortHorses();
     BuildUmagotoFiles(yield_, &failed_);
-    menu_.setText("Text4", "構造体処理終了  " + std::to_string(umCount_));
+    report.failedFiles(failed_);
+    report.action(checkDiskAction("②構造・中止処理"));
+    menu_.setText("Text4", report.tell(messages_) ? std::string("構造体処理に失敗しました。")
+                                                  : "構造体処理終了  " + std::to_string(umCount_));
     Text1 = "中止処理を選択した場合、中止処理終了が出ますので暫くお待ち下さい。";
     Visible = true;
 }

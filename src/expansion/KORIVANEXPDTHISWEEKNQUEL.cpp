@@ -23,6 +23,7 @@
 #include "expansion/stats/stat_files.h"
 #include "expansion/weeklists.h"
 #include "expansion/weights.h"
+#include "platform/step_report.h"
 
 namespace kv::expansion {
 
@@ -30,6 +31,8 @@ const char* const KORIVANEXPDTHISWEEKNQUEL::kCaption = "拡大構造体展開　
 const char* const KORIVANEXPDTHISWEEKNQUEL::kStartText = "計算を開始しました。標準で約10分かります。。。。。。";
 const char* const KORIVANEXPDTHISWEEKNQUEL::kEndText = "計算終了";
 const char* const KORIVANEXPDTHISWEEKNQUEL::kFixEndText = "前日固定終了";
+const char* const KORIVANEXPDTHISWEEKNQUEL::kFailedText = "計算に失敗しました。";
+const char* const KORIVANEXPDTHISWEEKNQUEL::kFixFailedText = "前日固定に失敗しました。";
 
 KORIVANEXPDTHISWEEKNQUEL::KORIVANEXPDTHISWEEKNQUEL(StatusSink& status, MessageSink& messages,
                                                    ProgressSink& progress, YieldFn yield)
@@ -102,19 +105,25 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     const FixUmagotoResult u = FixUmagotoZenjitsu();
     const FixRaceResult r =
         FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
-    if (r.ok) {
-        setText(&ExpansionControls::Text1, "Text1", kFixEndText);
-    } else if (!r.unwritableFile.empty()) {
-        messages_.message(r.unwritableFile + " を書き込めないため、天候・馬場状態を設定できませんでした。");
-    } else {
-        messages_.message(std::string(files::RA_NEW) +
-                          " が無いか空のため、天候・馬場状態を設定できませんでした。");
+    StepReport report("fix-previous-day");
+    report.action(checkDiskAction("④前日固定"));
+    if (!r.ok && !r.unwritableFile.empty()) {
+        report.detail("could not write " + r.unwritableFile);
+        report.failedSentence(fileLabel(appFile(r.unwritableFile)) +
+                              " を書き込めないため、天候・馬場状態を設定できませんでした。");
+    } else if (!r.ok && !fileExists(appFile(files::RA_NEW))) {
+        report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
+    } else if (!r.ok) {
+        report.failedSentence(std::string(files::RA_NEW) + " が空のため、天候・馬場状態を設定できませんでした。");
+        report.action("①今週開催取得と②構造・中止処理をやり直して下さい。");
     }
-    if (u.failed > 0)
-        messages_.message("前日固定できなかった馬が " + std::to_string(u.failed) +
-                          " 頭あります。最初の馬の血統登録番号: " + u.firstFailed);
+    if (u.failed > 0) report.detail(std::to_string(u.failed) + " horse(s) not fixed, first " + u.firstFailed);
+    report.failed("前日固定できなかった馬", u.failed, printableName(u.firstFailed), "頭");
+    report.tell(messages_);
+    const bool ok = r.ok && u.failed == 0;
+    setText(&ExpansionControls::Text1, "Text1", ok ? kFixEndText : kFixFailedText);
     release();
-    return r.ok && u.failed == 0;
+    return ok;
 }
 
 CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
@@ -122,20 +131,42 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     if (!acquire()) return report;
     report.started = true;
     if (appPath_.empty()) Form_Load();
+    // Inputs of other steps the run goes on without.
+    StepReport told("calculate");
+    told.missingFiles({appFile(files::KETTONUM_LIST), appFile(files::HAHA_LIST)}, "②構造・中止処理");
+    {
+        namespace sn = kv::stats::names;
+        using kv::stats::optionFile;
+        told.missingFiles({optionFile(sn::KISHUSEISEI), optionFile(sn::CHOKYOSEISEI), optionFile(sn::STALLION),
+                           optionFile(sn::MARE), optionFile(sn::KYOSOBA)},
+                          "予想因子ウエイトの展開（自己解凍EXE）");
+    }
     try {
         runCalculation(report);
     } catch (const std::exception& e) {
         // Nothing outside one horse is expected to fail; if it does, say so.
         report.error = e.what();
     }
-    setText(&ExpansionControls::Text3, "Text3", kEndText);
-    if (!report.tableFailure.empty())
-        messages_.message("因子ウエイトファイルを読み込めないため、計算を中止しました: " + report.tableFailure);
-    for (const std::string& f : report.workFileFailures) messages_.message("作業ファイルを書き込めませんでした: " + f);
-    if (!report.error.empty()) messages_.message("計算を中止しました: " + report.error);
+    if (!report.error.empty()) {
+        told.detail(report.error);
+        told.failedSentence("計算が途中で止まりました。");
+    }
+    if (!report.tableFailure.empty()) {
+        told.detail("factor weight table unreadable: " + report.tableFailure);
+        told.failedSentence("因子ウエイトファイル " + fileLabel(report.tableFailure) +
+                            " を読み込めないため、因子と予想速度を計算できませんでした。");
+    }
+    told.failedFiles(report.workFileFailures);
     if (report.failedHorses > 0)
-        messages_.message("計算できなかった馬が " + std::to_string(report.failedHorses) +
-                          " 頭あります。最初の馬の血統登録番号: " + report.firstFailedKettoNum);
+        told.detail(std::to_string(report.failedHorses) + " horse(s) failed, first " + report.firstFailedKettoNum);
+    told.failed("計算できなかった馬", static_cast<long>(report.failedHorses), printableName(report.firstFailedKettoNum),
+                "頭");
+    told.action(report.tableFailure.empty()
+                    ? checkDiskAction("⑤計算")
+                    : "最新の予想因子ウエイトを展開し直してから、⑤計算をやり直して下さい。");
+    const bool failed = !report.ok();
+    setText(&ExpansionControls::Text3, "Text3", failed ? kFailedText : kEndText);
+    told.tell(messages_);
     release();
     return report;
 }

@@ -60,6 +60,9 @@ public:
     static const char* const kStartText;     // 5's start text
     static const char* const kEndText;       // 5's end text
     static const char* const kFixEndText;    // 4's end text
+    // The texts in place of the end texts when the work failed (a message says what failed).
+    static const char* const kFailedText;
+    static const char* const kFixFailedText;
 
     void Form_Load();
     // 5: the calculation run. Returns its report (started = false when a run was under way).

@@ -1,8 +1,11 @@
 #include "prediction/yosokekka.h"
 
+#include <algorithm>
+
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "expansion/exrecord.h"
 #include "prediction/run_stages.h"
 
 namespace kv::pred {
@@ -34,6 +37,11 @@ YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& me
 
 void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     st = WindowState{};
+    inputs_ = StepReport("");  // details: "writer ... failed for race ...", "could not write ..."
+    if (!fileExists(appFile(files::CODE_TABLE)))
+        inputs_.missingNote(files::CODE_TABLE,
+                            "競馬場名などが空欄になります。プログラムに付属のコード表をこの場所に置いて下さい。");
+    inputs_.missingFiles({appFile(files::RA_NEW), appFile(files::SE_NEW)}, "①今週開催取得と②構造・中止処理");
     st.run.codeTable.load(appFile(files::CODE_TABLE));
     for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
                           dirs::SANRENPUKU, dirs::SANRENTAN})
@@ -45,8 +53,66 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     buildRaceIndex(st, raRecords, hrRecords_);
     const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
     raceFiles_ = buildRaceHorseFiles(st, seRecords);
+    noteMissingExpandedFiles();
 
     for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+}
+
+void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
+    // The runners whose horse has no expanded run file get no past runs and no
+    // speeds; the writers cannot write them.
+    std::unordered_map<std::string, bool> seen;
+    long horses = 0, missing = 0;
+    std::string first;
+    for (int i = 1; i <= st.run.RaceCount; ++i) {
+        auto found = raceFiles_.find(st.run.raceKey(i));
+        if (found == raceFiles_.end()) continue;
+        for (const RaceHorseRecord& rec : found->second) {
+            const std::string ketto = rec.get(rh::KettoNum.at(0));
+            if (ketto.find('\0') != std::string::npos || !seen.emplace(ketto, true).second) continue;
+            ++horses;
+            if (fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0) continue;
+            if (missing++ == 0) first = ketto;
+        }
+    }
+    if (missing == 0) return;
+    const std::string folder = std::string("拡大構造体ファイル（") + dirs::UMAGOTOEX + "）";
+    if (missing == horses)
+        inputs_.missing("今週の" + folder, "③拡大構造体展開と⑤計算");
+    else
+        inputs_.missing(folder + "の " + std::to_string(missing) + " 頭分（最初: " + printableName(first) + "）",
+                        "③拡大構造体展開と⑤計算");
+}
+
+std::string YOSOKEKKATHISWEEKNQUEL::raceLabel(int RaceIdx) const {
+    if (RaceIdx < 1 || static_cast<std::size_t>(RaceIdx) >= st.run.RaceKeyList.size()) return {};
+    const std::string key = st.run.raceKey(RaceIdx);
+    if (key.size() < 12) return printableName(key);
+    return printableName(key.substr(0, 8) + st.run.LookupCodeTable("2001", key.substr(8, 2), 4) + key.substr(10, 2) +
+                         "R");
+}
+
+StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
+    StepReport r = inputs_;
+    if (!error.empty()) {
+        r.detail("the run stopped: " + error);
+        r.failedSentence("予想･結果の処理が途中で止まりました。");
+    }
+    const auto& failures = chain_.failures();
+    std::vector<int> races;
+    for (const WriterFailure& f : failures) {
+        const std::string key = f.RaceIdx >= 1 && static_cast<std::size_t>(f.RaceIdx) < st.run.RaceKeyList.size()
+                                    ? st.run.raceKey(f.RaceIdx)
+                                    : std::string();
+        r.detail("writer " + f.writer + " failed for race " + key + ": " + f.what);
+        if (std::find(races.begin(), races.end(), f.RaceIdx) == races.end()) races.push_back(f.RaceIdx);
+    }
+    if (!races.empty())
+        r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
+    r.failedFiles(st.WriteFailures);
+    // Missing inputs already say what to run first.
+    if (!r.missingAny()) r.action(checkDiskAction("⑥予想・結果"));
+    return r;
 }
 
 void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sinks.h"
+#include "platform/step_report.h"
 #include "prediction/writer.h"
 #include "prediction/window_state.h"
 
@@ -31,7 +32,16 @@ public:
     const std::vector<std::string>& List1() const { return st.List1; }
     const WriterChain& chain() const { return chain_; }
 
+    // What the last load went on without and what it could not do (writers,
+    // files, and `error` when the load stopped on one): one message for the
+    // user, details for the log. failedAny() tells whether the run failed.
+    StepReport report(const std::string& error = {}) const;
+    // The race as the user knows it: date, racecourse and race number ("20250405中山11R").
+    std::string raceLabel(int RaceIdx) const;
+
 private:
+    void noteMissingExpandedFiles();
+    StepReport inputs_{"predict"};
     WriterChain chain_;
     StatusSink& menu_;
     YieldFn yield_;

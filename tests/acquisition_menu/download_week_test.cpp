@@ -123,7 +123,9 @@ TEST_F(WeekDownload, EveryEarlyEndLeavesTheWeekFilesDeleted) {
         EXPECT_EQ(local.messages.messages, c.messages);
         EXPECT_EQ(m.LastDownload, c.outcome);
         EXPECT_FALSE(local.dir.exists("RATHISWEEKN.dat"));
-        EXPECT_EQ(m.Text1.Text, kEnd);
+        // A failed download does not end in the completion text.
+        EXPECT_EQ(m.Text1.Text, c.outcome == kv::DownloadOutcome::Failed ? std::string(kv::kFetchFailedText)
+                                                                          : std::string(kEnd));
         EXPECT_EQ(local.jv->calls["JVRead"], 0);
         EXPECT_GE(local.jv->calls["JVClose"], 1);
         if (c.outcome == kv::DownloadOutcome::Cancelled) {
@@ -142,7 +144,7 @@ TEST_F(WeekDownload, ReadErrorKeepsWhatWasRead) {
     EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1);
     EXPECT_EQ(rig.dir.read("UMTHISWEEKN.dat"), "");
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
-    EXPECT_EQ(menu->Text1.Text, kEnd);
+    EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
 
 TEST_F(WeekDownload, FailedDownloadIsReportedAndTheReadFollows) {
@@ -186,7 +188,7 @@ TEST_F(WeekDownload, AFileThatStaysDamagedEndsTheReadAfterThreeReopens) {
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-403"}));
     EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra1 + ra1);
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
-    EXPECT_EQ(menu->Text1.Text, kEnd);
+    EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
 
 TEST_F(WeekDownload, AWeekFileThatCannotBeWrittenLosesOnlyItsOwnRecords) {
@@ -195,11 +197,15 @@ TEST_F(WeekDownload, AWeekFileThatCannotBeWrittenLosesOnlyItsOwnRecords) {
     std::remove(rig.dir.file("RATHISWEEKN.dat").c_str());
     rig.dir.write("RATHISWEEKN.dat/keep", "x");
     menu->Command2_Click();
-    EXPECT_TRUE(rig.messages.messages.empty());
     EXPECT_EQ(menu->RecordsLost, 2);  // ra1 and ra2
     EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1 + se2);
     EXPECT_EQ(rig.dir.read("HRTHISWEEKN.dat"), hr1);
-    EXPECT_EQ(menu->Text1.Text, kEnd);
+    // One message names the lost records, the first file and what to do; no completion text.
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_EQ(rig.messages.messages[0],
+              "週ファイルに書き込めなかったレコードが 2 件あります（最初: RATHISWEEKN.dat）。"
+              "ディスクの空き容量とフォルダの書き込み権限を確認してから、①今週開催取得をやり直して下さい。");
+    EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
 
 TEST_F(WeekDownload, MissingStatisticsStartTheSelfExtractorAndTheDownloadGoesOn) {

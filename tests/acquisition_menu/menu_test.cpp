@@ -38,6 +38,7 @@ struct Menu : ::testing::Test {
             opened.push_back("YOSOKEKKATHISWEEKNQUEL");
             EXPECT_EQ(yields, 1);  // the start text was shown first
             menu->setText("Text5", "1R予想中");
+            return true;
         };
         menu->ShowLiveOdds = open("TEZP2RIALTIME");
         menu->ShowFactorTurf = open("FactorTURFQJ");
@@ -194,6 +195,19 @@ TEST_F(Menu, OddsTablesAreBuiltOnlyWhenTheirWindowIsNotOpen) {
     menu->Command13_Click();
     EXPECT_EQ(value12(), "4.1");
     EXPECT_EQ(yields, 3);
+}
+
+// A build that could not write its tables ends in the failure text, after one message.
+TEST_F(Menu, OddsTablesThatCannotBeWrittenEndInTheFailureText) {
+    const std::string race = jvRaceId(2026, 1205, 5, 5, 1, 11);
+    for (const char* f : {"O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"}) rig.dir.write(f, "");
+    rig.dir.write("O2THISWEEKN.dat", jvO2(race, 2, [](int, int) { return 35L; }));
+    rig.dir.write("KAIME", "a file where the folder belongs");
+    rig.messages.messages.clear();
+    menu->Command7_Click();
+    EXPECT_EQ(rig.status.of("Text2").back(), kv::kOddsTablesFailedText);
+    ASSERT_EQ(rig.messages.messages.size(), 1u);
+    EXPECT_NE(rig.messages.messages[0].find("KAIME/202612050511UMARENODDS.dat"), std::string::npos);
 }
 
 TEST_F(Menu, OtherButtons) {

@@ -158,10 +158,46 @@ TEST_F(OddsTables, TablesThatCannotBeWrittenAreCounted) {
     o2.entry(0, "0102", "000035");
     dir.write("O2THISWEEKN.dat", o2.rec);
     std::filesystem::remove_all(dir.file("KAIME"));
-    kv::KORIVANODDSN w;
+    kv::RecordingMessageSink messages;
+    kv::KORIVANODDSN w(&messages);
     w.Form_Load();
     EXPECT_EQ(w.FilesWritten, 0);
     EXPECT_EQ(w.WriteFailures, 1);
+    EXPECT_TRUE(w.Failed());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("書き込めなかったオッズ表ファイルが 1 件あります（最初: KAIME/" + std::string(kKey) +
+                                        "UMARENODDS.dat）"),
+              std::string::npos)
+        << messages.messages[0];
+}
+
+// The odds files a download did not leave are named once, with the button that makes them.
+TEST_F(OddsTables, MissingOddsFilesAreNamedOnceWithTheStepThatMakesThem) {
+    struct Case {
+        int source;
+        std::vector<const char*> present;
+        std::vector<std::string> messages;
+    };
+    const std::string week = "O5THISWEEKN.dat、O4THISWEEKN.dat、O2THISWEEKN.dat が有りません。先に今週オッズ取得の「今週のオッズ」を行って下さい。";
+    const std::string trifecta = "O6THISWEEKN.dat が有りません。先に今週オッズ取得の「今週の3連単」を行って下さい。";
+    const Case cases[] = {
+        {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"}, {}},
+        {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"}, {trifecta}},
+        {0, {}, {week + trifecta}},
+        {1, {"O2RIALTIME.dat", "O4RIALTIME.dat", "O5RIALTIME.dat"},
+         {"O6RIALTIME.dat が有りません。先にⅠ　速報情報(一括）の「Ⅱ　速報オッズ情報」を行って下さい。"}},
+    };
+    for (const Case& c : cases) {
+        TempDir local;
+        kv::SetAppPath(local.path());
+        for (const char* f : c.present) local.write(f, "");
+        kv::OddsSource = c.source;
+        kv::RecordingMessageSink messages;
+        kv::KORIVANODDSN w(&messages);
+        w.Form_Load();
+        EXPECT_EQ(messages.messages, c.messages) << c.present.size();
+        EXPECT_FALSE(w.Failed());  // the step still did what it could
+    }
 }
 
 TEST_F(OddsTables, SourceFollowsOddsSourceAndEmptySourceKeepsOldTables) {

@@ -104,7 +104,9 @@ TEST(Cancel, MissingCopiesLeaveEmptyRebuiltFiles) {
     env.jv.initResult = -211;
     auto w = env.window();
     w.Form_Load();
-    EXPECT_EQ(env.messages.messages, std::vector<std::string>(5, "JVInitエラー。RC=-211"));
+    std::vector<std::string> expected(5, "JVInitエラー。RC=-211");
+    expected.push_back("RATHISWEEKNNEWd.dat、SETHISWEEKNNEWd.dat が有りません。先に②構造・中止処理の構造体処理を行って下さい。");
+    EXPECT_EQ(env.messages.messages, expected);
     EXPECT_TRUE(env.dir.exists("RATHISWEEKNNEW.dat"));
     EXPECT_EQ(env.dir.read("RATHISWEEKNNEW.dat"), "");
     EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), "");

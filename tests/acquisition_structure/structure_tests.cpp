@@ -157,7 +157,10 @@ TEST(Structure, InstalledWeightsTurnTheLabelGreen) {
     env.dir.write("OPTION1N/KYOSOBA.dat", "x");
     auto w = env.window();
     w.Form_Load();
-    EXPECT_TRUE(env.messages.messages.empty());
+    // No weight message; the week's files that ① makes are named once.
+    EXPECT_EQ(env.messages.messages,
+              std::vector<std::string>{
+                  "RATHISWEEKN.dat、SETHISWEEKN.dat、UMTHISWEEKN.dat が有りません。先に①今週開催取得を行って下さい。"});
     EXPECT_TRUE(env.shell.started.empty());
     ASSERT_EQ(env.status.backs.size(), 1u);
     EXPECT_EQ(env.status.backs[0], (std::pair<std::string, unsigned>{"Label1", 0x80FF80}));
@@ -216,5 +219,11 @@ TEST(Structure, FilesThatCannotBeWrittenAreReportedAndTheRestGoesOn) {
     w.Form_Load();
     EXPECT_EQ(w.FailedFiles(), std::vector<std::string>{env.dir.file("UMAGOTOTHISWEEKN/" + H1 + ".dat")});
     EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), se("20240106", "2", "06", "01", "01", H1));
-    EXPECT_EQ(env.status.last("Text4"), "構造体処理終了  1");
+    // The failure text in place of the completion text, and one message naming the file.
+    EXPECT_EQ(env.status.last("Text4"), "構造体処理に失敗しました。");
+    ASSERT_EQ(env.messages.messages.size(), 2u);  // the weight message, then this step's one
+    EXPECT_EQ(env.messages.messages[1],
+              "RATHISWEEKN.dat が有りません。先に①今週開催取得を行って下さい。"
+              "書き込めなかったファイルが 1 件あります（最初: UMAGOTOTHISWEEKN/" + H1 + ".dat）。"
+              "ディスクの空き容量とフォルダの書き込み権限を確認してから、②構造・中止処理をやり直して下さい。");
 }

@@ -108,10 +108,11 @@ TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
 
     // The end text, then one message naming the count and the first horse.
     EXPECT_EQ(status.texts.front(), (std::pair<std::string, std::string>("Text3", KORIVANEXPDTHISWEEKNQUEL::kStartText)));
-    EXPECT_EQ(status.last("Text3"), "計算終了");
+    EXPECT_EQ(status.last("Text3"), KORIVANEXPDTHISWEEKNQUEL::kFailedText);
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("1"), std::string::npos);
-    EXPECT_NE(messages.messages[0].find(kH3), std::string::npos);
+    EXPECT_NE(messages.messages[0].find("計算できなかった馬が 1 頭あります（最初: " + std::string(kH3) + "）"),
+              std::string::npos)
+        << messages.messages[0];
     // ProgressBar3: reset, the lists (one dam, five entries: still 0), reset, the
     // three horse records, then the building and the calculation, one step per
     // list entry each (H2 is listed twice).
@@ -174,7 +175,8 @@ TEST_F(CalcRunTest, MissingWeightTableStopsTheCalculationOnce) {
     EXPECT_EQ(r.failedHorses, 0u);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("QA1DirtPaceWeightData201901N2025.dat"), std::string::npos);
-    EXPECT_EQ(status.last("Text3"), "計算終了");
+    EXPECT_NE(messages.messages[0].find("最新の予想因子ウエイトを展開し直してから"), std::string::npos);
+    EXPECT_EQ(status.last("Text3"), KORIVANEXPDTHISWEEKNQUEL::kFailedText);
     // The files are built, not calculated.
     const auto h1 = exRecords(kH1);
     ASSERT_EQ(h1.size(), 7u);
@@ -228,9 +230,11 @@ TEST_F(CalcRunTest, AFailureWhileTheWorkersRunEndsTheRunWithAMessage) {
     const CalculationReport r = w.Command1_Click();
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(r.error, "progress display lost");
-    EXPECT_EQ(status.last("Text3"), "計算終了");
-    ASSERT_FALSE(messages.messages.empty());
-    EXPECT_NE(messages.messages.back().find("progress display lost"), std::string::npos);
+    EXPECT_EQ(status.last("Text3"), KORIVANEXPDTHISWEEKNQUEL::kFailedText);
+    // One message in Japanese; the exception's own text goes to the log only.
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("計算が途中で止まりました。"), std::string::npos) << messages.messages[0];
+    EXPECT_EQ(messages.messages[0].find("progress display lost"), std::string::npos);
     EXPECT_FALSE(w.running());
 }
 

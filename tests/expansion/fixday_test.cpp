@@ -125,8 +125,8 @@ TEST_F(FixDayTest, MissingRaceFileIsReported) {
     w.Form_Load();
     EXPECT_FALSE(w.Command3_Click());
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("RATHISWEEKNNEW.dat"), std::string::npos);
-    EXPECT_EQ(status.last("Text1"), "");
+    EXPECT_EQ(messages.messages[0], "RATHISWEEKNNEW.dat が有りません。先に②構造・中止処理を行って下さい。");
+    EXPECT_EQ(status.last("Text1"), KORIVANEXPDTHISWEEKNQUEL::kFixFailedText);
     dir.write("RATHISWEEKNNEW.dat", std::string(100, '1'));  // shorter than one record
     EXPECT_FALSE(w.Command3_Click());
 }
@@ -141,10 +141,11 @@ TEST_F(FixDayTest, FilesThatCannotBeWrittenAreReported) {
     KORIVANEXPDTHISWEEKNQUEL w(status, messages, progress);
     w.Form_Load();
     EXPECT_FALSE(w.Command3_Click());
-    EXPECT_EQ(status.last("Text1"), "");
-    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(status.last("Text1"), KORIVANEXPDTHISWEEKNQUEL::kFixFailedText);
+    // One message naming both failures.
+    ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("RACETHISWEEKN.dat"), std::string::npos);
-    EXPECT_NE(messages.messages[1].find("2019100009"), std::string::npos);
+    EXPECT_NE(messages.messages[0].find("前日固定できなかった馬が 1 頭あります（最初: 2019100009）"), std::string::npos);
     // The race file keeps its codes.
     EXPECT_EQ(dir.read("RATHISWEEKNNEW.dat"), kvtest::jvRA(raceId(1), "7").str());
 }

@@ -56,7 +56,8 @@ void OddsDownloadWindow::press(QPushButton* b, void (kv::TEZFOTHISWEEKNQUEL::*ha
     b->setEnabled(true);
 }
 
-OddsTablesWindow::OddsTablesWindow(QWidget* parent) : FormWindow(parent) {
+OddsTablesWindow::OddsTablesWindow(kv::MessageSink& messages, QWidget* parent)
+    : FormWindow(parent), logic_(&messages) {
     setWindowTitle(QString::fromStdString(logic_.Caption));
     kv::qt::resizeTwips(this, 3840, 1440);
     cmd1_ = new QPushButton(QString::fromStdString(logic_.Command1Caption), this);

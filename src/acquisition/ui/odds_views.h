@@ -36,7 +36,8 @@ private:
 class OddsTablesWindow : public kv::qt::FormWindow {
     Q_OBJECT
 public:
-    explicit OddsTablesWindow(QWidget* parent = nullptr);
+    // messages: told once per load what was missing or could not be written.
+    explicit OddsTablesWindow(kv::MessageSink& messages, QWidget* parent = nullptr);
     void formLoad(std::function<void()> done) override;
     kv::KORIVANODDSN& logic() { return logic_; }
     QPushButton* command1() const { return cmd1_; }

@@ -123,6 +123,7 @@ void LiveResultsWindow::formLoad(std::function<void()> done) {
     } catch (const std::exception& e) {
         qWarning() << "live results failed:" << e.what();
     }
+    if (auto* label1 = findChild<QLabel*>(QStringLiteral("Label1"))) label1->setText(QString::fromStdString(logic_->Label1));
     done();
 }
 

@@ -11,6 +11,7 @@ namespace kv::qt {
 
 namespace {
 std::atomic<int> g_jobs{0};
+thread_local QPointer<QObject> t_context;
 }
 
 bool onGuiThread() {
@@ -28,7 +29,8 @@ void runOnGui(QObject* context, std::function<void()> f, bool blocking) {
 
 void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done) {
     ++g_jobs;
-    QThread* t = QThread::create([w = std::move(work)] {
+    QThread* t = QThread::create([w = std::move(work), ctx = QPointer<QObject>(context)] {
+        t_context = ctx;
         try {
             w();
         } catch (...) {
@@ -44,5 +46,7 @@ void runInBackground(QObject* context, std::function<void()> work, std::function
 }
 
 int runningBackgroundJobs() { return g_jobs.load(); }
+
+QObject* backgroundContext() { return t_context.data(); }
 
 }  // namespace kv::qt

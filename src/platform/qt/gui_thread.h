@@ -16,6 +16,9 @@ void runOnGui(QObject* context, std::function<void()> f, bool blocking = false);
 // GUI thread (in context). An exception leaving work is caught; done still runs.
 // Returns at once.
 void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done);
+// The context of the background job running on the calling thread (null on
+// any other thread): what the job raises (a message) belongs to its window.
+QObject* backgroundContext();
 // Number of background jobs still running (the program's end waits for none
 // of them: it leaves the process without unwinding when some still run).
 int runningBackgroundJobs();

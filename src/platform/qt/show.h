@@ -38,6 +38,7 @@ public:
     // Loads (when not loaded) and shows the single instance; returns after the load.
     W* show() {
         if (w_) {
+            w_->setWindowState(w_->windowState() & ~Qt::WindowMinimized);
             w_->show();
             w_->raise();
             w_->activateWindow();

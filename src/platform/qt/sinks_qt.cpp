@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "platform/qt/gui_thread.h"
+#include "platform/qt/placement.h"
 
 namespace kv::qt {
 
@@ -103,11 +104,14 @@ void MessageBoxSink::message(const std::string& text) {
         hook(text);
         return;
     }
+    // The box belongs to the window that raised it and opens over it.
+    QPointer<QObject> context(backgroundContext());
     runOnGui(
         this,
-        [this, text] {
+        [this, text, context] {
+            QWidget* owner = parent_ ? parent_->window() : messageOwner(context.data());
             QMessageBox box(QMessageBox::NoIcon, applicationTitle(), QString::fromStdString(text), QMessageBox::Ok,
-                            parent_.data());
+                            owner);
             box.exec();
         },
         /*blocking=*/true);

@@ -39,6 +39,7 @@ private:
     std::map<std::string, QPointer<QWidget>> widgets_;
 };
 
+// Without a parent, each box belongs to the window that raised it (messageOwner).
 class MessageBoxSink : public QObject, public kv::MessageSink {
     Q_OBJECT
 public:

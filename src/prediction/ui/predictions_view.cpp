@@ -35,24 +35,7 @@ PredictionsWindow::PredictionsWindow(kv::StatusSink& menuStatus, kv::MessageSink
 PredictionsWindow::~PredictionsWindow() { delete panel_; }
 
 std::string PredictionsWindow::failureReport(const kv::pred::YOSOKEKKATHISWEEKNQUEL& w, const std::string& error) {
-    std::string report;
-    auto line = [&report](const std::string& s) {
-        if (!report.empty()) report += "\n";
-        report += s;
-    };
-    if (!error.empty()) line("予想･結果の処理が途中で止まりました: " + error);
-    const auto& failures = w.chain().failures();
-    if (!failures.empty()) {
-        const kv::pred::WriterFailure& f = failures.front();
-        const auto& keys = w.st.run.RaceKeyList;
-        const std::string key =
-            f.RaceIdx >= 0 && static_cast<std::size_t>(f.RaceIdx) < keys.size() ? keys[f.RaceIdx] : std::string();
-        line("出力できなかった処理が " + std::to_string(failures.size()) + " 件あります。最初: " + f.writer + " " + key + " " + f.what);
-    }
-    const auto& files = w.st.WriteFailures;
-    if (!files.empty())
-        line("書き込めなかったファイルが " + std::to_string(files.size()) + " 件あります。最初: " + files.front());
-    return report;
+    return w.report(error).message();
 }
 
 void PredictionsWindow::formLoad(std::function<void()> done) {
@@ -75,8 +58,7 @@ void PredictionsWindow::formLoad(std::function<void()> done) {
             list1_->clear();
             for (const std::string& item : logic_->List1()) list1_->addItem(QString::fromStdString(item));
             // The run goes on past a failed file or writer; it does not end as a success.
-            const std::string report = failureReport(*logic_, *error);
-            if (!report.empty()) messages_.message(report);
+            failed_ = logic_->report(*error).tell(messages_);
             done();
         });
 }

@@ -33,6 +33,8 @@ public:
     kv::display::RaceDisplay& display() { return *display_; }
     RaceDisplayPanel* displayPanel() const { return panel_; }
     bool running() const { return running_; }
+    // True when the last load's work failed (its message has been shown).
+    bool failed() const { return failed_; }
 
     // The message for a run with failures ("" when there were none).
     static std::string failureReport(const kv::pred::YOSOKEKKATHISWEEKNQUEL& w, const std::string& error);
@@ -48,6 +50,7 @@ private:
     std::unique_ptr<kv::display::RaceDisplay> display_;
     RaceDisplayPanel* panel_;
     bool running_ = false;
+    bool failed_ = false;
 };
 
 }  // namespace kv::ui

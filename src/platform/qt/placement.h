@@ -1,0 +1,37 @@
+// Where the program's windows open, how big they stay, and which window a
+// message box belongs to. Installed once for the whole program, so every
+// window gets it without doing anything:
+// - the main window (the main menu) opens centred on its screen;
+// - every other window opens centred over the main window;
+// - every window lies wholly inside the available geometry of its screen;
+// - every window keeps the size it opens with: one whose controls sit at
+//   fixed places (no layout) its designed size, a laid-out one its designed
+//   size cut to the screen; a window the user may resize says so with
+//   setResizable(w) before it is first shown.
+// Dialogs and message boxes are placed by Qt over their parent window.
+#pragma once
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+namespace kv::qt {
+
+// Installs the placement for the application; `mainWindow` is the main menu.
+void installWindowPlacement(QWidget* mainWindow);
+QWidget* mainWindow();
+
+// The window keeps the size the user gives it (see above).
+void setResizable(QWidget* w);
+
+// The top-left corner of a window of `size` centred over `over` and moved
+// wholly inside `available` (its top-left corner stays inside when it is larger).
+QPoint placedTopLeft(QSize size, const QRect& over, const QRect& available);
+
+// The window that owns a message box raised now: the window of `context` (the
+// background job that raised it, see backgroundContext()) when it is on
+// screen, else the window whose control the user pressed last, else the active
+// window, else the window shown or raised last, else the main window (null
+// when there is none). Called on the GUI thread.
+QWidget* messageOwner(QObject* context = nullptr);
+
+}  // namespace kv::qt
