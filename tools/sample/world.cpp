@@ -83,14 +83,6 @@ kv::Date plusDays(const kv::Date& d, long n) { return kv::fromSerial(kv::daySeri
 
 std::vector<ProgrammeDay> programmeWeek(Size size, int k) {
     const kv::Date sat = plusDays(kBaseSaturday, -7L * k), sun = plusDays(sat, 1);
-    auto plain = [](int jyo, int kaiji, int nichiji, int races) {
-        Meeting m;
-        m.jyo = jyo;
-        m.kaiji = kaiji;
-        m.nichiji = nichiji;
-        m.races = races;
-        return m;
-    };
     if (size == Size::Full) {
         if (k != 0) return {};
         // Tokyo, Kyoto and Fukushima, Fukushima not on the holiday Monday.
@@ -98,44 +90,35 @@ std::vector<ProgrammeDay> programmeWeek(Size size, int k) {
         const std::vector<std::vector<int>> courses = {{5, 8, 3}, {5, 8, 3}, {5, 8}};
         for (int d = 0; d < 3; ++d) {
             ProgrammeDay day{plusDays(sat, d), {}};
-            for (int jyo : courses[static_cast<std::size_t>(d)]) day.meetings.push_back(plain(jyo, 5, 7 + d, 12));
+            for (int jyo : courses[static_cast<std::size_t>(d)])
+                day.meetings.push_back(Meeting{.jyo = jyo, .kaiji = 5, .nichiji = 7 + d, .races = 12, .specs = {}});
             days.push_back(std::move(day));
         }
         return days;
     }
-    auto finish = [](int first, int second, int third) {
-        RaceSpec s;
-        s.finish = {first, second, third};
-        return s;
-    };
-    auto spec = [](int field, bool spread = false, int deadHeat = 0, bool scratch = false, bool hurdle = false) {
-        RaceSpec s;
-        s.field = field;
-        s.spread = spread;
-        s.deadHeat = deadHeat;
-        s.scratch = scratch;
-        s.hurdle = hurdle;
-        return s;
-    };
     if (k == 0) {
         // Saturday: Tokyo's 8 races and Kyoto's 12 with the small fields; Sunday: Tokyo.
-        Meeting tokyoSat = plain(5, 5, 7, 8), kyoto = plain(8, 5, 7, 12), tokyoSun = plain(5, 5, 8, 8);
-        tokyoSat.specs = {{2, finish(3, 4, 1)}, {3, spec(0, true)}, {5, spec(0, false, 2)}, {6, finish(2, 3, 4)}};
-        kyoto.specs = {{1, spec(4)}, {2, spec(5)}, {3, spec(6)}, {4, spec(7)}, {5, spec(8)}};
-        tokyoSun.specs = {{1, finish(1, 3, 5)}, {2, finish(4, 3, 2)}, {3, spec(5)}, {4, spec(6)}, {5, spec(7)},
-                          {6, spec(8, true)}, {7, spec(0, false, 0, true)}, {8, spec(0, false, 1)}};
+        Meeting tokyoSat{.jyo = 5, .kaiji = 5, .nichiji = 7, .races = 8, .specs = {}};
+        Meeting kyoto{.jyo = 8, .kaiji = 5, .nichiji = 7, .races = 12, .specs = {}};
+        Meeting tokyoSun{.jyo = 5, .kaiji = 5, .nichiji = 8, .races = 8, .specs = {}};
+        tokyoSat.specs = {{2, {.finish = {3, 4, 1}}}, {3, {.spread = true}}, {5, {.deadHeat = 2}}, {6, {.finish = {2, 3, 4}}}};
+        kyoto.specs = {{1, {.field = 4}}, {2, {.field = 5}}, {3, {.field = 6}}, {4, {.field = 7}}, {5, {.field = 8}}};
+        tokyoSun.specs = {{1, {.finish = {1, 3, 5}}}, {2, {.finish = {4, 3, 2}}}, {3, {.field = 5}}, {4, {.field = 6}},
+                          {5, {.field = 7}}, {6, {.field = 8, .spread = true}}, {7, {.scratch = true}}, {8, {.deadHeat = 1}}};
         return {{sat, {tokyoSat, kyoto}}, {sun, {tokyoSun}}};
     }
     if (k == 1 || k == 2) {
         // Kyoto's 12 races and Tokyo's 8 on both days.
-        const int first = 7 - 2 * k;
-        Meeting kyotoSat = plain(8, 5, first, 12), tokyoSat = plain(5, 5, first, 8);
-        Meeting kyotoSun = plain(8, 5, first + 1, 12), tokyoSun = plain(5, 5, first + 1, 8);
-        if (k == 1) {
-            kyotoSat.specs = {{4, spec(10, false, 0, false, true)}};
-            tokyoSun.specs = {{6, spec(0, false, 1)}};
+        std::vector<ProgrammeDay> days;
+        for (int d = 0; d < 2; ++d) {
+            const int nichiji = 7 - 2 * k + d;
+            Meeting kyoto{.jyo = 8, .kaiji = 5, .nichiji = nichiji, .races = 12, .specs = {}};
+            Meeting tokyo{.jyo = 5, .kaiji = 5, .nichiji = nichiji, .races = 8, .specs = {}};
+            if (k == 1 && d == 0) kyoto.specs = {{4, {.field = 10, .hurdle = true}}};
+            if (k == 1 && d == 1) tokyo.specs = {{6, {.deadHeat = 1}}};
+            days.push_back({d == 0 ? sat : sun, {kyoto, tokyo}});
         }
-        return {{sat, {kyotoSat, tokyoSat}}, {sun, {kyotoSun, tokyoSun}}};
+        return days;
     }
     return {};
 }
@@ -729,6 +712,7 @@ struct Builder {
             const Start& ahead = w.starts[race.starts[order[k - 1]]];
             s.time = ahead.time;
             if (s.l3 >= s.time) s.l3 = s.time - 1;
+            if (s.l4 >= s.time) s.l4 = 0;
             tied[k] = true;
         };
         if (spec.deadHeat >= 1) tie(1);
