@@ -26,11 +26,12 @@ namespace {
 struct Generated {
     kvtest::TempDir dir;
     kvsample::WriteSummary sum;
-    explicit Generated(kvsample::Phase phase, std::uint64_t seed = 1) {
+    explicit Generated(kvsample::Phase phase, std::uint64_t seed = 1, int weeksBack = 0) {
         kvsample::Options o;
         o.appDir = dir.path();
         o.phase = phase;
         o.seed = seed;
+        o.weeksBack = weeksBack;
         sum = kvsample::generate(o);
     }
     // Records of every feed file of a folder, in name order.
@@ -139,7 +140,7 @@ TEST(SampleWeek, PredictionFeedHoldsEntriesCardsAndPastRuns) {
     EXPECT_EQ(static_cast<int>(cards.size()), g.sum.weekRaces);
     EXPECT_EQ(cards, entries);
     EXPECT_GE(g.sum.weekRaces, 12);
-    EXPECT_LE(g.sum.weekRaces, 24);
+    EXPECT_LE(g.sum.weekRaces, 32);
     // Horses of the week have past runs (debut runners excepted), most of them three or more.
     int withThree = 0;
     for (const auto& k : weekHorses) withThree += pastRuns[k] >= 3;
@@ -269,15 +270,17 @@ TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
     auto two = [](int v) { return kv::zeroPad(v, 2); };
     for (const auto& [race, hrRec] : payouts) {
         const auto& o = orderOf[race];
+        if (!o.count(2) || !o.count(3) || !o.count(4)) continue;  // dead heats: their own test
         int a = o.at(1), b = o.at(2), c = o.at(3);
         int lo = std::min(a, b), hi = std::max(a, b);
         std::vector<int> t = {a, b, c};
         std::sort(t.begin(), t.end());
         EXPECT_EQ(getField(hrRec, H::PayTansyo::Umaban(1)), two(a));
         EXPECT_EQ(getField(hrRec, H::PayTansyo::Umaban(2)), "00");
-        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(1)), two(a));
-        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(2)), two(b));
-        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(3)), starters[race] >= 8 ? two(c) : "00");
+        const int places = starters[race] >= 8 ? 3 : (starters[race] >= 5 ? 2 : 0);
+        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(1)), places >= 1 ? two(a) : "00");
+        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(2)), places >= 2 ? two(b) : "00");
+        EXPECT_EQ(getField(hrRec, H::PayFukusyo::Umaban(3)), places >= 3 ? two(c) : "00");
         EXPECT_EQ(getField(hrRec, H::PayUmaren::Kumi(1)), two(lo) + two(hi));
         EXPECT_EQ(getField(hrRec, H::PayUmatan::Kumi(1)), two(a) + two(b));
         EXPECT_EQ(getField(hrRec, H::PaySanrenpuku::Kumi(1)), two(t[0]) + two(t[1]) + two(t[2]));
@@ -295,7 +298,7 @@ TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
         EXPECT_EQ(payOf(H::PayUmatan::Pay(1)), oddsOf("O4:" + two(a) + two(b)) * 10);
         EXPECT_EQ(payOf(H::PaySanrenpuku::Pay(1)), oddsOf("O5:" + two(t[0]) + two(t[1]) + two(t[2])) * 10);
         EXPECT_EQ(payOf(H::PaySanrentan::Pay(1)), oddsOf("O6:" + two(a) + two(b) + two(c)) * 10);
-        for (int i = 1; i <= 3; ++i) EXPECT_GE(payOf(H::PayFukusyo::Pay(i)), i <= (starters[race] >= 8 ? 3 : 2) ? 100 : 0);
+        for (int i = 1; i <= 3; ++i) EXPECT_GE(payOf(H::PayFukusyo::Pay(i)), i <= places ? 100 : 0);
     }
 }
 
@@ -346,4 +349,157 @@ TEST(SampleWeek, PostAndAnnouncementTimesAreClockTimesInRaceOrder) {
         const int post = posts.at(id.substr(0, 14)).at(std::stoi(id.substr(14)));
         EXPECT_EQ(clock(getField(rec, jv::OddsHead::HappyoTime).substr(4)), post - 10) << name;
     }
+}
+
+namespace {
+
+// Race id -> records of the week's races in a feed folder, of one record kind.
+std::map<std::string, std::vector<std::string>> byRace(const std::vector<std::string>& recs, const std::string& id,
+                                                       const std::string& kindWanted) {
+    std::map<std::string, std::vector<std::string>> out;
+    for (const auto& r : recs)
+        if (r.substr(0, 2) == id && kind(r) == kindWanted) out[getField(r, jv::RaceIdHead::RaceId)].push_back(r);
+    return out;
+}
+
+int entries(const std::string& hr, kv::Field (*kumi)(std::size_t), std::size_t count) {
+    int n = 0;
+    for (std::size_t i = 1; i <= count; ++i) n += std::stol(getField(hr, kumi(i))) != 0 ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+// The small week's programme: Tokyo both days and Kyoto's 12 races on the
+// Saturday, fields of 4 to 8 whose registered count is the field, in both phases.
+TEST(SampleWeek, SmallWeekHoldsASecondRacecourseAndSmallFields) {
+    for (auto* g : {&prediction(), &result()}) {
+        const char* k = g == &prediction() ? "2" : "7";
+        auto ra = byRace(g->feed("TOKURACETCVNRCVN"), "RA", k);
+        auto se = byRace(g->feed("TOKURACETCVNRCVN"), "SE", k);
+        std::map<std::string, int> racesPerDay;             // date + racecourse -> races
+        std::map<std::string, std::set<int>> smallFields;    // date -> fields of 8 or fewer
+        std::set<std::string> registeredSmall;               // registered counts of Saturday's Kyoto
+        for (const auto& [id, recs] : ra) {
+            if (id < "20251122") continue;
+            ++racesPerDay[id.substr(0, 8) + id.substr(8, 2)];
+            const int field = static_cast<int>(se[id].size());
+            const std::string toroku = getField(recs.front(), jv::RaRecord::TorokuTosu);
+            if (field <= 8) {
+                EXPECT_EQ(std::stoi(toroku), field) << id;
+                smallFields[id.substr(0, 8)].insert(field);
+                if (id.substr(0, 10) == "2025112208") registeredSmall.insert(toroku);
+            }
+        }
+        EXPECT_EQ(racesPerDay, (std::map<std::string, int>{{"2025112205", 8}, {"2025112208", 12}, {"2025112305", 8}})) << k;
+        EXPECT_EQ(smallFields["20251122"], (std::set<int>{4, 5, 6, 7, 8})) << k;
+        EXPECT_EQ(smallFields["20251123"], (std::set<int>{5, 6, 7, 8})) << k;
+        EXPECT_EQ(registeredSmall, (std::set<std::string>{"04", "05", "06", "07", "08"})) << k;
+    }
+}
+
+// Dead heats for first (one also for third) and a scratched runner, in the
+// final results and in the live stream alike.
+TEST(SampleWeek, ResultsHoldDeadHeatsAndARunnerWithoutPopularity) {
+    const auto& g = result();
+    namespace H = jv::HrRecord;
+    namespace S = jv::SeRecord;
+    struct Expect { int tansyo, fukusyo, umatan, wide, sanrenpuku, sanrentan; };
+    const std::map<std::string, Expect> deadHeats = {
+        {"2025112205050705", {2, 4, 2, 5, 2, 4}},   // two first, two third
+        {"2025112305050808", {2, 3, 2, 3, 1, 2}},   // two first
+    };
+    std::vector<std::string> live;
+    for (const auto& name : kv::listFiles(g.dir.file("jvfeed/0B12"))) {
+        std::string bytes = g.dir.read("jvfeed/0B12/" + name);
+        for (std::size_t pos = 0; pos < bytes.size();) {
+            const std::size_t len = jv::receivedLength(jv::recordKindOf(std::string_view(bytes).substr(pos)));
+            ASSERT_GT(len, 0u);
+            live.push_back(bytes.substr(pos, len));
+            pos += len;
+        }
+    }
+    std::vector<std::string> final = g.feed("TOKURACETCVNRCVN");
+    for (const std::vector<std::string>* source : {&live, &final}) {
+        const char* which = source == &live ? "live" : "final";
+        auto hr = byRace(*source, "HR", "7");
+        auto se = byRace(*source, "SE", "7");
+        std::set<std::string> tied, unpopular;
+        for (const auto& [id, runners] : se) {
+            if (id < "20251122") continue;
+            int firsts = 0;
+            for (const auto& r : runners) {
+                firsts += getField(r, S::KakuteiJyuni) == "01";
+                if (getField(r, S::Ninki) == "**") unpopular.insert(id);
+                if (getField(r, S::DochakuKubun) == "1") {
+                    EXPECT_EQ(getField(r, S::DochakuTosu), "1") << id;
+                }
+            }
+            if (firsts > 1) tied.insert(id);
+        }
+        EXPECT_FALSE(unpopular.empty()) << which;
+        std::set<std::string> expected;
+        for (const auto& [id, e] : deadHeats) {
+            expected.insert(id);
+            ASSERT_EQ(hr[id].size(), 1u) << id;
+            const std::string& h = hr[id].front();
+            EXPECT_EQ(entries(h, H::PayTansyo::Umaban, 3), e.tansyo) << id;
+            EXPECT_EQ(entries(h, H::PayFukusyo::Umaban, 5), e.fukusyo) << id;
+            EXPECT_EQ(entries(h, H::PayUmatan::Kumi, 6), e.umatan) << id;
+            EXPECT_EQ(entries(h, H::PayWide::Kumi, 7), e.wide) << id;
+            EXPECT_EQ(entries(h, H::PaySanrenpuku::Kumi, 3), e.sanrenpuku) << id;
+            EXPECT_EQ(entries(h, H::PaySanrentan::Kumi, 6), e.sanrentan) << id;
+            // 馬単 in both orders of the two winners.
+            const std::string a = getField(h, H::PayUmatan::Kumi(1)), b = getField(h, H::PayUmatan::Kumi(2));
+            EXPECT_EQ(a.substr(2) + a.substr(0, 2), b) << id;
+        }
+        EXPECT_EQ(tied, expected) << which;
+    }
+}
+
+// A week further back is the same world: its races are the later week's past
+// races, record for record, and it has its own programme.
+TEST(SampleWeek, AnEarlierWeekIsPartOfTheLaterWeeksHistory) {
+    Generated earlier(kvsample::Phase::Result, 1, 1);
+    const auto week = earlier.feed("TOKURACETCVNRCVN");
+    auto ra = byRace(week, "RA", "7");
+    auto se = byRace(week, "SE", "7");
+    std::map<std::string, int> racesPerDay;
+    bool hurdle = false, deadHeat = false;
+    for (const auto& [id, recs] : ra) {
+        if (id < "20251115") continue;
+        ASSERT_LE(id, "20251116999999") << "a race after the week";
+        ++racesPerDay[id.substr(0, 10)];
+        hurdle |= std::stoi(getField(recs.front(), jv::RaRecord::TrackCD)) >= 51;
+        int firsts = 0;
+        for (const auto& r : se[id]) firsts += getField(r, jv::SeRecord::KakuteiJyuni) == "01";
+        deadHeat |= firsts > 1;
+    }
+    EXPECT_EQ(racesPerDay,
+              (std::map<std::string, int>{{"2025111505", 8}, {"2025111508", 12}, {"2025111605", 8}, {"2025111608", 12}}));
+    EXPECT_TRUE(hurdle);
+    EXPECT_TRUE(deadHeat);
+    EXPECT_EQ(kv::listFiles(earlier.dir.file("jvfeed/0B12")), (std::vector<std::string>{"20251115.jvd", "20251116.jvd"}));
+
+    // Two weeks on, the feed carries that week's races of its horses as past races.
+    Generated twoBack(kvsample::Phase::Result, 1, 2);
+    const auto week2 = twoBack.feed("TOKURACETCVNRCVN");
+    ra = byRace(week2, "RA", "7");
+    se = byRace(week2, "SE", "7");
+    auto blankDate = [](std::string r) {
+        kv::setField(r, jv::Head::MakeDate, "00000000");
+        return r;
+    };
+    int compared = 0;
+    for (const auto& r : prediction().feed("TOKURACETCVNRCVN")) {
+        const std::string id = getField(r, jv::RaceIdHead::RaceId);
+        if (kind(r) != "7" || id < "20251108" || id > "20251109999999") continue;
+        const std::string rid = r.substr(0, 2);
+        ASSERT_TRUE(rid == "RA" || rid == "SE") << rid;
+        const auto& mine = rid == "RA" ? ra[id] : se[id];
+        const bool same = std::any_of(mine.begin(), mine.end(), [&](const std::string& m) { return blankDate(m) == blankDate(r); });
+        EXPECT_TRUE(same) << rid << " " << id;
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <set>
 
 #include "acquisition/jvdata/horse_records.h"
 #include "acquisition/jvdata/odds_records.h"
@@ -290,8 +291,11 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     r.n(S::IJyoCD, res ? st.ijyo : 0);
     r.n(S::NyusenJyuni, res ? st.nyusen : 0);
     r.n(S::KakuteiJyuni, res ? st.order : 0);
-    r.s(S::DochakuKubun, "0");
-    r.s(S::DochakuTosu, "0");
+    int tiedWith = 0;  // other horses sharing its place
+    if (res && st.order > 0)
+        for (int si : race.starts) tiedWith += (w.starts[si].order == st.order && &w.starts[si] != &st) ? 1 : 0;
+    r.s(S::DochakuKubun, tiedWith > 0 ? "1" : "0");
+    r.n(S::DochakuTosu, tiedWith);
     if (res && st.time > 0) {
         int minutes = st.time / 600;
         r.s(S::Time, std::to_string(minutes) + pad(st.time % 600, 3));
@@ -318,12 +322,14 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     r.n(S::Reserved4, 0);
     r.n(S::HaronTimeL4, res ? st.l4 : 0);
     r.n(S::HaronTimeL3, res ? st.l3 : 0);
-    // The winner (or, for the winner, the runner-up).
+    // The winner (or, for the winner, the runner-up or the horse it shares the win with).
     int other = -1;
     if (res) {
         for (int si : race.starts) {
             const Start& o = w.starts[si];
-            if ((st.order == 1 && o.order == 2) || (st.order != 1 && o.order == 1)) other = si;
+            if (&o == &st) continue;
+            if (st.order == 1 && o.order == 1) { other = si; break; }
+            if ((st.order == 1 && o.order == 2) || (st.order != 1 && o.order == 1 && other < 0)) other = si;
         }
     }
     for (int i = 1; i <= 3; ++i) {
@@ -428,8 +434,8 @@ std::string umRecord(const World& w, int horseIdx, const kv::Date& made) {
         if (surf < 2) ++kyori[surf * 3 + (race.dist <= 1600 ? 0 : (race.dist <= 2200 ? 1 : 2))][p];
         if (s.kyakusitu >= 1 && s.kyakusitu <= 4) ++style[s.kyakusitu - 1];
     }
-    sogo[0] += h.priorRuns > 0 ? std::min(h.wins, h.priorRuns) : 0;
-    sogo[5] += std::max(0, h.priorRuns - std::min(h.wins, h.priorRuns));
+    sogo[0] += h.priorWins;
+    sogo[5] += h.priorRuns - h.priorWins;
     r.n(U::RuikeiHonsyoHeiti, flat);
     r.n(U::RuikeiHonsyoSyogai, hurdle);
     r.n(U::RuikeiFukaHeichi, flatAdd);
@@ -575,7 +581,7 @@ std::string hnRecord(const World& w, int bi, const kv::Date& made) {
 // ------------------------------------------------------------------ odds
 RaceOdds raceOdds(const World& w, std::size_t k) {
     const Race& race = weekRaceOf(w, k);
-    const std::vector<double>& p = w.weekWinProb[k];
+    const std::vector<double>& p = race.winProb;
     RaceOdds o;
     o.n = static_cast<int>(race.starts.size());
     const int n = o.n;
@@ -666,64 +672,101 @@ RaceOdds raceOdds(const World& w, std::size_t k) {
 Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
     const Race& race = weekRaceOf(w, k);
     Payout pay;
-    std::vector<int> byOrder(19, 0);  // place -> horse number
     std::vector<int> waku(19, 0);
+    std::vector<std::pair<int, int>> placed;  // (place, horse number) of the first three places
     int starters = 0;
     for (int si : race.starts) {
         const Start& s = w.starts[si];
-        if (s.order >= 1 && s.order <= 18) byOrder[s.order] = s.umaban;
         waku[s.umaban] = s.wakuban;
         if (s.ijyo != 1) ++starters;
+        if (s.order >= 1 && s.order <= 3) placed.push_back({s.order, s.umaban});
     }
-    const int first = byOrder[1], second = byOrder[2], third = byOrder[3];
-    if (first == 0 || second == 0) return pay;
-    auto two = [](int v) { return pad(v, 2); };
-    pay.tansyo.push_back({two(first), o.win[first] * 10, o.winNinki[first]});
-    int places = starters >= 8 ? 3 : 2;
-    for (int k2 = 1; k2 <= places; ++k2) {
-        int h = byOrder[k2];
-        if (h == 0) continue;
-        long yen = std::max(100L, o.placeLow[h] * 10);
-        pay.fukusyo.push_back({two(h), yen, o.winNinki[h]});
-    }
-    if (o.n >= 9) {
-        int a = std::min(waku[first], waku[second]), b = std::max(waku[first], waku[second]);
-        std::size_t wi = 0;
-        for (int x = 1; x <= 8; ++x)
-            for (int y = x; y <= 8; ++y, ++wi)
-                if (x == a && y == b) pay.wakuren.push_back({std::to_string(a) + std::to_string(b), o.wakuren[wi] * 10, o.wakurenNinki[wi]});
-    }
+    std::sort(placed.begin(), placed.end());
+    // Every finishing order that the dead heats allow: horses sharing a place
+    // in each of their orders. Each gives a first three.
+    std::vector<std::array<int, 3>> firstThree;
     {
-        int a = std::min(first, second), b = std::max(first, second);
-        int i = pairIndex(a, b);
-        pay.umaren.push_back({two(a) + two(b), o.umaren[i] * 10, o.umarenNinki[i]});
+        std::vector<std::vector<int>> groups;
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            if (i == 0 || placed[i].first != placed[i - 1].first) groups.emplace_back();
+            groups.back().push_back(placed[i].second);
+        }
+        std::vector<int> seq;
+        auto expand = [&](auto&& self, std::size_t g) -> void {
+            if (g == groups.size() || seq.size() >= 3) {
+                std::array<int, 3> t = {0, 0, 0};
+                for (std::size_t i = 0; i < 3 && i < seq.size(); ++i) t[i] = seq[i];
+                firstThree.push_back(t);
+                return;
+            }
+            std::vector<int> perm = groups[g];
+            do {
+                const std::size_t before = seq.size();
+                seq.insert(seq.end(), perm.begin(), perm.end());
+                self(self, g + 1);
+                seq.resize(before);
+            } while (std::next_permutation(perm.begin(), perm.end()));
+        };
+        expand(expand, 0);
     }
-    if (third != 0) {
-        // Wide: the three pairs of the first three, with their own odds and ranks.
+    if (firstThree.empty() || firstThree.front()[1] == 0) return pay;
+    auto two = [](int v) { return pad(v, 2); };
+    // Combination texts of each bet kind, ascending and each once.
+    std::set<int> wins;
+    std::set<std::string> umaren, wide, umatan, sanren, sanrentan, wakuren;
+    const int placesPaid = starters >= 8 ? 3 : (starters >= 5 ? 2 : 0);
+    for (const auto& t : firstThree) {
+        wins.insert(t[0]);
+        umaren.insert(two(std::min(t[0], t[1])) + two(std::max(t[0], t[1])));
+        umatan.insert(two(t[0]) + two(t[1]));
+        wakuren.insert(std::to_string(std::min(waku[t[0]], waku[t[1]])) + std::to_string(std::max(waku[t[0]], waku[t[1]])));
+        if (t[2] == 0) continue;
+        std::array<int, 3> u = t;
+        std::sort(u.begin(), u.end());
+        wide.insert(two(u[0]) + two(u[1]));
+        wide.insert(two(u[0]) + two(u[2]));
+        wide.insert(two(u[1]) + two(u[2]));
+        sanren.insert(two(u[0]) + two(u[1]) + two(u[2]));
+        sanrentan.insert(two(t[0]) + two(t[1]) + two(t[2]));
+    }
+    auto num = [](const std::string& kumi, std::size_t i) { return std::stoi(kumi.substr(2 * i, 2)); };
+    for (int h : wins) pay.tansyo.push_back({two(h), o.win[h] * 10, o.winNinki[h]});
+    for (const auto& [place, h] : placed)
+        if (place <= placesPaid) pay.fukusyo.push_back({two(h), std::max(100L, o.placeLow[h] * 10), o.winNinki[h]});
+    if (o.n >= 9) {
+        for (const auto& kumi : wakuren) {
+            std::size_t wi = 0;
+            for (int x = 1; x <= 8; ++x)
+                for (int y = x; y <= 8; ++y, ++wi)
+                    if (std::to_string(x) + std::to_string(y) == kumi)
+                        pay.wakuren.push_back({kumi, o.wakuren[wi] * 10, o.wakurenNinki[wi]});
+        }
+    }
+    for (const auto& kumi : umaren) {
+        int i = pairIndex(num(kumi, 0), num(kumi, 1));
+        pay.umaren.push_back({kumi, o.umaren[i] * 10, o.umarenNinki[i]});
+    }
+    if (!wide.empty()) {
+        // Wide: the pairs within the first three, with their own odds and ranks.
         std::vector<long> wideOdds(o.wideProb.size(), 0);
         for (std::size_t i = 0; i < o.wideProb.size(); ++i) wideOdds[i] = oddsFrom(0.775, o.wideProb[i], 999999);
         std::vector<int> wideNinki = ranks(wideOdds);
-        int hs[3] = {first, second, third};
-        std::vector<std::pair<int, int>> pairs;
-        for (int x = 0; x < 3; ++x)
-            for (int y = x + 1; y < 3; ++y) pairs.push_back({std::min(hs[x], hs[y]), std::max(hs[x], hs[y])});
-        std::sort(pairs.begin(), pairs.end());
-        for (auto [a, b] : pairs) {
-            int i = pairIndex(a, b);
-            pay.wide.push_back({two(a) + two(b), std::max(100L, wideOdds[i] * 10), wideNinki[i]});
+        for (const auto& kumi : wide) {
+            int i = pairIndex(num(kumi, 0), num(kumi, 1));
+            pay.wide.push_back({kumi, std::max(100L, wideOdds[i] * 10), wideNinki[i]});
         }
     }
-    {
-        int i = orderedPairIndex(first, second);
-        pay.umatan.push_back({two(first) + two(second), o.umatan[i] * 10, o.umatanNinki[i]});
+    for (const auto& kumi : umatan) {
+        int i = orderedPairIndex(num(kumi, 0), num(kumi, 1));
+        pay.umatan.push_back({kumi, o.umatan[i] * 10, o.umatanNinki[i]});
     }
-    if (third != 0) {
-        int t[3] = {first, second, third};
-        std::sort(t, t + 3);
-        int i = trioIndex(t[0], t[1], t[2]);
-        pay.sanrenpuku.push_back({two(t[0]) + two(t[1]) + two(t[2]), o.sanren[i] * 10, o.sanrenNinki[i]});
-        int j = orderedTrioIndex(first, second, third);
-        pay.sanrentan.push_back({two(first) + two(second) + two(third), o.sanrentan[j] * 10, o.sanrentanNinki[j]});
+    for (const auto& kumi : sanren) {
+        int i = trioIndex(num(kumi, 0), num(kumi, 1), num(kumi, 2));
+        pay.sanrenpuku.push_back({kumi, o.sanren[i] * 10, o.sanrenNinki[i]});
+    }
+    for (const auto& kumi : sanrentan) {
+        int j = orderedTrioIndex(num(kumi, 0), num(kumi, 1), num(kumi, 2));
+        pay.sanrentan.push_back({kumi, o.sanrentan[j] * 10, o.sanrentanNinki[j]});
     }
     return pay;
 }
@@ -810,10 +853,12 @@ std::string o1Record(const World& w, std::size_t k, const RaceOdds& o, char kubu
     Rec r(O::kLength);
     oddsHead(r, O::kId, race, kubun, made, happyo, o.n);
     r.s(O::TansyoFlag, "7");
-    r.s(O::FukusyoFlag, "7");
-    r.s(O::WakurenFlag, o.n >= 9 ? "7" : "0");
-    // Places paid follow the starters (scratched horses excluded), as the payouts do.
+    // Places paid follow the starters (scratched horses excluded), as the payouts do;
+    // no place bets with four starters or fewer.
     const int starters = static_cast<int>(std::count(o.out.begin() + 1, o.out.begin() + 1 + o.n, false));
+    const bool placeSold = starters >= 5;
+    r.s(O::FukusyoFlag, placeSold ? "7" : "0");
+    r.s(O::WakurenFlag, o.n >= 9 ? "7" : "0");
     r.n(O::FukuChakuBaraiKey, starters >= 8 ? 3 : 2);
     for (int h = 1; h <= 28; ++h) {
         bool exists = h <= o.n;
@@ -822,9 +867,10 @@ std::string o1Record(const World& w, std::size_t k, const RaceOdds& o, char kubu
         r.s(O::OddsTansyo::Odds(h), oddsText(exists ? o.win[h] : 0, exists, out, 4));
         r.s(O::OddsTansyo::Ninki(h), ninkiText(exists ? o.winNinki[h] : 0, exists, out, 2));
         if (exists) r.n(O::OddsFukusyo::Umaban(h), h);
-        r.s(O::OddsFukusyo::OddsLow(h), oddsText(exists ? o.placeLow[h] : 0, exists, out, 4));
-        r.s(O::OddsFukusyo::OddsHigh(h), oddsText(exists ? o.placeHigh[h] : 0, exists, out, 4));
-        r.s(O::OddsFukusyo::Ninki(h), ninkiText(exists ? o.winNinki[h] : 0, exists, out, 2));
+        const bool place = exists && placeSold;
+        r.s(O::OddsFukusyo::OddsLow(h), oddsText(place ? o.placeLow[h] : 0, place, out, 4));
+        r.s(O::OddsFukusyo::OddsHigh(h), oddsText(place ? o.placeHigh[h] : 0, place, out, 4));
+        r.s(O::OddsFukusyo::Ninki(h), ninkiText(place ? o.winNinki[h] : 0, place, out, 2));
     }
     const auto& cb = combos();
     for (std::size_t i = 0; i < cb.waku.size(); ++i) {
@@ -835,7 +881,7 @@ std::string o1Record(const World& w, std::size_t k, const RaceOdds& o, char kubu
         r.s(O::OddsWakuren::Ninki(e), ninkiText(o.wakurenNinki[i], exists, false, 2));
     }
     r.n(O::TotalHyosuTansyo, votes(race, 3));
-    r.n(O::TotalHyosuFukusyo, votes(race, 2));
+    r.n(O::TotalHyosuFukusyo, placeSold ? votes(race, 2) : 0);
     r.n(O::TotalHyosuWakuren, o.n >= 9 ? votes(race, 1) : 0);
     return r.b;
 }

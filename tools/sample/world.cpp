@@ -38,7 +38,7 @@ struct Scale {
 Scale scaleFor(Size s) {
     if (s == Size::Full)
         return {kv::Date{2019, 1, 5}, 3, 12, 2014, 2023, 3600, 420, 21000, 1200, 160, 220, 900, 260, 6};
-    return {kv::Date{2024, 1, 6}, 1, 6, 2019, 2023, 260, 50, 700, 120, 36, 40, 90, 30, 3};
+    return {kv::Date{2024, 1, 6}, 1, 6, 2019, 2023, 640, 120, 700, 120, 48, 60, 90, 30, 3};
 }
 
 std::string digits(long long v, int width) { return kv::zeroPad(v, static_cast<std::size_t>(width)); }
@@ -53,6 +53,75 @@ double baseSpeed(int surface, int dist) {
 }
 
 int surfaceOfTrack(int track) { return track < 23 ? 0 : (track < 50 ? 1 : 2); }
+
+// A race of a programme week made to show a particular case.
+struct RaceSpec {
+    int field = 0;          // exact field, registered runners the same (0: 12 to 14 runners)
+    bool spread = false;    // runners from both ends of the ability range (a wide speed spread)
+    bool hurdle = false;
+    int deadHeat = 0;       // 1: two horses first; 2: two first and two third
+    bool scratch = false;   // horse number 3 scratched on race day
+    double luck = 0.55;     // spread of a run's speed around the horse's rating (km/h)
+    std::array<int, 3> finish = {0, 0, 0};  // the rating ranks (1 the best) that finish first, second, third
+};
+
+// One racecourse's race day of a programme week.
+struct Meeting {
+    int jyo = 5, kaiji = 5, nichiji = 1, races = 8;
+    std::map<int, RaceSpec> specs;  // by race number
+};
+struct ProgrammeDay {
+    kv::Date date;
+    std::vector<Meeting> meetings;
+};
+
+// The base week (weeks back 0) and the weeks before it that have a fixed
+// programme; every other weekend of the history is an ordinary one.
+const kv::Date kBaseSaturday{2025, 11, 22};
+
+kv::Date plusDays(const kv::Date& d, long n) { return kv::fromSerial(kv::daySerial(d) + n); }
+
+std::vector<ProgrammeDay> programmeWeek(Size size, int k) {
+    const kv::Date sat = plusDays(kBaseSaturday, -7L * k), sun = plusDays(sat, 1);
+    if (size == Size::Full) {
+        if (k != 0) return {};
+        // Tokyo, Kyoto and Fukushima, Fukushima not on the holiday Monday.
+        std::vector<ProgrammeDay> days;
+        const std::vector<std::vector<int>> courses = {{5, 8, 3}, {5, 8, 3}, {5, 8}};
+        for (int d = 0; d < 3; ++d) {
+            ProgrammeDay day{plusDays(sat, d), {}};
+            for (int jyo : courses[static_cast<std::size_t>(d)])
+                day.meetings.push_back(Meeting{.jyo = jyo, .kaiji = 5, .nichiji = 7 + d, .races = 12, .specs = {}});
+            days.push_back(std::move(day));
+        }
+        return days;
+    }
+    if (k == 0) {
+        // Saturday: Tokyo's 8 races and Kyoto's 12 with the small fields; Sunday: Tokyo.
+        Meeting tokyoSat{.jyo = 5, .kaiji = 5, .nichiji = 7, .races = 8, .specs = {}};
+        Meeting kyoto{.jyo = 8, .kaiji = 5, .nichiji = 7, .races = 12, .specs = {}};
+        Meeting tokyoSun{.jyo = 5, .kaiji = 5, .nichiji = 8, .races = 8, .specs = {}};
+        tokyoSat.specs = {{2, {.finish = {3, 4, 1}}}, {3, {.spread = true}}, {5, {.deadHeat = 2}}, {6, {.finish = {2, 3, 4}}}};
+        kyoto.specs = {{1, {.field = 4}}, {2, {.field = 5}}, {3, {.field = 6}}, {4, {.field = 7}}, {5, {.field = 8}}};
+        tokyoSun.specs = {{1, {.finish = {1, 3, 5}}}, {2, {.finish = {4, 3, 2}}}, {3, {.field = 5}}, {4, {.field = 6}},
+                          {5, {.field = 7}}, {6, {.field = 8, .spread = true}}, {7, {.scratch = true}}, {8, {.deadHeat = 1}}};
+        return {{sat, {tokyoSat, kyoto}}, {sun, {tokyoSun}}};
+    }
+    if (k == 1 || k == 2) {
+        // Kyoto's 12 races and Tokyo's 8 on both days.
+        std::vector<ProgrammeDay> days;
+        for (int d = 0; d < 2; ++d) {
+            const int nichiji = 7 - 2 * k + d;
+            Meeting kyoto{.jyo = 8, .kaiji = 5, .nichiji = nichiji, .races = 12, .specs = {}};
+            Meeting tokyo{.jyo = 5, .kaiji = 5, .nichiji = nichiji, .races = 8, .specs = {}};
+            if (k == 1 && d == 0) kyoto.specs = {{4, {.field = 10, .hurdle = true}}};
+            if (k == 1 && d == 1) tokyo.specs = {{6, {.deadHeat = 1}}};
+            days.push_back({d == 0 ? sat : sun, {kyoto, tokyo}});
+        }
+        return days;
+    }
+    return {};
+}
 
 struct Builder {
     World& w;
@@ -201,7 +270,7 @@ struct Builder {
                 h.owner = static_cast<int>(rng.below(w.owners.size()));
                 h.breeder = static_cast<int>(rng.below(w.breeders.size()));
                 h.tozai = w.trainers[h.trainer].tozai;
-                h.ability = 0.5 * (w.breeding[h.sire].quality + w.breeding[dam].quality) + rng.normal() * 0.8;
+                h.ability = 0.5 * (w.breeding[h.sire].quality + w.breeding[dam].quality) + rng.normal() * 1.4;
                 h.surface = rng.chance(0.55) ? 0 : 1;
                 static const int kPref[] = {1200, 1400, 1600, 1800, 2000, 2200, 2400};
                 h.prefDist = kPref[rng.below(7)];
@@ -249,6 +318,7 @@ struct Builder {
     using Wait = std::pair<long, int>;
     std::priority_queue<Wait, std::vector<Wait>, std::greater<Wait>> waiting;
     std::map<int, int> meetingDays;  // (year * 100 + course) -> race days so far
+    long firstWeekDay = 0;           // the race week's first day: its races keep their win probabilities
 
     int classOf(const Horse& h) const { return (h.starts.empty() && h.priorRuns == 0) ? 0 : (h.wins == 0 ? 1 : 2); }
     int groupOf(const Horse& h) const { return h.hurdler ? 2 : h.surface; }
@@ -265,6 +335,7 @@ struct Builder {
                 h.priorRuns = static_cast<int>(years * rng.range(3, 7));
                 double winChance = std::clamp(0.08 + 0.05 * h.ability, 0.01, 0.4);
                 for (int k = 0; k < h.priorRuns; ++k) if (rng.chance(winChance)) ++h.wins;
+                h.priorWins = h.wins;
                 h.prize = h.wins * 70000 + h.priorRuns * 3000;
                 if (h.birth.y + 7 <= sc.historyStart.y) { h.retired = true; continue; }
                 s = start + rng.range(0, 60);
@@ -326,6 +397,33 @@ struct Builder {
         return out;
     }
 
+    // A field of n with a wide speed spread: the ablest ready horses of the
+    // race's surface and the least able of the other one, aged three and over.
+    std::vector<int> spreadField(int group, int year, int n, int minRuns) {
+        const std::size_t top = static_cast<std::size_t>(n + 1) / 2, bottom = static_cast<std::size_t>(n) - top;
+        auto pick = [&](int g, std::size_t count, bool best) {
+            std::vector<int> pool;
+            for (auto& [key, horses] : ready)
+                if (std::get<0>(key) == g && std::get<1>(key) <= year - 3 && std::get<2>(key) > 0)
+                    for (int horse : horses)
+                        if (static_cast<int>(w.horses[horse].starts.size()) >= minRuns) pool.push_back(horse);
+            std::stable_sort(pool.begin(), pool.end(), [&](int a, int b) {
+                return best ? w.horses[a].ability > w.horses[b].ability : w.horses[a].ability < w.horses[b].ability;
+            });
+            if (pool.size() > count) pool.resize(count);
+            for (int horse : pool) {
+                const Horse& h = w.horses[horse];
+                auto& v = ready[{groupOf(h), h.birth.y, classOf(h)}];
+                v.erase(std::find(v.begin(), v.end(), horse));
+            }
+            return pool;
+        };
+        std::vector<int> field = pick(group == 1 ? 1 : 0, top, true);
+        std::vector<int> weak = pick(group == 1 ? 0 : 1, bottom, false);
+        field.insert(field.end(), weak.begin(), weak.end());
+        return field;
+    }
+
     int trackFor(int jyo, int group, int dist) {
         if (group == 2) return rng.chance(0.5) ? 54 : 53;
         bool left = kLeft[jyo];
@@ -348,7 +446,8 @@ struct Builder {
 
     // The races of one race day at one racecourse; the week's races take
     // horses with at least minRuns earlier runs (debut races excepted).
-    void raceDay(const kv::Date& date, int jyo, int races, bool week, int nichijiOverride, int kaijiOverride) {
+    void raceDay(const kv::Date& date, int jyo, int races, bool week, int nichijiOverride, int kaijiOverride,
+                 const std::map<int, RaceSpec>* specs = nullptr) {
         long day = serialOf(date);
         int& count = meetingDays[date.y * 100 + jyo];
         int kaiji = kaijiOverride > 0 ? kaijiOverride : count / 8 + 1;
@@ -356,13 +455,18 @@ struct Builder {
         ++count;
         const int month = date.m;
         for (int r = 1; r <= races; ++r) {
+            static const RaceSpec kPlain;
+            const RaceSpec* spec = &kPlain;
+            if (specs) {
+                auto it = specs->find(r);
+                if (it != specs->end()) spec = &it->second;
+            }
             Race race;
             race.date = date;
             race.jyo = jyo;
             race.kaiji = kaiji;
             race.nichiji = nichiji;
             race.raceNum = r;
-            race.thisWeek = week;
             // Post times every 30 minutes from 9:50, as hhmm.
             const int postMinutes = 9 * 60 + 50 + (r - 1) * 30;
             race.hassoTime = (postMinutes / 60) * 100 + postMinutes % 60;
@@ -377,24 +481,28 @@ struct Builder {
                 if (r == 2) { classes = {0}; debut = true; }
             } else if (r <= 3 && month <= 9) {
                 minAge = 3; onlyAge = true; classes = {0, 1};
-            } else if (r == 4 && rng.chance(0.5)) {
+            } else if ((r == 4 && rng.chance(0.5)) || spec->hurdle) {
                 group = 2; minAge = 3; classes = {0, 1, 2};
             } else {
                 minAge = month >= 6 ? 3 : 4;
                 classes = {2};
                 if (r <= 5) classes = {1};
             }
+            if (spec->field > 0 || spec->spread) debut = false;
             int want = week ? rng.range(12, opt.size == Size::Full ? 18 : 14) : rng.range(8, 16);
+            if (spec->field > 0) want = spec->field;
+            const std::size_t enough = spec->field > 0 ? static_cast<std::size_t>(spec->field) : 12u;
             int minRuns = (week && !debut) ? sc.minPastRuns : 0;
-            std::vector<int> field = draw(group, date.y, minAge, onlyAge, classes, want, minRuns);
+            std::vector<int> field = spec->spread ? spreadField(group, date.y, want, minRuns)
+                                                  : draw(group, date.y, minAge, onlyAge, classes, want, minRuns);
             // The week's programme is fixed: widen the choice until the field is big enough.
-            for (int widen = 0; week && field.size() < 12u && widen < 4; ++widen) {
+            for (int widen = 0; week && field.size() < enough && widen < 4; ++widen) {
                 std::vector<int> more;
                 if (widen == 0) more = draw(group, date.y, minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
                 if (widen == 3) {
-                    for (int g = 0; g < 3 && field.size() + more.size() < 12u; ++g) {
+                    for (int g = 0; g < 3 && field.size() + more.size() < enough; ++g) {
                         auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
                         more.insert(more.end(), extra.begin(), extra.end());
                     }
@@ -466,12 +574,16 @@ struct Builder {
             race.dirt = std::min(4, g + (wx >= 2 ? 0 : dayRng.range(0, 1)));
             race.toroku = static_cast<int>(field.size()) + (rng.chance(0.3) ? rng.range(1, 4) : 0);
             if (race.toroku > 18 && field.size() <= 18) race.toroku = 18;
+            if (spec->field > 0) race.toroku = static_cast<int>(field.size());
             race.recordUp = false;
-            runRace(race, field, day, week);
+            // A programme's races run from true to form to wide open, by race number.
+            RaceSpec run = *spec;
+            if (week && !spec->spread) run.luck = 0.55 * (1 + r % 3);
+            runRace(race, field, day, run);
         }
     }
 
-    void runRace(Race& race, std::vector<int>& field, long day, bool week) {
+    void runRace(Race& race, std::vector<int>& field, long day, const RaceSpec& spec) {
         const int raceIdx = static_cast<int>(w.races.size());
         const int surface = surfaceOfTrack(race.track);
         const int n = static_cast<int>(field.size());
@@ -519,9 +631,18 @@ struct Builder {
             fit -= 0.0006 * (dd < 0 ? -dd : dd);
             double going = (surface == 0 ? -0.25 : 0.2) * (race.siba - 1);
             rating[i] = h.ability + ageAdj + fit + w.jockeys[j].skill + w.trainers[h.trainer].skill;
-            perf[i] = base + rating[i] + going + rng.normal() * 0.55;
+            perf[i] = base + rating[i] + going + rng.normal() * spec.luck;
             w.starts.push_back(s);
             race.starts.push_back(static_cast<int>(w.starts.size()) - 1);
+        }
+        // A race run to a given finish: the horses of those rating ranks come home first.
+        if (spec.finish[0] > 0) {
+            std::vector<int> byRating(n);
+            for (int i = 0; i < n; ++i) byRating[i] = i;
+            std::stable_sort(byRating.begin(), byRating.end(), [&](int a, int b) { return rating[a] > rating[b]; });
+            const double best = *std::max_element(perf.begin(), perf.end());
+            for (int k = 0; k < 3; ++k)
+                if (spec.finish[k] >= 1 && spec.finish[k] <= n) perf[byRating[spec.finish[k] - 1]] = best + 0.6 - 0.2 * k;
         }
         // Abnormal runs: scratched before the start, or stopped during the race.
         std::vector<int> ijyo(n, 0);
@@ -530,6 +651,10 @@ struct Builder {
             if (u < 0.004) ijyo[i] = 1;
             else if (u < 0.010) ijyo[i] = 4;
         }
+        // A race made for a case runs without chance mishaps.
+        if (spec.field > 0 || spec.spread || spec.deadHeat > 0 || spec.scratch || spec.finish[0] > 0)
+            std::fill(ijyo.begin(), ijyo.end(), 0);
+        if (spec.scratch && n >= 3) ijyo[2] = 1;
         // Public estimate for the odds: the rating seen through noise.
         std::vector<double> q(n);
         double qsum = 0;
@@ -543,7 +668,6 @@ struct Builder {
             qsum += q[i];
         }
         std::vector<double> prob(n + 1, 0.0);
-        if (week) w.weekWinProb.emplace_back();
         for (int i = 0; i < n; ++i) {
             Start& s = w.starts[race.starts[i]];
             if (q[i] <= 0 || qsum <= 0) { s.odds = 0; continue; }
@@ -552,7 +676,7 @@ struct Builder {
             long o = static_cast<long>(0.8 / p * 10.0);
             s.odds = static_cast<int>(std::clamp<long>(o, 11, 9999));
         }
-        if (week) w.weekWinProb.back() = prob;
+        if (serialOf(race.date) >= firstWeekDay) race.winProb = prob;
         {
             std::vector<int> idx;
             for (int i = 0; i < n; ++i) if (ijyo[i] != 1) idx.push_back(i);
@@ -580,18 +704,39 @@ struct Builder {
         std::vector<int> order;
         for (int i = 0; i < n; ++i) if (ijyo[i] == 0) order.push_back(i);
         std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return exact[a] < exact[b]; });
+        // A dead heat: the second (and the fourth) past the post share the place ahead.
+        std::vector<bool> tied(order.size(), false);
+        auto tie = [&](std::size_t k) {
+            if (k >= order.size()) return;
+            Start& s = w.starts[race.starts[order[k]]];
+            const Start& ahead = w.starts[race.starts[order[k - 1]]];
+            s.time = ahead.time;
+            if (s.l3 >= s.time) s.l3 = s.time - 1;
+            if (s.l4 >= s.time) s.l4 = 0;
+            tied[k] = true;
+        };
+        if (spec.deadHeat >= 1) tie(1);
+        if (spec.deadHeat >= 2) tie(3);
         for (std::size_t k = 0; k < order.size(); ++k) {
             Start& s = w.starts[race.starts[order[k]]];
-            s.order = static_cast<int>(k) + 1;
+            s.order = tied[k] ? w.starts[race.starts[order[k - 1]]].order : static_cast<int>(k) + 1;
             s.nyusen = s.order;
         }
         const int winnerTime = order.empty() ? 0 : w.starts[race.starts[order[0]]].time;
         for (std::size_t k = 0; k < order.size(); ++k) {
             Start& s = w.starts[race.starts[order[k]]];
-            if (k == 0) {
-                int second = order.size() > 1 ? w.starts[race.starts[order[1]]].time : s.time;
+            if (s.order == 1) {
+                // The winner's margin: to the first horse behind it.
+                int second = s.time;
+                for (std::size_t j = k + 1; j < order.size(); ++j) {
+                    const Start& o = w.starts[race.starts[order[j]]];
+                    if (o.order != 1) { second = o.time; break; }
+                }
                 s.timeDiff = -(second - s.time);
                 s.chakusa = "   ";
+            } else if (tied[k]) {
+                s.timeDiff = s.time - winnerTime;
+                s.chakusa = "D  ";
             } else {
                 s.timeDiff = s.time - winnerTime;
                 int ahead = w.starts[race.starts[order[k - 1]]].time;
@@ -604,8 +749,16 @@ struct Builder {
             }
             if (k < 5) {
                 s.prize = race.prize[k];
-                s.added = k < 5 ? race.added[k] : 0;
+                s.added = race.added[k];
             }
+        }
+        // Horses sharing a place share its prize and the next one's.
+        for (std::size_t k = 1; k < order.size() && k < 5; ++k) {
+            if (!tied[k]) continue;
+            Start& a = w.starts[race.starts[order[k - 1]]];
+            Start& b = w.starts[race.starts[order[k]]];
+            a.prize = b.prize = (race.prize[k - 1] + race.prize[k]) / 2;
+            a.added = b.added = (race.added[k - 1] + race.added[k]) / 2;
         }
         // Corners: running positions from the style, closing on the finish order.
         int corners = race.dist <= 1400 ? 2 : 4;
@@ -669,7 +822,6 @@ struct Builder {
             Horse& h = w.horses[s.horse];
             h.starts.push_back(stored.starts[i]);
             if (s.ijyo == 0) h.lastWeight = s.weight;
-            if (week) continue;
             if (s.order == 1) ++h.wins;
             h.prize += s.prize;
             h.addedPrize += s.added;
@@ -683,12 +835,23 @@ struct Builder {
         }
     }
 
-    void history(const std::vector<kv::Date>& weekDays) {
+    // The history from its first day to the end of the race week: ordinary
+    // weekends, and the programme weeks as their fixed programmes say.
+    void run(const std::map<long, ProgrammeDay>& programme, const std::vector<kv::Date>& weekDays) {
         scheduleHorses();
-        long first = serialOf(sc.historyStart);
-        long last = serialOf(weekDays.front()) - 1;
+        firstWeekDay = serialOf(weekDays.front());
+        const long first = serialOf(sc.historyStart);
+        const long last = serialOf(weekDays.back());
         for (long day = first; day <= last; ++day) {
+            if (day == firstWeekDay) w.firstWeekRace = w.races.size();
             kv::Date d = kv::fromSerial(day);
+            auto p = programme.find(day);
+            if (p != programme.end()) {
+                release(day);
+                for (const Meeting& m : p->second.meetings)
+                    raceDay(d, m.jyo, m.races, true, m.nichiji, m.kaiji, &m.specs);
+                continue;
+            }
             int wd = kv::weekday(d);  // 1 Sunday .. 7 Saturday
             if (wd != 1 && wd != 7) continue;
             release(day);
@@ -697,22 +860,7 @@ struct Builder {
                 raceDay(d, jyo, sc.racesPerCourse, false, 0, 0);
             }
         }
-    }
-
-    void week(const std::vector<kv::Date>& days) {
-        w.firstWeekRace = w.races.size();
-        // The week: Tokyo, Kyoto and Fukushima (full); Tokyo alone (small).
-        std::vector<std::vector<int>> courses;
-        if (opt.size == Size::Full) courses = {{5, 8, 3}, {5, 8, 3}, {5, 8}};
-        else courses = {{5}, {5}};
-        const int races = opt.size == Size::Full ? 12 : 8;
-        for (std::size_t k = 0; k < days.size(); ++k) {
-            release(serialOf(days[k]) + (k == 0 ? 0 : 0));
-            for (int jyo : courses[k]) {
-                int nichiji = 7 + static_cast<int>(k);
-                raceDay(days[k], jyo, races, true, nichiji, 5);
-            }
-        }
+        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) w.races[r].thisWeek = true;
     }
 };
 
@@ -728,12 +876,21 @@ World buildWorld(const Options& opt) {
     b.people();
     b.breeding();
     b.racehorses();
-    if (opt.size == Size::Full)
-        w.weekDays = {kv::Date{2025, 11, 22}, kv::Date{2025, 11, 23}, kv::Date{2025, 11, 24}};
-    else
-        w.weekDays = {kv::Date{2025, 11, 22}, kv::Date{2025, 11, 23}};
-    b.history(w.weekDays);
-    b.week(w.weekDays);
+    if (opt.weeksBack < 0 || opt.weeksBack > kMaxWeeksBack)
+        throw std::invalid_argument("weeks back outside 0 to " + std::to_string(kMaxWeeksBack));
+    // Every programme week up to the race week; the race week is a programme
+    // week or, further back, an ordinary weekend.
+    std::map<long, ProgrammeDay> programme;
+    for (int k = opt.weeksBack; k <= kMaxWeeksBack; ++k)
+        for (ProgrammeDay& d : programmeWeek(opt.size, k)) {
+            if (k == opt.weeksBack) w.weekDays.push_back(d.date);
+            programme.emplace(kv::daySerial(d.date), std::move(d));
+        }
+    if (w.weekDays.empty()) {
+        const kv::Date sat = plusDays(kBaseSaturday, -7L * opt.weeksBack);
+        w.weekDays = {sat, plusDays(sat, 1)};
+    }
+    b.run(programme, w.weekDays);
     return w;
 }
 

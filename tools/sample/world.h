@@ -18,7 +18,11 @@ struct Options {
     Size size = Size::Small;
     std::uint64_t seed = 1;
     Phase phase = Phase::Prediction;
+    int weeksBack = 0;      // the race week this many weeks before the base week
 };
+
+// Largest --weeks-back: the history keeps most of a year before the week.
+constexpr int kMaxWeeksBack = 52;
 
 // A breeding horse (sire, dam or an older ancestor).
 struct BreedHorse {
@@ -70,6 +74,7 @@ struct Horse {
     std::vector<int> starts;  // indexes into World::starts, oldest first
     int wins = 0;
     int priorRuns = 0;        // runs before the recorded history began
+    int priorWins = 0;        // wins among them
     long long prize = 0;      // units of 100 yen
     long long addedPrize = 0;
     int lastWeight = 0;       // body weight of the last run (kg)
@@ -103,6 +108,7 @@ struct Race {
     int s3 = 0, s4 = 0, l3 = 0, l4 = 0;
     bool thisWeek = false;
     bool recordUp = false;
+    std::vector<double> winProb;  // public win probability by horse number (the week's races only)
 };
 
 struct Start {
@@ -144,11 +150,10 @@ struct World {
     std::size_t firstWeekRace = 0;       // index of the week's first race
     std::vector<kv::Date> weekDays;
     std::vector<Payout> payouts;         // per week race (index race - firstWeekRace)
-    // Win probabilities by horse number (index 0 unused) per week race, for the odds.
-    std::vector<std::vector<double>> weekWinProb;
 };
 
-// Builds the whole world for the options (no files written).
+// Builds the world up to the end of the race week the options name (no files
+// written): the races of an earlier week are the same in every later week's world.
 World buildWorld(const Options& opt);
 
 // Racecourse facts shared by the generator parts.
