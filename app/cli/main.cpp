@@ -7,7 +7,9 @@
 
 #include "cli.h"
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 
 namespace kvcli {
 
@@ -58,8 +60,17 @@ bool hasStep(const std::string& name) {
 int runStep(Context& ctx, const std::string& name, const std::vector<std::string>& options) {
     for (auto& st : table()) {
         if (st.name == name) {
+            // What an earlier step left unfinished: said, and the step goes on.
+            for (const auto& w : kv::steps::warningsFor(ctx.appDir, name))
+                std::cerr << "korivan-cli: " << name << ": " << w << std::endl;
+            kv::clearUnreadableFiles();
             int rc = st.run(ctx, options);
             ctx.progress.finish();
+            // A file that is there but cannot be read is no missing file: the step fails.
+            const auto unreadable = kv::unreadableFiles();
+            for (const auto& u : unreadable) std::cerr << "korivan-cli: " << name << ": could not read " << u << std::endl;
+            if (rc == 0 && !unreadable.empty()) rc = 1;
+            kv::clearUnreadableFiles();  // said once (run-week runs steps inside)
             return rc;
         }
     }

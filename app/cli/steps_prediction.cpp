@@ -21,6 +21,9 @@ int predict(Context& ctx, const std::vector<std::string>&) {
     for (const auto& f : w.chain().failures())
         std::cerr << "korivan-cli: writer " << f.writer << " failed for race " << w.st.run.raceKey(f.RaceIdx) << ": "
                   << f.what << std::endl;
+    if (w.SkippedPayoutRepeats > 0)
+        std::cerr << "korivan-cli: predict: " << w.SkippedPayoutRepeats
+                  << " repeated payout record(s) skipped (one race pass per race)" << std::endl;
     for (const auto& path : w.st.WriteFailures) std::cerr << "korivan-cli: could not write " << path << std::endl;
     ctx.status.setText("Text5", "予想･結果終了");
     // The run goes on past a failed file or writer, but the step does not pass for a success.

@@ -4,6 +4,9 @@
 #include "acquisition/menu_globals.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
+
+#include <unistd.h>
 
 namespace kv {
 namespace {
@@ -43,8 +46,18 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     LastDownload = DownloadOutcome::Completed;
     FileFailures = 0;
     OddsSource = 0;
-    for (int i = 0; i < nKinds; ++i)
-        if (!truncateFile(appFile(kinds[i].file))) ++FileFailures;
+    steps::StepRun run(GetAppPath(), trifecta ? steps::ODDS_FETCH_TRIFECTA : steps::ODDS_FETCH);
+    // The records go to temporary files, put in place when the press ends; a
+    // kill leaves the previous files, a failed press empty ones.
+    std::vector<std::string> names;
+    for (int i = 0; i < nKinds; ++i) names.push_back(kinds[i].file);
+    removeStaleTemps(GetAppPath(), names);
+    std::string tmp[3];
+    std::vector<long> kindFailures(nKinds, 0);
+    for (int i = 0; i < nKinds; ++i) {
+        tmp[i] = tempNameFor(appFile(kinds[i].file));
+        if (!truncateFile(tmp[i])) ++kindFailures[i];
+    }
 
     const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
                                                OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
@@ -66,7 +79,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
                 std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i) {
                     if (id == kinds[i].id) {
-                        if (!appendFileBytes(appFile(kinds[i].file), rec)) ++FileFailures;
+                        if (!appendFileBytes(tmp[i], rec)) ++kindFailures[i];
                         break;
                     }
                 }
@@ -75,6 +88,10 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             } else if (rc == 0) {
                 break;
             } else if (rc == -403 && guard.mayReopen(fileName)) {
+                // The reopened read delivers every file again: what this press
+                // stored so far goes, so that each record is stored once.
+                for (int i = 0; i < nKinds; ++i)
+                    if (!truncateFile(tmp[i])) ++kindFailures[i];
                 jv_.JVFiledelete(fileName);
                 jv_.JVClose();
                 int rc2 = 0, dl2 = 0;
@@ -87,7 +104,19 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             }
         }
     }
+    // A file whose records all arrived replaces the old one; any other is
+    // left empty, as the press found it emptied.
+    for (int i = 0; i < nKinds; ++i) {
+        const std::string path = appFile(kinds[i].file);
+        if (failed || kindFailures[i] > 0 || !placeFile(tmp[i], path)) {
+            ::unlink(tmp[i].c_str());
+            if (!truncateFile(path)) ++kindFailures[i];
+            if (!failed && kindFailures[i] == 0) ++kindFailures[i];  // the file could not be put in place
+        }
+        FileFailures += kindFailures[i];
+    }
     if (failed) LastDownload = DownloadOutcome::Failed;
+    run.finish(LastDownload == DownloadOutcome::Completed && FileFailures == 0);
     jv_.JVClose();
     setText1(trifecta ? "3連単オッズ取得完了" : "オッズ取得完了");
 }

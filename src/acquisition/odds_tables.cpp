@@ -10,6 +10,7 @@
 #include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 
 namespace kv {
 namespace {
@@ -65,6 +66,7 @@ KORIVANODDSN::KORIVANODDSN() = default;
 
 void KORIVANODDSN::Form_Load() {
     AppPath = GetAppPath();
+    steps::StepRun run(AppPath, steps::ODDS_TABLES);
     Closed = false;
     FilesWritten = 0;
     WriteFailures = 0;
@@ -111,6 +113,7 @@ void KORIVANODDSN::Form_Load() {
                 ++WriteFailures;
         }
     }
+    run.finish(WriteFailures == 0);
 }
 
 void KORIVANODDSN::Command1_Click() { Closed = true; }

@@ -11,6 +11,7 @@
 #include "common/quicksort.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 
 namespace kv {
 
@@ -234,6 +235,11 @@ void KOUZOUTAIQUEL::SortHorses() {
 }
 
 void KOUZOUTAIQUEL::Form_Load() {
+    steps::StepRun run(GetAppPath(), steps::STRUCTURE);
+    // Temporary files a killed run left behind.
+    removeStaleTemps(appFile(dirs::UMAGOTO));
+    removeStaleTemps(GetAppPath(), {files::RA_NEW, files::SE_NEW, files::UM_NEW, files::RA_NEW_D, files::SE_NEW_D,
+                                    files::KETTONUM_LIST, files::HAHA_LIST, files::SE});
     Loaded = true;
     failed_.clear();
     umCount_ = 0;
@@ -247,6 +253,7 @@ void KOUZOUTAIQUEL::Form_Load() {
     menu_.setText("Text4", "構造体処理終了  " + std::to_string(umCount_));
     Text1 = "中止処理を選択した場合、中止処理終了が出ますので暫くお待ち下さい。";
     Visible = true;
+    run.finish(failed_.empty());
 }
 
 void KOUZOUTAIQUEL::Command1_Click() {

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
-#include <fcntl.h>
-#include <unistd.h>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -15,6 +13,7 @@
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "expansion/builder.h"
 #include "expansion/calc.h"
 #include "expansion/coders.h"
@@ -98,6 +97,7 @@ void KORIVANEXPDTHISWEEKNQUEL::Command2_Click() {
 bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     if (!acquire()) return false;
     if (appPath_.empty()) Form_Load();
+    steps::StepRun run(appPath_, steps::FIX_PREVIOUS_DAY);
     setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", 0, 100);
     const FixUmagotoResult u = FixUmagotoZenjitsu();
     const FixRaceResult r =
@@ -113,6 +113,7 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     if (u.failed > 0)
         messages_.message("前日固定できなかった馬が " + std::to_string(u.failed) +
                           " 頭あります。最初の馬の血統登録番号: " + u.firstFailed);
+    run.finish(r.ok && u.failed == 0);
     release();
     return r.ok && u.failed == 0;
 }
@@ -122,6 +123,7 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     if (!acquire()) return report;
     report.started = true;
     if (appPath_.empty()) Form_Load();
+    steps::StepRun run(appPath_, steps::CALCULATE);
     try {
         runCalculation(report);
     } catch (const std::exception& e) {
@@ -136,6 +138,7 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     if (report.failedHorses > 0)
         messages_.message("計算できなかった馬が " + std::to_string(report.failedHorses) +
                           " 頭あります。最初の馬の血統登録番号: " + report.firstFailedKettoNum);
+    run.finish(report.ok());
     release();
     return report;
 }
@@ -149,25 +152,13 @@ struct HorseSlot {
     std::vector<long> progress4;
 };
 
-// Writes a horse's records as its whole file. The bytes are written over the
-// old ones in place and the file is then cut to their length, so a file that
-// holds the same number of records as before costs no block freeing.
+// Writes a horse's records as its whole file, under a temporary name renamed
+// over the old one: a kill or a full disk leaves the old file or the new one.
 bool writeHorseFile(const std::string& path, const std::vector<std::string>& recs) {
     std::string out;
     out.reserve(recs.size() * kv::exrec::kLength);
     for (const auto& r : recs) out += r;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < out.size()) {
-        const ssize_t n = ::pwrite(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
-    }
-    if (ok && ::ftruncate(fd, static_cast<off_t>(out.size())) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    return ok;
+    return writeFileAtomic(path, out);
 }
 
 }  // namespace
@@ -192,6 +183,8 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
     const std::string exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(exDir);
+    removeStaleTemps(exDir);  // what a killed run left behind
+    removeStaleTemps(appFile(dirs::OPTION1N));
     auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
     for (std::size_t i = 1; i <= horses.size(); ++i) {
         if (!fileExists(exPath(horses[i - 1]))) truncateFile(exPath(horses[i - 1]));

@@ -2,8 +2,12 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
+#include "common/fields.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "prediction/run_stages.h"
+
+#include <unordered_map>
 
 namespace kv::pred {
 
@@ -32,21 +36,52 @@ void RaceState::reset(int n) {
 YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield)
     : chain_(std::move(chain)), menu_(menuStatus), yield_(std::move(yield)) {}
 
+std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped) {
+    namespace hr = kv::jv::HrRecord;
+    std::vector<std::string> out;
+    std::unordered_map<std::string, std::size_t> at;  // race key -> place in out
+    skipped = 0;
+    for (const auto& rec : hrRecords) {
+        const std::string key =
+            getField(rec, hr::Year) + getField(rec, hr::MonthDay) + getField(rec, hr::JyoCD) + getField(rec, hr::RaceNum);
+        auto [it, added] = at.emplace(key, out.size());
+        if (added) {
+            out.push_back(rec);
+        } else {
+            out[it->second] = rec;  // a later record of the key is the newer one
+            ++skipped;
+        }
+    }
+    return out;
+}
+
 void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
+    steps::StepRun stepRun(GetAppPath(), steps::PREDICT);
     st = WindowState{};
+    SkippedPayoutRepeats = 0;
     st.run.codeTable.load(appFile(files::CODE_TABLE));
     for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
                           dirs::SANRENPUKU, dirs::SANRENTAN})
         makeDirs(appFile(d));
+    // Temporary files a killed run left behind.
+    for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
+                          dirs::SANRENPUKU, dirs::SANRENTAN, dirs::SHUTSUBAHYO, dirs::TANFUKU, dirs::TANFUKU2,
+                          dirs::TANSHO, dirs::YOSOU_HTML, dirs::WP})
+        removeStaleTemps(appFile(d));
+    removeStaleTemps(GetAppPath(), {files::RACE_INDEX, files::RACE_SYOSAI});
 
     const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
     hrRecords_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll();
     st.run.KekkaMode = decideMode(raRecords);
+    // In result mode the payout records are the races: a race key met again
+    // would run its race again, so each key runs once, with its newest record.
+    if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
     buildRaceIndex(st, raRecords, hrRecords_);
     const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
     raceFiles_ = buildRaceHorseFiles(st, seRecords);
 
     for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+    stepRun.finish(chain_.failures().empty() && st.WriteFailures.empty());
 }
 
 void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {

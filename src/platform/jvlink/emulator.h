@@ -7,7 +7,7 @@
 //   <feed>/control.txt        downloads, injected errors, damaged files, cancellation
 //
 // Each file holds raw JV-Data records (CP932), each ending in CR LF. The control
-// file is read again at every JVInit; a missing feed folder or file means no data.
+// file is read again at a JVInit when it changed since the last one; a missing feed folder or file means no data.
 #pragma once
 #include <chrono>
 #include <map>
@@ -75,6 +75,13 @@ private:
 
     std::string feedDir_;
     FeedControl control_;
+    struct ControlStamp {
+        bool present = false;
+        long long size = 0, sec = 0, nsec = 0, ino = 0;
+        bool operator==(const ControlStamp&) const = default;
+    };
+    ControlStamp controlStamp_;   // the control file as last parsed
+    bool controlParsed_ = false;
     bool initialised_ = false;
 
     // The current open.
