@@ -5,6 +5,7 @@
 
 #include "acquisition/menu.h"
 #include "acquisition/menu_globals.h"
+#include "common/fsys.h"
 #include "common/recordfile.h"
 #include "fixtures/jv_records.h"
 #include "rig.h"
@@ -219,6 +220,41 @@ TEST_F(WeekDownload, MissingStatisticsStartTheSelfExtractorAndTheDownloadGoesOn)
     EXPECT_EQ(rig.shell.programs, (std::vector<std::string>{rig.app() + "NEWSFX.EXE"}));
     EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Completed);
+}
+
+}  // namespace
+
+namespace {
+
+// A full disk or a failing rename: records are counted lost and no week file
+// is left half written (each is absent or whole).
+TEST_F(WeekDownload, AFullDiskOrAFailingRenameLeavesNoHalfWrittenWeekFile) {
+    struct Case {
+        const char* name;
+        long long fullAfter;
+        bool renameFails;
+    };
+    const Case cases[] = {{"full at once", 0, false}, {"full midway", 2000, false}, {"rename fails", -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppRig local;
+        local.dir.write("OPTION1N/STALLION.dat", "x");
+        local.dir.write("RATHISWEEKN.dat", "old");
+        local.feed(kSpec, "a.jvd", {ra1, se1, ra2, se2, hr1});
+        kv::TEZF1THISWEEKNQUEL m(local.messages, {}, *local.jv, local.shell, local.clock, &local.status);
+        kv::fsys::Faults f;
+        f.failWriteAfterBytes = c.fullAfter;
+        f.failRename = c.renameFails;
+        kv::fsys::setFaults(f);
+        m.Command2_Click();
+        kv::fsys::clearFaults();
+        EXPECT_GT(m.RecordsLost, 0);
+        const std::pair<const char*, std::string> whole[] = {
+            {"RATHISWEEKN.dat", ra1 + ra2}, {"SETHISWEEKN.dat", se1 + se2}, {"HRTHISWEEKN.dat", hr1}};
+        for (const auto& [name, bytes] : whole)
+            if (local.dir.exists(name)) EXPECT_EQ(local.dir.read(name), bytes) << name;
+        for (const auto& n : kv::listFiles(local.dir.path())) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
+    }
 }
 
 }  // namespace

@@ -189,6 +189,7 @@ int JVLinkEmulator::JVInit(const std::string& sid) {
         control_ = text ? FeedControl::parse(*text) : FeedControl{};
         controlStamp_ = stamp;
         controlParsed_ = true;
+        ++controlParses_;
     }
     if (sid.empty()) return kBadSid;
     if (sid.size() > 64) return kSidTooLong;

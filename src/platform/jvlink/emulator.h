@@ -65,6 +65,8 @@ public:
     // The current (or last) download's cancel_after_status; -1 when none.
     int cancelAfterStatus() const;
     const std::string& feedDir() const { return feedDir_; }
+    // How often the control file was parsed (once, and again after each change).
+    int controlParses() const { return controlParses_; }
 
 private:
     enum class Mode { Closed, Stored, Live };
@@ -82,6 +84,7 @@ private:
     };
     ControlStamp controlStamp_;   // the control file as last parsed
     bool controlParsed_ = false;
+    int controlParses_ = 0;
     bool initialised_ = false;
 
     // The current open.
