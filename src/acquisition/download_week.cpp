@@ -26,7 +26,7 @@ constexpr int kOption = 2;
 class WeekFile {
 public:
     WeekFile(const char* name, std::size_t len)
-        : path_(appFile(name)), tmp_(tempNameFor(path_)), len_(len), writer_(tmp_, len) {}
+        : path_(appFile(name)), tmp_(tempNameFor(path_)), writer_(tmp_, len) {}
     ~WeekFile() { discard(); }
     void remove() const { removeFile(path_); }
     void open() {
@@ -56,7 +56,6 @@ public:
 private:
     void discard() { ::unlink(tmp_.c_str()); }
     std::string path_, tmp_;
-    std::size_t len_;
     RecordFileWriter writer_;
     long count_ = 0;
     long dropFailures_ = 0, lostOnPlace_ = 0;
