@@ -6,6 +6,8 @@
 #include "common/fields.h"
 #include "common/recordfile.h"
 
+#include <memory>
+
 namespace kv {
 namespace {
 constexpr std::size_t kRaLength = 1272;
@@ -36,8 +38,11 @@ void TEZP2RIALTIME::Command1_Click() {
     RacesFetched = 0;
     InitFailures = 0;
     FileFailures = 0;
-    for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE})
-        if (!truncateFile(appFile(f))) ++FileFailures;
+    // The live odds files are refilled under temporary names and put in place
+    // at the end: a kill leaves the previous files.
+    removeStaleTemps(GetAppPath(), {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE});
+    std::unique_ptr<StagedFile> staged[4];
+    for (int i = 0; i < 4; ++i) staged[i] = std::make_unique<StagedFile>(appFile(kKinds[i].file));
 
     // The whole race file at once; its last records are the newest races.
     const std::vector<std::string> races = RecordFile(appFile(files::RA_NEW), kRaLength).readAll();
@@ -61,15 +66,19 @@ void TEZP2RIALTIME::Command1_Click() {
             if (rc <= 0) continue;
             std::string_view rec = readRecord(buffer, rc);
             std::string_view id = rec.substr(0, 2);
-            for (const Kind& k : kKinds) {
-                if (id == k.id) {
-                    if (!appendFileBytes(appFile(k.file), rec)) ++FileFailures;
+            for (int k = 0; k < 4; ++k) {
+                if (id == kKinds[k].id) {
+                    staged[k]->append(rec);
                     break;
                 }
             }
         }
         jv_.JVClose();
         ++RacesFetched;
+    }
+    for (auto& f : staged) {
+        if (!f->commit()) f->abandon(true);
+        FileFailures += f->failures();
     }
     setText1("速報オッズ取得完了");
 }

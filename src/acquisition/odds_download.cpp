@@ -6,7 +6,7 @@
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 
-#include <unistd.h>
+#include <memory>
 
 namespace kv {
 namespace {
@@ -52,12 +52,8 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     std::vector<std::string> names;
     for (int i = 0; i < nKinds; ++i) names.push_back(kinds[i].file);
     removeStaleTemps(GetAppPath(), names);
-    std::string tmp[3];
-    std::vector<long> kindFailures(nKinds, 0);
-    for (int i = 0; i < nKinds; ++i) {
-        tmp[i] = tempNameFor(appFile(kinds[i].file));
-        if (!truncateFile(tmp[i])) ++kindFailures[i];
-    }
+    std::vector<std::unique_ptr<StagedFile>> staged;
+    for (int i = 0; i < nKinds; ++i) staged.push_back(std::make_unique<StagedFile>(appFile(kinds[i].file)));
 
     const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
                                                OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
@@ -79,7 +75,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
                 std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i) {
                     if (id == kinds[i].id) {
-                        if (!appendFileBytes(tmp[i], rec)) ++kindFailures[i];
+                        staged[i]->append(rec);
                         break;
                     }
                 }
@@ -90,8 +86,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             } else if (rc == -403 && guard.mayReopen(fileName)) {
                 // The reopened read delivers every file again: what this press
                 // stored so far goes, so that each record is stored once.
-                for (int i = 0; i < nKinds; ++i)
-                    if (!truncateFile(tmp[i])) ++kindFailures[i];
+                for (auto& f : staged) f->restart();
                 jv_.JVFiledelete(fileName);
                 jv_.JVClose();
                 int rc2 = 0, dl2 = 0;
@@ -106,14 +101,9 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     }
     // A file whose records all arrived replaces the old one; any other is
     // left empty, as the press found it emptied.
-    for (int i = 0; i < nKinds; ++i) {
-        const std::string path = appFile(kinds[i].file);
-        if (failed || kindFailures[i] > 0 || !placeFile(tmp[i], path)) {
-            ::unlink(tmp[i].c_str());
-            if (!truncateFile(path)) ++kindFailures[i];
-            if (!failed && kindFailures[i] == 0) ++kindFailures[i];  // the file could not be put in place
-        }
-        FileFailures += kindFailures[i];
+    for (auto& f : staged) {
+        if (failed || !f->commit()) f->abandon(true);
+        FileFailures += f->failures();
     }
     if (failed) LastDownload = DownloadOutcome::Failed;
     run.finish(LastDownload == DownloadOutcome::Completed && FileFailures == 0);

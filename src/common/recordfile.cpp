@@ -187,6 +187,54 @@ void RecordFileWriter::close() {
     fd_ = -1;
 }
 
+StagedFile::StagedFile(std::string path) : path_(std::move(path)), tmp_(tempNameFor(path_)) {
+    if (!truncateFile(tmp_)) ++failures_;
+}
+
+StagedFile::~StagedFile() {
+    if (!done_) ::unlink(tmp_.c_str());
+}
+
+bool StagedFile::append(std::string_view bytes) {
+    if (done_ || !appendFileBytes(tmp_, bytes)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::restart() {
+    if (done_ || !truncateFile(tmp_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::commit() {
+    if (done_) return false;
+    done_ = true;
+    if (failures_ > 0) {
+        ::unlink(tmp_.c_str());
+        return false;
+    }
+    if (!placeFile(tmp_, path_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::abandon(bool emptyFinal) {
+    if (!done_) ::unlink(tmp_.c_str());
+    done_ = true;
+    if (emptyFinal && !truncateFile(path_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
 std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len) {
     std::vector<std::string> recs;
     if (len == 0) return recs;

@@ -91,6 +91,30 @@ private:
     long failures_ = 0;
 };
 
+// A text file that a step empties and refills piece by piece. The pieces go to
+// a temporary file (created empty at once), which commit() puts in place of
+// the file; a step that is killed or fails leaves the file as it was, or with
+// abandon(true), empty. Every append, restart or rename that fails counts in
+// failures(); commit() refuses after a failure.
+class StagedFile {
+public:
+    explicit StagedFile(std::string path);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    bool append(std::string_view bytes);
+    bool restart();                 // drops what was appended so far
+    bool commit();                  // the file is now what was appended
+    bool abandon(bool emptyFinal);  // the temporary file goes; emptyFinal: the file is emptied
+    long failures() const { return failures_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_, tmp_;
+    bool done_ = false;
+    long failures_ = 0;
+};
+
 // Splits a byte buffer into complete records of length len (a partial last one dropped).
 std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len);
 

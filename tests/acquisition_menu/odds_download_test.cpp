@@ -187,7 +187,7 @@ TEST_F(WeekOdds, OddsFilesThatCannotBeWrittenAreCountedAndThePressGoesOn) {
     EXPECT_TRUE(rig.messages.messages.empty());
     EXPECT_EQ(rig.dir.read("O2THISWEEKN.dat"), o2 + o2);
     EXPECT_EQ(rig.dir.read("O5THISWEEKN.dat"), o5);
-    EXPECT_EQ(w.FileFailures, 1);  // the file could not be put in place
+    EXPECT_EQ(w.FileFailures, 2);  // neither put in place nor emptied
     EXPECT_EQ(w.Text1, "オッズ取得完了");
 }
 
