@@ -102,6 +102,14 @@ TEST(FileWrite, WholeFileWritersKeepTheOldFileOnFailure) {
         {"writeFileAtomic", [&](const std::string& p) { return kv::writeFileAtomic(p, big); }},
         {"RecordFile::writeAll",
          [&](const std::string& p) { return kv::RecordFile(p, 10).writeAll(std::vector<std::string>(500, "rec")); }},
+        {"StagedFile",
+         [&](const std::string& p) {
+             kv::StagedFile f(p);
+             f.append(big.substr(0, 100));
+             f.restart();  // what came before a restart is dropped
+             for (int i = 0; i < 5; ++i) f.append(big.substr(0, 1000));
+             return f.commit();
+         }},
     };
     const std::pair<const char*, kv::fsys::Faults> faults[] = {
         {"disk full at once", fullAfter(0)}, {"disk full midway", fullAfter(1234)}, {"rename fails", renameFails()}};

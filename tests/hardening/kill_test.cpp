@@ -145,3 +145,40 @@ TEST(KillTest, PredictStoppedAfterItsNthFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A file that is there but cannot be read fails the step and is named; a file
+// that is missing keeps the step's own handling (the step passes).
+TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
+    kvtest::TempDir root;
+    const std::string app = root.path() + "/week";
+    fs::create_directories(app);
+    kvsample::Options o;
+    o.appDir = app;
+    kvsample::generate(o);
+    ASSERT_EQ(cli(app, "run-week").code, 0);
+
+    struct Case {
+        const char* step;
+        const char* file;
+    };
+    const Case cases[] = {{"predict", "JRACODE/CodeTable.csv"},
+                          {"calculate", "KETTONUMTHISWEEKN.dat"},
+                          {"structure", "RATHISWEEKN.dat"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = app + "/" + c.file, kept = path + ".kept";
+        fs::rename(path, kept);
+        EXPECT_EQ(cli(app, c.step).code, 0) << "missing";
+        fs::create_directory(path);  // a folder where the file belongs
+        const Cli r = cli(app, c.step);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find("could not read "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string("/") + c.file + ": "), std::string::npos) << r.err;
+        fs::remove(path);
+        fs::rename(kept, path);
+    }
+}
+
+}  // namespace
