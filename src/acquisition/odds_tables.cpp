@@ -67,6 +67,7 @@ KORIVANODDSN::KORIVANODDSN() = default;
 void KORIVANODDSN::Form_Load() {
     AppPath = GetAppPath();
     steps::StepRun run(AppPath, steps::ODDS_TABLES);
+    removeStaleTemps(appFile(dirs::KAIME));  // what a killed build left behind
     Closed = false;
     FilesWritten = 0;
     WriteFailures = 0;

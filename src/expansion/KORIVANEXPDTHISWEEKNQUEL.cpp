@@ -98,6 +98,9 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     if (!acquire()) return false;
     if (appPath_.empty()) Form_Load();
     steps::StepRun run(appPath_, steps::FIX_PREVIOUS_DAY);
+    // Temporary files a killed run left behind.
+    removeStaleTemps(appFile(dirs::UMAGOTO));
+    removeStaleTemps(appPath_, {files::RA_NEW, files::RACE_INDEX});
     setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", 0, 100);
     const FixUmagotoResult u = FixUmagotoZenjitsu();
     const FixRaceResult r =
