@@ -11,13 +11,19 @@ bash scripts/install-deps.sh
 out=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_FUZZ=ON \
   -DKV_BUILD_GUI=OFF -DKV_BUILD_TESTS=OFF >/dev/null
-cmake --build "$out" -j"$(nproc)" --target kv_fuzz_all korivan-sample
+# The sample week's generator: the one of the test build when there is one (CI builds it first).
+sample=build-test/tools/sample/korivan-sample
+if [ ! -x "$sample" ]; then
+  cmake --build "$out" -j"$(nproc)" --target korivan-sample
+  sample="$out/tools/sample/korivan-sample"
+fi
+cmake --build "$out" -j"$(nproc)" --target kv_fuzz_all
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 week="$out/sample-week"
 if [ ! -d "$week/jvfeed" ]; then
   mkdir -p "$week"
-  "$out/tools/sample/korivan-sample" --app-dir "$week" --phase result >/dev/null
+  "$sample" --app-dir "$week" --phase result >/dev/null
 fi
 rm -rf "$out/seeds"
 "$out/fuzz/kv-fuzz-seeds" "$week" "$out/seeds"
