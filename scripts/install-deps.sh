@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build dependencies on Debian (run as root, or with sudo available).
 set -euo pipefail
-pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev libgl-dev)
+pkgs=(g++ cmake ninja-build pkg-config libgtest-dev qt6-base-dev qt6-charts-dev libgl-dev clang)
 # The page tests: an HTML parser, a headless browser (the full browser where the
 # package lists know no headless shell) and CJK fonts for legible screenshots.
 browser=chromium-headless-shell
@@ -18,4 +18,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+# libFuzzer's runtime for the fuzz targets comes with clang's runtime package.
+if ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+  v=$(clang --version | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -1)
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "libclang-rt-$v-dev" >/dev/null || true
 fi

@@ -7,7 +7,9 @@
 
 #include "cli.h"
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "platform/step_report.h"
 
 namespace kvcli {
@@ -62,8 +64,21 @@ bool hasStep(const std::string& name) {
 int runStep(Context& ctx, const std::string& name, const std::vector<std::string>& options) {
     for (auto& st : table()) {
         if (st.name == name) {
+            // The steps of the road tell what an earlier step left unfinished
+            // themselves, and name the files they could not read in their message.
+            kv::clearUnreadableFiles();
+            kv::unreadableTold() = false;
             int rc = st.run(ctx, options);
             ctx.progress.finish();
+            // A file that is there but cannot be read is no missing file: the step fails.
+            const bool unreadable = !kv::unreadableFiles().empty();
+            if (unreadable && !kv::unreadableTold()) {
+                kv::StepReport report(name);
+                report.unreadableFiles(name);
+                report.tell(ctx.messages);
+            }
+            if (rc == 0 && unreadable) rc = 1;
+            kv::clearUnreadableFiles();  // said once (run-week runs steps inside)
             return rc;
         }
     }

@@ -1,4 +1,6 @@
 // ① This week's data download: the main menu's Command2.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -9,6 +11,7 @@
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "platform/step_report.h"
 
 namespace kv {
@@ -18,29 +21,46 @@ constexpr const char* kWeekSpec = "TOKURACETCVNRCVN";
 constexpr const char* kFromTime = "00000000000000";
 constexpr int kOption = 2;
 
-// One week file held open for the read loop; records are written at their
-// record number (1-based), the counter starting at the file's record count.
+// One week file of the read loop. Its records go to a temporary file, put in
+// place under the week file's name only when the read ended well, so a kill,
+// a full disk or a failed read never leaves a half-written week file.
 class WeekFile {
 public:
-    WeekFile(const char* name, std::size_t len) : path_(appFile(name)), len_(len), writer_(path_, len) {}
+    WeekFile(const char* name, std::size_t len)
+        : path_(appFile(name)), tmp_(tempNameFor(path_)), writer_(tmp_, len) {}
+    ~WeekFile() { discard(); }
     void remove() const { removeFile(path_); }
     void open() {
-        count_ = static_cast<long>(RecordFile(path_, len_).count());
+        count_ = 0;
         writer_.open();
     }
     // Adds 1 to the counter and writes the record there; a record that cannot
     // be written is lost and counted in lost().
     void write(std::string_view fixed) { writer_.write(static_cast<std::size_t>(++count_), fixed); }
-    void close() { writer_.close(); }
+    // Drops what this press wrote: the counter goes back to where the press began.
+    void restart() {
+        if (!writer_.truncate(0) && count_ > 0) ++dropFailures_;
+        count_ = 0;
+    }
+    // Closes; puts the file in place when asked and every record reached it.
+    void close(bool keep) {
+        writer_.close();
+        if (keep && lost() == 0) {
+            if (!placeFile(tmp_, path_)) lostOnPlace_ = count_;
+        } else {
+            discard();
+        }
+    }
     long count() const { return count_; }
-    long lost() const { return writer_.failures(); }
+    long lost() const { return writer_.failures() + dropFailures_ + lostOnPlace_; }
     const std::string& path() const { return path_; }
 
 private:
-    std::string path_;
-    std::size_t len_;
+    void discard() { ::unlink(tmp_.c_str()); }
+    std::string path_, tmp_;
     RecordFileWriter writer_;
     long count_ = 0;
+    long dropFailures_ = 0, lostOnPlace_ = 0;
 };
 
 }  // namespace
@@ -49,6 +69,8 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     LastDownload = DownloadOutcome::Completed;
     RecordsLost = 0;
     MessageCounter msg(msg_);
+    const auto earlier = beginStep(GetAppPath(), steps::FETCH);
+    steps::StepRun run(GetAppPath(), steps::FETCH);
 
     // 1. The factor weights' statistics: the self-extractor sets them up.
     if (!fileExists(appFile("OPTION1N/STALLION.dat"))) {
@@ -69,6 +91,8 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         hr(files::HR, jv::HrRecord::kLength);
     WeekFile* week[] = {&ra, &se, &um, &ks, &hr};
     for (WeekFile* f : week) f->remove();
+    // Temporary week files a killed press left behind.
+    removeStaleTemps(GetAppPath(), {files::RA, files::SE, files::UM, files::KS, files::HR});
 
     // 4 to 6. JV-Link, and the progress window while files are downloaded.
     const DownloadStart opened =
@@ -111,6 +135,9 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
             } else if (rc == -1) {
                 continue;
             } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
+                // The reopened read delivers every file again: what this press
+                // stored so far goes, so that each record is stored once.
+                for (WeekFile* f : week) f->restart();
                 jv_.JVFiledelete(fileName);
                 jv_.JVClose();
                 int rc2 = 0;
@@ -125,8 +152,10 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
                 break;
             }
         }
+        // A failed read leaves no week files (they were deleted above);
+        // a finished one puts every file in place whose records all reached it.
         for (int i = 4; i >= 0; --i) {
-            week[i]->close();
+            week[i]->close(!failed);
             RecordsLost += week[i]->lost();
         }
     }
@@ -134,6 +163,7 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     // 13. A download that lost records or ended on an error does not end as a success.
     jv_.JVClose();
     StepReport report("fetch");
+    report.notes(earlier);
     std::string firstLost;
     for (WeekFile* f : week)
         if (f->lost() > 0) {
@@ -142,9 +172,11 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         }
     report.failed("週ファイルに書き込めなかったレコード", RecordsLost, firstLost);
     report.action(checkDiskAction("①今週開催取得"));
+    report.unreadableFiles("①今週開催取得");
     failed = report.tell(msg) || failed;
     setText("Text1", failed ? kFetchFailedText : "今週開催取得終了");
     if (failed) LastDownload = DownloadOutcome::Failed;
+    run.finish(!failed && RecordsLost == 0);
 }
 
 }  // namespace kv

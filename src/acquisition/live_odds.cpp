@@ -7,6 +7,8 @@
 #include "common/recordfile.h"
 #include "platform/step_report.h"
 
+#include <memory>
+
 namespace kv {
 namespace {
 constexpr std::size_t kRaLength = 1272;
@@ -37,12 +39,11 @@ void TEZP2RIALTIME::Command1_Click() {
     RacesFetched = 0;
     InitFailures = 0;
     FileFailures = 0;
-    std::string firstFailed;
-    auto fileFailed = [&](const char* file) {
-        if (FileFailures++ == 0) firstFailed = file;
-    };
-    for (const char* f : {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE})
-        if (!truncateFile(appFile(f))) fileFailed(f);
+    // The live odds files are refilled under temporary names and put in place
+    // at the end: a kill leaves the previous files.
+    removeStaleTemps(GetAppPath(), {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE});
+    std::unique_ptr<StagedFile> staged[4];
+    for (int i = 0; i < 4; ++i) staged[i] = std::make_unique<StagedFile>(appFile(kKinds[i].file));
 
     // The whole race file at once; its last records are the newest races.
     StepReport report("live-odds");
@@ -68,15 +69,21 @@ void TEZP2RIALTIME::Command1_Click() {
             if (rc <= 0) continue;
             std::string_view rec = readRecord(buffer, rc);
             std::string_view id = rec.substr(0, 2);
-            for (const Kind& k : kKinds) {
-                if (id == k.id) {
-                    if (!appendFileBytes(appFile(k.file), rec)) fileFailed(k.file);
+            for (int k = 0; k < 4; ++k) {
+                if (id == kKinds[k].id) {
+                    staged[k]->append(rec);
                     break;
                 }
             }
         }
         jv_.JVClose();
         ++RacesFetched;
+    }
+    std::string firstFailed;  // the first live odds file an operation failed on
+    for (int k = 0; k < 4; ++k) {
+        if (!staged[k]->commit()) staged[k]->abandon(true);
+        if (staged[k]->failures() > 0 && FileFailures == 0) firstFailed = kKinds[k].file;
+        FileFailures += staged[k]->failures();
     }
     if (FileFailures > 0)
         report.detail(std::to_string(FileFailures) + " live odds file operation(s) failed, first on " + firstFailed);

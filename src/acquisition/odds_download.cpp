@@ -4,7 +4,10 @@
 #include "acquisition/menu_globals.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "platform/step_report.h"
+
+#include <memory>
 
 namespace kv {
 namespace {
@@ -44,12 +47,15 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     LastDownload = DownloadOutcome::Completed;
     FileFailures = 0;
     OddsSource = 0;
-    std::string firstFailed;  // the first odds file an operation failed on
-    auto fileFailed = [&](const char* file) {
-        if (FileFailures++ == 0) firstFailed = file;
-    };
-    for (int i = 0; i < nKinds; ++i)
-        if (!truncateFile(appFile(kinds[i].file))) fileFailed(kinds[i].file);
+    const auto earlier = beginStep(GetAppPath(), trifecta ? steps::ODDS_FETCH_TRIFECTA : steps::ODDS_FETCH);
+    steps::StepRun run(GetAppPath(), trifecta ? steps::ODDS_FETCH_TRIFECTA : steps::ODDS_FETCH);
+    // The records go to temporary files, put in place when the press ends; a
+    // kill leaves the previous files, a failed press empty ones.
+    std::vector<std::string> names;
+    for (int i = 0; i < nKinds; ++i) names.push_back(kinds[i].file);
+    removeStaleTemps(GetAppPath(), names);
+    std::vector<std::unique_ptr<StagedFile>> staged;
+    for (int i = 0; i < nKinds; ++i) staged.push_back(std::make_unique<StagedFile>(appFile(kinds[i].file)));
 
     const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
                                                OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
@@ -71,7 +77,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
                 std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i) {
                     if (id == kinds[i].id) {
-                        if (!appendFileBytes(appFile(kinds[i].file), rec)) fileFailed(kinds[i].file);
+                        staged[i]->append(rec);
                         break;
                     }
                 }
@@ -80,6 +86,9 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             } else if (rc == 0) {
                 break;
             } else if (rc == -403 && guard.mayReopen(fileName)) {
+                // The reopened read delivers every file again: what this press
+                // stored so far goes, so that each record is stored once.
+                for (auto& f : staged) f->restart();
                 jv_.JVFiledelete(fileName);
                 jv_.JVClose();
                 int rc2 = 0, dl2 = 0;
@@ -92,18 +101,29 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
             }
         }
     }
+    // A file whose records all arrived replaces the old one; any other is
+    // left empty, as the press found it emptied.
+    std::string firstFailed;  // the first odds file an operation failed on
+    for (int i = 0; i < nKinds; ++i) {
+        if (failed || !staged[i]->commit()) staged[i]->abandon(true);
+        if (staged[i]->failures() > 0 && FileFailures == 0) firstFailed = kinds[i].file;
+        FileFailures += staged[i]->failures();
+    }
     jv_.JVClose();
     StepReport report(trifecta ? "odds-fetch-trifecta" : "odds-fetch");
+    report.notes(earlier);
     if (FileFailures > 0)
         report.detail(std::to_string(FileFailures) + " odds file operation(s) failed, first on " + firstFailed);
     report.failed("オッズファイルへの書き込みの失敗", FileFailures, firstFailed);
     report.action(checkDiskAction(trifecta ? "「今週の3連単」" : "「今週のオッズ」"));
+    report.unreadableFiles(trifecta ? "「今週の3連単」" : "「今週のオッズ」");
     failed = report.tell(msg_) || failed;
     if (failed) LastDownload = DownloadOutcome::Failed;
     if (failed)
         setText1(trifecta ? "3連単オッズ取得に失敗しました。" : "オッズ取得に失敗しました。");
     else
         setText1(trifecta ? "3連単オッズ取得完了" : "オッズ取得完了");
+    run.finish(LastDownload == DownloadOutcome::Completed && FileFailures == 0);
 }
 
 }  // namespace kv

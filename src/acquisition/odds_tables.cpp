@@ -10,6 +10,7 @@
 #include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 
 namespace kv {
 namespace {
@@ -65,10 +66,15 @@ KORIVANODDSN::KORIVANODDSN(MessageSink* messages) : messages_(messages) {}
 
 void KORIVANODDSN::Form_Load() {
     AppPath = GetAppPath();
+    const auto earlier = beginStep(AppPath, steps::ODDS_TABLES);
+    steps::StepRun run(AppPath, steps::ODDS_TABLES);
+    removeStaleTemps(appFile(dirs::KAIME));  // what a killed build left behind
     Closed = false;
     FilesWritten = 0;
     WriteFailures = 0;
+    ReadFailures = 0;
     StepReport report("odds-tables");
+    report.notes(earlier);
     // The odds files a download did not leave: their tables are not written.
     if (OddsSource == 1) {
         report.missingFiles({appFile(files::O6_LIVE), appFile(files::O5_LIVE), appFile(files::O4_LIVE),
@@ -127,8 +133,11 @@ void KORIVANODDSN::Form_Load() {
     }
     report.failed("書き込めなかったオッズ表ファイル", WriteFailures, fileLabel(firstFailed));
     report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
+    ReadFailures = static_cast<long>(unreadableFiles().size());
+    report.unreadableFiles(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」");
     NullMessageSink none;
     report.tell(messages_ ? *messages_ : none);
+    run.finish(!Failed());
 }
 
 void KORIVANODDSN::Command1_Click() { Closed = true; }

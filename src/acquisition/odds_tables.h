@@ -30,8 +30,9 @@ public:
     // written (for the driver's report; the window shows no messages).
     long FilesWritten = 0;
     long WriteFailures = 0;
-    // True when the last load could not write every table.
-    bool Failed() const { return WriteFailures > 0; }
+    long ReadFailures = 0;  // input files there but not readable
+    // True when the last load could not read its inputs or write every table.
+    bool Failed() const { return WriteFailures > 0 || ReadFailures > 0; }
 
     std::string AppPath;
 

@@ -11,6 +11,7 @@
 #include "common/quicksort.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "platform/step_report.h"
 
 namespace kv {
@@ -235,6 +236,12 @@ void KOUZOUTAIQUEL::SortHorses() {
 }
 
 void KOUZOUTAIQUEL::Form_Load() {
+    const auto earlier = beginStep(GetAppPath(), steps::STRUCTURE);
+    steps::StepRun run(GetAppPath(), steps::STRUCTURE);
+    // Temporary files a killed run left behind.
+    removeStaleTemps(appFile(dirs::UMAGOTO));
+    removeStaleTemps(GetAppPath(), {files::RA_NEW, files::SE_NEW, files::UM_NEW, files::RA_NEW_D, files::SE_NEW_D,
+                                    files::KETTONUM_LIST, files::HAHA_LIST, files::SE});
     Loaded = true;
     failed_.clear();
     umCount_ = 0;
@@ -242,6 +249,7 @@ void KOUZOUTAIQUEL::Form_Load() {
     menu_.setText("Text4", "構造体処理を開始しました。しばらくお待ちください。。。。。。。");
     if (yield_) yield_();
     StepReport report("structure");
+    report.notes(earlier);
     report.missingFiles({appFile(files::RA), appFile(files::SE), appFile(files::UM)}, "①今週開催取得");
     SortRaces();
     FilterAndSortRunners();
@@ -249,10 +257,13 @@ void KOUZOUTAIQUEL::Form_Load() {
     BuildUmagotoFiles(yield_, &failed_);
     report.failedFiles(failed_);
     report.action(checkDiskAction("②構造・中止処理"));
-    menu_.setText("Text4", report.tell(messages_) ? std::string("構造体処理に失敗しました。")
-                                                  : "構造体処理終了  " + std::to_string(umCount_));
+    report.unreadableFiles("②構造・中止処理");
+    const bool failed = report.tell(messages_);
+    menu_.setText("Text4", failed ? std::string("構造体処理に失敗しました。")
+                                  : "構造体処理終了  " + std::to_string(umCount_));
     Text1 = "中止処理を選択した場合、中止処理終了が出ますので暫くお待ち下さい。";
     Visible = true;
+    run.finish(!failed);
 }
 
 void KOUZOUTAIQUEL::Command1_Click() {

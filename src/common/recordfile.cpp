@@ -4,65 +4,105 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace kv {
+namespace {
 
-std::optional<std::string> readFileBytes(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string data;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) return std::nullopt;
-    in.seekg(0, std::ios::beg);
-    data.resize(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(data.data(), size)) return std::nullopt;
+// Size of a regular file; -1 when missing. A folder (or anything else that is
+// not a file) where a file belongs, or a file that cannot be examined, is
+// noted as unreadable when `note` is set.
+long long statSize(const std::string& path, bool note) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        if (note && errno != ENOENT && errno != ENOTDIR) noteUnreadable(path, std::strerror(errno));
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (note) noteUnreadable(path, S_ISDIR(st.st_mode) ? "a folder stands where the file belongs" : "not a regular file");
+        return -1;
+    }
+    return static_cast<long long>(st.st_size);
+}
+
+// Reads len bytes at offset; fewer at the end of the file. nullopt when the
+// file cannot be opened or read (noted when it is there).
+std::optional<std::string> readAt(const std::string& path, long long offset, std::size_t len) {
+    const int fd = fsys::openRead(path);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) noteUnreadable(path, std::strerror(errno));
+        return std::nullopt;
+    }
+    std::string buf(len, '\0');
+    std::size_t got = 0;
+    while (got < len) {
+        const ssize_t n = ::pread(fd, buf.data() + got, len - got, static_cast<off_t>(offset + static_cast<long long>(got)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            noteUnreadable(path, std::strerror(errno));
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    buf.resize(got);
+    return buf;
+}
+
+std::string fitted(std::string_view rec, std::size_t len) {
+    std::string data(rec.substr(0, std::min(rec.size(), len)));
+    data.resize(len, ' ');
     return data;
 }
 
-bool writeFileAtomic(const std::string& path, std::string_view bytes) {
-    static std::atomic<unsigned> counter{0};
-    std::string tmp = path + ".tmp" + std::to_string(static_cast<unsigned long>(::getpid())) + "_" + std::to_string(counter++);
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
+}  // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+    FileRead r = readFileChecked(path);
+    if (!r.ok()) return std::nullopt;
+    return std::move(r.bytes);
+}
+
+bool placeFile(const std::string& tmp, const std::string& path) {
+    if (!fsys::renameFile(tmp, path)) {
+        ::unlink(tmp.c_str());
         return false;
     }
+    fsys::filePlaced();
     return true;
 }
 
+bool writeFileAtomic(const std::string& path, std::string_view bytes) {
+    const std::string tmp = tempNameFor(path);
+    const int fd = fsys::openWrite(tmp, true, false);
+    if (fd < 0) return false;
+    bool ok = fsys::writeAt(fd, bytes, -1);
+    if (!fsys::closeFile(fd)) ok = false;
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return placeFile(tmp, path);
+}
+
 bool appendFileBytes(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    const int fd = fsys::openWrite(path, false, true);
+    if (fd < 0) return false;
+    bool ok = fsys::writeAt(fd, bytes, -1);
+    if (!fsys::closeFile(fd)) ok = false;
+    return ok;
 }
 
 bool truncateFile(const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out);
+    const int fd = fsys::openWrite(path, true, false);
+    if (fd < 0) return false;
+    return fsys::closeFile(fd);
 }
 
 bool fileExists(const std::string& path) {
@@ -87,17 +127,15 @@ bool removeFile(const std::string& path) {
     return !fs::exists(path, ec);
 }
 
-long long fileSize(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return -1;
-    auto s = fs::file_size(path, ec);
-    return ec ? -1 : static_cast<long long>(s);
-}
+long long fileSize(const std::string& path) { return statSize(path, false); }
 
 std::vector<std::string> listFiles(const std::string& dir) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    fs::directory_iterator it(dir, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory && ec != std::errc::not_a_directory)
+        noteUnreadable(dir, ec.message());
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code ec2;
         if (it->is_regular_file(ec2)) names.push_back(it->path().filename().string());
     }
@@ -107,29 +145,94 @@ std::vector<std::string> listFiles(const std::string& dir) {
 
 bool RecordFileWriter::open() {
     close();
-    f_ = std::fopen(path_.c_str(), "r+b");
-    if (!f_) f_ = std::fopen(path_.c_str(), "w+b");
-    return f_ != nullptr;
+    fd_ = fsys::openWrite(path_, false, false);
+    return fd_ >= 0;
+}
+
+bool RecordFileWriter::flush() {
+    if (pending_.empty()) return true;
+    const bool ok = fd_ >= 0 && fsys::writeAt(fd_, pending_, pendingAt_);
+    pending_.clear();
+    return ok;
 }
 
 bool RecordFileWriter::write(std::size_t n, std::string_view rec) {
-    if (!f_ || n == 0) {
+    if (fd_ < 0 || n == 0) {
         ++failures_;
         return false;
     }
-    std::string data(rec.substr(0, std::min(rec.size(), len_)));
-    data.resize(len_, ' ');
-    if (std::fseek(f_, static_cast<long>((n - 1) * len_), SEEK_SET) != 0 ||
-        std::fwrite(data.data(), 1, data.size(), f_) != data.size()) {
+    const long long at = static_cast<long long>((n - 1) * len_);
+    if (!pending_.empty() && at != pendingAt_ + static_cast<long long>(pending_.size())) {
+        if (!flush()) ++failures_;  // counted once for the records held back
+    }
+    if (pending_.empty()) pendingAt_ = at;
+    pending_ += fitted(rec, len_);
+    if (pending_.size() >= (1u << 20) && !flush()) {
         ++failures_;
         return false;
     }
     return true;
 }
 
+bool RecordFileWriter::truncate(std::size_t records) {
+    pending_.clear();
+    if (fd_ < 0) return false;
+    return ::ftruncate(fd_, static_cast<off_t>(records * len_)) == 0;
+}
+
 void RecordFileWriter::close() {
-    if (f_ && std::fclose(f_) != 0) ++failures_;  // buffered records did not reach the disk
-    f_ = nullptr;
+    if (fd_ < 0) return;
+    if (!flush()) ++failures_;  // buffered records did not reach the disk
+    if (!fsys::closeFile(fd_)) ++failures_;
+    fd_ = -1;
+}
+
+StagedFile::StagedFile(std::string path) : path_(std::move(path)), tmp_(tempNameFor(path_)) {
+    if (!truncateFile(tmp_)) ++failures_;
+}
+
+StagedFile::~StagedFile() {
+    if (!done_) ::unlink(tmp_.c_str());
+}
+
+bool StagedFile::append(std::string_view bytes) {
+    if (done_ || !appendFileBytes(tmp_, bytes)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::restart() {
+    if (done_ || !truncateFile(tmp_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::commit() {
+    if (done_) return false;
+    done_ = true;
+    if (failures_ > 0) {
+        ::unlink(tmp_.c_str());
+        return false;
+    }
+    if (!placeFile(tmp_, path_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
+}
+
+bool StagedFile::abandon(bool emptyFinal) {
+    if (!done_) ::unlink(tmp_.c_str());
+    done_ = true;
+    if (emptyFinal && !truncateFile(path_)) {
+        ++failures_;
+        return false;
+    }
+    return true;
 }
 
 std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len) {
@@ -142,7 +245,7 @@ std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len) {
 }
 
 std::size_t RecordFile::count() const {
-    long long s = fileSize(path_);
+    long long s = statSize(path_, true);
     return (s <= 0 || len_ == 0) ? 0 : static_cast<std::size_t>(s) / len_;
 }
 
@@ -153,43 +256,28 @@ std::vector<std::string> RecordFile::readAll() const {
 }
 
 std::optional<std::string> RecordFile::read(std::size_t n) const {
-    if (n == 0 || n > count()) return std::nullopt;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(static_cast<std::streamoff>((n - 1) * len_));
-    std::string rec(len_, '\0');
-    if (!in.read(rec.data(), static_cast<std::streamsize>(len_))) return std::nullopt;
+    if (n == 0 || len_ == 0 || n > count()) return std::nullopt;
+    auto rec = readAt(path_, static_cast<long long>((n - 1) * len_), len_);
+    if (!rec || rec->size() != len_) return std::nullopt;
     return rec;
 }
 
 std::vector<std::string> RecordFile::readRange(std::size_t first, std::size_t last) const {
     std::vector<std::string> out;
     if (first < 1 || last < first || len_ == 0) return out;
-    std::ifstream in(path_, std::ios::binary);
-    if (!in) return out;
-    std::string buf((last - first + 1) * len_, '\0');
-    in.seekg(static_cast<std::streamoff>((first - 1) * len_));
-    in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
-    const std::size_t got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)) / len_;
-    out.reserve(got);
-    for (std::size_t i = 0; i < got; ++i) out.push_back(buf.substr(i * len_, len_));
-    return out;
+    if (statSize(path_, true) < 0) return out;
+    auto buf = readAt(path_, static_cast<long long>((first - 1) * len_), (last - first + 1) * len_);
+    if (!buf) return out;
+    return splitRecords(*buf, len_);
 }
 
 bool RecordFile::write(std::size_t n, std::string_view rec) const {
     if (n == 0) return false;
-    std::string data(rec.substr(0, std::min(rec.size(), len_)));
-    data.resize(len_, ' ');
-    std::fstream f(path_, std::ios::binary | std::ios::in | std::ios::out);
-    if (!f) {
-        f.open(path_, std::ios::binary | std::ios::out | std::ios::trunc);
-        f.close();
-        f.open(path_, std::ios::binary | std::ios::in | std::ios::out);
-        if (!f) return false;
-    }
-    f.seekp(static_cast<std::streamoff>((n - 1) * len_));
-    f.write(data.data(), static_cast<std::streamsize>(len_));
-    return static_cast<bool>(f);
+    const int fd = fsys::openWrite(path_, false, false);
+    if (fd < 0) return false;
+    bool ok = fsys::writeAt(fd, fitted(rec, len_), static_cast<long long>((n - 1) * len_));
+    if (!fsys::closeFile(fd)) ok = false;
+    return ok;
 }
 
 bool RecordFile::append(std::string_view rec) const { return write(count() + 1, rec); }
@@ -197,11 +285,7 @@ bool RecordFile::append(std::string_view rec) const { return write(count() + 1, 
 bool RecordFile::writeAll(const std::vector<std::string>& recs) const {
     std::string data;
     data.reserve(recs.size() * len_);
-    for (const auto& r : recs) {
-        std::string x(r.substr(0, std::min(r.size(), len_)));
-        x.resize(len_, ' ');
-        data += x;
-    }
+    for (const auto& r : recs) data += fitted(r, len_);
     return writeFileAtomic(path_, data);
 }
 

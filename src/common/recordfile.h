@@ -5,6 +5,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+
+#include "common/fsys.h"
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,9 +15,14 @@
 namespace kv {
 
 // Whole file as bytes; nullopt when it cannot be read (missing, a folder...).
+// A file that is there but cannot be read is also noted in unreadableFiles()
+// (common/fsys.h); readFileChecked tells the two apart.
 std::optional<std::string> readFileBytes(const std::string& path);
 // Writes the whole file through a temporary name renamed over the old one.
 bool writeFileAtomic(const std::string& path, std::string_view bytes);
+// Puts a finished file written under a temporary name (tempNameFor in
+// common/fsys.h) in place of path; the temporary file is removed when that fails.
+bool placeFile(const std::string& tmp, const std::string& path);
 // Appends bytes (creates the file when missing).
 bool appendFileBytes(const std::string& path, std::string_view bytes);
 // Creates or empties a file.
@@ -69,13 +76,42 @@ public:
     // Opens (creating when missing); false when it cannot be opened.
     bool open();
     bool write(std::size_t n, std::string_view rec);  // 1-based
+    // Cuts the file to its first `records` records (what was written after them is dropped).
+    bool truncate(std::size_t records);
     void close();
     long failures() const { return failures_; }
 
 private:
     std::string path_;
     std::size_t len_;
-    std::FILE* f_ = nullptr;
+    bool flush();
+    int fd_ = -1;
+    std::string pending_;        // records not yet written, contiguous from pendingAt_
+    long long pendingAt_ = 0;    // byte offset of pending_
+    long failures_ = 0;
+};
+
+// A text file that a step empties and refills piece by piece. The pieces go to
+// a temporary file (created empty at once), which commit() puts in place of
+// the file; a step that is killed or fails leaves the file as it was, or with
+// abandon(true), empty. Every append, restart or rename that fails counts in
+// failures(); commit() refuses after a failure.
+class StagedFile {
+public:
+    explicit StagedFile(std::string path);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+    bool append(std::string_view bytes);
+    bool restart();                 // drops what was appended so far
+    bool commit();                  // the file is now what was appended
+    bool abandon(bool emptyFinal);  // the temporary file goes; emptyFinal: the file is emptied
+    long failures() const { return failures_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_, tmp_;
+    bool done_ = false;
     long failures_ = 0;
 };
 

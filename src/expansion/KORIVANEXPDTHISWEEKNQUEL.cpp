@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
-#include <fcntl.h>
-#include <unistd.h>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -15,6 +13,7 @@
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "expansion/builder.h"
 #include "expansion/calc.h"
 #include "expansion/coders.h"
@@ -101,11 +100,17 @@ void KORIVANEXPDTHISWEEKNQUEL::Command2_Click() {
 bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     if (!acquire()) return false;
     if (appPath_.empty()) Form_Load();
+    const auto earlier = beginStep(appPath_, steps::FIX_PREVIOUS_DAY);
+    steps::StepRun run(appPath_, steps::FIX_PREVIOUS_DAY);
+    // Temporary files a killed run left behind.
+    removeStaleTemps(appFile(dirs::UMAGOTO));
+    removeStaleTemps(appPath_, {files::RA_NEW, files::RACE_INDEX});
     setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", 0, 100);
     const FixUmagotoResult u = FixUmagotoZenjitsu();
     const FixRaceResult r =
         FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
     StepReport report("fix-previous-day");
+    report.notes(earlier);
     report.action(checkDiskAction("④前日固定"));
     if (!r.ok && !r.unwritableFile.empty()) {
         report.detail("could not write " + r.unwritableFile);
@@ -119,9 +124,10 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     }
     if (u.failed > 0) report.detail(std::to_string(u.failed) + " horse(s) not fixed, first " + u.firstFailed);
     report.failed("前日固定できなかった馬", u.failed, printableName(u.firstFailed), "頭");
-    report.tell(messages_);
-    const bool ok = r.ok && u.failed == 0;
+    report.unreadableFiles("④前日固定");
+    const bool ok = !report.tell(messages_) && r.ok && u.failed == 0;
     setText(&ExpansionControls::Text1, "Text1", ok ? kFixEndText : kFixFailedText);
+    run.finish(ok);
     release();
     return ok;
 }
@@ -131,8 +137,11 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     if (!acquire()) return report;
     report.started = true;
     if (appPath_.empty()) Form_Load();
+    const auto earlier = beginStep(appPath_, steps::CALCULATE);
+    steps::StepRun run(appPath_, steps::CALCULATE);
     // Inputs of other steps the run goes on without.
     StepReport told("calculate");
+    told.notes(earlier);
     told.missingFiles({appFile(files::KETTONUM_LIST), appFile(files::HAHA_LIST)}, "②構造・中止処理");
     {
         namespace sn = kv::stats::names;
@@ -164,9 +173,12 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     told.action(report.tableFailure.empty()
                     ? checkDiskAction("⑤計算")
                     : "最新の予想因子ウエイトを展開し直してから、⑤計算をやり直して下さい。");
+    report.unreadableFiles = static_cast<long>(unreadableFiles().size());
+    told.unreadableFiles("⑤計算");
     const bool failed = !report.ok();
     setText(&ExpansionControls::Text3, "Text3", failed ? kFailedText : kEndText);
     told.tell(messages_);
+    run.finish(!failed);
     release();
     return report;
 }
@@ -180,25 +192,13 @@ struct HorseSlot {
     std::vector<long> progress4;
 };
 
-// Writes a horse's records as its whole file. The bytes are written over the
-// old ones in place and the file is then cut to their length, so a file that
-// holds the same number of records as before costs no block freeing.
+// Writes a horse's records as its whole file, under a temporary name renamed
+// over the old one: a kill or a full disk leaves the old file or the new one.
 bool writeHorseFile(const std::string& path, const std::vector<std::string>& recs) {
     std::string out;
     out.reserve(recs.size() * kv::exrec::kLength);
     for (const auto& r : recs) out += r;
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < out.size()) {
-        const ssize_t n = ::pwrite(fd, out.data() + done, out.size() - done, static_cast<off_t>(done));
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
-    }
-    if (ok && ::ftruncate(fd, static_cast<off_t>(out.size())) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    return ok;
+    return writeFileAtomic(path, out);
 }
 
 }  // namespace
@@ -223,6 +223,8 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
     const std::string exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(exDir);
+    removeStaleTemps(exDir);  // what a killed run left behind
+    removeStaleTemps(appFile(dirs::OPTION1N));
     auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
     for (std::size_t i = 1; i <= horses.size(); ++i) {
         if (!fileExists(exPath(horses[i - 1]))) truncateFile(exPath(horses[i - 1]));

@@ -45,8 +45,10 @@ struct CalculationReport {
     std::string error;               // an unexpected failure outside the horses
     long hahaumaRecords = 0, kyosobaRecords = 0;  // work file records (-1: not written)
     std::vector<std::string> workFileFailures;    // work files that could not be written (paths)
+    long unreadableFiles = 0;                     // input files there but not readable
     bool ok() const {
-        return started && failedHorses == 0 && tableFailure.empty() && error.empty() && workFileFailures.empty();
+        return started && failedHorses == 0 && tableFailure.empty() && error.empty() && workFileFailures.empty() &&
+               unreadableFiles == 0;
     }
 };
 

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "platform/sinks.h"
 
 namespace kv {
@@ -48,6 +50,13 @@ inline std::string fileLabel(const std::string& path) {
     if (!app.empty() && path.size() > app.size() && path.compare(0, app.size(), app) == 0)
         return printableName(path.substr(app.size()), 160);
     return printableName(path, 160);
+}
+
+// True once a step's message has named the unreadable files found since the
+// list was last cleared (the command-line driver then does not name them again).
+inline bool& unreadableTold() {
+    static bool told = false;
+    return told;
 }
 
 // The program's name in front of every log line ("korivan"; the command-line
@@ -98,6 +107,24 @@ public:
         if (!paths.empty())
             failed("書き込めなかったファイル", static_cast<long>(paths.size()), fileLabel(paths.front()));
     }
+    // The files found but not readable during the step (kv::unreadableFiles(),
+    // "path: reason"): the step fails, the message names the first, the log each.
+    // `step` is the user's label of the step to run again.
+    void unreadableFiles(const std::string& step) {
+        const std::vector<std::string> found = kv::unreadableFiles();
+        if (found.empty()) return;
+        for (const auto& f : found) detail("could not read " + f);
+        const std::string& first = found.front();
+        const auto colon = first.rfind(": ");
+        failed("読み込めなかったファイル", static_cast<long>(found.size()),
+               fileLabel(colon == std::string::npos ? first : first.substr(0, colon)));
+        unreadableAction_ = "ファイルの読み取り権限を確認してから、" + step + "をやり直して下さい。";
+    }
+    // Sentences the user should know that are no failure (what an earlier
+    // step left unfinished, from beginStep()).
+    void notes(const std::vector<std::string>& sentences) {
+        for (const auto& s : sentences) text_ += s;
+    }
     // A failure said in a sentence of its own.
     void failedSentence(const std::string& sentence) {
         ++failures_;
@@ -114,7 +141,10 @@ public:
     // The message ("" when there is nothing to say).
     std::string message() const {
         if (text_.empty()) return {};
-        return failures_ > 0 && !action_.empty() ? text_ + action_ : text_;
+        if (failures_ == 0) return text_;
+        std::string out = text_ + action_;
+        if (!unreadableAction_.empty() && unreadableAction_ != action_) out += unreadableAction_;
+        return out;
     }
     // Writes the details to standard error and shows the message (at most one);
     // true when the step's work failed.
@@ -122,6 +152,7 @@ public:
         const std::string prefix = logProgramName() + ": " + (log_.empty() ? "" : log_ + ": ");
         for (const auto& d : details_) std::fprintf(stderr, "%s%s\n", prefix.c_str(), d.c_str());
         if (!text_.empty()) messages.message(message());
+        if (!unreadableAction_.empty()) unreadableTold() = true;
         return failures_ > 0;
     }
 
@@ -129,6 +160,7 @@ private:
     std::string log_;
     std::string text_;
     std::string action_;
+    std::string unreadableAction_;
     std::vector<std::string> missing_;
     std::vector<std::string> details_;
     long failures_ = 0;
@@ -137,6 +169,15 @@ private:
 // What to do when files could not be written: check the disk, then `step` again.
 inline std::string checkDiskAction(const std::string& step) {
     return "ディスクの空き容量とフォルダの書き込み権限を確認してから、" + step + "をやり直して下さい。";
+}
+
+// At the start of a step: forgets the unreadable files found before it and
+// returns what an earlier step of the road left unfinished, for the step's
+// message (StepReport::notes; the step goes on).
+inline std::vector<std::string> beginStep(const std::string& appDir, const std::string& step) {
+    clearUnreadableFiles();
+    unreadableTold() = false;
+    return steps::warningsFor(appDir, step);
 }
 
 }  // namespace kv

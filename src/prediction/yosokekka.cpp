@@ -4,9 +4,13 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
+#include "common/fields.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "expansion/exrecord.h"
 #include "prediction/run_stages.h"
+
+#include <unordered_map>
 
 namespace kv::pred {
 
@@ -35,9 +39,32 @@ void RaceState::reset(int n) {
 YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield)
     : chain_(std::move(chain)), menu_(menuStatus), yield_(std::move(yield)) {}
 
+std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped) {
+    namespace hr = kv::jv::HrRecord;
+    std::vector<std::string> out;
+    std::unordered_map<std::string, std::size_t> at;  // race key -> place in out
+    skipped = 0;
+    for (const auto& rec : hrRecords) {
+        const std::string key =
+            getField(rec, hr::Year) + getField(rec, hr::MonthDay) + getField(rec, hr::JyoCD) + getField(rec, hr::RaceNum);
+        auto [it, added] = at.emplace(key, out.size());
+        if (added) {
+            out.push_back(rec);
+        } else {
+            out[it->second] = rec;  // a later record of the key is the newer one
+            ++skipped;
+        }
+    }
+    return out;
+}
+
 void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
+    const auto earlier = beginStep(GetAppPath(), steps::PREDICT);  // said in report()
+    steps::StepRun stepRun(GetAppPath(), steps::PREDICT);
     st = WindowState{};
+    SkippedPayoutRepeats = 0;
     inputs_ = StepReport("");  // details: "writer ... failed for race ...", "could not write ..."
+    inputs_.notes(earlier);
     if (!fileExists(appFile(files::CODE_TABLE)))
         inputs_.missingNote(files::CODE_TABLE,
                             "競馬場名などが空欄になります。プログラムに付属のコード表をこの場所に置いて下さい。");
@@ -46,16 +73,26 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
                           dirs::SANRENPUKU, dirs::SANRENTAN})
         makeDirs(appFile(d));
+    // Temporary files a killed run left behind.
+    for (const char* d : {dirs::RACE, dirs::KAIME, dirs::SOKUDO, dirs::TEKICHU, dirs::UMAREN, dirs::WIDE, dirs::UMATAN,
+                          dirs::SANRENPUKU, dirs::SANRENTAN, dirs::SHUTSUBAHYO, dirs::TANFUKU, dirs::TANFUKU2,
+                          dirs::TANSHO, dirs::YOSOU_HTML, dirs::WP})
+        removeStaleTemps(appFile(d));
+    removeStaleTemps(GetAppPath(), {files::RACE_INDEX, files::RACE_SYOSAI});
 
     const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
     hrRecords_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll();
     st.run.KekkaMode = decideMode(raRecords);
+    // In result mode the payout records are the races: a race key met again
+    // would run its race again, so each key runs once, with its newest record.
+    if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
     buildRaceIndex(st, raRecords, hrRecords_);
     const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
     raceFiles_ = buildRaceHorseFiles(st, seRecords);
     noteMissingExpandedFiles();
 
     for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+    stepRun.finish(chain_.failures().empty() && st.WriteFailures.empty() && unreadableFiles().empty());
 }
 
 void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
@@ -110,6 +147,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     if (!races.empty())
         r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
     r.failedFiles(st.WriteFailures);
+    if (SkippedPayoutRepeats > 0)
+        r.detail("predict: " + std::to_string(SkippedPayoutRepeats) +
+                 " repeated payout record(s) skipped (one race pass per race)");
+    r.unreadableFiles("⑥予想・結果");
     // Missing inputs already say what to run first.
     if (!r.missingAny()) r.action(checkDiskAction("⑥予想・結果"));
     return r;

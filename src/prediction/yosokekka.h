@@ -16,6 +16,10 @@
 
 namespace kv::pred {
 
+// The payout records with one record per race key, at the place where the key
+// first appears and holding its last (newest) record; skipped counts the repeats.
+std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped);
+
 class YOSOKEKKATHISWEEKNQUEL {
 public:
     // menuStatus receives the main menu's texts ("Text5"); yield is called once per race.
@@ -29,6 +33,8 @@ public:
     void runRacePass(int RaceIdx);
 
     WindowState st;
+    // Payout records of the last load that repeated a race key already met (result mode).
+    long SkippedPayoutRepeats = 0;
     const std::vector<std::string>& List1() const { return st.List1; }
     const WriterChain& chain() const { return chain_; }
 

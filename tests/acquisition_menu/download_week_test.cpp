@@ -5,6 +5,8 @@
 
 #include "acquisition/menu.h"
 #include "acquisition/menu_globals.h"
+#include "common/fsys.h"
+#include "common/recordfile.h"
 #include "fixtures/jv_records.h"
 #include "rig.h"
 
@@ -135,14 +137,16 @@ TEST_F(WeekDownload, EveryEarlyEndLeavesTheWeekFilesDeleted) {
     }
 }
 
-TEST_F(WeekDownload, ReadErrorKeepsWhatWasRead) {
+TEST_F(WeekDownload, ReadErrorLeavesNoHalfReadWeekFiles) {
     twoFiles();
     rig.control("[TOKURACETCVNRCVN]\nread_error=-502\nread_error_after=2\n");
     menu->Command2_Click();
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-502"}));
-    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1);
-    EXPECT_EQ(rig.dir.read("SETHISWEEKN.dat"), se1);
-    EXPECT_EQ(rig.dir.read("UMTHISWEEKN.dat"), "");
+    // The week files were deleted before the read; what was read before the
+    // error is not put in their place.
+    EXPECT_TRUE(noWeekFiles());
+    EXPECT_TRUE(kv::listFiles(rig.dir.path()).size() > 0);
+    for (const auto& n : kv::listFiles(rig.dir.path())) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
     EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
@@ -173,8 +177,9 @@ TEST_F(WeekDownload, DamagedFileIsDeletedReopenedAndAppendedAfter) {
         EXPECT_EQ(local.jv->deleted, (std::vector<std::string>{"b.jvd"}));
         // The reopen uses the first open's arguments.
         EXPECT_EQ(local.jv->opens, std::vector<std::string>(2, "TOKURACETCVNRCVN|00000000000000|2"));
-        // The reopened read starts again; its records follow those already written.
-        EXPECT_EQ(local.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra2);
+        // The reopened read starts again: what the press stored before it is
+        // dropped, so each record is stored once.
+        EXPECT_EQ(local.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
         EXPECT_EQ(m.LastDownload, kv::DownloadOutcome::Completed);
     }
 }
@@ -186,7 +191,7 @@ TEST_F(WeekDownload, AFileThatStaysDamagedEndsTheReadAfterThreeReopens) {
     menu->Command2_Click();
     EXPECT_EQ(rig.jv->deleted.size(), 3u);
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-403"}));
-    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra1 + ra1 + ra1);
+    EXPECT_TRUE(noWeekFiles());  // a failed read puts nothing in place
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Failed);
     EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
@@ -221,6 +226,41 @@ TEST_F(WeekDownload, MissingStatisticsStartTheSelfExtractorAndTheDownloadGoesOn)
     EXPECT_EQ(rig.shell.programs, (std::vector<std::string>{rig.app() + "NEWSFX.EXE"}));
     EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
     EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Completed);
+}
+
+}  // namespace
+
+namespace {
+
+// A full disk or a failing rename: records are counted lost and no week file
+// is left half written (each is absent or whole).
+TEST_F(WeekDownload, AFullDiskOrAFailingRenameLeavesNoHalfWrittenWeekFile) {
+    struct Case {
+        const char* name;
+        long long fullAfter;
+        bool renameFails;
+    };
+    const Case cases[] = {{"full at once", 0, false}, {"full midway", 2000, false}, {"rename fails", -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppRig local;
+        local.dir.write("OPTION1N/STALLION.dat", "x");
+        local.dir.write("RATHISWEEKN.dat", "old");
+        local.feed(kSpec, "a.jvd", {ra1, se1, ra2, se2, hr1});
+        kv::TEZF1THISWEEKNQUEL m(local.messages, {}, *local.jv, local.shell, local.clock, &local.status);
+        kv::fsys::Faults f;
+        f.failWriteAfterBytes = c.fullAfter;
+        f.failRename = c.renameFails;
+        kv::fsys::setFaults(f);
+        m.Command2_Click();
+        kv::fsys::clearFaults();
+        EXPECT_GT(m.RecordsLost, 0);
+        const std::pair<const char*, std::string> whole[] = {
+            {"RATHISWEEKN.dat", ra1 + ra2}, {"SETHISWEEKN.dat", se1 + se2}, {"HRTHISWEEKN.dat", hr1}};
+        for (const auto& [name, bytes] : whole)
+            if (local.dir.exists(name)) EXPECT_EQ(local.dir.read(name), bytes) << name;
+        for (const auto& n : kv::listFiles(local.dir.path())) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
+    }
 }
 
 }  // namespace

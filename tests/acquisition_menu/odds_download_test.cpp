@@ -166,8 +166,10 @@ TEST_F(WeekOdds, EndsWithoutDataOrOnErrors) {
         };
         odds.Command2_Click();
         EXPECT_EQ(local.messages.messages, c.messages);
-        // -402 ends after the first file; every other case reads nothing.
-        EXPECT_EQ(local.dir.read("O2THISWEEKN.dat"), std::string(c.name)[0] == '-' ? o2 : "");
+        // Every case leaves the file empty: nothing was read, or the read
+        // failed (-402 after the first file) and what it had read is not kept.
+        EXPECT_EQ(local.dir.read("O2THISWEEKN.dat"), "");
+        EXPECT_TRUE(local.dir.exists("O2THISWEEKN.dat"));
         // An error ends in the failure text; no data and a cancel are no failures.
         const bool error = c.name[0] == 'o' || c.name[0] == '-';
         EXPECT_EQ(odds.Text1, error ? "オッズ取得に失敗しました。" : "オッズ取得完了");
@@ -186,14 +188,14 @@ TEST_F(WeekOdds, OddsFilesThatCannotBeWrittenAreCountedAndThePressGoesOn) {
     w.Command2_Click();
     EXPECT_EQ(rig.dir.read("O2THISWEEKN.dat"), o2 + o2);
     EXPECT_EQ(rig.dir.read("O5THISWEEKN.dat"), o5);
-    EXPECT_EQ(w.FileFailures, 2);  // not emptied, one record not written
+    EXPECT_EQ(w.FileFailures, 2);  // neither put in place nor emptied
     ASSERT_EQ(rig.messages.messages.size(), 1u);
     EXPECT_NE(rig.messages.messages[0].find("2 件あります（最初: O4THISWEEKN.dat）"), std::string::npos)
         << rig.messages.messages[0];
     EXPECT_EQ(w.Text1, "オッズ取得に失敗しました。");
 }
 
-TEST_F(WeekOdds, DamagedFileIsReopenedWithoutEmptyingTheFiles) {
+TEST_F(WeekOdds, DamagedFileIsReopenedAndEachRecordStoredOnce) {
     AppRig local;
     local.feed(kSpec, "a.jvd", {o2});
     local.feed(kSpec, "b.jvd", {o4});
@@ -202,7 +204,8 @@ TEST_F(WeekOdds, DamagedFileIsReopenedWithoutEmptyingTheFiles) {
     odds.Command2_Click();
     EXPECT_TRUE(local.messages.messages.empty());
     EXPECT_EQ(local.jv->deleted, std::vector<std::string>{"b.jvd"});
-    EXPECT_EQ(local.dir.read("O2THISWEEKN.dat"), o2 + o2);
+    // The reopened read delivers a.jvd again; its record is stored once.
+    EXPECT_EQ(local.dir.read("O2THISWEEKN.dat"), o2);
     EXPECT_EQ(local.dir.read("O4THISWEEKN.dat"), o4);
 
     // A file that stays damaged: three reopens, then the read ends.

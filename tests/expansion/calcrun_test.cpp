@@ -8,6 +8,7 @@
 #include "acquisition/jvdata/horse_records.h"
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "common/recordfile.h"
 #include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
 #include "expansion/builder.h"
@@ -265,4 +266,38 @@ TEST_F(CalcRunTest, NothingOfAnEarlierWeekStaysInTheFiles) {
     run(2);
     EXPECT_EQ(exBytes(kH2), h2);
     EXPECT_EQ(exBytes(kH4), "");
+}
+
+// A full disk or a failing rename: the run fails, and every expanded run file
+// is its old version or its new whole one.
+TEST_F(CalcRunTest, AFullDiskOrAFailingRenameLeavesNoTornFile) {
+    run(1);
+    std::map<std::string, std::string> fresh;
+    for (const char* k : {kH1, kH2, kH4}) fresh[k] = exBytes(k);
+    const std::string old(2 * ex::kLength, 'o');
+
+    struct Case {
+        const char* name;
+        long long fullAfter;
+        bool renameFails;
+    };
+    const Case cases[] = {{"full at once", 0, false}, {"full midway", 3 * ex::kLength + 100, false},
+                          {"rename fails", -1, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* k : {kH1, kH2, kH4}) dir.write(std::string("UMAGOTOEXTHISWEEKN/") + k + "EX.dat", old);
+        kv::fsys::Faults f;
+        f.failWriteAfterBytes = c.fullAfter;
+        f.failRename = c.renameFails;
+        kv::fsys::setFaults(f);
+        const CalculationReport r = run(2);
+        kv::fsys::clearFaults();
+        EXPECT_FALSE(r.ok());
+        EXPECT_GE(r.failedHorses, 2u);
+        for (const char* k : {kH1, kH2, kH4}) {
+            const std::string now = exBytes(k);
+            EXPECT_TRUE(now == old || now == fresh[k]) << k;
+        }
+        for (const auto& n : kv::listFiles(dir.file("UMAGOTOEXTHISWEEKN"))) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
+    }
 }

@@ -200,6 +200,7 @@ TEST(JvOdds, EntriesCombinationsAndOddsTexts) {
         {"000000", true, 0},  {"------", true, 0},  {"******", true, 0}, {"      ", true, 0},
         {"", true, 0},        {"0000001", false, 1}, {"001500", false, 1500},
         {"  0035", false, 35}, {"00-123", false, std::nullopt}, {"12a", false, std::nullopt},
+        {"1234567890123456789012345", false, std::nullopt},  // too many digits for a number
     };
     for (const auto& c : cases) {
         EXPECT_EQ(jv::isNoOdds(c.text), c.none) << c.text;

@@ -400,3 +400,18 @@ TEST(JvLinkEmulator, ControlFileParsingSkipsBadLines) {
     EXPECT_EQ(s.statusError, 0);
     EXPECT_EQ(c.spec("NONE").downloadCount, 0);
 }
+
+namespace {
+
+TEST(JvLinkEmulator, ControlFileIsParsedOnceUntilItChanges) {
+    kvtest::TempDir d;
+    d.write("control.txt", "init_result = -301\n" + std::string(100000, '#') + "\n");
+    kv::JVLinkEmulator emu(d.path());
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(emu.JVInit("UNKNOWN"), -301);
+    EXPECT_EQ(emu.controlParses(), 1);
+    d.write("control.txt", "init_result = -302\n");
+    EXPECT_EQ(emu.JVInit("UNKNOWN"), -302);
+    EXPECT_EQ(emu.controlParses(), 2);
+}
+
+}  // namespace

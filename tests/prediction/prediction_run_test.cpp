@@ -577,3 +577,27 @@ TEST(PredictionRun, ASpeedThatIsNoNumberLeavesItsTextsEmpty) {
     EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "UMARENSORT.dat")).size(), 3u);
     EXPECT_EQ(lines(wk.dir.read("KAIME/" + kKey11 + "SANRENSORT.dat")).size(), 1u);
 }
+
+TEST(PredictionRun, RepeatedPayoutRecordsRunOneRacePassPerRace) {
+    WeekFixture wk;
+    wk.ra.push_back(raRecord(kId11, "7"));
+    wk.ra.push_back(raRecord("2025040506010212", "7"));
+    // Race 11 three times (its last record the newest, told by a payout), race 12 once.
+    std::string newest = hrRecord(kId11);
+    newest.replace(hr::kLength - 12, 4, "1234");
+    wk.hr = {hrRecord(kId11), hrRecord("2025040506010212"), hrRecord(kId11), newest};
+    wk.write();
+    LoadedWindow run;
+    const auto& st = run.w->st;
+    ASSERT_EQ(st.run.RaceCount, 2);
+    EXPECT_EQ(run.w->SkippedPayoutRepeats, 2);
+    EXPECT_EQ(st.run.RaceKeyList[1], "202504050611");  // where the key came first
+    EXPECT_EQ(st.run.RaceKeyList[2], "202504050612");
+    EXPECT_EQ(lines(wk.dir.read(files::RACE_INDEX)), (std::vector<std::string>{"\"202504050611\"", "\"202504050612\""}));
+
+    long skipped = -1;
+    const auto one = onePayoutPerRace(wk.hr, skipped);
+    ASSERT_EQ(one.size(), 2u);
+    EXPECT_EQ(one[0], newest);
+    EXPECT_EQ(skipped, 2);
+}

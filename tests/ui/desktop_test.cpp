@@ -307,10 +307,12 @@ TEST(Desktop, PredictionsBeforeTheCalculationSayWhatToRunFirst) {
         ASSERT_TRUE(messages.empty()) << messages.front();
         menu.button("Command8")->click();  // ⑥ before ③ and ⑤
 
-        // One message: what is missing and what comes first, no procedure names or English.
+        // One message: the step not run yet, what is missing and what comes
+        // first, no procedure names or English.
         ASSERT_EQ(messages.size(), 1u);
         const std::string& m = messages[0];
-        EXPECT_EQ(m.rfind("今週の拡大構造体ファイル（UMAGOTOEXTHISWEEKN）が有りません。先に③拡大構造体展開と⑤計算を行って下さい。",
+        EXPECT_EQ(m.rfind("「⑤計算」がまだ実行されていません。先に「⑤計算」を実行して下さい。"
+                          "今週の拡大構造体ファイル（UMAGOTOEXTHISWEEKN）が有りません。先に③拡大構造体展開と⑤計算を行って下さい。",
                           0),
                   0u)
             << m;

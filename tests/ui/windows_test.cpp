@@ -523,6 +523,10 @@ TEST(ProgramWeek, SampleWeekThroughTheMenuAndItsWindows) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* e = qobject_cast<kv::ui::ExpansionWindow*>(w); e && e->isVisible()) ex = e;
         ASSERT_NE(ex, nullptr);
+        // ④ then ⑤, as the road runs them (⑤ would say that ④ never ran).
+        QSignalSpy fixed(ex, &kv::ui::ExpansionWindow::runFinished);
+        qobject_cast<QPushButton*>(ex->control("Command3"))->click();
+        ASSERT_TRUE(fixed.wait(120000) || fixed.count() == 1);
         QSignalSpy calculated(ex, &kv::ui::ExpansionWindow::runFinished);
         qobject_cast<QPushButton*>(ex->control("Command1"))->click();
         ASSERT_TRUE(calculated.wait(120000) || calculated.count() == 1);

@@ -1,6 +1,7 @@
 #include "acquisition/jvdata/jvdata.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace kv::jv {
 
@@ -125,6 +126,8 @@ std::optional<long> oddsTenths(std::string_view t) {
     long v = 0;
     for (; i < t.size(); ++i) {
         if (t[i] < '0' || t[i] > '9') return std::nullopt;
+        // More digits than a number holds: no odds text either.
+        if (v > (std::numeric_limits<long>::max() - 9) / 10) return std::nullopt;
         v = v * 10 + (t[i] - '0');
     }
     return v;

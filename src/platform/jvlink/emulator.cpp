@@ -177,8 +177,20 @@ int JVLinkEmulator::JVInit(const std::string& sid) {
     initialised_ = false;
     remaining_.clear();
     deletes_.clear();
-    const auto text = readFileBytes(joinPath(feedDir_, "control.txt"));
-    control_ = text ? FeedControl::parse(*text) : FeedControl{};
+    // The control file is parsed again only when it changed since the last JVInit.
+    const std::string path = joinPath(feedDir_, "control.txt");
+    struct stat st {};
+    ControlStamp stamp;
+    if (::stat(path.c_str(), &st) == 0)
+        stamp = {true, static_cast<long long>(st.st_size), static_cast<long long>(st.st_mtim.tv_sec),
+                 static_cast<long long>(st.st_mtim.tv_nsec), static_cast<long long>(st.st_ino)};
+    if (!controlParsed_ || !(stamp == controlStamp_)) {
+        const auto text = readFileBytes(path);
+        control_ = text ? FeedControl::parse(*text) : FeedControl{};
+        controlStamp_ = stamp;
+        controlParsed_ = true;
+        ++controlParses_;
+    }
     if (sid.empty()) return kBadSid;
     if (sid.size() > 64) return kSidTooLong;
     if (sid.front() == ' ') return kSidInvalid;

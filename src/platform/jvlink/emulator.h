@@ -7,7 +7,7 @@
 //   <feed>/control.txt        downloads, injected errors, damaged files, cancellation
 //
 // Each file holds raw JV-Data records (CP932), each ending in CR LF. The control
-// file is read again at every JVInit; a missing feed folder or file means no data.
+// file is read again at a JVInit when it changed since the last one; a missing feed folder or file means no data.
 #pragma once
 #include <chrono>
 #include <map>
@@ -65,6 +65,8 @@ public:
     // The current (or last) download's cancel_after_status; -1 when none.
     int cancelAfterStatus() const;
     const std::string& feedDir() const { return feedDir_; }
+    // How often the control file was parsed (once, and again after each change).
+    int controlParses() const { return controlParses_; }
 
 private:
     enum class Mode { Closed, Stored, Live };
@@ -75,6 +77,14 @@ private:
 
     std::string feedDir_;
     FeedControl control_;
+    struct ControlStamp {
+        bool present = false;
+        long long size = 0, sec = 0, nsec = 0, ino = 0;
+        bool operator==(const ControlStamp&) const = default;
+    };
+    ControlStamp controlStamp_;   // the control file as last parsed
+    bool controlParsed_ = false;
+    int controlParses_ = 0;
     bool initialised_ = false;
 
     // The current open.

@@ -1,0 +1,12 @@
+// The code table read from its file's bytes, and lookups in it.
+#include "common/codetable.h"
+#include "fuzz_common.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    kv::CodeTable t;
+    t.loadBytes(kvfuzz::view(data, size));
+    for (const auto& [table, code] : {std::pair{"2001", "06"}, {"2003", "A"}, {"2007", "703"}, {"", ""}})
+        for (int col = 0; col < kv::CodeTable::kCols; ++col) (void)t.lookup(table, code, col);
+    if (t.rowCount() > 0) (void)t.lookupText(t.cell(0, 0), t.cell(0, 1), 7);
+    return 0;
+}

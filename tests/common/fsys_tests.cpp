@@ -1,0 +1,216 @@
+// The file layer: missing versus unreadable files, and writers under injected
+// faults (a full disk after N bytes, a failing rename). A writer that fails
+// says so and never leaves a torn file under the final name.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+
+#include "common/dayfile.h"
+#include "common/fsys.h"
+#include "common/recordfile.h"
+#include "common/stepstate.h"
+#include "fixtures/fixtures.h"
+
+namespace {
+
+struct FaultScope {
+    explicit FaultScope(const kv::fsys::Faults& f) { kv::fsys::setFaults(f); }
+    ~FaultScope() { kv::fsys::clearFaults(); }
+};
+
+kv::fsys::Faults fullAfter(long long n) {
+    kv::fsys::Faults f;
+    f.failWriteAfterBytes = n;
+    return f;
+}
+kv::fsys::Faults renameFails() {
+    kv::fsys::Faults f;
+    f.failRename = true;
+    return f;
+}
+
+bool hasTemp(const kvtest::TempDir& d) {
+    for (const auto& n : kv::listFiles(d.path()))
+        if (n.find(".tmp") != std::string::npos) return true;
+    return false;
+}
+
+TEST(FileRead, MissingIsNotUnreadable) {
+    kvtest::TempDir d;
+    d.write("good.dat", "abcdef");
+    d.write("folder.dat/inside", "x");
+    kv::clearUnreadableFiles();
+
+    struct Case {
+        const char* name;
+        kv::ReadStatus status;
+    };
+    const Case cases[] = {{"good.dat", kv::ReadStatus::Ok},
+                          {"absent.dat", kv::ReadStatus::Missing},
+                          {"absent/deeper.dat", kv::ReadStatus::Missing},
+                          {"good.dat/below", kv::ReadStatus::Missing},
+                          {"folder.dat", kv::ReadStatus::Unreadable}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(kv::readFileChecked(d.file(c.name)).status, c.status);
+        EXPECT_EQ(kv::readFileBytes(d.file(c.name)).has_value(), c.status == kv::ReadStatus::Ok);
+    }
+    // A denied read (as a file without permission would give).
+    {
+        kv::fsys::Faults f;
+        f.denyReadContaining = "good.dat";
+        FaultScope s(f);
+        const kv::FileRead r = kv::readFileChecked(d.file("good.dat"));
+        EXPECT_EQ(r.status, kv::ReadStatus::Unreadable);
+        EXPECT_TRUE(r.bytes.empty());
+        EXPECT_FALSE(r.reason.empty());
+        EXPECT_TRUE(kv::RecordFile(d.file("good.dat"), 2).readAll().empty());
+        EXPECT_FALSE(kv::RecordFile(d.file("good.dat"), 2).read(1).has_value());
+    }
+    // Record files see a folder as unreadable too, and have no records.
+    EXPECT_EQ(kv::RecordFile(d.file("folder.dat"), 2).count(), 0u);
+
+    const auto listed = kv::unreadableFiles();
+    ASSERT_EQ(listed.size(), 2u);  // each file once, in the order found
+    EXPECT_EQ(listed[0].rfind(d.file("folder.dat") + ": ", 0), 0u);
+    EXPECT_EQ(listed[1].rfind(d.file("good.dat") + ": ", 0), 0u);
+    kv::clearUnreadableFiles();
+    EXPECT_TRUE(kv::unreadableFiles().empty());
+}
+
+TEST(FileRead, PermissionDeniedIsUnreadable) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    kvtest::TempDir d;
+    d.write("locked.dat", "abc");
+    ::chmod(d.file("locked.dat").c_str(), 0);
+    EXPECT_EQ(kv::readFileChecked(d.file("locked.dat")).status, kv::ReadStatus::Unreadable);
+    ::chmod(d.file("locked.dat").c_str(), 0644);
+}
+
+// Every whole-file writer under each fault: it reports the failure, the old
+// file stays as it was, and no temporary file is left behind.
+TEST(FileWrite, WholeFileWritersKeepTheOldFileOnFailure) {
+    struct Writer {
+        const char* name;
+        std::function<bool(const std::string& path)> write;
+    };
+    const std::string big(5000, 'n');
+    const Writer writers[] = {
+        {"writeFileAtomic", [&](const std::string& p) { return kv::writeFileAtomic(p, big); }},
+        {"RecordFile::writeAll",
+         [&](const std::string& p) { return kv::RecordFile(p, 10).writeAll(std::vector<std::string>(500, "rec")); }},
+        {"StagedFile",
+         [&](const std::string& p) {
+             kv::StagedFile f(p);
+             f.append(big.substr(0, 100));
+             f.restart();  // what came before a restart is dropped
+             for (int i = 0; i < 5; ++i) f.append(big.substr(0, 1000));
+             return f.commit();
+         }},
+    };
+    const std::pair<const char*, kv::fsys::Faults> faults[] = {
+        {"disk full at once", fullAfter(0)}, {"disk full midway", fullAfter(1234)}, {"rename fails", renameFails()}};
+    for (const auto& w : writers)
+        for (const auto& [fname, fault] : faults) {
+            SCOPED_TRACE(std::string(w.name) + ", " + fname);
+            kvtest::TempDir d;
+            d.write("out.dat", "old whole file");
+            {
+                FaultScope s(fault);
+                EXPECT_FALSE(w.write(d.file("out.dat")));
+            }
+            EXPECT_EQ(d.read("out.dat"), "old whole file");
+            EXPECT_FALSE(hasTemp(d));
+            EXPECT_TRUE(w.write(d.file("out.dat")));  // and without the fault it writes
+            EXPECT_EQ(kv::fileSize(d.file("out.dat")), 5000);
+        }
+}
+
+// Writers that append or write in place report a failure; what they wrote
+// before it stays, as for a file written line by line.
+TEST(FileWrite, AppendingWritersReportTheFailure) {
+    kvtest::TempDir d;
+    FaultScope s(fullAfter(6));
+    EXPECT_TRUE(kv::appendFileBytes(d.file("a.txt"), "line1\n"));
+    EXPECT_FALSE(kv::appendFileBytes(d.file("a.txt"), "line2\n"));
+    EXPECT_FALSE(kv::RecordFile(d.file("r.dat"), 4).write(1, "abcd"));
+    kv::DayFiles days;
+    EXPECT_FALSE(days.write("0101", d.file("day.txt"), "more"));
+    kv::RecordFileWriter w(d.file("w.dat"), 4);
+    ASSERT_TRUE(w.open());
+    w.write(1, "abcd");
+    w.close();
+    EXPECT_GT(w.failures(), 0);
+    EXPECT_EQ(d.read("a.txt"), "line1\n");
+}
+
+TEST(FileWrite, RecordWriterRestartsAndBuffersInOrder) {
+    kvtest::TempDir d;
+    kv::RecordFileWriter w(d.file("w.dat"), 3);
+    ASSERT_TRUE(w.open());
+    w.write(1, "aaa");
+    w.write(2, "bbb");
+    EXPECT_TRUE(w.truncate(0));  // what was written goes
+    w.write(1, "ccc");
+    w.write(3, "e");             // a gap: zero bytes in between, the record padded
+    w.write(2, "dddd");          // cut at the record length
+    w.close();
+    EXPECT_EQ(w.failures(), 0);
+    EXPECT_EQ(d.read("w.dat"), "cccddde  ");
+}
+
+TEST(TempFiles, StaleTemporaryFilesOfDeadWritersAreRemoved) {
+    kvtest::TempDir d;
+    const std::string mine = kv::tempNameFor(d.file("a.dat"));
+    for (const char* n : {"a.dat.tmp999999999_0", "b.dat.tmp999999999_3", "a.dat.tmpx_1", "a.dat", "c.tmp"})
+        d.write(n, "x");
+    ASSERT_TRUE(kv::appendFileBytes(mine, "in flight"));
+    d.write("a.dat.tmp1_0", "pid 1 still runs");
+    EXPECT_EQ(kv::removeStaleTemps(d.path(), {"a.dat"}), 1);
+    EXPECT_FALSE(d.exists("a.dat.tmp999999999_0"));
+    EXPECT_TRUE(d.exists("b.dat.tmp999999999_3"));  // not one of the names asked for
+    EXPECT_EQ(kv::removeStaleTemps(d.path()), 1);
+    for (const char* n : {"a.dat.tmpx_1", "a.dat", "c.tmp", "a.dat.tmp1_0"}) EXPECT_TRUE(d.exists(n)) << n;
+    EXPECT_TRUE(kv::fileExists(mine));
+}
+
+TEST(StepState, PrerequisitesThatDidNotEndWellAreNamed) {
+    kvtest::TempDir d;
+    namespace st = kv::steps;
+    EXPECT_TRUE(st::warningsFor(d.path(), st::CALCULATE).empty());  // nothing recorded yet
+
+    st::StepRun(d.path(), st::FETCH).finish(true);
+    st::StepRun(d.path(), st::STRUCTURE).finish(true);
+    st::StepRun(d.path(), st::FIX_PREVIOUS_DAY).finish(true);
+    EXPECT_TRUE(st::warningsFor(d.path(), st::CALCULATE).empty());
+    {
+        st::StepRun killed(d.path(), st::CALCULATE);  // never finishes
+    }
+    EXPECT_EQ(st::entryOf(d.path(), st::CALCULATE).state, st::State::Started);
+    auto w = st::warningsFor(d.path(), st::PREDICT);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_NE(w[0].find("⑤計算"), std::string::npos);
+    EXPECT_NE(w[0].find("中断"), std::string::npos);
+
+    st::StepRun(d.path(), st::CALCULATE).finish(false);
+    w = st::warningsFor(d.path(), st::PREDICT);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_NE(w[0].find("失敗"), std::string::npos);
+
+    st::StepRun(d.path(), st::CALCULATE).finish(true);
+    EXPECT_TRUE(st::warningsFor(d.path(), st::PREDICT).empty());
+    // A new fetch makes the structure stale for what follows it.
+    st::StepRun(d.path(), st::FETCH).finish(true);
+    w = st::warningsFor(d.path(), st::CALCULATE);
+    ASSERT_EQ(w.size(), 1u);  // the structure predates it
+    EXPECT_NE(w[0].find("②構造・中止処理"), std::string::npos);
+    EXPECT_NE(w[0].find("①今週開催取得"), std::string::npos);
+    w = st::warningsFor(d.path(), st::ODDS_TABLES);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_NE(w[0].find("まだ実行されていません"), std::string::npos);
+}
+
+}  // namespace

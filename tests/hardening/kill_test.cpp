@@ -1,0 +1,184 @@
+// Steps stopped after their N-th file (the file layer's test hook, as a kill
+// would stop them): every file the step puts down whole is either its old or
+// its new version, the step record shows the unfinished step, the next step
+// says so, and running the step again finishes the work.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "common/recordfile.h"
+#include "common/stepstate.h"
+#include "fixtures/fixtures.h"
+#include "outputs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Cli {
+    int code = -1;
+    std::string err;
+};
+
+// Runs korivan-cli on a folder; stopAfter > 0 sets the stop hook.
+Cli cli(const std::string& app, const std::string& steps, long stopAfter = 0) {
+    const std::string errFile = app + "/../cli-stderr.txt";
+    std::string cmd;
+    if (stopAfter > 0) cmd += "KV_TEST_STOP_AFTER_FILES=" + std::to_string(stopAfter) + " ";
+    cmd += std::string("'") + KV_CLI_PATH + "' --app-dir '" + app + "' " + steps + " >/dev/null 2>'" + errFile + "'";
+    const int st = std::system(cmd.c_str());
+    Cli r;
+    r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.err = kv::readFileBytes(errFile).value_or("");
+    return r;
+}
+
+using Snapshot = std::map<std::string, std::string>;  // relative path -> bytes
+
+Snapshot snapshot(const std::string& app, const std::vector<std::string>& dirs) {
+    Snapshot s;
+    for (const auto& d : dirs)
+        for (const auto& n : kv::listFiles(app + "/" + d)) s[d + "/" + n] = *kv::readFileBytes(app + "/" + d + "/" + n);
+    return s;
+}
+
+void copyTree(const std::string& from, const std::string& to) {
+    fs::remove_all(to);
+    fs::copy(from, to, fs::copy_options::recursive);
+}
+
+bool isTemp(const std::string& name) { return name.find(".tmp") != std::string::npos; }
+
+// Every file is its old or its new version; temporary files may be left.
+void expectOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot& after) {
+    for (const auto& [name, bytes] : now) {
+        if (isTemp(name)) continue;
+        auto b = before.find(name), a = after.find(name);
+        const bool isOld = b != before.end() && b->second == bytes;
+        const bool isNew = a != after.end() && a->second == bytes;
+        EXPECT_TRUE(isOld || isNew) << name << " is neither its old nor its new version";
+    }
+}
+
+struct Week {
+    kvtest::TempDir root;
+    std::string base, ref;
+
+    // The prediction phase run whole (the old files), then the result phase's
+    // data up to `lastStep`; `ref` holds the same folder after `step` ran whole.
+    Week(const std::string& lastSteps, const std::string& step) {
+        base = root.path() + "/base";
+        ref = root.path() + "/ref";
+        fs::create_directories(base);
+        kvsample::Options o;
+        o.appDir = base;
+        o.phase = kvsample::Phase::Prediction;
+        kvsample::generate(o);
+        EXPECT_EQ(cli(base, "run-week").code, 0);
+        o.phase = kvsample::Phase::Result;
+        kvsample::generate(o);
+        EXPECT_EQ(cli(base, lastSteps).code, 0);
+        copyTree(base, ref);
+        EXPECT_EQ(cli(ref, step).code, 0);
+    }
+};
+
+TEST(KillTest, CalculateStoppedAfterItsNthFile) {
+    Week w("fetch structure fix-previous-day", "calculate");
+    const std::vector<std::string> dirs = {"UMAGOTOEXTHISWEEKN", "OPTION1N"};
+    const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
+    ASSERT_GT(before.size(), 100u);
+    ASSERT_NE(before, after);
+
+    for (long n : {1L, 3L, 40L, 150L}) {
+        SCOPED_TRACE("stopped after file " + std::to_string(n));
+        const std::string work = w.root.path() + "/work";
+        copyTree(w.base, work);
+        EXPECT_EQ(cli(work, "calculate", n).code, 86);
+        expectOldOrNew(snapshot(work, dirs), before, after);
+        EXPECT_EQ(kv::steps::entryOf(work, "calculate").state, kv::steps::State::Started);
+
+        // The next step names the unfinished one, and goes on.
+        const Cli next = cli(work, "predict");
+        EXPECT_NE(next.err.find("⑤計算"), std::string::npos) << next.err;
+        EXPECT_NE(next.err.find("中断"), std::string::npos) << next.err;
+
+        // Run again, it ends well: its temporary files are gone, its files whole and new.
+        EXPECT_EQ(cli(work, "calculate").code, 0);
+        const Snapshot again = snapshot(work, dirs);
+        for (const auto& [name, bytes] : again) EXPECT_FALSE(isTemp(name)) << name;
+        EXPECT_EQ(again, after);
+        EXPECT_TRUE(cli(work, "predict").err.find("⑤計算") == std::string::npos);
+    }
+}
+
+TEST(KillTest, PredictStoppedAfterItsNthFile) {
+    Week w("fetch structure fix-previous-day calculate", "predict");
+    // Whole files of the run (day files are appended race by race and
+    // started afresh by the next run).
+    const std::vector<std::string> dirs = {"RACE", "KAIME", "UMAREN", "WIDE", "UMATAN", "SANRENPUKU", "SANRENTAN"};
+    const std::vector<std::string> all = {"RACE", "KAIME", "UMAREN", "WIDE", "UMATAN", "SANRENPUKU",
+                                          "SANRENTAN", "TEKICHU", "SOKUDO"};
+    const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
+    ASSERT_NE(before, after);
+
+    for (long n : {2L, 25L, 120L}) {
+        SCOPED_TRACE("stopped after file " + std::to_string(n));
+        const std::string work = w.root.path() + "/work";
+        copyTree(w.base, work);
+        EXPECT_EQ(cli(work, "predict", n).code, 86);
+        expectOldOrNew(snapshot(work, dirs), before, after);
+        EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Started);
+
+        // The next run rewrites everything, the half-written day files too.
+        EXPECT_EQ(cli(work, "predict").code, 0);
+        const Snapshot again = snapshot(work, all);
+        for (const auto& [name, bytes] : again) EXPECT_FALSE(isTemp(name)) << name;
+        EXPECT_EQ(again, snapshot(w.ref, all));
+        EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Ok);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A file that is there but cannot be read fails the step and is named; a file
+// that is missing keeps the step's own handling (the step passes).
+TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
+    kvtest::TempDir root;
+    const std::string app = root.path() + "/week";
+    fs::create_directories(app);
+    kvsample::Options o;
+    o.appDir = app;
+    kvsample::generate(o);
+    ASSERT_EQ(cli(app, "run-week").code, 0);
+
+    struct Case {
+        const char* step;
+        const char* file;
+    };
+    const Case cases[] = {{"predict", "JRACODE/CodeTable.csv"},
+                          {"calculate", "KETTONUMTHISWEEKN.dat"},
+                          {"structure", "RATHISWEEKN.dat"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = app + "/" + c.file, kept = path + ".kept";
+        fs::rename(path, kept);
+        EXPECT_EQ(cli(app, c.step).code, 0) << "missing";
+        fs::create_directory(path);  // a folder where the file belongs
+        const Cli r = cli(app, c.step);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_NE(r.err.find("could not read "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string("/") + c.file + ": "), std::string::npos) << r.err;
+        fs::remove(path);
+        fs::rename(kept, path);
+    }
+}
+
+}  // namespace
