@@ -4,6 +4,8 @@
 // the English details on standard error. A step that has nothing to report
 // shows no message.
 #pragma once
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -52,6 +54,13 @@ inline std::string fileLabel(const std::string& path) {
     return printableName(path, 160);
 }
 
+// True when nothing at all is at path (something there that is no readable
+// file is unreadable, not missing).
+inline bool nothingAt(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0;
+}
+
 // True once a step's message has named the unreadable files found since the
 // list was last cleared (the command-line driver then does not name them again).
 inline bool& unreadableTold() {
@@ -85,11 +94,12 @@ public:
         const bool ascii = !input.empty() && static_cast<unsigned char>(input.back()) < 0x80;
         text_ += input + (ascii ? " が有りません。" : "が有りません。") + note;
     }
-    // The files of `paths` that do not exist, named together as one missing input.
+    // The files of `paths` that do not exist, named together as one missing input
+    // (something there that is no readable file is unreadable, not missing).
     void missingFiles(const std::vector<std::string>& paths, const std::string& madeBy) {
         std::string names;
         for (const auto& p : paths)
-            if (!fileExists(p)) names += (names.empty() ? "" : "、") + fileLabel(p);
+            if (nothingAt(p)) names += (names.empty() ? "" : "、") + fileLabel(p);
         if (!names.empty()) missing(names, madeBy);
     }
     // `count` items of `what` failed ("書き込めなかったファイル"); `first` names
@@ -118,6 +128,7 @@ public:
         const auto colon = first.rfind(": ");
         failed("読み込めなかったファイル", static_cast<long>(found.size()),
                fileLabel(colon == std::string::npos ? first : first.substr(0, colon)));
+        unreadable_ += static_cast<long>(found.size());
         unreadableAction_ = "ファイルの読み取り権限を確認してから、" + step + "をやり直して下さい。";
     }
     // Sentences the user should know that are no failure (what an earlier
@@ -142,8 +153,10 @@ public:
     std::string message() const {
         if (text_.empty()) return {};
         if (failures_ == 0) return text_;
-        std::string out = text_ + action_;
-        if (!unreadableAction_.empty() && unreadableAction_ != action_) out += unreadableAction_;
+        // Each action for the failures it answers.
+        std::string out = text_;
+        if (failures_ > unreadable_) out += action_;
+        if (unreadable_ > 0 && unreadableAction_ != action_) out += unreadableAction_;
         return out;
     }
     // Writes the details to standard error and shows the message (at most one);
@@ -164,6 +177,7 @@ private:
     std::vector<std::string> missing_;
     std::vector<std::string> details_;
     long failures_ = 0;
+    long unreadable_ = 0;  // of failures_: unreadable files
 };
 
 // What to do when files could not be written: check the disk, then `step` again.

@@ -65,7 +65,7 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     SkippedPayoutRepeats = 0;
     inputs_ = StepReport("");  // details: "writer ... failed for race ...", "could not write ..."
     inputs_.notes(earlier);
-    if (!fileExists(appFile(files::CODE_TABLE)))
+    if (nothingAt(appFile(files::CODE_TABLE)))
         inputs_.missingNote(files::CODE_TABLE,
                             "競馬場名などが空欄になります。プログラムに付属のコード表をこの場所に置いて下さい。");
     inputs_.missingFiles({appFile(files::RA_NEW), appFile(files::SE_NEW)}, "①今週開催取得と②構造・中止処理");

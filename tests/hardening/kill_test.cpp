@@ -22,19 +22,20 @@ namespace {
 
 struct Cli {
     int code = -1;
-    std::string err;
+    std::string err, out;
 };
 
 // Runs korivan-cli on a folder; stopAfter > 0 sets the stop hook.
 Cli cli(const std::string& app, const std::string& steps, long stopAfter = 0) {
-    const std::string errFile = app + "/../cli-stderr.txt";
+    const std::string errFile = app + "/../cli-stderr.txt", outFile = app + "/../cli-stdout.txt";
     std::string cmd;
     if (stopAfter > 0) cmd += "KV_TEST_STOP_AFTER_FILES=" + std::to_string(stopAfter) + " ";
-    cmd += std::string("'") + KV_CLI_PATH + "' --app-dir '" + app + "' " + steps + " >/dev/null 2>'" + errFile + "'";
+    cmd += std::string("'") + KV_CLI_PATH + "' --app-dir '" + app + "' " + steps + " >'" + outFile + "' 2>'" + errFile + "'";
     const int st = std::system(cmd.c_str());
     Cli r;
     r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     r.err = kv::readFileBytes(errFile).value_or("");
+    r.out = kv::readFileBytes(outFile).value_or("");
     return r;
 }
 
@@ -149,7 +150,8 @@ TEST(KillTest, PredictStoppedAfterItsNthFile) {
 namespace {
 
 // A file that is there but cannot be read fails the step and is named; a file
-// that is missing keeps the step's own handling (the step passes).
+// that is missing keeps the step's own handling (the step passes). The step
+// shows its failure text, and its message names the file and what to do.
 TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
     kvtest::TempDir root;
     const std::string app = root.path() + "/week";
@@ -162,10 +164,12 @@ TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
     struct Case {
         const char* step;
         const char* file;
+        const char* failedText;  // the status line instead of the completion text
+        const char* label;       // the step to run again
     };
-    const Case cases[] = {{"predict", "JRACODE/CodeTable.csv"},
-                          {"calculate", "KETTONUMTHISWEEKN.dat"},
-                          {"structure", "RATHISWEEKN.dat"}};
+    const Case cases[] = {{"predict", "JRACODE/CodeTable.csv", "Text5: 予想･結果に失敗しました。", "⑥予想・結果"},
+                          {"calculate", "KETTONUMTHISWEEKN.dat", "Text3: 計算に失敗しました。", "⑤計算"},
+                          {"structure", "RATHISWEEKN.dat", "Text4: 構造体処理に失敗しました。", "②構造・中止処理"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = app + "/" + c.file, kept = path + ".kept";
@@ -176,6 +180,10 @@ TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
         EXPECT_EQ(r.code, 1);
         EXPECT_NE(r.err.find("could not read "), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(std::string("/") + c.file + ": "), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find(c.failedText), std::string::npos) << r.out;
+        const std::string msg = std::string("MSG: ") + "読み込めなかったファイルが 1 件あります（最初: " + c.file +
+                                "）。ファイルの読み取り権限を確認してから、" + c.label + "をやり直して下さい。";
+        EXPECT_NE(r.err.find(msg), std::string::npos) << r.err;
         fs::remove(path);
         fs::rename(kept, path);
     }
