@@ -111,6 +111,21 @@ int main(int argc, char** argv) {
         }
         seed("weights_fuzz", surfaceStem(s), joined);
     }
+    // The history windows' day files: each race day's five files joined (a few days).
+    int days = 0;
+    const std::string tekichu = kv::joinPath(app, kv::dirs::TEKICHU);
+    for (const auto& name : kv::listFiles(tekichu)) {
+        const std::string suffix = "lupRCM.txt";
+        if (name.size() != 14 + suffix.size() || name.compare(14, std::string::npos, suffix) != 0 || days >= 4)
+            continue;
+        const std::string day = name.substr(0, 14);
+        std::string joined;
+        for (const char* s : {"tekichu.txt", "kaiteki.txt", "tekichuPC.txt", "kaitekiPC.txt", "lupRCM.txt"}) {
+            if (s != std::string("tekichu.txt")) joined += kvfuzz::kPartBreak;
+            joined += file(tekichu, day + s);
+        }
+        seed("history_dayfiles_fuzz", "day" + std::to_string(++days), joined);
+    }
     std::printf("%d seeds written to %s\n", written, corpus.c_str());
     return written > 0 ? 0 : 1;
 }

@@ -13,9 +13,11 @@ CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDeb
   -DKV_BUILD_GUI=OFF -DKV_BUILD_TESTS=OFF >/dev/null
 # The sample week's generator: the one of the test build when there is one (CI builds it first).
 sample=build-test/tools/sample/korivan-sample
-if [ ! -x "$sample" ]; then
-  cmake --build "$out" -j"$(nproc)" --target korivan-sample
+cli=build-test/app/korivan-cli
+if [ ! -x "$sample" ] || [ ! -x "$cli" ]; then
+  cmake --build "$out" -j"$(nproc)" --target korivan-sample korivan-cli
   sample="$out/tools/sample/korivan-sample"
+  cli="$out/app/korivan-cli"
 fi
 cmake --build "$out" -j"$(nproc)" --target kv_fuzz_all
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -25,10 +27,15 @@ if [ ! -d "$week/jvfeed" ]; then
   mkdir -p "$week"
   "$sample" --app-dir "$week" --phase result >/dev/null
 fi
+# The week's road writes the day files under TEKICHU that the history windows read.
+if [ ! -d "$week/TEKICHU" ]; then
+  "$cli" --app-dir "$week" run-week >/dev/null 2>&1 || true
+fi
 rm -rf "$out/seeds"
 "$out/fuzz/kv-fuzz-seeds" "$week" "$out/seeds"
 mkdir -p "$out/findings"
-targets=(jvdata_fuzz quoted_fuzz codetable_fuzz feedcontrol_fuzz stats_fuzz weights_fuzz oddstables_fuzz)
+targets=(jvdata_fuzz quoted_fuzz codetable_fuzz feedcontrol_fuzz stats_fuzz weights_fuzz oddstables_fuzz
+  history_dayfiles_fuzz)
 status=0
 for t in "${targets[@]}"; do
   echo "== $t (${secs}s)"

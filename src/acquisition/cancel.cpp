@@ -94,11 +94,13 @@ void CHUSIRIALTIME::ProcessChushi() {
 void CHUSIRIALTIME::Form_Load() {
     Loaded = true;
     Text1 = "中止処理中。。";
+    beginStep(GetAppPath(), "cancel");
     StepReport report("cancel");
     report.missingFiles({appFile(files::RA_NEW_D), appFile(files::SE_NEW_D)}, "②構造・中止処理の構造体処理");
     ProcessChushi();
     report.failedFiles(failed_);
     report.action(checkDiskAction("②構造・中止処理"));
+    report.unreadableFiles("②構造・中止処理");
     Text1 = report.tell(messages_) ? "中止処理に失敗しました。"
                                    : "中止処理終了コマンドボタンはソフトを完全に終了する時まではクリックしないで下さい。";
     Visible = true;

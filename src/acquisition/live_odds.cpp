@@ -46,6 +46,7 @@ void TEZP2RIALTIME::Command1_Click() {
     for (int i = 0; i < 4; ++i) staged[i] = std::make_unique<StagedFile>(appFile(kKinds[i].file));
 
     // The whole race file at once; its last records are the newest races.
+    beginStep(GetAppPath(), "live-odds");
     StepReport report("live-odds");
     report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
     const std::vector<std::string> races = RecordFile(appFile(files::RA_NEW), kRaLength).readAll();
@@ -89,6 +90,7 @@ void TEZP2RIALTIME::Command1_Click() {
         report.detail(std::to_string(FileFailures) + " live odds file operation(s) failed, first on " + firstFailed);
     report.failed("速報オッズファイルへの書き込みの失敗", FileFailures, firstFailed);
     report.action(checkDiskAction("「Ⅱ　速報オッズ情報」"));
+    report.unreadableFiles("「Ⅱ　速報オッズ情報」");
     // JV-Link's own failures have had their messages.
     const bool failed = report.tell(msg_) || InitFailures > 0;
     setText1(failed ? "速報オッズ取得に失敗しました。" : "速報オッズ取得完了");

@@ -202,6 +202,7 @@ TEZHRRIALTIME::TEZHRRIALTIME(JVLink& jvlink, MessageSink& messages) : jv_(jvlink
 
 void TEZHRRIALTIME::Form_Load() {
     Loaded = true;
+    beginStep(GetAppPath(), "live-results");
     StepReport report("live-results");
     report.missingFiles({appFile(files::RA)}, "①今週開催取得");
     report.missingFiles({appFile(files::RA_NEW)}, "②構造・中止処理");
@@ -213,6 +214,7 @@ void TEZHRRIALTIME::Form_Load() {
     UpdateRaceHorsesFromLive(&failed_);
     report.failedFiles(failed_);
     report.action(checkDiskAction("「Ⅲ　速報着順等情報」"));
+    report.unreadableFiles("「Ⅲ　速報着順等情報」");
     if (report.tell(messages_)) Label1 = "速報払戻・単勝･着順取得に失敗しました。";
     Visible = true;
 }
