@@ -11,9 +11,13 @@ bash scripts/install-deps.sh
 out=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_FUZZ=ON \
   -DKV_BUILD_GUI=OFF -DKV_BUILD_TESTS=OFF >/dev/null
-# The sample week's generator: the one of the test build when there is one (CI builds it first).
-sample=build-test/tools/sample/korivan-sample
-cli=build-test/app/korivan-cli
+# The sample week's generator and driver: those of the test build (CI builds it
+# first) or of the development build when there is one.
+for b in build-test build ""; do
+  sample=$b/tools/sample/korivan-sample
+  cli=$b/app/korivan-cli
+  [ -n "$b" ] && [ -x "$sample" ] && [ -x "$cli" ] && break
+done
 if [ ! -x "$sample" ] || [ ! -x "$cli" ]; then
   cmake --build "$out" -j"$(nproc)" --target korivan-sample korivan-cli
   sample="$out/tools/sample/korivan-sample"

@@ -257,8 +257,11 @@ TEST_F(WeekDownload, AFullDiskOrAFailingRenameLeavesNoHalfWrittenWeekFile) {
         EXPECT_GT(m.RecordsLost, 0);
         const std::pair<const char*, std::string> whole[] = {
             {"RATHISWEEKN.dat", ra1 + ra2}, {"SETHISWEEKN.dat", se1 + se2}, {"HRTHISWEEKN.dat", hr1}};
-        for (const auto& [name, bytes] : whole)
-            if (local.dir.exists(name)) EXPECT_EQ(local.dir.read(name), bytes) << name;
+        for (const auto& [name, bytes] : whole) {
+            if (local.dir.exists(name)) {
+                EXPECT_EQ(local.dir.read(name), bytes) << name;
+            }
+        }
         for (const auto& n : kv::listFiles(local.dir.path())) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
     }
 }
