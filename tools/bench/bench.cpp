@@ -553,6 +553,13 @@ int main(int argc, char** argv) {
     if (dir.empty()) dir = (fs::temp_directory_path() / ("korivan-bench-" + std::to_string(getpid()))).string();
     const fs::path base(dir), work = base / "week", snap = base / "start", scratch = base / "floor";
     std::error_code ec;
+    // Only a folder of an earlier run (or an empty one) is cleared.
+    if (!fs::is_empty(base, ec) && !ec && !fs::exists(work / "jvfeed") && !fs::exists(snap)) {
+        std::fprintf(stderr, "korivan-bench: %s is not empty and holds no earlier run; choose another folder\n",
+                     base.c_str());
+        return 2;
+    }
+    ec.clear();
     fs::remove_all(base, ec);
     fs::create_directories(work, ec);
     fs::create_directories(snap, ec);
