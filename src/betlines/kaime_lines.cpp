@@ -73,23 +73,23 @@ void WriteKaimeMLines(const pred::WindowState& st, std::string& out) {
 
     const int pairs = linesHeld(asked.pairs, r.UmarenKaimeCount, r.UmarenKaimeDisp, r.UmarenKaimeDisp);
     for (int p = 1; p <= pairs; ++p) {
-        out += QuotedLine()
+        QuotedLine()
                    .text(tag('M', 'U', p, 6))
                    .text(std::to_string(p))
                    .text(joinParts(entry(r.UmarenKaimeDisp, p), {0, 1}, "-"))
-                   .line();
+                   .appendTo(out);
     }
 
     const int trios = linesHeld(asked.trios, r.SanrenpukuKaimeCount, r.SanrenKaime, r.SanrenpukuKaimeKey);
     for (int p = 1; p <= trios; ++p) {
         const bool fukuhei = p > 14;
         const bool speedOrder = fukuhei ? inRange(raceNum, "09", "12") : inRange(raceNum, "01", "12");
-        out += QuotedLine()
+        QuotedLine()
                    .text(tag('M', 'S', p, 7))
                    .text(std::to_string(p))
                    .text(speedOrder ? FormatSanrenKey(entry(r.SanrenKaime, p))
                                     : FormatSanrenKey(entry(r.SanrenpukuKaimeKey, p)))
-                   .line();
+                   .appendTo(out);
     }
 }
 
@@ -101,13 +101,13 @@ void WriteKaimePLines(const pred::WindowState& st, std::string& out) {
     const int pairs = linesHeld(asked.pairs, r.UmarenKaimeCount, r.UmarenKaimeKey, r.UmarenKaimeDisp);
     for (int p = 1; p <= pairs; ++p) {
         const std::string& disp = entry(r.UmarenKaimeDisp, p);
-        out += QuotedLine()
+        QuotedLine()
                    .text(tag('P', 'U', p, 6))
                    .text(std::to_string(p))
                    .text(joinParts(entry(r.UmarenKaimeKey, p), {0, 1}, "-"))
                    .text(joinParts(disp, {0, 1}, kArrow))
                    .text(joinParts(disp, {1, 0}, kArrow))
-                   .line();
+                   .appendTo(out);
     }
 
     const int trios = linesHeld(asked.trios, r.SanrenpukuKaimeCount, r.SanrenKaime, r.SanrenpukuKaimeKey);
@@ -124,7 +124,7 @@ void WriteKaimePLines(const pred::WindowState& st, std::string& out) {
                 .text(FormatSanrentan312(trio))
                 .text(FormatSanrentan321(trio));
         }
-        out += q.line();
+        q.appendTo(out);
     }
 }
 

@@ -129,7 +129,7 @@ void appendPayoutLines(std::string_view rec, std::string& out) {
         QuotedLine q;
         q.text(tag).text(no);
         fill(q);
-        out += q.line();
+        q.appendTo(out);
     };
     line("KK", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayTansyo), 2, FormatUmaban); });
     line("KK", "2", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayFukusyo), 4, FormatUmaban); });
@@ -152,7 +152,7 @@ std::string tekichuHeaderLines(std::string_view raceId, const std::optional<std:
                         .textOpt(courseName)
                         .text(numberText(part(raceId, 12, 2)) + "日目")
                         .line();
-    s += QuotedLine()
+    QuotedLine()
              .text("R番号")
              .text("馬連")
              .text("馬単")
@@ -161,7 +161,7 @@ std::string tekichuHeaderLines(std::string_view raceId, const std::optional<std:
              .text("ワイド1")
              .text("ワイド2")
              .text("ワイド3")
-             .line();
+             .appendTo(s);
     return s;
 }
 
@@ -181,7 +181,7 @@ std::string tekichuRows(std::string_view raceNum, const SummaryResults& r) {
             const std::string* members[] = {&c->Tekichu, &c->Atarime, &c->Haito, &c->Ninki};
             q.text(*members[row]);
         }
-        s += q.line();
+        q.appendTo(s);
     }
     return s;
 }

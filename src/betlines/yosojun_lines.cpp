@@ -34,7 +34,7 @@ void WriteYosojunLines(const pred::WindowState& st, std::string& out) {
         QuotedLine q;
         q.text(kQ[l]);
         for (int k = 5 * l + 1; k <= std::min(ranks, 5 * l + 5); ++k) q.text(TwoPlace(horseOfRank(k)));
-        out += q.line();
+        q.appendTo(out);
     }
     if (st.run.KekkaMode == 0) return;
     for (int l = 0; l < lines; ++l) {
@@ -45,7 +45,7 @@ void WriteYosojunLines(const pred::WindowState& st, std::string& out) {
             if (h < 0 || h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
             q.text(st.kept.Chakujun[static_cast<std::size_t>(h)]);
         }
-        out += q.line();
+        q.appendTo(out);
     }
 }
 

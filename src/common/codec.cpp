@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace kv {
 
@@ -11,10 +13,34 @@ namespace {
 
 // Converts with iconv; on an invalid or incomplete sequence the offending
 // input byte is replaced by `bad` and the conversion goes on.
+// A converter of this thread, opened once per direction (opening one takes a
+// process-wide lock and a search of the conversion modules); in its initial state.
+iconv_t converter(const char* to, const char* from) {
+    struct Open {
+        std::string to, from;
+        iconv_t cd;
+    };
+    struct Cache {
+        std::vector<Open> open;
+        ~Cache() {
+            for (const Open& o : open) iconv_close(o.cd);
+        }
+    };
+    thread_local Cache cache;
+    for (const Open& o : cache.open)
+        if (o.to == to && o.from == from) {
+            iconv(o.cd, nullptr, nullptr, nullptr, nullptr);
+            return o.cd;
+        }
+    iconv_t cd = iconv_open(to, from);
+    if (cd != reinterpret_cast<iconv_t>(-1)) cache.open.push_back(Open{to, from, cd});
+    return cd;
+}
+
 std::string convert(const char* to, const char* from, std::string_view in, std::size_t badWidth) {
     std::string out;
     if (in.empty()) return out;
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
     out.reserve(in.size() * 2 + 4);
     std::string buf(in.size() * 4 + 16, '\0');
@@ -40,7 +66,6 @@ std::string convert(const char* to, const char* from, std::string_view in, std::
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }
-    iconv_close(cd);
     return out;
 }
 

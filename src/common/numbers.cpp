@@ -1,6 +1,8 @@
 #include "common/numbers.h"
 
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -86,33 +88,42 @@ std::optional<double> strictNumber(std::string_view s) {
 
 namespace {
 
-// Formats v rounded to `sig` significant digits in plain decimal notation.
+// Formats v rounded to `sig` significant digits (half to even on exact ties)
+// in plain decimal notation.
 std::string plain(double v, int sig) {
-    if (v != v) return "0";  // NaN never reaches a file as text
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", sig - 1, v);
-    // buf: [-]d.ddddde[+-]xx
-    std::string s(buf);
-    bool neg = s[0] == '-';
-    if (neg) s.erase(0, 1);
-    std::size_t e = s.find('e');
-    int exp = std::atoi(s.c_str() + e + 1);
-    std::string digits;
-    for (std::size_t i = 0; i < e; ++i)
-        if (s[i] != '.') digits.push_back(s[i]);
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    if (digits == "0") return "0";
+    if (!std::isfinite(v)) return "0";  // NaN and infinity never reach a file as text
+    char sci[32];
+    // [-]d.ddddde[+-]xx, shortest exponent digits
+    const auto r = std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific, sig - 1);
+    const char* p = sci;
+    const char* end = r.ptr;
+    const bool neg = *p == '-';
+    if (neg) ++p;
+    char digits[24];
+    int n = 0;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.') digits[n++] = *p;
+    int exp = 0;
+    if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, exp);
+    while (n > 1 && digits[n - 1] == '0') --n;
+    if (n == 1 && digits[0] == '0') return "0";
+    const int pointPos = exp + 1;  // digits before the decimal point
     std::string out;
-    int pointPos = exp + 1;  // digits before the decimal point
+    out.reserve(static_cast<std::size_t>(n + (pointPos < 0 ? -pointPos : pointPos) + 3));
+    if (neg) out.push_back('-');
     if (pointPos <= 0) {
-        out = "0." + std::string(static_cast<std::size_t>(-pointPos), '0') + digits;
-    } else if (static_cast<std::size_t>(pointPos) >= digits.size()) {
-        out = digits + std::string(static_cast<std::size_t>(pointPos) - digits.size(), '0');
+        out.append("0.");
+        out.append(static_cast<std::size_t>(-pointPos), '0');
+        out.append(digits, static_cast<std::size_t>(n));
+    } else if (pointPos >= n) {
+        out.append(digits, static_cast<std::size_t>(n));
+        out.append(static_cast<std::size_t>(pointPos - n), '0');
     } else {
-        out = digits.substr(0, static_cast<std::size_t>(pointPos)) + "." +
-              digits.substr(static_cast<std::size_t>(pointPos));
+        out.append(digits, static_cast<std::size_t>(pointPos));
+        out.push_back('.');
+        out.append(digits + pointPos, static_cast<std::size_t>(n - pointPos));
     }
-    return neg ? "-" + out : out;
+    return out;
 }
 
 }  // namespace

@@ -1,44 +1,56 @@
 #include "common/quoted.h"
 
+#include <charconv>
+
 #include "common/codec.h"
 #include "common/numbers.h"
 
 namespace kv {
 
-QuotedLine& QuotedLine::text(std::string_view utf8) { return textRaw(toCp932(utf8)); }
+QuotedLine& QuotedLine::text(std::string_view utf8) {
+    for (unsigned char c : utf8)
+        if (c >= 0x80) return textRaw(toCp932(utf8));
+    return textRaw(utf8);  // ASCII is the same in CP932
+}
 
 QuotedLine& QuotedLine::textRaw(std::string_view cp932) {
-    std::string item;
-    item.reserve(cp932.size() + 2);
-    item.push_back('"');
-    item.append(cp932);
-    item.push_back('"');
-    items_.push_back(std::move(item));
+    if (items_++) text_.push_back(',');
+    text_.push_back('"');
+    text_.append(cp932);
+    text_.push_back('"');
     return *this;
 }
 
 QuotedLine& QuotedLine::absent() {
-    items_.emplace_back();
+    if (items_++) text_.push_back(',');
     return *this;
 }
 
-QuotedLine& QuotedLine::number(long long v) { return bare(formatInt(v)); }
+QuotedLine& QuotedLine::number(long long v) {
+    char buf[24];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return bare(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
+}
 QuotedLine& QuotedLine::single(float v) { return bare(formatSingle(v)); }
 QuotedLine& QuotedLine::dbl(double v) { return bare(formatDouble(v)); }
 
 QuotedLine& QuotedLine::bare(std::string_view ascii) {
-    items_.emplace_back(ascii);
+    if (items_++) text_.push_back(',');
+    text_.append(ascii);
     return *this;
 }
 
 std::string QuotedLine::line() const {
     std::string out;
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        if (i) out.push_back(',');
-        out += items_[i];
-    }
-    out += "\r\n";
+    out.reserve(text_.size() + 2);
+    out.append(text_);
+    out.append("\r\n");
     return out;
+}
+
+void QuotedLine::appendTo(std::string& out) const {
+    out.append(text_);
+    out.append("\r\n");
 }
 
 std::string QuotedLine::lineUtf8() const { return fromCp932(line()); }

@@ -23,11 +23,13 @@ public:
     template <class Opt> QuotedLine& textOpt(const Opt& o) { return o ? text(*o) : absent(); }
 
     std::string line() const;       // CP932, with CR LF
+    void appendTo(std::string& out) const;  // line() added to the end of out
     std::string lineUtf8() const;   // UTF-8, with CR LF (for tests and display)
-    bool empty() const { return items_.empty(); }
+    bool empty() const { return items_ == 0; }
 
 private:
-    std::vector<std::string> items_;  // each item already CP932 and quoted as needed
+    std::string text_;              // the items, CP932, quoted as needed, comma-separated
+    std::size_t items_ = 0;
 };
 
 // Reads fields with the Input # rules: a comma or a line end separates fields;

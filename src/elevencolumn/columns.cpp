@@ -40,7 +40,7 @@ void WriteKaimePcLines(const std::vector<std::string>& YosoJunUmaban, int horseC
                 throw std::out_of_range(std::string(tag) + ": no horse of predicted rank " + std::to_string(k));
             q.text(TwoPlace(bet::wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])));
         }
-        out += q.line();
+        q.appendTo(out);
     };
     line("TF1", 1, 1);
     line("TF2", 2, 2);

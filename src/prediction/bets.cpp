@@ -35,7 +35,7 @@ std::string scorePairs(RaceState& r, const std::string& raceKey) {
             r.PairSpeedSum.push_back(speedSum);
             r.PairAdjustSum.push_back(adjustSum);
             r.PairScore.push_back(score);
-            lines += QuotedLine().textRaw(raceKey).text("Umaren").text(key).single(score).single(speedSum).single(adjustSum).line();
+            QuotedLine().textRaw(raceKey).text("Umaren").text(key).single(score).single(speedSum).single(adjustSum).appendTo(lines);
         }
     }
     QuickSortDesc(r.PairScore, r.UmarenKaimeDisp, 1, r.UmarenKaimeCount);
@@ -68,7 +68,7 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey) {
                 r.TrioSpeedSum.push_back(speedSum);
                 r.TrioAdjustSum.push_back(adjustSum);
                 r.TrioScore.push_back(score);
-                lines += QuotedLine().textRaw(raceKey).text("Sanrenpuku").text(key).single(score).single(speedSum).single(adjustSum).line();
+                QuotedLine().textRaw(raceKey).text("Sanrenpuku").text(key).single(score).single(speedSum).single(adjustSum).appendTo(lines);
             }
         }
     }
@@ -99,7 +99,7 @@ std::string sortFileText(const std::string& raceKey, const char* tag, const std:
     std::string out;
     for (int c = 1; c <= count; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        out += QuotedLine().textRaw(raceKey).text(tag).text(combos[i]).single(scores[i]).line();
+        QuotedLine().textRaw(raceKey).text(tag).text(combos[i]).single(scores[i]).appendTo(out);
     }
     return out;
 }

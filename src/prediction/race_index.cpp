@@ -108,7 +108,7 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
             run.RaceKeyList.push_back(key);
             run.RaceIdList.push_back(raw(rec, ra::RaceId));
             raceIdText += raw(rec, ra::RaceId) + "\r\n";
-            indexText += QuotedLine().textRaw(key).line();
+            QuotedLine().textRaw(key).appendTo(indexText);
             SyosaiRow row = syosaiRow(rec, t);
             syosaiText += syosaiLine(row);
             run.Syosai.push_back(std::move(row));
@@ -122,7 +122,7 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
                 raw(rec, hr::Year) + raw(rec, hr::MonthDay) + raw(rec, hr::JyoCD) + raw(rec, hr::RaceNum);
             run.RaceKeyList.push_back(key);
             run.RaceIdList.push_back(raw(rec, hr::RaceId));
-            indexText += QuotedLine().textRaw(key).line();
+            QuotedLine().textRaw(key).appendTo(indexText);
             st.List1.push_back(listItem(rec, course, true));
             // Until its race record is found, a race's row holds what its key tells.
             SyosaiRow row{};

@@ -152,8 +152,8 @@ void writeRateFiles(WindowState& st, int RaceIdx, int R) {
 
     std::string kaiteki = head;
     const char* blank2 = "\u3000\u3000";
-    kaiteki += QuotedLine().text(blank2).text("回収率").text("％").text(blank2).text("的中率").text("％").text(blank2).line();
-    kaiteki += QuotedLine().text("券種").text("本線").text("準本線").text("伏兵").text("本線").text("準本線").text("伏兵").line();
+    QuotedLine().text(blank2).text("回収率").text("％").text(blank2).text("的中率").text("％").text(blank2).appendTo(kaiteki);
+    QuotedLine().text("券種").text("本線").text("準本線").text("伏兵").text("本線").text("準本線").text("伏兵").appendTo(kaiteki);
     auto tierLine = [&](const char* label, const TierRates& r) {
         QuotedLine q;
         q.text(label);
@@ -182,25 +182,25 @@ void writeRateFiles(WindowState& st, int RaceIdx, int R) {
         for (const char* t : {"単勝1", "複勝1", "単勝2", "複勝2", "馬連F", "馬連B", "馬単F", "  3連複B", "  3連単12",
                               "  3連単23", "  3連単13"})
             q.text(t);
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
         q.text("予想R数");
         for (int c = 0; c < 11; ++c) q.number(R);
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
         q.text("的中R数");
         for (auto* s : cols) q.number(s->TekichuKaisu);
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
         q.text("的中率");
         for (auto* s : cols) rate(q, s->TekichuRitsu);
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
@@ -209,19 +209,19 @@ void writeRateFiles(WindowState& st, int RaceIdx, int R) {
             if (c < 4) q.number(R);
             else q.number(static_cast<const KaimeStat*>(cols[c])->TensuGoukei);
         }
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
         q.text("回収金額");
         for (auto* s : cols) q.number(s->HaitoGoukei);
-        pc += q.line();
+        q.appendTo(pc);
     }
     {
         QuotedLine q;
         q.text("回収率");
         for (auto* s : cols) rate(q, s->KaishuRitsu);
-        pc += q.line();
+        q.appendTo(pc);
     }
     const std::string dir = appFile(dirs::TEKICHU);
     makeDirs(dir);

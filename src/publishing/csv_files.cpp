@@ -99,17 +99,17 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     std::string head;
     if (days_.isNew(id.dayKey)) {
         const std::string course = st.run.LookupCodeTable("2001", raceId.substr(8, 2), 4);
-        head += QuotedLine()
+        QuotedLine()
                     .text(std::string("単勝・複勝 数量化") + (sheet_ == 1 ? "1" : "2") + "位 " + id.year + "年" +
                           id.monthDay.substr(0, 2) + "月" + id.monthDay.substr(2, 2) + "日 第" +
                           numberText(raceId.substr(10, 2)) + "回 " + course + " 第" + numberText(raceId.substr(12, 2)) +
                           "日")
-                    .line();
+                    .appendTo(head);
         QuotedLine titles;
         titles.text("発走時刻").text("R番号").text("枠番").text("馬番");
         if (result) titles.text("人気").text("入線");
         titles.text("馬名").text("単勝配当").text("複勝配当").text("騎手名").text("調教師名");
-        head += titles.line();
+        titles.appendTo(head);
     }
 
     std::string rows;
@@ -142,7 +142,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
                 .text(row[7])
                 .text(row[8])
                 .text(row[9] + "ｍ");
-            rows += q.line();
+            q.appendTo(rows);
         }
     } catch (...) {
         days_.write(id.dayKey, path, head);  // the sheet's headings stay

@@ -69,7 +69,7 @@ std::string kLines(const pred::RaceState& race, std::string_view torokuTosu) {
                                        : std::string();
             q.text(pair.empty() ? std::string(kPairPlaceholder) : FormatUmarenKumi(pair));
         }
-        s += q.line();
+        q.appendTo(s);
     }
     return s;
 }
@@ -91,7 +91,7 @@ std::string sLines(const pred::RaceState& race, bool resultMode, std::string_vie
             if (i <= filled && p >= band.lastTrioFirst && p <= band.lastTrioLast) trios[static_cast<std::size_t>(i)] = trio;
             q.text(trio.empty() ? std::string(kTrioPlaceholder) : FormatSanrenpukuKumi(trio));
         }
-        s += q.line();
+        q.appendTo(s);
     }
     return s;
 }
@@ -106,14 +106,14 @@ std::string mmkPayoutLines(std::string_view rec) {
         KV_PAY(PayWakuren, 2, FormatWakurenKumi);
         KV_PAY(PayUmaren, 2, FormatUmarenKumi);
         KV_PAY(PayWide, 5, FormatUmarenKumi);
-        s += q.line();
+        q.appendTo(s);
     }
     {
         QuotedLine q;
         q.text("KS").text("1");
         KV_PAY(PayUmatan, 6, FormatUmarenKumi);
         KV_PAY(PaySanrenpuku, 3, FormatSanrenpukuKumi);
-        s += q.line();
+        q.appendTo(s);
     }
     return s;
 }
@@ -138,7 +138,7 @@ void appendMmkHitLines(std::string_view rec, const bet::KaimeLists& lists, std::
         if (m.kind == BetKind::Umatan) label += m.order == 1 ? "正順的中" : "逆順的中";
         else label += std::to_string(t.number) + " 的中";
         const std::string combo = m.kind == BetKind::Sanrenpuku ? FormatSanrenpukuKumi(m.kumi) : FormatUmarenKumi(m.kumi);
-        out += QuotedLine().text("AT").text(std::to_string(h)).text(kind).text(label).text(combo).text(FormatHaito(m.pay)).line();
+        QuotedLine().text("AT").text(std::to_string(h)).text(kind).text(label).text(combo).text(FormatHaito(m.pay)).appendTo(out);
     });
 }
 

@@ -57,14 +57,14 @@ void WriteTwiTekichuLines(std::string_view rec, const bet::KaimeLists& lists, st
             case BetKind::Sanrenpuku: kind = "3連複", combo = FormatSanrenpukuKumi(m.kumi); break;
             case BetKind::Sanrentan: kind = "3連単", combo = FormatSanrentanKumi(m.kumi); break;
         }
-        out += QuotedLine()
+        QuotedLine()
                    .text("AT")
                    .text(std::to_string(hitNumber))
                    .text(kind)
                    .text(kTierWord[t.tier] + std::to_string(t.number) + labelSuffix(m, t.tier))
                    .text(combo)
                    .text(FormatHaito(m.pay))
-                   .line();
+                   .appendTo(out);
     });
 }
 

@@ -180,6 +180,32 @@ TEST(FitWeights, SameFilesWhateverTheThreadsAndOnARepeat) {
     EXPECT_EQ(kv::fit::tableFileBytes(a.surfaces[0], 1), kv::fit::tableFileBytes(b.surfaces[0], 1));
 }
 
+TEST(FitWeights, RunsMadeOnDemandFitTheSameAsRunRecords) {
+    // The same history handed over as record bytes and runs made per horse
+    // (each horse's runs newest first): the same tables.
+    const kv::fit::History& h = world().history;
+    std::map<std::string, std::vector<std::string>> byHorse;
+    for (const std::string& r : h.runners) byHorse[kv::getField(r, kv::jv::SeRecord::KettoNum)].push_back(r);
+    std::vector<std::vector<std::string>> runs;
+    for (auto& [ketto, v] : byHorse) runs.emplace_back(v.rbegin(), v.rend());
+    kv::fit::History lazy;
+    for (const std::string& r : h.races) lazy.raceBytes += r;
+    for (const std::string& r : h.horses) lazy.horseBytes += r;
+    lazy.jockeys = h.jockeys;
+    lazy.runHorses = runs.size();
+    lazy.runsOf = [&runs](std::size_t i, std::vector<std::string>& out) { out = runs[i]; };
+    kv::fit::FitOptions o;
+    o.seed = 11;
+    o.threads = 2;
+    const kv::fit::FitResult a = kv::fit::fitWeightTables(fitted().dir.path(), std::move(lazy), o);
+    EXPECT_EQ(a.runs, fitted().result.runs);
+    for (int s = 0; s < 3; ++s)
+        for (int which = 0; which < 6; ++which)
+            EXPECT_EQ(kv::fit::tableFileBytes(a.surfaces[s], which),
+                      kv::fit::tableFileBytes(fitted().result.surfaces[s], which))
+                << "surface " << s << " file " << which;
+}
+
 TEST(FitWeights, EmptyHistoryWritesTablesTheReaderAccepts) {
     kvtest::TempDir dir;
     std::string err;

@@ -1,16 +1,35 @@
-// korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]
-// Generates the sample week, runs every stage of the week's road through
-// korivan-cli and prints the seconds and the throughput of each stage; then
-// times the past race-day search, the past speed export and the hit list over
-// five years of copies of the result week's day files.
+// korivan-bench [--size full|small] [--seed N] [--dir DIR] [--runs N] [--cores N] [--keep]
+// Generates the sample week in DIR/week and runs every stage of the week's
+// road on it through korivan-cli. Each stage runs --runs times from the same
+// starting folder; for each it prints the seconds (min and median), its I/O
+// floor measured in the same run (reading the files the stage read and writing
+// as many files of the sizes it wrote, in DIR, on the same file system), their
+// ratio, bytes in and out, files created and the stage's peak resident memory.
+// The calculation is run once more on one thread: its folder must hash the
+// same as on many. Then the publishing writers' share of the prediction run,
+// the past race-day search, the past speed export and the hit list over five
+// years of copies of the result week's day files, and the race selections.
+// --cores N pins the benchmark and every program it starts to N cores.
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,20 +45,165 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+double since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+
 std::string exeDir() {
     std::error_code ec;
     auto p = fs::read_symlink("/proc/self/exe", ec);
     return ec ? std::string(".") : p.parent_path().string();
 }
 
-// Runs a program with its arguments, output to /dev/null; returns its exit status.
-int run(const std::vector<std::string>& args) {
+// One file of a folder: enough to tell a changed or replaced file.
+struct Entry {
+    long long size = 0;
+    long long mtime = 0;
+    unsigned long long ino = 0;
+    bool dir = false;
+    bool operator==(const Entry&) const = default;
+};
+using Listing = std::map<std::string, Entry>;  // relative path -> entry
+
+Listing listFolder(const fs::path& root) {
+    Listing out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        struct stat st {};
+        if (lstat(it->path().c_str(), &st) != 0) continue;
+        Entry e;
+        e.dir = S_ISDIR(st.st_mode);
+        e.size = e.dir ? 0 : static_cast<long long>(st.st_size);
+        e.mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+        e.ino = st.st_ino;
+        out[it->path().lexically_relative(root).string()] = e;
+    }
+    return out;
+}
+
+// Puts `work` back to what `snap` holds, given `before`, the listing `work` had
+// when it equalled `snap`: what is new goes, what changed or went is copied back.
+void restore(const fs::path& work, const fs::path& snap, const Listing& before) {
+    const Listing now = listFolder(work);
+    std::error_code ec;
+    for (auto it = now.rbegin(); it != now.rend(); ++it)  // children before their folders
+        if (!before.count(it->first)) fs::remove_all(work / it->first, ec);
+    for (const auto& [rel, e] : before) {
+        auto n = now.find(rel);
+        if (e.dir) {
+            if (n == now.end()) fs::create_directories(work / rel, ec);
+        } else if (n == now.end() || !(n->second == e)) {
+            fs::copy_file(snap / rel, work / rel, fs::copy_options::overwrite_existing, ec);
+        }
+    }
+}
+
+// Brings `snap` up to `work`'s state, given the listings before and after.
+void advance(const fs::path& work, const fs::path& snap, const Listing& before, const Listing& after) {
+    std::error_code ec;
+    for (auto it = before.rbegin(); it != before.rend(); ++it)
+        if (!after.count(it->first)) fs::remove_all(snap / it->first, ec);
+    for (const auto& [rel, e] : after) {
+        if (e.dir) {
+            fs::create_directories(snap / rel, ec);
+            continue;
+        }
+        auto b = before.find(rel);
+        if (b == before.end() || !(b->second == e))
+            fs::copy_file(work / rel, snap / rel, fs::copy_options::overwrite_existing, ec);
+    }
+}
+
+void settle(const fs::path& dir) {
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        syncfs(fd);
+        close(fd);
+    }
+}
+
+// A hash of a folder's names and contents (FNV-1a, 64 bits).
+unsigned long long hashFolder(const fs::path& root) {
+    unsigned long long h = 1469598103934665603ULL;
+    auto mix = [&h](const char* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; ++i) h = (h ^ static_cast<unsigned char>(p[i])) * 1099511628211ULL;
+    };
+    std::vector<char> buf(1 << 16);
+    for (const auto& [rel, e] : listFolder(root)) {
+        mix(rel.c_str(), rel.size() + 1);
+        if (e.dir) continue;
+        FILE* f = std::fopen((root / rel).c_str(), "rb");
+        if (!f) continue;
+        for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), f)) > 0;) mix(buf.data(), n);
+        std::fclose(f);
+    }
+    return h;
+}
+
+// What one run of a program took.
+struct RunResult {
+    int rc = -1;
+    double seconds = 0;
+    long peakKb = 0;
+};
+
+// Files a program opened for reading under a folder, told by inotify on each of
+// its folders (and on those the program makes while it runs).
+class ReadWatch {
+public:
+    explicit ReadWatch(const fs::path& root) : root_(root) {
+        fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd_ < 0) return;
+        add(root);
+        std::error_code ec;
+        for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_directory(ec)) add(it->path());
+    }
+    ~ReadWatch() {
+        if (fd_ >= 0) close(fd_);
+    }
+    int fd() const { return fd_; }
+    bool overflowed() const { return overflow_ || fd_ < 0; }
+    void drain() {
+        alignas(inotify_event) char buf[1 << 16];
+        for (;;) {
+            ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0) return;
+            for (char* p = buf; p < buf + n;) {
+                auto* ev = reinterpret_cast<inotify_event*>(p);
+                p += sizeof(inotify_event) + ev->len;
+                if (ev->mask & IN_Q_OVERFLOW) overflow_ = true;
+                auto d = dirs_.find(ev->wd);
+                if (d == dirs_.end() || ev->len == 0) continue;
+                const fs::path path = d->second / ev->name;
+                if ((ev->mask & IN_CREATE) && (ev->mask & IN_ISDIR)) add(path);
+                else if (ev->mask & (IN_ACCESS | IN_CLOSE_NOWRITE)) read_.insert(path.lexically_relative(root_).string());
+            }
+        }
+    }
+    const std::set<std::string>& files() const { return read_; }
+
+private:
+    void add(const fs::path& dir) {
+        int wd = inotify_add_watch(fd_, dir.c_str(), IN_ACCESS | IN_CLOSE_NOWRITE | IN_CREATE);
+        if (wd >= 0) dirs_[wd] = dir;
+    }
+    fs::path root_;
+    int fd_ = -1;
+    bool overflow_ = false;
+    std::map<int, fs::path> dirs_;
+    std::set<std::string> read_;
+};
+
+// Runs a program with its arguments, output to /dev/null, and waits for it.
+RunResult runHere(const std::vector<std::string>& args) {
+    RunResult r;
+    const auto t0 = Clock::now();
     pid_t pid = fork();
     if (pid == 0) {
-        FILE* devnull = std::fopen("/dev/null", "w");
-        if (devnull) {
-            dup2(fileno(devnull), 1);
-            dup2(fileno(devnull), 2);
+        int devnull = open("/dev/null", O_WRONLY);
+        if (devnull >= 0) {
+            dup2(devnull, 1);
+            dup2(devnull, 2);
         }
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -47,9 +211,143 @@ int run(const std::vector<std::string>& args) {
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (pid < 0) return r;
     int status = 0;
-    if (pid < 0 || waitpid(pid, &status, 0) < 0) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    struct rusage ru {};
+    if (wait4(pid, &status, 0, &ru) != pid) return r;
+    r.seconds = since(t0);
+    r.rc = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.peakKb = ru.ru_maxrss;
+    return r;
+}
+
+bool sendAll(int fd, const void* p, std::size_t n) {
+    for (const char* c = static_cast<const char*>(p); n > 0;) {
+        ssize_t k = write(fd, c, n);
+        if (k <= 0) return false;
+        c += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+bool recvAll(int fd, void* p, std::size_t n) {
+    for (char* c = static_cast<char*>(p); n > 0;) {
+        ssize_t k = read(fd, c, n);
+        if (k <= 0) return false;
+        c += k;
+        n -= static_cast<std::size_t>(k);
+    }
+    return true;
+}
+
+// The programs are started by a small process forked before the benchmark
+// grows: a child's peak resident memory counts its parent's at the fork.
+class Launcher {
+public:
+    Launcher() {
+        int sv[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(sv[0]);
+            serve(sv[1]);
+            _exit(0);
+        }
+        close(sv[1]);
+        fd_ = pid_ > 0 ? sv[0] : -1;
+        if (fd_ < 0) close(sv[0]);
+    }
+    ~Launcher() {
+        if (fd_ >= 0) close(fd_);
+        if (pid_ > 0) waitpid(pid_, nullptr, 0);
+    }
+    // Runs a program; while it runs, `watch` (if any) collects the files it reads.
+    RunResult run(const std::vector<std::string>& args, ReadWatch* watch = nullptr) {
+        if (fd_ < 0) return runHere(args);
+        std::string msg;
+        for (const auto& a : args) msg.append(a).push_back('\0');
+        const std::uint32_t len = static_cast<std::uint32_t>(msg.size());
+        RunResult r;
+        if (!sendAll(fd_, &len, sizeof len) || !sendAll(fd_, msg.data(), msg.size())) return r;
+        while (watch && watch->fd() >= 0) {
+            pollfd p[2] = {{fd_, POLLIN, 0}, {watch->fd(), POLLIN, 0}};
+            poll(p, 2, -1);
+            watch->drain();
+            if (p[0].revents) break;
+        }
+        if (!recvAll(fd_, &r, sizeof r)) return RunResult{};
+        if (watch) watch->drain();
+        return r;
+    }
+
+private:
+    static void serve(int fd) {
+        for (std::uint32_t len = 0; recvAll(fd, &len, sizeof len) && len > 0;) {
+            std::string msg(len, '\0');
+            if (!recvAll(fd, msg.data(), len)) return;
+            std::vector<std::string> args;
+            for (std::size_t i = 0; i < msg.size();) {
+                const std::size_t z = msg.find('\0', i);
+                args.push_back(msg.substr(i, z - i));
+                i = z + 1;
+            }
+            const RunResult r = runHere(args);
+            if (!sendAll(fd, &r, sizeof r)) return;
+        }
+    }
+    int fd_ = -1;
+    pid_t pid_ = -1;
+};
+
+// The I/O floor of a stage: reads every file it read and writes as many files
+// of the sizes it wrote into `scratch` (made afresh, same file system). Seconds.
+double ioFloor(const fs::path& work, const std::vector<std::string>& inputs, const std::vector<long long>& outSizes,
+               const fs::path& scratch) {
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    fs::create_directories(scratch, ec);
+    long long biggest = 1;
+    for (long long s : outSizes) biggest = std::max(biggest, s);
+    std::unique_ptr<char[]> out(new char[static_cast<std::size_t>(biggest)]);
+    std::memset(out.get(), 'x', static_cast<std::size_t>(biggest));
+    std::unique_ptr<char[]> in(new char[1 << 20]);
+    settle(scratch);
+    const auto t0 = Clock::now();
+    for (const auto& rel : inputs) {
+        int fd = open((work / rel).c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        while (read(fd, in.get(), 1 << 20) > 0) {
+        }
+        close(fd);
+    }
+    std::size_t k = 0;
+    for (long long s : outSizes) {
+        const std::string name = (scratch / ("f" + std::to_string(k++))).string();
+        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0) continue;
+        for (long long done = 0; done < s;) {
+            ssize_t n = write(fd, out.get() + done, static_cast<std::size_t>(s - done));
+            if (n <= 0) break;
+            done += n;
+        }
+        close(fd);
+    }
+    const double s = since(t0);
+    fs::remove_all(scratch, ec);
+    return s;
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+long long fileSize(const fs::path& p) {
+    std::error_code ec;
+    auto s = fs::file_size(p, ec);
+    return ec ? 0 : static_cast<long long>(s);
 }
 
 std::size_t countFiles(const fs::path& dir) {
@@ -57,12 +355,6 @@ std::size_t countFiles(const fs::path& dir) {
     std::size_t n = 0;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) ++n;
     return n;
-}
-
-long long fileSize(const fs::path& p) {
-    std::error_code ec;
-    auto s = fs::file_size(p, ec);
-    return ec ? 0 : static_cast<long long>(s);
 }
 
 // A writer of the chain whose calls add their time to a total.
@@ -84,7 +376,7 @@ struct TimedWriter : kv::pred::Writer {
 
 // The prediction run once more, in this process, with the publishing writers
 // timed: prints their share of the run.
-void publishingShare(const std::string& dir) {
+std::string publishingShare(const std::string& dir) {
     kv::SetAppPath(dir);
     double publishing = 0;
     kv::pred::WriterChain chain;
@@ -98,8 +390,10 @@ void publishingShare(const std::string& dir) {
     const auto t0 = std::chrono::steady_clock::now();
     run.Form_Load();
     const double whole = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("%-20s %10.3f  of %.3f s of predict run again in process\n", "  publishing writers", publishing, whole);
-    std::fflush(stdout);
+    char line[128];
+    std::snprintf(line, sizeof line, "%-20s %10.3f  of %.3f s of predict run again in process\n", "  publishing writers",
+                  publishing, whole);
+    return line;
 }
 
 // Opens the predictions window on the week (its load is the prediction run,
@@ -186,87 +480,216 @@ int benchHistory(const fs::path& week, double& total) {
     return failures;
 }
 
+
+struct Stage {
+    std::string name;
+    std::vector<std::string> args;
+    bool road = false;  // one of the road's steps summed at the end
+};
+
+struct Figures {
+    std::vector<double> seconds, floors;
+    long long bytesIn = 0, bytesOut = 0;
+    std::size_t created = 0, filesIn = 0, filesOut = 0;
+    long peakKb = 0;
+    int rc = 0;
+    bool watchLost = false;
+};
+
+double minOf(const std::vector<double>& v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+
+void printRow(const std::string& name, const Figures& f, const std::string& note) {
+    const double med = median(f.seconds), floor = median(f.floors);
+    char ratio[32] = "-";
+    if (!f.floors.empty() && floor >= 0.001) std::snprintf(ratio, sizeof ratio, "%.1f", med / floor);
+    char fl[32] = "-";
+    if (!f.floors.empty()) std::snprintf(fl, sizeof fl, "%.3f", floor);
+    std::printf("%-20s %8.3f %8.3f %8s %6s %9.1f %9.1f %7zu %8.1f  %s\n", name.c_str(), minOf(f.seconds), med, fl, ratio,
+                f.bytesIn / 1e6, f.bytesOut / 1e6, f.created, f.peakKb / 1024.0, note.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string size = "full", seed = "1", dir;
     bool keep = false;
+    int runs = 3, cores = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--size" && i + 1 < argc) size = argv[++i];
         else if (a == "--seed" && i + 1 < argc) seed = argv[++i];
         else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--cores" && i + 1 < argc) cores = std::max(0, std::atoi(argv[++i]));
         else if (a == "--keep") keep = true;
         else {
-            std::fprintf(stderr, "usage: korivan-bench [--size full|small] [--seed N] [--dir DIR] [--keep]\n");
+            std::fprintf(stderr,
+                         "usage: korivan-bench [--size full|small] [--seed N] [--dir DIR] [--runs N] [--cores N] [--keep]\n");
             return 2;
         }
     }
+    if (cores > 0) {
+        // The first N cores this process may use; the programs it starts inherit them.
+        cpu_set_t allowed, pinned;
+        CPU_ZERO(&pinned);
+        if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+            int taken = 0;
+            for (int c = 0; c < CPU_SETSIZE && taken < cores; ++c)
+                if (CPU_ISSET(c, &allowed)) {
+                    CPU_SET(c, &pinned);
+                    ++taken;
+                }
+            if (taken < cores || sched_setaffinity(0, sizeof pinned, &pinned) != 0) {
+                std::fprintf(stderr, "korivan-bench: cannot pin to %d cores\n", cores);
+                return 2;
+            }
+        }
+    }
+    Launcher launcher;
+    auto run = [&launcher](const std::vector<std::string>& args, ReadWatch* watch = nullptr) {
+        return launcher.run(args, watch);
+    };
     if (dir.empty()) dir = (fs::temp_directory_path() / ("korivan-bench-" + std::to_string(getpid()))).string();
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const fs::path base(dir), work = base / "week", snap = base / "start", scratch = base / "floor";
+    std::error_code ec;
+    // Only a folder of an earlier run (or an empty one) is cleared.
+    if (!fs::is_empty(base, ec) && !ec && !fs::exists(work / "jvfeed") && !fs::exists(snap)) {
+        std::fprintf(stderr, "korivan-bench: %s is not empty and holds no earlier run; choose another folder\n",
+                     base.c_str());
+        return 2;
+    }
+    ec.clear();
+    fs::remove_all(base, ec);
+    fs::create_directories(work, ec);
+    fs::create_directories(snap, ec);
 
     fs::path bin = exeDir();
     std::string sample = (bin / ".." / "sample" / "korivan-sample").lexically_normal().string();
     std::string cli = (bin / ".." / ".." / "app" / "korivan-cli").lexically_normal().string();
+    const std::string w = work.string();
 
-    struct Stage { std::string name; std::vector<std::string> args; };
     std::vector<Stage> stages = {
-        {"sample(prediction)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "prediction"}},
-        {"startup", {cli, "--app-dir", dir, "startup"}},
-        {"fetch", {cli, "--app-dir", dir, "fetch"}},
-        {"structure", {cli, "--app-dir", dir, "structure"}},
-        {"cancel", {cli, "--app-dir", dir, "cancel"}},
-        {"odds-fetch", {cli, "--app-dir", dir, "odds-fetch"}},
-        {"odds-tables", {cli, "--app-dir", dir, "odds-tables"}},
-        {"fix-previous-day", {cli, "--app-dir", dir, "fix-previous-day"}},
-        {"calculate", {cli, "--app-dir", dir, "calculate"}},
-        {"predict", {cli, "--app-dir", dir, "predict"}},
-        {"live-results", {cli, "--app-dir", dir, "live-results"}},
-        {"sample(result)", {sample, "--app-dir", dir, "--size", size, "--seed", seed, "--phase", "result"}},
-        {"result road", {cli, "--app-dir", dir, "run-week"}},
-        {"factors(turf)", {cli, "--app-dir", dir, "factor-weights", "--turf"}},
-        {"factors(dirt)", {cli, "--app-dir", dir, "factor-weights", "--dirt"}},
-        {"factors(hurdle)", {cli, "--app-dir", dir, "factor-weights", "--hurdle"}},
+        {"sample(prediction)", {sample, "--app-dir", w, "--size", size, "--seed", seed, "--phase", "prediction"}},
+        {"startup", {cli, "--app-dir", w, "startup"}},
+        {"fetch", {cli, "--app-dir", w, "fetch"}},
+        {"structure", {cli, "--app-dir", w, "structure"}, true},
+        {"cancel", {cli, "--app-dir", w, "cancel"}},
+        {"odds-fetch", {cli, "--app-dir", w, "odds-fetch"}},
+        {"odds-tables", {cli, "--app-dir", w, "odds-tables"}},
+        {"fix-previous-day", {cli, "--app-dir", w, "fix-previous-day"}, true},
+        {"calculate", {cli, "--app-dir", w, "calculate"}, true},
+        {"predict", {cli, "--app-dir", w, "predict"}, true},
+        {"live-results", {cli, "--app-dir", w, "live-results"}},
+        {"sample(result)", {sample, "--app-dir", w, "--size", size, "--seed", seed, "--phase", "result"}},
+        {"result road", {cli, "--app-dir", w, "run-week"}},
+        {"factors(turf)", {cli, "--app-dir", w, "factor-weights", "--turf"}},
+        {"factors(dirt)", {cli, "--app-dir", w, "factor-weights", "--dirt"}},
+        {"factors(hurdle)", {cli, "--app-dir", w, "factor-weights", "--hurdle"}},
     };
-    std::printf("%-20s %10s  %s\n", "stage", "seconds", "throughput");
-    double total = 0;
+    std::printf("%d runs each%s, folder %s\n", runs, cores ? (", " + std::to_string(cores) + " cores").c_str() : "",
+                base.c_str());
+    std::printf("%-20s %8s %8s %8s %6s %9s %9s %7s %8s  %s\n", "stage", "min s", "median s", "floor s", "ratio",
+                "in MB", "out MB", "created", "peak MB", "throughput");
+    double total = 0, roadSeconds = 0, roadFloor = 0;
     int failures = 0;
+    Listing before = listFolder(work);
     for (auto& st : stages) {
-        auto t0 = std::chrono::steady_clock::now();
-        int rc = run(st.args);
-        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        total += s;
-        std::string what;
-        fs::path d(dir);
-        if (st.name == "fetch") {
-            long long runners = fileSize(d / "SETHISWEEKN.dat") / 555;
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%lld runner records, %.0f/s", runners, runners / (s > 0 ? s : 1e-9));
-            what = buf;
-        } else if (st.name == "structure" || st.name == "calculate") {
-            std::size_t horses = countFiles(d / (st.name == "structure" ? "UMAGOTOTHISWEEKN" : "UMAGOTOEXTHISWEEKN"));
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%zu horses, %.0f/s", horses, horses / (s > 0 ? s : 1e-9));
-            what = buf;
-        } else if (st.name == "predict" || st.name == "result road") {
-            std::size_t races = countFiles(d / "RACE");
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%zu races, %.1f/s", races, races / (s > 0 ? s : 1e-9));
-            what = buf;
+        Figures f;
+        const bool isSample = st.args[0] == sample;
+        // The first run shows what the stage reads and writes; it is not timed
+        // with the others. The sample week is the fixture: run and measured once.
+        std::set<std::string> inputs;
+        {
+            ReadWatch watch(work);
+            const RunResult r = run(st.args, isSample ? nullptr : &watch);
+            f.rc = r.rc;
+            f.peakKb = r.peakKb;
+            f.watchLost = !isSample && watch.overflowed();
+            if (isSample) f.seconds.push_back(r.seconds);
+            inputs = watch.files();
         }
-        if (rc != 0) {
-            what += " (exit " + std::to_string(rc) + ")";
+        const Listing after = listFolder(work);
+        std::vector<std::string> inputList;
+        for (const auto& rel : inputs) {
+            auto b = before.find(rel);
+            if (b == before.end() || b->second.dir) continue;  // read back what it wrote itself
+            inputList.push_back(rel);
+            f.bytesIn += b->second.size;
+        }
+        f.filesIn = inputList.size();
+        std::vector<long long> outSizes;
+        for (const auto& [rel, e] : after) {
+            if (e.dir) continue;
+            auto b = before.find(rel);
+            if (b == before.end()) ++f.created;
+            if (b == before.end() || !(b->second == e)) {
+                outSizes.push_back(e.size);
+                f.bytesOut += e.size;
+            }
+        }
+        f.filesOut = outSizes.size();
+        unsigned long long manyThreads = 0;
+        if (!isSample && f.rc == 0) {
+            for (int k = 0; k < runs; ++k) {
+                f.floors.push_back(ioFloor(work, inputList, outSizes, scratch));
+                restore(work, snap, before);
+                settle(work);
+                const RunResult r = run(st.args);
+                if (r.rc != 0) f.rc = r.rc;
+                f.seconds.push_back(r.seconds);
+                f.peakKb = std::max(f.peakKb, r.peakKb);
+            }
+            if (st.name == "calculate") {
+                manyThreads = hashFolder(work);
+                restore(work, snap, before);
+                std::vector<std::string> one = st.args;
+                one.push_back("--threads=1");
+                if (run(one).rc != 0) f.rc = 1;
+            }
+        }
+        // Run in this process before the folder is taken as the next stage's start.
+        std::string share;
+        if (f.rc == 0 && (st.name == "predict" || st.name == "result road")) share = publishingShare(w);
+        const Listing done = listFolder(work);
+        advance(work, snap, before, done);
+        before = done;
+        std::string what;
+        const double s = median(f.seconds);
+        total += s;
+        if (st.road) {
+            roadSeconds += s;
+            roadFloor += median(f.floors);
+        }
+        auto per = [&](std::size_t n, const char* unit) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%zu %s, %.0f/s", n, unit, n / (s > 0 ? s : 1e-9));
+            return std::string(buf);
+        };
+        if (st.name == "fetch") what = per(static_cast<std::size_t>(fileSize(work / "SETHISWEEKN.dat") / 555), "runner records");
+        else if (st.name == "structure") what = per(countFiles(work / "UMAGOTOTHISWEEKN"), "horses");
+        else if (st.name == "calculate") what = per(countFiles(work / "UMAGOTOEXTHISWEEKN"), "horses");
+        else if (st.name == "predict" || st.name == "result road") what = per(countFiles(work / "RACE"), "races");
+        if (manyThreads) {
+            const bool same = hashFolder(work) == manyThreads;
+            what += same ? ", 1 thread = many" : ", 1 thread DIFFERS from many";
+            if (!same) ++failures;
+        }
+        if (f.watchLost) what += " (reads not all seen)";
+        if (f.rc != 0) {
+            what += " (exit " + std::to_string(f.rc) + ")";
             ++failures;
         }
-        std::printf("%-20s %10.3f  %s\n", st.name.c_str(), s, what.c_str());
-        std::fflush(stdout);
-        if (rc == 0 && (st.name == "predict" || st.name == "result road")) publishingShare(dir);
+        printRow(st.name, f, what);
+        std::fputs(share.c_str(), stdout);
     }
-    failures += benchHistory(dir, total);
+    std::printf("%-20s %8s %8.3f %8.3f %6.1f\n", "road 2 4 5 6", "", roadSeconds, roadFloor,
+                roadFloor > 0 ? roadSeconds / roadFloor : 0.0);
+    fs::remove_all(snap, ec);
+    failures += benchHistory(work, total);
     std::printf("%-20s %10.3f\n", "total", total);
-    raceSelections(dir);
-    if (!keep) fs::remove_all(dir);
-    else std::printf("files kept in %s\n", dir.c_str());
+    raceSelections(w);
+    if (!keep) fs::remove_all(base, ec);
+    else std::printf("files kept in %s\n", w.c_str());
     return failures ? 1 : 0;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <thread>
 #include <unordered_map>
@@ -61,7 +62,16 @@ struct Dictionary {
 };
 
 struct WorkerOut {
-    std::vector<Sample> samples;
+    // The samples in blocks of a fixed size: no block is ever copied to grow.
+    static constexpr std::size_t kBlock = 4096;
+    std::vector<std::vector<Sample>> samples;
+    void add(const Sample& smp) {
+        if (samples.empty() || samples.back().size() == kBlock) {
+            samples.emplace_back();
+            samples.back().reserve(kBlock);
+        }
+        samples.back().push_back(smp);
+    }
     std::array<std::array<Dictionary, 31>, kSurfaces> dict;
     std::size_t runs = 0, failedHorses = 0;
 };
@@ -94,14 +104,15 @@ std::string raceOrderKey(const std::string& se) {
            getField(se, se::Umaban);
 }
 
-// Codes every run of the horses [begin, end) of `horses`.
+// Codes every run of the horses [begin, end); runsOf(h, runs) gives horse h's
+// runs in race order.
 void codeHorses(const kv::expansion::BuildInputs& in, const kv::coders::CoderStats& stats,
-                const std::vector<std::vector<const std::string*>>& horses, std::size_t begin, std::size_t end,
-                WorkerOut& out) {
+                const std::function<void(std::size_t, std::vector<std::string>&)>& runsOf, std::size_t begin,
+                std::size_t end, WorkerOut& out) {
     std::vector<std::string> runs;
     for (std::size_t h = begin; h < end; ++h) {
         runs.clear();
-        for (const std::string* r : horses[h]) runs.push_back(*r);
+        runsOf(h, runs);
         kv::expansion::BuiltHorse built = kv::expansion::BuildUmagotoEx(in, runs);
         if (built.failed) {
             ++out.failedHorses;
@@ -128,7 +139,7 @@ void codeHorses(const kv::expansion::BuildInputs& in, const kv::coders::CoderSta
             }
             if (!ok) continue;
             for (int k = 1; k <= 30; ++k) smp.cat[k] = out.dict[smp.surface][k].id(codes[k]);
-            out.samples.push_back(smp);
+            out.add(smp);
         }
     }
 }
@@ -323,61 +334,83 @@ std::string fileOf(const std::string& appDir, const std::string& rel) {
 
 }  // namespace
 
-FitResult fitWeightTables(const std::string& appDir, const History& history, const FitOptions& options) {
+FitResult fitWeightTables(const std::string& appDir, History history, const FitOptions& options) {
     FitResult result;
-
-    // Inputs of the builder and the coders, read once.
-    auto readOption = [&](const char* name) {
-        auto b = kv::readFileBytes(kv::stats::optionFile(appDir, name));
-        return b ? std::move(*b) : std::string();
-    };
-    std::string um, ks, ra;
-    for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
-    for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
-    if (history.jockeys.empty()) ks = readOption(kv::stats::names::KS_SUPPLIED);
-    for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
-    const kv::expansion::BuildInputs in =
-        kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
-                                              readOption(kv::stats::names::HNSK));
-    kv::stats::StatFile kishu = kv::stats::StatFile::seiseki(), chokyo = kv::stats::StatFile::seiseki();
-    kv::stats::StatFile stallion = kv::stats::StatFile::parent(), mare = kv::stats::StatFile::parent();
-    kv::stats::StatFile kyosoba = kv::stats::StatFile::kyosoba();
-    kishu.load(kv::stats::optionFile(appDir, kv::stats::names::KISHUSEISEI));
-    chokyo.load(kv::stats::optionFile(appDir, kv::stats::names::CHOKYOSEISEI));
-    stallion.load(kv::stats::optionFile(appDir, kv::stats::names::STALLION));
-    mare.load(kv::stats::optionFile(appDir, kv::stats::names::MARE));
-    kyosoba.load(kv::stats::optionFile(appDir, kv::stats::names::KYOSOBA));
-    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
-
-    // Each horse's runs, horses by registration number, runs by race.
-    std::map<std::string, std::vector<const std::string*>> byHorse;
-    for (const std::string& r : history.runners) {
-        if (r.size() < se::kLength) continue;
-        byHorse[getField(r, se::KettoNum)].push_back(&r);
-    }
-    std::vector<std::vector<const std::string*>> horses;
-    horses.reserve(byHorse.size());
-    for (auto& [ketto, runs] : byHorse) {
-        std::stable_sort(runs.begin(), runs.end(),
-                         [](const std::string* a, const std::string* b) { return raceOrderKey(*a) < raceOrderKey(*b); });
-        horses.push_back(std::move(runs));
-    }
-    result.horses = horses.size();
-
-    // Code the horses in contiguous chunks, one per thread.
     unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, horses.size())));
-    std::vector<WorkerOut> outs(threads);
-    {
-        std::vector<std::thread> pool;
-        const std::size_t per = (horses.size() + threads - 1) / threads;
-        for (unsigned t = 0; t < threads; ++t) {
-            const std::size_t b = std::min(horses.size(), t * per), e = std::min(horses.size(), b + per);
-            if (t == 0) continue;
-            pool.emplace_back([&, b, e, t] { codeHorses(in, stats, horses, b, e, outs[t]); });
+    std::vector<WorkerOut> outs;
+    {  // the builder's inputs and the statistics are let go once every run is coded
+        // Inputs of the builder and the coders, read once.
+        auto readOption = [&](const char* name) {
+            auto b = kv::readFileBytes(kv::stats::optionFile(appDir, name));
+            return b ? std::move(*b) : std::string();
+        };
+        std::string um = std::move(history.horseBytes), ks, ra = std::move(history.raceBytes);
+        for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
+        for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
+        if (history.jockeys.empty()) ks = readOption(kv::stats::names::KS_SUPPLIED);
+        for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
+        history.horses = {};
+        history.races = {};
+        const kv::expansion::BuildInputs in =
+            kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
+                                                  readOption(kv::stats::names::HNSK));
+        kv::stats::StatFile kishu = kv::stats::StatFile::seiseki(), chokyo = kv::stats::StatFile::seiseki();
+        kv::stats::StatFile stallion = kv::stats::StatFile::parent(), mare = kv::stats::StatFile::parent();
+        kv::stats::StatFile kyosoba = kv::stats::StatFile::kyosoba();
+        kishu.load(kv::stats::optionFile(appDir, kv::stats::names::KISHUSEISEI));
+        chokyo.load(kv::stats::optionFile(appDir, kv::stats::names::CHOKYOSEISEI));
+        stallion.load(kv::stats::optionFile(appDir, kv::stats::names::STALLION));
+        mare.load(kv::stats::optionFile(appDir, kv::stats::names::MARE));
+        kyosoba.load(kv::stats::optionFile(appDir, kv::stats::names::KYOSOBA));
+        const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+
+        // Each horse's runs, horses by registration number, runs by race.
+        std::map<std::string, std::vector<const std::string*>> byHorse;
+        for (const std::string& r : history.runners) {
+            if (r.size() < se::kLength) continue;
+            byHorse[getField(r, se::KettoNum)].push_back(&r);
         }
-        codeHorses(in, stats, horses, 0, std::min(horses.size(), per), outs[0]);
-        for (std::thread& th : pool) th.join();
+        std::vector<std::vector<const std::string*>> horses;
+        horses.reserve(byHorse.size());
+        for (auto& [ketto, runs] : byHorse) horses.push_back(std::move(runs));
+        const std::size_t made = history.runsOf ? history.runHorses : 0, total = made + horses.size();
+        auto byRace = [](std::vector<std::string>& runs) {
+            std::vector<std::pair<std::string, std::size_t>> keys;
+            keys.reserve(runs.size());
+            for (std::size_t i = 0; i < runs.size(); ++i) keys.emplace_back(raceOrderKey(runs[i]), i);
+            std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+            std::vector<std::string> sorted;
+            sorted.reserve(runs.size());
+            for (const auto& k : keys) sorted.push_back(std::move(runs[k.second]));
+            runs.swap(sorted);
+        };
+        const std::function<void(std::size_t, std::vector<std::string>&)> runsOf =
+            [&](std::size_t h, std::vector<std::string>& runs) {
+                if (h < made) {
+                    history.runsOf(h, runs);
+                    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const std::string& r) { return r.size() < se::kLength; }),
+                               runs.end());
+                } else {
+                    for (const std::string* r : horses[h - made]) runs.push_back(*r);
+                }
+                byRace(runs);
+            };
+        result.horses = total;
+
+        // Code the horses in contiguous chunks, one per thread.
+        threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, total)));
+        outs.resize(threads);
+        {
+            std::vector<std::thread> pool;
+            const std::size_t per = (total + threads - 1) / threads;
+            for (unsigned t = 0; t < threads; ++t) {
+                const std::size_t b = std::min(total, t * per), e = std::min(total, b + per);
+                if (t == 0) continue;
+                pool.emplace_back([&, b, e, t] { codeHorses(in, stats, runsOf, b, e, outs[t]); });
+            }
+            codeHorses(in, stats, runsOf, 0, std::min(total, per), outs[0]);
+            for (std::thread& th : pool) th.join();
+        }
     }
     for (const WorkerOut& o : outs) {
         result.runs += o.runs;
@@ -397,6 +430,17 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
         }
     }
     std::array<Columns, kSurfaces> cols;
+    {
+        std::array<std::size_t, kSurfaces> n{};
+        for (const WorkerOut& o : outs)
+            for (const auto& block : o.samples)
+                for (const Sample& smp : block) ++n[smp.surface];
+        for (int s = 0; s < kSurfaces; ++s) {
+            for (int k = 1; k <= 30; ++k) cols[s].cat[k].reserve(n[s]);
+            for (int q = 0; q < kKinds; ++q) cols[s].y[q].reserve(n[s]);
+            cols[s].valid.reserve(n[s]);
+        }
+    }
     for (WorkerOut& o : outs) {
         std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> remap;
         for (int s = 0; s < kSurfaces; ++s)
@@ -412,12 +456,15 @@ FitResult fitWeightTables(const std::string& appDir, const History& history, con
                     remap[s][k][i] = it == pos.end() ? 0 : it->second;
                 }
             }
-        for (const Sample& smp : o.samples) {
-            Columns& c = cols[smp.surface];
-            ++c.n;
-            for (int k = 1; k <= 30; ++k) c.cat[k].push_back(remap[smp.surface][k][smp.cat[k]]);
-            for (int q = 0; q < kKinds; ++q) c.y[q].push_back(smp.y[q]);
-            c.valid.push_back(smp.valid);
+        for (auto& block : o.samples) {
+            for (const Sample& smp : block) {
+                Columns& c = cols[smp.surface];
+                ++c.n;
+                for (int k = 1; k <= 30; ++k) c.cat[k].push_back(remap[smp.surface][k][smp.cat[k]]);
+                for (int q = 0; q < kKinds; ++q) c.y[q].push_back(smp.y[q]);
+                c.valid.push_back(smp.valid);
+            }
+            block = {};
         }
         o.samples.clear();
         o.samples.shrink_to_fit();
@@ -535,11 +582,11 @@ bool writeWeightFiles(const std::string& appDir, const FitResult& result, std::s
     return true;
 }
 
-bool writeWeightTables(const std::string& appDir, const History& history, std::uint64_t seed, std::string* error,
+bool writeWeightTables(const std::string& appDir, History history, std::uint64_t seed, std::string* error,
                        FitResult* result) {
     FitOptions o;
     o.seed = seed;
-    FitResult r = fitWeightTables(appDir, history, o);
+    FitResult r = fitWeightTables(appDir, std::move(history), o);
     const bool ok = writeWeightFiles(appDir, r, error);
     if (result) *result = std::move(r);
     return ok;

@@ -32,6 +32,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,15 @@ struct History {
     // KsRecord in the stored layout, 4161 bytes; when empty, the jockeys of
     // <appDir>/OPTION1N/KS20190101NEW.dat are used.
     std::vector<std::string> jockeys;
+    // A history too large to hold record by record: race and horse records laid
+    // end to end (taken before `races` and `horses`), and the runs of `runHorses`
+    // horses made on demand in addition to `runners`: runsOf(i, out) puts the
+    // runs of horse i into out (any order). These horses come before those of
+    // `runners`, in the order given, which must be by registration number, and
+    // none of them has runs in `runners`.
+    std::string raceBytes, horseBytes;
+    std::size_t runHorses = 0;
+    std::function<void(std::size_t, std::vector<std::string>&)> runsOf;
 };
 
 struct FitOptions {
@@ -83,7 +93,7 @@ struct FitResult {
 // statistics files of <appDir>/OPTION1N ("STALLION.dat", "MARE.dat",
 // "KISHUSEISEI.dat", "CHOKYOSEISEI.dat", "KYOSOBA.dat" in place of the week's
 // subset, "HNSKOPTION1N.dat"); missing files give the coders' default codes.
-FitResult fitWeightTables(const std::string& appDir, const History& history, const FitOptions& options = {});
+FitResult fitWeightTables(const std::string& appDir, History history, const FitOptions& options = {});
 
 // Writes the 16 table files into <appDir>/OPTION1N (each file replaced whole).
 // False with the failing file in *error when a file cannot be written.
@@ -91,7 +101,7 @@ bool writeWeightFiles(const std::string& appDir, const FitResult& result, std::s
 
 // Both steps: what the sample generator calls after it has written the
 // statistics files.
-bool writeWeightTables(const std::string& appDir, const History& history, std::uint64_t seed,
+bool writeWeightTables(const std::string& appDir, History history, std::uint64_t seed,
                        std::string* error = nullptr, FitResult* result = nullptr);
 
 // The file bytes of one table file, by the names of kv::expansion::weightFileNames

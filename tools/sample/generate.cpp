@@ -1,7 +1,10 @@
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include "acquisition/jvdata/horse_records.h"
+#include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
@@ -41,18 +44,34 @@ bool writeHidden(const World& w, const std::string& appDir) {
 
 // The factor weight tables, fitted on the past races of the world by running the
 // expansion and the factor coders over every past run (the same in both phases).
+// The runs' records are made horse by horse while the fit needs them.
 void writeWeights(const World& w, const Options& opt) {
     kv::fit::History h;
-    for (std::size_t r = 0; r < w.firstWeekRace; ++r) {
-        const Race& race = w.races[r];
-        const kv::Date made = kv::fromSerial(kv::daySerial(race.date) + 2);
-        h.races.push_back(raRecord(w, race, '7', made, true));
-        for (int si : race.starts) h.runners.push_back(seRecord(w, w.starts[si], '7', made, true));
-    }
+    auto madeOf = [](const Race& race) { return kv::fromSerial(kv::daySerial(race.date) + 2); };
+    for (std::size_t r = 0; r < w.firstWeekRace; ++r)
+        h.raceBytes += kv::fitRecord(raRecord(w, w.races[r], '7', madeOf(w.races[r]), true), kv::jv::RaRecord::kLength);
+    h.horseBytes.reserve(w.horses.size() * kv::jv::UmRecord::kLength);
     for (std::size_t i = 0; i < w.horses.size(); ++i)
-        h.horses.push_back(umRecord(w, static_cast<int>(i), w.weekDays.front()));
+        h.horseBytes += kv::fitRecord(umRecord(w, static_cast<int>(i), w.weekDays.front()), kv::jv::UmRecord::kLength);
+    // Horses with past runs, by registration number.
+    std::vector<int> ran;
+    for (std::size_t i = 0; i < w.horses.size(); ++i)
+        for (int si : w.horses[i].starts)
+            if (static_cast<std::size_t>(w.starts[si].race) < w.firstWeekRace) {
+                ran.push_back(static_cast<int>(i));
+                break;
+            }
+    std::stable_sort(ran.begin(), ran.end(), [&](int a, int b) { return w.horses[a].ketto < w.horses[b].ketto; });
+    h.runHorses = ran.size();
+    h.runsOf = [&w, &ran, madeOf](std::size_t k, std::vector<std::string>& runs) {
+        for (int si : w.horses[ran[k]].starts) {
+            const Start& s = w.starts[si];
+            if (static_cast<std::size_t>(s.race) < w.firstWeekRace)
+                runs.push_back(seRecord(w, s, '7', madeOf(w.races[s.race]), true));
+        }
+    };
     std::string err;
-    if (!kv::fit::writeWeightTables(opt.appDir, h, opt.seed, &err))
+    if (!kv::fit::writeWeightTables(opt.appDir, std::move(h), opt.seed, &err))
         throw std::runtime_error("cannot write the factor weight table " + err);
 }
 
