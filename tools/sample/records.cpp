@@ -114,8 +114,11 @@ std::vector<int> ranks(const std::vector<long>& odds) {
 
 long oddsFrom(double takeout, double p, long maxTenths) {
     if (p <= 0) return 0;
-    double o = takeout / p;
-    long t = static_cast<long>(o * 10.0);
+    const double o = takeout / p * 10.0;
+    // A horse almost sure to lose gets the longest odds (a quotient beyond
+    // every whole number converts to nothing defined).
+    if (!(o < static_cast<double>(maxTenths))) return maxTenths;
+    long t = static_cast<long>(o);
     if (t < 11) t = 11;
     if (t > maxTenths) t = maxTenths;
     return t;
