@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "acquisition/jvdata/race_records.h"
+#include "common/appfolder.h"
+#include "common/recordfile.h"
 #include "common/fields.h"
 #include "fixtures/fixtures.h"
 #include "prediction/window_state.h"
@@ -16,6 +20,20 @@ namespace bettest {
 
 namespace hr = kv::jv::HrRecord;
 namespace pred = kv::pred;
+
+// The day files of the fixture race's day under TEKICHU.
+inline const char* const kTekichuDay = "TEKICHU/20250405060102";
+
+// A fresh application folder with TEKICHU; file(suffix) reads a day file of
+// the fixture race's day as UTF-8.
+struct DayFileTest : ::testing::Test {
+    kvtest::TempDir dir;
+    void SetUp() override {
+        kv::SetAppPath(dir.path());
+        kv::makeDirs(dir.file("TEKICHU"));
+    }
+    std::string file(const std::string& suffix) const { return kvtest::u8(dir.read(std::string(kTekichuDay) + suffix)); }
+};
 
 // A payout record of blanks with the race id set; entries are set one by one.
 struct Payout {

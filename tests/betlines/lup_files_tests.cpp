@@ -17,16 +17,7 @@ using kvtest::u8;
 
 namespace {
 
-const char* kDay = "TEKICHU/20250405060102";
-
-struct WriterTest : ::testing::Test {
-    kvtest::TempDir dir;
-    void SetUp() override {
-        kv::SetAppPath(dir.path());
-        kv::makeDirs(dir.file("TEKICHU"));
-    }
-    std::string file(const std::string& suffix) const { return u8(dir.read(std::string(kDay) + suffix)); }
-};
+using WriterTest = DayFileTest;
 
 // The four-horse race in result mode, as written by the first race of its day.
 const std::string kResultBlock =
@@ -108,9 +99,9 @@ TEST_F(WriterTest, ResultModeRaceBlockHitSummaryAndTallies) {
     w.writeRace(st, 1);
     EXPECT_EQ(file("lupRCM.txt"), kResultBlock);
     EXPECT_EQ(file("tekichu.txt"), kTekichuHead + kTekichuRows);
-    EXPECT_FALSE(dir.exists(std::string(kDay) + "lup.txt"));
+    EXPECT_FALSE(dir.exists(std::string(kTekichuDay) + "lup.txt"));
     // CP932 on disk: the arrow and the ideographic spaces are double-byte.
-    EXPECT_NE(dir.read(std::string(kDay) + "lupRCM.txt").find(sj("\"馬名　　　　　　　\"")), std::string::npos);
+    EXPECT_NE(dir.read(std::string(kTekichuDay) + "lupRCM.txt").find(sj("\"馬名　　　　　　　\"")), std::string::npos);
 
     EXPECT_EQ(st.kept.UmarenTally.TekichuHonsen, 1);
     EXPECT_EQ(st.kept.UmarenTally.HaitoHonsen, 480);
@@ -141,8 +132,8 @@ TEST_F(WriterTest, PredictionModeWritesTheSameHeadWithoutResults) {
         expectedTail += l + "\r\n";
     }
     EXPECT_EQ(lup.substr(lup.find("\"Q1\"")), expectedTail);
-    EXPECT_FALSE(dir.exists(std::string(kDay) + "tekichu.txt"));
-    EXPECT_FALSE(dir.exists(std::string(kDay) + "lupRCM.txt"));
+    EXPECT_FALSE(dir.exists(std::string(kTekichuDay) + "tekichu.txt"));
+    EXPECT_FALSE(dir.exists(std::string(kTekichuDay) + "lupRCM.txt"));
     EXPECT_EQ(st.kept.UmarenTally.CheckCount, 0);
 }
 
@@ -285,7 +276,7 @@ TEST_F(WriterTest, HorseLinesFollowThePredictedRankWithTiesInNumberOrder) {
     LupFilesWriter w;
     w.writeRace(st, 1);
     std::vector<std::string> rankAndHorse;
-    for (const auto& l : kv::splitLines(dir.read(std::string(kDay) + "lup.txt"))) {
+    for (const auto& l : kv::splitLines(dir.read(std::string(kTekichuDay) + "lup.txt"))) {
         if (l.rfind("\"HS\"", 0) != 0) continue;
         kv::InputReader in(l);
         const auto v = in.next(4);

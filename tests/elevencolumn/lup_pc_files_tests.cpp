@@ -16,16 +16,7 @@ using kvtest::u8;
 
 namespace {
 
-const char* kDay = "TEKICHU/20250405060102";
-
-struct ElevenFilesTest : ::testing::Test {
-    kvtest::TempDir dir;
-    void SetUp() override {
-        kv::SetAppPath(dir.path());
-        kv::makeDirs(dir.file("TEKICHU"));
-    }
-    std::string file(const std::string& suffix) const { return u8(dir.read(std::string(kDay) + suffix)); }
-};
+using ElevenFilesTest = DayFileTest;
 
 const std::string kHead =
     "\"DY\",\"1\",\"20250405\"\r\n"
@@ -97,7 +88,7 @@ TEST_F(ElevenFilesTest, PredictionModeWritesNoHitTable) {
     EXPECT_EQ(lines[2], "\"RC\",\"11\",\"1545\",\"11\",\"春風特別\",\"サラ系3歳\",\"500万下\",\"\",\"ダ\",\"1600\",\" 2\",\"晴良\"");
     EXPECT_EQ(lines[3], "\"RR\",\"n\",\"w\",\"馬\",\"予\",\"性\",\"齢\",\"馬名　　　　　　　\",\"負担\",\"騎手名　\",\"推定タイム\"");
     EXPECT_EQ(lines[4], "\"HS\",\"1\",\"1\",\" 2\",\" 1\",\"牝\",\" 4\",\"ミホノ\",\"57.0\",\"武豊\",\"1.35.00\"");
-    EXPECT_FALSE(dir.exists(std::string(kDay) + "tekichuPC.txt"));
+    EXPECT_FALSE(dir.exists(std::string(kTekichuDay) + "tekichuPC.txt"));
     EXPECT_EQ(st.kept.StatUmarenF.TensuGoukei, 0);
 }
 

@@ -14,16 +14,7 @@ using kvtest::u8;
 
 namespace {
 
-const char* kDay = "TEKICHU/20250405060102";
-
-struct RaceTextTest : ::testing::Test {
-    kvtest::TempDir dir;
-    void SetUp() override {
-        kv::SetAppPath(dir.path());
-        kv::makeDirs(dir.file("TEKICHU"));
-    }
-    std::string file(const std::string& suffix) const { return u8(dir.read(std::string(kDay) + suffix)); }
-};
+using RaceTextTest = DayFileTest;
 
 const std::string kHead =
     "\"DY\",\"1\",\"20250405\"\r\n"
