@@ -10,6 +10,7 @@ secs="${1:-600}"
 bash scripts/install-deps.sh
 out=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_FUZZ=ON \
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DKV_BUILD_GUI=OFF -DKV_BUILD_TESTS=OFF >/dev/null
 # The sample week's generator and driver: those of the test build (CI builds it
 # first) or of the development build when there is one.
