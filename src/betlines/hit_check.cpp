@@ -293,17 +293,6 @@ void addTally(TierTally& day, const TierTally& race) {
 
 }  // namespace
 
-KaimeLists KaimeLists::of(const pred::RaceState& race) {
-    KaimeLists l;
-    l.UmarenKaimeKey = &race.UmarenKaimeKey;
-    l.UmarenKaimeDisp = &race.UmarenKaimeDisp;
-    l.UmarenKaimeCount = race.UmarenKaimeCount;
-    l.SanrenpukuKaimeKey = &race.SanrenpukuKaimeKey;
-    l.SanrenKaime = &race.SanrenKaime;
-    l.SanrenpukuKaimeCount = race.SanrenpukuKaimeCount;
-    return l;
-}
-
 TekichuResult noHitResult() {
     TekichuResult r;
     r.Tekichu = kTenBlanks;

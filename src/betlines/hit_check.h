@@ -24,7 +24,18 @@ struct KaimeLists {
     const std::vector<std::string>* SanrenKaime = nullptr;         // same trios, fastest first
     int SanrenpukuKaimeCount = 0;
 
-    static KaimeLists of(const pred::RaceState& race);
+    // The lists of a race (the window's race state, or anything holding the same members).
+    template <class Race>
+    static KaimeLists of(const Race& race) {
+        KaimeLists l;
+        l.UmarenKaimeKey = &race.UmarenKaimeKey;
+        l.UmarenKaimeDisp = &race.UmarenKaimeDisp;
+        l.UmarenKaimeCount = race.UmarenKaimeCount;
+        l.SanrenpukuKaimeKey = &race.SanrenpukuKaimeKey;
+        l.SanrenKaime = &race.SanrenKaime;
+        l.SanrenpukuKaimeCount = race.SanrenpukuKaimeCount;
+        return l;
+    }
 };
 
 // What one check produces. The results start at the no-hit values; the

@@ -45,17 +45,6 @@ std::vector<std::string> linesUtf8(const TekichuOutcome& o) {
     return v;
 }
 
-KaimeLists listsOf(const Lists& l) {
-    KaimeLists k;
-    k.UmarenKaimeKey = &l.UmarenKaimeKey;
-    k.UmarenKaimeDisp = &l.UmarenKaimeDisp;
-    k.UmarenKaimeCount = l.UmarenKaimeCount;
-    k.SanrenpukuKaimeKey = &l.SanrenpukuKaimeKey;
-    k.SanrenKaime = &l.SanrenKaime;
-    k.SanrenpukuKaimeCount = l.SanrenpukuKaimeCount;
-    return k;
-}
-
 struct Case {
     const char* name;
     std::map<int, std::string> pairsAt, triosAt;
@@ -233,7 +222,7 @@ TEST(CheckKaimeTekichu, TableOfPayoutRecords) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Lists lists(c.pairsAt, c.triosAt);
-        const TekichuOutcome out = CheckKaimeTekichu(c.payout, listsOf(lists));
+        const TekichuOutcome out = CheckKaimeTekichu(c.payout, KaimeLists::of(lists));
         EXPECT_EQ(linesUtf8(out), c.at);
         for (const auto& [name, r] : results(out)) {
             auto it = c.results.find(name);
@@ -261,7 +250,7 @@ TEST(CheckKaimeTekichu, SanrentanHitInEachOrderOfA本線Trio) {
     };
     for (const auto& o : orders) {
         SCOPED_TRACE(o.kumi);
-        const auto out = CheckKaimeTekichu(Payout().sanrentan(1, o.kumi, "000045600", "0007").str(), listsOf(lists));
+        const auto out = CheckKaimeTekichu(Payout().sanrentan(1, o.kumi, "000045600", "0007").str(), KaimeLists::of(lists));
         ASSERT_EQ(out.atLines.size(), 1u);
         EXPECT_EQ(u8(out.atLines[0]), std::string("\"AT\",\"1\",\"7\",\"") + o.hitText + "\",\"" + o.combo +
                                           "\",\"45600\"\r\n");
@@ -278,7 +267,7 @@ TEST(CheckKaimeTekichu, ApplyAddsToTheDayAndReplacesTheRaceResults) {
     kept.UmarenTally.HaitoHonsen = 1000;
     kept.SanrentanResult.Tekichu = "earlier race";
     const Lists lists({{4, "0307"}}, {});
-    CheckKaimeTekichu(Payout().umaren(1, "0307", "000001230", "002").str(), listsOf(lists)).applyTo(kept);
+    CheckKaimeTekichu(Payout().umaren(1, "0307", "000001230", "002").str(), KaimeLists::of(lists)).applyTo(kept);
     EXPECT_EQ(tallyOf(kept.UmarenTally), (Tally{3, 0, 0, 6, 2230, 0, 0}));
     EXPECT_EQ(kept.UmarenResult.Tekichu, "本線4点目");
     EXPECT_EQ(kept.SanrentanResult.Tekichu, kTen);
@@ -291,7 +280,7 @@ TEST(CheckKaimeTekichu, AMatchedFieldWithoutANumberEndsTheCheckKeepingWhatWasDon
         TekichuOutcome out;
         const std::string hrRec =
             Payout().umaren(1, "0102", "000000480", "002").wide(1, "0304", "00000x200", "001").str();
-        EXPECT_THROW(CheckKaimeTekichu(hrRec, listsOf(lists), out), kv::ConversionError);
+        EXPECT_THROW(CheckKaimeTekichu(hrRec, KaimeLists::of(lists), out), kv::ConversionError);
         ASSERT_EQ(out.atLines.size(), 1u);
         EXPECT_EQ(tallyOf(out.UmarenTally), (Tally{1, 0, 0, 1, 480, 0, 0}));
         EXPECT_EQ(tallyOf(out.WideTally), Tally{});
@@ -300,7 +289,7 @@ TEST(CheckKaimeTekichu, AMatchedFieldWithoutANumberEndsTheCheckKeepingWhatWasDon
         // A blank popularity: the AT line is written, then the check ends.
         TekichuOutcome out;
         const std::string hrRec = Payout().umaren(1, "0102", "000000480", "   ").str();
-        EXPECT_THROW(CheckKaimeTekichu(hrRec, listsOf(lists), out), kv::ConversionError);
+        EXPECT_THROW(CheckKaimeTekichu(hrRec, KaimeLists::of(lists), out), kv::ConversionError);
         EXPECT_EQ(out.atLines.size(), 1u);
         EXPECT_EQ(out.UmarenResult.Tekichu, "本線1点目");
         EXPECT_EQ(out.UmarenResult.Ninki, "");
@@ -310,7 +299,7 @@ TEST(CheckKaimeTekichu, AMatchedFieldWithoutANumberEndsTheCheckKeepingWhatWasDon
         // A blank payout of a hit: line and record are written, the payout sum fails.
         TekichuOutcome out;
         const std::string hrRec = Payout().umaren(1, "0102", "         ", "002").str();
-        EXPECT_THROW(CheckKaimeTekichu(hrRec, listsOf(lists), out), kv::ConversionError);
+        EXPECT_THROW(CheckKaimeTekichu(hrRec, KaimeLists::of(lists), out), kv::ConversionError);
         ASSERT_EQ(out.atLines.size(), 1u);
         EXPECT_EQ(u8(out.atLines[0]), "\"AT\",\"1\",\"1\",\"本線1点目 的中\",\" 1- 2\",\"\"\r\n");
         EXPECT_EQ(tallyOf(out.UmarenTally), (Tally{1, 0, 0, 1, 0, 0, 0}));

@@ -14,17 +14,6 @@ using kvtest::u8;
 
 namespace {
 
-kv::bet::KaimeLists listsOf(const Lists& l) {
-    kv::bet::KaimeLists k;
-    k.UmarenKaimeKey = &l.UmarenKaimeKey;
-    k.UmarenKaimeDisp = &l.UmarenKaimeDisp;
-    k.UmarenKaimeCount = l.UmarenKaimeCount;
-    k.SanrenpukuKaimeKey = &l.SanrenpukuKaimeKey;
-    k.SanrenKaime = &l.SanrenKaime;
-    k.SanrenpukuKaimeCount = l.SanrenpukuKaimeCount;
-    return k;
-}
-
 // The lines as UTF-8 texts without quotes: items joined by "|".
 std::vector<std::string> rows(const std::string& cp932) {
     std::vector<std::string> out;
@@ -39,17 +28,17 @@ std::vector<std::string> rows(const std::string& cp932) {
 
 std::vector<std::string> mmkHits(const std::string& hr, const Lists& l) {
     std::string out;
-    kv::racefiles::appendMmkHitLines(hr, listsOf(l), out);
+    kv::racefiles::appendMmkHitLines(hr, kv::bet::KaimeLists::of(l), out);
     return rows(out);
 }
 std::vector<std::string> comments(const std::string& hr, const Lists& l) {
     std::string out;
-    kv::racefiles::WriteSanrentanTekichuComments(hr, listsOf(l), out);
+    kv::racefiles::WriteSanrentanTekichuComments(hr, kv::bet::KaimeLists::of(l), out);
     return rows(out);
 }
 std::vector<std::string> twiHits(const std::string& hr, const Lists& l) {
     std::string out;
-    kv::racefiles::WriteTwiTekichuLines(hr, listsOf(l), out);
+    kv::racefiles::WriteTwiTekichuLines(hr, kv::bet::KaimeLists::of(l), out);
     return rows(out);
 }
 
