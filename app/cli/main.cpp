@@ -95,6 +95,7 @@ static void usage() {
 
 int main(int argc, char** argv) {
     using namespace kvcli;
+    kv::tuneMemoryForBulkWork();
     kv::logProgramName() = "korivan-cli";
     Context ctx;
     std::vector<std::string> args(argv + 1, argv + argc);

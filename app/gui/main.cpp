@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "platform/jvlink/jvlink.h"
 #include "platform/qt/gui_thread.h"
 #include "program.h"
@@ -21,6 +22,7 @@ void usage() { std::fprintf(stderr, "usage: korivan [--app-dir DIR] [--feed DIR]
 }  // namespace
 
 int main(int argc, char** argv) {
+    kv::tuneMemoryForBulkWork();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korivan"));
     std::string appDir, feedDir;

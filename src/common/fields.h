@@ -19,6 +19,12 @@ struct Field {
 // The raw bytes of a field; missing bytes of a short record read as blanks.
 std::string getField(std::string_view rec, Field f);
 std::string getField(std::string_view rec, std::size_t off, std::size_t len);
+// The field's bytes in place, for complete records: bytes a short record lacks
+// are left out (not blanks), so compare only fields of whole records this way.
+inline std::string_view fieldView(std::string_view rec, Field f) {
+    if (f.off >= rec.size()) return {};
+    return rec.substr(f.off, f.len);
+}
 
 // Writes value (raw CP932 bytes) into the field: left-justified, blank-padded,
 // cut at the width. The record is grown with blanks if it is too short.

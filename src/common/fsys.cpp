@@ -2,11 +2,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <new>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -71,51 +76,232 @@ void clearUnreadableFiles() {
     gUnreadableSeen.clear();
 }
 
-FileRead readFileChecked(const std::string& path) {
-    FileRead r;
+namespace {
+
+// What a path holds before it is opened: a regular file of `size` bytes, or
+// why it is not readable (status Missing or Unreadable, reason set).
+struct Probe {
+    ReadStatus status = ReadStatus::Missing;
+    std::string reason;
+    std::size_t size = 0;
+};
+
+Probe probe(const std::string& path) {
+    Probe p;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return r;  // not there
-        r.status = ReadStatus::Unreadable;
-        r.reason = errText(errno);
+        if (errno == ENOENT || errno == ENOTDIR) return p;  // not there
+        p.status = ReadStatus::Unreadable;
+        p.reason = errText(errno);
     } else if (S_ISDIR(st.st_mode)) {
-        r.status = ReadStatus::Unreadable;
-        r.reason = "a folder stands where the file belongs";
+        p.status = ReadStatus::Unreadable;
+        p.reason = "a folder stands where the file belongs";
     } else if (!S_ISREG(st.st_mode)) {
-        r.status = ReadStatus::Unreadable;
-        r.reason = "not a regular file";
+        p.status = ReadStatus::Unreadable;
+        p.reason = "not a regular file";
     } else {
+        p.status = ReadStatus::Ok;
+        p.size = static_cast<std::size_t>(st.st_size);
+    }
+    return p;
+}
+
+// Reads fd to its end into buf (grown through `grow(newSize)`, which returns
+// the new start); got is the number of bytes read. False (errno set) on error.
+template <typename Grow>
+bool readToEnd(int fd, char*& buf, std::size_t& cap, std::size_t& got, Grow grow) {
+    got = 0;
+    for (;;) {
+        if (got == cap) {  // the file grew meanwhile
+            cap = got + 65536;
+            buf = grow(cap);
+        }
+        const ssize_t n = ::read(fd, buf + got, cap - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        got += static_cast<std::size_t>(n);
+    }
+}
+
+// Mappings of files held by FileBytes, so that a file another program cuts
+// short under a mapping reads as zero bytes past its end (SIGBUS otherwise).
+struct MapSlot {
+    std::atomic<std::uintptr_t> begin{0}, end{0};
+};
+constexpr std::size_t kMapSlots = 4096;
+MapSlot gMaps[kMapSlots];
+struct sigaction gOldBus {};
+std::size_t gPage = 4096;
+
+void onBus(int sig, siginfo_t* si, void* ctx) {
+    const auto at = reinterpret_cast<std::uintptr_t>(si->si_addr);
+    for (auto& m : gMaps) {
+        const std::uintptr_t b = m.begin.load(std::memory_order_acquire), e = m.end.load(std::memory_order_acquire);
+        if (b == 0 || at < b || at >= e) continue;
+        const std::uintptr_t page = at & ~(static_cast<std::uintptr_t>(gPage) - 1);
+        if (::mmap(reinterpret_cast<void*>(page), e - page, PROT_READ, MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) !=
+            MAP_FAILED)
+            return;  // the access is made again and reads zeros
+        break;
+    }
+    // Not one of ours: whoever handled it before, or the default action.
+    if (gOldBus.sa_flags & SA_SIGINFO) {
+        if (gOldBus.sa_sigaction) return gOldBus.sa_sigaction(sig, si, ctx);
+    } else if (gOldBus.sa_handler != SIG_DFL && gOldBus.sa_handler != SIG_IGN) {
+        return gOldBus.sa_handler(sig);
+    }
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    ::sigaction(SIGBUS, &dfl, nullptr);  // the access faults again, now fatally
+}
+
+void installBusGuard() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const long ps = ::sysconf(_SC_PAGESIZE);
+        if (ps > 0) gPage = static_cast<std::size_t>(ps);
+        struct sigaction sa {};
+        sa.sa_sigaction = onBus;
+        sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&sa.sa_mask);
+        ::sigaction(SIGBUS, &sa, &gOldBus);
+    });
+}
+
+MapSlot* takeMapSlot(const void* p, std::size_t len) {
+    const auto b = reinterpret_cast<std::uintptr_t>(p);
+    for (auto& m : gMaps) {
+        std::uintptr_t free = 0;
+        if (m.begin.load(std::memory_order_relaxed) == 0 &&
+            m.begin.compare_exchange_strong(free, b, std::memory_order_acq_rel)) {
+            m.end.store(b + len, std::memory_order_release);
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
+void releaseMapSlot(const void* p) {
+    const auto b = reinterpret_cast<std::uintptr_t>(p);
+    for (auto& m : gMaps)
+        if (m.begin.load(std::memory_order_acquire) == b) {
+            m.end.store(0, std::memory_order_release);
+            m.begin.store(0, std::memory_order_release);
+            return;
+        }
+}
+
+// Files from this size on are mapped rather than read.
+constexpr std::size_t kMapFrom = 256 * 1024;
+
+}  // namespace
+
+FileRead readFileChecked(const std::string& path) {
+    FileView v = readFileView(path);
+    FileRead r;
+    r.status = v.status;
+    r.reason = std::move(v.reason);
+    if (v.ok()) r.bytes.assign(v.bytes.data(), v.bytes.size());
+    return r;
+}
+
+FileBytes::~FileBytes() { reset(); }
+
+FileBytes::FileBytes(FileBytes&& o) noexcept
+    : data_(o.data_), size_(o.size_), map_(o.map_), mapLen_(o.mapLen_), heap_(o.heap_) {
+    o.data_ = "";
+    o.size_ = 0;
+    o.map_ = nullptr;
+    o.mapLen_ = 0;
+    o.heap_ = nullptr;
+}
+
+FileBytes& FileBytes::operator=(FileBytes&& o) noexcept {
+    if (this != &o) {
+        reset();
+        std::swap(data_, o.data_);
+        std::swap(size_, o.size_);
+        std::swap(map_, o.map_);
+        std::swap(mapLen_, o.mapLen_);
+        std::swap(heap_, o.heap_);
+    }
+    return *this;
+}
+
+void FileBytes::reset() {
+    if (map_) {
+        releaseMapSlot(map_);
+        ::munmap(map_, mapLen_);
+    }
+    std::free(heap_);
+    data_ = "";
+    size_ = 0;
+    map_ = nullptr;
+    mapLen_ = 0;
+    heap_ = nullptr;
+}
+
+FileView readFileView(const std::string& path) {
+    FileView r;
+    Probe p = probe(path);
+    r.status = p.status;
+    r.reason = std::move(p.reason);
+    if (r.status == ReadStatus::Ok) {
         const int fd = fsys::openRead(path);
         if (fd < 0) {
             r.status = ReadStatus::Unreadable;
             r.reason = errText(errno);
         } else {
-            r.bytes.resize(static_cast<std::size_t>(st.st_size));
-            std::size_t got = 0;
-            for (;;) {
-                if (got == r.bytes.size()) r.bytes.resize(got + 65536);  // the file grew meanwhile
-                const ssize_t n = ::read(fd, r.bytes.data() + got, r.bytes.size() - got);
-                if (n < 0 && errno == EINTR) continue;
-                if (n < 0) {
-                    r.status = ReadStatus::Unreadable;
-                    r.reason = errText(errno);
-                    break;
+            FileBytes& b = r.bytes;
+            if (p.size >= kMapFrom) {
+                installBusGuard();
+                void* m = ::mmap(nullptr, p.size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+                if (m != MAP_FAILED) {
+                    if (takeMapSlot(m, p.size)) {
+                        b.map_ = m;
+                        b.mapLen_ = p.size;
+                        b.data_ = static_cast<const char*>(m);
+                        b.size_ = p.size;
+                    } else {
+                        ::munmap(m, p.size);  // every slot taken: read it instead
+                    }
                 }
-                if (n == 0) {
-                    r.status = ReadStatus::Ok;
-                    break;
-                }
-                got += static_cast<std::size_t>(n);
             }
-            r.bytes.resize(got);
+            if (!b.map_) {
+                std::size_t cap = p.size, got = 0;
+                char* buf = static_cast<char*>(std::malloc(cap ? cap : 1));
+                bool ok = buf != nullptr;
+                if (ok)
+                    ok = readToEnd(fd, buf, cap, got, [&buf](std::size_t n) {
+                        char* g = static_cast<char*>(std::realloc(buf, n));
+                        if (!g) throw std::bad_alloc();
+                        return buf = g;
+                    });
+                b.heap_ = buf;
+                b.data_ = buf ? buf : "";
+                b.size_ = ok ? got : 0;
+                if (!ok) {
+                    r.status = ReadStatus::Unreadable;
+                    r.reason = errText(buf ? errno : ENOMEM);
+                }
+            }
             ::close(fd);
         }
     }
     if (r.status == ReadStatus::Unreadable) {
-        r.bytes.clear();
+        r.bytes.reset();
         noteUnreadable(path, r.reason);
     }
     return r;
+}
+
+void tuneMemoryForBulkWork() {
+    // Big blocks come from the heap and stay there when freed: the next file
+    // read or built reuses pages already faulted in.
+    ::mallopt(M_MMAP_THRESHOLD, 256 * 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 512 * 1024 * 1024);
+    ::mallopt(M_TOP_PAD, 16 * 1024 * 1024);
 }
 
 std::string tempNameFor(const std::string& path) {
@@ -236,6 +422,30 @@ bool renameFile(const std::string& from, const std::string& to) {
         }
     }
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+int openUnnamed(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : path.substr(0, slash);
+    int fd;
+    do fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0644);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool linkNew(int fd, const std::string& path) {
+    {
+        std::lock_guard<std::mutex> lock(gMu);
+        if (gFaultsOn && gFaults.failRename) {  // putting a file in place fails
+            errno = EIO;
+            return false;
+        }
+    }
+    char proc[64];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, proc, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != ENOENT) return false;  // EEXIST among them
+    return ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;  // no /proc
 }
 
 void filePlaced() {

@@ -25,6 +25,54 @@ struct FileRead {
 // also noted in the list of unreadable files below.
 FileRead readFileChecked(const std::string& path);
 
+struct FileView;
+
+// The bytes of a whole file, held for reading without copies: a large file is
+// mapped (its pages are the page cache's), a small one read into a buffer that
+// is not zero-filled first. Move-only; the bytes stay valid while it lives.
+// When another program cuts a mapped file short while it is held, the bytes
+// past the new end read as zero bytes instead of ending the process.
+class FileBytes {
+public:
+    FileBytes() = default;
+    ~FileBytes();
+    FileBytes(FileBytes&& o) noexcept;
+    FileBytes& operator=(FileBytes&& o) noexcept;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+
+    std::string_view view() const { return {data_, size_}; }
+    const char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    std::string str() const { return std::string(data_, size_); }
+
+private:
+    friend struct FileView;
+    friend FileView readFileView(const std::string& path);
+    void reset();
+    const char* data_ = "";
+    std::size_t size_ = 0;
+    void* map_ = nullptr;  // the mapping, when mapped
+    std::size_t mapLen_ = 0;
+    char* heap_ = nullptr; // the buffer, when read
+};
+
+struct FileView {
+    ReadStatus status = ReadStatus::Missing;
+    FileBytes bytes;     // the whole file when Ok
+    std::string reason;  // why it could not be read (Unreadable)
+    bool ok() const { return status == ReadStatus::Ok; }
+};
+
+// As readFileChecked, the bytes held as a FileBytes.
+FileView readFileView(const std::string& path);
+
+// Sets the allocator up for a program that reads and writes tens of
+// megabytes in big blocks: freed memory is kept for reuse instead of being
+// handed back and faulted in again. Called once at the start of main.
+void tuneMemoryForBulkWork();
+
 // Files found but not readable since the list was last cleared ("path: reason",
 // each path once, in the order found). Every reader of src/common adds to it,
 // from any thread; a step clears it when it starts and reports it when it ends.
@@ -57,6 +105,11 @@ int openWrite(const std::string& path, bool truncate, bool append);
 bool writeAt(int fd, std::string_view bytes, long long offset);  // offset < 0: at the current position
 bool closeFile(int fd);
 bool renameFile(const std::string& from, const std::string& to);
+// A file with no name yet in the folder of path, open for writing (-1 when the
+// file system cannot make one); linkNew gives it the name path, failing with
+// EEXIST when path exists. A failed link leaves nothing behind once closed.
+int openUnnamed(const std::string& path);
+bool linkNew(int fd, const std::string& path);
 // Called when a whole file has been put in place under its final name. The
 // test hook KV_TEST_STOP_AFTER_FILES=N (environment) ends the process at once
 // (exit code 86) after the N-th such file, as a kill would.

@@ -79,6 +79,32 @@ bool placeFile(const std::string& tmp, const std::string& path) {
 }
 
 bool writeFileAtomic(const std::string& path, std::string_view bytes) {
+    // A file with no name yet, linked under its name when written: one name
+    // operation for a new file, and nothing left behind by a kill.
+    const int unnamed = fsys::openUnnamed(path);
+    if (unnamed >= 0) {
+        if (!fsys::writeAt(unnamed, bytes, -1)) {
+            fsys::closeFile(unnamed);
+            return false;
+        }
+        if (fsys::linkNew(unnamed, path)) {
+            if (!fsys::closeFile(unnamed)) {
+                ::unlink(path.c_str());  // it was new: nothing of the old state is lost
+                return false;
+            }
+            fsys::filePlaced();
+            return true;
+        }
+        if (errno == EEXIST) {  // an old file is replaced: linked under a temporary name, renamed over it
+            const std::string tmp = tempNameFor(path);
+            const bool linked = fsys::linkNew(unnamed, tmp);
+            const bool closed = fsys::closeFile(unnamed);
+            if (linked && !closed) ::unlink(tmp.c_str());
+            if (!linked || !closed) return false;
+            return placeFile(tmp, path);
+        }
+        fsys::closeFile(unnamed);  // no link here: the named way below
+    }
     const std::string tmp = tempNameFor(path);
     const int fd = fsys::openWrite(tmp, true, false);
     if (fd < 0) return false;
@@ -250,9 +276,15 @@ std::size_t RecordFile::count() const {
 }
 
 std::vector<std::string> RecordFile::readAll() const {
-    auto bytes = readFileBytes(path_);
-    if (!bytes) return {};
-    return splitRecords(*bytes, len_);
+    FileView f = readFileView(path_);
+    if (!f.ok()) return {};
+    return splitRecords(f.bytes.view(), len_);
+}
+
+RecordView RecordFile::view() const {
+    FileView f = readFileView(path_);
+    if (!f.ok()) return {};
+    return RecordView(std::move(f.bytes), len_);
 }
 
 std::optional<std::string> RecordFile::read(std::size_t n) const {

@@ -36,6 +36,45 @@ long long fileSize(const std::string& path); // -1 when missing
 // Names (not paths) of the regular files of a folder, sorted by name.
 std::vector<std::string> listFiles(const std::string& dir);
 
+// The complete records of a file held in place (a partial last one dropped):
+// records are views into the file's bytes, valid while this lives.
+class RecordView {
+public:
+    RecordView() = default;
+    RecordView(FileBytes bytes, std::size_t recLen)
+        : bytes_(std::move(bytes)), len_(recLen), n_(recLen ? bytes_.size() / recLen : 0) {}
+    std::size_t size() const { return n_; }
+    bool empty() const { return n_ == 0; }
+    std::size_t recordLength() const { return len_; }
+    // Record i, 0-based.
+    std::string_view operator[](std::size_t i) const { return {bytes_.data() + i * len_, len_}; }
+    // The complete records' bytes, in one piece.
+    std::string_view bytes() const { return {bytes_.data(), n_ * len_}; }
+
+    class iterator {
+    public:
+        iterator(const char* p, std::size_t len) : p_(p), len_(len) {}
+        std::string_view operator*() const { return {p_, len_}; }
+        iterator& operator++() {
+            p_ += len_;
+            return *this;
+        }
+        bool operator!=(const iterator& o) const { return p_ != o.p_; }
+        bool operator==(const iterator& o) const { return p_ == o.p_; }
+
+    private:
+        const char* p_;
+        std::size_t len_;
+    };
+    iterator begin() const { return {bytes_.data(), len_}; }
+    iterator end() const { return {bytes_.data() + n_ * len_, len_}; }
+
+private:
+    FileBytes bytes_;
+    std::size_t len_ = 0;
+    std::size_t n_ = 0;
+};
+
 // A record file of fixed record length.
 class RecordFile {
 public:
@@ -45,6 +84,7 @@ public:
 
     std::size_t count() const;                       // 0 when missing
     std::vector<std::string> readAll() const;        // every complete record
+    RecordView view() const;                         // the same, without copies
     std::optional<std::string> read(std::size_t n) const;  // 1-based; nullopt past the end
     // Records first..last (1-based, inclusive) read in one go; only the complete
     // records that exist are returned.

@@ -25,8 +25,6 @@ std::string readOrEmpty(const std::string& path) {
     return b ? std::move(*b) : std::string{};
 }
 
-std::string_view fieldView(std::string_view rec, Field f) { return rec.substr(f.off, f.len); }
-
 // Calls fn(record) for every whole record of bytes.
 template <class Fn>
 void forEachRecord(std::string_view bytes, std::size_t len, Fn fn) {

@@ -129,6 +129,63 @@ TEST(FileWrite, WholeFileWritersKeepTheOldFileOnFailure) {
         }
 }
 
+// A new file appears whole or not at all: under a fault neither it nor a
+// temporary file is left, and without one it holds exactly what was written.
+TEST(FileWrite, NewFileAppearsWholeOrNotAtAll) {
+    const std::string big(300000, 'b');
+    const std::pair<const char*, kv::fsys::Faults> faults[] = {
+        {"disk full midway", fullAfter(1234)}, {"placing fails", renameFails()}};
+    for (const auto& [fname, fault] : faults) {
+        SCOPED_TRACE(fname);
+        kvtest::TempDir d;
+        {
+            FaultScope s(fault);
+            EXPECT_FALSE(kv::writeFileAtomic(d.file("new.dat"), big));
+        }
+        EXPECT_TRUE(kv::listFiles(d.path()).empty());
+        EXPECT_TRUE(kv::writeFileAtomic(d.file("new.dat"), big));
+        EXPECT_EQ(d.read("new.dat"), big);
+        EXPECT_TRUE(kv::writeFileAtomic(d.file("new.dat"), "short"));  // and replaced
+        EXPECT_EQ(d.read("new.dat"), "short");
+        EXPECT_EQ(kv::listFiles(d.path()).size(), 1u);
+    }
+}
+
+// Whole-file views, small (read) and large (mapped), and the records in them;
+// a mapped file that is cut short while held reads as zero bytes past its end.
+TEST(FileRead, ViewsOfSmallAndLargeFiles) {
+    kvtest::TempDir d;
+    std::string large(1 << 20, '\0');
+    for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<char>('a' + i % 26);
+    d.write("small.dat", "0123456789abc");
+    d.write("large.dat", large);
+    d.write("empty.dat", "");
+    {
+        auto v = kv::readFileView(d.file("small.dat"));
+        ASSERT_TRUE(v.ok());
+        EXPECT_EQ(v.bytes.view(), "0123456789abc");
+        kv::RecordView recs(std::move(v.bytes), 5);  // the partial last record is dropped
+        ASSERT_EQ(recs.size(), 2u);
+        EXPECT_EQ(recs[1], "56789");
+        std::string joined;
+        for (std::string_view r : recs) joined += r;
+        EXPECT_EQ(joined, "0123456789");
+    }
+    EXPECT_TRUE(kv::readFileView(d.file("empty.dat")).ok());
+    EXPECT_TRUE(kv::readFileView(d.file("empty.dat")).bytes.empty());
+    EXPECT_EQ(kv::readFileView(d.file("none.dat")).status, kv::ReadStatus::Missing);
+    EXPECT_TRUE(kv::RecordFile(d.file("none.dat"), 5).view().empty());
+
+    auto v = kv::readFileView(d.file("large.dat"));
+    ASSERT_TRUE(v.ok());
+    EXPECT_EQ(v.bytes.view(), large);
+    kv::FileBytes held = std::move(v.bytes);
+    ASSERT_EQ(::truncate(d.file("large.dat").c_str(), 4096), 0);  // another program cuts it short
+    EXPECT_EQ(held.view().substr(0, 4096), large.substr(0, 4096));
+    EXPECT_EQ(held.view().substr(held.size() - 10), std::string(10, '\0'));
+    EXPECT_EQ(held.view().find_first_not_of('\0', 8192), std::string_view::npos);
+}
+
 // Writers that append or write in place report a failure; what they wrote
 // before it stays, as for a file written line by line.
 TEST(FileWrite, AppendingWritersReportTheFailure) {
