@@ -1,6 +1,9 @@
 #include "acquisition/structure.h"
 
+#include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <unordered_map>
 
 #include "acquisition/structure_layout.h"
@@ -57,27 +60,207 @@ std::string RunKey(std::string_view se) {
 std::string UmHorseKey(std::string_view um) { return getField(um, L::UmKettoNum); }
 std::string UmDamKey(std::string_view um) { return getField(um, L::UmDamHansyokuNum); }
 
-std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys,
-                                      std::vector<std::string>* distinctKeys) {
-    const std::size_t n = keys.size();
-    // Positions 1 to n, as the sort is defined over them (the pivot is the
-    // middle position of the range, so the numbering matters for ties).
-    std::vector<std::string> k(n + 1);
-    std::vector<std::size_t> item(n + 1, 0);
-    for (std::size_t i = 1; i <= n; ++i) {
-        k[i] = keys[i - 1];
-        item[i] = i;
-    }
+namespace {
+
+// Sorts keys k[1..n] (k[0] unused) with the program's quicksort over positions
+// 1 to n and returns, per distinct key in ascending order, the 0-based index of
+// the record that stays: of equal keys the one the sort leaves last.
+template <class Key>
+std::vector<std::size_t> sortDistinct(std::vector<Key>& k) {
+    const std::size_t n = k.empty() ? 0 : k.size() - 1;
+    std::vector<std::size_t> item;
+    item.reserve(n + 1);
+    for (std::size_t i = 0; i <= n; ++i) item.push_back(i);
     QuickSortAsc(k, item, 1, static_cast<std::int64_t>(n));
     std::vector<std::size_t> out;
-    if (distinctKeys) distinctKeys->clear();
     for (std::size_t p = 1; p <= n; ++p) {
-        if (p == 1 || k[p] != k[p - 1]) {
+        if (p == 1 || k[p] != k[p - 1])
             out.push_back(item[p] - 1);
-            if (distinctKeys) distinctKeys->push_back(k[p]);
-        } else {
+        else
             out.back() = item[p] - 1;  // a repeated key is written over the same output record
+    }
+    return out;
+}
+
+// A sort key of raw record bytes packed big-endian into whole words: keys of
+// the same length compare as their texts do (byte by byte, unsigned).
+template <std::size_t Words>
+struct PackedKey {
+    std::array<std::uint64_t, Words> w{};
+    friend bool operator<(const PackedKey& a, const PackedKey& b) { return a.w < b.w; }
+    friend bool operator>(const PackedKey& a, const PackedKey& b) { return a.w > b.w; }
+    friend bool operator!=(const PackedKey& a, const PackedKey& b) { return a.w != b.w; }
+};
+
+template <std::size_t Words>
+PackedKey<Words> packKey(std::string_view rec, std::initializer_list<Field> fields) {
+    PackedKey<Words> key;
+    std::size_t i = 0;
+    for (Field f : fields)
+        for (char c : fieldView(rec, f)) {
+            key.w[i / 8] |= std::uint64_t(static_cast<unsigned char>(c)) << (56 - 8 * (i % 8));
+            ++i;
         }
+    return key;
+}
+
+// Sort keys of a file's records, 1-based as sortDistinct takes them.
+template <std::size_t Words, class Records>
+std::vector<PackedKey<Words>> packedKeys(const Records& recs, std::initializer_list<Field> fields) {
+    std::vector<PackedKey<Words>> keys;
+    keys.reserve(recs.size() + 1);
+    keys.emplace_back();
+    for (std::string_view r : recs) keys.push_back(packKey<Words>(r, fields));
+    return keys;
+}
+
+// Whether a runner record takes the place of a stored run: the same race date,
+// race number, horse number and horse, and the stored one not made later.
+bool replacesRun(std::string_view stored, double storedMade, std::string_view se, double made) {
+    for (Field f : {L::Year, L::MonthDay, L::RaceNum, L::SeUmaban, L::SeKettoNum})
+        if (fieldView(stored, f) != fieldView(se, f)) return false;
+    return storedMade <= made;
+}
+
+// One or more files written with the same bytes, gathered from pieces (record
+// views): pieces that follow each other in memory are joined, and small runs are
+// collected in a reused buffer, so that no copy of a whole file is ever made.
+// Each file is staged under a temporary name and put in place by finish().
+class GatheredOutput {
+public:
+    static constexpr std::size_t kChunk = std::size_t(1) << 19;
+
+    GatheredOutput(std::string& chunk, const std::vector<std::string>& paths) : chunk_(chunk) {
+        chunk_.clear();
+        chunk_.reserve(kChunk);
+        for (const auto& p : paths) files_.push_back(std::make_unique<StagedFile>(p));
+    }
+    void add(std::string_view piece) {
+        if (runLen_ > 0 && piece.data() == runAt_ + runLen_) {
+            runLen_ += piece.size();
+            return;
+        }
+        emitRun();
+        runAt_ = piece.data();
+        runLen_ = piece.size();
+    }
+    // Puts the files in place, in the order given; returns the paths not written.
+    std::vector<std::string> finish() {
+        emitRun();
+        flush();
+        std::vector<std::string> failed;
+        for (auto& f : files_)
+            if (!f->commit()) failed.push_back(f->path());
+        return failed;
+    }
+
+private:
+    void put(std::string_view bytes) {
+        for (auto& f : files_) f->append(bytes);  // a failed append makes its commit fail
+    }
+    void flush() {
+        if (!chunk_.empty()) put(chunk_);
+        chunk_.clear();
+    }
+    void emitRun() {
+        if (runLen_ == 0) return;
+        const std::string_view run(runAt_, runLen_);
+        runLen_ = 0;
+        if (chunk_.size() + run.size() > kChunk) flush();
+        if (run.size() >= kChunk)
+            put(run);
+        else
+            chunk_ += run;
+    }
+    std::string& chunk_;
+    std::vector<std::unique_ptr<StagedFile>> files_;
+    const char* runAt_ = nullptr;
+    std::size_t runLen_ = 0;
+};
+
+template <class Records>
+std::vector<std::string> writeRecords(std::string& chunk, const std::vector<std::string>& paths, const Records& recs,
+                                      const std::vector<std::size_t>& pick) {
+    GatheredOutput out(chunk, paths);
+    for (std::size_t i : pick) out.add(recs[i]);
+    return out.finish();
+}
+
+// The list file of distinct keys: one quoted value per line.
+template <class Records>
+std::string listLines(const Records& recs, const std::vector<std::size_t>& pick, Field key) {
+    std::string out;
+    for (std::size_t i : pick) out += QuotedLine().textRaw(fieldView(recs[i], key)).line();
+    return out;
+}
+
+// Builds the per-horse run files from the horse list's bytes and the runner
+// records of "SETHISWEEKNNEW.dat" in file order.
+std::size_t buildRunFiles(std::string_view list, const std::vector<std::string_view>& se, const YieldFn& yield,
+                          std::vector<std::string>* failed) {
+    // The horse list, as the list file holds it (quoted values, one per line).
+    std::vector<std::string> horses;
+    InputReader in(list);
+    while (!in.atEnd()) horses.push_back(in.next());
+    std::unordered_map<std::string_view, std::size_t> index;  // KettoNum -> horse (first entry)
+    std::vector<std::string_view> names;
+    for (const auto& h : horses) {
+        if (!SafeFileName(h)) continue;  // never a file outside the run-file folder
+        if (index.emplace(h, names.size()).second) names.push_back(h);
+    }
+    struct Run {
+        std::string_view rec;
+        double made;
+    };
+    std::vector<std::vector<Run>> runs(names.size());
+    for (std::string_view rec : se) {
+        if (yield) yield();
+        auto it = index.find(fieldView(rec, L::SeKettoNum));
+        if (it == index.end()) continue;
+        auto& mine = runs[it->second];
+        const double made = val(fieldView(rec, L::MakeDate));
+        bool placed = false;
+        for (auto& r : mine)
+            if (replacesRun(r.rec, r.made, rec, made)) {
+                r = {rec, made};
+                placed = true;
+                break;
+            }
+        if (!placed) mine.push_back({rec, made});
+    }
+
+    std::size_t written = 0;
+    const std::string dir = appFile(dirs::UMAGOTO);
+    std::string bytes;
+    for (std::size_t h = 0; h < names.size(); ++h) {
+        bytes.clear();
+        for (const auto& r : runs[h]) bytes += r.rec;
+        const std::string path = joinPath(dir, std::string(names[h]) + ".dat");
+        // A file that already holds exactly these bytes is left as it is:
+        // creating files is what costs, and the result is the same.
+        const FileView old = readFileView(path);
+        if ((old.ok() && old.bytes.view() == bytes) || writeFileAtomic(path, bytes))
+            ++written;
+        else if (failed)
+            failed->push_back(path);
+    }
+    return written;
+}
+
+}  // namespace
+
+std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys,
+                                      std::vector<std::string>* distinctKeys) {
+    // Positions 1 to n, as the sort is defined over them (the pivot is the
+    // middle position of the range, so the numbering matters for ties).
+    std::vector<std::string> k;
+    k.reserve(keys.size() + 1);
+    k.emplace_back();
+    k.insert(k.end(), keys.begin(), keys.end());
+    auto out = sortDistinct(k);
+    if (distinctKeys) {
+        distinctKeys->clear();
+        for (std::size_t i : out) distinctKeys->push_back(keys[i]);
     }
     return out;
 }
@@ -88,10 +271,9 @@ std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys) {
 
 void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys, const std::string& se) {
     const std::string rk = RunKey(se);
-    const double made = val(std::string_view(rk).substr(0, 8));
+    const double made = val(fieldView(se, L::MakeDate));
     for (std::size_t k = 0; k < runKeys.size(); ++k) {
-        const std::string& ek = runKeys[k];
-        if (ek.compare(8, 22, rk, 8, 22) == 0 && val(std::string_view(ek).substr(0, 8)) <= made) {
+        if (replacesRun(runs[k], val(std::string_view(runKeys[k]).substr(0, 8)), se, made)) {
             runs[k] = se;
             runKeys[k] = rk;
             return;
@@ -108,70 +290,23 @@ bool SafeFileName(std::string_view name) {
     return true;
 }
 
-namespace {
-
-std::string listLines(const std::vector<std::string>& keys) {
-    std::string out;
-    for (const auto& key : keys) out += QuotedLine().textRaw(key).line();
-    return out;
-}
-
-std::string recordsOf(const std::vector<std::string>& recs, const std::vector<std::size_t>& pick) {
-    std::string bytes;
-    bytes.reserve(pick.size() * (recs.empty() ? 0 : recs.front().size()));
-    for (std::size_t i : pick) bytes += recs[i];
-    return bytes;
-}
-
-}  // namespace
-
 std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* failed) {
-    // The horse list, as the list file holds it (quoted values, one per line).
-    std::vector<std::string> horses;
-    if (auto list = readFileBytes(appFile(files::KETTONUM_LIST))) {
-        InputReader in(*list);
-        while (!in.atEnd()) horses.push_back(in.next());
-    }
-    std::unordered_map<std::string, std::size_t> index;  // KettoNum -> horse (first entry)
-    std::vector<std::string> names;
-    for (const auto& h : horses) {
-        if (!SafeFileName(h)) continue;  // never a file outside the run-file folder
-        if (index.emplace(h, names.size()).second) names.push_back(h);
-    }
-    std::vector<std::vector<std::string>> runs(names.size()), runKeys(names.size());
-
-    const auto se = RecordFile(appFile(files::SE_NEW), L::kSeLength).readAll();
-    for (const auto& rec : se) {
-        if (yield) yield();
-        auto it = index.find(getField(rec, L::SeKettoNum));
-        if (it == index.end()) continue;
-        PlaceRun(runs[it->second], runKeys[it->second], rec);
-    }
-
-    std::size_t written = 0;
-    const std::string dir = appFile(dirs::UMAGOTO);
-    for (std::size_t h = 0; h < names.size(); ++h) {
-        std::string bytes;
-        bytes.reserve(runs[h].size() * L::kSeLength);
-        for (const auto& r : runs[h]) bytes += r;
-        const std::string path = joinPath(dir, names[h] + ".dat");
-        // A file that already holds exactly these bytes is left as it is:
-        // creating files is what costs, and the result is the same.
-        const auto old = readFileBytes(path);
-        if ((old && *old == bytes) || writeFileAtomic(path, bytes))
-            ++written;
-        else if (failed)
-            failed->push_back(path);
-    }
-    return written;
+    const FileView list = readFileView(appFile(files::KETTONUM_LIST));
+    const RecordView se = RecordFile(appFile(files::SE_NEW), L::kSeLength).view();
+    std::vector<std::string_view> recs;
+    recs.reserve(se.size());
+    for (std::string_view r : se) recs.push_back(r);
+    return buildRunFiles(list.ok() ? list.bytes.view() : std::string_view(), recs, yield, failed);
 }
 
 KOUZOUTAIQUEL::KOUZOUTAIQUEL(StatusSink& menu, MessageSink& messages, Shell& shell, YieldFn yield)
     : menu_(menu), messages_(messages), shell_(shell), yield_(std::move(yield)) {}
 
-void KOUZOUTAIQUEL::write(const std::string& relative, const std::string& bytes) {
+bool KOUZOUTAIQUEL::write(const std::string& relative, std::string_view bytes) {
     const std::string path = appFile(relative);
-    if (!writeFileAtomic(path, bytes)) failed_.push_back(path);
+    if (writeFileAtomic(path, bytes)) return true;
+    failed_.push_back(path);
+    return false;
 }
 
 void KOUZOUTAIQUEL::WeightFileCheck() {
@@ -190,49 +325,50 @@ void KOUZOUTAIQUEL::WeightFileCheck() {
 }
 
 void KOUZOUTAIQUEL::SortRaces() {
-    const auto ra = RecordFile(appFile(files::RA), L::kRaLength).readAll();
-    std::vector<std::string> keys;
-    keys.reserve(ra.size());
-    for (const auto& r : ra) keys.push_back(RaSortKey(r));
-    const std::string bytes = recordsOf(ra, SortDistinct(keys));
-    write(files::RA_NEW, bytes);
-    write(files::RA_NEW_D, bytes);
+    const RecordView ra = RecordFile(appFile(files::RA), L::kRaLength).view();
+    auto keys = packedKeys<2>(ra, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum});
+    for (auto& f : writeRecords(chunk_, {appFile(files::RA_NEW), appFile(files::RA_NEW_D)}, ra, sortDistinct(keys)))
+        failed_.push_back(f);
 }
 
 void KOUZOUTAIQUEL::FilterAndSortRunners() {
-    const RecordFile seFile(appFile(files::SE), L::kSeLength);
-    std::vector<std::string> kept;
-    if (auto bytes = readFileBytes(seFile.path())) {
-        for (auto& r : splitRecords(*bytes, L::kSeLength))
-            if (getField(r, L::DataKubun) != "1") kept.push_back(std::move(r));
-        if (!seFile.writeAll(kept)) failed_.push_back(seFile.path());
+    const std::string sePath = appFile(files::SE);
+    FileView file = readFileView(sePath);
+    seKept_ = RecordView();
+    seSorted_.clear();
+    seSortedWritten_ = false;
+    std::vector<std::string_view> kept;
+    if (file.ok()) {
+        seKept_ = RecordView(std::move(file.bytes), L::kSeLength);
+        kept.reserve(seKept_.size());
+        for (std::string_view r : seKept_)
+            if (fieldView(r, L::DataKubun) != "1") kept.push_back(r);
+        GatheredOutput out(chunk_, {sePath});
+        for (std::string_view r : kept) out.add(r);
+        for (auto& f : out.finish()) failed_.push_back(f);
     }
     removeFile(appFile(files::TEMPORARY));  // the scratch file never outlives this step
 
-    std::vector<std::string> keys;
-    keys.reserve(kept.size());
-    for (const auto& r : kept) keys.push_back(SeSortKey(r));
-    const std::string bytes = recordsOf(kept, SortDistinct(keys));
-    write(files::SE_NEW, bytes);
-    write(files::SE_NEW_D, bytes);
+    auto keys = packedKeys<4>(kept, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum, L::SeUmaban,
+                                     L::SeKettoNum});
+    const auto pick = sortDistinct(keys);
+    const auto bad = writeRecords(chunk_, {appFile(files::SE_NEW), appFile(files::SE_NEW_D)}, kept, pick);
+    seSortedWritten_ = bad.empty() || bad.front() != appFile(files::SE_NEW);
+    failed_.insert(failed_.end(), bad.begin(), bad.end());
+    seSorted_.reserve(pick.size());
+    for (std::size_t i : pick) seSorted_.push_back(kept[i]);
 }
 
 void KOUZOUTAIQUEL::SortHorses() {
-    const auto um = RecordFile(appFile(files::UM), L::kUmLength).readAll();
+    const RecordView um = RecordFile(appFile(files::UM), L::kUmLength).view();
     umCount_ = um.size();
-    std::vector<std::string> horseKeys, damKeys;
-    horseKeys.reserve(um.size());
-    damKeys.reserve(um.size());
-    for (const auto& r : um) {
-        horseKeys.push_back(UmHorseKey(r));
-        damKeys.push_back(UmDamKey(r));
-    }
-    std::vector<std::string> horses, dams;
-    const auto keep = SortDistinct(horseKeys, &horses);
-    write(files::KETTONUM_LIST, listLines(horses));
-    write(files::UM_NEW, recordsOf(um, keep));
-    SortDistinct(damKeys, &dams);
-    write(files::HAHA_LIST, listLines(dams));
+    auto horseKeys = packedKeys<2>(um, {L::UmKettoNum});
+    const auto keep = sortDistinct(horseKeys);
+    horseList_ = listLines(um, keep, L::UmKettoNum);
+    horseListWritten_ = write(files::KETTONUM_LIST, horseList_);
+    for (auto& f : writeRecords(chunk_, {appFile(files::UM_NEW)}, um, keep)) failed_.push_back(f);
+    auto damKeys = packedKeys<2>(um, {L::UmDamHansyokuNum});
+    write(files::HAHA_LIST, listLines(um, sortDistinct(damKeys), L::UmDamHansyokuNum));
 }
 
 void KOUZOUTAIQUEL::Form_Load() {
@@ -254,7 +390,14 @@ void KOUZOUTAIQUEL::Form_Load() {
     SortRaces();
     FilterAndSortRunners();
     SortHorses();
-    BuildUmagotoFiles(yield_, &failed_);
+    // The run files from what was just written, read back only when it was not.
+    if (seSortedWritten_ && horseListWritten_)
+        buildRunFiles(horseList_, seSorted_, yield_, &failed_);
+    else
+        BuildUmagotoFiles(yield_, &failed_);
+    seKept_ = RecordView();
+    seSorted_ = {};
+    horseList_ = {};
     report.failedFiles(failed_);
     report.action(checkDiskAction("②構造・中止処理"));
     report.unreadableFiles("②構造・中止処理");

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/recordfile.h"
 #include "platform/sinks.h"
 
 namespace kv {
@@ -77,7 +78,16 @@ private:
     YieldFn yield_;
     std::size_t umCount_ = 0;
     std::vector<std::string> failed_;
-    void write(const std::string& relative, const std::string& bytes);
+    // What the run files are built from, held from the stages that wrote it:
+    // the runner records of "SETHISWEEKNNEW.dat" (views into seKept_) and the
+    // bytes of the horse list, each only when its file was written.
+    RecordView seKept_;
+    std::vector<std::string_view> seSorted_;
+    bool seSortedWritten_ = false;
+    std::string horseList_;
+    bool horseListWritten_ = false;
+    std::string chunk_;  // the buffer every large output is gathered in
+    bool write(const std::string& relative, std::string_view bytes);
 };
 
 }  // namespace kv
