@@ -1,10 +1,18 @@
 #include "acquisition/structure.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <functional>
 #include <initializer_list>
-#include <memory>
+#include <optional>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 #include "acquisition/structure_layout.h"
 #include "common/appfolder.h"
@@ -122,18 +130,17 @@ bool replacesRun(std::string_view stored, double storedMade, std::string_view se
     return storedMade <= made;
 }
 
-// One or more files written with the same bytes, gathered from pieces (record
-// views): pieces that follow each other in memory are joined, and small runs are
-// collected in a reused buffer, so that no copy of a whole file is ever made.
-// Each file is staged under a temporary name and put in place by finish().
+// A file written from pieces (record views): pieces that follow each other in
+// memory are joined, small runs are collected in a reused buffer, large ones
+// go out as they are, so that no copy of a whole file is ever made. The file
+// is staged under a temporary name and put in place by finish().
 class GatheredOutput {
 public:
     static constexpr std::size_t kChunk = std::size_t(1) << 19;
 
-    GatheredOutput(std::string& chunk, const std::vector<std::string>& paths) : chunk_(chunk) {
+    GatheredOutput(std::string& chunk, const std::string& path) : chunk_(chunk), file_(path) {
         chunk_.clear();
         chunk_.reserve(kChunk);
-        for (const auto& p : paths) files_.push_back(std::make_unique<StagedFile>(p));
     }
     void add(std::string_view piece) {
         if (runLen_ > 0 && piece.data() == runAt_ + runLen_) {
@@ -144,22 +151,15 @@ public:
         runAt_ = piece.data();
         runLen_ = piece.size();
     }
-    // Puts the files in place, in the order given; returns the paths not written.
-    std::vector<std::string> finish() {
+    bool finish() {
         emitRun();
         flush();
-        std::vector<std::string> failed;
-        for (auto& f : files_)
-            if (!f->commit()) failed.push_back(f->path());
-        return failed;
+        return file_.commit();
     }
 
 private:
-    void put(std::string_view bytes) {
-        for (auto& f : files_) f->append(bytes);  // a failed append makes its commit fail
-    }
     void flush() {
-        if (!chunk_.empty()) put(chunk_);
+        if (!chunk_.empty()) file_.append(chunk_);  // a failed append makes the commit fail
         chunk_.clear();
     }
     void emitRun() {
@@ -168,21 +168,23 @@ private:
         runLen_ = 0;
         if (chunk_.size() + run.size() > kChunk) flush();
         if (run.size() >= kChunk)
-            put(run);
+            file_.append(run);
         else
             chunk_ += run;
     }
     std::string& chunk_;
-    std::vector<std::unique_ptr<StagedFile>> files_;
+    StagedFile file_;
     const char* runAt_ = nullptr;
     std::size_t runLen_ = 0;
 };
 
 template <class Records>
-std::vector<std::string> writeRecords(std::string& chunk, const std::vector<std::string>& paths, const Records& recs,
-                                      const std::vector<std::size_t>& pick) {
-    GatheredOutput out(chunk, paths);
-    for (std::size_t i : pick) out.add(recs[i]);
+bool writeRecords(std::string& chunk, const std::string& path, const Records& recs, const std::vector<std::size_t>* pick) {
+    GatheredOutput out(chunk, path);
+    if (pick)
+        for (std::size_t i : *pick) out.add(recs[i]);
+    else
+        for (std::string_view r : recs) out.add(r);
     return out.finish();
 }
 
@@ -194,57 +196,130 @@ std::string listLines(const Records& recs, const std::vector<std::size_t>& pick,
     return out;
 }
 
-// Builds the per-horse run files from the horse list's bytes and the runner
-// records of "SETHISWEEKNNEW.dat" in file order.
-std::size_t buildRunFiles(std::string_view list, const std::vector<std::string_view>& se, const YieldFn& yield,
-                          std::vector<std::string>* failed) {
-    // The horse list, as the list file holds it (quoted values, one per line).
-    std::vector<std::string> horses;
-    InputReader in(list);
-    while (!in.atEnd()) horses.push_back(in.next());
-    std::unordered_map<std::string_view, std::size_t> index;  // KettoNum -> horse (first entry)
-    std::vector<std::string_view> names;
-    for (const auto& h : horses) {
-        if (!SafeFileName(h)) continue;  // never a file outside the run-file folder
-        if (index.emplace(h, names.size()).second) names.push_back(h);
-    }
-    struct Run {
-        std::string_view rec;
-        double made;
+// Runs task(i, buffer) for every i below n on a few threads (the work is
+// writing files: more threads than this gain nothing), each thread with its
+// own reused buffer. Tasks must not throw.
+void runWriters(std::size_t n, std::vector<std::string>& buffers,
+                const std::function<void(std::size_t, std::string&)>& task) {
+    const std::size_t threads = std::min<std::size_t>({4, std::max(1u, std::thread::hardware_concurrency()), n});
+    if (buffers.size() < std::max<std::size_t>(threads, 1)) buffers.resize(std::max<std::size_t>(threads, 1));
+    std::atomic<std::size_t> next{0};
+    auto work = [&](std::string& buffer) {
+        for (std::size_t i; (i = next.fetch_add(1)) < n;) task(i, buffer);
     };
-    std::vector<std::vector<Run>> runs(names.size());
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(buffers[t]));
+    work(buffers[0]);
+    for (auto& t : pool) t.join();
+}
+
+// The horses' runs: the runner records each horse's run file holds, in order.
+struct HorseRuns {
+    std::vector<std::string> horses;           // the list as read (quoted values, one per line)
+    std::vector<std::string_view> names;       // file names: the safe horses, each once
+    std::vector<std::vector<std::string_view>> runs;
+};
+
+HorseRuns placeRuns(std::string_view list, const std::vector<std::string_view>& se, const YieldFn& yield) {
+    HorseRuns h;
+    InputReader in(list);
+    while (!in.atEnd()) h.horses.push_back(in.next());
+    std::unordered_map<std::string_view, std::size_t> index;  // KettoNum -> horse (first entry)
+    for (const auto& name : h.horses) {
+        if (!SafeFileName(name)) continue;  // never a file outside the run-file folder
+        if (index.emplace(name, h.names.size()).second) h.names.push_back(name);
+    }
+    h.runs.resize(h.names.size());
+    std::vector<std::vector<double>> made(h.names.size());  // creation dates of the runs
     for (std::string_view rec : se) {
         if (yield) yield();
         auto it = index.find(fieldView(rec, L::SeKettoNum));
         if (it == index.end()) continue;
-        auto& mine = runs[it->second];
-        const double made = val(fieldView(rec, L::MakeDate));
-        bool placed = false;
-        for (auto& r : mine)
-            if (replacesRun(r.rec, r.made, rec, made)) {
-                r = {rec, made};
-                placed = true;
-                break;
-            }
-        if (!placed) mine.push_back({rec, made});
+        auto& runs = h.runs[it->second];
+        auto& dates = made[it->second];
+        const double m = val(fieldView(rec, L::MakeDate));
+        std::size_t k = 0;
+        while (k < runs.size() && !replacesRun(runs[k], dates[k], rec, m)) ++k;
+        if (k < runs.size()) {
+            runs[k] = rec;
+            dates[k] = m;
+        } else {
+            runs.push_back(rec);
+            dates.push_back(m);
+        }
     }
+    return h;
+}
 
-    std::size_t written = 0;
-    const std::string dir = appFile(dirs::UMAGOTO);
-    std::string bytes;
-    for (std::size_t h = 0; h < names.size(); ++h) {
-        bytes.clear();
-        for (const auto& r : runs[h]) bytes += r.rec;
-        const std::string path = joinPath(dir, std::string(names[h]) + ".dat");
-        // A file that already holds exactly these bytes is left as it is:
-        // creating files is what costs, and the result is the same.
+// Horses per task when the run files are written on several threads.
+constexpr std::size_t kHorsesPerTask = 32;
+
+// Writes horse h's run file; false when it could not be written.
+bool writeRunFile(const HorseRuns& h, std::size_t i, const std::string& dir,
+                  const std::unordered_set<std::string>* present, std::string& bytes) {
+    bytes.clear();
+    for (std::string_view r : h.runs[i]) bytes += r;
+    const std::string name = std::string(h.names[i]) + ".dat";
+    const std::string path = joinPath(dir, name);
+    // A file that already holds exactly these bytes is left as it is:
+    // creating files is what costs, and the result is the same.
+    if (!present || present->count(name)) {
         const FileView old = readFileView(path);
-        if ((old.ok() && old.bytes.view() == bytes) || writeFileAtomic(path, bytes))
-            ++written;
-        else if (failed)
-            failed->push_back(path);
+        if (old.ok() && old.bytes.view() == bytes) return true;
     }
-    return written;
+    return writeFileAtomic(path, bytes);
+}
+
+// The names in a folder (of any kind); nullopt when it cannot be listed.
+std::optional<std::unordered_set<std::string>> namesIn(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir, ec), end;
+    if (ec) return std::nullopt;
+    std::unordered_set<std::string> names;
+    for (; it != end; it.increment(ec)) {
+        if (ec) return std::nullopt;
+        names.insert(it->path().filename().string());
+    }
+    if (ec) return std::nullopt;
+    return names;
+}
+
+// Everything the step writes, gathered before any file is written.
+struct Prepared {
+    RecordView ra, se, um;
+    std::vector<std::size_t> raPick, sePick, umPick;
+    bool seRead = false;
+    std::vector<std::string_view> seKept;  // runner records kept, in file order
+    std::string horseList, damList;
+};
+
+void prepareRaces(Prepared& w) {
+    w.ra = RecordFile(appFile(files::RA), L::kRaLength).view();
+    auto keys = packedKeys<2>(w.ra, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum});
+    w.raPick = sortDistinct(keys);
+}
+
+void prepareRunners(Prepared& w) {
+    FileView file = readFileView(appFile(files::SE));
+    w.seRead = file.ok();
+    if (w.seRead) {
+        w.se = RecordView(std::move(file.bytes), L::kSeLength);
+        w.seKept.reserve(w.se.size());
+        for (std::string_view r : w.se)
+            if (fieldView(r, L::DataKubun) != "1") w.seKept.push_back(r);
+    }
+    auto keys = packedKeys<4>(w.seKept, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum, L::SeUmaban,
+                                         L::SeKettoNum});
+    w.sePick = sortDistinct(keys);
+}
+
+void prepareHorses(Prepared& w) {
+    w.um = RecordFile(appFile(files::UM), L::kUmLength).view();
+    auto horseKeys = packedKeys<2>(w.um, {L::UmKettoNum});
+    w.umPick = sortDistinct(horseKeys);
+    w.horseList = listLines(w.um, w.umPick, L::UmKettoNum);
+    auto damKeys = packedKeys<2>(w.um, {L::UmDamHansyokuNum});
+    w.damList = listLines(w.um, sortDistinct(damKeys), L::UmDamHansyokuNum);
 }
 
 }  // namespace
@@ -296,18 +371,21 @@ std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* fa
     std::vector<std::string_view> recs;
     recs.reserve(se.size());
     for (std::string_view r : se) recs.push_back(r);
-    return buildRunFiles(list.ok() ? list.bytes.view() : std::string_view(), recs, yield, failed);
+    const HorseRuns h = placeRuns(list.ok() ? list.bytes.view() : std::string_view(), recs, yield);
+    std::size_t written = 0;
+    const std::string dir = appFile(dirs::UMAGOTO);
+    std::string bytes;
+    for (std::size_t i = 0; i < h.names.size(); ++i) {
+        if (writeRunFile(h, i, dir, nullptr, bytes))
+            ++written;
+        else if (failed)
+            failed->push_back(joinPath(dir, std::string(h.names[i]) + ".dat"));
+    }
+    return written;
 }
 
 KOUZOUTAIQUEL::KOUZOUTAIQUEL(StatusSink& menu, MessageSink& messages, Shell& shell, YieldFn yield)
     : menu_(menu), messages_(messages), shell_(shell), yield_(std::move(yield)) {}
-
-bool KOUZOUTAIQUEL::write(const std::string& relative, std::string_view bytes) {
-    const std::string path = appFile(relative);
-    if (writeFileAtomic(path, bytes)) return true;
-    failed_.push_back(path);
-    return false;
-}
 
 void KOUZOUTAIQUEL::WeightFileCheck() {
     const std::string weights = appFile(std::string(dirs::OPTION1N) + "/KYOSOBA.dat");
@@ -324,51 +402,62 @@ void KOUZOUTAIQUEL::WeightFileCheck() {
     }
 }
 
-void KOUZOUTAIQUEL::SortRaces() {
-    const RecordView ra = RecordFile(appFile(files::RA), L::kRaLength).view();
-    auto keys = packedKeys<2>(ra, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum});
-    for (auto& f : writeRecords(chunk_, {appFile(files::RA_NEW), appFile(files::RA_NEW_D)}, ra, sortDistinct(keys)))
-        failed_.push_back(f);
-}
-
-void KOUZOUTAIQUEL::FilterAndSortRunners() {
-    const std::string sePath = appFile(files::SE);
-    FileView file = readFileView(sePath);
-    seKept_ = RecordView();
-    seSorted_.clear();
-    seSortedWritten_ = false;
-    std::vector<std::string_view> kept;
-    if (file.ok()) {
-        seKept_ = RecordView(std::move(file.bytes), L::kSeLength);
-        kept.reserve(seKept_.size());
-        for (std::string_view r : seKept_)
-            if (fieldView(r, L::DataKubun) != "1") kept.push_back(r);
-        GatheredOutput out(chunk_, {sePath});
-        for (std::string_view r : kept) out.add(r);
-        for (auto& f : out.finish()) failed_.push_back(f);
-    }
+void KOUZOUTAIQUEL::WriteFiles() {
+    Prepared w;
+    prepareRaces(w);
+    prepareRunners(w);
     removeFile(appFile(files::TEMPORARY));  // the scratch file never outlives this step
+    prepareHorses(w);
+    umCount_ = w.um.size();
 
-    auto keys = packedKeys<4>(kept, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum, L::SeUmaban,
-                                     L::SeKettoNum});
-    const auto pick = sortDistinct(keys);
-    const auto bad = writeRecords(chunk_, {appFile(files::SE_NEW), appFile(files::SE_NEW_D)}, kept, pick);
-    seSortedWritten_ = bad.empty() || bad.front() != appFile(files::SE_NEW);
-    failed_.insert(failed_.end(), bad.begin(), bad.end());
-    seSorted_.reserve(pick.size());
-    for (std::size_t i : pick) seSorted_.push_back(kept[i]);
-}
+    // The sorted runner records, as "SETHISWEEKNNEW.dat" holds them, make the
+    // run files (the horse list too is taken as written).
+    std::vector<std::string_view> seSorted;
+    seSorted.reserve(w.sePick.size());
+    for (std::size_t i : w.sePick) seSorted.push_back(w.seKept[i]);
+    const HorseRuns horses = placeRuns(w.horseList, seSorted, yield_);
+    const std::string runDir = appFile(dirs::UMAGOTO);
+    const auto present = namesIn(runDir);
 
-void KOUZOUTAIQUEL::SortHorses() {
-    const RecordView um = RecordFile(appFile(files::UM), L::kUmLength).view();
-    umCount_ = um.size();
-    auto horseKeys = packedKeys<2>(um, {L::UmKettoNum});
-    const auto keep = sortDistinct(horseKeys);
-    horseList_ = listLines(um, keep, L::UmKettoNum);
-    horseListWritten_ = write(files::KETTONUM_LIST, horseList_);
-    for (auto& f : writeRecords(chunk_, {appFile(files::UM_NEW)}, um, keep)) failed_.push_back(f);
-    auto damKeys = packedKeys<2>(um, {L::UmDamHansyokuNum});
-    write(files::HAHA_LIST, listLines(um, sortDistinct(damKeys), L::UmDamHansyokuNum));
+    // The files, in the order their failures are reported.
+    std::vector<std::pair<std::string, std::function<bool(std::string&)>>> files;
+    auto records = [&](const char* relative, const auto& recs, const std::vector<std::size_t>* pick) {
+        files.emplace_back(appFile(relative), [&recs, pick, path = appFile(relative)](std::string& chunk) {
+            return writeRecords(chunk, path, recs, pick);
+        });
+    };
+    auto text = [&](const char* relative, const std::string& bytes) {
+        files.emplace_back(appFile(relative),
+                           [&bytes, path = appFile(relative)](std::string&) { return writeFileAtomic(path, bytes); });
+    };
+    records(files::RA_NEW, w.ra, &w.raPick);
+    records(files::RA_NEW_D, w.ra, &w.raPick);
+    if (w.seRead) records(files::SE, w.seKept, nullptr);
+    records(files::SE_NEW, w.seKept, &w.sePick);
+    records(files::SE_NEW_D, w.seKept, &w.sePick);
+    text(files::KETTONUM_LIST, w.horseList);
+    records(files::UM_NEW, w.um, &w.umPick);
+    text(files::HAHA_LIST, w.damList);
+
+    const std::size_t blocks = (horses.names.size() + kHorsesPerTask - 1) / kHorsesPerTask;
+    std::vector<char> fileOk(files.size(), 0), runOk(horses.names.size(), 0);
+    runWriters(files.size() + blocks, chunks_, [&](std::size_t t, std::string& buffer) {
+        try {
+            if (t < files.size()) {
+                fileOk[t] = files[t].second(buffer);
+                return;
+            }
+            const std::size_t first = (t - files.size()) * kHorsesPerTask;
+            for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses.names.size()); ++i)
+                runOk[i] = writeRunFile(horses, i, runDir, present ? &*present : nullptr, buffer);
+        } catch (const std::exception&) {
+            // out of memory: the files of the task count as not written
+        }
+    });
+    for (std::size_t t = 0; t < files.size(); ++t)
+        if (!fileOk[t]) failed_.push_back(files[t].first);
+    for (std::size_t i = 0; i < horses.names.size(); ++i)
+        if (!runOk[i]) failed_.push_back(joinPath(runDir, std::string(horses.names[i]) + ".dat"));
 }
 
 void KOUZOUTAIQUEL::Form_Load() {
@@ -387,17 +476,7 @@ void KOUZOUTAIQUEL::Form_Load() {
     StepReport report("structure");
     report.notes(earlier);
     report.missingFiles({appFile(files::RA), appFile(files::SE), appFile(files::UM)}, "①今週開催取得");
-    SortRaces();
-    FilterAndSortRunners();
-    SortHorses();
-    // The run files from what was just written, read back only when it was not.
-    if (seSortedWritten_ && horseListWritten_)
-        buildRunFiles(horseList_, seSorted_, yield_, &failed_);
-    else
-        BuildUmagotoFiles(yield_, &failed_);
-    seKept_ = RecordView();
-    seSorted_ = {};
-    horseList_ = {};
+    WriteFiles();
     report.failedFiles(failed_);
     report.action(checkDiskAction("②構造・中止処理"));
     report.unreadableFiles("②構造・中止処理");

@@ -8,7 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/recordfile.h"
 #include "platform/sinks.h"
 
 namespace kv {
@@ -65,11 +64,7 @@ public:
     // Files the last load could not write (the processing skips them and goes on).
     const std::vector<std::string>& FailedFiles() const { return failed_; }
 
-    // The single stages, in the order Form_Load runs them (public for tests and tools).
     void WeightFileCheck();
-    void SortRaces();
-    void FilterAndSortRunners();
-    void SortHorses();
 
 private:
     StatusSink& menu_;
@@ -78,16 +73,9 @@ private:
     YieldFn yield_;
     std::size_t umCount_ = 0;
     std::vector<std::string> failed_;
-    // What the run files are built from, held from the stages that wrote it:
-    // the runner records of "SETHISWEEKNNEW.dat" (views into seKept_) and the
-    // bytes of the horse list, each only when its file was written.
-    RecordView seKept_;
-    std::vector<std::string_view> seSorted_;
-    bool seSortedWritten_ = false;
-    std::string horseList_;
-    bool horseListWritten_ = false;
-    std::string chunk_;  // the buffer every large output is gathered in
-    bool write(const std::string& relative, std::string_view bytes);
+    std::vector<std::string> chunks_;  // the writers' reused buffers
+    // Sorts, de-duplicates and writes every file of the step (the run files too).
+    void WriteFiles();
 };
 
 }  // namespace kv
