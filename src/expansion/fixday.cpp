@@ -1,7 +1,10 @@
 // Previous-day fixing.
 #include "expansion/fixday.h"
 
+#include <sys/stat.h>
+
 #include <unordered_set>
+#include <vector>
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
@@ -36,55 +39,83 @@ FixUmagotoResult FixUmagotoZenjitsu() {
     auto failed = [&](const std::string& ketto) {
         if (res.failed++ == 0) res.firstFailed = ketto;
     };
+    const std::string dir = appFile(dirs::UMAGOTO);
     for (const std::string& ketto : readListFile(appFile(files::KETTONUM_LIST))) {
-        const std::string path = joinPath(appFile(dirs::UMAGOTO), ketto + ".dat");
-        if (!fileExists(path)) {
+        const std::string path = joinPath(dir, ketto + ".dat");
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
             // A horse without a run file gets an empty one and nothing else.
             if (!truncateFile(path)) failed(ketto);
             continue;
         }
-        RecordFile file(path, se::kLength);
-        const std::size_t n = file.count();
+        const std::size_t n = static_cast<std::size_t>(st.st_size) / se::kLength;
         if (n == 0) continue;
-        std::string entry;
-        std::string weight = "440";
-        if (n >= 2) {
-            auto before = file.read(n - 1);
-            if (!before) {
-                failed(ketto);
-                continue;
-            }
-            weight = getField(*before, se::BaTaijyu);
-        }
-        auto rec = file.read(n);
-        if (!rec) {
+        // The entry (last record), and the weight of the run before it, read in one go.
+        const std::size_t first = n >= 2 ? n - 1 : n;
+        auto last = RecordFile(path, se::kLength).readRange(first, n);
+        if (last.size() != n - first + 1) {
             failed(ketto);
             continue;
         }
-        entry = std::move(*rec);
+        std::string entry = std::move(last.back());
+        const std::string weight = n >= 2 ? getField(last.front(), se::BaTaijyu) : std::string("440");
         applyChangeRule(entry);
         setField(entry, se::TimeDiff, "0000");
         setField(entry, se::BaTaijyu, weight);
-        if (file.write(n, entry)) ++res.written;
+        if (RecordFile(path, se::kLength).write(n, entry)) ++res.written;
         else failed(ketto);
     }
     return res;
 }
 
+namespace {
+
+// Writes the race file's bytes anew with weather, turf going and dirt going set
+// to "1" in the records at `fix` (0-based, ascending): unchanged stretches go
+// out as they are, through one reused buffer; the file is replaced whole.
+bool writeFixedRaces(const std::string& path, std::string_view data, const std::vector<std::size_t>& fix) {
+    constexpr std::size_t kChunk = std::size_t(1) << 19;
+    StagedFile out(path);
+    std::string chunk;
+    chunk.reserve(kChunk);
+    auto flush = [&] {
+        if (!chunk.empty()) out.append(chunk);  // a failed append makes the commit fail
+        chunk.clear();
+    };
+    auto put = [&](std::string_view piece) {
+        if (chunk.size() + piece.size() > kChunk) flush();
+        if (piece.size() >= kChunk)
+            out.append(piece);
+        else
+            chunk += piece;
+    };
+    std::size_t pos = 0;
+    for (std::size_t i : fix) {
+        const std::size_t base = i * ra::kLength;
+        put(data.substr(pos, base - pos));
+        if (chunk.size() + ra::kLength > kChunk) flush();
+        const std::size_t at = chunk.size();
+        chunk += data.substr(base, ra::kLength);
+        for (Field f : {ra::TenkoCD, ra::SibaBabaCD, ra::DirtBabaCD}) chunk[at + f.off] = '1';
+        pos = base + ra::kLength;
+    }
+    put(data.substr(pos));  // with a partial record at the end, as the file had it
+    flush();
+    return out.commit();
+}
+
+}  // namespace
+
 FixRaceResult FixRaceZenjitsu(const std::function<void(long)>& progress) {
     FixRaceResult res;
     const std::string raPath = appFile(files::RA_NEW);
-    auto bytes = readFileBytes(raPath);
-    if (!bytes) return res;
-    std::string& data = *bytes;
+    const FileView file = readFileView(raPath);
+    if (!file.ok()) return res;
+    const std::string_view data = file.bytes.view();
     const std::size_t n = data.size() / ra::kLength;
     if (n == 0) return res;
-    auto recordAt = [&](std::size_t i) { return std::string_view(data).substr((i - 1) * ra::kLength, ra::kLength); };
-    auto setCodes = [&](std::size_t i) {
-        const std::size_t base = (i - 1) * ra::kLength;
-        for (Field f : {ra::TenkoCD, ra::SibaBabaCD, ra::DirtBabaCD}) data[base + f.off] = '1';
-        ++res.racesWritten;
-    };
+    auto recordAt = [&](std::size_t i) { return data.substr((i - 1) * ra::kLength, ra::kLength); };
+    std::vector<std::size_t> fix;  // records whose codes are set (0-based)
     long lastValue = -1;
     auto report = [&](std::size_t i) {
         const long v = static_cast<long>(vbInt(static_cast<double>(i) * 100.0 / static_cast<double>(n)));
@@ -92,22 +123,22 @@ FixRaceResult FixRaceZenjitsu(const std::function<void(long)>& progress) {
         lastValue = v;
     };
 
-    res.resultMode = getField(recordAt(n), ra::DataKubun) == "7";
+    res.resultMode = fieldView(recordAt(n), ra::DataKubun) == "7";
     if (!res.resultMode) {
         for (std::size_t i = 1; i <= n; ++i) {
-            if (getField(recordAt(i), ra::DataKubun) == "1") setCodes(i);
+            if (fieldView(recordAt(i), ra::DataKubun) == "1") fix.push_back(i - 1);
             report(i);
         }
     } else {
         // The payout records' race keys, in file order, duplicates included.
         std::string lines;
         std::unordered_set<std::string> keys;
-        auto hrBytes = readFileBytes(appFile(files::HR));
-        if (hrBytes) {
-            for (const std::string& rec : splitRecords(*hrBytes, hr::kLength)) {
-                const std::string key = raceKeyFromId(getField(rec, hr::RaceId));
-                keys.insert(key);
+        FileView hr = readFileView(appFile(files::HR));
+        if (hr.ok()) {
+            for (std::string_view rec : RecordView(std::move(hr.bytes), hr::kLength)) {
+                std::string key = raceKeyFromId(fieldView(rec, hr::RaceId));
                 lines += QuotedLine().textRaw(key).line();
+                keys.insert(std::move(key));
             }
         }
         if (!writeFileAtomic(appFile(files::RACE_INDEX), lines)) {
@@ -115,11 +146,12 @@ FixRaceResult FixRaceZenjitsu(const std::function<void(long)>& progress) {
             return res;
         }
         for (std::size_t i = 1; i <= n; ++i) {
-            if (keys.count(raceKeyFromId(getField(recordAt(i), ra::RaceId)))) setCodes(i);
+            if (keys.count(raceKeyFromId(fieldView(recordAt(i), ra::RaceId)))) fix.push_back(i - 1);
             report(i);
         }
     }
-    if (res.racesWritten > 0 && !writeFileAtomic(raPath, data)) {
+    res.racesWritten = static_cast<long>(fix.size());
+    if (res.racesWritten > 0 && !writeFixedRaces(raPath, data, fix)) {
         res.unwritableFile = files::RA_NEW;
         return res;
     }
