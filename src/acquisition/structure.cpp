@@ -1,8 +1,14 @@
 #include "acquisition/structure.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <array>
-#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <mutex>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -122,12 +128,13 @@ std::vector<PackedKey<Words>> packedKeys(const Records& recs, std::initializer_l
     return keys;
 }
 
-// Whether a runner record takes the place of a stored run: the same race date,
-// race number, horse number and horse, and the stored one not made later.
-bool replacesRun(std::string_view stored, double storedMade, std::string_view se, double made) {
+// Whether two runner records are of the same run: the same race date, race
+// number, horse number and horse. A record takes the place of a stored run of
+// the same run that was not made later.
+bool sameRun(std::string_view stored, std::string_view se) {
     for (Field f : {L::Year, L::MonthDay, L::RaceNum, L::SeUmaban, L::SeKettoNum})
         if (fieldView(stored, f) != fieldView(se, f)) return false;
-    return storedMade <= made;
+    return true;
 }
 
 // A file written from pieces (record views): pieces that follow each other in
@@ -196,22 +203,83 @@ std::string listLines(const Records& recs, const std::vector<std::size_t>& pick,
     return out;
 }
 
-// Runs task(i, buffer) for every i below n on a few threads (the work is
-// writing files: more threads than this gain nothing), each thread with its
-// own reused buffer. Tasks must not throw.
-void runWriters(std::size_t n, std::vector<std::string>& buffers,
-                const std::function<void(std::size_t, std::string&)>& task) {
-    const std::size_t threads = std::min<std::size_t>({4, std::max(1u, std::thread::hardware_concurrency()), n});
-    if (buffers.size() < std::max<std::size_t>(threads, 1)) buffers.resize(std::max<std::size_t>(threads, 1));
-    std::atomic<std::size_t> next{0};
-    auto work = [&](std::string& buffer) {
-        for (std::size_t i; (i = next.fetch_add(1)) < n;) task(i, buffer);
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work, std::ref(buffers[t]));
-    work(buffers[0]);
-    for (auto& t : pool) t.join();
+// The cores this process may run on.
+std::size_t usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return static_cast<std::size_t>(CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
 }
+
+// Tasks (mostly file writing) run by the calling thread and a few more, each
+// thread with its own reused buffer. Tasks may add further tasks; finish()
+// works along until every task is done. Tasks must not throw.
+class TaskPool {
+public:
+    using Task = std::function<void(std::string& buffer)>;
+
+    explicit TaskPool(std::vector<std::string>& buffers) : buffers_(buffers) {
+        // More threads than cores gain nothing; more than four neither (the work is writing files).
+        const std::size_t threads = std::min<std::size_t>(4, usableCores());
+        if (buffers_.size() < threads) buffers_.resize(threads);
+        for (std::size_t t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(buffers_[t], true); });
+    }
+    ~TaskPool() { finish(); }
+
+    void push(Task task) {
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            queue_.push_back(std::move(task));
+        }
+        cv_.notify_one();
+        idle_.notify_all();
+    }
+    void finish() {
+        work(buffers_[0], false);
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            closing_ = true;
+        }
+        cv_.notify_all();
+        for (auto& t : workers_)
+            if (t.joinable()) t.join();
+    }
+
+private:
+    // Runs queued tasks; a worker waits for more until the pool closes, the
+    // calling thread returns once nothing is queued or running.
+    void work(std::string& buffer, bool worker) {
+        std::unique_lock<std::mutex> lock(mu_);
+        for (;;) {
+            if (!queue_.empty()) {
+                Task task = std::move(queue_.front());
+                queue_.pop_front();
+                ++running_;
+                lock.unlock();
+                task(buffer);
+                lock.lock();
+                --running_;
+                if (running_ == 0 && queue_.empty()) idle_.notify_all();
+                continue;
+            }
+            if (worker) {
+                if (closing_) return;
+                cv_.wait(lock);
+            } else {
+                if (running_ == 0) return;
+                idle_.wait(lock, [this] { return !queue_.empty() || running_ == 0; });
+            }
+        }
+    }
+    std::vector<std::string>& buffers_;
+    std::vector<std::thread> workers_;
+    std::mutex mu_;
+    std::condition_variable cv_, idle_;
+    std::deque<Task> queue_;
+    std::size_t running_ = 0;
+    bool closing_ = false;
+};
 
 // The horses' runs: the runner records each horse's run file holds, in order.
 struct HorseRuns {
@@ -230,16 +298,22 @@ HorseRuns placeRuns(std::string_view list, const std::vector<std::string_view>& 
         if (index.emplace(name, h.names.size()).second) h.names.push_back(name);
     }
     h.runs.resize(h.names.size());
-    std::vector<std::vector<double>> made(h.names.size());  // creation dates of the runs
+    // Creation dates of the runs, worked out only when a run matches another.
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    std::vector<std::vector<double>> made(h.names.size());
+    auto madeOf = [](double& m, std::string_view rec) {
+        if (std::isnan(m)) m = val(fieldView(rec, L::MakeDate));
+        return m;
+    };
     for (std::string_view rec : se) {
         if (yield) yield();
         auto it = index.find(fieldView(rec, L::SeKettoNum));
         if (it == index.end()) continue;
         auto& runs = h.runs[it->second];
         auto& dates = made[it->second];
-        const double m = val(fieldView(rec, L::MakeDate));
+        double m = kUnknown;
         std::size_t k = 0;
-        while (k < runs.size() && !replacesRun(runs[k], dates[k], rec, m)) ++k;
+        while (k < runs.size() && !(sameRun(runs[k], rec) && madeOf(dates[k], runs[k]) <= madeOf(m, rec))) ++k;
         if (k < runs.size()) {
             runs[k] = rec;
             dates[k] = m;
@@ -348,7 +422,7 @@ void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys,
     const std::string rk = RunKey(se);
     const double made = val(fieldView(se, L::MakeDate));
     for (std::size_t k = 0; k < runKeys.size(); ++k) {
-        if (replacesRun(runs[k], val(std::string_view(runKeys[k]).substr(0, 8)), se, made)) {
+        if (sameRun(runs[k], se) && val(std::string_view(runKeys[k]).substr(0, 8)) <= made) {
             runs[k] = se;
             runKeys[k] = rk;
             return;
@@ -404,58 +478,78 @@ void KOUZOUTAIQUEL::WeightFileCheck() {
 
 void KOUZOUTAIQUEL::WriteFiles() {
     Prepared w;
-    prepareRaces(w);
-    prepareRunners(w);
-    removeFile(appFile(files::TEMPORARY));  // the scratch file never outlives this step
-    prepareHorses(w);
-    umCount_ = w.um.size();
-
-    // The sorted runner records, as "SETHISWEEKNNEW.dat" holds them, make the
-    // run files (the horse list too is taken as written).
-    std::vector<std::string_view> seSorted;
-    seSorted.reserve(w.sePick.size());
-    for (std::size_t i : w.sePick) seSorted.push_back(w.seKept[i]);
-    const HorseRuns horses = placeRuns(w.horseList, seSorted, yield_);
     const std::string runDir = appFile(dirs::UMAGOTO);
-    const auto present = namesIn(runDir);
-
-    // The files, in the order their failures are reported.
-    std::vector<std::pair<std::string, std::function<bool(std::string&)>>> files;
-    auto records = [&](const char* relative, const auto& recs, const std::vector<std::size_t>* pick) {
-        files.emplace_back(appFile(relative), [&recs, pick, path = appFile(relative)](std::string& chunk) {
-            return writeRecords(chunk, path, recs, pick);
-        });
-    };
-    auto text = [&](const char* relative, const std::string& bytes) {
-        files.emplace_back(appFile(relative),
-                           [&bytes, path = appFile(relative)](std::string&) { return writeFileAtomic(path, bytes); });
-    };
-    records(files::RA_NEW, w.ra, &w.raPick);
-    records(files::RA_NEW_D, w.ra, &w.raPick);
-    if (w.seRead) records(files::SE, w.seKept, nullptr);
-    records(files::SE_NEW, w.seKept, &w.sePick);
-    records(files::SE_NEW_D, w.seKept, &w.sePick);
-    text(files::KETTONUM_LIST, w.horseList);
-    records(files::UM_NEW, w.um, &w.umPick);
-    text(files::HAHA_LIST, w.damList);
-
-    const std::size_t blocks = (horses.names.size() + kHorsesPerTask - 1) / kHorsesPerTask;
-    std::vector<char> fileOk(files.size(), 0), runOk(horses.names.size(), 0);
-    runWriters(files.size() + blocks, chunks_, [&](std::size_t t, std::string& buffer) {
-        try {
-            if (t < files.size()) {
-                fileOk[t] = files[t].second(buffer);
+    HorseRuns horses;
+    std::optional<std::unordered_set<std::string>> present;
+    // The files, in the order their failures are reported; each is written
+    // as soon as what it holds is known, while the rest is worked out.
+    enum { RaNew, RaNewD, Se, SeNew, SeNewD, HorseList, UmNew, DamList, kFiles };
+    const char* const names[kFiles] = {files::RA_NEW,        files::RA_NEW_D, files::SE,
+                                       files::SE_NEW,        files::SE_NEW_D, files::KETTONUM_LIST,
+                                       files::UM_NEW,        files::HAHA_LIST};
+    std::vector<char> fileOk(kFiles, 1), runOk;
+    {
+        TaskPool pool(chunks_);
+        // Every task catches what it throws (out of memory): its files count as not written.
+        auto records = [&](int f, const auto& recs, const std::vector<std::size_t>* pick) {
+            fileOk[f] = 0;
+            pool.push([&fileOk, f, &recs, pick, path = appFile(names[f])](std::string& chunk) {
+                try {
+                    fileOk[f] = writeRecords(chunk, path, recs, pick);
+                } catch (const std::exception&) {
+                }
+            });
+        };
+        auto text = [&](int f, const std::string& bytes) {
+            fileOk[f] = 0;
+            pool.push([&fileOk, f, &bytes, path = appFile(names[f])](std::string&) {
+                try {
+                    fileOk[f] = writeFileAtomic(path, bytes);
+                } catch (const std::exception&) {
+                }
+            });
+        };
+        pool.push([&](std::string&) {
+            try {
+                prepareRaces(w);
+            } catch (const std::exception&) {
+                fileOk[RaNew] = fileOk[RaNewD] = 0;
                 return;
             }
-            const std::size_t first = (t - files.size()) * kHorsesPerTask;
-            for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses.names.size()); ++i)
-                runOk[i] = writeRunFile(horses, i, runDir, present ? &*present : nullptr, buffer);
-        } catch (const std::exception&) {
-            // out of memory: the files of the task count as not written
-        }
-    });
-    for (std::size_t t = 0; t < files.size(); ++t)
-        if (!fileOk[t]) failed_.push_back(files[t].first);
+            records(RaNew, w.ra, &w.raPick);
+            records(RaNewD, w.ra, &w.raPick);
+        });
+        prepareRunners(w);
+        if (w.seRead) records(Se, w.seKept, nullptr);
+        records(SeNew, w.seKept, &w.sePick);
+        records(SeNewD, w.seKept, &w.sePick);
+        removeFile(appFile(files::TEMPORARY));  // the scratch file never outlives this step
+        prepareHorses(w);
+        text(HorseList, w.horseList);
+        records(UmNew, w.um, &w.umPick);
+        text(DamList, w.damList);
+
+        // The run files from the sorted runner records, as "SETHISWEEKNNEW.dat"
+        // holds them, and the horse list as written.
+        std::vector<std::string_view> seSorted;
+        seSorted.reserve(w.sePick.size());
+        for (std::size_t i : w.sePick) seSorted.push_back(w.seKept[i]);
+        horses = placeRuns(w.horseList, seSorted, yield_);
+        present = namesIn(runDir);
+        runOk.assign(horses.names.size(), 0);
+        for (std::size_t first = 0; first < horses.names.size(); first += kHorsesPerTask)
+            pool.push([&, first](std::string& buffer) {
+                try {
+                    for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses.names.size()); ++i)
+                        runOk[i] = writeRunFile(horses, i, runDir, present ? &*present : nullptr, buffer);
+                } catch (const std::exception&) {
+                }
+            });
+        pool.finish();
+    }
+    umCount_ = w.um.size();
+    for (int f = 0; f < kFiles; ++f)
+        if (!fileOk[f]) failed_.push_back(appFile(names[f]));
     for (std::size_t i = 0; i < horses.names.size(); ++i)
         if (!runOk[i]) failed_.push_back(joinPath(runDir, std::string(horses.names[i]) + ".dat"));
 }
