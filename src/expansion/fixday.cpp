@@ -3,6 +3,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -34,36 +38,64 @@ void applyChangeRule(std::string& rec) {
 
 }  // namespace
 
+namespace {
+
+enum class EntryFix { Written, Failed, Untouched };
+
+// Fixes the entry of one horse's run file.
+EntryFix fixEntry(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        // A horse without a run file gets an empty one and nothing else.
+        return truncateFile(path) ? EntryFix::Untouched : EntryFix::Failed;
+    }
+    const std::size_t n = static_cast<std::size_t>(st.st_size) / se::kLength;
+    if (n == 0) return EntryFix::Untouched;
+    // The entry (last record), and the weight of the run before it, read in one go.
+    const std::size_t first = n >= 2 ? n - 1 : n;
+    auto last = RecordFile(path, se::kLength).readRange(first, n);
+    if (last.size() != n - first + 1) return EntryFix::Failed;
+    std::string entry = std::move(last.back());
+    const std::string weight = n >= 2 ? getField(last.front(), se::BaTaijyu) : std::string("440");
+    applyChangeRule(entry);
+    setField(entry, se::TimeDiff, "0000");
+    setField(entry, se::BaTaijyu, weight);
+    return RecordFile(path, se::kLength).write(n, entry) ? EntryFix::Written : EntryFix::Failed;
+}
+
+}  // namespace
+
 FixUmagotoResult FixUmagotoZenjitsu() {
-    FixUmagotoResult res;
-    auto failed = [&](const std::string& ketto) {
-        if (res.failed++ == 0) res.firstFailed = ketto;
-    };
+    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
     const std::string dir = appFile(dirs::UMAGOTO);
-    for (const std::string& ketto : readListFile(appFile(files::KETTONUM_LIST))) {
-        const std::string path = joinPath(dir, ketto + ".dat");
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-            // A horse without a run file gets an empty one and nothing else.
-            if (!truncateFile(path)) failed(ketto);
-            continue;
-        }
-        const std::size_t n = static_cast<std::size_t>(st.st_size) / se::kLength;
-        if (n == 0) continue;
-        // The entry (last record), and the weight of the run before it, read in one go.
-        const std::size_t first = n >= 2 ? n - 1 : n;
-        auto last = RecordFile(path, se::kLength).readRange(first, n);
-        if (last.size() != n - first + 1) {
-            failed(ketto);
-            continue;
-        }
-        std::string entry = std::move(last.back());
-        const std::string weight = n >= 2 ? getField(last.front(), se::BaTaijyu) : std::string("440");
-        applyChangeRule(entry);
-        setField(entry, se::TimeDiff, "0000");
-        setField(entry, se::BaTaijyu, weight);
-        if (RecordFile(path, se::kLength).write(n, entry)) ++res.written;
-        else failed(ketto);
+    // Each horse's file is fixed on its own, so a few threads share the list;
+    // a horse listed twice is fixed twice, and fixing an entry again changes
+    // nothing, as when it is done one after the other.
+    std::vector<EntryFix> done(horses.size(), EntryFix::Failed);
+    constexpr std::size_t kPerTask = 32;
+    const std::size_t tasks = (horses.size() + kPerTask - 1) / kPerTask;
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t t; (t = next.fetch_add(1)) < tasks;)
+            for (std::size_t i = t * kPerTask; i < std::min(horses.size(), (t + 1) * kPerTask); ++i) {
+                try {
+                    done[i] = fixEntry(joinPath(dir, horses[i] + ".dat"));
+                } catch (const std::exception&) {
+                    done[i] = EntryFix::Failed;  // out of memory
+                }
+            }
+    };
+    {
+        const std::size_t threads = std::min<std::size_t>({4, std::max(1u, std::thread::hardware_concurrency()), tasks});
+        std::vector<std::thread> pool;
+        for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+        work();
+        for (auto& t : pool) t.join();
+    }
+    FixUmagotoResult res;
+    for (std::size_t i = 0; i < horses.size(); ++i) {
+        if (done[i] == EntryFix::Written) ++res.written;
+        if (done[i] == EntryFix::Failed && res.failed++ == 0) res.firstFailed = horses[i];
     }
     return res;
 }
