@@ -435,7 +435,7 @@ void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys,
 bool SafeFileName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
     for (char c : name)
-        if (c == '/' || c == '\0') return false;
+        if (c == '/' || c == '\\' || c == '\0') return false;  // a backslash is a separator to joinPath
     return true;
 }
 

@@ -14,7 +14,8 @@ struct FixUmagotoResult {
 };
 // Sets, in the entry (last record) of every listed horse's run file, the horse
 // weight (the previous run's, "440" for a first run) and the time margin
-// ("0000"), and the jockey and carried weight from before a change.
+// ("0000"), and the jockey and carried weight from before a change. A name
+// that would lead out of the run-file folder is passed over.
 FixUmagotoResult FixUmagotoZenjitsu();
 
 // Result of fixing the race file.

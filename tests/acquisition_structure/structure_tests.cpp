@@ -203,10 +203,12 @@ TEST(Structure, MissingAndShortInputsGiveEmptyOrTruncatedOutputs) {
 
 TEST(Structure, RunFilesStayInsideTheirFolder) {
     Env env;
-    env.dir.write("KETTONUMTHISWEEKN.dat", "\"../evil\"\r\n\"" + H1 + "\"\r\n");
+    // A backslash is a folder separator in paths too.
+    env.dir.write("KETTONUMTHISWEEKN.dat", "\"../evil\"\r\n\"..\\evil2\"\r\n\"" + H1 + "\"\r\n");
     env.dir.write("SETHISWEEKNNEW.dat", se("20240106", "2", "06", "01", "01", H1));
     EXPECT_EQ(kv::BuildUmagotoFiles({}), 1u);
     EXPECT_FALSE(env.dir.exists("evil.dat"));
+    EXPECT_FALSE(env.dir.exists("evil2.dat"));
     EXPECT_TRUE(env.dir.exists("UMAGOTOTHISWEEKN/" + H1 + ".dat"));
 }
 

@@ -52,11 +52,14 @@ TEST_F(FixDayTest, EntriesOfTheWeeksHorses) {
                                     .setRaw(se::KisyuCodeBefore, "00000")
                                     .setRaw(se::FutanBefore, "000")
                                     .str());
-    dir.write("KETTONUMTHISWEEKN.dat", "A\r\nB\r\nC\r\nD\r\n");
+    // Names that would lead out of the run-file folder are passed over.
+    dir.write("KETTONUMTHISWEEKN.dat", "A\r\nB\r\nC\r\nD\r\n../evil\r\n..\\evil2\r\n");
 
     const FixUmagotoResult fixed = FixUmagotoZenjitsu();
     EXPECT_EQ(fixed.written, 3);
     EXPECT_EQ(fixed.failed, 0);
+    EXPECT_FALSE(dir.exists("evil.dat"));
+    EXPECT_FALSE(dir.exists("evil2.dat"));
     const auto a = runs("A");
     ASSERT_EQ(a.size(), 1u);
     EXPECT_EQ(kv::getField(a[0], se::BaTaijyu), "440");
