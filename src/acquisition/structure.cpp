@@ -283,9 +283,10 @@ private:
 
 // The horses' runs: the runner records each horse's run file holds, in order.
 struct HorseRuns {
-    std::vector<std::string> horses;           // the list as read (quoted values, one per line)
-    std::vector<std::string_view> names;       // file names: the safe horses, each once
-    std::vector<std::vector<std::string_view>> runs;
+    std::vector<std::string> horses;      // the list as read (quoted values, one per line)
+    std::vector<std::string_view> names;  // file names: the safe horses, each once
+    std::vector<std::string_view> runs;   // every horse's runs, horse after horse
+    std::vector<std::size_t> first, count;  // where a horse's runs are in `runs`
 };
 
 HorseRuns placeRuns(std::string_view list, const std::vector<std::string_view>& se, const YieldFn& yield) {
@@ -293,34 +294,61 @@ HorseRuns placeRuns(std::string_view list, const std::vector<std::string_view>& 
     InputReader in(list);
     while (!in.atEnd()) h.horses.push_back(in.next());
     std::unordered_map<std::string_view, std::size_t> index;  // KettoNum -> horse (first entry)
+    index.reserve(h.horses.size());
     for (const auto& name : h.horses) {
         if (!SafeFileName(name)) continue;  // never a file outside the run-file folder
         if (index.emplace(name, h.names.size()).second) h.names.push_back(name);
     }
-    h.runs.resize(h.names.size());
-    // Creation dates of the runs, worked out only when a run matches another.
+    // Each horse's records in file order, all in one array.
+    constexpr std::size_t kNone = ~std::size_t(0);
+    std::vector<std::size_t> owner;
+    owner.reserve(se.size());
+    h.count.assign(h.names.size(), 0);
+    for (std::string_view rec : se) {
+        if (yield) yield();
+        auto it = index.find(fieldView(rec, L::SeKettoNum));
+        owner.push_back(it == index.end() ? kNone : it->second);
+        if (it != index.end()) ++h.count[it->second];
+    }
+    h.first.assign(h.names.size(), 0);
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < h.names.size(); ++i) {
+        h.first[i] = total;
+        total += h.count[i];
+    }
+    h.runs.resize(total);
+    {
+        std::vector<std::size_t> at = h.first;
+        for (std::size_t r = 0; r < se.size(); ++r)
+            if (owner[r] != kNone) h.runs[at[owner[r]]++] = se[r];
+    }
+    // A record takes the place of the first stored run of the same run that
+    // was not made later; otherwise it is added. Creation dates are worked out
+    // only when a run matches another.
     constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
-    std::vector<std::vector<double>> made(h.names.size());
+    std::vector<double> made;
     auto madeOf = [](double& m, std::string_view rec) {
         if (std::isnan(m)) m = val(fieldView(rec, L::MakeDate));
         return m;
     };
-    for (std::string_view rec : se) {
-        if (yield) yield();
-        auto it = index.find(fieldView(rec, L::SeKettoNum));
-        if (it == index.end()) continue;
-        auto& runs = h.runs[it->second];
-        auto& dates = made[it->second];
-        double m = kUnknown;
-        std::size_t k = 0;
-        while (k < runs.size() && !(sameRun(runs[k], rec) && madeOf(dates[k], runs[k]) <= madeOf(m, rec))) ++k;
-        if (k < runs.size()) {
-            runs[k] = rec;
-            dates[k] = m;
-        } else {
-            runs.push_back(rec);
-            dates.push_back(m);
+    for (std::size_t i = 0; i < h.names.size(); ++i) {
+        std::string_view* runs = h.runs.data() + h.first[i];
+        made.clear();
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < h.count[i]; ++r) {
+            const std::string_view rec = runs[r];
+            double m = kUnknown;
+            std::size_t k = 0;
+            while (k < kept && !(sameRun(runs[k], rec) && madeOf(made[k], runs[k]) <= madeOf(m, rec))) ++k;
+            if (k < kept) {
+                runs[k] = rec;
+                made[k] = m;
+            } else {
+                runs[kept++] = rec;
+                made.push_back(m);
+            }
         }
+        h.count[i] = kept;
     }
     return h;
 }
@@ -332,7 +360,7 @@ constexpr std::size_t kHorsesPerTask = 32;
 bool writeRunFile(const HorseRuns& h, std::size_t i, const std::string& dir,
                   const std::unordered_set<std::string>* present, std::string& bytes) {
     bytes.clear();
-    for (std::string_view r : h.runs[i]) bytes += r;
+    for (std::size_t r = 0; r < h.count[i]; ++r) bytes += h.runs[h.first[i] + r];
     const std::string name = std::string(h.names[i]) + ".dat";
     const std::string path = joinPath(dir, name);
     // A file that already holds exactly these bytes is left as it is:
@@ -509,16 +537,11 @@ void KOUZOUTAIQUEL::WriteFiles() {
                 }
             });
         };
-        pool.push([&](std::string&) {
-            try {
-                prepareRaces(w);
-            } catch (const std::exception&) {
-                fileOk[RaNew] = fileOk[RaNewD] = 0;
-                return;
-            }
-            records(RaNew, w.ra, &w.raPick);
-            records(RaNewD, w.ra, &w.raPick);
-        });
+        // The files are prepared one after the other: first looks at a file's
+        // pages do not go faster side by side, writing beside them does.
+        prepareRaces(w);
+        records(RaNew, w.ra, &w.raPick);
+        records(RaNewD, w.ra, &w.raPick);
         prepareRunners(w);
         if (w.seRead) records(Se, w.seKept, nullptr);
         records(SeNew, w.seKept, &w.sePick);
