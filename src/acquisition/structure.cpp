@@ -386,6 +386,41 @@ std::optional<std::unordered_set<std::string>> namesIn(const std::string& dir) {
     return names;
 }
 
+// The run files of the horses, written by a task pool, a few horses per task.
+class RunFiles {
+public:
+    RunFiles(const HorseRuns& horses, std::string dir)
+        : horses_(horses), dir_(std::move(dir)), present_(namesIn(dir_)), ok_(horses.names.size(), 0) {}
+    void push(TaskPool& pool) {
+        for (std::size_t first = 0; first < horses_.names.size(); first += kHorsesPerTask)
+            pool.push([this, first](std::string& buffer) {
+                try {
+                    for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses_.names.size()); ++i)
+                        ok_[i] = writeRunFile(horses_, i, dir_, present_ ? &*present_ : nullptr, buffer);
+                } catch (const std::exception&) {
+                    // out of memory: the task's files count as not written
+                }
+            });
+    }
+    // Once the pool is done: the number written; the paths not written go to `failed`.
+    std::size_t collect(std::vector<std::string>* failed) const {
+        std::size_t written = 0;
+        for (std::size_t i = 0; i < horses_.names.size(); ++i) {
+            if (ok_[i])
+                ++written;
+            else if (failed)
+                failed->push_back(joinPath(dir_, std::string(horses_.names[i]) + ".dat"));
+        }
+        return written;
+    }
+
+private:
+    const HorseRuns& horses_;
+    const std::string dir_;
+    const std::optional<std::unordered_set<std::string>> present_;
+    std::vector<char> ok_;
+};
+
 // Everything the step writes, gathered before any file is written.
 struct Prepared {
     RecordView ra, se, um;
@@ -474,15 +509,14 @@ std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* fa
     recs.reserve(se.size());
     for (std::string_view r : se) recs.push_back(r);
     const HorseRuns h = placeRuns(list.ok() ? list.bytes.view() : std::string_view(), recs, yield);
-    std::size_t written = 0;
-    const std::string dir = appFile(dirs::UMAGOTO);
-    std::string bytes;
-    for (std::size_t i = 0; i < h.names.size(); ++i) {
-        if (writeRunFile(h, i, dir, nullptr, bytes))
-            ++written;
-        else if (failed)
-            failed->push_back(joinPath(dir, std::string(h.names[i]) + ".dat"));
+    RunFiles files(h, appFile(dirs::UMAGOTO));
+    std::vector<std::string> buffers;
+    {
+        TaskPool pool(buffers);
+        files.push(pool);
+        pool.finish();
     }
+    const std::size_t written = files.collect(failed);
     return written;
 }
 
@@ -506,16 +540,15 @@ void KOUZOUTAIQUEL::WeightFileCheck() {
 
 void KOUZOUTAIQUEL::WriteFiles() {
     Prepared w;
-    const std::string runDir = appFile(dirs::UMAGOTO);
     HorseRuns horses;
-    std::optional<std::unordered_set<std::string>> present;
+    std::optional<RunFiles> runFiles;
     // The files, in the order their failures are reported; each is written
     // as soon as what it holds is known, while the rest is worked out.
     enum { RaNew, RaNewD, Se, SeNew, SeNewD, HorseList, UmNew, DamList, kFiles };
     const char* const names[kFiles] = {files::RA_NEW,        files::RA_NEW_D, files::SE,
                                        files::SE_NEW,        files::SE_NEW_D, files::KETTONUM_LIST,
                                        files::UM_NEW,        files::HAHA_LIST};
-    std::vector<char> fileOk(kFiles, 1), runOk;
+    std::vector<char> fileOk(kFiles, 1);
     {
         TaskPool pool(chunks_);
         // Every task catches what it throws (out of memory): its files count as not written.
@@ -558,23 +591,14 @@ void KOUZOUTAIQUEL::WriteFiles() {
         seSorted.reserve(w.sePick.size());
         for (std::size_t i : w.sePick) seSorted.push_back(w.seKept[i]);
         horses = placeRuns(w.horseList, seSorted, yield_);
-        present = namesIn(runDir);
-        runOk.assign(horses.names.size(), 0);
-        for (std::size_t first = 0; first < horses.names.size(); first += kHorsesPerTask)
-            pool.push([&, first](std::string& buffer) {
-                try {
-                    for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses.names.size()); ++i)
-                        runOk[i] = writeRunFile(horses, i, runDir, present ? &*present : nullptr, buffer);
-                } catch (const std::exception&) {
-                }
-            });
+        runFiles.emplace(horses, appFile(dirs::UMAGOTO));
+        runFiles->push(pool);
         pool.finish();
     }
     umCount_ = w.um.size();
     for (int f = 0; f < kFiles; ++f)
         if (!fileOk[f]) failed_.push_back(appFile(names[f]));
-    for (std::size_t i = 0; i < horses.names.size(); ++i)
-        if (!runOk[i]) failed_.push_back(joinPath(runDir, std::string(horses.names[i]) + ".dat"));
+    runFiles->collect(&failed_);
 }
 
 void KOUZOUTAIQUEL::Form_Load() {
