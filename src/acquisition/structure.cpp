@@ -6,15 +6,16 @@
 #include <array>
 #include <cmath>
 #include <condition_variable>
-#include <deque>
-#include <limits>
-#include <mutex>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <limits>
+#include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -223,7 +224,11 @@ public:
         // More threads than cores gain nothing; more than four neither (the work is writing files).
         const std::size_t threads = std::min<std::size_t>(4, usableCores());
         if (buffers_.size() < threads) buffers_.resize(threads);
-        for (std::size_t t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(buffers_[t], true); });
+        try {
+            for (std::size_t t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(buffers_[t], true); });
+        } catch (const std::system_error&) {
+            // no more threads to be had: the ones there do the work
+        }
     }
     ~TaskPool() { finish(); }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -97,7 +98,11 @@ FixUmagotoResult FixUmagotoZenjitsu() {
     {
         const std::size_t threads = std::min<std::size_t>({4, std::max(1u, std::thread::hardware_concurrency()), tasks});
         std::vector<std::thread> pool;
-        for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+        try {
+            for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            // no more threads to be had: the ones there do the work
+        }
         work();
         for (auto& t : pool) t.join();
     }
