@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "acquisition/structure.h"
 #include "common/appfolder.h"
@@ -150,6 +151,41 @@ TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
     EXPECT_TRUE(w.Visible);
     w.Command1_Click();
     EXPECT_FALSE(w.Visible);
+}
+
+// Many equal keys, and key bytes above 0x7F: the written files keep exactly the
+// records the quicksort over the key texts keeps, in its order.
+TEST(Structure, ManyTiesSortAsTheKeyTextsDo) {
+    Env env;
+    std::mt19937 rnd(7);
+    auto pick = [&](std::initializer_list<const char*> from) {
+        return std::string(*(from.begin() + rnd() % from.size()));
+    };
+    std::vector<std::string> ras, ses, ums;
+    for (int i = 0; i < 300; ++i) {
+        const std::string tag = std::to_string(i);
+        ras.push_back(ra(pick({"20240106", "20240105"}), pick({"2", "7", "\xff"}), pick({"06", "0\x82"}),
+                         pick({"01", "02", "11"}), tag));
+        ses.push_back(se(pick({"20240106", "20240105"}), pick({"2", "7"}), "06", pick({"01", "02"}),
+                         pick({"01", "03"}), pick({H1.c_str(), H2.c_str(), "202010000\x90"}), "20240101", tag));
+        ums.push_back(um(pick({H1.c_str(), H2.c_str(), H3.c_str(), "\x81\x40" "20100004"}),
+                         pick({"1990000001", "1990000002"}), tag));
+    }
+    env.dir.write("RATHISWEEKN.dat", cat(ras));
+    env.dir.write("SETHISWEEKN.dat", cat(ses));
+    env.dir.write("UMTHISWEEKN.dat", cat(ums));
+    env.window().Form_Load();
+
+    auto expected = [](const std::vector<std::string>& recs, std::string (*key)(std::string_view)) {
+        std::vector<std::string> keys;
+        for (const auto& r : recs) keys.push_back(key(r));
+        std::string out;
+        for (std::size_t i : kv::SortDistinct(keys)) out += recs[i];
+        return out;
+    };
+    EXPECT_EQ(env.dir.read("RATHISWEEKNNEW.dat"), expected(ras, kv::RaSortKey));
+    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), expected(ses, kv::SeSortKey));
+    EXPECT_EQ(env.dir.read("UMTHISWEEKNNEW.dat"), expected(ums, kv::UmHorseKey));
 }
 
 TEST(Structure, InstalledWeightsTurnTheLabelGreen) {
