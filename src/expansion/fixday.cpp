@@ -37,10 +37,6 @@ void applyChangeRule(std::string& rec) {
     if (val(getField(rec, se::FutanBefore)) != 0) setField(rec, se::Futan, getField(rec, se::FutanBefore));
 }
 
-}  // namespace
-
-namespace {
-
 enum class EntryFix { Written, Failed, Untouched };
 
 // A listed horse whose name would make a path outside the run-file folder
