@@ -1,7 +1,9 @@
 // Factor expansion and speed prediction.
 #include "expansion/calc.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "common/fields.h"
 #include "common/numbers.h"
@@ -15,13 +17,28 @@ namespace ex = kv::exrec;
 
 namespace {
 
+// fn(the field's bytes); a short record's missing bytes read as blanks (copied only then).
+template <class Fn>
+auto withField(std::string_view rec, Field f, Fn fn) {
+    if (f.end() <= rec.size()) return fn(rec.substr(f.off, f.len));
+    const std::string s = getField(rec, f);
+    return fn(std::string_view(s));
+}
+
 // A text as a number the lenient way: its leading decimal number; blanks or
 // zero bytes give 0.
-double textNumber(const std::string& rec, Field f) {
-    std::string s = getField(rec, f);
-    for (char& c : s)
-        if (c == '\0') c = ' ';
-    return val(s);
+double textNumber(std::string_view rec, Field f) {
+    return withField(rec, f, [](std::string_view v) {
+        char buf[32];
+        if (v.size() > sizeof buf) {
+            std::string s(v);
+            for (char& c : s)
+                if (c == '\0') c = ' ';
+            return val(s);
+        }
+        for (std::size_t i = 0; i < v.size(); ++i) buf[i] = v[i] == '\0' ? ' ' : v[i];
+        return val(std::string_view(buf, v.size()));
+    });
 }
 
 void blankField(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
@@ -43,29 +60,33 @@ float divide(float a, float b) {
 
 }  // namespace
 
-bool passesDateFilter(const std::string& rec) {
-    const double date = val(getField(rec, ex::Year) + getField(rec, ex::MonthDay));
-    return date >= 20160101.0;
+bool passesDateFilter(std::string_view rec) {
+    char date[ex::Year.len + ex::MonthDay.len];
+    withField(rec, ex::Year, [&](std::string_view v) { return std::memcpy(date, v.data(), v.size()); });
+    withField(rec, ex::MonthDay, [&](std::string_view v) { return std::memcpy(date + ex::Year.len, v.data(), v.size()); });
+    return val(std::string_view(date, sizeof date)) >= 20160101.0;
 }
 
-static bool racecourseOk(const std::string& rec) {
-    const std::string jyo = getField(rec, ex::JyoCD);
-    return jyo >= "01" && jyo <= "10";
+static bool racecourseOk(std::string_view rec) {
+    return withField(rec, ex::JyoCD, [](std::string_view jyo) { return jyo >= "01" && jyo <= "10"; });
 }
 
-bool passesFactorFilters(const std::string& rec) {
-    const std::string tc = getField(rec, ex::TrackCD);
-    return passesDateFilter(rec) && racecourseOk(rec) && tc >= "10" && tc <= "59";
+bool passesFactorFilters(std::string_view rec) {
+    return passesDateFilter(rec) && racecourseOk(rec) &&
+           withField(rec, ex::TrackCD, [](std::string_view tc) { return tc >= "10" && tc <= "59"; });
 }
 
-bool passesTableFilters(const std::string& rec) {
-    return passesDateFilter(rec) && racecourseOk(rec) && surfaceOf(getField(rec, ex::TrackCD)) != Surface::None;
+bool passesTableFilters(std::string_view rec) {
+    return passesDateFilter(rec) && racecourseOk(rec) &&
+           withField(rec, ex::TrackCD, [](std::string_view tc) { return surfaceOf(tc); }) != Surface::None;
 }
 
 void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t) {
     for (int k = 1; k <= 30; ++k) {
-        const int idx = t.find(k, getField(rec, ex::F(k)));
-        setField(rec, ex::FC(k), std::to_string(idx));
+        const int idx = withField(rec, ex::F(k), [&](std::string_view code) { return t.find(k, code); });
+        char buf[16];
+        const auto r = std::to_chars(buf, buf + sizeof buf, idx);
+        setField(rec, ex::FC(k), std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
     }
 }
 
@@ -128,7 +149,7 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     for (int i = 1; i <= 13; ++i) setSingle(rec, ex::RunSpeeds(i), e[i]);
 }
 
-void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTables& tables,
+void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
                              const kv::coders::CoderStats* stats, std::vector<long>* progress4) {
     const int n = static_cast<int>(records.size());
     if (n == 0) return;
@@ -156,7 +177,7 @@ void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTabl
             for (int k = 1; k <= 30; ++k) blankField(rec, ex::FC(k));
             continue;
         }
-        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
+        const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
         if (!t) throw CalcError("no factor weight tables for the surface");
         LookupCategoryIndexes(rec, *t);
     }
@@ -172,7 +193,7 @@ void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTabl
             }
             continue;
         }
-        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
+        const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
         if (!t) throw CalcError("no factor weight tables for the surface");
         PredictSpeeds(rec, *t);
     }

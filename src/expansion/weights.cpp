@@ -2,6 +2,7 @@
 #include "expansion/weights.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "common/appfolder.h"
@@ -67,12 +68,17 @@ float SurfaceTables::storedWeight(Kind kind, int k, int j) const {
 }
 
 int SurfaceTables::find(int k, std::string_view code) const {
-    auto it = byCode_[k].find(std::string(code));
+    auto it = byCode_[k].find(code);
     if (it != byCode_[k].end()) return it->second;
     if (k == 2) {
-        std::string key = "6";
-        if (code.size() > 1) key += code.substr(1, 4);
-        auto p = factor2Prefix_.find(key);
+        char key[5] = {'6'};
+        std::size_t n = 1;
+        if (code.size() > 1) {
+            const std::string_view rest = code.substr(1, 4);
+            std::memcpy(key + 1, rest.data(), rest.size());
+            n += rest.size();
+        }
+        auto p = factor2Prefix_.find(std::string_view(key, n));
         if (p != factor2Prefix_.end()) return p->second;
     }
     return 0;

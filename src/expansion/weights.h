@@ -71,8 +71,14 @@ private:
     std::array<std::vector<std::int32_t>, 31> count_;
     std::array<std::array<std::vector<float>, 31>, 3> weight_;
     std::array<float, 3> factor1Fill_{};   // category 1's weights
-    std::array<std::unordered_map<std::string, int>, 31> byCode_;  // first match wins
-    std::unordered_map<std::string, int> factor2Prefix_;           // first match wins
+    // Looked up by view, without a string per lookup.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    using CodeMap = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+    std::array<CodeMap, 31> byCode_;  // first match wins
+    CodeMap factor2Prefix_;           // first match wins
 };
 
 // The three surfaces' tables, loaded once per run.

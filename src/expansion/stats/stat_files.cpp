@@ -19,41 +19,29 @@ std::string optionFile(std::string_view name) {
 }
 
 bool StatFile::load(const std::string& path) {
-    auto bytes = kv::readFileBytes(path);
-    loadBytes(bytes ? std::move(*bytes) : std::string());
-    return bytes.has_value();
+    bool ok = false;
+    loadHeld(HeldBytes::read(path, &ok));
+    return ok;
 }
 
-void StatFile::loadBytes(std::string bytes) {
-    auto data = std::make_shared<const std::string>(std::move(bytes));
-    auto index = std::make_shared<std::unordered_map<std::string_view, std::size_t>>();
-    std::size_t count = 0;
-    if (len_ > 0 && key_.end() <= len_) {
-        count = data->size() / len_;
-        index->reserve(count);
-        std::string_view all(*data);
-        for (std::size_t n = 1; n <= count; ++n) {
-            std::string_view k = all.substr((n - 1) * len_ + key_.off, key_.len);
-            if (winner_ == Winner::First)
-                index->emplace(k, n);
-            else
-                (*index)[k] = n;
-        }
-    }
+void StatFile::loadBytes(std::string bytes) { loadHeld(HeldBytes::own(std::move(bytes))); }
+
+void StatFile::loadHeld(std::shared_ptr<const HeldBytes> bytes) {
+    auto data = std::make_shared<Loaded>();
+    data->bytes = std::move(bytes);
+    data->index.build(data->bytes->view(), len_, key_, winner_);
+    count_ = data->index.count();
     data_ = std::move(data);
-    index_ = std::move(index);
-    count_ = count;
 }
 
 std::string_view StatFile::record(std::size_t n) const {
     if (n == 0 || n > count_ || !data_) return {};
-    return std::string_view(*data_).substr((n - 1) * len_, len_);
+    return data_->bytes->view().substr((n - 1) * len_, len_);
 }
 
 std::size_t StatFile::findNumber(std::string_view key) const {
-    if (!index_ || key.size() != key_.len) return 0;
-    auto it = index_->find(key);
-    return it == index_->end() ? 0 : it->second;
+    if (!data_) return 0;
+    return data_->index.find(key);
 }
 
 std::optional<std::string_view> StatFile::find(std::string_view key) const {
@@ -62,10 +50,13 @@ std::optional<std::string_view> StatFile::find(std::string_view key) const {
     return record(n);
 }
 
-std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std::size_t recLen, Field key,
-                                             const std::vector<std::string>& list) {
-    std::vector<std::string> out;
-    if (recLen == 0 || key.end() > recLen || list.empty()) return out;
+namespace {
+
+// Calls fn(record) for each record selected, once per list entry equal to its key.
+template <class Fn>
+void forEachListed(std::string_view suppliedBytes, std::size_t recLen, Field key, const std::vector<std::string>& list,
+                   Fn fn) {
+    if (recLen == 0 || key.end() > recLen || list.empty()) return;
     std::unordered_map<std::string_view, std::size_t> times;
     times.reserve(list.size());
     for (const auto& e : list) ++times[std::string_view(e)];
@@ -74,35 +65,52 @@ std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std
         std::string_view rec = suppliedBytes.substr(n * recLen, recLen);
         auto it = times.find(rec.substr(key.off, key.len));
         if (it == times.end()) continue;
-        for (std::size_t t = 0; t < it->second; ++t) out.emplace_back(rec);
+        for (std::size_t t = 0; t < it->second; ++t) fn(rec);
     }
-    return out;
 }
 
-namespace {
-
 long writeWorkFile(std::string_view appDir, const char* supplied, const char* work, std::size_t recLen, Field key,
-                   const std::vector<std::string>& list) {
-    auto bytes = kv::readFileBytes(optionFile(appDir, supplied));
-    std::vector<std::string> recs;
-    if (bytes) recs = selectListedRecords(*bytes, recLen, key, list);
-    std::string out;
-    out.reserve(recs.size() * recLen);
-    for (const auto& r : recs) out += r;
+                   const std::vector<std::string>& list, std::string& out) {
+    out.clear();
+    kv::FileView f = kv::readFileView(optionFile(appDir, supplied));
+    if (f.ok()) out = selectListedBytes(f.bytes.view(), recLen, key, list);
     if (!kv::writeFileAtomic(optionFile(appDir, work), out)) return -1;
-    return static_cast<long>(recs.size());
+    return static_cast<long>(out.size() / recLen);
 }
 
 }  // namespace
 
+std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std::size_t recLen, Field key,
+                                             const std::vector<std::string>& list) {
+    std::vector<std::string> out;
+    forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view rec) { out.emplace_back(rec); });
+    return out;
+}
+
+std::string selectListedBytes(std::string_view suppliedBytes, std::size_t recLen, Field key,
+                              const std::vector<std::string>& list) {
+    std::size_t n = 0;
+    forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view) { ++n; });
+    std::string out;
+    out.reserve(n * recLen);
+    forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view rec) { out += rec; });
+    return out;
+}
+
 long writeHahaumaThisWeek(std::string_view appDir, const std::vector<std::string>& dams) {
+    std::string out;
     return writeWorkFile(appDir, names::HAHAUMA, names::HAHAUMA_WEEK, ParentStatRecord::kLength,
-                         ParentStatRecord::HansyokuNum, dams);
+                         ParentStatRecord::HansyokuNum, dams, out);
 }
 
 long writeKyosobaThisWeek(std::string_view appDir, const std::vector<std::string>& horses) {
+    std::string out;
+    return writeKyosobaThisWeek(appDir, horses, out);
+}
+
+long writeKyosobaThisWeek(std::string_view appDir, const std::vector<std::string>& horses, std::string& selected) {
     return writeWorkFile(appDir, names::KYOSOBA, names::KYOSOBA_WEEK, KyosobaStatRecord::kLength,
-                         KyosobaStatRecord::KettoNum, horses);
+                         KyosobaStatRecord::KettoNum, horses, selected);
 }
 
 }  // namespace kv::stats

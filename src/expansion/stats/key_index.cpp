@@ -1,0 +1,93 @@
+#include "expansion/stats/key_index.h"
+
+#include <cstring>
+
+namespace kv::stats {
+
+std::shared_ptr<const HeldBytes> HeldBytes::read(const std::string& path, bool* ok) {
+    auto h = std::make_shared<HeldBytes>();
+    kv::FileView f = kv::readFileView(path);
+    if (ok) *ok = f.ok();
+    if (f.ok()) {
+        h->file_ = std::move(f.bytes);
+        h->view_ = h->file_.view();
+    }
+    return h;
+}
+
+std::shared_ptr<const HeldBytes> HeldBytes::own(std::string bytes) {
+    auto h = std::make_shared<HeldBytes>();
+    h->owned_ = std::move(bytes);
+    h->view_ = h->owned_;
+    return h;
+}
+
+namespace {
+
+inline std::uint64_t mix(std::uint64_t h, const char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) h = (h ^ static_cast<unsigned char>(p[i])) * 1099511628211ull;
+    return h;
+}
+
+constexpr std::uint64_t kSeed = 14695981039346656037ull;
+
+}  // namespace
+
+std::uint64_t KeyIndex::hashOf(const char* rec) const {
+    std::uint64_t h = mix(kSeed, rec + k1_.off, k1_.len);
+    if (k2_.len) h = mix(h, rec + k2_.off, k2_.len);
+    return h ^ (h >> 29);
+}
+
+bool KeyIndex::keyEquals(const char* rec, std::string_view text) const {
+    return std::memcmp(rec + k1_.off, text.data(), k1_.len) == 0 &&
+           (k2_.len == 0 || std::memcmp(rec + k2_.off, text.data() + k1_.len, k2_.len) == 0);
+}
+
+void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winner winner, Field key2) {
+    bytes_ = bytes;
+    len_ = recLen;
+    k1_ = key;
+    k2_ = key2;
+    count_ = 0;
+    slots_.clear();
+    mask_ = 0;
+    if (recLen == 0 || key.end() > recLen || key2.end() > recLen) return;
+    count_ = bytes.size() / recLen;
+    if (count_ == 0) return;
+    std::size_t size = 16;
+    while (size < 2 * count_) size *= 2;
+    slots_.assign(size, 0);
+    mask_ = size - 1;
+    for (std::size_t n = 1; n <= count_; ++n) {
+        const char* rec = bytes.data() + (n - 1) * recLen;
+        std::size_t s = hashOf(rec) & mask_;
+        for (;; s = (s + 1) & mask_) {
+            const std::uint32_t at = slots_[s];
+            if (at == 0) {
+                slots_[s] = static_cast<std::uint32_t>(n);
+                break;
+            }
+            const char* other = bytes.data() + (at - 1) * recLen;
+            if (std::memcmp(other + k1_.off, rec + k1_.off, k1_.len) == 0 &&
+                std::memcmp(other + k2_.off, rec + k2_.off, k2_.len) == 0) {
+                if (winner == Winner::Last) slots_[s] = static_cast<std::uint32_t>(n);
+                break;
+            }
+        }
+    }
+}
+
+std::size_t KeyIndex::find(std::string_view text) const {
+    if (count_ == 0 || text.size() != k1_.len + k2_.len) return 0;
+    std::uint64_t h = mix(kSeed, text.data(), k1_.len);
+    if (k2_.len) h = mix(h, text.data() + k1_.len, k2_.len);
+    h ^= h >> 29;
+    for (std::size_t s = h & mask_;; s = (s + 1) & mask_) {
+        const std::uint32_t at = slots_[s];
+        if (at == 0) return 0;
+        if (keyEquals(bytes_.data() + (at - 1) * len_, text)) return at;
+    }
+}
+
+}  // namespace kv::stats
