@@ -209,6 +209,7 @@ unsigned defaultThreads() {
 struct HorseBuffers {
     std::vector<std::string> records;
     std::string file, failure;
+    CategoryMemo categories;
 };
 
 }  // namespace
@@ -298,6 +299,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     std::mutex slotMu;
     std::condition_variable slotCv;
     std::atomic<std::size_t> nextHorse{0};
+    std::size_t awaited = static_cast<std::size_t>(-1);  // the horse the list waits for (under slotMu)
     const std::string runDir = appFile(dirs::UMAGOTO);
 
     auto loadFailed = [&] {
@@ -339,7 +341,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
                 } else if (tablesOk) {
                     try {
                         ExpandFactorsAndPredict(std::span<std::string>(buf.records.data(), m), tables, &stats,
-                                                &result.progress4);
+                                                &result.progress4, &buf.categories);
                     } catch (const std::exception&) {
                         // The file keeps what the builder made.
                         result.failed = true;
@@ -355,12 +357,14 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
                 result.failed = true;
                 writeFileAtomic(exPath(k), {});
             }
+            bool wake;
             {
                 std::lock_guard<std::mutex> lock(slotMu);
                 slots[i] = std::move(result);
                 slots[i].done = true;
+                wake = i == awaited;
             }
-            slotCv.notify_all();
+            if (wake) slotCv.notify_all();  // only the horse the list is waiting for
         }
     };
 
@@ -414,10 +418,18 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
                static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
     };
+    // The list waits for its horses where the bar moves only: one wake-up per
+    // step of the bar, not per horse.
+    auto barAt = [&](std::size_t i) {
+        return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
+    };
+    std::size_t waitedUpTo = 0;
     for (std::size_t i = 0; i < listed; ++i) {
-        const std::size_t si = slotOf[i];
-        {
+        if (i + 1 < listed && barAt(i) == barAt(i + 1)) continue;  // the next entry shows the same
+        for (; waitedUpTo <= i; ++waitedUpTo) {
+            const std::size_t si = slotOf[waitedUpTo];
             std::unique_lock<std::mutex> lock(slotMu);
+            awaited = si;
             slotCv.wait(lock, [&] { return slots[si].done; });
         }
         horseBar(i);

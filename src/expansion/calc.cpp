@@ -41,6 +41,21 @@ double textNumber(std::string_view rec, Field f) {
     });
 }
 
+// A category number as the lookup writes it (digits, then blanks) read at
+// once; any other text the lenient way.
+double categoryNumber(std::string_view rec, Field f) {
+    if (f.end() <= rec.size()) {
+        const std::string_view v = rec.substr(f.off, f.len);
+        std::size_t i = 0;
+        int n = 0;
+        while (i < v.size() && i < 6 && v[i] >= '0' && v[i] <= '9') n = n * 10 + (v[i++] - '0');
+        std::size_t digits = i;
+        while (i < v.size() && v[i] == ' ') ++i;
+        if (digits > 0 && i == v.size()) return n;
+    }
+    return textNumber(rec, f);
+}
+
 void blankField(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
 
 float checked(float v) {
@@ -81,9 +96,18 @@ bool passesTableFilters(std::string_view rec) {
            withField(rec, ex::TrackCD, [](std::string_view tc) { return surfaceOf(tc); }) != Surface::None;
 }
 
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t) {
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo) {
     for (int k = 1; k <= 30; ++k) {
-        const int idx = withField(rec, ex::F(k), [&](std::string_view code) { return t.find(k, code); });
+        const int idx = withField(rec, ex::F(k), [&](std::string_view code) {
+            if (!memo) return t.find(k, code);
+            CategoryMemo::Entry& e = memo->last[k];
+            if (e.tables != &t || e.code != code) {
+                e.tables = &t;
+                e.code.assign(code);
+                e.category = t.find(k, code);
+            }
+            return e.category;
+        });
         char buf[16];
         const auto r = std::to_chars(buf, buf + sizeof buf, idx);
         setField(rec, ex::FC(k), std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
@@ -92,7 +116,7 @@ void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t) {
 
 void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     auto categoryOf = [&](int k) {
-        const double v = textNumber(rec, ex::FC(k));
+        const double v = categoryNumber(rec, ex::FC(k));
         if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
         return static_cast<int>(v);
     };
@@ -150,7 +174,7 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
 }
 
 void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
-                             const kv::coders::CoderStats* stats, std::vector<long>* progress4) {
+                             const kv::coders::CoderStats* stats, std::vector<long>* progress4, CategoryMemo* memo) {
     const int n = static_cast<int>(records.size());
     if (n == 0) return;
 
@@ -179,7 +203,7 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
         }
         const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
         if (!t) throw CalcError("no factor weight tables for the surface");
-        LookupCategoryIndexes(rec, *t);
+        LookupCategoryIndexes(rec, *t, memo);
     }
 
     // Prediction phase: every record.

@@ -22,11 +22,23 @@ bool passesTableFilters(std::string_view rec);
 // given, receives the values of ProgressBar4 in the order they are set.
 // Throws CalcError (or a coder's exception) on a failure; the records are then
 // partly calculated and the caller discards them.
+// The category found last for each factor, kept by whoever calculates one
+// horse after another with the same tables (most records carry the same codes).
+struct CategoryMemo {
+    struct Entry {
+        const SurfaceTables* tables = nullptr;
+        std::string code;
+        int category = 0;
+    };
+    Entry last[31];
+};
+
 void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
-                             const kv::coders::CoderStats* stats, std::vector<long>* progress4 = nullptr);
+                             const kv::coders::CoderStats* stats, std::vector<long>* progress4 = nullptr,
+                             CategoryMemo* memo = nullptr);
 
 // Category numbers of F1..F30 in FC 1..30 (the record has a surface).
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t);
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo = nullptr);
 // Weights, predicted speeds, sample counts and RunSpeeds 1..13 from FC.
 void PredictSpeeds(std::string& rec, const SurfaceTables& t);
 

@@ -74,7 +74,11 @@ private:
     // Looked up by view, without a string per lookup.
     struct TextHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            std::uint64_t h = 14695981039346656037ull;  // FNV-1a: the codes are a few bytes long
+            for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            return static_cast<std::size_t>(h ^ (h >> 32));
+        }
     };
     using CodeMap = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
     std::array<CodeMap, 31> byCode_;  // first match wins

@@ -44,17 +44,59 @@ bool KeyIndex::keyEquals(const char* rec, std::string_view text) const {
            (k2_.len == 0 || std::memcmp(rec + k2_.off, text.data() + k1_.len, k2_.len) == 0);
 }
 
+int KeyIndex::compareKey(const char* rec, std::string_view text) const {
+    const int c = std::memcmp(rec + k1_.off, text.data(), k1_.len);
+    if (c != 0 || k2_.len == 0) return c;
+    return std::memcmp(rec + k2_.off, text.data() + k1_.len, k2_.len);
+}
+
+int KeyIndex::compareAt(std::size_t i, std::string_view text) const {
+    if (!keys_.empty()) return std::memcmp(keys_.data() + i * text.size(), text.data(), text.size());
+    return compareKey(bytes_.data() + i * len_, text);
+}
+
+bool KeyIndex::inKeyOrder() const {
+    const char* prev = bytes_.data();
+    for (std::size_t n = 1; n < count_; ++n) {
+        const char* rec = prev + len_;
+        int c = std::memcmp(prev + k1_.off, rec + k1_.off, k1_.len);
+        if (c == 0 && k2_.len) c = std::memcmp(prev + k2_.off, rec + k2_.off, k2_.len);
+        if (c > 0) return false;
+        prev = rec;
+    }
+    return true;
+}
+
 void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winner winner, Field key2) {
     bytes_ = bytes;
     len_ = recLen;
     k1_ = key;
     k2_ = key2;
+    winner_ = winner;
     count_ = 0;
+    sorted_ = false;
+    keys_.clear();
     slots_.clear();
     mask_ = 0;
     if (recLen == 0 || key.end() > recLen || key2.end() > recLen) return;
     count_ = bytes.size() / recLen;
     if (count_ == 0) return;
+    if (inKeyOrder()) {
+        sorted_ = true;
+        // A few thousand keys side by side stay in the cache while they are
+        // searched; a big file is searched in place.
+        constexpr std::size_t kCompactUpTo = 1 << 16;
+        if (count_ <= kCompactUpTo) {
+            const std::size_t w = k1_.len + k2_.len;
+            keys_.reserve(count_ * w);
+            for (std::size_t n = 0; n < count_; ++n) {
+                const char* rec = bytes.data() + n * recLen;
+                keys_.append(rec + k1_.off, k1_.len);
+                keys_.append(rec + k2_.off, k2_.len);
+            }
+        }
+        return;
+    }
     std::size_t size = 16;
     while (size < 2 * count_) size *= 2;
     slots_.assign(size, 0);
@@ -80,6 +122,20 @@ void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winn
 
 std::size_t KeyIndex::find(std::string_view text) const {
     if (count_ == 0 || text.size() != k1_.len + k2_.len) return 0;
+    if (sorted_) {
+        // Equal keys stand together: the first of them or the last.
+        std::size_t lo = 0, hi = count_;
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            const int c = compareAt(mid, text);
+            if (c < 0 || (c == 0 && winner_ == Winner::Last)) lo = mid + 1;
+            else hi = mid;
+        }
+        // lo: the first record above the key (Last) or not below it (First).
+        const std::size_t at = winner_ == Winner::Last ? lo : lo + 1;
+        if (at == 0 || at > count_) return 0;
+        return compareAt(at - 1, text) == 0 ? at : 0;
+    }
     std::uint64_t h = mix(kSeed, text.data(), k1_.len);
     if (k2_.len) h = mix(h, text.data() + k1_.len, k2_.len);
     h ^= h >> 29;

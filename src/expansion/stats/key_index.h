@@ -32,10 +32,11 @@ private:
     std::string_view view_;
 };
 
-// Open-addressing index of the records of bytes (recLen each, whole records
-// only) by their key: the member key, followed by the member key2 when it has
-// a width (the two joined, as one text). The bytes are not copied; they must
-// outlive the index.
+// Index of the records of bytes (recLen each, whole records only) by their
+// key: the member key, followed by the member key2 when it has a width (the
+// two joined, as one text). Records already in key order are searched in place
+// (binary search, no table); others through an open-addressing table. The
+// bytes are not copied; they must outlive the index.
 class KeyIndex {
 public:
     void build(std::string_view bytes, std::size_t recLen, Field key, Winner winner, Field key2 = {0, 0});
@@ -47,9 +48,16 @@ public:
 private:
     std::uint64_t hashOf(const char* rec) const;
     bool keyEquals(const char* rec, std::string_view text) const;
+    // <0, 0, >0 as the key of rec compares with text.
+    int compareKey(const char* rec, std::string_view text) const;
+    int compareAt(std::size_t i, std::string_view text) const;  // record i (0-based)
+    bool inKeyOrder() const;
     std::string_view bytes_;
     std::size_t len_ = 0, count_ = 0;
     Field k1_{0, 0}, k2_{0, 0};
+    Winner winner_ = Winner::First;
+    bool sorted_ = false;
+    std::string keys_;  // in key order and not too many: the keys side by side, searched there
     std::vector<std::uint32_t> slots_;  // record number, 0 for an empty slot
     std::size_t mask_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "expansion/stats/stat_files.h"
 
+#include <algorithm>
+
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
@@ -89,10 +91,9 @@ std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std
 
 std::string selectListedBytes(std::string_view suppliedBytes, std::size_t recLen, Field key,
                               const std::vector<std::string>& list) {
-    std::size_t n = 0;
-    forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view) { ++n; });
+    // Room for one record per list entry: the usual case, in one piece.
     std::string out;
-    out.reserve(n * recLen);
+    out.reserve(std::min(list.size(), suppliedBytes.size() / std::max<std::size_t>(recLen, 1)) * recLen);
     forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view rec) { out += rec; });
     return out;
 }
