@@ -74,8 +74,21 @@ void forEachListed(std::string_view suppliedBytes, std::size_t recLen, Field key
 long writeWorkFile(std::string_view appDir, const char* supplied, const char* work, std::size_t recLen, Field key,
                    const std::vector<std::string>& list, std::string& out) {
     out.clear();
-    kv::FileView f = kv::readFileView(optionFile(appDir, supplied));
-    if (f.ok()) out = selectListedBytes(f.bytes.view(), recLen, key, list);
+    // The supplied file is looked through once: read in chunks, never held whole.
+    const bool usable = recLen > 0 && key.end() <= recLen;
+    std::unordered_map<std::string_view, std::size_t> times;
+    if (usable) {
+        times.reserve(list.size());
+        for (const auto& e : list) ++times[std::string_view(e)];
+        out.reserve(list.size() * recLen);  // one record per list entry: the usual case, in one piece
+    }
+    const bool read = scanRecords(optionFile(appDir, supplied), usable ? recLen : 1, [&](std::string_view rec) {
+        if (!usable) return;
+        auto it = times.find(rec.substr(key.off, key.len));
+        if (it == times.end()) return;
+        for (std::size_t t = 0; t < it->second; ++t) out += rec;
+    });
+    if (!read) out.clear();
     if (!kv::writeFileAtomic(optionFile(appDir, work), out)) return -1;
     return static_cast<long>(out.size() / recLen);
 }
