@@ -25,10 +25,30 @@ auto withField(std::string_view rec, Field f, Fn fn) {
     return fn(std::string_view(s));
 }
 
+// The lenient value of a text made of digits and blanks only (blanks count
+// for nothing, as the lenient reading skips them), counted at once; false for
+// any other text, or too many digits to count exactly.
+bool digitsValue(std::string_view v, bool zeroIsBlank, double& out) {
+    long long n = 0;
+    int digits = 0;
+    for (char c : v) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) return false;
+            n = n * 10 + (c - '0');
+        } else if (!(c == ' ' || c == '\t' || c == '\r' || c == '\n' || (zeroIsBlank && c == '\0'))) {
+            return false;
+        }
+    }
+    out = static_cast<double>(n);
+    return true;
+}
+
 // A text as a number the lenient way: its leading decimal number; blanks or
 // zero bytes give 0.
 double textNumber(std::string_view rec, Field f) {
     return withField(rec, f, [](std::string_view v) {
+        double quick;
+        if (digitsValue(v, true, quick)) return quick;
         char buf[32];
         if (v.size() > sizeof buf) {
             std::string s(v);
@@ -79,7 +99,9 @@ bool passesDateFilter(std::string_view rec) {
     char date[ex::Year.len + ex::MonthDay.len];
     withField(rec, ex::Year, [&](std::string_view v) { return std::memcpy(date, v.data(), v.size()); });
     withField(rec, ex::MonthDay, [&](std::string_view v) { return std::memcpy(date + ex::Year.len, v.data(), v.size()); });
-    return val(std::string_view(date, sizeof date)) >= 20160101.0;
+    double v;
+    if (!digitsValue(std::string_view(date, sizeof date), false, v)) v = val(std::string_view(date, sizeof date));
+    return v >= 20160101.0;
 }
 
 static bool racecourseOk(std::string_view rec) {

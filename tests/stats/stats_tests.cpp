@@ -226,3 +226,22 @@ TEST(KeyIndexSearch, SortedAndUnsortedFilesFindTheSameWinner) {
     EXPECT_EQ(first.findNumber("0000000301"), 0u);
     EXPECT_EQ(first.findNumber("9999999999"), 0u);
 }
+
+TEST(KeyIndexSearch, BigFileOutOfKeyOrderKeepsTheWinner) {
+    const std::size_t L = NumberPairRecord::kLength;
+    std::string bytes;
+    const int n = 70000;
+    for (int i = n; i >= 1; --i) {  // descending, and key 5 once more at the end
+        char k[11];
+        std::snprintf(k, sizeof k, "%010d", i);
+        bytes += rec(L, k);
+    }
+    bytes += rec(L, "0000000005", "Z");
+    StatFile first = StatFile::numberPair(), last = StatFile::numberPair(Winner::Last);
+    first.loadBytes(bytes);
+    last.loadBytes(bytes);
+    EXPECT_EQ(first.findNumber("0000000005"), static_cast<std::size_t>(n - 4));
+    EXPECT_EQ(last.findNumber("0000000005"), static_cast<std::size_t>(n + 1));
+    EXPECT_EQ(first.findNumber("0000070000"), 1u);
+    EXPECT_EQ(first.findNumber("0000070001"), 0u);
+}

@@ -83,26 +83,33 @@ constexpr std::uint64_t kSeed = 14695981039346656037ull;
 
 }  // namespace
 
-std::uint64_t KeyIndex::hashOf(const char* rec) const {
-    std::uint64_t h = mix(kSeed, rec + k1_.off, k1_.len);
-    if (k2_.len) h = mix(h, rec + k2_.off, k2_.len);
+// The key of record n (1-based): side by side in keys_, or in the record.
+std::uint64_t KeyIndex::hashAt(std::size_t n) const {
+    std::uint64_t h;
+    if (!keys_.empty()) {
+        h = mix(kSeed, keys_.data() + (n - 1) * width_, width_);
+    } else {
+        const char* rec = bytes_.data() + (n - 1) * len_;
+        h = mix(kSeed, rec + k1_.off, k1_.len);
+        if (k2_.len) h = mix(h, rec + k2_.off, k2_.len);
+    }
     return h ^ (h >> 29);
 }
 
-bool KeyIndex::keyEquals(const char* rec, std::string_view text) const {
-    return std::memcmp(rec + k1_.off, text.data(), k1_.len) == 0 &&
-           (k2_.len == 0 || std::memcmp(rec + k2_.off, text.data() + k1_.len, k2_.len) == 0);
-}
-
-int KeyIndex::compareKey(const char* rec, std::string_view text) const {
+int KeyIndex::compareAt(std::size_t n, std::string_view text) const {
+    if (!keys_.empty()) return std::memcmp(keys_.data() + (n - 1) * width_, text.data(), width_);
+    const char* rec = bytes_.data() + (n - 1) * len_;
     const int c = std::memcmp(rec + k1_.off, text.data(), k1_.len);
     if (c != 0 || k2_.len == 0) return c;
     return std::memcmp(rec + k2_.off, text.data() + k1_.len, k2_.len);
 }
 
-int KeyIndex::compareAt(std::size_t i, std::string_view text) const {
-    if (!keys_.empty()) return std::memcmp(keys_.data() + i * text.size(), text.data(), text.size());
-    return compareKey(bytes_.data() + i * len_, text);
+std::string_view KeyIndex::keyOf(std::size_t n, char* scratch) const {
+    if (!keys_.empty()) return {keys_.data() + (n - 1) * width_, width_};
+    const char* rec = bytes_.data() + (n - 1) * len_;
+    std::memcpy(scratch, rec + k1_.off, k1_.len);
+    std::memcpy(scratch + k1_.len, rec + k2_.off, k2_.len);
+    return {scratch, width_};
 }
 
 bool KeyIndex::inKeyOrder() const {
@@ -122,6 +129,7 @@ void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winn
     len_ = recLen;
     k1_ = key;
     k2_ = key2;
+    width_ = key.len + key2.len;
     winner_ = winner;
     count_ = 0;
     sorted_ = false;
@@ -131,38 +139,35 @@ void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winn
     if (recLen == 0 || key.end() > recLen || key2.end() > recLen) return;
     count_ = bytes.size() / recLen;
     if (count_ == 0) return;
-    if (inKeyOrder()) {
-        sorted_ = true;
-        // A few thousand keys side by side stay in the cache while they are
-        // searched; a big file is searched in place.
-        constexpr std::size_t kCompactUpTo = 1 << 16;
-        if (count_ <= kCompactUpTo) {
-            const std::size_t w = k1_.len + k2_.len;
-            keys_.reserve(count_ * w);
-            for (std::size_t n = 0; n < count_; ++n) {
-                const char* rec = bytes.data() + n * recLen;
-                keys_.append(rec + k1_.off, k1_.len);
-                keys_.append(rec + k2_.off, k2_.len);
-            }
+    // Up to some ten thousand records: their keys side by side (they stay in
+    // the cache while the table is built and searched). A bigger file already
+    // in key order is searched in place, without a table.
+    constexpr std::size_t kCompactUpTo = 1 << 16;
+    if (count_ <= kCompactUpTo) {
+        keys_.reserve(count_ * width_);
+        for (std::size_t n = 0; n < count_; ++n) {
+            const char* rec = bytes.data() + n * recLen;
+            keys_.append(rec + k1_.off, k1_.len);
+            keys_.append(rec + k2_.off, k2_.len);
         }
+    } else if (inKeyOrder()) {
+        sorted_ = true;
         return;
     }
     std::size_t size = 16;
     while (size < 2 * count_) size *= 2;
     slots_.assign(size, 0);
     mask_ = size - 1;
+    std::string scratch(width_, ' ');
     for (std::size_t n = 1; n <= count_; ++n) {
-        const char* rec = bytes.data() + (n - 1) * recLen;
-        std::size_t s = hashOf(rec) & mask_;
-        for (;; s = (s + 1) & mask_) {
+        const std::string_view k = keyOf(n, scratch.data());
+        for (std::size_t s = hashAt(n) & mask_;; s = (s + 1) & mask_) {
             const std::uint32_t at = slots_[s];
             if (at == 0) {
                 slots_[s] = static_cast<std::uint32_t>(n);
                 break;
             }
-            const char* other = bytes.data() + (at - 1) * recLen;
-            if (std::memcmp(other + k1_.off, rec + k1_.off, k1_.len) == 0 &&
-                std::memcmp(other + k2_.off, rec + k2_.off, k2_.len) == 0) {
+            if (compareAt(at, k) == 0) {
                 if (winner == Winner::Last) slots_[s] = static_cast<std::uint32_t>(n);
                 break;
             }
@@ -171,28 +176,27 @@ void KeyIndex::build(std::string_view bytes, std::size_t recLen, Field key, Winn
 }
 
 std::size_t KeyIndex::find(std::string_view text) const {
-    if (count_ == 0 || text.size() != k1_.len + k2_.len) return 0;
+    if (count_ == 0 || text.size() != width_) return 0;
     if (sorted_) {
         // Equal keys stand together: the first of them or the last.
         std::size_t lo = 0, hi = count_;
         while (lo < hi) {
             const std::size_t mid = lo + (hi - lo) / 2;
-            const int c = compareAt(mid, text);
+            const int c = compareAt(mid + 1, text);
             if (c < 0 || (c == 0 && winner_ == Winner::Last)) lo = mid + 1;
             else hi = mid;
         }
-        // lo: the first record above the key (Last) or not below it (First).
+        // lo: records before it are below the key (First) or not above it (Last).
         const std::size_t at = winner_ == Winner::Last ? lo : lo + 1;
         if (at == 0 || at > count_) return 0;
-        return compareAt(at - 1, text) == 0 ? at : 0;
+        return compareAt(at, text) == 0 ? at : 0;
     }
-    std::uint64_t h = mix(kSeed, text.data(), k1_.len);
-    if (k2_.len) h = mix(h, text.data() + k1_.len, k2_.len);
+    std::uint64_t h = mix(kSeed, text.data(), width_);
     h ^= h >> 29;
     for (std::size_t s = h & mask_;; s = (s + 1) & mask_) {
         const std::uint32_t at = slots_[s];
         if (at == 0) return 0;
-        if (keyEquals(bytes_.data() + (at - 1) * len_, text)) return at;
+        if (compareAt(at, text) == 0) return at;
     }
 }
 

@@ -43,8 +43,8 @@ bool scanRecords(const std::string& path, std::size_t recLen, const std::functio
 
 // Index of the records of bytes (recLen each, whole records only) by their
 // key: the member key, followed by the member key2 when it has a width (the
-// two joined, as one text). Records already in key order are searched in place
-// (binary search, no table); others through an open-addressing table. The
+// two joined, as one text), through an open-addressing table; a big file
+// already in key order is searched in place (binary search, no table). The
 // bytes are not copied; they must outlive the index.
 class KeyIndex {
 public:
@@ -55,18 +55,17 @@ public:
     std::size_t count() const { return count_; }
 
 private:
-    std::uint64_t hashOf(const char* rec) const;
-    bool keyEquals(const char* rec, std::string_view text) const;
-    // <0, 0, >0 as the key of rec compares with text.
-    int compareKey(const char* rec, std::string_view text) const;
-    int compareAt(std::size_t i, std::string_view text) const;  // record i (0-based)
+    std::uint64_t hashAt(std::size_t n) const;                  // record n, 1-based
+    int compareAt(std::size_t n, std::string_view text) const;   // <0, 0, >0 as record n's key to text
+    std::string_view keyOf(std::size_t n, char* scratch) const;  // record n's key (scratch: width bytes)
     bool inKeyOrder() const;
     std::string_view bytes_;
     std::size_t len_ = 0, count_ = 0;
     Field k1_{0, 0}, k2_{0, 0};
+    std::size_t width_ = 0;
     Winner winner_ = Winner::First;
     bool sorted_ = false;
-    std::string keys_;  // in key order and not too many: the keys side by side, searched there
+    std::string keys_;  // not too many records: their keys side by side
     std::vector<std::uint32_t> slots_;  // record number, 0 for an empty slot
     std::size_t mask_ = 0;
 };
