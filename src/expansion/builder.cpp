@@ -32,6 +32,50 @@ void copy(std::string& rec, Field to, std::string_view from, Field src) {
 
 void blank(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
 
+// Members copied from one record layout into the expanded record, as copy()
+// does one by one; members that follow each other in both records are copied
+// as one block. For a source record too short for the members, one by one.
+class CopyPlan {
+public:
+    template <std::size_t N>
+    explicit CopyPlan(const std::pair<Field, Field> (&pairs)[N]) : pairs_(pairs, pairs + N) {
+        for (const auto& [to, from] : pairs_) {
+            srcEnd_ = std::max(srcEnd_, from.end());
+            whole_ = whole_ && to.end() <= ex::kLength;
+            const Block b{to.off, from.off, std::min(to.len, from.len), to.len > from.len ? to.len - from.len : 0};
+            if (!blocks_.empty()) {
+                Block& last = blocks_.back();
+                if (last.pad == 0 && last.dst + last.len == b.dst && last.src + last.len == b.src) {
+                    last.len += b.len;
+                    last.pad = b.pad;
+                    continue;
+                }
+            }
+            blocks_.push_back(b);
+        }
+    }
+    void apply(std::string& rec, std::string_view from) const {
+        if (!whole_ || from.size() < srcEnd_ || rec.size() < ex::kLength) {
+            for (const auto& [to, src] : pairs_) copy(rec, to, from, src);
+            return;
+        }
+        char* d = rec.data();
+        for (const Block& b : blocks_) {
+            std::memcpy(d + b.dst, from.data() + b.src, b.len);
+            if (b.pad) std::memset(d + b.dst + b.len, ' ', b.pad);
+        }
+    }
+
+private:
+    struct Block {
+        std::size_t dst, src, len, pad;
+    };
+    std::vector<std::pair<Field, Field>> pairs_;
+    std::vector<Block> blocks_;
+    std::size_t srcEnd_ = 0;
+    bool whole_ = true;
+};
+
 // The race key of a race id member (the first ten characters and the race
 // number), its missing bytes as blanks.
 constexpr std::size_t kRaceKeyLen = 12;
@@ -162,7 +206,8 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
         {ex::Reserved5, se::Reserved4}, {ex::HaronTimeL4, se::HaronTimeL4}, {ex::HaronTimeL3, se::HaronTimeL3},
         {ex::TimeDiff, se::TimeDiff}, {ex::CrLf, se::CrLf},
     };
-    for (const auto& [to, from] : kRun) copy(rec, to, run, from);
+    static const CopyPlan runPlan(kRun);
+    runPlan.apply(rec, run);
 
     // Members that are blanks on every build.
     static constexpr Field kBlanks[] = {
@@ -182,15 +227,19 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
     if (horse) {
         const std::string_view h = *horse;
         setField(rec, ex::SankuJun, sankuJun);
-        copy(rec, ex::BirthDate, h, um::BirthDate);
-        copy(rec, ex::Syotai, h, um::Syotai);
-        copy(rec, ex::BreederCode, h, um::BreederCode);
-        copy(rec, ex::BreederName, h, um::BreederName);
-        copy(rec, ex::SanchiName, h, um::SanchiName);
-        copy(rec, ex::SireHansyokuNum, h, um::Ketto3Info::HansyokuNum(1));
-        copy(rec, ex::SireBamei, h, um::Ketto3Info::Bamei(1));
-        copy(rec, ex::DamHansyokuNum, h, um::Ketto3Info::HansyokuNum(2));
-        copy(rec, ex::Ancestor7Bamei, h, um::Ketto3Info::Bamei(4));
+        static constexpr std::pair<Field, Field> kHorse[] = {
+            {ex::BirthDate, um::BirthDate},
+            {ex::Syotai, um::Syotai},
+            {ex::BreederCode, um::BreederCode},
+            {ex::BreederName, um::BreederName},
+            {ex::SanchiName, um::SanchiName},
+            {ex::SireHansyokuNum, um::Ketto3Info::HansyokuNum(1)},
+            {ex::SireBamei, um::Ketto3Info::Bamei(1)},
+            {ex::DamHansyokuNum, um::Ketto3Info::HansyokuNum(2)},
+            {ex::Ancestor7Bamei, um::Ketto3Info::Bamei(4)},
+        };
+        static const CopyPlan horsePlan(kHorse);
+        horsePlan.apply(rec, h);
     } else {
         for (Field f : kHorseTo) blank(rec, f);
     }
@@ -219,7 +268,8 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
     raceKeyOf(run, se::RaceId, raceKey);
     const auto race = in.race(std::string_view(raceKey, kRaceKeyLen));
     if (race) {
-        for (const auto& [to, from] : kRace) copy(rec, to, *race, from);
+        static const CopyPlan racePlan(kRace);
+        racePlan.apply(rec, *race);
     } else {
         for (const auto& [to, from] : kRace) blank(rec, to);
     }
@@ -231,10 +281,14 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
     }
     const auto jockey = race ? in.jockey(std::string_view(kisyu, sizeof kisyu)) : std::nullopt;
     if (jockey) {
-        copy(rec, ex::KisyuBirthDate, *jockey, ks::BirthDate);
-        copy(rec, ex::KisyuSexCD, *jockey, ks::SexCD);
-        copy(rec, ex::KisyuSyotai, *jockey, ks::Syotai);
-        copy(rec, ex::SikakuCD, *jockey, ks::SikakuCD);
+        static constexpr std::pair<Field, Field> kJockey[] = {
+            {ex::KisyuBirthDate, ks::BirthDate},
+            {ex::KisyuSexCD, ks::SexCD},
+            {ex::KisyuSyotai, ks::Syotai},
+            {ex::SikakuCD, ks::SikakuCD},
+        };
+        static const CopyPlan jockeyPlan(kJockey);
+        jockeyPlan.apply(rec, *jockey);
     } else {
         for (Field f : kJockeyTo) blank(rec, f);
     }

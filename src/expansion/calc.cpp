@@ -10,6 +10,7 @@
 #include "expansion/calcerror.h"
 #include "expansion/exrecord.h"
 #include "expansion/speeds.h"
+#include "expansion/stats/stat_records.h"
 
 namespace kv::expansion {
 
@@ -25,55 +26,10 @@ auto withField(std::string_view rec, Field f, Fn fn) {
     return fn(std::string_view(s));
 }
 
-// The lenient value of a text made of digits and blanks only (blanks count
-// for nothing, as the lenient reading skips them), counted at once; false for
-// any other text, or too many digits to count exactly.
-bool digitsValue(std::string_view v, bool zeroIsBlank, double& out) {
-    long long n = 0;
-    int digits = 0;
-    for (char c : v) {
-        if (c >= '0' && c <= '9') {
-            if (++digits > 15) return false;
-            n = n * 10 + (c - '0');
-        } else if (!(c == ' ' || c == '\t' || c == '\r' || c == '\n' || (zeroIsBlank && c == '\0'))) {
-            return false;
-        }
-    }
-    out = static_cast<double>(n);
-    return true;
-}
-
 // A text as a number the lenient way: its leading decimal number; blanks or
 // zero bytes give 0.
 double textNumber(std::string_view rec, Field f) {
-    return withField(rec, f, [](std::string_view v) {
-        double quick;
-        if (digitsValue(v, true, quick)) return quick;
-        char buf[32];
-        if (v.size() > sizeof buf) {
-            std::string s(v);
-            for (char& c : s)
-                if (c == '\0') c = ' ';
-            return val(s);
-        }
-        for (std::size_t i = 0; i < v.size(); ++i) buf[i] = v[i] == '\0' ? ' ' : v[i];
-        return val(std::string_view(buf, v.size()));
-    });
-}
-
-// A category number as the lookup writes it (digits, then blanks) read at
-// once; any other text the lenient way.
-double categoryNumber(std::string_view rec, Field f) {
-    if (f.end() <= rec.size()) {
-        const std::string_view v = rec.substr(f.off, f.len);
-        std::size_t i = 0;
-        int n = 0;
-        while (i < v.size() && i < 6 && v[i] >= '0' && v[i] <= '9') n = n * 10 + (v[i++] - '0');
-        std::size_t digits = i;
-        while (i < v.size() && v[i] == ' ') ++i;
-        if (digits > 0 && i == v.size()) return n;
-    }
-    return textNumber(rec, f);
+    return withField(rec, f, [](std::string_view v) { return kv::stats::lenientValue(v, true); });
 }
 
 void blankField(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
@@ -99,9 +55,7 @@ bool passesDateFilter(std::string_view rec) {
     char date[ex::Year.len + ex::MonthDay.len];
     withField(rec, ex::Year, [&](std::string_view v) { return std::memcpy(date, v.data(), v.size()); });
     withField(rec, ex::MonthDay, [&](std::string_view v) { return std::memcpy(date + ex::Year.len, v.data(), v.size()); });
-    double v;
-    if (!digitsValue(std::string_view(date, sizeof date), false, v)) v = val(std::string_view(date, sizeof date));
-    return v >= 20160101.0;
+    return kv::stats::lenientValue(std::string_view(date, sizeof date)) >= 20160101.0;
 }
 
 static bool racecourseOk(std::string_view rec) {
@@ -138,7 +92,7 @@ void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMem
 
 void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     auto categoryOf = [&](int k) {
-        const double v = categoryNumber(rec, ex::FC(k));
+        const double v = textNumber(rec, ex::FC(k));
         if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
         return static_cast<int>(v);
     };

@@ -17,7 +17,7 @@ std::string_view recordAt(const CoderContext& ctx, int n) {
     return ctx.records[static_cast<std::size_t>(n - 1)];
 }
 
-double valueOf(std::string_view s) { return kv::val(s); }
+double valueOf(std::string_view s) { return kv::stats::lenientValue(s); }
 
 long long integerOf(std::string_view s) {
     if (auto v = kv::strictInt(s)) return *v;
@@ -33,7 +33,7 @@ std::string lastChars(std::string_view s, std::size_t n) {
 }
 
 long long rateStep(std::string_view statRec, Field f) {
-    return kv::vbInt(kv::val(kv::getField(statRec, f)) / 4000.0);
+    return kv::vbInt(kv::stats::statValue(statRec, f) / 4000.0);
 }
 
 std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::string_view key) {

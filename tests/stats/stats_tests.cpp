@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/numbers.h"
 #include "common/recordfile.h"
 #include "expansion/stats/stat_files.h"
 #include "expansion/stats/stat_records.h"
@@ -244,4 +245,17 @@ TEST(KeyIndexSearch, BigFileOutOfKeyOrderKeepsTheWinner) {
     EXPECT_EQ(last.findNumber("0000000005"), static_cast<std::size_t>(n + 1));
     EXPECT_EQ(first.findNumber("0000070000"), 1u);
     EXPECT_EQ(first.findNumber("0000070001"), 0u);
+}
+
+// The quick reading of plain digit texts gives what the general lenient reading gives.
+TEST(StatRecords, LenientValueMatchesTheGeneralReading) {
+    const std::string_view texts[] = {"0000123", "  42  ", "1 2 3", "", "   ", "-12", "+7", " 3.5", "12a4",
+                                      "1234567890123456", "999999999999999", "\t8\r\n", "x12"};
+    for (std::string_view t : texts) EXPECT_EQ(lenientValue(t), kv::val(t)) << t;
+    using namespace std::string_literals;
+    // Zero bytes end the number, unless they count as blanks.
+    EXPECT_EQ(lenientValue("12\0" "3"s), 12);
+    EXPECT_EQ(lenientValue("12\0" "3"s, true), 123);
+    EXPECT_EQ(lenientValue("\0\0-5"s, true), -5);
+    EXPECT_EQ(lenientValue("\0\0\0"s, true), 0);
 }

@@ -8,9 +8,34 @@
 
 namespace kv::stats {
 
-double statValue(std::string_view rec, Field f) {
-    return kv::val(kv::getField(rec, f));
+double lenientValue(std::string_view s, bool zeroIsBlank) {
+    long long n = 0;
+    int digits = 0;
+    bool plain = true, zeros = false;
+    for (char c : s) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15) {
+                plain = false;
+                break;
+            }
+            n = n * 10 + (c - '0');
+        } else if (c == '\0' && zeroIsBlank) {
+            zeros = true;
+        } else if (!(c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
+            plain = false;  // blanks anywhere count for nothing; anything else: the general reading
+            break;
+        }
+    }
+    if (plain) return static_cast<double>(n);
+    if (!zeroIsBlank || (!zeros && s.find('\0') == std::string_view::npos)) return kv::val(s);
+    std::string t(s);
+    for (char& c : t)
+        if (c == '\0') c = ' ';
+    return kv::val(t);
 }
+
+// Blanks a short record lacks would count for nothing: the member's bytes in place.
+double statValue(std::string_view rec, Field f) { return lenientValue(kv::fieldView(rec, f)); }
 
 std::string optionFile(std::string_view appDir, std::string_view name) {
     return kv::joinPath(kv::joinPath(appDir, kv::dirs::OPTION1N), name);
