@@ -72,7 +72,10 @@ bool passesTableFilters(std::string_view rec) {
            withField(rec, ex::TrackCD, [](std::string_view tc) { return surfaceOf(tc); }) != Surface::None;
 }
 
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo) {
+namespace {
+
+// The categories of F1..F30 into FC 1..30 and into cats[1..30].
+void lookUpCategories(std::string& rec, const SurfaceTables& t, CategoryMemo* memo, int* cats) {
     for (int k = 1; k <= 30; ++k) {
         const int idx = withField(rec, ex::F(k), [&](std::string_view code) {
             if (!memo) return t.find(k, code);
@@ -84,19 +87,16 @@ void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMem
             }
             return e.category;
         });
+        cats[k] = idx;
         char buf[16];
         const auto r = std::to_chars(buf, buf + sizeof buf, idx);
         setField(rec, ex::FC(k), std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
     }
 }
 
-void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
-    auto categoryOf = [&](int k) {
-        const double v = textNumber(rec, ex::FC(k));
-        if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
-        return static_cast<int>(v);
-    };
-
+// The prediction, with categoryOf(k) giving the category of factor k.
+template <class CategoryOf>
+void predict(std::string& rec, const SurfaceTables& t, CategoryOf categoryOf) {
     // Sample counts of the categories of factors 6, 18, 19, 20 and 21.
     static constexpr int kCountPairs[5][2] = {{7, 6}, {8, 18}, {9, 19}, {10, 20}, {11, 21}};
     for (const auto& pr : kCountPairs)
@@ -149,6 +149,21 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     for (int i = 1; i <= 13; ++i) setSingle(rec, ex::RunSpeeds(i), e[i]);
 }
 
+}  // namespace
+
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo) {
+    int cats[31];
+    lookUpCategories(rec, t, memo, cats);
+}
+
+void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
+    predict(rec, t, [&](int k) {
+        const double v = textNumber(rec, ex::FC(k));
+        if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
+        return static_cast<int>(v);
+    });
+}
+
 void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
                              const kv::coders::CoderStats* stats, std::vector<long>* progress4, CategoryMemo* memo) {
     const int n = static_cast<int>(records.size());
@@ -171,20 +186,11 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
         if (progress4 && passesDateFilter(rec)) progress4->push_back(static_cast<long>(vbInt(cur * 100.0 / n)));
     }
 
-    // Lookup phase: every record.
+    // Lookup and prediction phases: every record, each record on its own
+    // (the categories found go straight into the prediction).
     for (std::string& rec : records) {
         if (!passesTableFilters(rec)) {
             for (int k = 1; k <= 30; ++k) blankField(rec, ex::FC(k));
-            continue;
-        }
-        const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
-        if (!t) throw CalcError("no factor weight tables for the surface");
-        LookupCategoryIndexes(rec, *t, memo);
-    }
-
-    // Prediction phase: every record.
-    for (std::string& rec : records) {
-        if (!passesTableFilters(rec)) {
             for (int i = 7; i <= 10; ++i) blankField(rec, ex::SpeedText(i));
             for (int k = 1; k <= 30; ++k) {
                 setSingle(rec, ex::AgariFW(k), 0.0f);
@@ -195,7 +201,9 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
         }
         const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
         if (!t) throw CalcError("no factor weight tables for the surface");
-        PredictSpeeds(rec, *t);
+        int cats[31];
+        lookUpCategories(rec, *t, memo, cats);
+        predict(rec, *t, [&](int k) { return cats[k]; });
     }
 }
 
