@@ -94,9 +94,14 @@ void lookUpCategories(std::string& rec, const SurfaceTables& t, CategoryMemo* me
     }
 }
 
-// The prediction, with categoryOf(k) giving the category of factor k.
+struct Predicted {
+    float a, p, s;
+};
+
+// The prediction's weights, sample counts and predicted speeds (what follows
+// from the categories alone), with categoryOf(k) giving the category of factor k.
 template <class CategoryOf>
-void predict(std::string& rec, const SurfaceTables& t, CategoryOf categoryOf) {
+Predicted weigh(std::string& rec, const SurfaceTables& t, CategoryOf categoryOf) {
     // Sample counts of the categories of factors 6, 18, 19, 20 and 21.
     static constexpr int kCountPairs[5][2] = {{7, 6}, {8, 18}, {9, 19}, {10, 20}, {11, 21}};
     for (const auto& pr : kCountPairs)
@@ -120,7 +125,11 @@ void predict(std::string& rec, const SurfaceTables& t, CategoryOf categoryOf) {
     setField(rec, ex::SpeedText(4), predictedSpeedText(a));
     setField(rec, ex::SpeedText(5), predictedSpeedText(p));
     setField(rec, ex::SpeedText(6), predictedSpeedText(s));
+    return {a, p, s};
+}
 
+// RunSpeeds 1..13 from the record's own speeds and distance and the predicted ones.
+void runSpeeds(std::string& rec, float a, float p, float s) {
     float e[14] = {};
     for (int i = 1; i <= 3; ++i) e[i] = static_cast<float>(textNumber(rec, ex::SpeedText(i)) / 100000.0);
     e[4] = a;
@@ -157,12 +166,62 @@ void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMem
 }
 
 void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
-    predict(rec, t, [&](int k) {
+    const Predicted w = weigh(rec, t, [&](int k) {
         const double v = textNumber(rec, ex::FC(k));
         if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
         return static_cast<int>(v);
     });
+    runSpeeds(rec, w.a, w.p, w.s);
 }
+
+namespace {
+
+// The parts of a record that follow from its codes F1..F30 and the tables
+// alone: the categories (FC), the weights, SpeedText 4..11.
+constexpr Field kCodes{ex::kFactorOff[1], ex::FC(1).off - ex::kFactorOff[1]};
+constexpr Field kFromCodes[] = {
+    Field{ex::FC(1).off, ex::FC(30).end() - ex::FC(1).off},
+    Field{ex::AgariFW(1), 30 * 4},
+    Field{ex::PaceFW(1), 30 * 4},
+    Field{ex::SohaFW(1), 30 * 4},
+    Field{ex::SpeedText(4).off, ex::SpeedText(11).end() - ex::SpeedText(4).off},
+};
+
+// Looks up and weighs a record of surface table t, or takes what an earlier
+// record with the same codes and tables got.
+void lookUpAndPredict(std::string& rec, const SurfaceTables& t, int surface, CategoryMemo* memo) {
+    if (memo && rec.size() >= ex::kLength) {
+        CategoryMemo::Codes& m = memo->bySurface[surface];
+        const std::string_view codes(rec.data() + kCodes.off, kCodes.len);
+        if (m.tables == &t && m.codes == codes) {
+            std::size_t at = 0;
+            for (Field f : kFromCodes) {
+                std::memcpy(rec.data() + f.off, m.parts.data() + at, f.len);
+                at += f.len;
+            }
+            runSpeeds(rec, m.a, m.p, m.s);
+            return;
+        }
+        int cats[31];
+        lookUpCategories(rec, t, memo, cats);
+        const Predicted w = weigh(rec, t, [&](int k) { return cats[k]; });
+        m.tables = &t;
+        m.codes.assign(codes);
+        m.parts.clear();
+        for (Field f : kFromCodes) m.parts.append(rec, f.off, f.len);
+        m.a = w.a;
+        m.p = w.p;
+        m.s = w.s;
+        runSpeeds(rec, w.a, w.p, w.s);
+        return;
+    }
+    int cats[31];
+    lookUpCategories(rec, t, memo, cats);
+    const Predicted w = weigh(rec, t, [&](int k) { return cats[k]; });
+    runSpeeds(rec, w.a, w.p, w.s);
+}
+
+}  // namespace
 
 void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
                              const kv::coders::CoderStats* stats, std::vector<long>* progress4, CategoryMemo* memo) {
@@ -199,11 +258,10 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
             }
             continue;
         }
-        const SurfaceTables* t = tables.get(surfaceOf(fieldView(rec, ex::TrackCD)));
+        const Surface surface = surfaceOf(fieldView(rec, ex::TrackCD));
+        const SurfaceTables* t = tables.get(surface);
         if (!t) throw CalcError("no factor weight tables for the surface");
-        int cats[31];
-        lookUpCategories(rec, *t, memo, cats);
-        predict(rec, *t, [&](int k) { return cats[k]; });
+        lookUpAndPredict(rec, *t, static_cast<int>(surface), memo);
     }
 }
 

@@ -22,8 +22,10 @@ bool passesTableFilters(std::string_view rec);
 // given, receives the values of ProgressBar4 in the order they are set.
 // Throws CalcError (or a coder's exception) on a failure; the records are then
 // partly calculated and the caller discards them.
-// The category found last for each factor, kept by whoever calculates one
-// horse after another with the same tables (most records carry the same codes).
+// What the lookup found last, kept by whoever calculates one horse after
+// another with the same tables (most records carry the same codes): the
+// category of each factor's last code, and for each surface the parts of the
+// last record that follow from its codes alone.
 struct CategoryMemo {
     struct Entry {
         const SurfaceTables* tables = nullptr;
@@ -31,6 +33,12 @@ struct CategoryMemo {
         int category = 0;
     };
     Entry last[31];
+    struct Codes {
+        const SurfaceTables* tables = nullptr;
+        std::string codes, parts;
+        float a = 0, p = 0, s = 0;
+    };
+    Codes bySurface[3];
 };
 
 void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,

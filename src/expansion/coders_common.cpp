@@ -24,7 +24,10 @@ long long integerOf(std::string_view s) {
     return kv::vbInt(kv::val(s));
 }
 
-int trackOf(std::string_view rec) { return static_cast<int>(integerOf(member(rec, exrec::TrackCD))); }
+int trackOf(std::string_view rec) {
+    char buf[exrec::TrackCD.len];
+    return static_cast<int>(integerOf(memberInto(rec, exrec::TrackCD, buf)));
+}
 
 std::string dec(long long v) { return std::to_string(v); }
 
@@ -42,7 +45,10 @@ std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::s
 }
 
 std::optional<kv::Date> raceDateOf(std::string_view rec) {
-    return kv::parseYmd(member(rec, exrec::Year) + member(rec, exrec::MonthDay));
+    char date[exrec::Year.len + exrec::MonthDay.len];
+    memberInto(rec, exrec::Year, date);
+    memberInto(rec, exrec::MonthDay, date + exrec::Year.len);
+    return kv::parseYmd(std::string_view(date, sizeof date));
 }
 
 std::optional<kv::Date> birthDateOf(std::string_view rec) {
@@ -50,7 +56,12 @@ std::optional<kv::Date> birthDateOf(std::string_view rec) {
 }
 
 long long lastFourOfDays(long long n) {
-    return static_cast<long long>(kv::val(lastChars(dec(n + 10000), 4)));
+    // The last four characters of the decimal text of m, read back: the
+    // number below 10000 of m, or of -m when that has four digits or more
+    // (the minus sign then falls off); a shorter negative text stays whole.
+    const long long m = n + 10000;
+    if (m >= 0) return m % 10000;
+    return -m >= 1000 ? (-m) % 10000 : m;
 }
 
 long long weeksBetween(std::string_view earlier, std::string_view later) {
