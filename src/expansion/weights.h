@@ -81,7 +81,9 @@ private:
         }
     };
     using CodeMap = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
-    std::array<CodeMap, 31> byCode_;  // first match wins
+    // Per factor, an open-addressing table of category numbers (0: empty slot)
+    // hashed by their texts; the first category of a text wins.
+    std::array<std::vector<std::uint32_t>, 31> byCode_;
     CodeMap factor2Prefix_;           // first match wins
 };
 
