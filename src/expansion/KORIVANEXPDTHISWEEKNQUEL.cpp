@@ -384,71 +384,81 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     } else {
         for (unsigned t = 0; t < n; ++t) pool.threads.emplace_back(work);
     }
-    auto finishLoads = [&] {
+    // The work files' outcome, once every worker is done (also when the
+    // progress display fails below).
+    bool collected = false;
+    auto collectLoads = [&] {
+        if (collected) return;
+        collected = true;
         pool.join();
         report.hahaumaRecords = hahaumaRecords;
         report.kyosobaRecords = kyosobaRecords;
         if (hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
         if (kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
+    };
+    auto finishLoads = [&] {
+        collectLoads();
         for (const auto& e : loadErrors)
             if (e) std::rethrow_exception(e);
     };
 
-    {
-        std::unique_lock<std::mutex> lock(slotMu);
-        slotCv.wait(lock, [&] { return neededLeft == 0; });
-    }
-    if (loadFailed()) {
-        finishLoads();
-        return;
-    }
-    if (!tablesOk) report.tableFailure = appFile(failedFile);
-    // The horse table's rows.
-    const std::size_t rows = inputs.horseRows();
-    for (std::size_t i = 1; i <= rows; ++i)
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(rows))));
-
-    // Progress and failures in list order. The horse bar makes two sweeps, one
-    // per list entry each (a horse listed twice moves it twice): the building,
-    // as the horses come in, then the calculation with the record bar; a
-    // failed horse is counted once.
-    const std::size_t listed = horses.size();
-    auto horseBar = [&](std::size_t i) {
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
-    };
-    // The list waits for its horses where the bar moves only: one wake-up per
-    // step of the bar, not per horse.
-    auto barAt = [&](std::size_t i) {
-        return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
-    };
-    std::size_t waitedUpTo = 0;
-    for (std::size_t i = 0; i < listed; ++i) {
-        if (i + 1 < listed && barAt(i) == barAt(i + 1)) continue;  // the next entry shows the same
-        for (; waitedUpTo <= i; ++waitedUpTo) {
-            const std::size_t si = slotOf[waitedUpTo];
+    try {
+        {
             std::unique_lock<std::mutex> lock(slotMu);
-            awaited = si;
-            slotCv.wait(lock, [&] { return slots[si].done; });
+            slotCv.wait(lock, [&] { return neededLeft == 0; });
         }
-        horseBar(i);
-    }
-    finishLoads();
-    std::vector<char> seenSlot(count, 0);
-    for (std::size_t i = 0; i < listed; ++i) {
-        const std::size_t si = slotOf[i];
-        const HorseSlot& slot = slots[si];
-        for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
-        if (!seenSlot[si]) {
-            seenSlot[si] = 1;
-            if (slot.failed) {
-                if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
-                ++report.failedHorses;
+        if (loadFailed()) {
+            finishLoads();
+            return;
+        }
+        if (!tablesOk) report.tableFailure = appFile(failedFile);
+        // The horse table's rows.
+        const std::size_t rows = inputs.horseRows();
+        for (std::size_t i = 1; i <= rows; ++i)
+            setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+                   static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(rows))));
+
+        // Progress and failures in list order. The horse bar makes two sweeps, one
+        // per list entry each (a horse listed twice moves it twice): the building,
+        // as the horses come in, then the calculation with the record bar; a
+        // failed horse is counted once.
+        const std::size_t listed = horses.size();
+        auto barAt = [&](std::size_t i) {
+            return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
+        };
+        auto horseBar = [&](std::size_t i) { setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barAt(i)); };
+        // The list waits for its horses where the bar moves only: one wake-up per
+        // step of the bar, not per horse.
+        std::size_t waitedUpTo = 0;
+        for (std::size_t i = 0; i < listed; ++i) {
+            if (i + 1 < listed && barAt(i) == barAt(i + 1)) continue;  // the next entry shows the same
+            for (; waitedUpTo <= i; ++waitedUpTo) {
+                const std::size_t si = slotOf[waitedUpTo];
+                std::unique_lock<std::mutex> lock(slotMu);
+                awaited = si;
+                slotCv.wait(lock, [&] { return slots[si].done; });
             }
+            horseBar(i);
         }
-        horseBar(i);
-        if (yield_) yield_();
+        finishLoads();
+        std::vector<char> seenSlot(count, 0);
+        for (std::size_t i = 0; i < listed; ++i) {
+            const std::size_t si = slotOf[i];
+            const HorseSlot& slot = slots[si];
+            for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
+            if (!seenSlot[si]) {
+                seenSlot[si] = 1;
+                if (slot.failed) {
+                    if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
+                    ++report.failedHorses;
+                }
+            }
+            horseBar(i);
+            if (yield_) yield_();
+        }
+    } catch (...) {
+        collectLoads();
+        throw;
     }
 }
 
