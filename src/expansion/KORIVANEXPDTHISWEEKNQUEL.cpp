@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
+#include <functional>
+#include <sched.h>
+#include <span>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -192,14 +195,22 @@ struct HorseSlot {
     std::vector<long> progress4;
 };
 
-// Writes a horse's records as its whole file, under a temporary name renamed
-// over the old one: a kill or a full disk leaves the old file or the new one.
-bool writeHorseFile(const std::string& path, const std::vector<std::string>& recs) {
-    std::string out;
-    out.reserve(recs.size() * kv::exrec::kLength);
-    for (const auto& r : recs) out += r;
-    return writeFileAtomic(path, out);
+// The threads to use when none are asked for: the processors this process may run on.
+unsigned defaultThreads() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int n = CPU_COUNT(&set);
+        if (n > 0) return static_cast<unsigned>(n);
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
 }
+
+// What each worker keeps from horse to horse: record and file buffers.
+struct HorseBuffers {
+    std::vector<std::string> records;
+    std::string file, failure;
+    CategoryMemo categories;
+};
 
 }  // namespace
 
@@ -212,58 +223,18 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
     setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", 0, 100);
 
-    // This week's dams, and their statistics copied into the work file.
+    // This week's dams and horses. The bar counts them as the lists are taken in.
     const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST));
     for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
-    report.hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams);
-    if (report.hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
-
-    // This week's horses. Each listed horse's file is written whole below (empty
-    // when the horse has no runs); here it is only made to exist.
     const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
     const std::string exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(exDir);
     removeStaleTemps(exDir);  // what a killed run left behind
     removeStaleTemps(appFile(dirs::OPTION1N));
     auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
-    for (std::size_t i = 1; i <= horses.size(); ++i) {
-        if (!fileExists(exPath(horses[i - 1]))) truncateFile(exPath(horses[i - 1]));
+    for (std::size_t i = 1; i <= horses.size(); ++i)
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
-    }
-    report.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses);
-    if (report.kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
-
-    // Inputs read once: the week's records, the statistics and the weight tables.
-    const BuildInputs inputs = BuildInputs::load([&](std::size_t i, std::size_t n) {
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(n))));
-    });
-    using kv::stats::StatFile;
-    StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
-    StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
-    kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
-    chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
-    stallion.load(kv::stats::optionFile(sn::STALLION));
-    mare.load(kv::stats::optionFile(sn::MARE));
-    if (report.kyosobaRecords >= 0) {
-        kyosoba.load(kv::stats::optionFile(sn::KYOSOBA_WEEK));
-    } else {
-        // The work file could not be written: the coders still get this week's
-        // horses, never what an earlier week left in the file.
-        std::string selected;
-        if (auto bytes = readFileBytes(kv::stats::optionFile(sn::KYOSOBA)))
-            for (const auto& r : kv::stats::selectListedRecords(*bytes, kv::stats::KyosobaStatRecord::kLength,
-                                                                kv::stats::KyosobaStatRecord::KettoNum, horses))
-                selected += r;
-        kyosoba.loadBytes(std::move(selected));
-    }
-    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
-
-    WeightTables tables;
-    std::string failedFile, reason;
-    const bool tablesOk = tables.loadAll(failedFile, reason);
-    if (!tablesOk) report.tableFailure = appFile(failedFile);
 
     // Each distinct horse is worked once, in list order; a horse listed again
     // would only be worked again to the same file. slotOf maps each list entry
@@ -272,7 +243,9 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     std::vector<std::size_t> slotOf;
     slotOf.reserve(horses.size());
     {
-        std::unordered_map<std::string, std::size_t> seen;
+        std::unordered_map<std::string_view, std::size_t> seen;
+        seen.reserve(horses.size());
+        distinct.reserve(horses.size());
         for (const auto& h : horses) {
             auto [it, added] = seen.emplace(h, distinct.size());
             if (added) distinct.push_back(h);
@@ -281,96 +254,211 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     }
     report.horses = distinct.size();
     const std::size_t count = distinct.size();
+
+    // Inputs read once, each file by one of the workers, all of them before the
+    // horses: the week's records, the statistics, the weight tables and the
+    // work file of this week's horses. The dams' work file is needed by no
+    // horse: it is written while the horses are worked.
+    BuildInputs inputs;
+    using kv::stats::StatFile;
+    StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
+    StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
+    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+    WeightTables tables;
+    std::string failedFile, reason;
+    bool tablesOk = false;
+    long hahaumaRecords = 0, kyosobaRecords = 0;
+    const std::vector<std::function<void()>> loads = {
+        [&] { inputs.loadPart(BuildInputs::Races); },
+        [&] {
+            // The coders get this week's horses also when the work file could
+            // not be written, never what an earlier week left in it.
+            std::string selected;
+            kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses, selected);
+            kyosoba.loadBytes(std::move(selected));
+        },
+        [&] { mare.load(kv::stats::optionFile(sn::MARE)); },
+        [&] { inputs.loadPart(BuildInputs::FoalOrder); },
+        [&] { inputs.loadPart(BuildInputs::Horses); },
+        [&] { inputs.loadPart(BuildInputs::Jockeys); },
+        [&] {
+            kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
+            chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
+            stallion.load(kv::stats::optionFile(sn::STALLION));
+        },
+        [&] { tablesOk = tables.loadAll(failedFile, reason); },
+        // Not needed by the horses: last.
+        [&] { hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams); },
+    };
+    const std::size_t needed = loads.size() - 1;
+    std::vector<std::exception_ptr> loadErrors(loads.size());
+    std::atomic<std::size_t> nextLoad{0};
+    std::size_t neededLeft = needed;
+
     std::vector<HorseSlot> slots(count);
     std::mutex slotMu;
     std::condition_variable slotCv;
     std::atomic<std::size_t> nextHorse{0};
+    std::size_t awaited = static_cast<std::size_t>(-1);  // the horse the list waits for (under slotMu)
     const std::string runDir = appFile(dirs::UMAGOTO);
 
+    auto loadFailed = [&] {
+        for (std::size_t t = 0; t < needed; ++t)
+            if (loadErrors[t]) return true;
+        return false;
+    };
+
     auto work = [&]() {
+        for (;;) {
+            const std::size_t t = nextLoad.fetch_add(1);
+            if (t >= loads.size()) break;
+            try {
+                loads[t]();
+            } catch (...) {
+                loadErrors[t] = std::current_exception();
+            }
+            if (t < needed) {
+                std::lock_guard<std::mutex> lock(slotMu);
+                if (--neededLeft == 0) slotCv.notify_all();
+            }
+        }
+        {
+            std::unique_lock<std::mutex> lock(slotMu);
+            slotCv.wait(lock, [&] { return neededLeft == 0; });
+            if (loadFailed()) return;
+        }
+        HorseBuffers buf;
         for (;;) {
             const std::size_t i = nextHorse.fetch_add(1);
             if (i >= count) return;
             HorseSlot result;
             const std::string& k = distinct[i];
             try {
-                const std::vector<std::string> runs =
-                    RecordFile(joinPath(runDir, k + ".dat"), kv::jv::SeRecord::kLength).readAll();
-                BuiltHorse built = BuildUmagotoEx(inputs, runs);
-                std::vector<std::string> out;
-                if (built.failed) {
+                const RecordView runs = RecordFile(joinPath(runDir, k + ".dat"), kv::jv::SeRecord::kLength).view();
+                std::size_t m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
+                if (!buf.failure.empty()) {
                     result.failed = true;
                 } else if (tablesOk) {
-                    std::vector<std::string> recs = built.records;
                     try {
-                        ExpandFactorsAndPredict(recs, tables, &stats, &result.progress4);
-                        out = std::move(recs);
+                        ExpandFactorsAndPredict(std::span<std::string>(buf.records.data(), m), tables, &stats,
+                                                &result.progress4, &buf.categories);
                     } catch (const std::exception&) {
-                        result.failed = true;  // the file keeps what the builder made
+                        // The file keeps what the builder made.
+                        result.failed = true;
+                        m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
                     }
                 }
-                const std::vector<std::string>& toWrite = out.empty() ? built.records : out;
-                if (!writeHorseFile(exPath(k), toWrite)) result.failed = true;
+                // The horse's whole file at once: no torn file stands under its name.
+                buf.file.clear();
+                buf.file.reserve(m * kv::exrec::kLength);
+                for (std::size_t j = 0; j < m; ++j) buf.file += buf.records[j];
+                if (!writeFileAtomic(exPath(k), buf.file)) result.failed = true;
             } catch (const std::exception&) {
                 result.failed = true;
-                writeHorseFile(exPath(k), {});
+                writeFileAtomic(exPath(k), {});
             }
+            bool wake;
             {
                 std::lock_guard<std::mutex> lock(slotMu);
                 slots[i] = std::move(result);
                 slots[i].done = true;
+                wake = i == awaited;
             }
-            slotCv.notify_all();
+            if (wake) slotCv.notify_all();  // only the horse the list is waiting for
         }
     };
 
-    unsigned n = threads_ ? threads_ : std::max(1u, std::thread::hardware_concurrency());
+    unsigned n = threads_ ? threads_ : defaultThreads();
     n = static_cast<unsigned>(std::min<std::size_t>(n, std::max<std::size_t>(count, 1)));
     // The workers are always joined, also when reporting the progress fails.
     struct Pool {
         std::vector<std::thread> threads;
-        ~Pool() {
+        void join() {
             for (auto& t : threads)
                 if (t.joinable()) t.join();
         }
+        ~Pool() { join(); }
     } pool;
     if (n == 1) {
         work();
     } else {
         for (unsigned t = 0; t < n; ++t) pool.threads.emplace_back(work);
     }
-
-    // Progress and failures in list order. The horse bar makes two sweeps, one
-    // per list entry each (a horse listed twice moves it twice): the building,
-    // as the horses come in, then the calculation with the record bar; a
-    // failed horse is counted once.
-    const std::size_t listed = horses.size();
-    auto horseBar = [&](std::size_t i) {
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-               static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed))));
+    // The work files' outcome, once every worker is done (also when the
+    // progress display fails below).
+    bool collected = false;
+    auto collectLoads = [&] {
+        if (collected) return;
+        collected = true;
+        pool.join();
+        report.hahaumaRecords = hahaumaRecords;
+        report.kyosobaRecords = kyosobaRecords;
+        if (hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
+        if (kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
     };
-    for (std::size_t i = 0; i < listed; ++i) {
-        const std::size_t si = slotOf[i];
+    auto finishLoads = [&] {
+        collectLoads();
+        for (const auto& e : loadErrors)
+            if (e) std::rethrow_exception(e);
+    };
+
+    try {
         {
             std::unique_lock<std::mutex> lock(slotMu);
-            slotCv.wait(lock, [&] { return slots[si].done; });
+            slotCv.wait(lock, [&] { return neededLeft == 0; });
         }
-        horseBar(i);
-    }
-    std::vector<char> seenSlot(count, 0);
-    for (std::size_t i = 0; i < listed; ++i) {
-        const std::size_t si = slotOf[i];
-        const HorseSlot& slot = slots[si];
-        for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
-        if (!seenSlot[si]) {
-            seenSlot[si] = 1;
-            if (slot.failed) {
-                if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
-                ++report.failedHorses;
+        if (loadFailed()) {
+            finishLoads();
+            return;
+        }
+        if (!tablesOk) report.tableFailure = appFile(failedFile);
+        // The horse table's rows.
+        const std::size_t rows = inputs.horseRows();
+        for (std::size_t i = 1; i <= rows; ++i)
+            setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+                   static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(rows))));
+
+        // Progress and failures in list order. The horse bar makes two sweeps, one
+        // per list entry each (a horse listed twice moves it twice): the building,
+        // as the horses come in, then the calculation with the record bar; a
+        // failed horse is counted once.
+        const std::size_t listed = horses.size();
+        auto barAt = [&](std::size_t i) {
+            return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
+        };
+        auto horseBar = [&](std::size_t i) { setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barAt(i)); };
+        // The list waits for its horses where the bar moves only: one wake-up per
+        // step of the bar, not per horse.
+        std::size_t waitedUpTo = 0;
+        for (std::size_t i = 0; i < listed; ++i) {
+            if (i + 1 < listed && barAt(i) == barAt(i + 1)) continue;  // the next entry shows the same
+            for (; waitedUpTo <= i; ++waitedUpTo) {
+                const std::size_t si = slotOf[waitedUpTo];
+                std::unique_lock<std::mutex> lock(slotMu);
+                awaited = si;
+                slotCv.wait(lock, [&] { return slots[si].done; });
             }
+            horseBar(i);
         }
-        horseBar(i);
-        if (yield_) yield_();
+        finishLoads();
+        std::vector<char> seenSlot(count, 0);
+        for (std::size_t i = 0; i < listed; ++i) {
+            const std::size_t si = slotOf[i];
+            const HorseSlot& slot = slots[si];
+            for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
+            if (!seenSlot[si]) {
+                seenSlot[si] = 1;
+                if (slot.failed) {
+                    if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
+                    ++report.failedHorses;
+                }
+            }
+            horseBar(i);
+            if (yield_) yield_();
+        }
+    } catch (...) {
+        collectLoads();
+        throw;
     }
 }
 

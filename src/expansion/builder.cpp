@@ -1,6 +1,9 @@
 // Building the expanded run records.
 #include "expansion/builder.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "acquisition/jvdata/horse_records.h"
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
@@ -20,77 +23,143 @@ namespace ks = kv::jv::KsRecord;
 
 namespace {
 
-std::string readOrEmpty(const std::string& path) {
-    auto b = readFileBytes(path);
-    return b ? std::move(*b) : std::string{};
-}
-
-// Calls fn(record) for every whole record of bytes.
-template <class Fn>
-void forEachRecord(std::string_view bytes, std::size_t len, Fn fn) {
-    const std::size_t n = bytes.size() / len;
-    for (std::size_t i = 0; i < n; ++i) fn(bytes.substr(i * len, len), i + 1, n);
-}
+using kv::stats::HeldBytes;
 
 void copy(std::string& rec, Field to, std::string_view from, Field src) {
-    setField(rec, to, getField(from, src));
+    // A short record's missing bytes read as blanks: setField pads with them.
+    setField(rec, to, fieldView(from, src));
 }
 
 void blank(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
+
+// Members copied from one record layout into the expanded record, as copy()
+// does one by one; members that follow each other in both records are copied
+// as one block. For a source record too short for the members, one by one.
+class CopyPlan {
+public:
+    template <std::size_t N>
+    explicit CopyPlan(const std::pair<Field, Field> (&pairs)[N]) : pairs_(pairs, pairs + N) {
+        for (const auto& [to, from] : pairs_) {
+            srcEnd_ = std::max(srcEnd_, from.end());
+            whole_ = whole_ && to.end() <= ex::kLength;
+            const Block b{to.off, from.off, std::min(to.len, from.len), to.len > from.len ? to.len - from.len : 0};
+            if (!blocks_.empty()) {
+                Block& last = blocks_.back();
+                if (last.pad == 0 && last.dst + last.len == b.dst && last.src + last.len == b.src) {
+                    last.len += b.len;
+                    last.pad = b.pad;
+                    continue;
+                }
+            }
+            blocks_.push_back(b);
+        }
+    }
+    void apply(std::string& rec, std::string_view from) const {
+        if (!whole_ || from.size() < srcEnd_ || rec.size() < ex::kLength) {
+            for (const auto& [to, src] : pairs_) copy(rec, to, from, src);
+            return;
+        }
+        char* d = rec.data();
+        for (const Block& b : blocks_) {
+            std::memcpy(d + b.dst, from.data() + b.src, b.len);
+            if (b.pad) std::memset(d + b.dst + b.len, ' ', b.pad);
+        }
+    }
+
+private:
+    struct Block {
+        std::size_t dst, src, len, pad;
+    };
+    std::vector<std::pair<Field, Field>> pairs_;
+    std::vector<Block> blocks_;
+    std::size_t srcEnd_ = 0;
+    bool whole_ = true;
+};
+
+// The race key of a race id member (the first ten characters and the race
+// number), its missing bytes as blanks.
+constexpr std::size_t kRaceKeyLen = 12;
+void raceKeyOf(std::string_view rec, Field raceId, char* out) {
+    static_assert(kRaceIdLen == 16);
+    std::memset(out, ' ', kRaceKeyLen);
+    const std::string_view id = fieldView(rec, raceId);
+    std::memcpy(out, id.data(), std::min<std::size_t>(id.size(), 10));
+    if (id.size() > 14) std::memcpy(out + 10, id.data() + 14, std::min<std::size_t>(id.size() - 14, 2));
+}
 
 }  // namespace
 
 BuildInputs BuildInputs::fromBytes(std::string umBytes, std::string ksWeekBytes, std::string ksSuppliedBytes,
                                    std::string raBytes, std::string hnskBytes) {
     BuildInputs in;
-    in.um_ = std::move(umBytes);
-    in.ksWeek_ = std::move(ksWeekBytes);
-    in.ksSupplied_ = std::move(ksSuppliedBytes);
-    in.ra_ = std::move(raBytes);
+    in.um_ = HeldBytes::own(std::move(umBytes));
+    in.ksWeek_ = HeldBytes::own(std::move(ksWeekBytes));
+    in.ksSupplied_ = HeldBytes::own(std::move(ksSuppliedBytes));
+    in.ra_ = HeldBytes::own(std::move(raBytes));
     in.hnsk_.loadBytes(std::move(hnskBytes));
-    in.index();
+    for (Part p : {Horses, Jockeys, Races}) in.indexPart(p);
     return in;
 }
 
 BuildInputs BuildInputs::load(const std::function<void(std::size_t, std::size_t)>& onHorseRow) {
-    BuildInputs in = fromBytes(readOrEmpty(appFile(files::UM_NEW)), readOrEmpty(appFile(files::KS)),
-                               readOrEmpty(kv::stats::optionFile(kv::stats::names::KS_SUPPLIED)),
-                               readOrEmpty(appFile(files::RA_NEW)),
-                               readOrEmpty(kv::stats::optionFile(kv::stats::names::HNSK)));
-    if (onHorseRow) forEachRecord(in.um_, um::kLength, [&](std::string_view, std::size_t i, std::size_t n) { onHorseRow(i, n); });
+    BuildInputs in;
+    for (Part p : {Races, FoalOrder, Jockeys, Horses}) in.loadPart(p);
+    if (onHorseRow) {
+        const std::size_t n = in.horseRows();
+        for (std::size_t i = 1; i <= n; ++i) onHorseRow(i, n);
+    }
     return in;
 }
 
-void BuildInputs::index() {
-    // Later rows overwrite earlier ones: the row loaded last wins.
-    forEachRecord(um_, um::kLength, [&](std::string_view r, std::size_t, std::size_t) {
-        umByKetto_[fieldView(r, um::KettoNum)] = r;
-    });
-    for (const std::string* file : {&ksWeek_, &ksSupplied_})
-        forEachRecord(*file, ks::kLength, [&](std::string_view r, std::size_t, std::size_t) {
-            ksByCode_[fieldView(r, ks::KisyuCode)] = r;
-        });
-    forEachRecord(ra_, ra::kLength, [&](std::string_view r, std::size_t, std::size_t) {
-        raByKey_[raceKeyFromId(fieldView(r, ra::RaceId))] = r;
-    });
+std::size_t BuildInputs::horseRows() const { return um_ ? um_->view().size() / um::kLength : 0; }
+
+void BuildInputs::loadPart(Part p) {
+    switch (p) {
+    case Horses: um_ = HeldBytes::read(appFile(files::UM_NEW)); break;
+    case Jockeys:
+        ksWeek_ = HeldBytes::read(appFile(files::KS));
+        ksSupplied_ = HeldBytes::read(kv::stats::optionFile(kv::stats::names::KS_SUPPLIED));
+        break;
+    case Races: ra_ = HeldBytes::read(appFile(files::RA_NEW)); break;
+    case FoalOrder: hnsk_.load(kv::stats::optionFile(kv::stats::names::HNSK)); return;
+    }
+    indexPart(p);
+}
+
+void BuildInputs::indexPart(Part p) {
+    using kv::stats::Winner;
+    // Later rows win: the row loaded last counts.
+    switch (p) {
+    case Horses: umByKetto_.build(um_->view(), um::kLength, um::KettoNum, Winner::Last); break;
+    case Jockeys:
+        ksWeekByCode_.build(ksWeek_->view(), ks::kLength, ks::KisyuCode, Winner::Last);
+        ksSuppliedByCode_.build(ksSupplied_->view(), ks::kLength, ks::KisyuCode, Winner::Last);
+        break;
+    case Races:
+        raByKey_.build(ra_->view(), ra::kLength, Field{ra::RaceId.off, 10}, Winner::Last,
+                       Field{ra::RaceId.off + 14, 2});
+        break;
+    case FoalOrder: break;
+    }
 }
 
 std::optional<std::string_view> BuildInputs::horse(std::string_view k) const {
-    auto it = umByKetto_.find(k);
-    if (it == umByKetto_.end()) return std::nullopt;
-    return it->second;
+    const std::size_t n = umByKetto_.find(k);
+    if (n == 0) return std::nullopt;
+    return um_->view().substr((n - 1) * um::kLength, um::kLength);
 }
 
 std::optional<std::string_view> BuildInputs::jockey(std::string_view k) const {
-    auto it = ksByCode_.find(k);
-    if (it == ksByCode_.end()) return std::nullopt;
-    return it->second;
+    if (const std::size_t n = ksSuppliedByCode_.find(k))
+        return ksSupplied_->view().substr((n - 1) * ks::kLength, ks::kLength);
+    if (const std::size_t n = ksWeekByCode_.find(k)) return ksWeek_->view().substr((n - 1) * ks::kLength, ks::kLength);
+    return std::nullopt;
 }
 
 std::optional<std::string_view> BuildInputs::race(std::string_view key) const {
-    auto it = raByKey_.find(std::string(key));
-    if (it == raByKey_.end()) return std::nullopt;
-    return it->second;
+    const std::size_t n = raByKey_.find(key);
+    if (n == 0) return std::nullopt;
+    return ra_->view().substr((n - 1) * ra::kLength, ra::kLength);
 }
 
 std::string BuildInputs::GetSankuJun(std::string_view dam, std::string_view kettoNum) const {
@@ -105,7 +174,14 @@ std::string BuildInputs::GetSankuJun(std::string_view dam, std::string_view kett
 
 std::string buildRecord(const BuildInputs& in, std::string_view run, std::optional<std::string_view> horse,
                         const std::string& sankuJun) {
-    std::string rec = ex::emptyRecord();
+    std::string rec;
+    buildRecordInto(rec, in, run, horse, sankuJun);
+    return rec;
+}
+
+void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
+                     std::optional<std::string_view> horse, std::string_view sankuJun) {
+    rec.assign(ex::kLength, '\0');
 
     // Runner record members.
     static constexpr std::pair<Field, Field> kRun[] = {
@@ -130,7 +206,8 @@ std::string buildRecord(const BuildInputs& in, std::string_view run, std::option
         {ex::Reserved5, se::Reserved4}, {ex::HaronTimeL4, se::HaronTimeL4}, {ex::HaronTimeL3, se::HaronTimeL3},
         {ex::TimeDiff, se::TimeDiff}, {ex::CrLf, se::CrLf},
     };
-    for (const auto& [to, from] : kRun) copy(rec, to, run, from);
+    static const CopyPlan runPlan(kRun);
+    runPlan.apply(rec, run);
 
     // Members that are blanks on every build.
     static constexpr Field kBlanks[] = {
@@ -150,15 +227,19 @@ std::string buildRecord(const BuildInputs& in, std::string_view run, std::option
     if (horse) {
         const std::string_view h = *horse;
         setField(rec, ex::SankuJun, sankuJun);
-        copy(rec, ex::BirthDate, h, um::BirthDate);
-        copy(rec, ex::Syotai, h, um::Syotai);
-        copy(rec, ex::BreederCode, h, um::BreederCode);
-        copy(rec, ex::BreederName, h, um::BreederName);
-        copy(rec, ex::SanchiName, h, um::SanchiName);
-        copy(rec, ex::SireHansyokuNum, h, um::Ketto3Info::HansyokuNum(1));
-        copy(rec, ex::SireBamei, h, um::Ketto3Info::Bamei(1));
-        copy(rec, ex::DamHansyokuNum, h, um::Ketto3Info::HansyokuNum(2));
-        copy(rec, ex::Ancestor7Bamei, h, um::Ketto3Info::Bamei(4));
+        static constexpr std::pair<Field, Field> kHorse[] = {
+            {ex::BirthDate, um::BirthDate},
+            {ex::Syotai, um::Syotai},
+            {ex::BreederCode, um::BreederCode},
+            {ex::BreederName, um::BreederName},
+            {ex::SanchiName, um::SanchiName},
+            {ex::SireHansyokuNum, um::Ketto3Info::HansyokuNum(1)},
+            {ex::SireBamei, um::Ketto3Info::Bamei(1)},
+            {ex::DamHansyokuNum, um::Ketto3Info::HansyokuNum(2)},
+            {ex::Ancestor7Bamei, um::Ketto3Info::Bamei(4)},
+        };
+        static const CopyPlan horsePlan(kHorse);
+        horsePlan.apply(rec, h);
     } else {
         for (Field f : kHorseTo) blank(rec, f);
     }
@@ -183,47 +264,83 @@ std::string buildRecord(const BuildInputs& in, std::string_view run, std::option
     };
     static constexpr Field kJockeyTo[] = {ex::KisyuBirthDate, ex::KisyuSexCD, ex::KisyuSyotai, ex::SikakuCD};
 
-    const auto race = in.race(raceKeyFromId(getField(run, se::RaceId)));
+    char raceKey[kRaceKeyLen];
+    raceKeyOf(run, se::RaceId, raceKey);
+    const auto race = in.race(std::string_view(raceKey, kRaceKeyLen));
     if (race) {
-        for (const auto& [to, from] : kRace) copy(rec, to, *race, from);
+        static const CopyPlan racePlan(kRace);
+        racePlan.apply(rec, *race);
     } else {
         for (const auto& [to, from] : kRace) blank(rec, to);
     }
-    const auto jockey = race ? in.jockey(getField(run, se::KisyuCode)) : std::nullopt;
+    char kisyu[se::KisyuCode.len];
+    if (race) {
+        std::memset(kisyu, ' ', sizeof kisyu);
+        const std::string_view k = fieldView(run, se::KisyuCode);
+        std::memcpy(kisyu, k.data(), k.size());
+    }
+    const auto jockey = race ? in.jockey(std::string_view(kisyu, sizeof kisyu)) : std::nullopt;
     if (jockey) {
-        copy(rec, ex::KisyuBirthDate, *jockey, ks::BirthDate);
-        copy(rec, ex::KisyuSexCD, *jockey, ks::SexCD);
-        copy(rec, ex::KisyuSyotai, *jockey, ks::Syotai);
-        copy(rec, ex::SikakuCD, *jockey, ks::SikakuCD);
+        static constexpr std::pair<Field, Field> kJockey[] = {
+            {ex::KisyuBirthDate, ks::BirthDate},
+            {ex::KisyuSexCD, ks::SexCD},
+            {ex::KisyuSyotai, ks::Syotai},
+            {ex::SikakuCD, ks::SikakuCD},
+        };
+        static const CopyPlan jockeyPlan(kJockey);
+        jockeyPlan.apply(rec, *jockey);
     } else {
         for (Field f : kJockeyTo) blank(rec, f);
     }
-    return rec;
 }
+
+namespace {
+
+// The horse's records into records[0..m); m, or m and a failure text.
+template <class Runs>
+std::size_t buildHorse(const BuildInputs& in, const Runs& runs, std::size_t count, std::vector<std::string>& records,
+                       std::string& failure) {
+    failure.clear();
+    if (count == 0) return 0;
+    char ketto[se::KettoNum.len];
+    {
+        std::memset(ketto, ' ', sizeof ketto);
+        const std::string_view k = fieldView(runs[0], se::KettoNum);
+        std::memcpy(ketto, k.data(), k.size());
+    }
+    const auto horse = in.horse(std::string_view(ketto, sizeof ketto));
+    std::string sankuJun;
+    if (horse) sankuJun = in.GetSankuJun(fieldView(*horse, um::Ketto3Info::HansyokuNum(2)), fieldView(*horse, um::KettoNum));
+    if (records.size() < count) records.resize(count);
+    for (std::size_t i = 0; i < count; ++i) buildRecordInto(records[i], in, runs[i], horse, sankuJun);
+
+    // Order repair: the newest record must not have been created before the one before it.
+    std::size_t m = count;
+    if (m >= 2) {
+        const auto last = strictInt(fieldView(records[m - 1], ex::MakeDate));
+        const auto before = strictInt(fieldView(records[m - 2], ex::MakeDate));
+        if (!last || !before) {
+            failure = "creation date is not a number";
+            return m;
+        }
+        if (*last < *before) --m;
+    }
+    return m;
+}
+
+}  // namespace
 
 BuiltHorse BuildUmagotoEx(const BuildInputs& in, const std::vector<std::string>& runs) {
     BuiltHorse out;
-    if (runs.empty()) return out;
-    const std::string ketto = getField(runs.front(), se::KettoNum);
-    const auto horse = in.horse(ketto);
-    std::string sankuJun;
-    if (horse) sankuJun = in.GetSankuJun(getField(*horse, um::Ketto3Info::HansyokuNum(2)), getField(*horse, um::KettoNum));
-    out.records.reserve(runs.size());
-    for (const std::string& run : runs) out.records.push_back(buildRecord(in, run, horse, sankuJun));
-
-    // Order repair: the newest record must not have been created before the one before it.
-    const std::size_t m = out.records.size();
-    if (m >= 2) {
-        const auto last = strictInt(getField(out.records[m - 1], ex::MakeDate));
-        const auto before = strictInt(getField(out.records[m - 2], ex::MakeDate));
-        if (!last || !before) {
-            out.failed = true;
-            out.failure = "creation date is not a number";
-            return out;
-        }
-        if (*last < *before) out.records.pop_back();
-    }
+    const std::size_t m = buildHorse(in, runs, runs.size(), out.records, out.failure);
+    out.records.resize(m);
+    out.failed = !out.failure.empty();
     return out;
+}
+
+std::size_t BuildUmagotoEx(const BuildInputs& in, const kv::RecordView& runs, std::vector<std::string>& records,
+                           std::string& failure) {
+    return buildHorse(in, runs, runs.size(), records, failure);
 }
 
 }  // namespace kv::expansion

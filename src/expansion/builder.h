@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <memory>
 #include <vector>
+
+#include "common/recordfile.h"
 
 #include "expansion/stats/stat_files.h"
 
@@ -39,12 +41,19 @@ public:
     // looked at, or the file ends first.
     std::string GetSankuJun(std::string_view damHansyokuNum, std::string_view kettoNum) const;
 
+    // The inputs as four parts that may be read at the same time on different
+    // threads (each part's file read and indexed by one call), then put together.
+    enum Part { Horses, Jockeys, Races, FoalOrder };
+    void loadPart(Part p);
+    // Records of the horse file (the horse table's progress counts them).
+    std::size_t horseRows() const;
+
 private:
-    void index();
-    std::string um_, ksWeek_, ksSupplied_, ra_;
+    void indexPart(Part p);
+    std::shared_ptr<const kv::stats::HeldBytes> um_, ksWeek_, ksSupplied_, ra_;
     kv::stats::StatFile hnsk_ = kv::stats::StatFile::numberPair(kv::stats::Winner::First);
-    std::unordered_map<std::string_view, std::string_view> umByKetto_, ksByCode_;
-    std::unordered_map<std::string, std::string_view> raByKey_;
+    // Later rows win; the supplied jockeys come after the week's.
+    kv::stats::KeyIndex umByKetto_, ksWeekByCode_, ksSuppliedByCode_, raByKey_;
 };
 
 // The result of building one horse.
@@ -60,8 +69,17 @@ struct BuiltHorse {
 // number fails the horse after all records were built (no repair then).
 BuiltHorse BuildUmagotoEx(const BuildInputs& in, const std::vector<std::string>& runs);
 
+// As above, into records (grown when short; the entries past the horse's
+// count are left as they are, so that their buffers serve the next horse).
+// Returns the count of records of the horse; failure is set when it failed.
+std::size_t BuildUmagotoEx(const BuildInputs& in, const kv::RecordView& runs, std::vector<std::string>& records,
+                           std::string& failure);
+
 // One expanded run record from one runner record and the lookups.
 std::string buildRecord(const BuildInputs& in, std::string_view run, std::optional<std::string_view> horse,
                         const std::string& sankuJun);
+// The same into rec (its buffer reused).
+void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
+                     std::optional<std::string_view> horse, std::string_view sankuJun);
 
 }  // namespace kv::expansion

@@ -1,13 +1,16 @@
 // Factor expansion and speed prediction.
 #include "expansion/calc.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "expansion/calcerror.h"
 #include "expansion/exrecord.h"
 #include "expansion/speeds.h"
+#include "expansion/stats/stat_records.h"
 
 namespace kv::expansion {
 
@@ -15,13 +18,18 @@ namespace ex = kv::exrec;
 
 namespace {
 
+// fn(the field's bytes); a short record's missing bytes read as blanks (copied only then).
+template <class Fn>
+auto withField(std::string_view rec, Field f, Fn fn) {
+    if (f.end() <= rec.size()) return fn(rec.substr(f.off, f.len));
+    const std::string s = getField(rec, f);
+    return fn(std::string_view(s));
+}
+
 // A text as a number the lenient way: its leading decimal number; blanks or
 // zero bytes give 0.
-double textNumber(const std::string& rec, Field f) {
-    std::string s = getField(rec, f);
-    for (char& c : s)
-        if (c == '\0') c = ' ';
-    return val(s);
+double textNumber(std::string_view rec, Field f) {
+    return withField(rec, f, [](std::string_view v) { return kv::stats::lenientValue(v, true); });
 }
 
 void blankField(std::string& rec, Field f) { rec.replace(f.off, f.len, f.len, ' '); }
@@ -43,39 +51,57 @@ float divide(float a, float b) {
 
 }  // namespace
 
-bool passesDateFilter(const std::string& rec) {
-    const double date = val(getField(rec, ex::Year) + getField(rec, ex::MonthDay));
-    return date >= 20160101.0;
+bool passesDateFilter(std::string_view rec) {
+    char date[ex::Year.len + ex::MonthDay.len];
+    withField(rec, ex::Year, [&](std::string_view v) { return std::memcpy(date, v.data(), v.size()); });
+    withField(rec, ex::MonthDay, [&](std::string_view v) { return std::memcpy(date + ex::Year.len, v.data(), v.size()); });
+    return kv::stats::lenientValue(std::string_view(date, sizeof date)) >= 20160101.0;
 }
 
-static bool racecourseOk(const std::string& rec) {
-    const std::string jyo = getField(rec, ex::JyoCD);
-    return jyo >= "01" && jyo <= "10";
+static bool racecourseOk(std::string_view rec) {
+    return withField(rec, ex::JyoCD, [](std::string_view jyo) { return jyo >= "01" && jyo <= "10"; });
 }
 
-bool passesFactorFilters(const std::string& rec) {
-    const std::string tc = getField(rec, ex::TrackCD);
-    return passesDateFilter(rec) && racecourseOk(rec) && tc >= "10" && tc <= "59";
+bool passesFactorFilters(std::string_view rec) {
+    return passesDateFilter(rec) && racecourseOk(rec) &&
+           withField(rec, ex::TrackCD, [](std::string_view tc) { return tc >= "10" && tc <= "59"; });
 }
 
-bool passesTableFilters(const std::string& rec) {
-    return passesDateFilter(rec) && racecourseOk(rec) && surfaceOf(getField(rec, ex::TrackCD)) != Surface::None;
+bool passesTableFilters(std::string_view rec) {
+    return passesDateFilter(rec) && racecourseOk(rec) &&
+           withField(rec, ex::TrackCD, [](std::string_view tc) { return surfaceOf(tc); }) != Surface::None;
 }
 
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t) {
+namespace {
+
+// The categories of F1..F30 into FC 1..30 and into cats[1..30].
+void lookUpCategories(std::string& rec, const SurfaceTables& t, CategoryMemo* memo, int* cats) {
     for (int k = 1; k <= 30; ++k) {
-        const int idx = t.find(k, getField(rec, ex::F(k)));
-        setField(rec, ex::FC(k), std::to_string(idx));
+        const int idx = withField(rec, ex::F(k), [&](std::string_view code) {
+            if (!memo) return t.find(k, code);
+            CategoryMemo::Entry& e = memo->last[k];
+            if (e.tables != &t || e.code != code) {
+                e.tables = &t;
+                e.code.assign(code);
+                e.category = t.find(k, code);
+            }
+            return e.category;
+        });
+        cats[k] = idx;
+        char buf[16];
+        const auto r = std::to_chars(buf, buf + sizeof buf, idx);
+        setField(rec, ex::FC(k), std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
     }
 }
 
-void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
-    auto categoryOf = [&](int k) {
-        const double v = textNumber(rec, ex::FC(k));
-        if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
-        return static_cast<int>(v);
-    };
+struct Predicted {
+    float a, p, s;
+};
 
+// The prediction's weights, sample counts and predicted speeds (what follows
+// from the categories alone), with categoryOf(k) giving the category of factor k.
+template <class CategoryOf>
+Predicted weigh(std::string& rec, const SurfaceTables& t, CategoryOf categoryOf) {
     // Sample counts of the categories of factors 6, 18, 19, 20 and 21.
     static constexpr int kCountPairs[5][2] = {{7, 6}, {8, 18}, {9, 19}, {10, 20}, {11, 21}};
     for (const auto& pr : kCountPairs)
@@ -99,7 +125,11 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     setField(rec, ex::SpeedText(4), predictedSpeedText(a));
     setField(rec, ex::SpeedText(5), predictedSpeedText(p));
     setField(rec, ex::SpeedText(6), predictedSpeedText(s));
+    return {a, p, s};
+}
 
+// RunSpeeds 1..13 from the record's own speeds and distance and the predicted ones.
+void runSpeeds(std::string& rec, float a, float p, float s) {
     float e[14] = {};
     for (int i = 1; i <= 3; ++i) e[i] = static_cast<float>(textNumber(rec, ex::SpeedText(i)) / 100000.0);
     e[4] = a;
@@ -128,8 +158,73 @@ void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     for (int i = 1; i <= 13; ++i) setSingle(rec, ex::RunSpeeds(i), e[i]);
 }
 
-void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTables& tables,
-                             const kv::coders::CoderStats* stats, std::vector<long>* progress4) {
+}  // namespace
+
+void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo) {
+    int cats[31];
+    lookUpCategories(rec, t, memo, cats);
+}
+
+void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
+    const Predicted w = weigh(rec, t, [&](int k) {
+        const double v = textNumber(rec, ex::FC(k));
+        if (v < 0 || v > kMaxCategories) throw CalcError("category number out of range");
+        return static_cast<int>(v);
+    });
+    runSpeeds(rec, w.a, w.p, w.s);
+}
+
+namespace {
+
+// The parts of a record that follow from its codes F1..F30 and the tables
+// alone: the categories (FC), the weights, SpeedText 4..11.
+constexpr Field kCodes{ex::kFactorOff[1], ex::FC(1).off - ex::kFactorOff[1]};
+constexpr Field kFromCodes[] = {
+    Field{ex::FC(1).off, ex::FC(30).end() - ex::FC(1).off},
+    Field{ex::AgariFW(1), 30 * 4},
+    Field{ex::PaceFW(1), 30 * 4},
+    Field{ex::SohaFW(1), 30 * 4},
+    Field{ex::SpeedText(4).off, ex::SpeedText(11).end() - ex::SpeedText(4).off},
+};
+
+// Looks up and weighs a record of surface table t, or takes what an earlier
+// record with the same codes and tables got.
+void lookUpAndPredict(std::string& rec, const SurfaceTables& t, int surface, CategoryMemo* memo) {
+    if (memo && rec.size() >= ex::kLength) {
+        CategoryMemo::Codes& m = memo->bySurface[surface];
+        const std::string_view codes(rec.data() + kCodes.off, kCodes.len);
+        if (m.tables == &t && m.codes == codes) {
+            std::size_t at = 0;
+            for (Field f : kFromCodes) {
+                std::memcpy(rec.data() + f.off, m.parts.data() + at, f.len);
+                at += f.len;
+            }
+            runSpeeds(rec, m.a, m.p, m.s);
+            return;
+        }
+        int cats[31];
+        lookUpCategories(rec, t, memo, cats);
+        const Predicted w = weigh(rec, t, [&](int k) { return cats[k]; });
+        m.tables = &t;
+        m.codes.assign(codes);
+        m.parts.clear();
+        for (Field f : kFromCodes) m.parts.append(rec, f.off, f.len);
+        m.a = w.a;
+        m.p = w.p;
+        m.s = w.s;
+        runSpeeds(rec, w.a, w.p, w.s);
+        return;
+    }
+    int cats[31];
+    lookUpCategories(rec, t, memo, cats);
+    const Predicted w = weigh(rec, t, [&](int k) { return cats[k]; });
+    runSpeeds(rec, w.a, w.p, w.s);
+}
+
+}  // namespace
+
+void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables& tables,
+                             const kv::coders::CoderStats* stats, std::vector<long>* progress4, CategoryMemo* memo) {
     const int n = static_cast<int>(records.size());
     if (n == 0) return;
 
@@ -150,20 +245,11 @@ void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTabl
         if (progress4 && passesDateFilter(rec)) progress4->push_back(static_cast<long>(vbInt(cur * 100.0 / n)));
     }
 
-    // Lookup phase: every record.
+    // Lookup and prediction phases: every record, each record on its own
+    // (the categories found go straight into the prediction).
     for (std::string& rec : records) {
         if (!passesTableFilters(rec)) {
             for (int k = 1; k <= 30; ++k) blankField(rec, ex::FC(k));
-            continue;
-        }
-        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
-        if (!t) throw CalcError("no factor weight tables for the surface");
-        LookupCategoryIndexes(rec, *t);
-    }
-
-    // Prediction phase: every record.
-    for (std::string& rec : records) {
-        if (!passesTableFilters(rec)) {
             for (int i = 7; i <= 10; ++i) blankField(rec, ex::SpeedText(i));
             for (int k = 1; k <= 30; ++k) {
                 setSingle(rec, ex::AgariFW(k), 0.0f);
@@ -172,9 +258,10 @@ void ExpandFactorsAndPredict(std::vector<std::string>& records, const WeightTabl
             }
             continue;
         }
-        const SurfaceTables* t = tables.get(surfaceOf(getField(rec, ex::TrackCD)));
+        const Surface surface = surfaceOf(fieldView(rec, ex::TrackCD));
+        const SurfaceTables* t = tables.get(surface);
         if (!t) throw CalcError("no factor weight tables for the surface");
-        PredictSpeeds(rec, *t);
+        lookUpAndPredict(rec, *t, static_cast<int>(surface), memo);
     }
 }
 

@@ -17,14 +17,17 @@ std::string_view recordAt(const CoderContext& ctx, int n) {
     return ctx.records[static_cast<std::size_t>(n - 1)];
 }
 
-double valueOf(std::string_view s) { return kv::val(s); }
+double valueOf(std::string_view s) { return kv::stats::lenientValue(s); }
 
 long long integerOf(std::string_view s) {
     if (auto v = kv::strictInt(s)) return *v;
     return kv::vbInt(kv::val(s));
 }
 
-int trackOf(std::string_view rec) { return static_cast<int>(integerOf(member(rec, exrec::TrackCD))); }
+int trackOf(std::string_view rec) {
+    char buf[exrec::TrackCD.len];
+    return static_cast<int>(integerOf(memberInto(rec, exrec::TrackCD, buf)));
+}
 
 std::string dec(long long v) { return std::to_string(v); }
 
@@ -33,7 +36,7 @@ std::string lastChars(std::string_view s, std::size_t n) {
 }
 
 long long rateStep(std::string_view statRec, Field f) {
-    return kv::vbInt(kv::val(kv::getField(statRec, f)) / 4000.0);
+    return kv::vbInt(kv::stats::statValue(statRec, f) / 4000.0);
 }
 
 std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::string_view key) {
@@ -42,7 +45,10 @@ std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::s
 }
 
 std::optional<kv::Date> raceDateOf(std::string_view rec) {
-    return kv::parseYmd(member(rec, exrec::Year) + member(rec, exrec::MonthDay));
+    char date[exrec::Year.len + exrec::MonthDay.len];
+    memberInto(rec, exrec::Year, date);
+    memberInto(rec, exrec::MonthDay, date + exrec::Year.len);
+    return kv::parseYmd(std::string_view(date, sizeof date));
 }
 
 std::optional<kv::Date> birthDateOf(std::string_view rec) {
@@ -50,7 +56,12 @@ std::optional<kv::Date> birthDateOf(std::string_view rec) {
 }
 
 long long lastFourOfDays(long long n) {
-    return static_cast<long long>(kv::val(lastChars(dec(n + 10000), 4)));
+    // The last four characters of the decimal text of m, read back: the
+    // number below 10000 of m, or of -m when that has four digits or more
+    // (the minus sign then falls off); a shorter negative text stays whole.
+    const long long m = n + 10000;
+    if (m >= 0) return m % 10000;
+    return -m >= 1000 ? (-m) % 10000 : m;
 }
 
 long long weeksBetween(std::string_view earlier, std::string_view later) {

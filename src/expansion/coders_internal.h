@@ -17,6 +17,12 @@ inline std::string_view current(const CoderContext& ctx) { return recordAt(ctx, 
 
 // Raw bytes of a member (blanks past the end of a short record).
 inline std::string member(std::string_view rec, Field f) { return kv::getField(rec, f); }
+// The same into out (at least f.len bytes), as a view of out; no string made.
+inline std::string_view memberInto(std::string_view rec, Field f, char* out) {
+    const std::string_view v = kv::fieldView(rec, f);
+    for (std::size_t i = 0; i < f.len; ++i) out[i] = i < v.size() ? v[i] : ' ';
+    return {out, f.len};
+}
 
 // Lenient value of a text (leading number, else 0).
 double valueOf(std::string_view s);

@@ -2,6 +2,7 @@
 #include "expansion/weights.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "common/appfolder.h"
@@ -67,12 +68,24 @@ float SurfaceTables::storedWeight(Kind kind, int k, int j) const {
 }
 
 int SurfaceTables::find(int k, std::string_view code) const {
-    auto it = byCode_[k].find(std::string(code));
-    if (it != byCode_[k].end()) return it->second;
+    const std::vector<std::uint32_t>& slots = byCode_[k];
+    if (!slots.empty()) {
+        const std::size_t mask = slots.size() - 1;
+        for (std::size_t s = TextHash{}(code) & mask;; s = (s + 1) & mask) {
+            const std::uint32_t j = slots[s];
+            if (j == 0) break;
+            if (category_[k][j - 1] == code) return static_cast<int>(j);
+        }
+    }
     if (k == 2) {
-        std::string key = "6";
-        if (code.size() > 1) key += code.substr(1, 4);
-        auto p = factor2Prefix_.find(key);
+        char key[5] = {'6'};
+        std::size_t n = 1;
+        if (code.size() > 1) {
+            const std::string_view rest = code.substr(1, 4);
+            std::memcpy(key + 1, rest.data(), rest.size());
+            n += rest.size();
+        }
+        auto p = factor2Prefix_.find(std::string_view(key, n));
         if (p != factor2Prefix_.end()) return p->second;
     }
     return 0;
@@ -80,8 +93,22 @@ int SurfaceTables::find(int k, std::string_view code) const {
 
 void SurfaceTables::index() {
     for (int k = 1; k <= 30; ++k) {
-        byCode_[k].clear();
-        for (int j = 1; j <= total_[k]; ++j) byCode_[k].emplace(category_[k][j - 1], j);
+        std::vector<std::uint32_t>& slots = byCode_[k];
+        slots.clear();
+        if (total_[k] < 1) continue;
+        std::size_t size = 8;
+        while (size < 2 * static_cast<std::size_t>(total_[k])) size *= 2;
+        slots.assign(size, 0);
+        for (int j = 1; j <= total_[k]; ++j) {
+            const std::string& c = category_[k][j - 1];
+            for (std::size_t s = TextHash{}(c) & (size - 1);; s = (s + 1) & (size - 1)) {
+                if (slots[s] == 0) {
+                    slots[s] = static_cast<std::uint32_t>(j);
+                    break;
+                }
+                if (category_[k][slots[s] - 1] == c) break;  // the first of equal texts stays
+            }
+        }
     }
     factor2Prefix_.clear();
     for (int j = 1; j <= total_[2]; ++j) {

@@ -71,8 +71,20 @@ private:
     std::array<std::vector<std::int32_t>, 31> count_;
     std::array<std::array<std::vector<float>, 31>, 3> weight_;
     std::array<float, 3> factor1Fill_{};   // category 1's weights
-    std::array<std::unordered_map<std::string, int>, 31> byCode_;  // first match wins
-    std::unordered_map<std::string, int> factor2Prefix_;           // first match wins
+    // Looked up by view, without a string per lookup.
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            std::uint64_t h = 14695981039346656037ull;  // FNV-1a: the codes are a few bytes long
+            for (char c : s) h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+            return static_cast<std::size_t>(h ^ (h >> 32));
+        }
+    };
+    using CodeMap = std::unordered_map<std::string, int, TextHash, std::equal_to<>>;
+    // Per factor, an open-addressing table of category numbers (0: empty slot)
+    // hashed by their texts; the first category of a text wins.
+    std::array<std::vector<std::uint32_t>, 31> byCode_;
+    CodeMap factor2Prefix_;           // first match wins
 };
 
 // The three surfaces' tables, loaded once per run.

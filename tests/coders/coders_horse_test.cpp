@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "coders_test_support.h"
+#include "common/numbers.h"
+#include "expansion/coders_internal.h"
 
 using namespace cdt;
 namespace ex = kv::exrec;
@@ -23,4 +25,17 @@ TEST(CoderHorse, EntryCodesFillTheFactorBlock) {
                              "10        " + "071   " + "041 " + "0012" + "0311    " + "16    " + "1100  " + "10  ";
     ASSERT_EQ(block.size(), ex::FactorCodesAll.len);
     EXPECT_EQ(block, want);
+}
+
+// Day counts are taken as the last four characters of the decimal text of
+// n + 10000, read back; counted in numbers, they must stay the same.
+TEST(CoderRules, LastFourOfDaysKeepsTheTextRule) {
+    auto byText = [](long long n) {
+        const std::string t = std::to_string(n + 10000);
+        return static_cast<long long>(kv::val(t.size() <= 4 ? t : t.substr(t.size() - 4)));
+    };
+    for (long long n = -32000; n <= 32000; n += 7)
+        ASSERT_EQ(kv::coders::detail::lastFourOfDays(n), byText(n)) << n;
+    for (long long n : {-10000LL, -10999LL, -11000LL, -9001LL, -9000LL, -8999LL, -20000LL, 0LL, 99999999LL, -99999999LL})
+        EXPECT_EQ(kv::coders::detail::lastFourOfDays(n), byText(n)) << n;
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "common/numbers.h"
 #include "common/recordfile.h"
 #include "expansion/stats/stat_files.h"
 #include "expansion/stats/stat_records.h"
@@ -167,4 +169,93 @@ TEST(WorkFiles, EachRunReplacesTheWholeWorkFile) {
     EXPECT_EQ(dir.read("OPTION1N/KYOSOBATHISWEEK.dat"), "");
     // A work file that cannot be written reports it.
     EXPECT_EQ(writeKyosobaThisWeek(dir.file("no/such/folder"), {"2020100001"}), -1);
+}
+
+// Files in key order are searched in place, others through a table: both give
+// the same winner, for single and joined keys, few records or many.
+TEST(KeyIndexSearch, SortedAndUnsortedFilesFindTheSameWinner) {
+    const std::size_t L = 16;
+    // Key: bytes 0..3 joined with bytes 8..9; a marker at 12..14 (the record number).
+    auto r = [&](std::string_view a, std::string_view b, int n) {
+        std::string s(L, '.');
+        s.replace(0, 4, a);
+        s.replace(8, 2, b);
+        s.replace(12, 3, std::to_string(100 + n));
+        return s;
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::string> recs;
+    };
+    const std::vector<Case> cases = {
+        {"in key order", {r("AAAA", "01", 1), r("AAAA", "02", 2), r("AAAA", "02", 3), r("BBBB", "00", 4), r("BBBB", "00", 5)}},
+        {"out of order", {r("BBBB", "00", 1), r("AAAA", "02", 2), r("AAAA", "01", 3), r("BBBB", "00", 4), r("AAAA", "02", 5)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string bytes = join(c.recs) + "xx";  // a partial record at the end is not one
+        for (Winner w : {Winner::First, Winner::Last}) {
+            KeyIndex idx;
+            idx.build(bytes, L, Field{0, 4}, w, Field{8, 2});
+            EXPECT_EQ(idx.count(), 5u);
+            for (std::string_view key : {"AAAA01", "AAAA02", "BBBB00"}) {
+                std::size_t want = 0;
+                for (std::size_t n = 1; n <= c.recs.size(); ++n)
+                    if (c.recs[n - 1].substr(0, 4) + c.recs[n - 1].substr(8, 2) == key && (want == 0 || w == Winner::Last))
+                        want = n;
+                EXPECT_EQ(idx.find(key), want) << key;
+            }
+            for (std::string_view missing : {"AAAA00", "AAAA03", "BBBB01", "0000AA", "ZZZZ99", "AAAA0", "AAAA011", ""})
+                EXPECT_EQ(idx.find(missing), 0u) << missing;
+        }
+    }
+    // Many records in key order (searched in place), with a run of equal keys.
+    std::string many;
+    const int n = 70000;
+    for (int i = 0; i < n; ++i) {
+        char k[11];
+        std::snprintf(k, sizeof k, "%010d", i < 100 ? 7 : i * 3);
+        many += rec(NumberPairRecord::kLength, k);
+    }
+    StatFile first = StatFile::numberPair(), last = StatFile::numberPair(Winner::Last);
+    first.loadBytes(many);
+    last.loadBytes(many);
+    EXPECT_EQ(first.findNumber("0000000007"), 1u);
+    EXPECT_EQ(last.findNumber("0000000007"), 100u);
+    EXPECT_EQ(first.findNumber("0000209997"), static_cast<std::size_t>(n));
+    EXPECT_EQ(first.findNumber("0000000300"), 101u);
+    EXPECT_EQ(first.findNumber("0000000301"), 0u);
+    EXPECT_EQ(first.findNumber("9999999999"), 0u);
+}
+
+TEST(KeyIndexSearch, BigFileOutOfKeyOrderKeepsTheWinner) {
+    const std::size_t L = NumberPairRecord::kLength;
+    std::string bytes;
+    const int n = 70000;
+    for (int i = n; i >= 1; --i) {  // descending, and key 5 once more at the end
+        char k[11];
+        std::snprintf(k, sizeof k, "%010d", i);
+        bytes += rec(L, k);
+    }
+    bytes += rec(L, "0000000005", "Z");
+    StatFile first = StatFile::numberPair(), last = StatFile::numberPair(Winner::Last);
+    first.loadBytes(bytes);
+    last.loadBytes(bytes);
+    EXPECT_EQ(first.findNumber("0000000005"), static_cast<std::size_t>(n - 4));
+    EXPECT_EQ(last.findNumber("0000000005"), static_cast<std::size_t>(n + 1));
+    EXPECT_EQ(first.findNumber("0000070000"), 1u);
+    EXPECT_EQ(first.findNumber("0000070001"), 0u);
+}
+
+// The quick reading of plain digit texts gives what the general lenient reading gives.
+TEST(StatRecords, LenientValueMatchesTheGeneralReading) {
+    const std::string_view texts[] = {"0000123", "  42  ", "1 2 3", "", "   ", "-12", "+7", " 3.5", "12a4",
+                                      "1234567890123456", "999999999999999", "\t8\r\n", "x12"};
+    for (std::string_view t : texts) EXPECT_EQ(lenientValue(t), kv::val(t)) << t;
+    using namespace std::string_literals;
+    // Zero bytes end the number, unless they count as blanks.
+    EXPECT_EQ(lenientValue("12\0" "3"s), 12);
+    EXPECT_EQ(lenientValue("12\0" "3"s, true), 123);
+    EXPECT_EQ(lenientValue("\0\0-5"s, true), -5);
+    EXPECT_EQ(lenientValue("\0\0\0"s, true), 0);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/fields.h"
+#include "expansion/stats/key_index.h"
 #include "expansion/stats/stat_records.h"
 
 namespace kv::stats {
@@ -35,9 +36,6 @@ std::string optionFile(std::string_view appDir, std::string_view name);
 // Path of a file of OPTION1N under the current application folder (kv::GetAppPath).
 std::string optionFile(std::string_view name);
 
-// Which record wins when several records carry the same key.
-enum class Winner { First, Last };
-
 // One statistics file read whole into memory with a hash index of its key member.
 // Records are whole records only (a partial last record is not counted); a
 // missing or empty file has no records and every search fails. Keys compare
@@ -57,8 +55,10 @@ public:
     static StatFile numberPair(Winner w = Winner::First) { return {NumberPairRecord::kLength, NumberPairRecord::Num1, w}; }
 
     // Reads the file (false when it cannot be read: then it has no records).
+    // The file is held in place (mapped when large), not copied.
     bool load(const std::string& path);
     void loadBytes(std::string bytes);
+    void loadHeld(std::shared_ptr<const HeldBytes> bytes);
 
     std::size_t count() const { return count_; }
     bool empty() const { return count_ == 0; }
@@ -75,9 +75,12 @@ private:
     std::size_t len_ = 0;
     Field key_{0, 0};
     Winner winner_ = Winner::First;
-    std::shared_ptr<const std::string> data_;
+    struct Loaded {
+        std::shared_ptr<const HeldBytes> bytes;
+        KeyIndex index;
+    };
+    std::shared_ptr<const Loaded> data_;
     std::size_t count_ = 0;
-    std::shared_ptr<const std::unordered_map<std::string_view, std::size_t>> index_;  // key -> 1-based number
 };
 
 // The content of a work file: the records of the supplied file whose key
@@ -86,6 +89,9 @@ private:
 // list holds twice gives two copies one after the other).
 std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std::size_t recLen, Field key,
                                              const std::vector<std::string>& list);
+// The same records joined, as the work file's bytes.
+std::string selectListedBytes(std::string_view suppliedBytes, std::size_t recLen, Field key,
+                              const std::vector<std::string>& list);
 
 // Writes "HAHAUMATHISWEEK.dat" from "HAHAUMA.dat" for this week's dams, and
 // "KYOSOBATHISWEEK.dat" from "KYOSOBA.dat" for this week's horses (both in the
@@ -94,5 +100,8 @@ std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std
 // Result: the number of records written, or -1 when the work file could not be written.
 long writeHahaumaThisWeek(std::string_view appDir, const std::vector<std::string>& dams);
 long writeKyosobaThisWeek(std::string_view appDir, const std::vector<std::string>& horses);
+// As writeKyosobaThisWeek; selected receives the work file's content (also when
+// it could not be written), for the statistics search of this run.
+long writeKyosobaThisWeek(std::string_view appDir, const std::vector<std::string>& horses, std::string& selected);
 
 }  // namespace kv::stats

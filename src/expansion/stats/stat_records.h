@@ -73,4 +73,8 @@ struct NumberPairRecord {
 // number taken, a text without one counts as 0.
 double statValue(std::string_view rec, Field f);
 
+// kv::val's value of a text, the usual texts (digits and blanks only, at most
+// 15 digits) counted at once; zero bytes count as blanks when zeroIsBlank.
+double lenientValue(std::string_view s, bool zeroIsBlank = false);
+
 }  // namespace kv::stats
