@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/recordfile.h"
 #include "prediction/window_state.h"
 
 namespace kv::pred {
@@ -21,22 +22,30 @@ bool writeRunFile(WindowState& st, const std::string& path, std::string_view byt
 
 // 1 when the last race record has data kind "7", else 0.
 std::int16_t decideMode(const std::vector<std::string>& raRecords);
+std::int16_t decideMode(const RecordView& raRecords);
 // Builds RaceKeyList, RaceIdList, Syosai and List1 from the race records
 // (prediction mode) or the payout records (result mode), and writes
 // "RACETHISWEEKN.dat", "RACETHISWEEKNSYOSAI.dat" and "SOKUDO/RACEID.txt".
-void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
-                    const std::vector<std::string>& hrRecords);
+void buildRaceIndex(WindowState& st, const RecordView& raRecords, const std::vector<std::string_view>& hrRecords);
 
 // ---- race-horse files ----
 
-// The records of one race-horse file, record n at index n - 1.
-using RaceHorseFile = std::vector<RaceHorseRecord>;
-// Race key -> its race-horse records.
-using RaceHorseFiles = std::unordered_map<std::string, RaceHorseFile>;
-
-// Entry step (runners of "SETHISWEEKNNEW.dat") and past-run step (expanded
-// run files); sets Syosai column 11; writes every race's "RACE/<key>.dat".
-RaceHorseFiles buildRaceHorseFiles(WindowState& st, const std::vector<std::string>& seRecords);
+// The runners of every race from the entry records ("SETHISWEEKNNEW.dat").
+struct RaceEntries {
+    // Per race key, in the order of the index: the entry record of each horse
+    // number n at n - 1 (empty where no runner has the number).
+    std::vector<std::vector<std::string_view>> runners;
+    std::vector<std::size_t> fileOf;  // race i -> its key's entry in runners (entry 0 unused)
+    std::vector<bool> firstOfKey;     // race i is the first race of its key in the index
+};
+// The entry step: views into seRecords, which must outlive the result.
+RaceEntries collectRaceEntries(WindowState& st, const RecordView& seRecords);
+// The past-run step of race RaceIdx: builds its race-horse records (record n
+// at recs[n - 1], recs reused from race to race), sets Syosai column 11, and
+// writes "RACE/<key>.dat" when the race is the first of its key. fileBytes is
+// a buffer reused from race to race. Returns the number of records.
+int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
+                       std::string& fileBytes);
 // Copies the run of expanded record ex into slot s of rec (s == 0: also the
 // once-per-record members of the entry).
 void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s);

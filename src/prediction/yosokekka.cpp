@@ -39,12 +39,12 @@ void RaceState::reset(int n) {
 YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield)
     : chain_(std::move(chain)), menu_(menuStatus), yield_(std::move(yield)) {}
 
-std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped) {
+std::vector<std::string_view> onePayoutPerRace(const std::vector<std::string_view>& hrRecords, long& skipped) {
     namespace hr = kv::jv::HrRecord;
-    std::vector<std::string> out;
+    std::vector<std::string_view> out;
     std::unordered_map<std::string, std::size_t> at;  // race key -> place in out
     skipped = 0;
-    for (const auto& rec : hrRecords) {
+    for (const std::string_view rec : hrRecords) {
         const std::string key =
             getField(rec, hr::Year) + getField(rec, hr::MonthDay) + getField(rec, hr::JyoCD) + getField(rec, hr::RaceNum);
         auto [it, added] = at.emplace(key, out.size());
@@ -80,18 +80,25 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
         removeStaleTemps(appFile(d));
     removeStaleTemps(GetAppPath(), {files::RACE_INDEX, files::RACE_SYOSAI});
 
-    const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
-    hrRecords_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll();
-    st.run.KekkaMode = decideMode(raRecords);
+    raView_ = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).view();
+    hrView_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).view();
+    hrRecords_.clear();
+    for (const std::string_view rec : hrView_) hrRecords_.push_back(rec);
+    st.run.KekkaMode = decideMode(raView_);
     // In result mode the payout records are the races: a race key met again
     // would run its race again, so each key runs once, with its newest record.
     if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
-    buildRaceIndex(st, raRecords, hrRecords_);
-    const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
-    raceFiles_ = buildRaceHorseFiles(st, seRecords);
+    buildRaceIndex(st, raView_, hrRecords_);
+    raView_ = {};
+    seView_ = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).view();
+    entries_ = collectRaceEntries(st, seView_);
     noteMissingExpandedFiles();
 
     for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+    entries_ = {};
+    seView_ = {};
+    hrRecords_.clear();
+    hrView_ = {};
     stepRun.finish(chain_.failures().empty() && st.WriteFailures.empty() && unreadableFiles().empty());
 }
 
@@ -102,10 +109,9 @@ void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
     long horses = 0, missing = 0;
     std::string first;
     for (int i = 1; i <= st.run.RaceCount; ++i) {
-        auto found = raceFiles_.find(st.run.raceKey(i));
-        if (found == raceFiles_.end()) continue;
-        for (const RaceHorseRecord& rec : found->second) {
-            const std::string ketto = rec.get(rh::KettoNum.at(0));
+        for (const std::string_view se_ : entries_.runners[entries_.fileOf[static_cast<std::size_t>(i)]]) {
+            if (se_.empty()) continue;  // no runner at this number
+            const std::string ketto = getField(se_, kv::jv::SeRecord::KettoNum);
             if (ketto.find('\0') != std::string::npos || !seen.emplace(ketto, true).second) continue;
             ++horses;
             if (fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0) continue;
@@ -165,25 +171,27 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
     // 1. The payout record at the race's place; a new racecourse day starts reset tallies
     //    (a day met again after another day's races goes on from its own).
     const auto idx = static_cast<std::size_t>(RaceIdx);
-    race.HrRec = idx <= hrRecords_.size() ? hrRecords_[idx - 1] : std::string();
+    if (idx <= hrRecords_.size())
+        race.HrRec.assign(hrRecords_[idx - 1]);
+    else
+        race.HrRec.clear();
     const std::string dayKey = run.dayKey(RaceIdx);
     kept.enterDay(dayKey);
     ++kept.DayRaceCount;
 
     // 2-3. The race's records and fresh per-race arrays.
-    static const std::vector<RaceHorseRecord> kNone;
-    auto found = raceFiles_.find(key);
-    const std::vector<RaceHorseRecord>& recs = found == raceFiles_.end() ? kNone : found->second;
-    race.reset(static_cast<int>(recs.size()));
+    const int horses = buildRaceHorseFile(st, entries_, RaceIdx, raceRecs_, raceFileBytes_);
+    race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
 
     // 4. Horse values and the horses' candidate lines.
     std::string candidates;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        race.RaceHorseRec = recs[static_cast<std::size_t>(h - 1)];
-        fillHorseValues(st, race.RaceHorseRec, h);
+        const RaceHorseRecord& rec = raceRecs_[static_cast<std::size_t>(h - 1)];
+        fillHorseValues(st, rec, h);
         candidates += horseCandidateLine(st, key, h);
     }
+    if (race.HorseCount > 0) race.RaceHorseRec.bytes = raceRecs_[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
     // The writers file the race under the race id of this record. A race
     // without runners, or whose last runner has no expanded run file, has none
     // there: it takes the race's id from the index, so that its lines still go

@@ -7,10 +7,12 @@
 #include <memory>
 #include <unordered_map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sinks.h"
 #include "platform/step_report.h"
+#include "prediction/run_stages.h"
 #include "prediction/writer.h"
 #include "prediction/window_state.h"
 
@@ -18,7 +20,7 @@ namespace kv::pred {
 
 // The payout records with one record per race key, at the place where the key
 // first appears and holding its last (newest) record; skipped counts the repeats.
-std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped);
+std::vector<std::string_view> onePayoutPerRace(const std::vector<std::string_view>& hrRecords, long& skipped);
 
 class YOSOKEKKATHISWEEKNQUEL {
 public:
@@ -51,8 +53,13 @@ private:
     WriterChain chain_;
     StatusSink& menu_;
     YieldFn yield_;
-    std::vector<std::string> hrRecords_;
-    std::unordered_map<std::string, std::vector<RaceHorseRecord>> raceFiles_;
+    // The run's input files, held while it lasts, and the records taken from them.
+    RecordView raView_, hrView_, seView_;
+    std::vector<std::string_view> hrRecords_;
+    RaceEntries entries_;
+    // Buffers reused from race to race: the race's race-horse records and its file.
+    std::vector<RaceHorseRecord> raceRecs_;
+    std::string raceFileBytes_;
 };
 
 }  // namespace kv::pred

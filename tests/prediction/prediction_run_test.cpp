@@ -596,7 +596,7 @@ TEST(PredictionRun, RepeatedPayoutRecordsRunOneRacePassPerRace) {
     EXPECT_EQ(lines(wk.dir.read(files::RACE_INDEX)), (std::vector<std::string>{"\"202504050611\"", "\"202504050612\""}));
 
     long skipped = -1;
-    const auto one = onePayoutPerRace(wk.hr, skipped);
+    const auto one = onePayoutPerRace(std::vector<std::string_view>(wk.hr.begin(), wk.hr.end()), skipped);
     ASSERT_EQ(one.size(), 2u);
     EXPECT_EQ(one[0], newest);
     EXPECT_EQ(skipped, 2);
