@@ -10,6 +10,12 @@
 #include "expansion/exrecord.h"
 #include "prediction/run_stages.h"
 
+#include <sched.h>
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 
 namespace kv::pred {
@@ -94,7 +100,7 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     entries_ = collectRaceEntries(st, seView_);
     noteMissingExpandedFiles();
 
-    for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+    runRaces();
     entries_ = {};
     seView_ = {};
     hrRecords_.clear();
@@ -162,36 +168,50 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     return r;
 }
 
-void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
-    RunConstants& run = st.run;
-    RaceState& race = st.race;
-    KeptState& kept = st.kept;
+// A race prepared ahead of its writers. `work` is a copy of the window state
+// for this race alone: its run is the index (fixed during the loop), its race
+// the race's state, its kept tables the race's per-horse rows; commitRace
+// moves them into the window state.
+struct YOSOKEKKATHISWEEKNQUEL::Prepared {
+    WindowState work;
+    int RaceIdx = 0;
+    std::size_t raceFileFailures = 0;  // the first ones of work.WriteFailures
+    std::exception_ptr error;
+    // Reused from race to race: the race-horse records and the race's file.
+    std::vector<RaceHorseRecord> recs;
+    std::string fileBytes;
+};
+
+void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
+    WindowState& w = p.work;
+    RunConstants& run = w.run;
+    RaceState& race = w.race;
+    p.RaceIdx = RaceIdx;
+    p.error = nullptr;
+    w.WriteFailures.clear();
+    w.ExRec.clear();
     const std::string key = run.raceKey(RaceIdx);
 
-    // 1. The payout record at the race's place; a new racecourse day starts reset tallies
-    //    (a day met again after another day's races goes on from its own).
+    // 1. The payout record at the race's place.
     const auto idx = static_cast<std::size_t>(RaceIdx);
     if (idx <= hrRecords_.size())
         race.HrRec.assign(hrRecords_[idx - 1]);
     else
         race.HrRec.clear();
-    const std::string dayKey = run.dayKey(RaceIdx);
-    kept.enterDay(dayKey);
-    ++kept.DayRaceCount;
 
     // 2-3. The race's records and fresh per-race arrays.
-    const int horses = buildRaceHorseFile(st, entries_, RaceIdx, raceRecs_, raceFileBytes_);
+    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, p.recs, p.fileBytes);
+    p.raceFileFailures = w.WriteFailures.size();
     race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
 
     // 4. Horse values and the horses' candidate lines.
     std::string candidates;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        const RaceHorseRecord& rec = raceRecs_[static_cast<std::size_t>(h - 1)];
-        fillHorseValues(st, rec, h);
-        candidates += horseCandidateLine(st, key, h);
+        fillHorseValues(w, p.recs[static_cast<std::size_t>(h - 1)], h);
+        candidates += horseCandidateLine(w, key, h);
     }
-    if (race.HorseCount > 0) race.RaceHorseRec.bytes = raceRecs_[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
+    if (race.HorseCount > 0) race.RaceHorseRec.bytes = p.recs[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
     // The writers file the race under the race id of this record. A race
     // without runners, or whose last runner has no expanded run file, has none
     // there: it takes the race's id from the index, so that its lines still go
@@ -200,50 +220,89 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
         race.RaceHorseRec.set(rh::RaceId.at(0), run.raceId(RaceIdx));
 
     // 5. Spread, ranks, the horse tables.
-    rankHorses(st, RaceIdx);
+    rankHorses(w, RaceIdx);
     std::string sortText, lupSortText;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        sortText += horseSortLine(st, h);
-        lupSortText += lupSortLine(st, h);
+        sortText += horseSortLine(w, h);
+        lupSortText += lupSortLine(w, h);
     }
     const std::string kaime = std::string(dirs::KAIME) + "/" + key;
-    writeRunFile(st, appFile(kaime + "SORT.dat"), sortText);
-    writeRunFile(st, appFile(kaime + "LUPSORT.dat"), lupSortText);
+    writeRunFile(w, appFile(kaime + "SORT.dat"), sortText);
+    writeRunFile(w, appFile(kaime + "LUPSORT.dat"), lupSortText);
 
     // 6. Pairs.
     candidates += scorePairs(race, key);
-    writeRunFile(st, appFile(kaime + "UMARENSORT.dat"),
-                    sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+    writeRunFile(w, appFile(kaime + "UMARENSORT.dat"),
+                 sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+
+    // 9. 馬連 and ワイド tickets (pairs in payout form).
+    writeRunFile(w, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
+
+    // 10. Pairs faster first, 馬単.
+    turnPairsFasterFirst(race);
+    writeRunFile(w, appFile(kaime + "UMATANSORT.dat"),
+                 sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
+
+    // 11. Trios, ３連複.
+    candidates += scoreTrios(race, key);
+    writeRunFile(w, appFile(kaime + ".dat"), candidates);
+    writeRunFile(w, appFile(kaime + "SANRENSORT.dat"),
+                 sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
+                 ticketFileText(race, key, TicketKind::Sanrenpuku));
+
+    // 12. Trios fastest first, ３連単.
+    turnTriosFastestFirst(race);
+    writeRunFile(w, appFile(kaime + "SANRENTANSORT.dat"),
+                 sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
+                 ticketFileText(race, key, TicketKind::Sanrentan));
+}
+
+void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
+    if (p.error) std::rethrow_exception(p.error);
+    WindowState& w = p.work;
+    const int RaceIdx = p.RaceIdx;
+    const auto idx = static_cast<std::size_t>(RaceIdx);
+    RunConstants& run = st.run;
+    KeptState& kept = st.kept;
+    const std::string key = run.raceKey(RaceIdx);
+
+    // A new racecourse day starts reset tallies (a day met again after another
+    // day's races goes on from its own).
+    kept.enterDay(run.dayKey(RaceIdx));
+    ++kept.DayRaceCount;
+
+    // The race's state, its rows of the per-horse tables (horses 1 to 18; rows
+    // past the race's horses keep an earlier race's) and its columns of the index.
+    run.Syosai[idx][10] = w.run.Syosai[idx][10];
+    run.Syosai[idx][11] = w.run.Syosai[idx][11];
+    const int rows = std::min(w.race.HorseCount, 18);
+    for (int h = 1; h <= rows; ++h) {
+        const auto i = static_cast<std::size_t>(h);
+        kept.YosoJuni[i] = w.kept.YosoJuni[i];
+        kept.Nyusen[i] = w.kept.Nyusen[i];
+        kept.Ninki[i] = w.kept.Ninki[i];
+        kept.Chakujun[i] = w.kept.Chakujun[i];
+    }
+    // The trio buffers hold the last trio turned; a race without trios leaves them.
+    std::array<std::string, 3> trio{st.race.TrioUmaban1, st.race.TrioUmaban2, st.race.TrioUmaban3};
+    std::swap(st.race, w.race);
+    if (st.race.SanrenpukuKaimeCount == 0) {
+        st.race.TrioUmaban1 = std::move(trio[0]);
+        st.race.TrioUmaban2 = std::move(trio[1]);
+        st.race.TrioUmaban3 = std::move(trio[2]);
+    }
+    if (!w.ExRec.empty()) st.ExRec = w.ExRec;
+    for (std::size_t f = 0; f < w.WriteFailures.size(); ++f)
+        (f < p.raceFileFailures ? raceFileFailures_ : st.WriteFailures).push_back(w.WriteFailures[f]);
 
     // 7-8. Yield, progress text.
     if (yield_) yield_();
     menu_.setText("Text5", key.substr(0, 8) + run.LookupCodeTable("2001", key.substr(8, 2), 4) + key.substr(10, 2) +
                                "R予想中");
-
-    // 9. 馬連 and ワイド tickets (pairs in payout form).
-    writeRunFile(st, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
-
-    // 10. Pairs faster first, 馬単.
-    turnPairsFasterFirst(race);
-    writeRunFile(st, appFile(kaime + "UMATANSORT.dat"),
-                    sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
-
-    // 11. Trios, ３連複.
-    candidates += scoreTrios(race, key);
-    writeRunFile(st, appFile(kaime + ".dat"), candidates);
-    writeRunFile(st, appFile(kaime + "SANRENSORT.dat"),
-                    sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
-                    ticketFileText(race, key, TicketKind::Sanrenpuku));
-
-    // 12. Trios fastest first, ３連単.
-    turnTriosFastestFirst(race);
-    writeRunFile(st, appFile(kaime + "SANRENTANSORT.dat"),
-                    sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
-                    ticketFileText(race, key, TicketKind::Sanrentan));
 
     // 13. The writers.
     chain_.runRace(st, RaceIdx);
@@ -252,6 +311,113 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
     if (run.KekkaMode == 1) {
         computeDayRates(kept, kept.DayRaceCount);
         writeRateFiles(st, RaceIdx, kept.DayRaceCount);
+    }
+}
+
+namespace {
+
+// The cores this process may run on.
+unsigned usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(std::max(1, CPU_COUNT(&set)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
+void YOSOKEKKATHISWEEKNQUEL::runRaces() {
+    const int count = st.run.RaceCount;
+    raceFileFailures_.clear();
+    const std::size_t beforeLoop = st.WriteFailures.size();
+    // The files of the races go ahead of the race loop's (they were once all written first).
+    struct PutFirst {
+        YOSOKEKKATHISWEEKNQUEL& w;
+        std::size_t at;
+        ~PutFirst() {
+            auto& f = w.st.WriteFailures;
+            f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), w.raceFileFailures_.begin(), w.raceFileFailures_.end());
+        }
+    } putFirst{*this, beforeLoop};
+
+    const unsigned workers = std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u);
+    if (workers <= 1 || count <= 1) {
+        Prepared p;
+        p.work.run = st.run;
+        for (int i = 1; i <= count; ++i) {
+            prepareRace(p, i);
+            commitRace(p);
+        }
+        return;
+    }
+
+    // Workers prepare races in index order into a ring of slots; this thread
+    // commits them in the same order. A slot is taken again once its race is committed.
+    const int slots = static_cast<int>(workers) * 2;
+    std::vector<std::unique_ptr<Prepared>> ring;
+    for (int s = 0; s < slots; ++s) {
+        ring.push_back(std::make_unique<Prepared>());
+        ring.back()->work.run = st.run;
+    }
+    std::mutex m;
+    std::condition_variable changed;
+    std::vector<int> readyRace(static_cast<std::size_t>(slots), 0);  // the race a slot holds, ready to commit
+    int nextToPrepare = 1, committed = 0;
+    bool stop = false;
+
+    auto work = [&] {
+        for (;;) {
+            int i;
+            {
+                std::unique_lock<std::mutex> lock(m);
+                changed.wait(lock, [&] { return stop || nextToPrepare > count || nextToPrepare - committed <= slots; });
+                if (stop || nextToPrepare > count) return;
+                i = nextToPrepare++;
+            }
+            Prepared& p = *ring[static_cast<std::size_t>(i % slots)];
+            try {
+                prepareRace(p, i);
+            } catch (...) {
+                p.RaceIdx = i;
+                p.error = std::current_exception();
+            }
+            {
+                std::lock_guard<std::mutex> lock(m);
+                readyRace[static_cast<std::size_t>(i % slots)] = i;
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> threads;
+    struct Join {
+        std::vector<std::thread>& t;
+        std::mutex& m;
+        std::condition_variable& c;
+        bool& stop;
+        ~Join() {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                stop = true;
+            }
+            c.notify_all();
+            for (auto& th : t) th.join();
+        }
+    } join{threads, m, changed, stop};
+    for (unsigned t = 0; t < workers; ++t) threads.emplace_back(work);
+
+    for (int i = 1; i <= count; ++i) {
+        const auto s = static_cast<std::size_t>(i % slots);
+        {
+            std::unique_lock<std::mutex> lock(m);
+            changed.wait(lock, [&] { return readyRace[s] == i; });
+        }
+        commitRace(*ring[s]);
+        {
+            std::lock_guard<std::mutex> lock(m);
+            readyRace[s] = 0;
+            committed = i;
+        }
+        changed.notify_all();
     }
 }
 

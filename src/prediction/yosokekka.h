@@ -30,9 +30,10 @@ public:
     // The load: the whole prediction run.
     void Form_Load();
 
-    // One pass of the race loop (race RaceIdx of the index); Form_Load calls it
-    // for every race after the index and the race-horse files are built.
-    void runRacePass(int RaceIdx);
+    // How many threads prepare races (race-horse files, ranking, bet files)
+    // ahead of the writers; 0 (the default): as many as the cores the process
+    // may run on. The files and the state are the same for any number.
+    void setThreads(unsigned n) { threads_ = n; }
 
     WindowState st;
     // Payout records of the last load that repeated a race key already met (result mode).
@@ -48,6 +49,13 @@ public:
     std::string raceLabel(int RaceIdx) const;
 
 private:
+    struct Prepared;
+    // One pass of the race loop in two halves: prepare (everything of the race
+    // alone, on any thread) and commit (the day tallies, the writers and the
+    // rates, in race order on the loop's thread).
+    void prepareRace(Prepared& p, int RaceIdx) const;
+    void commitRace(Prepared& p);
+    void runRaces();
     void noteMissingExpandedFiles();
     StepReport inputs_{"predict"};
     WriterChain chain_;
@@ -57,9 +65,10 @@ private:
     RecordView raView_, hrView_, seView_;
     std::vector<std::string_view> hrRecords_;
     RaceEntries entries_;
-    // Buffers reused from race to race: the race's race-horse records and its file.
-    std::vector<RaceHorseRecord> raceRecs_;
-    std::string raceFileBytes_;
+    unsigned threads_ = 0;
+    // Files "RACE/<key>.dat" that could not be written; they go to
+    // st.WriteFailures ahead of the race loop's own.
+    std::vector<std::string> raceFileFailures_;
 };
 
 }  // namespace kv::pred
