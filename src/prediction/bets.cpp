@@ -1,4 +1,6 @@
 // Pair and trio scoring, the sorted bet files and the ticket files.
+#include <cstring>
+
 #include "common/appfolder.h"
 #include "common/numbers.h"
 #include "common/quicksort.h"
@@ -9,36 +11,100 @@ namespace kv::pred {
 
 namespace {
 
-float speedOf(const RaceState& r, const std::string& twoDigits) {
-    const long long h = valLong(twoDigits);
+// The horse number of a two-digit key part ("07" -> 7).
+long long horseOf(std::string_view twoDigits) {
+    if (twoDigits.size() == 2 && twoDigits[0] >= '0' && twoDigits[0] <= '9' && twoDigits[1] >= '0' && twoDigits[1] <= '9')
+        return (twoDigits[0] - '0') * 10 + (twoDigits[1] - '0');
+    return valLong(twoDigits);
+}
+
+float speedOf(const RaceState& r, std::string_view twoDigits) {
+    const long long h = horseOf(twoDigits);
     if (h < 0 || static_cast<std::size_t>(h) >= r.SuiteiSpeed.size()) return 0.0f;
     return r.SuiteiSpeed[static_cast<std::size_t>(h)];
 }
 
+// Two-digit horse numbers, written into a key.
+void putTwoDigits(char* at, int h) {
+    at[0] = static_cast<char>('0' + h / 10 % 10);
+    at[1] = static_cast<char>('0' + h % 10);
+}
+
+// The text of a value, remembering the last one (the adjustment sums repeat).
+struct LastText {
+    float v = 0.0f;
+    bool set = false;
+    std::string text;
+    const std::string& of(float x) {
+        if (!set || std::memcmp(&x, &v, sizeof x) != 0) {
+            v = x;
+            set = true;
+            text = formatSingle(x);
+        }
+        return text;
+    }
+};
+
+// Sorts scores[1..count] greatest first as QuickSortDesc over (scores, keys)
+// would, and puts keys and the score texts (enumeration order) in the same order.
+void sortBets(std::vector<float>& scores, std::vector<std::string>& keys, int count,
+              std::vector<std::string>* texts) {
+    std::vector<int> order(static_cast<std::size_t>(count) + 1);
+    for (int c = 0; c <= count; ++c) order[static_cast<std::size_t>(c)] = c;
+    QuickSortDesc(scores, order, 1, count);  // the swaps depend on the scores alone
+    std::vector<std::string> sortedKeys(keys.size());
+    for (int c = 1; c <= count; ++c)
+        sortedKeys[static_cast<std::size_t>(c)] = std::move(keys[static_cast<std::size_t>(order[static_cast<std::size_t>(c)])]);
+    keys.swap(sortedKeys);
+    if (texts) {
+        std::vector<std::string> sortedTexts(texts->size());
+        for (int c = 1; c <= count; ++c)
+            sortedTexts[static_cast<std::size_t>(c)] = std::move((*texts)[static_cast<std::size_t>(order[static_cast<std::size_t>(c)])]);
+        texts->swap(sortedTexts);
+    }
+}
+
 }  // namespace
 
-std::string scorePairs(RaceState& r, const std::string& raceKey) {
+std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std::string>* scoreTexts) {
     const int n = r.HorseCount;
     std::string lines;
     r.UmarenKaimeCount = 0;
+    const std::size_t pairs = n > 1 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) / 2 : 0;
+    for (auto* v : {&r.PairSpeedSum, &r.PairAdjustSum, &r.PairScore}) v->reserve(pairs + 1);
+    r.UmarenKaimeDisp.reserve(pairs + 1);
+    if (scoreTexts) scoreTexts->assign(1, std::string());
+    lines.reserve(pairs * 64);
+    LastText adjustText;
+    char key[4];
     for (int i = 1; i <= n; ++i) {
+        putTwoDigits(key, i);
         for (int j = i + 1; j <= n; ++j) {
+            putTwoDigits(key + 2, j);
             const auto a = static_cast<std::size_t>(i), b = static_cast<std::size_t>(j);
             const float g1 = r.GoseiSpeed[a], a1 = r.HorseSpeedAdjust[a];
             const float g2 = r.GoseiSpeed[b], a2 = r.HorseSpeedAdjust[b];
-            const std::string key = zeroPad(i, 2) + zeroPad(j, 2);
             const float speedSum = g1 + g2;
             const float adjustSum = a1 + a2;
             const float score = ((g1 + a1) + g2) + a2;
             ++r.UmarenKaimeCount;
-            r.UmarenKaimeDisp.push_back(key);
+            r.UmarenKaimeDisp.emplace_back(key, 4);
             r.PairSpeedSum.push_back(speedSum);
             r.PairAdjustSum.push_back(adjustSum);
             r.PairScore.push_back(score);
-            QuotedLine().textRaw(raceKey).text("Umaren").text(key).single(score).single(speedSum).single(adjustSum).appendTo(lines);
+            std::string scoreText = formatSingle(score);
+            QuotedLine()
+                .textRaw(raceKey)
+                .text("Umaren")
+                .text(std::string_view(key, 4))
+                .bare(scoreText)
+                .single(speedSum)
+                .bare(adjustText.of(adjustSum))
+                .appendTo(lines);
+            if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
         }
     }
-    QuickSortDesc(r.PairScore, r.UmarenKaimeDisp, 1, r.UmarenKaimeCount);
+    sortBets(r.PairScore, r.UmarenKaimeDisp, r.UmarenKaimeCount, scoreTexts);
     r.UmarenKaimeKey = r.UmarenKaimeDisp;
     return lines;
 }
@@ -46,33 +112,55 @@ std::string scorePairs(RaceState& r, const std::string& raceKey) {
 void turnPairsFasterFirst(RaceState& r) {
     for (int c = 1; c <= r.UmarenKaimeCount; ++c) {
         std::string& key = r.UmarenKaimeDisp[static_cast<std::size_t>(c)];
-        const std::string h1 = key.substr(0, 2), h2 = key.substr(2, 2);
-        if (speedOf(r, h2) > speedOf(r, h1)) key = h2 + h1;
+        const std::string_view k(key);
+        if (speedOf(r, k.substr(2, 2)) > speedOf(r, k.substr(0, 2))) {
+            std::swap(key[0], key[2]);
+            std::swap(key[1], key[3]);
+        }
     }
 }
 
-std::string scoreTrios(RaceState& r, const std::string& raceKey) {
+std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std::string>* scoreTexts) {
     const int n = r.HorseCount;
     std::string lines;
     r.SanrenpukuKaimeCount = 0;
+    const std::size_t trios =
+        n > 2 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) * static_cast<std::size_t>(n - 2) / 6 : 0;
+    for (auto* v : {&r.TrioSpeedSum, &r.TrioAdjustSum, &r.TrioScore}) v->reserve(trios + 1);
+    r.SanrenKaime.reserve(trios + 1);
+    if (scoreTexts) scoreTexts->assign(1, std::string());
+    lines.reserve(trios * 72);
+    LastText adjustText;
+    char key[6];
     for (int i = 1; i <= n; ++i) {
+        putTwoDigits(key, i);
         for (int j = i + 1; j <= n; ++j) {
+            putTwoDigits(key + 2, j);
             for (int k = j + 1; k <= n; ++k) {
+                putTwoDigits(key + 4, k);
                 const auto a = static_cast<std::size_t>(i), b = static_cast<std::size_t>(j), c = static_cast<std::size_t>(k);
-                const std::string key = zeroPad(i, 2) + zeroPad(j, 2) + zeroPad(k, 2);
                 const float speedSum = (r.GoseiSpeed[a] + r.GoseiSpeed[b]) + r.GoseiSpeed[c];
                 const float adjustSum = (r.HorseSpeedAdjust[a] + r.HorseSpeedAdjust[b]) + r.HorseSpeedAdjust[c];
                 const float score = speedSum + adjustSum;
                 ++r.SanrenpukuKaimeCount;
-                r.SanrenKaime.push_back(key);
+                r.SanrenKaime.emplace_back(key, 6);
                 r.TrioSpeedSum.push_back(speedSum);
                 r.TrioAdjustSum.push_back(adjustSum);
                 r.TrioScore.push_back(score);
-                QuotedLine().textRaw(raceKey).text("Sanrenpuku").text(key).single(score).single(speedSum).single(adjustSum).appendTo(lines);
+                std::string scoreText = formatSingle(score);
+                QuotedLine()
+                    .textRaw(raceKey)
+                    .text("Sanrenpuku")
+                    .text(std::string_view(key, 6))
+                    .bare(scoreText)
+                    .single(speedSum)
+                    .bare(adjustText.of(adjustSum))
+                    .appendTo(lines);
+                if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
             }
         }
     }
-    QuickSortDesc(r.TrioScore, r.SanrenKaime, 1, r.SanrenpukuKaimeCount);
+    sortBets(r.TrioScore, r.SanrenKaime, r.SanrenpukuKaimeCount, scoreTexts);
     r.SanrenpukuKaimeKey = r.SanrenKaime;
     return lines;
 }
@@ -88,9 +176,33 @@ void SortTrioBySpeed(RaceState& r, int LoopI) {
 }
 
 void turnTriosFastestFirst(RaceState& r) {
+    // SortTrioBySpeed on each trio, in place; the trio buffers keep the last one.
     for (int c = 1; c <= r.SanrenpukuKaimeCount; ++c) {
-        SortTrioBySpeed(r, c);
-        r.SanrenKaime[static_cast<std::size_t>(c)] = r.TrioUmaban1 + r.TrioUmaban2 + r.TrioUmaban3;
+        std::string& key = r.SanrenKaime[static_cast<std::size_t>(c)];
+        if (key.size() < 6) {
+            SortTrioBySpeed(r, c);
+            key = r.TrioUmaban1 + r.TrioUmaban2 + r.TrioUmaban3;
+            continue;
+        }
+        const std::string_view k(key);
+        char t[3][2] = {{k[0], k[1]}, {k[2], k[3]}, {k[4], k[5]}};
+        float s[3] = {speedOf(r, k.substr(0, 2)), speedOf(r, k.substr(2, 2)), speedOf(r, k.substr(4, 2))};
+        auto turn = [&](int x, int y) {
+            if (s[x] < s[y]) {
+                std::swap(t[x][0], t[y][0]);
+                std::swap(t[x][1], t[y][1]);
+                std::swap(s[x], s[y]);
+            }
+        };
+        turn(1, 2);
+        turn(0, 1);
+        turn(1, 2);
+        key.assign({t[0][0], t[0][1], t[1][0], t[1][1], t[2][0], t[2][1]});
+        if (c == r.SanrenpukuKaimeCount) {
+            r.TrioUmaban1.assign(t[0], 2);
+            r.TrioUmaban2.assign(t[1], 2);
+            r.TrioUmaban3.assign(t[2], 2);
+        }
     }
 }
 
@@ -100,6 +212,17 @@ std::string sortFileText(const std::string& raceKey, const char* tag, const std:
     for (int c = 1; c <= count; ++c) {
         const auto i = static_cast<std::size_t>(c);
         QuotedLine().textRaw(raceKey).text(tag).text(combos[i]).single(scores[i]).appendTo(out);
+    }
+    return out;
+}
+
+std::string sortFileText(const std::string& raceKey, const char* tag, const std::vector<std::string>& combos,
+                         const std::vector<std::string>& scoreTexts, int count) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(count) * 48);
+    for (int c = 1; c <= count; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        QuotedLine().textRaw(raceKey).text(tag).text(combos[i]).bare(scoreTexts[i]).appendTo(out);
     }
     return out;
 }

@@ -80,18 +80,15 @@ std::string listItem(std::string_view rec, const std::string& courseName, bool r
            jyo + rn;
 }
 
-std::int16_t modeOfLast(std::string_view lastRa) { return fieldView(lastRa, ra::DataKubun) == "7" ? 1 : 0; }
-
 }  // namespace
 
 std::int16_t decideMode(const std::vector<std::string>& raRecords) {
-    return raRecords.empty() ? 0 : modeOfLast(raRecords.back());
+    return raRecords.empty() ? 0 : modeOfDataKind(fieldView(raRecords.back(), ra::DataKubun));
 }
-std::int16_t decideMode(const RecordView& raRecords) {
-    return raRecords.empty() ? 0 : modeOfLast(raRecords[raRecords.size() - 1]);
-}
+std::int16_t modeOfDataKind(std::string_view lastDataKubun) { return lastDataKubun == "7" ? 1 : 0; }
 
-void buildRaceIndex(WindowState& st, const RecordView& raRecords, const std::vector<std::string_view>& hrRecords) {
+void buildRaceIndex(WindowState& st, const std::vector<std::string_view>& raRecords,
+                    const std::vector<std::string_view>& hrRecords) {
     RunConstants& run = st.run;
     run.RaceCount = 0;
     run.RaceKeyList.assign(1, std::string());

@@ -10,6 +10,7 @@
 #include "common/numbers.h"
 #include "common/recordfile.h"
 #include "expansion/exrecord.h"
+#include "prediction/record_stream.h"
 #include "prediction/run_stages.h"
 
 namespace kv::pred {
@@ -17,6 +18,8 @@ namespace kv::pred {
 namespace {
 
 namespace se = kv::jv::SeRecord;
+static_assert(se::Wakuban.off == Runner::kFrom && se::Umaban.off > se::Wakuban.off && se::KettoNum.off > se::Umaban.off &&
+              se::Bamei.end() == Runner::kFrom + Runner::kLen);
 
 // Runs a horse can hold: slot 0 (this race) and 64 earlier runs.
 constexpr std::size_t kMaxRuns = static_cast<std::size_t>(rh::kRunSlots);
@@ -42,14 +45,15 @@ std::string weatherAndGoing(const RunConstants& run, const RaceHorseRecord& rec)
 // none belongs to it), slot s the s-th record before it. Only the last
 // kMaxRuns records are searched for the race; when the race's record is not the
 // newest, as many older records are reached back as were skipped after it.
-void fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer) {
+// Returns whether the horse has a file with something in it.
+bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer) {
     const std::string_view ketto = fieldView(rec.bytes, rh::KettoNum.at(0));
-    if (ketto.find('\0') != std::string_view::npos) return;  // no runner at this number
+    if (ketto.find('\0') != std::string_view::npos) return false;  // no runner at this number
     const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + std::string(ketto) + exrec::kFileSuffix);
-    if (fileSize(path) <= 0) return;  // missing, empty or not a file: no runs
+    if (fileSize(path) <= 0) return false;  // missing, empty or not a file: no runs
     const RecordView runs = RecordFile(path, exrec::kLength).view();
     const std::size_t count = runs.size();
-    if (count == 0) return;
+    if (count == 0) return true;
 
     // 0-based: the searched records are [first, count).
     const std::size_t first = count > kMaxRuns ? count - kMaxRuns : 0;
@@ -69,6 +73,7 @@ void fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     const std::size_t slots = std::min(kMaxRuns - 1, entry - start);
     for (std::size_t s = 0; s <= slots; ++s) copyRunToSlot(rec, runs[entry - s], static_cast<int>(s));
     exBuffer.assign(runs[entry - slots]);
+    return true;
 }
 
 }  // namespace
@@ -120,7 +125,7 @@ void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s) {
     for (int e = 0; e < rh::kSpeedEntries; ++e) copyBytes(rec, rh::runSpeedOffset(s, e), ex, exrec::RunSpeeds(e + 1), 4);
 }
 
-RaceEntries collectRaceEntries(WindowState& st, const RecordView& seRecords) {
+RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::string& buffer) {
     const RunConstants& run = st.run;
     RaceEntries e;
     e.fileOf.assign(static_cast<std::size_t>(run.RaceCount) + 1, 0);
@@ -134,47 +139,50 @@ RaceEntries collectRaceEntries(WindowState& st, const RecordView& seRecords) {
         e.firstOfKey[at] = added;
     }
 
-    // One record per runner, at its horse number (a later record of the number replaces it).
-    std::string_view last;
-    for (const std::string_view se_ : seRecords) {
-        const std::string key = raceKeyFromId(fieldView(se_, se::RaceId));
-        auto it = fileOfKey.find(key);
-        if (it == fileOfKey.end()) continue;
+    // One runner per horse number (a later record of the number replaces it).
+    std::size_t taken = 0;
+    forEachRecord(sePath, se::kLength, buffer, [&](std::string_view se_) {
+        char key[kRaceKeyLen];
+        auto it = fileOfKey.find(raceKeyIn(fieldView(se_, se::RaceId), key));
+        if (it == fileOfKey.end()) return;
         auto num = strictInt(fieldView(se_, se::Umaban));
-        if (!num || *num <= 0) continue;
-        last = se_;
+        if (!num || *num <= 0) return;
         auto& file = e.runners[it->second];
         const std::size_t n = static_cast<std::size_t>(*num);
         if (file.size() < n) file.resize(n);
-        file[n - 1] = se_;
-    }
-    if (!last.empty()) st.SeRec.assign(last);
+        file[n - 1].take(se_);
+        ++taken;
+        if (taken == 1) st.SeRec.reserve(se::kLength);
+        st.SeRec.assign(se_);
+    });
     return e;
 }
 
 int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
-                       std::string& fileBytes) {
+                       std::string& fileBytes, std::vector<HorseFile>* horseFiles) {
     RunConstants& run = st.run;
     const auto at = static_cast<std::size_t>(RaceIdx);
     const std::string& key = run.RaceKeyList[at];
-    const std::vector<std::string_view>& runners = entries.runners[entries.fileOf[at]];
+    const std::vector<Runner>& runners = entries.runners[entries.fileOf[at]];
     if (recs.size() < runners.size()) recs.resize(runners.size());
     const bool first = entries.firstOfKey[at];
     fileBytes.clear();
     for (std::size_t h = 0; h < runners.size(); ++h) {
         RaceHorseRecord& rec = recs[h];
         rec.clear();
-        const std::string_view se_ = runners[h];
-        if (!se_.empty()) {
-            rec.set(rh::Wakuban.at(0), fieldView(se_, se::Wakuban));
-            rec.set(rh::Umaban.at(0), fieldView(se_, se::Umaban));
-            rec.set(rh::KettoNum.at(0), fieldView(se_, se::KettoNum));
-            rec.set(rh::Bamei, fieldView(se_, se::Bamei));
+        const Runner& runner = runners[h];
+        if (runner.present) {
+            rec.set(rh::Wakuban.at(0), runner.field(se::Wakuban));
+            rec.set(rh::Umaban.at(0), runner.field(se::Umaban));
+            rec.set(rh::KettoNum.at(0), runner.field(se::KettoNum));
+            rec.set(rh::Bamei, runner.field(se::Bamei));
             rec.set(rh::CrLf, "\r\n");
             // Past runs: a race whose key came earlier in the index took them
             // already; its records are the same, only the exchange buffer is not touched again.
             std::string scratch;
-            fillPastRuns(rec, key, first ? st.ExRec : scratch);
+            const bool found = fillPastRuns(rec, key, first ? st.ExRec : scratch);
+            const std::string_view ketto = runner.field(se::KettoNum);
+            if (horseFiles && ketto.find('\0') == std::string_view::npos) horseFiles->push_back({std::string(ketto), found});
         }
         run.Syosai[at][11] = weatherAndGoing(run, rec);
         if (first) fileBytes += rec.bytes;

@@ -5,9 +5,11 @@
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/fields.h"
+#include "common/keys.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "expansion/exrecord.h"
+#include "prediction/record_stream.h"
 #include "prediction/run_stages.h"
 
 #include <sched.h>
@@ -17,6 +19,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kv::pred {
 
@@ -86,44 +89,73 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
         removeStaleTemps(appFile(d));
     removeStaleTemps(GetAppPath(), {files::RACE_INDEX, files::RACE_SYOSAI});
 
-    raView_ = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).view();
     hrView_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).view();
     hrRecords_.clear();
     for (const std::string_view rec : hrView_) hrRecords_.push_back(rec);
-    st.run.KekkaMode = decideMode(raView_);
-    // In result mode the payout records are the races: a race key met again
-    // would run its race again, so each key runs once, with its newest record.
-    if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
-    buildRaceIndex(st, raView_, hrRecords_);
-    raView_ = {};
-    seView_ = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).view();
-    entries_ = collectRaceEntries(st, seView_);
-    noteMissingExpandedFiles();
+    // The race records the index can need (those of the week's races or of
+    // the payouts' races), kept from one pass through the file; the mode comes
+    // from the file's last record.
+    {
+        std::unordered_set<std::string> payoutKeys;
+        for (const std::string_view rec : hrRecords_) payoutKeys.insert(raceKeyFromId(fieldView(rec, kv::jv::HrRecord::RaceId)));
+        std::unordered_set<std::string_view> payoutKeyViews(payoutKeys.begin(), payoutKeys.end());
+        std::string raBytes, lastKind;
+        bool anyRa = false;
+        std::vector<std::size_t> raAt;
+        forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, readBuffer_, [&](std::string_view rec) {
+            anyRa = true;
+            lastKind.assign(fieldView(rec, kv::jv::RaRecord::DataKubun));
+            const std::string_view kind = fieldView(rec, kv::jv::RaRecord::DataKubun);
+            char key[kRaceKeyLen];
+            if ((kind >= "2" && kind <= "6") ||
+                (!payoutKeyViews.empty() && payoutKeyViews.count(raceKeyIn(fieldView(rec, kv::jv::RaRecord::RaceId), key)))) {
+                raAt.push_back(raBytes.size());
+                raBytes.append(rec);
+            }
+        });
+        std::vector<std::string_view> raRecords;
+        for (std::size_t at : raAt) raRecords.push_back(std::string_view(raBytes).substr(at, kv::jv::RaRecord::kLength));
+        st.run.KekkaMode = anyRa ? modeOfDataKind(lastKind) : 0;
+        // In result mode the payout records are the races: a race key met again
+        // would run its race again, so each key runs once, with its newest record.
+        if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
+        buildRaceIndex(st, raRecords, hrRecords_);
+    }
+    entries_ = collectRaceEntries(st, appFile(files::SE_NEW), readBuffer_);
 
     runRaces();
     entries_ = {};
-    seView_ = {};
     hrRecords_.clear();
     hrView_ = {};
     stepRun.finish(chain_.failures().empty() && st.WriteFailures.empty() && unreadableFiles().empty());
 }
 
-void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
-    // The runners whose horse has no expanded run file get no past runs and no
-    // speeds; the writers cannot write them.
-    std::unordered_map<std::string, bool> seen;
-    long horses = 0, missing = 0;
-    std::string first;
-    for (int i = 1; i <= st.run.RaceCount; ++i) {
-        for (const std::string_view se_ : entries_.runners[entries_.fileOf[static_cast<std::size_t>(i)]]) {
-            if (se_.empty()) continue;  // no runner at this number
-            const std::string ketto = getField(se_, kv::jv::SeRecord::KettoNum);
-            if (ketto.find('\0') != std::string::npos || !seen.emplace(ketto, true).second) continue;
-            ++horses;
-            if (fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0) continue;
-            if (missing++ == 0) first = ketto;
-        }
+void YOSOKEKKATHISWEEKNQUEL::tallyExpandedFiles(const std::vector<HorseFile>& horses) {
+    for (const HorseFile& h : horses) {
+        if (!exTally_.seen.insert(h.ketto).second) continue;
+        ++exTally_.horses;
+        if (!h.found && exTally_.missing++ == 0) exTally_.first = h.ketto;
     }
+}
+
+void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles(int tallied) {
+    // The runners whose horse has no expanded run file get no past runs and no
+    // speeds; the writers cannot write them. The races the loop did not reach
+    // are looked at here.
+    for (int i = tallied + 1; i <= st.run.RaceCount; ++i) {
+        std::vector<HorseFile> horses;
+        for (const Runner& r : entries_.runners[entries_.fileOf[static_cast<std::size_t>(i)]]) {
+            if (!r.present) continue;  // no runner at this number
+            const std::string ketto(r.field(kv::jv::SeRecord::KettoNum));
+            if (ketto.find('\0') != std::string::npos) continue;
+            horses.push_back(
+                {ketto, fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0});
+        }
+        tallyExpandedFiles(horses);
+    }
+    const long horses = exTally_.horses, missing = exTally_.missing;
+    const std::string first = exTally_.first;
+    exTally_ = {};
     if (missing == 0) return;
     const std::string folder = std::string("拡大構造体ファイル（") + dirs::UMAGOTOEX + "）";
     if (missing == horses)
@@ -168,6 +200,12 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     return r;
 }
 
+// What preparing a race needs only while it runs, kept by each thread.
+struct YOSOKEKKATHISWEEKNQUEL::Scratch {
+    std::vector<RaceHorseRecord> recs;  // the race-horse records
+    std::string fileBytes;              // the race's race-horse file
+};
+
 // A race prepared ahead of its writers. `work` is a copy of the window state
 // for this race alone: its run is the index (fixed during the loop), its race
 // the race's state, its kept tables the race's per-horse rows; commitRace
@@ -177,12 +215,13 @@ struct YOSOKEKKATHISWEEKNQUEL::Prepared {
     int RaceIdx = 0;
     std::size_t raceFileFailures = 0;  // the first ones of work.WriteFailures
     std::exception_ptr error;
-    // Reused from race to race: the race-horse records and the race's file.
-    std::vector<RaceHorseRecord> recs;
-    std::string fileBytes;
+    // Each runner's horse and whether its expanded run file was found.
+    std::vector<HorseFile> horseFiles;
+    // The texts of the race's sorted pair and trio scores.
+    std::vector<std::string> pairTexts, trioTexts;
 };
 
-void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
+void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int RaceIdx) const {
     WindowState& w = p.work;
     RunConstants& run = w.run;
     RaceState& race = w.race;
@@ -200,7 +239,8 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
         race.HrRec.clear();
 
     // 2-3. The race's records and fresh per-race arrays.
-    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, p.recs, p.fileBytes);
+    p.horseFiles.clear();
+    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, scratch.recs, scratch.fileBytes, &p.horseFiles);
     p.raceFileFailures = w.WriteFailures.size();
     race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
@@ -208,10 +248,10 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
     // 4. Horse values and the horses' candidate lines.
     std::string candidates;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        fillHorseValues(w, p.recs[static_cast<std::size_t>(h - 1)], h);
+        fillHorseValues(w, scratch.recs[static_cast<std::size_t>(h - 1)], h);
         candidates += horseCandidateLine(w, key, h);
     }
-    if (race.HorseCount > 0) race.RaceHorseRec.bytes = p.recs[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
+    if (race.HorseCount > 0) race.RaceHorseRec.bytes = scratch.recs[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
     // The writers file the race under the race id of this record. A race
     // without runners, or whose last runner has no expanded run file, has none
     // there: it takes the race's id from the index, so that its lines still go
@@ -231,9 +271,9 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
     writeRunFile(w, appFile(kaime + "LUPSORT.dat"), lupSortText);
 
     // 6. Pairs.
-    candidates += scorePairs(race, key);
+    candidates += scorePairs(race, key, &p.pairTexts);
     writeRunFile(w, appFile(kaime + "UMARENSORT.dat"),
-                 sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+                 sortFileText(key, "Umaren", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
 
     // 9. 馬連 and ワイド tickets (pairs in payout form).
     writeRunFile(w, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
@@ -242,21 +282,21 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, int RaceIdx) const {
     // 10. Pairs faster first, 馬単.
     turnPairsFasterFirst(race);
     writeRunFile(w, appFile(kaime + "UMATANSORT.dat"),
-                 sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+                 sortFileText(key, "Umatan", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
 
     // 11. Trios, ３連複.
-    candidates += scoreTrios(race, key);
+    candidates += scoreTrios(race, key, &p.trioTexts);
     writeRunFile(w, appFile(kaime + ".dat"), candidates);
     writeRunFile(w, appFile(kaime + "SANRENSORT.dat"),
-                 sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+                 sortFileText(key, "Sanrenpuke", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
                  ticketFileText(race, key, TicketKind::Sanrenpuku));
 
     // 12. Trios fastest first, ３連単.
     turnTriosFastestFirst(race);
     writeRunFile(w, appFile(kaime + "SANRENTANSORT.dat"),
-                 sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
+                 sortFileText(key, "sanrentan", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
                  ticketFileText(race, key, TicketKind::Sanrentan));
 }
@@ -298,6 +338,8 @@ void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
     if (!w.ExRec.empty()) st.ExRec = w.ExRec;
     for (std::size_t f = 0; f < w.WriteFailures.size(); ++f)
         (f < p.raceFileFailures ? raceFileFailures_ : st.WriteFailures).push_back(w.WriteFailures[f]);
+    tallyExpandedFiles(p.horseFiles);
+    tallied_ = RaceIdx;
 
     // 7-8. Yield, progress text.
     if (yield_) yield_();
@@ -331,21 +373,28 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     raceFileFailures_.clear();
     const std::size_t beforeLoop = st.WriteFailures.size();
     // The files of the races go ahead of the race loop's (they were once all written first).
-    struct PutFirst {
+    tallied_ = 0;
+    exTally_ = {};
+    // Whatever ends the loop: the files of the races go ahead of the race
+    // loop's (they were once all written first), and the missing expanded run
+    // files are noted.
+    struct Finally {
         YOSOKEKKATHISWEEKNQUEL& w;
         std::size_t at;
-        ~PutFirst() {
+        ~Finally() {
             auto& f = w.st.WriteFailures;
             f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), w.raceFileFailures_.begin(), w.raceFileFailures_.end());
+            w.noteMissingExpandedFiles(w.tallied_);
         }
-    } putFirst{*this, beforeLoop};
+    } finally{*this, beforeLoop};
 
     const unsigned workers = std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u);
     if (workers <= 1 || count <= 1) {
         Prepared p;
+        Scratch scratch;
         p.work.run = st.run;
         for (int i = 1; i <= count; ++i) {
-            prepareRace(p, i);
+            prepareRace(p, scratch, i);
             commitRace(p);
         }
         return;
@@ -366,6 +415,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     bool stop = false;
 
     auto work = [&] {
+        Scratch scratch;
         for (;;) {
             int i;
             {
@@ -376,7 +426,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
             }
             Prepared& p = *ring[static_cast<std::size_t>(i % slots)];
             try {
-                prepareRace(p, i);
+                prepareRace(p, scratch, i);
             } catch (...) {
                 p.RaceIdx = i;
                 p.error = std::current_exception();

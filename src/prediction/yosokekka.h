@@ -6,6 +6,7 @@
 #pragma once
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,19 +51,30 @@ public:
 
 private:
     struct Prepared;
+    struct Scratch;
     // One pass of the race loop in two halves: prepare (everything of the race
     // alone, on any thread) and commit (the day tallies, the writers and the
     // rates, in race order on the loop's thread).
-    void prepareRace(Prepared& p, int RaceIdx) const;
+    void prepareRace(Prepared& p, Scratch& scratch, int RaceIdx) const;
     void commitRace(Prepared& p);
     void runRaces();
-    void noteMissingExpandedFiles();
+    // The runners whose horse has no expanded run file, counted race by race
+    // (each horse once); noted in the report when the loop ends.
+    void tallyExpandedFiles(const std::vector<HorseFile>& horses);
+    void noteMissingExpandedFiles(int tallied);
+    struct ExTally {
+        std::unordered_set<std::string> seen;
+        long horses = 0, missing = 0;
+        std::string first;
+    } exTally_;
+    int tallied_ = 0;  // the races counted so far
     StepReport inputs_{"predict"};
     WriterChain chain_;
     StatusSink& menu_;
     YieldFn yield_;
     // The run's input files, held while it lasts, and the records taken from them.
-    RecordView raView_, hrView_, seView_;
+    RecordView hrView_;
+    std::string readBuffer_;
     std::vector<std::string_view> hrRecords_;
     RaceEntries entries_;
     unsigned threads_ = 0;

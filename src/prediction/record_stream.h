@@ -1,0 +1,21 @@
+// Reading a record file once from start to end through a small buffer that is
+// reused: for a scan of a large file that keeps only a few of its records
+// (the pages of a mapped file cost more to touch than a copy through a
+// buffer that stays in the cache).
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace kv::pred {
+
+// Calls fn with every complete record of the file, in order (a partial last
+// record is left out); the view is valid during the call only. A missing file
+// has no records; a file that is there but cannot be read is noted as
+// unreadable (kv::unreadableFiles()), like the other readers do, and its
+// records up to the failure are given. `buffer` is reused from call to call.
+void forEachRecord(const std::string& path, std::size_t recLen, std::string& buffer,
+                   const std::function<void(std::string_view)>& fn);
+
+}  // namespace kv::pred
