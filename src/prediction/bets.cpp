@@ -30,13 +30,17 @@ void putTwoDigits(char* at, int h) {
     at[1] = static_cast<char>('0' + h % 10);
 }
 
+// Equal values give equal texts (the sums of adjustments are mostly 0, so a
+// score mostly equals its speed sum).
+bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 // The text of a value, remembering the last one (the adjustment sums repeat).
 struct LastText {
     float v = 0.0f;
     bool set = false;
     std::string text;
     const std::string& of(float x) {
-        if (!set || std::memcmp(&x, &v, sizeof x) != 0) {
+        if (!set || !sameBits(x, v)) {
             v = x;
             set = true;
             text = formatSingle(x);
@@ -98,7 +102,7 @@ std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std
                 .text("Umaren")
                 .text(std::string_view(key, 4))
                 .bare(scoreText)
-                .single(speedSum)
+                .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
                 .bare(adjustText.of(adjustSum))
                 .appendTo(lines);
             if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
@@ -153,7 +157,7 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std
                     .text("Sanrenpuku")
                     .text(std::string_view(key, 6))
                     .bare(scoreText)
-                    .single(speedSum)
+                    .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
                     .bare(adjustText.of(adjustSum))
                     .appendTo(lines);
                 if (scoreTexts) scoreTexts->push_back(std::move(scoreText));

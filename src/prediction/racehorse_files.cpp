@@ -46,20 +46,24 @@ std::string weatherAndGoing(const RunConstants& run, const RaceHorseRecord& rec)
 // kMaxRuns records are searched for the race; when the race's record is not the
 // newest, as many older records are reached back as were skipped after it.
 // Returns whether the horse has a file with something in it.
-bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer) {
+bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer, std::string& fileBuffer) {
     const std::string_view ketto = fieldView(rec.bytes, rh::KettoNum.at(0));
     if (ketto.find('\0') != std::string_view::npos) return false;  // no runner at this number
     const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + std::string(ketto) + exrec::kFileSuffix);
-    if (fileSize(path) <= 0) return false;  // missing, empty or not a file: no runs
-    const RecordView runs = RecordFile(path, exrec::kLength).view();
-    const std::size_t count = runs.size();
+    // Missing, empty or not a file: no runs.
+    const long long bytes = readWholeFile(path, fileBuffer);
+    if (bytes < 0) return false;
+    const std::size_t count = static_cast<std::size_t>(bytes) / exrec::kLength;
     if (count == 0) return true;
+    const auto runs = [&fileBuffer](std::size_t i) {
+        return std::string_view(fileBuffer.data() + i * exrec::kLength, exrec::kLength);
+    };
 
     // 0-based: the searched records are [first, count).
     const std::size_t first = count > kMaxRuns ? count - kMaxRuns : 0;
     std::size_t entry = count - 1;
     for (std::size_t i = count; i-- > first;) {
-        const std::string_view ex = runs[i];
+        const std::string_view ex = runs(i);
         if (fieldView(ex, exrec::Year) == std::string_view(raceKey).substr(0, 4) &&
             fieldView(ex, exrec::MonthDay) == std::string_view(raceKey).substr(4, 4) &&
             fieldView(ex, exrec::JyoCD) == std::string_view(raceKey).substr(8, 2) &&
@@ -71,8 +75,8 @@ bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     const std::size_t back = count - 1 - entry;  // records after the entry
     const std::size_t start = first - std::min(back, first);
     const std::size_t slots = std::min(kMaxRuns - 1, entry - start);
-    for (std::size_t s = 0; s <= slots; ++s) copyRunToSlot(rec, runs[entry - s], static_cast<int>(s));
-    exBuffer.assign(runs[entry - slots]);
+    for (std::size_t s = 0; s <= slots; ++s) copyRunToSlot(rec, runs(entry - s), static_cast<int>(s));
+    exBuffer.assign(runs(entry - slots));
     return true;
 }
 
@@ -159,7 +163,7 @@ RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::
 }
 
 int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
-                       std::string& fileBytes, std::vector<HorseFile>* horseFiles) {
+                       std::string& fileBytes, std::string& readBuffer, std::vector<HorseFile>* horseFiles) {
     RunConstants& run = st.run;
     const auto at = static_cast<std::size_t>(RaceIdx);
     const std::string& key = run.RaceKeyList[at];
@@ -180,7 +184,7 @@ int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx,
             // Past runs: a race whose key came earlier in the index took them
             // already; its records are the same, only the exchange buffer is not touched again.
             std::string scratch;
-            const bool found = fillPastRuns(rec, key, first ? st.ExRec : scratch);
+            const bool found = fillPastRuns(rec, key, first ? st.ExRec : scratch, readBuffer);
             const std::string_view ketto = runner.field(se::KettoNum);
             if (horseFiles && ketto.find('\0') == std::string_view::npos) horseFiles->push_back({std::string(ketto), found});
         }

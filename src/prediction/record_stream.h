@@ -19,3 +19,14 @@ void forEachRecord(const std::string& path, std::size_t recLen, std::string& buf
                    const std::function<void(std::string_view)>& fn);
 
 }  // namespace kv::pred
+
+namespace kv::pred {
+
+// Reads a whole file into `buffer` (reused: it only grows) and returns the
+// number of bytes read. A missing file, something that is not a regular file
+// and an empty file give -1 (nothing there to read) without a note; a file
+// that cannot be opened or read is noted as unreadable and gives what was
+// read before the failure.
+long long readWholeFile(const std::string& path, std::string& buffer);
+
+}  // namespace kv::pred

@@ -69,7 +69,7 @@ RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::
 // The past-run step of race RaceIdx: builds its race-horse records (record n
 // at recs[n - 1], recs reused from race to race), sets Syosai column 11, and
 // writes "RACE/<key>.dat" when the race is the first of its key. fileBytes is
-// a buffer reused from race to race. Returns the number of records.
+// and readBuffer are buffers reused from race to race. Returns the number of records.
 // horseFiles, when given, receives each runner's horse (in number order)
 // and whether its expanded run file has something in it.
 struct HorseFile {
@@ -77,7 +77,7 @@ struct HorseFile {
     bool found = false;
 };
 int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
-                       std::string& fileBytes, std::vector<HorseFile>* horseFiles = nullptr);
+                       std::string& fileBytes, std::string& readBuffer, std::vector<HorseFile>* horseFiles = nullptr);
 // Copies the run of expanded record ex into slot s of rec (s == 0: also the
 // once-per-record members of the entry).
 void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s);

@@ -204,6 +204,7 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
 struct YOSOKEKKATHISWEEKNQUEL::Scratch {
     std::vector<RaceHorseRecord> recs;  // the race-horse records
     std::string fileBytes;              // the race's race-horse file
+    std::string readBuffer;             // an expanded run file
 };
 
 // A race prepared ahead of its writers. `work` is a copy of the window state
@@ -240,7 +241,8 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
 
     // 2-3. The race's records and fresh per-race arrays.
     p.horseFiles.clear();
-    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, scratch.recs, scratch.fileBytes, &p.horseFiles);
+    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, scratch.recs, scratch.fileBytes, scratch.readBuffer,
+                                          &p.horseFiles);
     p.raceFileFailures = w.WriteFailures.size();
     race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
