@@ -58,10 +58,6 @@ void forEachRecord(const std::string& path, std::size_t recLen, std::string& buf
     ::close(fd);
 }
 
-}  // namespace kv::pred
-
-namespace kv::pred {
-
 long long readWholeFile(const std::string& path, std::string& buffer) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return -1;
@@ -70,12 +66,11 @@ long long readWholeFile(const std::string& path, std::string& buffer) {
         noteUnreadable(path, std::strerror(errno));
         return 0;
     }
-    std::size_t want = static_cast<std::size_t>(st.st_size);
+    const std::size_t want = static_cast<std::size_t>(st.st_size);
     if (buffer.size() < want) buffer.resize(want);
     std::size_t got = 0;
     for (;;) {
-        if (got == buffer.size()) buffer.resize(got + 65536);  // the file grew meanwhile
-        const ssize_t n = ::pread(fd, buffer.data() + got, buffer.size() - got, static_cast<off_t>(got));
+        const ssize_t n = ::pread(fd, buffer.data() + got, want - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             noteUnreadable(path, std::strerror(errno));
@@ -83,6 +78,7 @@ long long readWholeFile(const std::string& path, std::string& buffer) {
         }
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
+        if (got == want) break;  // the file as long as it was when looked at
     }
     ::close(fd);
     return static_cast<long long>(got);

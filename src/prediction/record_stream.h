@@ -1,7 +1,6 @@
-// Reading a record file once from start to end through a small buffer that is
-// reused: for a scan of a large file that keeps only a few of its records
-// (the pages of a mapped file cost more to touch than a copy through a
-// buffer that stays in the cache).
+// Reading files through buffers that are reused from call to call: touching
+// fresh memory (or the pages of a mapped file) costs more here than copying
+// through a buffer that stays in the cache.
 #pragma once
 #include <cstddef>
 #include <functional>
@@ -11,22 +10,19 @@
 namespace kv::pred {
 
 // Calls fn with every complete record of the file, in order (a partial last
-// record is left out); the view is valid during the call only. A missing file
-// has no records; a file that is there but cannot be read is noted as
-// unreadable (kv::unreadableFiles()), like the other readers do, and its
-// records up to the failure are given. `buffer` is reused from call to call.
+// record is left out), read through a small buffer: for a scan of a large file
+// that keeps only a few of its records. The view is valid during the call only.
+// A missing file has no records; a file that is there but cannot be read is
+// noted as unreadable (kv::unreadableFiles()), like the other readers do, and
+// its records up to the failure are given.
 void forEachRecord(const std::string& path, std::size_t recLen, std::string& buffer,
                    const std::function<void(std::string_view)>& fn);
 
-}  // namespace kv::pred
-
-namespace kv::pred {
-
-// Reads a whole file into `buffer` (reused: it only grows) and returns the
-// number of bytes read. A missing file, something that is not a regular file
-// and an empty file give -1 (nothing there to read) without a note; a file
-// that cannot be opened or read is noted as unreadable and gives what was
-// read before the failure.
+// Reads a whole file into `buffer` (it only grows) and returns the number of
+// bytes read. A missing file, something that is not a regular file and an
+// empty file give -1 (nothing there to read) without a note; a file that
+// cannot be opened or read is noted as unreadable and gives what was read
+// before the failure.
 long long readWholeFile(const std::string& path, std::string& buffer);
 
 }  // namespace kv::pred
