@@ -737,3 +737,37 @@ TEST(PredictionRun, OneThreadOrManyGiveTheSameFilesAndState) {
         }
     }
 }
+
+TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+    wk.write();
+    const std::string a = "UMAGOTOEXTHISWEEKN/0405061101EX.dat", b = "UMAGOTOEXTHISWEEKN/0405061102EX.dat";
+    ASSERT_TRUE(wk.dir.exists(a));
+    // Horse 2's file is a folder: no runs and counted as missing, but not unreadable.
+    std::filesystem::remove(wk.dir.file(b));
+    ASSERT_TRUE(makeDirs(wk.dir.file(b)));
+    struct Case {
+        const char* denied;
+        std::size_t runners;  // records of the race-horse file
+        bool horse1HasRuns;
+    };
+    for (const Case c : {Case{"0405061101EX.dat", 3, false}, Case{"SETHISWEEKNNEW", 0, false}, Case{"nothing", 3, true}}) {
+        kv::fsys::Faults f;
+        f.denyReadContaining = c.denied;
+        kv::fsys::setFaults(f);
+        LoadedWindow run;
+        kv::fsys::clearFaults();
+        const auto unreadable = unreadableFiles();
+        const bool noted = std::any_of(unreadable.begin(), unreadable.end(),
+                                       [&](const std::string& u) { return u.find(c.denied) != std::string::npos; });
+        EXPECT_EQ(noted, std::string(c.denied) != "nothing") << c.denied;
+        for (const auto& u : unreadable) EXPECT_EQ(u.find("0405061102EX.dat"), std::string::npos) << u;
+        EXPECT_EQ(run.w->report().failedAny(), std::string(c.denied) != "nothing") << c.denied;
+        const auto recs = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
+        ASSERT_EQ(recs.size(), c.runners) << c.denied;
+        if (!recs.empty()) EXPECT_EQ(RaceHorseRecord(recs[0]).raceId(0) == kId11, c.horse1HasRuns) << c.denied;
+        // The unreadable file is there: only horse 2 (the folder) is missing.
+        if (c.runners > 0) EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
+    }
+}
