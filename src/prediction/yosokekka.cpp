@@ -374,7 +374,6 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     const int count = st.run.RaceCount;
     raceFileFailures_.clear();
     const std::size_t beforeLoop = st.WriteFailures.size();
-    // The files of the races go ahead of the race loop's (they were once all written first).
     tallied_ = 0;
     exTally_ = {};
     // Whatever ends the loop: the files of the races go ahead of the race
@@ -384,9 +383,13 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
         YOSOKEKKATHISWEEKNQUEL& w;
         std::size_t at;
         ~Finally() {
-            auto& f = w.st.WriteFailures;
-            f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), w.raceFileFailures_.begin(), w.raceFileFailures_.end());
-            w.noteMissingExpandedFiles(w.tallied_);
+            try {
+                auto& f = w.st.WriteFailures;
+                f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), w.raceFileFailures_.begin(),
+                         w.raceFileFailures_.end());
+                w.noteMissingExpandedFiles(w.tallied_);
+            } catch (...) {  // the report goes without them rather than the process ending
+            }
         }
     } finally{*this, beforeLoop};
 
