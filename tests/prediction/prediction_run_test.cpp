@@ -766,8 +766,12 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
         EXPECT_EQ(run.w->report().failedAny(), std::string(c.denied) != "nothing") << c.denied;
         const auto recs = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
         ASSERT_EQ(recs.size(), c.runners) << c.denied;
-        if (!recs.empty()) EXPECT_EQ(RaceHorseRecord(recs[0]).raceId(0) == kId11, c.horse1HasRuns) << c.denied;
+        if (!recs.empty()) {
+            EXPECT_EQ(RaceHorseRecord(recs[0]).raceId(0) == kId11, c.horse1HasRuns) << c.denied;
+        }
         // The unreadable file is there: only horse 2 (the folder) is missing.
-        if (c.runners > 0) EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
+        if (c.runners > 0) {
+            EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
+        }
     }
 }
