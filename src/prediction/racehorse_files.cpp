@@ -129,7 +129,7 @@ void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s) {
     for (int e = 0; e < rh::kSpeedEntries; ++e) copyBytes(rec, rh::runSpeedOffset(s, e), ex, exrec::RunSpeeds(e + 1), 4);
 }
 
-RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::string& buffer) {
+RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, unsigned parts) {
     const RunConstants& run = st.run;
     RaceEntries e;
     e.fileOf.assign(static_cast<std::size_t>(run.RaceCount) + 1, 0);
@@ -144,21 +144,34 @@ RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::
     }
 
     // One runner per horse number (a later record of the number replaces it).
-    std::size_t taken = 0;
-    forEachRecord(sePath, se::kLength, buffer, [&](std::string_view se_) {
+    struct Taken {
+        std::size_t file, number;
+        Runner runner;
+    };
+    struct Part {
+        std::vector<Taken> taken;
+        std::string last;  // the last record taken
+    };
+    std::vector<Part> part(std::max(1u, parts));
+    forEachRecord(sePath, se::kLength, parts, [&](unsigned k, std::string_view se_) {
         char key[kRaceKeyLen];
         auto it = fileOfKey.find(raceKeyIn(fieldView(se_, se::RaceId), key));
         if (it == fileOfKey.end()) return;
         auto num = strictInt(fieldView(se_, se::Umaban));
         if (!num || *num <= 0) return;
-        auto& file = e.runners[it->second];
-        const std::size_t n = static_cast<std::size_t>(*num);
-        if (file.size() < n) file.resize(n);
-        file[n - 1].take(se_);
-        ++taken;
-        if (taken == 1) st.SeRec.reserve(se::kLength);
-        st.SeRec.assign(se_);
+        Part& p = part[k];
+        p.taken.push_back({it->second, static_cast<std::size_t>(*num), {}});
+        p.taken.back().runner.take(se_);
+        p.last.assign(se_);
     });
+    for (const Part& p : part) {
+        for (const Taken& t : p.taken) {
+            auto& file = e.runners[t.file];
+            if (file.size() < t.number) file.resize(t.number);
+            file[t.number - 1] = t.runner;
+        }
+        if (!p.last.empty()) st.SeRec = p.last;
+    }
     return e;
 }
 

@@ -9,14 +9,17 @@
 
 namespace kv::pred {
 
-// Calls fn with every complete record of the file, in order (a partial last
-// record is left out), read through a small buffer: for a scan of a large file
-// that keeps only a few of its records. The view is valid during the call only.
-// A missing file has no records; a file that is there but cannot be read is
-// noted as unreadable (kv::unreadableFiles()), like the other readers do, and
-// its records up to the failure are given.
-void forEachRecord(const std::string& path, std::size_t recLen, std::string& buffer,
-                   const std::function<void(std::string_view)>& fn);
+// Calls fn with every complete record of the file (a partial last record is
+// left out), read through small buffers: for a scan of a large file that keeps
+// only a few of its records. The file is cut into up to `parts` runs of
+// records of at least a megabyte, scanned at the same time; fn(part, record)
+// gets the records of each part in order, part 0 first in the file, and is
+// called from several threads at once (a part from one thread). The view is
+// valid during the call only. A missing file has no records; a file that is
+// there but cannot be read is noted as unreadable (kv::unreadableFiles()),
+// like the other readers do.
+void forEachRecord(const std::string& path, std::size_t recLen, unsigned parts,
+                   const std::function<void(unsigned, std::string_view)>& fn);
 
 // Reads a whole file into `buffer` (it only grows) and returns the number of
 // bytes read. A missing file, something that is not a regular file and an

@@ -64,8 +64,8 @@ struct RaceEntries {
     std::vector<std::size_t> fileOf;  // race i -> its key's entry in runners (entry 0 unused)
     std::vector<bool> firstOfKey;     // race i is the first race of its key in the index
 };
-// The entry step over the entry file sePath (buffer: reused for reading).
-RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, std::string& buffer);
+// The entry step over the entry file sePath, read in up to `parts` parts at once.
+RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, unsigned parts = 1);
 // The past-run step of race RaceIdx: builds its race-horse records (record n
 // at recs[n - 1], recs reused from race to race), sets Syosai column 11, and
 // writes "RACE/<key>.dat" when the race is the first of its key. fileBytes is

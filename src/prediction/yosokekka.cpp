@@ -99,29 +99,40 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
         std::unordered_set<std::string> payoutKeys;
         for (const std::string_view rec : hrRecords_) payoutKeys.insert(raceKeyFromId(fieldView(rec, kv::jv::HrRecord::RaceId)));
         std::unordered_set<std::string_view> payoutKeyViews(payoutKeys.begin(), payoutKeys.end());
-        std::string raBytes, lastKind;
-        bool anyRa = false;
-        std::vector<std::size_t> raAt;
-        forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, readBuffer_, [&](std::string_view rec) {
-            anyRa = true;
-            lastKind.assign(fieldView(rec, kv::jv::RaRecord::DataKubun));
+        struct Part {
+            std::string bytes, lastKind;  // the records kept; the data kind of the last record
+            std::vector<std::size_t> at;
+        };
+        const unsigned parts = threadCount();
+        std::vector<Part> part(parts);
+        forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, parts, [&](unsigned k, std::string_view rec) {
+            Part& p = part[k];
             const std::string_view kind = fieldView(rec, kv::jv::RaRecord::DataKubun);
+            p.lastKind.assign(kind);
             char key[kRaceKeyLen];
             if ((kind >= "2" && kind <= "6") ||
                 (!payoutKeyViews.empty() && payoutKeyViews.count(raceKeyIn(fieldView(rec, kv::jv::RaRecord::RaceId), key)))) {
-                raAt.push_back(raBytes.size());
-                raBytes.append(rec);
+                p.at.push_back(p.bytes.size());
+                p.bytes.append(rec);
             }
         });
         std::vector<std::string_view> raRecords;
-        for (std::size_t at : raAt) raRecords.push_back(std::string_view(raBytes).substr(at, kv::jv::RaRecord::kLength));
+        bool anyRa = false;
+        std::string lastKind;
+        for (const Part& p : part) {
+            for (std::size_t at : p.at) raRecords.push_back(std::string_view(p.bytes).substr(at, kv::jv::RaRecord::kLength));
+            if (!p.lastKind.empty()) {
+                anyRa = true;
+                lastKind = p.lastKind;
+            }
+        }
         st.run.KekkaMode = anyRa ? modeOfDataKind(lastKind) : 0;
         // In result mode the payout records are the races: a race key met again
         // would run its race again, so each key runs once, with its newest record.
         if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
         buildRaceIndex(st, raRecords, hrRecords_);
     }
-    entries_ = collectRaceEntries(st, appFile(files::SE_NEW), readBuffer_);
+    entries_ = collectRaceEntries(st, appFile(files::SE_NEW), threadCount());
 
     runRaces();
     entries_ = {};
@@ -370,6 +381,8 @@ unsigned usableCores() {
 
 }  // namespace
 
+unsigned YOSOKEKKATHISWEEKNQUEL::threadCount() const { return std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u); }
+
 void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     const int count = st.run.RaceCount;
     raceFileFailures_.clear();
@@ -393,7 +406,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
         }
     } finally{*this, beforeLoop};
 
-    const unsigned workers = std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u);
+    const unsigned workers = threadCount();
     if (workers <= 1 || count <= 1) {
         Prepared p;
         Scratch scratch;

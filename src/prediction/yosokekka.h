@@ -58,6 +58,7 @@ private:
     void prepareRace(Prepared& p, Scratch& scratch, int RaceIdx) const;
     void commitRace(Prepared& p);
     void runRaces();
+    unsigned threadCount() const;
     // The runners whose horse has no expanded run file, counted race by race
     // (each horse once); noted in the report when the loop ends.
     void tallyExpandedFiles(const std::vector<HorseFile>& horses);
@@ -74,7 +75,6 @@ private:
     YieldFn yield_;
     // The run's input files, held while it lasts, and the records taken from them.
     RecordView hrView_;
-    std::string readBuffer_;
     std::vector<std::string_view> hrRecords_;
     RaceEntries entries_;
     unsigned threads_ = 0;
