@@ -80,6 +80,8 @@ std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std
     if (scoreTexts) scoreTexts->assign(1, std::string());
     lines.reserve(pairs * 64);
     LastText adjustText;
+    QuotedLine head, line;
+    head.textRaw(raceKey).text("Umaren");
     char key[4];
     for (int i = 1; i <= n; ++i) {
         putTwoDigits(key, i);
@@ -97,10 +99,8 @@ std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std
             r.PairAdjustSum.push_back(adjustSum);
             r.PairScore.push_back(score);
             std::string scoreText = formatSingle(score);
-            QuotedLine()
-                .textRaw(raceKey)
-                .text("Umaren")
-                .text(std::string_view(key, 4))
+            line = head;  // keeps the line's buffer
+            line.text(std::string_view(key, 4))
                 .bare(scoreText)
                 .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
                 .bare(adjustText.of(adjustSum))
@@ -135,6 +135,8 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std
     if (scoreTexts) scoreTexts->assign(1, std::string());
     lines.reserve(trios * 72);
     LastText adjustText;
+    QuotedLine head, line;
+    head.textRaw(raceKey).text("Sanrenpuku");
     char key[6];
     for (int i = 1; i <= n; ++i) {
         putTwoDigits(key, i);
@@ -152,10 +154,8 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std
                 r.TrioAdjustSum.push_back(adjustSum);
                 r.TrioScore.push_back(score);
                 std::string scoreText = formatSingle(score);
-                QuotedLine()
-                    .textRaw(raceKey)
-                    .text("Sanrenpuku")
-                    .text(std::string_view(key, 6))
+                line = head;  // keeps the line's buffer
+                line.text(std::string_view(key, 6))
                     .bare(scoreText)
                     .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
                     .bare(adjustText.of(adjustSum))
@@ -224,9 +224,12 @@ std::string sortFileText(const std::string& raceKey, const char* tag, const std:
                          const std::vector<std::string>& scoreTexts, int count) {
     std::string out;
     out.reserve(static_cast<std::size_t>(count) * 48);
+    QuotedLine head, line;
+    head.textRaw(raceKey).text(tag);
     for (int c = 1; c <= count; ++c) {
         const auto i = static_cast<std::size_t>(c);
-        QuotedLine().textRaw(raceKey).text(tag).text(combos[i]).bare(scoreTexts[i]).appendTo(out);
+        line = head;  // keeps the line's buffer
+        line.text(combos[i]).bare(scoreTexts[i]).appendTo(out);
     }
     return out;
 }
