@@ -1,4 +1,6 @@
 // Pair and trio scoring, the sorted bet files and the ticket files.
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "common/appfolder.h"
@@ -239,45 +241,84 @@ std::string ticketFileName(const RunConstants& run, const char* folder, const st
     return std::string(folder) + "/" + raceKey.substr(2, 6) + course + raceKey.substr(10, 2) + "R.csv";
 }
 
+namespace {
+
+// Appends TicketCsvLine(raceKey, kind, combination) to out.
+void appendTicketLine(std::string& out, std::string_view raceKey, const char* kind, std::string_view combination) {
+    out.append(raceKey.substr(0, 8));
+    out.push_back(',');
+    out.append(raceKey.substr(std::min<std::size_t>(8, raceKey.size()), 2));
+    out.push_back(',');
+    out.append(raceKey.substr(std::min<std::size_t>(10, raceKey.size()), 2));
+    out.push_back(',');
+    out.append(kind);
+    out.push_back(',');
+    out.append(combination);
+    out.append(",100\r\n");
+}
+
+// "aa-bb" or "bb-aa" of a pair key "aabb".
+std::string_view pairText(std::string_view k, bool reverse, char (&buf)[5]) {
+    const std::string_view a = k.substr(0, 2), b = k.substr(std::min<std::size_t>(2, k.size()), 2);
+    const std::string_view first = reverse ? b : a, second = reverse ? a : b;
+    std::size_t n = first.copy(buf, 2);
+    buf[n++] = '-';
+    n += second.copy(buf + n, 2);
+    return std::string_view(buf, n);
+}
+
+// "x-y-z" of three two-digit parts.
+std::string_view trioText(std::string_view x, std::string_view y, std::string_view z, char (&buf)[8]) {
+    std::size_t n = x.copy(buf, 2);
+    buf[n++] = '-';
+    n += y.copy(buf + n, 2);
+    buf[n++] = '-';
+    n += z.copy(buf + n, 2);
+    return std::string_view(buf, n);
+}
+
+}  // namespace
+
 std::string TicketCsvLine(const std::string& raceKey, const char* kind, const std::string& combination) {
-    return raceKey.substr(0, 8) + "," + raceKey.substr(8, 2) + "," + raceKey.substr(10, 2) + "," + kind + "," +
-           combination + ",100\r\n";
+    std::string out;
+    appendTicketLine(out, raceKey, kind, combination);
+    return out;
 }
 
 std::string ticketFileText(const RaceState& r, const std::string& raceKey, TicketKind kind) {
     std::string out;
-    auto pair = [](const std::string& k, bool reverse) {
-        const std::string a = k.substr(0, 2), b = k.substr(2, 2);
-        return reverse ? b + "-" + a : a + "-" + b;
-    };
+    char pairBuf[5], trioBuf[8];
     switch (kind) {
     case TicketKind::Umaren:
     case TicketKind::Wide: {
         const bool umaren = kind == TicketKind::Umaren;
         for (int k = 1; k <= (umaren ? 7 : 3) && k <= r.UmarenKaimeCount; ++k)
-            out += TicketCsvLine(raceKey, umaren ? "04" : "05", pair(r.UmarenKaimeDisp[static_cast<std::size_t>(k)], false));
+            appendTicketLine(out, raceKey, umaren ? "04" : "05",
+                             pairText(r.UmarenKaimeDisp[static_cast<std::size_t>(k)], false, pairBuf));
         break;
     }
     case TicketKind::Umatan:
         for (int k = 1; k <= 7 && k <= r.UmarenKaimeCount; ++k) {
             const std::string& key = r.UmarenKaimeDisp[static_cast<std::size_t>(k)];
-            out += TicketCsvLine(raceKey, "06", pair(key, false));
-            out += TicketCsvLine(raceKey, "06", pair(key, true));
+            appendTicketLine(out, raceKey, "06", pairText(key, false, pairBuf));
+            appendTicketLine(out, raceKey, "06", pairText(key, true, pairBuf));
         }
         break;
     case TicketKind::Sanrenpuku:
         for (int k = 1; k <= 10 && k <= r.SanrenpukuKaimeCount; ++k) {
-            const std::string& key = r.SanrenKaime[static_cast<std::size_t>(k)];
-            out += TicketCsvLine(raceKey, "07", key.substr(0, 2) + "-" + key.substr(2, 2) + "-" + key.substr(4, 2));
+            const std::string_view key = r.SanrenKaime[static_cast<std::size_t>(k)];
+            appendTicketLine(out, raceKey, "07", trioText(key.substr(0, 2), key.substr(std::min<std::size_t>(2, key.size()), 2),
+                                                       key.substr(std::min<std::size_t>(4, key.size()), 2), trioBuf));
         }
         break;
     case TicketKind::Sanrentan:
         for (int k = 1; k <= 10 && k <= r.SanrenpukuKaimeCount; ++k) {
-            const std::string& key = r.SanrenKaime[static_cast<std::size_t>(k)];
-            const std::string a = key.substr(0, 2), b = key.substr(2, 2), c = key.substr(4, 2);
-            for (const auto& t : {a + "-" + b + "-" + c, a + "-" + c + "-" + b, b + "-" + a + "-" + c,
-                                  b + "-" + c + "-" + a, c + "-" + a + "-" + b, c + "-" + b + "-" + a})
-                out += TicketCsvLine(raceKey, "08", t);
+            const std::string_view key = r.SanrenKaime[static_cast<std::size_t>(k)];
+            const std::string_view a = key.substr(0, 2), b = key.substr(std::min<std::size_t>(2, key.size()), 2),
+                                   c = key.substr(std::min<std::size_t>(4, key.size()), 2);
+            for (const auto& [x, y, z] : {std::array{a, b, c}, std::array{a, c, b}, std::array{b, a, c},
+                                          std::array{b, c, a}, std::array{c, a, b}, std::array{c, b, a}})
+                appendTicketLine(out, raceKey, "08", trioText(x, y, z, trioBuf));
         }
         break;
     }
