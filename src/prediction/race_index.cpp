@@ -83,12 +83,12 @@ std::string listItem(std::string_view rec, const std::string& courseName, bool r
 }  // namespace
 
 std::int16_t decideMode(const std::vector<std::string>& raRecords) {
-    if (raRecords.empty()) return 0;
-    return getField(raRecords.back(), ra::DataKubun) == "7" ? 1 : 0;
+    return raRecords.empty() ? 0 : modeOfDataKind(fieldView(raRecords.back(), ra::DataKubun));
 }
+std::int16_t modeOfDataKind(std::string_view lastDataKubun) { return lastDataKubun == "7" ? 1 : 0; }
 
-void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
-                    const std::vector<std::string>& hrRecords) {
+void buildRaceIndex(WindowState& st, const std::vector<std::string_view>& raRecords,
+                    const std::vector<std::string_view>& hrRecords) {
     RunConstants& run = st.run;
     run.RaceCount = 0;
     run.RaceKeyList.assign(1, std::string());
@@ -97,11 +97,12 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
     st.List1.clear();
 
     std::string indexText, syosaiText, raceIdText;
+    std::string_view lastRa;  // the last race record taken
     if (run.KekkaMode == 0) {
-        for (const auto& rec : raRecords) {
-            const std::string kind = raw(rec, ra::DataKubun);
+        for (const std::string_view rec : raRecords) {
+            const std::string_view kind = fieldView(rec, ra::DataKubun);
             if (!(kind >= "2" && kind <= "6")) continue;
-            st.RaRec = rec;
+            lastRa = rec;
             ++run.RaceCount;
             const RaceTexts t = raceTexts(run, rec);
             const std::string key = keyOf(rec);
@@ -115,7 +116,7 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
             st.List1.push_back(listItem(rec, t.CourseName, false));
         }
     } else {
-        for (const auto& rec : hrRecords) {
+        for (const std::string_view rec : hrRecords) {
             ++run.RaceCount;
             const std::string course = run.LookupCodeTable("2001", raw(rec, hr::JyoCD), 4);
             const std::string key =
@@ -136,10 +137,10 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
         // one in the file when there are several).
         std::unordered_map<std::string, std::vector<int>> racesOfKey;
         for (int i = 1; i <= run.RaceCount; ++i) racesOfKey[run.RaceKeyList[static_cast<std::size_t>(i)]].push_back(i);
-        for (const auto& rec : raRecords) {
+        for (const std::string_view rec : raRecords) {
             auto it = racesOfKey.find(keyOf(rec));
             if (it == racesOfKey.end()) continue;
-            st.RaRec = rec;
+            lastRa = rec;
             const RaceTexts t = raceTexts(run, rec);
             for (int j : it->second) {
                 raceIdText += raw(rec, ra::RaceId) + "\r\n";
@@ -149,6 +150,7 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string>& raRecords,
         for (int i = 1; i <= run.RaceCount; ++i) syosaiText += syosaiLine(run.Syosai[static_cast<std::size_t>(i)]);
     }
 
+    if (!lastRa.empty()) st.RaRec.assign(lastRa);
     writeRunFile(st, appFile(files::RACE_INDEX), indexText);
     writeRunFile(st, appFile(files::RACE_SYOSAI), syosaiText);
     makeDirs(appFile(dirs::SOKUDO));

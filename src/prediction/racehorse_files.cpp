@@ -1,14 +1,16 @@
 // Race-horse files: the runners' entries and their past runs.
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <unordered_map>
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/codec.h"
+#include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
 #include "expansion/exrecord.h"
+#include "prediction/record_stream.h"
 #include "prediction/run_stages.h"
 
 namespace kv::pred {
@@ -16,6 +18,8 @@ namespace kv::pred {
 namespace {
 
 namespace se = kv::jv::SeRecord;
+static_assert(se::Wakuban.off == Runner::kFrom && se::Umaban.off > se::Wakuban.off && se::KettoNum.off > se::Umaban.off &&
+              se::Bamei.end() == Runner::kFrom + Runner::kLen);
 
 // Runs a horse can hold: slot 0 (this race) and 64 earlier runs.
 constexpr std::size_t kMaxRuns = static_cast<std::size_t>(rh::kRunSlots);
@@ -28,11 +32,6 @@ void copyField(RaceHorseRecord& rec, Field dst, std::string_view ex, Field src) 
     copyBytes(rec, dst.off, ex, src.off, std::min(dst.len, src.len));
 }
 
-std::string exRaceKey(std::string_view ex) {
-    return getField(ex, exrec::Year) + getField(ex, exrec::MonthDay) + getField(ex, exrec::JyoCD) +
-           getField(ex, exrec::RaceNum);
-}
-
 // The weather text followed by the going text of slot 0.
 std::string weatherAndGoing(const RunConstants& run, const RaceHorseRecord& rec) {
     const std::string track = rec.get(rh::TrackCD.at(0));
@@ -43,39 +42,42 @@ std::string weatherAndGoing(const RunConstants& run, const RaceHorseRecord& rec)
 
 // Fills the runs of one record from its horse's expanded run file. Slot 0 is
 // the newest expanded record of this race (the newest record of the file when
-// none belongs to it), slot s the s-th record before it.
-void fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer) {
-    const std::string ketto = rec.get(rh::KettoNum.at(0));
-    if (ketto.find('\0') != std::string::npos) return;  // no runner at this number
-    const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix);
-    const long long size = fileSize(path);
-    if (size <= 0) return;
-    const std::size_t count = static_cast<std::size_t>(size) / exrec::kLength;
-    if (count == 0) return;
+// none belongs to it), slot s the s-th record before it. Only the last
+// kMaxRuns records are searched for the race; when the race's record is not the
+// newest, as many older records are reached back as were skipped after it.
+// Returns whether the horse has a file with something in it.
+bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer, std::string& fileBuffer) {
+    const std::string_view ketto = fieldView(rec.bytes, rh::KettoNum.at(0));
+    if (ketto.find('\0') != std::string_view::npos) return false;  // no runner at this number
+    const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + std::string(ketto) + exrec::kFileSuffix);
+    // Missing, empty or not a file: no runs.
+    const long long bytes = readWholeFile(path, fileBuffer);
+    if (bytes < 0) return false;
+    const std::size_t count = static_cast<std::size_t>(bytes) / exrec::kLength;
+    if (count == 0) return true;
+    const auto runs = [&fileBuffer](std::size_t i) {
+        return std::string_view(fileBuffer.data() + i * exrec::kLength, exrec::kLength);
+    };
 
-    std::size_t first = count > kMaxRuns ? count - kMaxRuns + 1 : 1;
-    std::vector<std::string> tail = RecordFile(path, exrec::kLength).readRange(first, count);
-    if (tail.empty()) return;
-    // The entry of this race: the newest record with the race's key.
-    std::size_t entry = tail.size() - 1;
-    for (std::size_t i = tail.size(); i-- > 0;) {
-        if (exRaceKey(tail[i]) == raceKey) {
+    // 0-based: the searched records are [first, count).
+    const std::size_t first = count > kMaxRuns ? count - kMaxRuns : 0;
+    std::size_t entry = count - 1;
+    for (std::size_t i = count; i-- > first;) {
+        const std::string_view ex = runs(i);
+        if (fieldView(ex, exrec::Year) == std::string_view(raceKey).substr(0, 4) &&
+            fieldView(ex, exrec::MonthDay) == std::string_view(raceKey).substr(4, 4) &&
+            fieldView(ex, exrec::JyoCD) == std::string_view(raceKey).substr(8, 2) &&
+            fieldView(ex, exrec::RaceNum) == std::string_view(raceKey).substr(10, 2)) {
             entry = i;
             break;
         }
     }
-    const std::size_t back = tail.size() - 1 - entry;  // records after the entry
-    if (back > 0 && first > 1) {
-        // Reach back as many records as were skipped after the entry.
-        const std::size_t more = std::min(back, first - 1);
-        auto older = RecordFile(path, exrec::kLength).readRange(first - more, first - 1);
-        tail.insert(tail.begin(), older.begin(), older.end());
-        entry += older.size();
-    }
-    for (std::size_t s = 0; s < kMaxRuns && s <= entry; ++s) {
-        copyRunToSlot(rec, tail[entry - s], static_cast<int>(s));
-    }
-    exBuffer = tail[entry - std::min(entry, kMaxRuns - 1)];
+    const std::size_t back = count - 1 - entry;  // records after the entry
+    const std::size_t start = first - std::min(back, first);
+    const std::size_t slots = std::min(kMaxRuns - 1, entry - start);
+    for (std::size_t s = 0; s <= slots; ++s) copyRunToSlot(rec, runs(entry - s), static_cast<int>(s));
+    exBuffer.assign(runs(entry - slots));
+    return true;
 }
 
 }  // namespace
@@ -127,56 +129,83 @@ void copyRunToSlot(RaceHorseRecord& rec, std::string_view ex, int s) {
     for (int e = 0; e < rh::kSpeedEntries; ++e) copyBytes(rec, rh::runSpeedOffset(s, e), ex, exrec::RunSpeeds(e + 1), 4);
 }
 
-RaceHorseFiles buildRaceHorseFiles(WindowState& st, const std::vector<std::string>& seRecords) {
-    RunConstants& run = st.run;
-    RaceHorseFiles filesByKey;
-    for (int i = 1; i <= run.RaceCount; ++i) filesByKey[run.RaceKeyList[static_cast<std::size_t>(i)]];
-
-    // Entry step: one record per runner, at its horse number.
-    for (const auto& se_ : seRecords) {
-        const std::string key = getField(se_, se::Year) + getField(se_, se::MonthDay) + getField(se_, se::JyoCD) +
-                                getField(se_, se::RaceNum);
-        auto it = filesByKey.find(key);
-        if (it == filesByKey.end()) continue;
-        auto num = strictInt(getField(se_, se::Umaban));
-        if (!num || *num <= 0) continue;
-        st.SeRec = se_;
-        RaceHorseRecord rec;
-        rec.set(rh::Wakuban.at(0), getField(se_, se::Wakuban));
-        rec.set(rh::Umaban.at(0), getField(se_, se::Umaban));
-        rec.set(rh::KettoNum.at(0), getField(se_, se::KettoNum));
-        rec.set(rh::Bamei, getField(se_, se::Bamei));
-        rec.set(rh::CrLf, "\r\n");
-        RaceHorseFile& file = it->second;
-        const std::size_t n = static_cast<std::size_t>(*num);
-        if (file.size() < n) file.resize(n);
-        file[n - 1] = std::move(rec);
-    }
-
-    // Past-run step, race by race in index order.
-    std::unordered_map<std::string, bool> done;
-    makeDirs(appFile(dirs::RACE));
+RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, unsigned parts) {
+    const RunConstants& run = st.run;
+    RaceEntries e;
+    e.fileOf.assign(static_cast<std::size_t>(run.RaceCount) + 1, 0);
+    e.firstOfKey.assign(static_cast<std::size_t>(run.RaceCount) + 1, false);
+    std::unordered_map<std::string_view, std::size_t> fileOfKey;
     for (int i = 1; i <= run.RaceCount; ++i) {
-        const std::string& key = run.RaceKeyList[static_cast<std::size_t>(i)];
-        RaceHorseFile& file = filesByKey[key];
-        const bool first = !done[key];
-        for (auto& rec : file) {
-            if (first) {
-                fillPastRuns(rec, key, st.ExRec);
-                rec.setSingleAt(rh::kSpeedAdjust, 0.0f);
-            }
-            run.Syosai[static_cast<std::size_t>(i)][11] = weatherAndGoing(run, rec);
-        }
-        if (!file.empty()) st.race.RaceHorseRec = file.back();
-        if (first) {
-            std::string bytes;
-            bytes.reserve(file.size() * rh::kRecordLength);
-            for (const auto& rec : file) bytes += rec.bytes;
-            writeRunFile(st, appFile(std::string(dirs::RACE) + "/" + key + ".dat"), bytes);
-        }
-        done[key] = true;
+        const auto at = static_cast<std::size_t>(i);
+        auto [it, added] = fileOfKey.emplace(run.RaceKeyList[at], e.runners.size());
+        if (added) e.runners.emplace_back();
+        e.fileOf[at] = it->second;
+        e.firstOfKey[at] = added;
     }
-    return filesByKey;
+
+    // One runner per horse number (a later record of the number replaces it).
+    struct Taken {
+        std::size_t file, number;
+        Runner runner;
+    };
+    struct Part {
+        std::vector<Taken> taken;
+        std::string last;  // the last record taken
+    };
+    std::vector<Part> part(std::max(1u, parts));
+    forEachRecord(sePath, se::kLength, parts, [&](unsigned k, std::string_view se_) {
+        char key[kRaceKeyLen];
+        auto it = fileOfKey.find(raceKeyIn(fieldView(se_, se::RaceId), key));
+        if (it == fileOfKey.end()) return;
+        auto num = strictInt(fieldView(se_, se::Umaban));
+        if (!num || *num <= 0) return;
+        Part& p = part[k];
+        p.taken.push_back({it->second, static_cast<std::size_t>(*num), {}});
+        p.taken.back().runner.take(se_);
+        p.last.assign(se_);
+    });
+    for (const Part& p : part) {
+        for (const Taken& t : p.taken) {
+            auto& file = e.runners[t.file];
+            if (file.size() < t.number) file.resize(t.number);
+            file[t.number - 1] = t.runner;
+        }
+        if (!p.last.empty()) st.SeRec = p.last;
+    }
+    return e;
+}
+
+int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
+                       std::string& fileBytes, std::string& readBuffer, std::vector<HorseFile>* horseFiles) {
+    RunConstants& run = st.run;
+    const auto at = static_cast<std::size_t>(RaceIdx);
+    const std::string& key = run.RaceKeyList[at];
+    const std::vector<Runner>& runners = entries.runners[entries.fileOf[at]];
+    if (recs.size() < runners.size()) recs.resize(runners.size());
+    const bool first = entries.firstOfKey[at];
+    fileBytes.clear();
+    for (std::size_t h = 0; h < runners.size(); ++h) {
+        RaceHorseRecord& rec = recs[h];
+        rec.clear();
+        const Runner& runner = runners[h];
+        if (runner.present) {
+            rec.set(rh::Wakuban.at(0), runner.field(se::Wakuban));
+            rec.set(rh::Umaban.at(0), runner.field(se::Umaban));
+            rec.set(rh::KettoNum.at(0), runner.field(se::KettoNum));
+            rec.set(rh::Bamei, runner.field(se::Bamei));
+            rec.set(rh::CrLf, "\r\n");
+            // Past runs: a race whose key came earlier in the index took them
+            // already; its records are the same, only the exchange buffer is not touched again.
+            std::string scratch;
+            const bool found = fillPastRuns(rec, key, first ? st.ExRec : scratch, readBuffer);
+            const std::string_view ketto = runner.field(se::KettoNum);
+            if (horseFiles && ketto.find('\0') == std::string_view::npos) horseFiles->push_back({std::string(ketto), found});
+        }
+        run.Syosai[at][11] = weatherAndGoing(run, rec);
+        if (first) fileBytes += rec.bytes;
+    }
+    if (first) writeRunFile(st, appFile(std::string(dirs::RACE) + "/" + key + ".dat"), fileBytes);
+    return static_cast<int>(runners.size());
 }
 
 }  // namespace kv::pred

@@ -5,12 +5,21 @@
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/fields.h"
+#include "common/keys.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "expansion/exrecord.h"
+#include "prediction/record_stream.h"
 #include "prediction/run_stages.h"
 
+#include <sched.h>
+
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kv::pred {
 
@@ -39,12 +48,12 @@ void RaceState::reset(int n) {
 YOSOKEKKATHISWEEKNQUEL::YOSOKEKKATHISWEEKNQUEL(WriterChain chain, StatusSink& menuStatus, YieldFn yield)
     : chain_(std::move(chain)), menu_(menuStatus), yield_(std::move(yield)) {}
 
-std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped) {
+std::vector<std::string_view> onePayoutPerRace(const std::vector<std::string_view>& hrRecords, long& skipped) {
     namespace hr = kv::jv::HrRecord;
-    std::vector<std::string> out;
+    std::vector<std::string_view> out;
     std::unordered_map<std::string, std::size_t> at;  // race key -> place in out
     skipped = 0;
-    for (const auto& rec : hrRecords) {
+    for (const std::string_view rec : hrRecords) {
         const std::string key =
             getField(rec, hr::Year) + getField(rec, hr::MonthDay) + getField(rec, hr::JyoCD) + getField(rec, hr::RaceNum);
         auto [it, added] = at.emplace(key, out.size());
@@ -80,38 +89,84 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
         removeStaleTemps(appFile(d));
     removeStaleTemps(GetAppPath(), {files::RACE_INDEX, files::RACE_SYOSAI});
 
-    const auto raRecords = RecordFile(appFile(files::RA_NEW), kv::jv::RaRecord::kLength).readAll();
-    hrRecords_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).readAll();
-    st.run.KekkaMode = decideMode(raRecords);
-    // In result mode the payout records are the races: a race key met again
-    // would run its race again, so each key runs once, with its newest record.
-    if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
-    buildRaceIndex(st, raRecords, hrRecords_);
-    const auto seRecords = RecordFile(appFile(files::SE_NEW), kv::jv::SeRecord::kLength).readAll();
-    raceFiles_ = buildRaceHorseFiles(st, seRecords);
-    noteMissingExpandedFiles();
+    hrView_ = RecordFile(appFile(files::HR), kv::jv::HrRecord::kLength).view();
+    hrRecords_.clear();
+    for (const std::string_view rec : hrView_) hrRecords_.push_back(rec);
+    // The race records the index can need (those of the week's races or of
+    // the payouts' races), kept from one pass through the file; the mode comes
+    // from the file's last record.
+    {
+        std::unordered_set<std::string> payoutKeys;
+        for (const std::string_view rec : hrRecords_) payoutKeys.insert(raceKeyFromId(fieldView(rec, kv::jv::HrRecord::RaceId)));
+        std::unordered_set<std::string_view> payoutKeyViews(payoutKeys.begin(), payoutKeys.end());
+        struct Part {
+            std::string bytes, lastKind;  // the records kept; the data kind of the last record
+            std::vector<std::size_t> at;
+        };
+        const unsigned parts = threadCount();
+        std::vector<Part> part(parts);
+        forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, parts, [&](unsigned k, std::string_view rec) {
+            Part& p = part[k];
+            const std::string_view kind = fieldView(rec, kv::jv::RaRecord::DataKubun);
+            p.lastKind.assign(kind);
+            char key[kRaceKeyLen];
+            if ((kind >= "2" && kind <= "6") ||
+                (!payoutKeyViews.empty() && payoutKeyViews.count(raceKeyIn(fieldView(rec, kv::jv::RaRecord::RaceId), key)))) {
+                p.at.push_back(p.bytes.size());
+                p.bytes.append(rec);
+            }
+        });
+        std::vector<std::string_view> raRecords;
+        bool anyRa = false;
+        std::string lastKind;
+        for (const Part& p : part) {
+            for (std::size_t at : p.at) raRecords.push_back(std::string_view(p.bytes).substr(at, kv::jv::RaRecord::kLength));
+            if (!p.lastKind.empty()) {
+                anyRa = true;
+                lastKind = p.lastKind;
+            }
+        }
+        st.run.KekkaMode = anyRa ? modeOfDataKind(lastKind) : 0;
+        // In result mode the payout records are the races: a race key met again
+        // would run its race again, so each key runs once, with its newest record.
+        if (st.run.KekkaMode == 1) hrRecords_ = onePayoutPerRace(hrRecords_, SkippedPayoutRepeats);
+        buildRaceIndex(st, raRecords, hrRecords_);
+    }
+    entries_ = collectRaceEntries(st, appFile(files::SE_NEW), threadCount());
 
-    for (int i = 1; i <= st.run.RaceCount; ++i) runRacePass(i);
+    runRaces();
+    entries_ = {};
+    hrRecords_.clear();
+    hrView_ = {};
     stepRun.finish(chain_.failures().empty() && st.WriteFailures.empty() && unreadableFiles().empty());
 }
 
-void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles() {
-    // The runners whose horse has no expanded run file get no past runs and no
-    // speeds; the writers cannot write them.
-    std::unordered_map<std::string, bool> seen;
-    long horses = 0, missing = 0;
-    std::string first;
-    for (int i = 1; i <= st.run.RaceCount; ++i) {
-        auto found = raceFiles_.find(st.run.raceKey(i));
-        if (found == raceFiles_.end()) continue;
-        for (const RaceHorseRecord& rec : found->second) {
-            const std::string ketto = rec.get(rh::KettoNum.at(0));
-            if (ketto.find('\0') != std::string::npos || !seen.emplace(ketto, true).second) continue;
-            ++horses;
-            if (fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0) continue;
-            if (missing++ == 0) first = ketto;
-        }
+void YOSOKEKKATHISWEEKNQUEL::tallyExpandedFiles(const std::vector<HorseFile>& horses) {
+    for (const HorseFile& h : horses) {
+        if (!exTally_.seen.insert(h.ketto).second) continue;
+        ++exTally_.horses;
+        if (!h.found && exTally_.missing++ == 0) exTally_.first = h.ketto;
     }
+}
+
+void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles(int tallied) {
+    // The runners whose horse has no expanded run file get no past runs and no
+    // speeds; the writers cannot write them. The races the loop did not reach
+    // are looked at here.
+    for (int i = tallied + 1; i <= st.run.RaceCount; ++i) {
+        std::vector<HorseFile> horses;
+        for (const Runner& r : entries_.runners[entries_.fileOf[static_cast<std::size_t>(i)]]) {
+            if (!r.present) continue;  // no runner at this number
+            const std::string ketto(r.field(kv::jv::SeRecord::KettoNum));
+            if (ketto.find('\0') != std::string::npos) continue;
+            horses.push_back(
+                {ketto, fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0});
+        }
+        tallyExpandedFiles(horses);
+    }
+    const long horses = exTally_.horses, missing = exTally_.missing;
+    const std::string first = exTally_.first;
+    exTally_ = {};
     if (missing == 0) return;
     const std::string folder = std::string("拡大構造体ファイル（") + dirs::UMAGOTOEX + "）";
     if (missing == horses)
@@ -156,34 +211,60 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     return r;
 }
 
-void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
-    RunConstants& run = st.run;
-    RaceState& race = st.race;
-    KeptState& kept = st.kept;
+// What preparing a race needs only while it runs, kept by each thread.
+struct YOSOKEKKATHISWEEKNQUEL::Scratch {
+    std::vector<RaceHorseRecord> recs;  // the race-horse records
+    std::string fileBytes;              // the race's race-horse file
+    std::string readBuffer;             // an expanded run file
+};
+
+// A race prepared ahead of its writers. `work` is a copy of the window state
+// for this race alone: its run is the index (fixed during the loop), its race
+// the race's state, its kept tables the race's per-horse rows; commitRace
+// moves them into the window state.
+struct YOSOKEKKATHISWEEKNQUEL::Prepared {
+    WindowState work;
+    int RaceIdx = 0;
+    std::size_t raceFileFailures = 0;  // the first ones of work.WriteFailures
+    std::exception_ptr error;
+    // Each runner's horse and whether its expanded run file was found.
+    std::vector<HorseFile> horseFiles;
+    // The texts of the race's sorted pair and trio scores.
+    std::vector<std::string> pairTexts, trioTexts;
+};
+
+void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int RaceIdx) const {
+    WindowState& w = p.work;
+    RunConstants& run = w.run;
+    RaceState& race = w.race;
+    p.RaceIdx = RaceIdx;
+    p.error = nullptr;
+    w.WriteFailures.clear();
+    w.ExRec.clear();
     const std::string key = run.raceKey(RaceIdx);
 
-    // 1. The payout record at the race's place; a new racecourse day starts reset tallies
-    //    (a day met again after another day's races goes on from its own).
+    // 1. The payout record at the race's place.
     const auto idx = static_cast<std::size_t>(RaceIdx);
-    race.HrRec = idx <= hrRecords_.size() ? hrRecords_[idx - 1] : std::string();
-    const std::string dayKey = run.dayKey(RaceIdx);
-    kept.enterDay(dayKey);
-    ++kept.DayRaceCount;
+    if (idx <= hrRecords_.size())
+        race.HrRec.assign(hrRecords_[idx - 1]);
+    else
+        race.HrRec.clear();
 
     // 2-3. The race's records and fresh per-race arrays.
-    static const std::vector<RaceHorseRecord> kNone;
-    auto found = raceFiles_.find(key);
-    const std::vector<RaceHorseRecord>& recs = found == raceFiles_.end() ? kNone : found->second;
-    race.reset(static_cast<int>(recs.size()));
+    p.horseFiles.clear();
+    const int horses = buildRaceHorseFile(w, entries_, RaceIdx, scratch.recs, scratch.fileBytes, scratch.readBuffer,
+                                          &p.horseFiles);
+    p.raceFileFailures = w.WriteFailures.size();
+    race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
 
     // 4. Horse values and the horses' candidate lines.
     std::string candidates;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        race.RaceHorseRec = recs[static_cast<std::size_t>(h - 1)];
-        fillHorseValues(st, race.RaceHorseRec, h);
-        candidates += horseCandidateLine(st, key, h);
+        fillHorseValues(w, scratch.recs[static_cast<std::size_t>(h - 1)], h);
+        candidates += horseCandidateLine(w, key, h);
     }
+    if (race.HorseCount > 0) race.RaceHorseRec.bytes = scratch.recs[static_cast<std::size_t>(race.HorseCount - 1)].bytes;
     // The writers file the race under the race id of this record. A race
     // without runners, or whose last runner has no expanded run file, has none
     // there: it takes the race's id from the index, so that its lines still go
@@ -192,50 +273,91 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
         race.RaceHorseRec.set(rh::RaceId.at(0), run.raceId(RaceIdx));
 
     // 5. Spread, ranks, the horse tables.
-    rankHorses(st, RaceIdx);
+    rankHorses(w, RaceIdx);
     std::string sortText, lupSortText;
     for (int h = 1; h <= race.HorseCount; ++h) {
-        sortText += horseSortLine(st, h);
-        lupSortText += lupSortLine(st, h);
+        sortText += horseSortLine(w, h);
+        lupSortText += lupSortLine(w, h);
     }
     const std::string kaime = std::string(dirs::KAIME) + "/" + key;
-    writeRunFile(st, appFile(kaime + "SORT.dat"), sortText);
-    writeRunFile(st, appFile(kaime + "LUPSORT.dat"), lupSortText);
+    writeRunFile(w, appFile(kaime + "SORT.dat"), sortText);
+    writeRunFile(w, appFile(kaime + "LUPSORT.dat"), lupSortText);
 
     // 6. Pairs.
-    candidates += scorePairs(race, key);
-    writeRunFile(st, appFile(kaime + "UMARENSORT.dat"),
-                    sortFileText(key, "Umaren", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
+    candidates += scorePairs(race, key, &p.pairTexts);
+    writeRunFile(w, appFile(kaime + "UMARENSORT.dat"),
+                 sortFileText(key, "Umaren", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
+
+    // 9. 馬連 and ワイド tickets (pairs in payout form).
+    writeRunFile(w, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
+
+    // 10. Pairs faster first, 馬単.
+    turnPairsFasterFirst(race);
+    writeRunFile(w, appFile(kaime + "UMATANSORT.dat"),
+                 sortFileText(key, "Umatan", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
+
+    // 11. Trios, ３連複.
+    candidates += scoreTrios(race, key, &p.trioTexts);
+    writeRunFile(w, appFile(kaime + ".dat"), candidates);
+    writeRunFile(w, appFile(kaime + "SANRENSORT.dat"),
+                 sortFileText(key, "Sanrenpuke", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
+                 ticketFileText(race, key, TicketKind::Sanrenpuku));
+
+    // 12. Trios fastest first, ３連単.
+    turnTriosFastestFirst(race);
+    writeRunFile(w, appFile(kaime + "SANRENTANSORT.dat"),
+                 sortFileText(key, "sanrentan", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
+    writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
+                 ticketFileText(race, key, TicketKind::Sanrentan));
+}
+
+void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
+    if (p.error) std::rethrow_exception(p.error);
+    WindowState& w = p.work;
+    const int RaceIdx = p.RaceIdx;
+    const auto idx = static_cast<std::size_t>(RaceIdx);
+    RunConstants& run = st.run;
+    KeptState& kept = st.kept;
+    const std::string key = run.raceKey(RaceIdx);
+
+    // A new racecourse day starts reset tallies (a day met again after another
+    // day's races goes on from its own).
+    kept.enterDay(run.dayKey(RaceIdx));
+    ++kept.DayRaceCount;
+
+    // The race's state, its rows of the per-horse tables (horses 1 to 18; rows
+    // past the race's horses keep an earlier race's) and its columns of the index.
+    run.Syosai[idx][10] = w.run.Syosai[idx][10];
+    run.Syosai[idx][11] = w.run.Syosai[idx][11];
+    const int rows = std::min(w.race.HorseCount, 18);
+    for (int h = 1; h <= rows; ++h) {
+        const auto i = static_cast<std::size_t>(h);
+        kept.YosoJuni[i] = w.kept.YosoJuni[i];
+        kept.Nyusen[i] = w.kept.Nyusen[i];
+        kept.Ninki[i] = w.kept.Ninki[i];
+        kept.Chakujun[i] = w.kept.Chakujun[i];
+    }
+    // The trio buffers hold the last trio turned; a race without trios leaves them.
+    std::array<std::string, 3> trio{st.race.TrioUmaban1, st.race.TrioUmaban2, st.race.TrioUmaban3};
+    std::swap(st.race, w.race);
+    if (st.race.SanrenpukuKaimeCount == 0) {
+        st.race.TrioUmaban1 = std::move(trio[0]);
+        st.race.TrioUmaban2 = std::move(trio[1]);
+        st.race.TrioUmaban3 = std::move(trio[2]);
+    }
+    if (!w.ExRec.empty()) st.ExRec = w.ExRec;
+    for (std::size_t f = 0; f < w.WriteFailures.size(); ++f)
+        (f < p.raceFileFailures ? raceFileFailures_ : st.WriteFailures).push_back(w.WriteFailures[f]);
+    tallyExpandedFiles(p.horseFiles);
+    tallied_ = RaceIdx;
 
     // 7-8. Yield, progress text.
     if (yield_) yield_();
     menu_.setText("Text5", key.substr(0, 8) + run.LookupCodeTable("2001", key.substr(8, 2), 4) + key.substr(10, 2) +
                                "R予想中");
-
-    // 9. 馬連 and ワイド tickets (pairs in payout form).
-    writeRunFile(st, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
-
-    // 10. Pairs faster first, 馬単.
-    turnPairsFasterFirst(race);
-    writeRunFile(st, appFile(kaime + "UMATANSORT.dat"),
-                    sortFileText(key, "Umatan", race.UmarenKaimeDisp, race.PairScore, race.UmarenKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
-
-    // 11. Trios, ３連複.
-    candidates += scoreTrios(race, key);
-    writeRunFile(st, appFile(kaime + ".dat"), candidates);
-    writeRunFile(st, appFile(kaime + "SANRENSORT.dat"),
-                    sortFileText(key, "Sanrenpuke", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
-                    ticketFileText(race, key, TicketKind::Sanrenpuku));
-
-    // 12. Trios fastest first, ３連単.
-    turnTriosFastestFirst(race);
-    writeRunFile(st, appFile(kaime + "SANRENTANSORT.dat"),
-                    sortFileText(key, "sanrentan", race.SanrenKaime, race.TrioScore, race.SanrenpukuKaimeCount));
-    writeRunFile(st, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
-                    ticketFileText(race, key, TicketKind::Sanrentan));
 
     // 13. The writers.
     chain_.runRace(st, RaceIdx);
@@ -244,6 +366,126 @@ void YOSOKEKKATHISWEEKNQUEL::runRacePass(int RaceIdx) {
     if (run.KekkaMode == 1) {
         computeDayRates(kept, kept.DayRaceCount);
         writeRateFiles(st, RaceIdx, kept.DayRaceCount);
+    }
+}
+
+namespace {
+
+// The cores this process may run on.
+unsigned usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(std::max(1, CPU_COUNT(&set)));
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
+unsigned YOSOKEKKATHISWEEKNQUEL::threadCount() const { return std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u); }
+
+void YOSOKEKKATHISWEEKNQUEL::runRaces() {
+    const int count = st.run.RaceCount;
+    raceFileFailures_.clear();
+    const std::size_t beforeLoop = st.WriteFailures.size();
+    tallied_ = 0;
+    exTally_ = {};
+    // Whatever ends the loop: the files of the races go ahead of the race
+    // loop's (they were once all written first), and the missing expanded run
+    // files are noted.
+    struct Finally {
+        YOSOKEKKATHISWEEKNQUEL& w;
+        std::size_t at;
+        ~Finally() {
+            try {
+                auto& f = w.st.WriteFailures;
+                f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), w.raceFileFailures_.begin(),
+                         w.raceFileFailures_.end());
+                w.noteMissingExpandedFiles(w.tallied_);
+            } catch (...) {  // the report goes without them rather than the process ending
+            }
+        }
+    } finally{*this, beforeLoop};
+
+    const unsigned workers = threadCount();
+    if (workers <= 1 || count <= 1) {
+        Prepared p;
+        Scratch scratch;
+        p.work.run = st.run;
+        for (int i = 1; i <= count; ++i) {
+            prepareRace(p, scratch, i);
+            commitRace(p);
+        }
+        return;
+    }
+
+    // Workers prepare races in index order into a ring of slots; this thread
+    // commits them in the same order. A slot is taken again once its race is committed.
+    const int slots = static_cast<int>(workers) * 2;
+    std::vector<std::unique_ptr<Prepared>> ring;
+    for (int s = 0; s < slots; ++s) {
+        ring.push_back(std::make_unique<Prepared>());
+        ring.back()->work.run = st.run;
+    }
+    std::mutex m;
+    std::condition_variable changed;
+    std::vector<int> readyRace(static_cast<std::size_t>(slots), 0);  // the race a slot holds, ready to commit
+    int nextToPrepare = 1, committed = 0;
+    bool stop = false;
+
+    auto work = [&] {
+        Scratch scratch;
+        for (;;) {
+            int i;
+            {
+                std::unique_lock<std::mutex> lock(m);
+                changed.wait(lock, [&] { return stop || nextToPrepare > count || nextToPrepare - committed <= slots; });
+                if (stop || nextToPrepare > count) return;
+                i = nextToPrepare++;
+            }
+            Prepared& p = *ring[static_cast<std::size_t>(i % slots)];
+            try {
+                prepareRace(p, scratch, i);
+            } catch (...) {
+                p.RaceIdx = i;
+                p.error = std::current_exception();
+            }
+            {
+                std::lock_guard<std::mutex> lock(m);
+                readyRace[static_cast<std::size_t>(i % slots)] = i;
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> threads;
+    struct Join {
+        std::vector<std::thread>& t;
+        std::mutex& m;
+        std::condition_variable& c;
+        bool& stop;
+        ~Join() {
+            {
+                std::lock_guard<std::mutex> lock(m);
+                stop = true;
+            }
+            c.notify_all();
+            for (auto& th : t) th.join();
+        }
+    } join{threads, m, changed, stop};
+    for (unsigned t = 0; t < workers; ++t) threads.emplace_back(work);
+
+    for (int i = 1; i <= count; ++i) {
+        const auto s = static_cast<std::size_t>(i % slots);
+        {
+            std::unique_lock<std::mutex> lock(m);
+            changed.wait(lock, [&] { return readyRace[s] == i; });
+        }
+        commitRace(*ring[s]);
+        {
+            std::lock_guard<std::mutex> lock(m);
+            readyRace[s] = 0;
+            committed = i;
+        }
+        changed.notify_all();
     }
 }
 

@@ -6,11 +6,14 @@
 #pragma once
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sinks.h"
 #include "platform/step_report.h"
+#include "prediction/run_stages.h"
 #include "prediction/writer.h"
 #include "prediction/window_state.h"
 
@@ -18,7 +21,7 @@ namespace kv::pred {
 
 // The payout records with one record per race key, at the place where the key
 // first appears and holding its last (newest) record; skipped counts the repeats.
-std::vector<std::string> onePayoutPerRace(const std::vector<std::string>& hrRecords, long& skipped);
+std::vector<std::string_view> onePayoutPerRace(const std::vector<std::string_view>& hrRecords, long& skipped);
 
 class YOSOKEKKATHISWEEKNQUEL {
 public:
@@ -28,9 +31,10 @@ public:
     // The load: the whole prediction run.
     void Form_Load();
 
-    // One pass of the race loop (race RaceIdx of the index); Form_Load calls it
-    // for every race after the index and the race-horse files are built.
-    void runRacePass(int RaceIdx);
+    // How many threads prepare races (race-horse files, ranking, bet files)
+    // ahead of the writers; 0 (the default): as many as the cores the process
+    // may run on. The files and the state are the same for any number.
+    void setThreads(unsigned n) { threads_ = n; }
 
     WindowState st;
     // Payout records of the last load that repeated a race key already met (result mode).
@@ -46,13 +50,37 @@ public:
     std::string raceLabel(int RaceIdx) const;
 
 private:
-    void noteMissingExpandedFiles();
+    struct Prepared;
+    struct Scratch;
+    // One pass of the race loop in two halves: prepare (everything of the race
+    // alone, on any thread) and commit (the day tallies, the writers and the
+    // rates, in race order on the loop's thread).
+    void prepareRace(Prepared& p, Scratch& scratch, int RaceIdx) const;
+    void commitRace(Prepared& p);
+    void runRaces();
+    unsigned threadCount() const;
+    // The runners whose horse has no expanded run file, counted race by race
+    // (each horse once); noted in the report when the loop ends.
+    void tallyExpandedFiles(const std::vector<HorseFile>& horses);
+    void noteMissingExpandedFiles(int tallied);
+    struct ExTally {
+        std::unordered_set<std::string> seen;
+        long horses = 0, missing = 0;
+        std::string first;
+    } exTally_;
+    int tallied_ = 0;  // the races counted so far
     StepReport inputs_{"predict"};
     WriterChain chain_;
     StatusSink& menu_;
     YieldFn yield_;
-    std::vector<std::string> hrRecords_;
-    std::unordered_map<std::string, std::vector<RaceHorseRecord>> raceFiles_;
+    // The run's input files, held while it lasts, and the records taken from them.
+    RecordView hrView_;
+    std::vector<std::string_view> hrRecords_;
+    RaceEntries entries_;
+    unsigned threads_ = 0;
+    // Files "RACE/<key>.dat" that could not be written; they go to
+    // st.WriteFailures ahead of the race loop's own.
+    std::vector<std::string> raceFileFailures_;
 };
 
 }  // namespace kv::pred

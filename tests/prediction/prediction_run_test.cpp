@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <mutex>
 
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "prediction/record_stream.h"
 #include "prediction/run_stages.h"
 #include "prediction/yosokekka.h"
 #include "week_fixture.h"
@@ -596,8 +602,212 @@ TEST(PredictionRun, RepeatedPayoutRecordsRunOneRacePassPerRace) {
     EXPECT_EQ(lines(wk.dir.read(files::RACE_INDEX)), (std::vector<std::string>{"\"202504050611\"", "\"202504050612\""}));
 
     long skipped = -1;
-    const auto one = onePayoutPerRace(wk.hr, skipped);
+    const auto one = onePayoutPerRace(std::vector<std::string_view>(wk.hr.begin(), wk.hr.end()), skipped);
     ASSERT_EQ(one.size(), 2u);
     EXPECT_EQ(one[0], newest);
     EXPECT_EQ(skipped, 2);
+}
+
+namespace {
+
+// Notes everything of the window state a writer can read, race by race.
+struct SnapshotWriter : Writer {
+    std::vector<std::string>* log;
+    explicit SnapshotWriter(std::vector<std::string>* l) : log(l) {}
+    std::string name() const override { return "WriteLupFiles"; }
+    void writeRace(WindowState& st, int RaceIdx) override {
+        const auto& r = st.race;
+        std::string s = std::to_string(RaceIdx) + " " + st.kept.TallyDayKey + " " + std::to_string(st.kept.DayRaceCount);
+        for (int h = 0; h <= 18; ++h) {
+            const auto i = static_cast<std::size_t>(h);
+            s += "|" + st.kept.YosoJuni[i] + "," + st.kept.Nyusen[i] + "," + st.kept.Ninki[i] + "," + st.kept.Chakujun[i];
+        }
+        for (const auto& c : st.run.Syosai.at(static_cast<std::size_t>(RaceIdx))) s += "|" + c;
+        s += "|" + r.TrioUmaban1 + r.TrioUmaban2 + r.TrioUmaban3 + "|" + r.RaceHorseRec.raceId() + "|" +
+             r.RaceHorseRec.get(rh::TorokuTosu.at(0)) + "|" + r.HrRec.substr(0, 40) + "|" + std::to_string(r.HorseCount);
+        for (int c = 1; c <= r.UmarenKaimeCount; ++c)
+            s += "," + r.UmarenKaimeDisp[static_cast<std::size_t>(c)] + r.UmarenKaimeKey[static_cast<std::size_t>(c)];
+        for (int c = 1; c <= r.SanrenpukuKaimeCount; ++c)
+            s += "," + r.SanrenKaime[static_cast<std::size_t>(c)] + r.SanrenpukuKaimeKey[static_cast<std::size_t>(c)];
+        for (int h = 1; h <= r.HorseCount; ++h) s += "," + r.SuiteiTime[static_cast<std::size_t>(h)] + r.Bamei[static_cast<std::size_t>(h)];
+        log->push_back(s);
+        // A hit for every race, so that the day's rates move.
+        st.kept.UmarenTally.TekichuHonsen += 1;
+        st.kept.UmarenTally.HaitoHonsen += 300;
+    }
+};
+
+std::map<std::string, std::string> filesUnder(const std::string& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+        if (!e.is_regular_file()) continue;
+        const std::string rel = e.path().string().substr(root.size());
+        if (rel.find("STEPSTATE") != std::string::npos) continue;
+        std::ifstream in(e.path(), std::ios::binary);
+        out[rel] = std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    return out;
+}
+
+struct ThreadedRun {
+    std::vector<std::string> log;
+    std::map<std::string, std::string> files;
+    std::vector<std::string> writeFailures, list1;
+    std::string exRec, seRec, raRec, message;
+};
+
+ThreadedRun runWeekOn(unsigned threads) {
+    WeekFixture wk;
+    // Result mode, two days met in turns, races of 20, 5, 2, 1 and no runners.
+    const std::vector<std::pair<std::string, int>> races{
+        {"2025040506010201", 20}, {"2025040506010202", 5}, {"2025040605010101", 2}, {"2025040506010203", 0},
+        {"2025040506010204", 1},  {"2025040605010102", 7}, {"2025040506010205", 3}};
+    for (const auto& [id, n] : races) {
+        std::vector<float> speeds;
+        for (int h = 0; h < n; ++h) speeds.push_back(55.0f + static_cast<float>((h * 7) % 11) * 0.5f);
+        wk.addRace(id, speeds, "7");
+        if (n == 0) {
+            wk.ra.push_back(raRecord(id, "7"));
+            wk.hr.push_back(hrRecord(id));
+        }
+    }
+    wk.write();
+    // A race-horse file and a horse table that cannot be written.
+    makeDirs(wk.dir.file("RACE/202504050602.dat"));
+    makeDirs(wk.dir.file("KAIME/202504060501SORT.dat"));
+
+    ThreadedRun r;
+    NullStatusSink status;
+    WriterChain chain;
+    chain.add(ChainSlot::LupFiles, std::make_unique<SnapshotWriter>(&r.log));
+    YOSOKEKKATHISWEEKNQUEL w(std::move(chain), status);
+    w.setThreads(threads);
+    w.Form_Load();
+    r.files = filesUnder(wk.dir.path());
+    r.writeFailures = w.st.WriteFailures;
+    for (auto& f : r.writeFailures) f = f.substr(wk.dir.path().size());
+    r.list1 = w.List1();
+    r.exRec = w.st.ExRec;
+    r.seRec = w.st.SeRec;
+    r.raRec = w.st.RaRec;
+    r.message = w.report().message();
+    const std::size_t at = r.message.find(wk.dir.path());
+    if (at != std::string::npos) r.message.erase(at, wk.dir.path().size());
+    return r;
+}
+
+}  // namespace
+
+TEST(PredictionRun, OneThreadOrManyGiveTheSameFilesAndState) {
+    const ThreadedRun one = runWeekOn(1);
+    ASSERT_EQ(one.log.size(), 7u);
+    ASSERT_EQ(one.writeFailures.size(), 2u);
+    EXPECT_NE(one.writeFailures[0].find("RACE/202504050602.dat"), std::string::npos);  // the race files come first
+    EXPECT_NE(one.writeFailures[1].find("KAIME/202504060501SORT.dat"), std::string::npos);
+    EXPECT_FALSE(one.exRec.empty());
+    // The per-horse tables as the writers see them: race 2 (5 runners) has its
+    // own rows 1 to 5 and race 1's (20 runners) after them.
+    auto rows = [](const std::string& entry) {
+        std::vector<std::string> out;
+        std::size_t at = entry.find('|');
+        for (int h = 0; h <= 18; ++h) {
+            const std::size_t next = entry.find('|', at + 1);
+            out.push_back(entry.substr(at + 1, next - at - 1));
+            at = next;
+        }
+        return out;
+    };
+    const auto race1 = rows(one.log[0]), race2 = rows(one.log[1]);
+    EXPECT_EQ(race1[18].substr(2), ", 3, 2,03");
+    EXPECT_EQ(race2[5].substr(2), ", 3, 2,03");
+    EXPECT_NE(race2[1].substr(0, 2), race1[1].substr(0, 2));  // its own predicted ranks
+    for (int h = 6; h <= 18; ++h) EXPECT_EQ(race2[static_cast<std::size_t>(h)], race1[static_cast<std::size_t>(h)]) << h;
+    for (unsigned threads : {2u, 4u, 8u}) {
+        const ThreadedRun many = runWeekOn(threads);
+        EXPECT_EQ(many.log, one.log) << threads;
+        EXPECT_EQ(many.writeFailures, one.writeFailures) << threads;
+        EXPECT_EQ(many.list1, one.list1) << threads;
+        EXPECT_EQ(many.exRec, one.exRec) << threads;
+        EXPECT_EQ(many.seRec, one.seRec) << threads;
+        EXPECT_EQ(many.raRec, one.raRec) << threads;
+        EXPECT_EQ(many.message, one.message) << threads;
+        ASSERT_EQ(many.files.size(), one.files.size()) << threads;
+        for (const auto& [name, bytes] : one.files) {
+            auto it = many.files.find(name);
+            ASSERT_NE(it, many.files.end()) << name;
+            EXPECT_TRUE(it->second == bytes) << name << " on " << threads << " threads";
+        }
+    }
+}
+
+TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+    wk.write();
+    const std::string a = "UMAGOTOEXTHISWEEKN/0405061101EX.dat", b = "UMAGOTOEXTHISWEEKN/0405061102EX.dat";
+    ASSERT_TRUE(wk.dir.exists(a));
+    // Horse 2's file is a folder: no runs and counted as missing, but not unreadable.
+    std::filesystem::remove(wk.dir.file(b));
+    ASSERT_TRUE(makeDirs(wk.dir.file(b)));
+    struct Case {
+        const char* denied;
+        std::size_t runners;  // records of the race-horse file
+        bool horse1HasRuns;
+    };
+    for (const Case c : {Case{"0405061101EX.dat", 3, false}, Case{"SETHISWEEKNNEW", 0, false}, Case{"nothing", 3, true}}) {
+        kv::fsys::Faults f;
+        f.denyReadContaining = c.denied;
+        kv::fsys::setFaults(f);
+        LoadedWindow run;
+        kv::fsys::clearFaults();
+        const auto unreadable = unreadableFiles();
+        const bool noted = std::any_of(unreadable.begin(), unreadable.end(),
+                                       [&](const std::string& u) { return u.find(c.denied) != std::string::npos; });
+        EXPECT_EQ(noted, std::string(c.denied) != "nothing") << c.denied;
+        for (const auto& u : unreadable) EXPECT_EQ(u.find("0405061102EX.dat"), std::string::npos) << u;
+        EXPECT_EQ(run.w->report().failedAny(), std::string(c.denied) != "nothing") << c.denied;
+        const auto recs = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
+        ASSERT_EQ(recs.size(), c.runners) << c.denied;
+        if (!recs.empty()) {
+            EXPECT_EQ(RaceHorseRecord(recs[0]).raceId(0) == kId11, c.horse1HasRuns) << c.denied;
+        }
+        // The unreadable file is there: only horse 2 (the folder) is missing.
+        if (c.runners > 0) {
+            EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
+        }
+    }
+}
+
+TEST(RecordStream, PartsTogetherGiveEveryRecordInOrder) {
+    TempDir dir;
+    // 3 MB and a bit of 1000-byte records numbered in their first bytes, and a cut-off last record.
+    constexpr std::size_t kLen = 1000, kCount = 3200;
+    std::string bytes;
+    for (std::size_t i = 0; i < kCount; ++i) bytes += zeroPad(static_cast<long long>(i), 8) + std::string(kLen - 8, 'x');
+    bytes += "cut";
+    dir.write("big.dat", bytes);
+    for (unsigned parts : {1u, 2u, 3u, 7u}) {
+        std::vector<std::vector<std::string>> seen(parts);
+        std::mutex m;
+        forEachRecord(dir.file("big.dat"), kLen, parts, [&](unsigned k, std::string_view rec) {
+            std::lock_guard<std::mutex> lock(m);
+            seen.at(k).push_back(std::string(rec.substr(0, 8)));
+        });
+        std::vector<std::string> all;
+        for (const auto& p : seen) all.insert(all.end(), p.begin(), p.end());
+        ASSERT_EQ(all.size(), kCount) << parts;
+        for (std::size_t i = 0; i < kCount; ++i) ASSERT_EQ(all[i], zeroPad(static_cast<long long>(i), 8)) << parts;
+        EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return !p.empty(); }), std::min(parts, 3u))
+            << "parts of at least a megabyte";
+    }
+    // Missing: nothing, no note. A folder: noted.
+    clearUnreadableFiles();
+    int calls = 0;
+    forEachRecord(dir.file("none.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; });
+    EXPECT_TRUE(unreadableFiles().empty());
+    ASSERT_TRUE(makeDirs(dir.file("folder.dat")));
+    forEachRecord(dir.file("folder.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; });
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(unreadableFiles().size(), 1u);
+    clearUnreadableFiles();
 }
