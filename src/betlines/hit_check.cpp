@@ -6,6 +6,7 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/combo_text.h"
+#include "betlines/payout_view.h"
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
@@ -120,11 +121,11 @@ private:
         for (int p = 1; p <= pairCount(); ++p) {
             const std::string& key = at(lists_.UmarenKaimeKey, p);
             for (std::size_t k = 1; k <= hr::PayUmaren::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayUmaren::Kumi(k));
+                const std::string_view kumi = hr_(hr::PayUmaren::Kumi(k));
                 if (kumi != key) continue;
                 ++out_.matchNumber;
-                const std::string pay = getField(hr_, hr::PayUmaren::Pay(k));
-                const std::string ninki = getField(hr_, hr::PayUmaren::Ninki(k));
+                const std::string_view pay = hr_(hr::PayUmaren::Pay(k));
+                const std::string_view ninki = hr_(hr::PayUmaren::Ninki(k));
                 const Tier t = tierOf(p, 6);
                 if (t.tier >= 0) {
                     const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
@@ -147,7 +148,7 @@ private:
         for (int p = 1; p <= pairCount(); ++p) {
             const std::string& key = at(lists_.UmarenKaimeKey, p);
             for (std::size_t k = 1; k <= hr::PayWide::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayWide::Kumi(k));
+                const std::string_view kumi = hr_(hr::PayWide::Kumi(k));
                 if (kumi != key) continue;
                 ++out_.matchNumber;
                 ++wideNumber;
@@ -155,8 +156,8 @@ private:
                                         : wideNumber == 3 ? &out_.Wide2Result
                                         : wideNumber == 4 ? &out_.Wide3Result
                                                           : nullptr;
-                const std::string pay = getField(hr_, hr::PayWide::Pay(k));
-                const std::string ninki = getField(hr_, hr::PayWide::Ninki(k));
+                const std::string_view pay = hr_(hr::PayWide::Pay(k));
+                const std::string_view ninki = hr_(hr::PayWide::Ninki(k));
                 const Tier t = tierOf(p, 6);
                 if (t.tier >= 0) {
                     const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
@@ -180,18 +181,18 @@ private:
         for (int p = 1; p <= pairCount(); ++p) {
             const std::string& disp = at(lists_.UmarenKaimeDisp, p);
             for (std::size_t k = 1; k <= hr::PayUmatan::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayUmatan::Kumi(k));
-                const std::string swapped = kumi.substr(2, 2) + kumi.substr(0, 2);
-                if (disp == kumi) umatanMatch(p, k, kumi, false, hitRecorded);
-                if (disp == swapped) umatanMatch(p, k, kumi, true, hitRecorded);
+                const std::string_view kumi = hr_(hr::PayUmatan::Kumi(k));
+                const unsigned orders = pairOrdersOf(disp, kumi);
+                if (orders & 1u) umatanMatch(p, k, kumi, false, hitRecorded);
+                if (orders & 2u) umatanMatch(p, k, kumi, true, hitRecorded);
             }
         }
     }
 
-    void umatanMatch(int p, std::size_t k, const std::string& kumi, bool reverse, bool& hitRecorded) {
+    void umatanMatch(int p, std::size_t k, std::string_view kumi, bool reverse, bool& hitRecorded) {
         ++out_.matchNumber;
-        const std::string pay = getField(hr_, hr::PayUmatan::Pay(k));
-        const std::string ninki = getField(hr_, hr::PayUmatan::Ninki(k));
+        const std::string_view pay = hr_(hr::PayUmatan::Pay(k));
+        const std::string_view ninki = hr_(hr::PayUmatan::Ninki(k));
         const long long betNumber = reverse ? 2LL * p : 2LL * p - 1;
         TierTally& tally = reverse ? out_.UmatanUraTally : out_.UmatanOmoteTally;
         const Tier t = tierOf(p, 6);
@@ -215,11 +216,11 @@ private:
         for (int p = 1; p <= trioCount(); ++p) {
             const std::string& key = at(lists_.SanrenpukuKaimeKey, p);
             for (std::size_t k = 1; k <= hr::PaySanrenpuku::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PaySanrenpuku::Kumi(k));
+                const std::string_view kumi = hr_(hr::PaySanrenpuku::Kumi(k));
                 if (kumi != key) continue;
                 ++out_.matchNumber;
-                const std::string pay = getField(hr_, hr::PaySanrenpuku::Pay(k));
-                const std::string ninki = getField(hr_, hr::PaySanrenpuku::Ninki(k));
+                const std::string_view pay = hr_(hr::PaySanrenpuku::Pay(k));
+                const std::string_view ninki = hr_(hr::PaySanrenpuku::Ninki(k));
                 const Tier t = tierOf(p, 7);
                 if (t.tier >= 0) {
                     const std::string combo = FormatSanrenpukuKumi(kumi), haito = FormatHaito(pay);
@@ -238,26 +239,27 @@ private:
     }
 
     void sanrentan() {
+        // The entries up to the first "000000" one.
+        std::size_t entries = 0;
+        while (entries < hr::PaySanrentan::kArray.count && hr_(hr::PaySanrentan::Kumi(entries + 1)) != "000000")
+            ++entries;
         bool hitRecorded = false;
         for (int p = 1; p <= trioCount(); ++p) {
             const std::string& trio = at(lists_.SanrenKaime, p);
-            auto part = [&](std::size_t i) { return 2 * i < trio.size() ? trio.substr(2 * i, 2) : std::string(); };
-            const std::string A = part(0), B = part(1), C = part(2);
-            const std::string orders[6] = {A + B + C, A + C + B, B + A + C, B + C + A, C + A + B, C + B + A};
-            for (std::size_t k = 1; k <= hr::PaySanrentan::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PaySanrentan::Kumi(k));
-                if (kumi == "000000") break;  // no further entries of this position
-                for (int N = 1; N <= 6; ++N) {
-                    if (kumi == orders[N - 1]) sanrentanMatch(p, k, kumi, N, hitRecorded);
+            for (std::size_t k = 1; k <= entries; ++k) {
+                const std::string_view kumi = hr_(hr::PaySanrentan::Kumi(k));
+                const unsigned orders = trioOrdersOf(trio, kumi);
+                for (int N = 1; orders && N <= 6; ++N) {
+                    if (orders & (1u << (N - 1))) sanrentanMatch(p, k, kumi, N, hitRecorded);
                 }
             }
         }
     }
 
-    void sanrentanMatch(int p, std::size_t k, const std::string& kumi, int N, bool& hitRecorded) {
+    void sanrentanMatch(int p, std::size_t k, std::string_view kumi, int N, bool& hitRecorded) {
         ++out_.matchNumber;
-        const std::string pay = getField(hr_, hr::PaySanrentan::Pay(k));
-        const std::string ninki = getField(hr_, hr::PaySanrentan::Ninki(k));
+        const std::string_view pay = hr_(hr::PaySanrentan::Pay(k));
+        const std::string_view ninki = hr_(hr::PaySanrentan::Ninki(k));
         const long long betNumber = 6LL * (p - 1) + N;
         const Tier t = tierOf(p, 7);
         const std::string order = "第" + std::to_string(N) + "順";
@@ -276,7 +278,7 @@ private:
         }
     }
 
-    std::string_view hr_;
+    PayoutRecordView hr_;
     const KaimeLists& lists_;
     TekichuOutcome& out_;
 };

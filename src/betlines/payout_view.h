@@ -1,0 +1,57 @@
+// A payout record read field by field without a copy per field.
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "acquisition/jvdata/race_records.h"
+#include "common/fields.h"
+
+namespace kv::bet {
+
+// The record held at its full length: the bytes a short record lacks read as
+// blanks, as getField reads them. Views stay valid while this lives.
+class PayoutRecordView {
+public:
+    explicit PayoutRecordView(std::string_view rec) {
+        if (rec.size() >= jv::HrRecord::kLength) {
+            rec_ = rec;
+        } else {
+            padded_ = fitRecord(rec, jv::HrRecord::kLength);
+            rec_ = padded_;
+        }
+    }
+    PayoutRecordView(const PayoutRecordView&) = delete;
+    PayoutRecordView& operator=(const PayoutRecordView&) = delete;
+
+    std::string_view operator()(Field f) const { return fieldView(rec_, f); }
+
+private:
+    std::string padded_;
+    std::string_view rec_;
+};
+
+// The 馬単 orders in which a pair key "AABB" reads as the four-character
+// combination kumi: bit 0 its own order, bit 1 reversed ("BBAA").
+inline unsigned pairOrdersOf(std::string_view pair, std::string_view kumi) {
+    if (pair.size() != 4 || kumi.size() != 4) return 0;
+    const std::string_view a = pair.substr(0, 2), b = pair.substr(2, 2);
+    const std::string_view x = kumi.substr(0, 2), y = kumi.substr(2, 2);
+    return (a == x && b == y ? 1u : 0u) | (b == x && a == y ? 2u : 0u);
+}
+
+// The ３連単 orders in which trio key "AABBCC" reads as the six-character
+// combination kumi: bit n-1 for order n (1 ABC, 2 ACB, 3 BAC, 4 BCA, 5 CAB,
+// 6 CBA). A key shorter than six characters reads as no combination; one
+// longer counts with its first six.
+inline unsigned trioOrdersOf(std::string_view trio, std::string_view kumi) {
+    if (trio.size() < 6 || kumi.size() != 6) return 0;
+    const std::string_view p[3] = {trio.substr(0, 2), trio.substr(2, 2), trio.substr(4, 2)};
+    const std::string_view x = kumi.substr(0, 2), y = kumi.substr(2, 2), z = kumi.substr(4, 2);
+    static constexpr int kOrder[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    unsigned bits = 0;
+    for (int n = 0; n < 6; ++n)
+        if (p[kOrder[n][0]] == x && p[kOrder[n][1]] == y && p[kOrder[n][2]] == z) bits |= 1u << n;
+    return bits;
+}
+
+}  // namespace kv::bet
