@@ -4,6 +4,7 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/combo_text.h"
+#include "betlines/day_append.h"
 #include "betlines/hit_check.h"
 #include "betlines/kaime_lines.h"
 #include "betlines/line_helpers.h"
@@ -102,17 +103,23 @@ std::string rrLine(bool resultMode, bool flat) {
 }
 
 std::string hsLine(const pred::WindowState& st, int j, int k) {
+    std::string s;
+    appendHsLine(st, j, k, s);
+    return s;
+}
+
+void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;
     QuotedLine q;
-    q.text("HS")
-        .text(std::to_string(k))
+    q.textRaw("HS")
+        .textRaw(ShortText().number(k).view())
         .text(cell(r.Wakuban, j))
-        .text(TwoPlace(j))
+        .textRaw(ShortText().twoPlace(j).view())
         .text(fixedCell(st.kept.YosoJuni, j));
     if (result) q.text(fixedCell(st.kept.Ninki, j)).text(fixedCell(st.kept.Nyusen, j));
     q.text(cell(r.Seibetsu, j))
-        .text(TwoPlace(wholeNumber(cell(r.Barei, j))))
+        .textRaw(ShortText().twoPlace(wholeNumber(cell(r.Barei, j))).view())
         .text(firstChars(cell(r.Bamei, j), 9))
         .text(cell(r.Futan, j))
         .text(firstChars(cell(r.KishuName, j), 4))
@@ -121,7 +128,7 @@ std::string hsLine(const pred::WindowState& st, int j, int k) {
     if (result) q.text(cell(r.JitsuTime, j));
     q.text(cell(r.SuiteiAgari3F, j));
     if (result) q.text(cell(r.JitsuAgari3F, j));
-    return q.line();
+    q.appendTo(out);
 }
 
 void appendPayoutLines(std::string_view rec, std::string& out) {
@@ -199,25 +206,31 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string dayKey = raceId.substr(0, 14);
     const std::string base = std::string(dirs::TEKICHU) + "/" + dayKey;
     const std::string lupPath = appFile(base + (result ? "lupRCM.txt" : "lup.txt"));
-    const std::string tekichuPath = appFile(base + "tekichu.txt");
     const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
 
     // The day's files: created (emptied) on the key's first race of the run,
-    // opened for appending afterwards.
+    // opened for appending afterwards; each is opened once per race.
     const bool newDay = lupDays_.isNew(dayKey);
-    if (!lupDays_.write(dayKey, lupPath, "")) throw std::runtime_error("cannot open " + lupPath);
+    DayFileAppend lup(lupDays_, dayKey, lupPath);
+    if (!lup.isOpen()) throw std::runtime_error("cannot open " + lupPath);
+    std::optional<DayFileAppend> tekichu;
+    std::string tekichuPath;
     if (result) {
-        const std::string head = tekichuDays_.isNew(dayKey) ? tekichuHeaderLines(raceId, courseName) : std::string();
-        if (!tekichuDays_.write(dayKey, tekichuPath, head)) throw std::runtime_error("cannot open " + tekichuPath);
+        tekichuPath = appFile(base + "tekichu.txt");
+        const bool newTekichu = tekichuDays_.isNew(dayKey);
+        tekichu.emplace(tekichuDays_, dayKey, tekichuPath);
+        if (!tekichu->isOpen() || (newTekichu && !tekichu->write(tekichuHeaderLines(raceId, courseName))))
+            throw std::runtime_error("cannot open " + tekichuPath);
     }
 
     // The block is written in one go; on a failure the lines built so far are
     // written before the failure goes on to the chain.
-    std::string block;
+    std::string& block = block_;
+    block.clear();
     bool flushed = false;
     auto flush = [&] {
         flushed = true;
-        if (!lupDays_.write(dayKey, lupPath, block)) throw std::runtime_error("cannot write " + lupPath);
+        if (!lup.write(block) || !lup.close()) throw std::runtime_error("cannot write " + lupPath);
     };
     try {
         if (newDay) {
@@ -227,10 +240,15 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         block += rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
         block += rrLine(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
 
+        // Horses by predicted rank, ties in number order. Every rank is read
+        // on the first pass (a rank that is no number fails there).
         const int n = st.race.HorseCount;
+        long long ranks[19];
         for (int k = 1; k <= n; ++k)
-            for (int j = 1; j <= n; ++j)
-                if (wholeNumber(fixedCell(st.kept.YosoJuni, j)) == k) block += hsLine(st, j, k);
+            for (int j = 1; j <= n; ++j) {
+                if (k == 1) ranks[j] = wholeNumber(fixedCell(st.kept.YosoJuni, j));  // j <= 18 here
+                if (ranks[j] == k) appendHsLine(st, j, k, block);
+            }
 
         WriteYosojunLines(st, block);
         WriteKaimeMLines(st, block);
@@ -260,11 +278,11 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             const SummaryResults rows = matched ? SummaryResults::of(st.kept)
                                                 : SummaryResults{&none, &none, &none, &none, &none, &none, &none};
             const std::string raceNum = raceId.substr(14, 2);
-            if (!tekichuDays_.write(dayKey, tekichuPath, tekichuRows(raceNum, rows)))
+            if (!tekichu->write(tekichuRows(raceNum, rows)) || !tekichu->close())
                 throw std::runtime_error("cannot write " + tekichuPath);
         }
     } catch (...) {
-        if (!flushed) lupDays_.write(dayKey, lupPath, block);
+        if (!flushed) lup.write(block);
         throw;
     }
 }
