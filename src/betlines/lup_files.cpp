@@ -102,6 +102,12 @@ std::string rrLine(bool resultMode, bool flat) {
     return q.line();
 }
 
+const std::string& rrLineText(bool resultMode, bool flat) {
+    static const std::string lines[4] = {rrLine(false, false), rrLine(false, true), rrLine(true, false),
+                                         rrLine(true, true)};
+    return lines[(resultMode ? 2 : 0) + (flat ? 1 : 0)];
+}
+
 std::string hsLine(const pred::WindowState& st, int j, int k) {
     std::string s;
     appendHsLine(st, j, k, s);
@@ -238,7 +244,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             block += plLine(raceId, courseName);
         }
         block += rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
-        block += rrLine(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
+        block += rrLineText(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
 
         // Horses by predicted rank, ties in number order. Every rank is read
         // on the first pass (a rank that is no number fails there).

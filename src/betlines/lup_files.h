@@ -27,6 +27,7 @@ std::string dyLine(std::string_view raceId);
 std::string plLine(std::string_view raceId, const std::optional<std::string>& courseName);
 std::string rcLine(const pred::SyosaiRow& row);
 std::string rrLine(bool resultMode, bool flat);
+const std::string& rrLineText(bool resultMode, bool flat);  // the same, built once
 // Horse j at predicted rank k.
 std::string hsLine(const pred::WindowState& st, int j, int k);
 void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out);
