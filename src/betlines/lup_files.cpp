@@ -200,9 +200,12 @@ std::string tekichuRows(std::string_view raceNum, const SummaryResults& r) {
 }
 
 bool payoutMatchesRace(std::string_view hrRec, std::string_view raceId) {
-    const std::string id = getField(hrRec, hr::RaceId);
-    const std::string race = fitRecord(raceId, 16);
-    return id.substr(0, 10) == race.substr(0, 10) && id.substr(14, 2) == race.substr(14, 2);
+    // Both read as 16 characters, blanks for what they lack.
+    auto idAt = [&](std::size_t i) { return hr::RaceId.off + i < hrRec.size() ? hrRec[hr::RaceId.off + i] : ' '; };
+    auto raceAt = [&](std::size_t i) { return i < raceId.size() ? raceId[i] : ' '; };
+    for (std::size_t i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 15})
+        if (idAt(i) != raceAt(i)) return false;
+    return true;
 }
 
 void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
