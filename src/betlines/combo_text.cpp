@@ -73,6 +73,18 @@ ShortText& ShortText::horses(std::string_view key, std::initializer_list<std::si
     return *this;
 }
 
+ShortText& ShortText::horses(const long long* numbers, std::initializer_list<std::size_t> order, std::string_view sep) {
+    bool first = true;
+    for (std::size_t i : order) {
+        if (!first) add(sep);
+        first = false;
+        twoPlace(numbers[i]);
+    }
+    return *this;
+}
+
+long long horseOfKey(std::string_view key, std::size_t i) { return horse(sub(key, 2 * i, 2)); }
+
 const std::string& arrowCp932() {
     static const std::string arrow = toCp932(kArrow);
     return arrow;

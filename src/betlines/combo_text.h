@@ -40,6 +40,8 @@ public:
     // part beyond the key is empty), joined by sep; a part that is not a
     // number throws ConversionError.
     ShortText& horses(std::string_view key, std::initializer_list<std::size_t> order, std::string_view sep);
+    // The same from horse numbers already read (horseOfKey).
+    ShortText& horses(const long long* numbers, std::initializer_list<std::size_t> order, std::string_view sep);
     std::string_view view() const { return {c_, n_}; }
     std::size_t size() const { return n_; }
 
@@ -47,6 +49,10 @@ private:
     char c_[48];
     std::size_t n_ = 0;
 };
+
+// The horse number of the two-character part i of a key (a part beyond the
+// key is empty); a part that is not a number throws ConversionError.
+long long horseOfKey(std::string_view key, std::size_t i);
 
 // The arrow of the ordered combinations in CP932 bytes.
 const std::string& arrowCp932();

@@ -100,8 +100,9 @@ void WriteKaimePLines(const pred::WindowState& st, std::string& out) {
     for (int p = 1; p <= pairs; ++p) {
         const std::string& disp = entry(r.UmarenKaimeDisp, p);
         const ShortText key = ShortText().horses(entry(r.UmarenKaimeKey, p), {0, 1}, "-");
-        const ShortText own = ShortText().horses(disp, {0, 1}, arrow);
-        const ShortText reversed = ShortText().horses(disp, {1, 0}, arrow);
+        const long long horses[2] = {horseOfKey(disp, 0), horseOfKey(disp, 1)};
+        const ShortText own = ShortText().horses(horses, {0, 1}, arrow);
+        const ShortText reversed = ShortText().horses(horses, {1, 0}, arrow);
         QuotedLine()
             .textRaw(tag('P', 'U', p, 6).view())
             .textRaw(ShortText().number(p).view())
@@ -119,10 +120,11 @@ void WriteKaimePLines(const pred::WindowState& st, std::string& out) {
         if (withOrders) {
             // Every order is formatted before the line is started: a failing one leaves no line.
             const std::string& trio = entry(r.SanrenKaime, p);
+            const long long h[3] = {horseOfKey(trio, 0), horseOfKey(trio, 1), horseOfKey(trio, 2)};
             const ShortText orders[6] = {
-                ShortText().horses(trio, {0, 1, 2}, arrow), ShortText().horses(trio, {0, 2, 1}, arrow),
-                ShortText().horses(trio, {1, 0, 2}, arrow), ShortText().horses(trio, {1, 2, 0}, arrow),
-                ShortText().horses(trio, {2, 0, 1}, arrow), ShortText().horses(trio, {2, 1, 0}, arrow)};
+                ShortText().horses(h, {0, 1, 2}, arrow), ShortText().horses(h, {0, 2, 1}, arrow),
+                ShortText().horses(h, {1, 0, 2}, arrow), ShortText().horses(h, {1, 2, 0}, arrow),
+                ShortText().horses(h, {2, 0, 1}, arrow), ShortText().horses(h, {2, 1, 0}, arrow)};
             q.textRaw(tag('P', 'S', p, 7).view()).textRaw(ShortText().number(p).view()).textRaw(key.view());
             for (const ShortText& o : orders) q.textRaw(o.view());
         } else {
