@@ -1,6 +1,7 @@
 #include "betlines/hit_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -101,6 +102,13 @@ private:
         if (!v || p < 0 || static_cast<std::size_t>(p) >= v->size()) return kEmpty;
         return (*v)[static_cast<std::size_t>(p)];
     }
+    // The packed combinations (packedKey) of a group's entries 1..N, entry k at k - 1.
+    template <std::size_t N>
+    std::array<std::uint64_t, N> packedKumi(Field (*kumi)(std::size_t)) const {
+        std::array<std::uint64_t, N> a{};
+        for (std::size_t k = 1; k <= N; ++k) a[k - 1] = packedKey(hr_(kumi(k)));
+        return a;
+    }
     int pairCount() const { return std::max(0, lists_.UmarenKaimeCount); }
     int trioCount() const { return std::max(0, lists_.SanrenpukuKaimeCount); }
 
@@ -118,11 +126,12 @@ private:
 
     void umaren() {
         bool hitRecorded = false;
+        const auto packed = packedKumi<hr::PayUmaren::kArray.count>(hr::PayUmaren::Kumi);
         for (int p = 1; p <= pairCount(); ++p) {
-            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.UmarenKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PayUmaren::kArray.count; ++k) {
+                if (packed[k - 1] != key) continue;
                 const std::string_view kumi = hr_(hr::PayUmaren::Kumi(k));
-                if (kumi != key) continue;
                 ++out_.matchNumber;
                 const std::string_view pay = hr_(hr::PayUmaren::Pay(k));
                 const std::string_view ninki = hr_(hr::PayUmaren::Ninki(k));
@@ -145,11 +154,12 @@ private:
 
     void wide() {
         std::int16_t wideNumber = 1;
+        const auto packed = packedKumi<hr::PayWide::kArray.count>(hr::PayWide::Kumi);
         for (int p = 1; p <= pairCount(); ++p) {
-            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.UmarenKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PayWide::kArray.count; ++k) {
+                if (packed[k - 1] != key) continue;
                 const std::string_view kumi = hr_(hr::PayWide::Kumi(k));
-                if (kumi != key) continue;
                 ++out_.matchNumber;
                 ++wideNumber;
                 TekichuResult* record = wideNumber == 2   ? &out_.Wide1Result
@@ -178,9 +188,13 @@ private:
 
     void umatan() {
         bool hitRecorded = false;
+        std::array<std::uint64_t, hr::PayUmatan::kArray.count> unordered{};
+        for (std::size_t k = 1; k <= unordered.size(); ++k) unordered[k - 1] = unorderedKey(hr_(hr::PayUmatan::Kumi(k)), 2);
         for (int p = 1; p <= pairCount(); ++p) {
             const std::string& disp = at(lists_.UmarenKaimeDisp, p);
+            const std::uint64_t pair = unorderedKey(disp, 2);
             for (std::size_t k = 1; k <= hr::PayUmatan::kArray.count; ++k) {
+                if (unordered[k - 1] != pair) continue;
                 const std::string_view kumi = hr_(hr::PayUmatan::Kumi(k));
                 const unsigned orders = pairOrdersOf(disp, kumi);
                 if (orders & 1u) umatanMatch(p, k, kumi, false, hitRecorded);
@@ -213,11 +227,12 @@ private:
 
     void sanrenpuku() {
         bool hitRecorded = false;
+        const auto packed = packedKumi<hr::PaySanrenpuku::kArray.count>(hr::PaySanrenpuku::Kumi);
         for (int p = 1; p <= trioCount(); ++p) {
-            const std::string& key = at(lists_.SanrenpukuKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.SanrenpukuKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PaySanrenpuku::kArray.count; ++k) {
+                if (packed[k - 1] != key) continue;
                 const std::string_view kumi = hr_(hr::PaySanrenpuku::Kumi(k));
-                if (kumi != key) continue;
                 ++out_.matchNumber;
                 const std::string_view pay = hr_(hr::PaySanrenpuku::Pay(k));
                 const std::string_view ninki = hr_(hr::PaySanrenpuku::Ninki(k));
@@ -243,10 +258,14 @@ private:
         std::size_t entries = 0;
         while (entries < hr::PaySanrentan::kArray.count && hr_(hr::PaySanrentan::Kumi(entries + 1)) != "000000")
             ++entries;
+        std::array<std::uint64_t, hr::PaySanrentan::kArray.count> unordered{};
+        for (std::size_t k = 1; k <= entries; ++k) unordered[k - 1] = unorderedKey(hr_(hr::PaySanrentan::Kumi(k)), 3);
         bool hitRecorded = false;
         for (int p = 1; p <= trioCount(); ++p) {
             const std::string& trio = at(lists_.SanrenKaime, p);
+            const std::uint64_t pieces = unorderedKey(trio, 3);
             for (std::size_t k = 1; k <= entries; ++k) {
+                if (unordered[k - 1] != pieces) continue;
                 const std::string_view kumi = hr_(hr::PaySanrentan::Kumi(k));
                 const unsigned orders = trioOrdersOf(trio, kumi);
                 for (int N = 1; orders && N <= 6; ++N) {

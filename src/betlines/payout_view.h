@@ -1,5 +1,8 @@
 // A payout record read field by field without a copy per field.
 #pragma once
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -29,6 +32,30 @@ private:
     std::string padded_;
     std::string_view rec_;
 };
+
+// A key of up to seven characters as one number, its length in the top
+// byte: two such keys are equal exactly when their numbers are. Every longer
+// key reads as kLongKey (no payout combination is that long).
+inline constexpr std::uint64_t kLongKey = ~std::uint64_t{0};
+inline std::uint64_t packedKey(std::string_view s) {
+    if (s.size() > 7) return kLongKey;
+    std::uint64_t v = std::uint64_t{s.size()} << 56;
+    for (std::size_t i = 0; i < s.size(); ++i) v |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+    return v;
+}
+
+// The two-character pieces of a pair (4 characters exactly) or trio key (its
+// first six) in any order, as one number: a combination can read as the key in
+// some order only when the numbers are equal. A key too short for its pieces
+// (a pair key of another length) reads as kLongKey.
+inline std::uint64_t unorderedKey(std::string_view s, int pieces) {
+    if (pieces == 2 ? s.size() != 4 : s.size() < 6) return kLongKey;
+    std::uint16_t p[3] = {0, 0, 0};
+    for (int i = 0; i < pieces; ++i)
+        p[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(s[2 * i]) << 8 | static_cast<unsigned char>(s[2 * i + 1]));
+    std::sort(p, p + pieces);
+    return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 32;
+}
 
 // The 馬単 orders in which a pair key "AABB" reads as the four-character
 // combination kumi: bit 0 its own order, bit 1 reversed ("BBAA").

@@ -15,6 +15,8 @@ namespace {
 
 struct Entry {
     std::string_view kumi, pay;
+    std::uint64_t packed;     // packedKey of kumi
+    std::uint64_t unordered;  // unorderedKey of kumi (pairs and trios)
 };
 
 // The entries of a payout group, in place in the record.
@@ -23,7 +25,10 @@ struct Entries {
     Entry e[N];
     std::size_t n = N;
     Entries(const bet::PayoutRecordView& rec, Field (*kumi)(std::size_t), Field (*pay)(std::size_t)) {
-        for (std::size_t k = 1; k <= N; ++k) e[k - 1] = {rec(kumi(k)), rec(pay(k))};
+        for (std::size_t k = 1; k <= N; ++k) {
+            const std::string_view c = rec(kumi(k));
+            e[k - 1] = {c, rec(pay(k)), bet::packedKey(c), c.size() == 4 ? bet::unorderedKey(c, 2) : bet::unorderedKey(c, 3)};
+        }
     }
     const Entry* begin() const { return e; }
     const Entry* end() const { return e + n; }
@@ -55,9 +60,9 @@ void forEachPayoutMatch(std::string_view hrRec, const bet::KaimeLists& lists, Ki
 
     auto simple = [&](BetKind kind, const std::vector<std::string>* keys, int count, const auto& es) {
         for (int p = 1; p <= count; ++p) {
-            const std::string& key = at(keys, p);
+            const std::uint64_t key = bet::packedKey(at(keys, p));
             for (std::size_t e = 0; e < es.size(); ++e)
-                if (es[e].kumi == key) f({kind, p, static_cast<int>(e + 1), 0, es[e].kumi, es[e].pay});
+                if (es[e].packed == key) f({kind, p, static_cast<int>(e + 1), 0, es[e].kumi, es[e].pay});
         }
     };
 
@@ -67,8 +72,10 @@ void forEachPayoutMatch(std::string_view hrRec, const bet::KaimeLists& lists, Ki
         const auto umatan = KV_ENTRIES(PayUmatan);
         for (int p = 1; p <= pairs; ++p) {
             const std::string& disp = at(lists.UmarenKaimeDisp, p);
+            const std::uint64_t pair = bet::unorderedKey(disp, 2);
             for (std::size_t e = 0; e < umatan.size(); ++e) {
                 const Entry& u = umatan[e];
+                if (u.unordered != pair) continue;
                 const int k = static_cast<int>(e + 1);
                 const unsigned orders = bet::pairOrdersOf(disp, u.kumi);
                 if (orders & 1u) f({BetKind::Umatan, p, k, 1, u.kumi, u.pay});
@@ -86,7 +93,9 @@ void forEachPayoutMatch(std::string_view hrRec, const bet::KaimeLists& lists, Ki
         if (used == 0) return;
         for (int p = 1; p <= trios; ++p) {
             const std::string& trio = at(lists.SanrenKaime, p);
+            const std::uint64_t pieces = bet::unorderedKey(trio, 3);
             for (std::size_t e = 0; e < used; ++e) {
+                if (sanrentan[e].unordered != pieces) continue;
                 const unsigned orders = bet::trioOrdersOf(trio, sanrentan[e].kumi);
                 for (int n = 1; orders && n <= 6; ++n)
                     if (orders & (1u << (n - 1)))
