@@ -57,6 +57,10 @@ ShortText& ShortText::number(long long v) {
 
 ShortText& ShortText::twoPlace(long long v) {
     // " " & n, its last two characters.
+    if (v >= 0 && v <= 99) {
+        const char two[2] = {v < 10 ? ' ' : static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+        return add(std::string_view(two, 2));
+    }
     char buf[24];
     buf[0] = ' ';
     const auto r = std::to_chars(buf + 1, buf + sizeof buf, v);

@@ -1,6 +1,6 @@
 // A payout record read field by field without a copy per field.
 #pragma once
-#include <algorithm>
+#include <utility>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -39,9 +39,9 @@ private:
 inline constexpr std::uint64_t kLongKey = ~std::uint64_t{0};
 inline std::uint64_t packedKey(std::string_view s) {
     if (s.size() > 7) return kLongKey;
-    std::uint64_t v = std::uint64_t{s.size()} << 56;
-    for (std::size_t i = 0; i < s.size(); ++i) v |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
-    return v;
+    std::uint64_t v = 0;
+    if (!s.empty()) std::memcpy(&v, s.data(), s.size());  // the bytes in order, low byte first on this host
+    return v | std::uint64_t{s.size()} << 56;
 }
 
 // The two-character pieces of a pair (4 characters exactly) or trio key (its
@@ -50,11 +50,14 @@ inline std::uint64_t packedKey(std::string_view s) {
 // (a pair key of another length) reads as kLongKey.
 inline std::uint64_t unorderedKey(std::string_view s, int pieces) {
     if (pieces == 2 ? s.size() != 4 : s.size() < 6) return kLongKey;
-    std::uint16_t p[3] = {0, 0, 0};
-    for (int i = 0; i < pieces; ++i)
-        p[i] = static_cast<std::uint16_t>(static_cast<unsigned char>(s[2 * i]) << 8 | static_cast<unsigned char>(s[2 * i + 1]));
-    std::sort(p, p + pieces);
-    return std::uint64_t{p[0]} | std::uint64_t{p[1]} << 16 | std::uint64_t{p[2]} << 32;
+    auto piece = [&](int i) {
+        return static_cast<std::uint16_t>(static_cast<unsigned char>(s[2 * i]) << 8 | static_cast<unsigned char>(s[2 * i + 1]));
+    };
+    std::uint16_t a = piece(0), b = piece(1), c = pieces == 3 ? piece(2) : 0;
+    if (a > b) std::swap(a, b);
+    if (b > c) std::swap(b, c);
+    if (a > b) std::swap(a, b);
+    return std::uint64_t{a} | std::uint64_t{b} << 16 | std::uint64_t{c} << 32;
 }
 
 // The 馬単 orders in which a pair key "AABB" reads as the four-character
