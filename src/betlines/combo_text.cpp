@@ -126,6 +126,16 @@ std::string FormatSanrentanKumi(std::string_view kumi) {
     return joinHorses(kumi, 3, kArrow);
 }
 
+std::string FormatUmatanKumiCp932(std::string_view kumi) {
+    if (isBlankPattern(kumi, 4)) return {};
+    return std::string(ShortText().horses(kumi, {0, 1}, arrowCp932()).view());
+}
+
+std::string FormatSanrentanKumiCp932(std::string_view kumi) {
+    if (isBlankPattern(kumi, 6)) return {};
+    return std::string(ShortText().horses(kumi, {0, 1, 2}, arrowCp932()).view());
+}
+
 std::string FormatHaito(std::string_view haito) {
     if (isBlankPattern(haito, 9)) return {};
     return std::string(

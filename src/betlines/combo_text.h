@@ -22,6 +22,9 @@ std::string FormatUmatanKumi(std::string_view kumi);        // ‹1203› -> ‹
 std::string FormatSanrenpukuKumi(std::string_view kumi);    // ‹010203› -> ‹ 1- 2- 3›
 std::string FormatSanrentanKumi(std::string_view kumi);     // ‹051203› -> ‹ 5→12→ 3›
 std::string FormatHaito(std::string_view haito);            // ‹000012340› -> ‹12340›
+// The ordered forms as CP932 bytes (the arrow double-byte), for lines built in CP932.
+std::string FormatUmatanKumiCp932(std::string_view kumi);
+std::string FormatSanrentanKumiCp932(std::string_view kumi);
 
 // Two-place form of a number: " " & n, last two characters (7 -> " 7", 12 -> "12").
 std::string TwoPlace(long long n);

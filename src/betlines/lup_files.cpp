@@ -8,6 +8,7 @@
 #include "betlines/hit_check.h"
 #include "betlines/kaime_lines.h"
 #include "betlines/line_helpers.h"
+#include "betlines/payout_view.h"
 #include "betlines/yosojun_lines.h"
 #include "common/appfolder.h"
 #include "common/codec.h"
@@ -46,12 +47,15 @@ struct PayGroup {
 };
 #define KV_PAY_GROUP(G) PayGroup{hr::G::kArray, hr::G::kKumi, hr::G::kPay}
 
-// Entries 1..last of a group: combination text, then payout text.
-void payEntries(QuotedLine& q, std::string_view rec, const PayGroup& g, std::size_t last,
-                std::string (*format)(std::string_view)) {
+// Entries 1..last of a group: combination text, then payout text. A format
+// marked cp932 gives CP932 bytes already.
+void payEntries(QuotedLine& q, const PayoutRecordView& rec, const PayGroup& g, std::size_t last,
+                std::string (*format)(std::string_view), bool cp932 = false) {
     for (std::size_t k = 1; k <= last; ++k) {
-        q.text(format(getField(rec, g.entries.sub(k, g.kumi))));
-        q.text(FormatHaito(getField(rec, g.entries.sub(k, g.pay))));
+        const std::string kumi = format(rec(g.entries.sub(k, g.kumi)));
+        if (cp932) q.textRaw(kumi);
+        else q.text(kumi);
+        q.text(FormatHaito(rec(g.entries.sub(k, g.pay))));
     }
 }
 
@@ -137,7 +141,8 @@ void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out) {
     q.appendTo(out);
 }
 
-void appendPayoutLines(std::string_view rec, std::string& out) {
+void appendPayoutLines(std::string_view hrRec, std::string& out) {
+    const PayoutRecordView rec(hrRec);
     auto line = [&](const char* tag, const char* no, auto fill) {
         QuotedLine q;
         q.text(tag).text(no);
@@ -149,10 +154,12 @@ void appendPayoutLines(std::string_view rec, std::string& out) {
     line("KK", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWakuren), 2, FormatWakurenKumi); });
     line("KK", "4", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmaren), 2, FormatUmarenKumi); });
     line("KK", "5", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWide), 5, FormatUmarenKumi); });
-    line("KS", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmatan), 6, FormatUmatanKumi); });
+    line("KS", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmatan), 6, FormatUmatanKumiCp932, true); });
     line("KS", "2", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrenpuku), 3, FormatSanrenpukuKumi); });
-    if (val(getField(rec, hr::PaySanrentan::Kumi(1))) != 0)
-        line("KS", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrentan), 6, FormatSanrentanKumi); });
+    if (val(rec(hr::PaySanrentan::Kumi(1))) != 0)
+        line("KS", "3", [&](QuotedLine& q) {
+            payEntries(q, rec, KV_PAY_GROUP(PaySanrentan), 6, FormatSanrentanKumiCp932, true);
+        });
 }
 
 std::string tekichuHeaderLines(std::string_view raceId, const std::optional<std::string>& courseName) {
