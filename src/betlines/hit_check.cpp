@@ -1,11 +1,13 @@
 #include "betlines/hit_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/combo_text.h"
+#include "betlines/payout_view.h"
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
@@ -100,6 +102,13 @@ private:
         if (!v || p < 0 || static_cast<std::size_t>(p) >= v->size()) return kEmpty;
         return (*v)[static_cast<std::size_t>(p)];
     }
+    // The packed combinations (packedKey) of a group's entries 1..N, entry k at k - 1.
+    template <std::size_t N>
+    std::array<std::uint64_t, N> packedKumi(Field (*kumi)(std::size_t)) const {
+        std::array<std::uint64_t, N> a{};
+        for (std::size_t k = 1; k <= N; ++k) a[k - 1] = packedKey(hr_(kumi(k)));
+        return a;
+    }
     int pairCount() const { return std::max(0, lists_.UmarenKaimeCount); }
     int trioCount() const { return std::max(0, lists_.SanrenpukuKaimeCount); }
 
@@ -117,14 +126,15 @@ private:
 
     void umaren() {
         bool hitRecorded = false;
+        const auto packed = packedKumi<hr::PayUmaren::kArray.count>(hr::PayUmaren::Kumi);
         for (int p = 1; p <= pairCount(); ++p) {
-            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.UmarenKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PayUmaren::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayUmaren::Kumi(k));
-                if (kumi != key) continue;
+                if (packed[k - 1] != key) continue;
+                const std::string_view kumi = hr_(hr::PayUmaren::Kumi(k));
                 ++out_.matchNumber;
-                const std::string pay = getField(hr_, hr::PayUmaren::Pay(k));
-                const std::string ninki = getField(hr_, hr::PayUmaren::Ninki(k));
+                const std::string_view pay = hr_(hr::PayUmaren::Pay(k));
+                const std::string_view ninki = hr_(hr::PayUmaren::Ninki(k));
                 const Tier t = tierOf(p, 6);
                 if (t.tier >= 0) {
                     const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
@@ -144,19 +154,20 @@ private:
 
     void wide() {
         std::int16_t wideNumber = 1;
+        const auto packed = packedKumi<hr::PayWide::kArray.count>(hr::PayWide::Kumi);
         for (int p = 1; p <= pairCount(); ++p) {
-            const std::string& key = at(lists_.UmarenKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.UmarenKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PayWide::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayWide::Kumi(k));
-                if (kumi != key) continue;
+                if (packed[k - 1] != key) continue;
+                const std::string_view kumi = hr_(hr::PayWide::Kumi(k));
                 ++out_.matchNumber;
                 ++wideNumber;
                 TekichuResult* record = wideNumber == 2   ? &out_.Wide1Result
                                         : wideNumber == 3 ? &out_.Wide2Result
                                         : wideNumber == 4 ? &out_.Wide3Result
                                                           : nullptr;
-                const std::string pay = getField(hr_, hr::PayWide::Pay(k));
-                const std::string ninki = getField(hr_, hr::PayWide::Ninki(k));
+                const std::string_view pay = hr_(hr::PayWide::Pay(k));
+                const std::string_view ninki = hr_(hr::PayWide::Ninki(k));
                 const Tier t = tierOf(p, 6);
                 if (t.tier >= 0) {
                     const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
@@ -177,21 +188,25 @@ private:
 
     void umatan() {
         bool hitRecorded = false;
+        std::array<std::uint64_t, hr::PayUmatan::kArray.count> unordered{};
+        for (std::size_t k = 1; k <= unordered.size(); ++k) unordered[k - 1] = unorderedKey(hr_(hr::PayUmatan::Kumi(k)), 2);
         for (int p = 1; p <= pairCount(); ++p) {
             const std::string& disp = at(lists_.UmarenKaimeDisp, p);
+            const std::uint64_t pair = unorderedKey(disp, 2);
             for (std::size_t k = 1; k <= hr::PayUmatan::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PayUmatan::Kumi(k));
-                const std::string swapped = kumi.substr(2, 2) + kumi.substr(0, 2);
-                if (disp == kumi) umatanMatch(p, k, kumi, false, hitRecorded);
-                if (disp == swapped) umatanMatch(p, k, kumi, true, hitRecorded);
+                if (unordered[k - 1] != pair) continue;
+                const std::string_view kumi = hr_(hr::PayUmatan::Kumi(k));
+                const unsigned orders = pairOrdersOf(disp, kumi);
+                if (orders & 1u) umatanMatch(p, k, kumi, false, hitRecorded);
+                if (orders & 2u) umatanMatch(p, k, kumi, true, hitRecorded);
             }
         }
     }
 
-    void umatanMatch(int p, std::size_t k, const std::string& kumi, bool reverse, bool& hitRecorded) {
+    void umatanMatch(int p, std::size_t k, std::string_view kumi, bool reverse, bool& hitRecorded) {
         ++out_.matchNumber;
-        const std::string pay = getField(hr_, hr::PayUmatan::Pay(k));
-        const std::string ninki = getField(hr_, hr::PayUmatan::Ninki(k));
+        const std::string_view pay = hr_(hr::PayUmatan::Pay(k));
+        const std::string_view ninki = hr_(hr::PayUmatan::Ninki(k));
         const long long betNumber = reverse ? 2LL * p : 2LL * p - 1;
         TierTally& tally = reverse ? out_.UmatanUraTally : out_.UmatanOmoteTally;
         const Tier t = tierOf(p, 6);
@@ -212,14 +227,15 @@ private:
 
     void sanrenpuku() {
         bool hitRecorded = false;
+        const auto packed = packedKumi<hr::PaySanrenpuku::kArray.count>(hr::PaySanrenpuku::Kumi);
         for (int p = 1; p <= trioCount(); ++p) {
-            const std::string& key = at(lists_.SanrenpukuKaimeKey, p);
+            const std::uint64_t key = packedKey(at(lists_.SanrenpukuKaimeKey, p));
             for (std::size_t k = 1; k <= hr::PaySanrenpuku::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PaySanrenpuku::Kumi(k));
-                if (kumi != key) continue;
+                if (packed[k - 1] != key) continue;
+                const std::string_view kumi = hr_(hr::PaySanrenpuku::Kumi(k));
                 ++out_.matchNumber;
-                const std::string pay = getField(hr_, hr::PaySanrenpuku::Pay(k));
-                const std::string ninki = getField(hr_, hr::PaySanrenpuku::Ninki(k));
+                const std::string_view pay = hr_(hr::PaySanrenpuku::Pay(k));
+                const std::string_view ninki = hr_(hr::PaySanrenpuku::Ninki(k));
                 const Tier t = tierOf(p, 7);
                 if (t.tier >= 0) {
                     const std::string combo = FormatSanrenpukuKumi(kumi), haito = FormatHaito(pay);
@@ -238,26 +254,31 @@ private:
     }
 
     void sanrentan() {
+        // The entries up to the first "000000" one.
+        std::size_t entries = 0;
+        while (entries < hr::PaySanrentan::kArray.count && hr_(hr::PaySanrentan::Kumi(entries + 1)) != "000000")
+            ++entries;
+        std::array<std::uint64_t, hr::PaySanrentan::kArray.count> unordered{};
+        for (std::size_t k = 1; k <= entries; ++k) unordered[k - 1] = unorderedKey(hr_(hr::PaySanrentan::Kumi(k)), 3);
         bool hitRecorded = false;
         for (int p = 1; p <= trioCount(); ++p) {
             const std::string& trio = at(lists_.SanrenKaime, p);
-            auto part = [&](std::size_t i) { return 2 * i < trio.size() ? trio.substr(2 * i, 2) : std::string(); };
-            const std::string A = part(0), B = part(1), C = part(2);
-            const std::string orders[6] = {A + B + C, A + C + B, B + A + C, B + C + A, C + A + B, C + B + A};
-            for (std::size_t k = 1; k <= hr::PaySanrentan::kArray.count; ++k) {
-                const std::string kumi = getField(hr_, hr::PaySanrentan::Kumi(k));
-                if (kumi == "000000") break;  // no further entries of this position
-                for (int N = 1; N <= 6; ++N) {
-                    if (kumi == orders[N - 1]) sanrentanMatch(p, k, kumi, N, hitRecorded);
+            const std::uint64_t pieces = unorderedKey(trio, 3);
+            for (std::size_t k = 1; k <= entries; ++k) {
+                if (unordered[k - 1] != pieces) continue;
+                const std::string_view kumi = hr_(hr::PaySanrentan::Kumi(k));
+                const unsigned orders = trioOrdersOf(trio, kumi);
+                for (int N = 1; orders && N <= 6; ++N) {
+                    if (orders & (1u << (N - 1))) sanrentanMatch(p, k, kumi, N, hitRecorded);
                 }
             }
         }
     }
 
-    void sanrentanMatch(int p, std::size_t k, const std::string& kumi, int N, bool& hitRecorded) {
+    void sanrentanMatch(int p, std::size_t k, std::string_view kumi, int N, bool& hitRecorded) {
         ++out_.matchNumber;
-        const std::string pay = getField(hr_, hr::PaySanrentan::Pay(k));
-        const std::string ninki = getField(hr_, hr::PaySanrentan::Ninki(k));
+        const std::string_view pay = hr_(hr::PaySanrentan::Pay(k));
+        const std::string_view ninki = hr_(hr::PaySanrentan::Ninki(k));
         const long long betNumber = 6LL * (p - 1) + N;
         const Tier t = tierOf(p, 7);
         const std::string order = "第" + std::to_string(N) + "順";
@@ -276,7 +297,7 @@ private:
         }
     }
 
-    std::string_view hr_;
+    PayoutRecordView hr_;
     const KaimeLists& lists_;
     TekichuOutcome& out_;
 };

@@ -12,14 +12,7 @@ namespace {
 const char* const kArrow = "→";
 
 std::string joinParts(std::string_view key, std::initializer_list<std::size_t> order, const char* sep) {
-    std::string out;
-    bool first = true;
-    for (std::size_t i : order) {
-        if (!first) out += sep;
-        first = false;
-        out += horseText(keyPart(key, i));
-    }
-    return out;
+    return std::string(ShortText().horses(key, order, sep).view());
 }
 
 const std::string& entry(const std::vector<std::string>& v, int p) {
@@ -42,12 +35,20 @@ TierTag tierTag(int p, int perTier) {
     return {"HJF"[std::min(t, 2)], p - std::min(t, 2) * perTier};
 }
 
-std::string tag(char first, char kind, int p, int perTier) {
+ShortText tag(char first, char kind, int p, int perTier) {
     const TierTag t = tierTag(p, perTier);
-    return std::string{first, kind, t.letter} + std::to_string(t.n);
+    ShortText s;
+    s.add(first).add(kind).add(t.letter).number(t.n);
+    return s;
 }
 
-bool inRange(const std::string& raceNum, const char* lo, const char* hi) { return raceNum >= lo && raceNum <= hi; }
+bool inRange(std::string_view raceNum, std::string_view lo, std::string_view hi) { return raceNum >= lo && raceNum <= hi; }
+
+// The race number of the race-horse record (two characters, clipped).
+std::string_view raceNumView(const RaceHorseRecord& rec, std::string& raceId) {
+    raceId = raceIdOf(rec);
+    return raceId.size() > 14 ? std::string_view(raceId).substr(14, 2) : std::string_view();
+}
 
 }  // namespace
 
@@ -69,60 +70,65 @@ std::string FormatSanrentan321(std::string_view trio) { return joinParts(trio, {
 void WriteKaimeMLines(const pred::WindowState& st, std::string& out) {
     const pred::RaceState& r = st.race;
     const KaimeLineCount asked = kaimeLineCount(torokuTosuOf(r.RaceHorseRec));
-    const std::string raceNum = raceNumOf(r.RaceHorseRec);
+    std::string raceId;
+    const std::string_view raceNum = raceNumView(r.RaceHorseRec, raceId);
 
     const int pairs = linesHeld(asked.pairs, r.UmarenKaimeCount, r.UmarenKaimeDisp, r.UmarenKaimeDisp);
     for (int p = 1; p <= pairs; ++p) {
-        QuotedLine()
-                   .text(tag('M', 'U', p, 6))
-                   .text(std::to_string(p))
-                   .text(joinParts(entry(r.UmarenKaimeDisp, p), {0, 1}, "-"))
-                   .appendTo(out);
+        const ShortText pair = ShortText().horses(entry(r.UmarenKaimeDisp, p), {0, 1}, "-");
+        QuotedLine().textRaw(tag('M', 'U', p, 6).view()).textRaw(ShortText().number(p).view()).textRaw(pair.view()).appendTo(out);
     }
 
     const int trios = linesHeld(asked.trios, r.SanrenpukuKaimeCount, r.SanrenKaime, r.SanrenpukuKaimeKey);
     for (int p = 1; p <= trios; ++p) {
         const bool fukuhei = p > 14;
         const bool speedOrder = fukuhei ? inRange(raceNum, "09", "12") : inRange(raceNum, "01", "12");
-        QuotedLine()
-                   .text(tag('M', 'S', p, 7))
-                   .text(std::to_string(p))
-                   .text(speedOrder ? FormatSanrenKey(entry(r.SanrenKaime, p))
-                                    : FormatSanrenKey(entry(r.SanrenpukuKaimeKey, p)))
-                   .appendTo(out);
+        const ShortText trio =
+            ShortText().horses(speedOrder ? entry(r.SanrenKaime, p) : entry(r.SanrenpukuKaimeKey, p), {0, 1, 2}, "-");
+        QuotedLine().textRaw(tag('M', 'S', p, 7).view()).textRaw(ShortText().number(p).view()).textRaw(trio.view()).appendTo(out);
     }
 }
 
 void WriteKaimePLines(const pred::WindowState& st, std::string& out) {
     const pred::RaceState& r = st.race;
     const KaimeLineCount asked = kaimeLineCount(torokuTosuOf(r.RaceHorseRec));
-    const std::string raceNum = raceNumOf(r.RaceHorseRec);
+    std::string raceId;
+    const std::string_view raceNum = raceNumView(r.RaceHorseRec, raceId);
+    const std::string& arrow = arrowCp932();
 
     const int pairs = linesHeld(asked.pairs, r.UmarenKaimeCount, r.UmarenKaimeKey, r.UmarenKaimeDisp);
     for (int p = 1; p <= pairs; ++p) {
         const std::string& disp = entry(r.UmarenKaimeDisp, p);
+        const ShortText key = ShortText().horses(entry(r.UmarenKaimeKey, p), {0, 1}, "-");
+        const long long horses[2] = {horseOfKey(disp, 0), horseOfKey(disp, 1)};
+        const ShortText own = ShortText().horses(horses, {0, 1}, arrow);
+        const ShortText reversed = ShortText().horses(horses, {1, 0}, arrow);
         QuotedLine()
-                   .text(tag('P', 'U', p, 6))
-                   .text(std::to_string(p))
-                   .text(joinParts(entry(r.UmarenKaimeKey, p), {0, 1}, "-"))
-                   .text(joinParts(disp, {0, 1}, kArrow))
-                   .text(joinParts(disp, {1, 0}, kArrow))
-                   .appendTo(out);
+            .textRaw(tag('P', 'U', p, 6).view())
+            .textRaw(ShortText().number(p).view())
+            .textRaw(key.view())
+            .textRaw(own.view())
+            .textRaw(reversed.view())
+            .appendTo(out);
     }
 
     const int trios = linesHeld(asked.trios, r.SanrenpukuKaimeCount, r.SanrenKaime, r.SanrenpukuKaimeKey);
     const bool withOrders = inRange(raceNum, "01", "12");
     for (int p = 1; p <= trios; ++p) {
         QuotedLine q;
-        q.text(tag('P', 'S', p, 7)).text(std::to_string(p)).text(FormatSanrenKey(entry(r.SanrenpukuKaimeKey, p)));
+        const ShortText key = ShortText().horses(entry(r.SanrenpukuKaimeKey, p), {0, 1, 2}, "-");
         if (withOrders) {
+            // Every order is formatted before the line is started: a failing one leaves no line.
             const std::string& trio = entry(r.SanrenKaime, p);
-            q.text(FormatSanrentan123(trio))
-                .text(FormatSanrentan132(trio))
-                .text(FormatSanrentan213(trio))
-                .text(FormatSanrentan231(trio))
-                .text(FormatSanrentan312(trio))
-                .text(FormatSanrentan321(trio));
+            const long long h[3] = {horseOfKey(trio, 0), horseOfKey(trio, 1), horseOfKey(trio, 2)};
+            const ShortText orders[6] = {
+                ShortText().horses(h, {0, 1, 2}, arrow), ShortText().horses(h, {0, 2, 1}, arrow),
+                ShortText().horses(h, {1, 0, 2}, arrow), ShortText().horses(h, {1, 2, 0}, arrow),
+                ShortText().horses(h, {2, 0, 1}, arrow), ShortText().horses(h, {2, 1, 0}, arrow)};
+            q.textRaw(tag('P', 'S', p, 7).view()).textRaw(ShortText().number(p).view()).textRaw(key.view());
+            for (const ShortText& o : orders) q.textRaw(o.view());
+        } else {
+            q.textRaw(tag('P', 'S', p, 7).view()).textRaw(ShortText().number(p).view()).textRaw(key.view());
         }
         q.appendTo(out);
     }

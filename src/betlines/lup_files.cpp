@@ -4,9 +4,11 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/combo_text.h"
+#include "betlines/day_append.h"
 #include "betlines/hit_check.h"
 #include "betlines/kaime_lines.h"
 #include "betlines/line_helpers.h"
+#include "betlines/payout_view.h"
 #include "betlines/yosojun_lines.h"
 #include "common/appfolder.h"
 #include "common/codec.h"
@@ -45,12 +47,15 @@ struct PayGroup {
 };
 #define KV_PAY_GROUP(G) PayGroup{hr::G::kArray, hr::G::kKumi, hr::G::kPay}
 
-// Entries 1..last of a group: combination text, then payout text.
-void payEntries(QuotedLine& q, std::string_view rec, const PayGroup& g, std::size_t last,
-                std::string (*format)(std::string_view)) {
+// Entries 1..last of a group: combination text, then payout text. A format
+// marked cp932 gives CP932 bytes already.
+void payEntries(QuotedLine& q, const PayoutRecordView& rec, const PayGroup& g, std::size_t last,
+                std::string (*format)(std::string_view), bool cp932 = false) {
     for (std::size_t k = 1; k <= last; ++k) {
-        q.text(format(getField(rec, g.entries.sub(k, g.kumi))));
-        q.text(FormatHaito(getField(rec, g.entries.sub(k, g.pay))));
+        const std::string kumi = format(rec(g.entries.sub(k, g.kumi)));
+        if (cp932) q.textRaw(kumi);
+        else q.text(kumi);
+        q.text(FormatHaito(rec(g.entries.sub(k, g.pay))));
     }
 }
 
@@ -101,18 +106,30 @@ std::string rrLine(bool resultMode, bool flat) {
     return q.line();
 }
 
+const std::string& rrLineText(bool resultMode, bool flat) {
+    static const std::string lines[4] = {rrLine(false, false), rrLine(false, true), rrLine(true, false),
+                                         rrLine(true, true)};
+    return lines[(resultMode ? 2 : 0) + (flat ? 1 : 0)];
+}
+
 std::string hsLine(const pred::WindowState& st, int j, int k) {
+    std::string s;
+    appendHsLine(st, j, k, s);
+    return s;
+}
+
+void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;
     QuotedLine q;
-    q.text("HS")
-        .text(std::to_string(k))
+    q.textRaw("HS")
+        .textRaw(ShortText().number(k).view())
         .text(cell(r.Wakuban, j))
-        .text(TwoPlace(j))
+        .textRaw(ShortText().twoPlace(j).view())
         .text(fixedCell(st.kept.YosoJuni, j));
     if (result) q.text(fixedCell(st.kept.Ninki, j)).text(fixedCell(st.kept.Nyusen, j));
     q.text(cell(r.Seibetsu, j))
-        .text(TwoPlace(wholeNumber(cell(r.Barei, j))))
+        .textRaw(ShortText().twoPlace(wholeNumber(cell(r.Barei, j))).view())
         .text(firstChars(cell(r.Bamei, j), 9))
         .text(cell(r.Futan, j))
         .text(firstChars(cell(r.KishuName, j), 4))
@@ -121,10 +138,11 @@ std::string hsLine(const pred::WindowState& st, int j, int k) {
     if (result) q.text(cell(r.JitsuTime, j));
     q.text(cell(r.SuiteiAgari3F, j));
     if (result) q.text(cell(r.JitsuAgari3F, j));
-    return q.line();
+    q.appendTo(out);
 }
 
-void appendPayoutLines(std::string_view rec, std::string& out) {
+void appendPayoutLines(std::string_view hrRec, std::string& out) {
+    const PayoutRecordView rec(hrRec);
     auto line = [&](const char* tag, const char* no, auto fill) {
         QuotedLine q;
         q.text(tag).text(no);
@@ -136,10 +154,12 @@ void appendPayoutLines(std::string_view rec, std::string& out) {
     line("KK", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWakuren), 2, FormatWakurenKumi); });
     line("KK", "4", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmaren), 2, FormatUmarenKumi); });
     line("KK", "5", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayWide), 5, FormatUmarenKumi); });
-    line("KS", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmatan), 6, FormatUmatanKumi); });
+    line("KS", "1", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PayUmatan), 6, FormatUmatanKumiCp932, true); });
     line("KS", "2", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrenpuku), 3, FormatSanrenpukuKumi); });
-    if (val(getField(rec, hr::PaySanrentan::Kumi(1))) != 0)
-        line("KS", "3", [&](QuotedLine& q) { payEntries(q, rec, KV_PAY_GROUP(PaySanrentan), 6, FormatSanrentanKumi); });
+    if (val(rec(hr::PaySanrentan::Kumi(1))) != 0)
+        line("KS", "3", [&](QuotedLine& q) {
+            payEntries(q, rec, KV_PAY_GROUP(PaySanrentan), 6, FormatSanrentanKumiCp932, true);
+        });
 }
 
 std::string tekichuHeaderLines(std::string_view raceId, const std::optional<std::string>& courseName) {
@@ -187,9 +207,12 @@ std::string tekichuRows(std::string_view raceNum, const SummaryResults& r) {
 }
 
 bool payoutMatchesRace(std::string_view hrRec, std::string_view raceId) {
-    const std::string id = getField(hrRec, hr::RaceId);
-    const std::string race = fitRecord(raceId, 16);
-    return id.substr(0, 10) == race.substr(0, 10) && id.substr(14, 2) == race.substr(14, 2);
+    // Both read as 16 characters, blanks for what they lack.
+    auto idAt = [&](std::size_t i) { return hr::RaceId.off + i < hrRec.size() ? hrRec[hr::RaceId.off + i] : ' '; };
+    auto raceAt = [&](std::size_t i) { return i < raceId.size() ? raceId[i] : ' '; };
+    for (std::size_t i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 14, 15})
+        if (idAt(i) != raceAt(i)) return false;
+    return true;
 }
 
 void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
@@ -199,25 +222,31 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string dayKey = raceId.substr(0, 14);
     const std::string base = std::string(dirs::TEKICHU) + "/" + dayKey;
     const std::string lupPath = appFile(base + (result ? "lupRCM.txt" : "lup.txt"));
-    const std::string tekichuPath = appFile(base + "tekichu.txt");
     const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
 
     // The day's files: created (emptied) on the key's first race of the run,
-    // opened for appending afterwards.
+    // opened for appending afterwards; each is opened once per race.
     const bool newDay = lupDays_.isNew(dayKey);
-    if (!lupDays_.write(dayKey, lupPath, "")) throw std::runtime_error("cannot open " + lupPath);
+    DayFileAppend lup(lupDays_, dayKey, lupPath);
+    if (!lup.isOpen()) throw std::runtime_error("cannot open " + lupPath);
+    std::optional<DayFileAppend> tekichu;
+    std::string tekichuPath;
     if (result) {
-        const std::string head = tekichuDays_.isNew(dayKey) ? tekichuHeaderLines(raceId, courseName) : std::string();
-        if (!tekichuDays_.write(dayKey, tekichuPath, head)) throw std::runtime_error("cannot open " + tekichuPath);
+        tekichuPath = appFile(base + "tekichu.txt");
+        const bool newTekichu = tekichuDays_.isNew(dayKey);
+        tekichu.emplace(tekichuDays_, dayKey, tekichuPath);
+        if (!tekichu->isOpen() || (newTekichu && !tekichu->write(tekichuHeaderLines(raceId, courseName))))
+            throw std::runtime_error("cannot open " + tekichuPath);
     }
 
     // The block is written in one go; on a failure the lines built so far are
     // written before the failure goes on to the chain.
-    std::string block;
+    std::string& block = block_;
+    block.clear();
     bool flushed = false;
     auto flush = [&] {
         flushed = true;
-        if (!lupDays_.write(dayKey, lupPath, block)) throw std::runtime_error("cannot write " + lupPath);
+        if (!lup.write(block) || !lup.close()) throw std::runtime_error("cannot write " + lupPath);
     };
     try {
         if (newDay) {
@@ -225,12 +254,17 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             block += plLine(raceId, courseName);
         }
         block += rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
-        block += rrLine(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
+        block += rrLineText(result, isFlatTrack(rec.get(rh::TrackCD.at(0))));
 
+        // Horses by predicted rank, ties in number order. Every rank is read
+        // on the first pass (a rank that is no number fails there).
         const int n = st.race.HorseCount;
+        long long ranks[19];
         for (int k = 1; k <= n; ++k)
-            for (int j = 1; j <= n; ++j)
-                if (wholeNumber(fixedCell(st.kept.YosoJuni, j)) == k) block += hsLine(st, j, k);
+            for (int j = 1; j <= n; ++j) {
+                if (k == 1) ranks[j] = wholeNumber(fixedCell(st.kept.YosoJuni, j));  // j <= 18 here
+                if (ranks[j] == k) appendHsLine(st, j, k, block);
+            }
 
         WriteYosojunLines(st, block);
         WriteKaimeMLines(st, block);
@@ -260,11 +294,11 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             const SummaryResults rows = matched ? SummaryResults::of(st.kept)
                                                 : SummaryResults{&none, &none, &none, &none, &none, &none, &none};
             const std::string raceNum = raceId.substr(14, 2);
-            if (!tekichuDays_.write(dayKey, tekichuPath, tekichuRows(raceNum, rows)))
+            if (!tekichu->write(tekichuRows(raceNum, rows)) || !tekichu->close())
                 throw std::runtime_error("cannot write " + tekichuPath);
         }
     } catch (...) {
-        if (!flushed) lupDays_.write(dayKey, lupPath, block);
+        if (!flushed) lup.write(block);
         throw;
     }
 }

@@ -27,8 +27,10 @@ std::string dyLine(std::string_view raceId);
 std::string plLine(std::string_view raceId, const std::optional<std::string>& courseName);
 std::string rcLine(const pred::SyosaiRow& row);
 std::string rrLine(bool resultMode, bool flat);
+const std::string& rrLineText(bool resultMode, bool flat);  // the same, built once
 // Horse j at predicted rank k.
 std::string hsLine(const pred::WindowState& st, int j, int k);
+void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out);
 // "KK" lines 1 to 5, "KS" lines 1 and 2 and, when the first ３連単 combination
 // is not 0, "KS" line 3, appended to out line by line.
 void appendPayoutLines(std::string_view hrRec, std::string& out);
@@ -63,6 +65,7 @@ public:
 private:
     DayFiles lupDays_;      // "lup.txt" / "lupRCM.txt"
     DayFiles tekichuDays_;  // "tekichu.txt"
+    std::string block_;     // the race block, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeLupFilesWriter();

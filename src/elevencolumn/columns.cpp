@@ -34,11 +34,11 @@ void WriteKaimePcLines(const std::vector<std::string>& YosoJunUmaban, int horseC
                        std::string& out) {
     auto line = [&](const char* tag, int first, int last) {
         QuotedLine q;
-        q.text(tag);
+        q.textRaw(tag);
         for (int k = first; k <= last; ++k) {
             if (k > horseCount || static_cast<std::size_t>(k) >= YosoJunUmaban.size())
                 throw std::out_of_range(std::string(tag) + ": no horse of predicted rank " + std::to_string(k));
-            q.text(TwoPlace(bet::wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])));
+            q.textRaw(ShortText().twoPlace(bet::wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])).view());
         }
         q.appendTo(out);
     };

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "betlines/combo_text.h"
+#include "betlines/day_append.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
@@ -27,19 +28,29 @@ std::string lupPcRrLine(bool result) {
 }
 
 std::string lupPcHsLine(const pred::WindowState& st, int j, int k) {
+    std::string s;
+    appendLupPcHsLine(st, j, k, s);
+    return s;
+}
+
+void appendLupPcHsLine(const pred::WindowState& st, int j, int k, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;
     QuotedLine q;
-    q.text("HS").text(std::to_string(k)).text(horseCell(r.Wakuban, j)).text(TwoPlace(j)).text(fixedCell(st.kept.YosoJuni, j));
+    q.textRaw("HS")
+        .textRaw(ShortText().number(k).view())
+        .text(horseCell(r.Wakuban, j))
+        .textRaw(ShortText().twoPlace(j).view())
+        .text(fixedCell(st.kept.YosoJuni, j));
     if (result) q.text(fixedCell(st.kept.Ninki, j)).text(fixedCell(st.kept.Nyusen, j));
     q.text(horseCell(r.Seibetsu, j))
-        .text(TwoPlace(bet::wholeNumber(horseCell(r.Barei, j))))
+        .textRaw(ShortText().twoPlace(bet::wholeNumber(horseCell(r.Barei, j))).view())
         .text(firstChars(horseCell(r.Bamei, j), 9))
         .text(horseCell(r.Futan, j))
         .text(firstChars(horseCell(r.KishuName, j), 4))
         .text(horseCell(r.SuiteiTime, j));
     if (result) q.text(horseCell(r.JitsuTime, j));
-    return q.line();
+    q.appendTo(out);
 }
 
 std::string tekichuPcTitleLine() {
@@ -69,6 +80,11 @@ std::string tekichuPcRows(std::string_view raceNum, const pred::KeptState& kept)
 
 namespace {
 
+const std::string& lupPcRrLineText(bool result) {
+    static const std::string lines[2] = {lupPcRrLine(false), lupPcRrLine(true)};
+    return lines[result ? 1 : 0];
+}
+
 // The title line of a day's hit table: the same as the race list writer's.
 std::string tekichuHeadLine(std::string_view raceId, const std::optional<std::string>& courseName) {
     const std::string both = bet::tekichuHeaderLines(raceId, courseName);
@@ -90,10 +106,18 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     // Each file gets the race's lines in one write; on a failure the lines
     // built so far (and a new hit table's head lines) are written before the
     // failure goes on to the chain.
-    std::string block, table;
+    std::string& block = block_;
+    std::string& table = table_;
+    block.clear();
+    table.clear();
     auto flush = [&] {
-        const bool lupOk = lupDays_.write(dayKey, lupPath, block);
-        const bool tableOk = table.empty() || tekichuDays_.write(dayKey, tekichuPath, table);
+        bet::DayFileAppend lup(lupDays_, dayKey, lupPath);
+        const bool lupOk = lup.write(block) && lup.close();
+        bool tableOk = true;
+        if (!table.empty()) {
+            bet::DayFileAppend tekichu(tekichuDays_, dayKey, tekichuPath);
+            tableOk = tekichu.write(table) && tekichu.close();
+        }
         if (!lupOk) throw std::runtime_error("cannot write " + lupPath);
         if (!tableOk) throw std::runtime_error("cannot write " + tekichuPath);
     };
@@ -105,8 +129,8 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         if (result && tekichuDays_.isNew(dayKey)) table = tekichuHeadLine(raceId, courseName) + tekichuPcTitleLine();
         const pred::SyosaiRow& row = st.run.Syosai.at(static_cast<std::size_t>(RaceIdx));
         block += racefiles::syosaiRcLine(row, result);
-        block += lupPcRrLine(result);
-        racefiles::forEachInPredictedOrder(st, [&](int k, int j) { block += lupPcHsLine(st, j, k); });
+        block += lupPcRrLineText(result);
+        racefiles::forEachInPredictedOrder(st, [&](int k, int j) { appendLupPcHsLine(st, j, k, block); });
 
         const ElevenBand band = elevenBandFor(bet::torokuTosuOf(race.RaceHorseRec), row[10]);
         WriteKaimePcLines(race.YosoJunUmaban, race.HorseCount, band, block);

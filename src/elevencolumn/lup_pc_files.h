@@ -19,6 +19,7 @@ namespace kv::eleven {
 std::string lupPcRrLine(bool resultMode);
 // Horse j at predicted rank k.
 std::string lupPcHsLine(const pred::WindowState& st, int j, int k);
+void appendLupPcHsLine(const pred::WindowState& st, int j, int k, std::string& out);
 // The hit table's column titles.
 std::string tekichuPcTitleLine();
 // The race's points, hits and payouts rows from the eleven tallies.
@@ -33,6 +34,7 @@ public:
 private:
     DayFiles lupDays_;      // "lupPC.txt" / "lupRCMPC.txt"
     DayFiles tekichuDays_;  // "tekichuPC.txt"
+    std::string block_, table_;  // the race's lines, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeLupPcFilesWriter();

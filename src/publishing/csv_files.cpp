@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "acquisition/jvdata/race_records.h"
+#include "betlines/day_append.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
@@ -62,9 +63,15 @@ std::string SokudoHrLine(std::string_view raceId, std::span<const float> speeds,
         if (static_cast<std::size_t>(h) >= speeds.size())
             throw std::out_of_range("no speed for horse number " + std::to_string(h));
         const float product = speeds[static_cast<std::size_t>(h)] * 1000.0f;
-        s += "," + formatInt(vbInt(product)) + "," + twoDigits(bet::wholeNumber(rankCell(ranks, h)));
+        const std::string speed = formatInt(vbInt(product));
+        const std::string rank = twoDigits(bet::wholeNumber(rankCell(ranks, h)));
+        s += ',';
+        s += speed;
+        s += ',';
+        s += rank;
     }
-    return s + "\r\n";
+    s += "\r\n";
+    return s;
 }
 
 SheetPayouts payoutsOfHorse(std::string_view rec, int h) {
@@ -77,13 +84,13 @@ SheetPayouts payoutsOfHorse(std::string_view rec, int h) {
     return p;
 }
 
-std::optional<std::string> TanfukuSheetWriter::payoutRecordOf(std::string_view raceId) {
+std::optional<std::string_view> TanfukuSheetWriter::payoutRecordOf(std::string_view raceId) {
     if (!hrLoaded_) {
-        hrRecords_ = RecordFile(appFile(files::HR), hr::kLength).readAll();
+        hrRecords_ = RecordFile(appFile(files::HR), hr::kLength).view();
         hrLoaded_ = true;
     }
-    std::optional<std::string> found;
-    for (const std::string& rec : hrRecords_)
+    std::optional<std::string_view> found;
+    for (const std::string_view rec : hrRecords_)
         if (bet::payoutMatchesRace(rec, raceId)) found = rec;  // the last match decides
     return found;
 }
@@ -145,10 +152,13 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             q.appendTo(rows);
         }
     } catch (...) {
-        days_.write(id.dayKey, path, head);  // the sheet's headings stay
+        bet::DayFileAppend file(days_, id.dayKey, path);
+        file.write(head);  // the sheet's headings stay
         throw;
     }
-    if (!days_.write(id.dayKey, path, head + rows)) throw std::runtime_error("cannot write " + path);
+    head += rows;
+    bet::DayFileAppend file(days_, id.dayKey, path);
+    if (!file.write(head) || !file.close()) throw std::runtime_error("cannot write " + path);
 }
 
 void TanshoBetCsvWriter::writeRace(pred::WindowState& st, int) {
@@ -178,7 +188,8 @@ void SokudoHrCsvWriter::writeRace(pred::WindowState& st, int) {
     const std::string date = id.year + id.monthDay;
     const std::string line = SokudoHrLine(id.raceId, r.SuiteiSpeed, st.kept.YosoJuni, r.HorseCount);
     const std::string path = appFile(std::string(dirs::SOKUDO) + "/HR" + date + ".csv");
-    if (!dates_.write(date, path, line)) throw std::runtime_error("cannot write " + path);
+    bet::DayFileAppend file(dates_, date, path);
+    if (!file.write(line) || !file.close()) throw std::runtime_error("cannot write " + path);
 }
 
 std::unique_ptr<pred::Writer> makeTanfukuCsv1Writer() { return std::make_unique<TanfukuSheetWriter>(1); }

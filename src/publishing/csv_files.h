@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/dayfile.h"
+#include "common/recordfile.h"
 #include "prediction/writer.h"
 
 namespace kv::pub {
@@ -37,11 +38,11 @@ public:
 
 private:
     // The payout record of the race (last match of the week's file, read once).
-    std::optional<std::string> payoutRecordOf(std::string_view raceId);
+    std::optional<std::string_view> payoutRecordOf(std::string_view raceId);
     int sheet_;
     DayFiles days_;
     bool hrLoaded_ = false;
-    std::vector<std::string> hrRecords_;
+    RecordView hrRecords_;  // the week's payout file, held in place
 };
 
 // WriteTanshoBetCsv: "TANSHO/<yymmdd><course><RR>R.csv", the rank-1 and the

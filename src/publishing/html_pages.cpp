@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "betlines/day_append.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
 
@@ -9,40 +10,34 @@ namespace kv::pub {
 
 namespace {
 
-void line(std::string& out, std::string_view s) {
-    out += s;
-    out += "\r\n";
-}
-
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+void line(std::string& out, std::string_view s) { addLine(out, s); }
 
 // One advertising unit: eleven lines, each behind indent.
 void adUnit(std::string& out, const SiteConfig& site, bool side) {
-    const std::string in = side ? "    " : "";
-    line(out, in + (side ? "<script type=\"Text/javascript\"><!--" : "<script type=\"text/javascript\"><!--"));
-    line(out, in + "google_ad_client = " + quoted(htmlEscape(site.AdClient)) + ";");
-    line(out, in + (side ? "/* 160x600, 作成済み 09/12/11 */" : "/* 728x90, 作成済み 09/12/20 */"));
-    line(out, in + "google_ad_slot = " + quoted(htmlEscape(side ? site.AdSlotSide : site.AdSlotMain)) + ";");
-    line(out, in + (side ? "google_ad_width = 160;" : "google_ad_width = 728;"));
-    line(out, in + (side ? "google_ad_height = 600;" : "google_ad_height = 90;"));
-    line(out, in + "//-->");
-    line(out, in + "</script>");
-    line(out, in + "<script type=\"text/javascript\"");
-    line(out, in + "src=" + quoted(htmlEscape(site.AdLoaderScript)) + ">");
-    line(out, in + "</script>");
+    const std::string_view in = side ? "    " : "";
+    addLine(out, in, side ? "<script type=\"Text/javascript\"><!--" : "<script type=\"text/javascript\"><!--");
+    addLine(out, in, "google_ad_client = \"", Escaped{site.AdClient}, "\";");
+    addLine(out, in, side ? "/* 160x600, 作成済み 09/12/11 */" : "/* 728x90, 作成済み 09/12/20 */");
+    addLine(out, in, "google_ad_slot = \"", Escaped{side ? site.AdSlotSide : site.AdSlotMain}, "\";");
+    addLine(out, in, side ? "google_ad_width = 160;" : "google_ad_width = 728;");
+    addLine(out, in, side ? "google_ad_height = 600;" : "google_ad_height = 90;");
+    addLine(out, in, "//-->");
+    addLine(out, in, "</script>");
+    addLine(out, in, "<script type=\"text/javascript\"");
+    addLine(out, in, "src=\"", Escaped{site.AdLoaderScript}, "\">");
+    addLine(out, in, "</script>");
 }
 
 // The analytics tag: nine lines.
 void analyticsTag(std::string& out, const SiteConfig& site) {
     line(out, "<script type=\"text/javascript\">");
-    line(out, "var gaJsSrc = ((\"https:\" == document.location.protocol) ? " +
-                  quoted(htmlEscape(site.AnalyticsSecureScript)) + " : " + quoted(htmlEscape(site.AnalyticsPlainScript)) +
-                  ");");
+    addLine(out, "var gaJsSrc = ((\"https:\" == document.location.protocol) ? \"", Escaped{site.AnalyticsSecureScript},
+            "\" : \"", Escaped{site.AnalyticsPlainScript}, "\");");
     line(out, "document.write(unescape(\"%3Cscript src='\" + gaJsSrc + \"' type='text/javascript'%3E%3C/script%3E\"));");
     line(out, "</script>");
     line(out, "<script type=\"text/javascript\">");
     line(out, "try {");
-    line(out, "var pageTracker = _gat._getTracker(" + quoted(htmlEscape(site.AnalyticsId)) + ");");
+    addLine(out, "var pageTracker = _gat._getTracker(\"", Escaped{site.AnalyticsId}, "\");");
     line(out, "pageTracker._trackPageview();");
     line(out, "} catch(err) {}</script>");
 }
@@ -75,15 +70,21 @@ std::string pdfDayPageName(const PageValues& v) {
 std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site) {
     std::string out;
     out.reserve(24000);
+    appendYosouPageText(st, RaceIdx, v, site, out);
+    return out;
+}
+
+void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
+                         std::string& out) {
     WritePageHead(v, site, true, out);
     WriteRaceSection(st, RaceIdx, v, site, out);
     WriteRaceLinkTable(v, site, out);
     line(out, "<!--// maincol--></div>");
     line(out, "");
 
-    const std::string address = htmlEscape(site.SiteAddress);
-    line(out, "<div id=\"subnav\"><a href=" + quoted(address + "/expectation") +
-                  "><img src=\"../images/links_expectation.png\" width=\"200\" height=\"50\" alt=\"競馬予想\"></a>");
+    const Escaped address{site.SiteAddress};
+    addLine(out, "<div id=\"subnav\"><a href=\"", address,
+            "/expectation\"><img src=\"../images/links_expectation.png\" width=\"200\" height=\"50\" alt=\"競馬予想\"></a>");
     line(out, "<div id=\"subnavTitle\"></div>");
     line(out, "    <ul>");
     struct Item {
@@ -93,7 +94,7 @@ std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageVa
                           Item{"/expectation/free.html", "競馬予想(一部無料版)"},
                           Item{"/expectation/database.html", "競馬予想(過去分)"},
                           Item{"/expectation/hitlist.html", "的中情報"}})
-        line(out, "        <li><a href=" + quoted(address + i.path) + ">" + i.label + "</a></li>");
+        addLine(out, "        <li><a href=\"", address, i.path, "\">", i.label, "</a></li>");
     line(out, "    </ul>");
     line(out, "</div><!--// subnav-->");
     line(out, "");
@@ -111,7 +112,6 @@ std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageVa
     line(out, "");
     line(out, "</body>");
     line(out, "</html>");
-    return out;
 }
 
 void YosouHtmlPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
@@ -119,7 +119,9 @@ void YosouHtmlPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     if (v.raceKey == LastYosouRaceKey) return;
     LastYosouRaceKey = v.raceKey;
     // Built whole, then written in one go: a failure never leaves a cut page.
-    const std::string text = yosouPageText(st, RaceIdx, v, site_);
+    std::string& text = page_;
+    text.clear();
+    appendYosouPageText(st, RaceIdx, v, site_, text);
     const std::string path = appFile(yosouPageName(v));
     if (!writeFileAtomic(path, text)) throw std::runtime_error("cannot write " + path);
 }
@@ -127,7 +129,12 @@ void YosouHtmlPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
 void PdfDayPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const PageValues v = pageValuesFor(st, RaceIdx);
     const std::string path = appFile(pdfDayPageName(v));
-    std::string out;
+    std::string& out = text_;
+    out.clear();
+    auto write = [&] {
+        bet::DayFileAppend file(days_, v.dayKey, path);
+        return file.write(out) && file.close();
+    };
     if (days_.isNew(v.dayKey)) WritePageHead(v, site_, false, out);
     try {
         if (hasRankOne(st)) WriteRaceSection(st, RaceIdx, v, site_, out);
@@ -139,10 +146,10 @@ void PdfDayPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             line(out, "</html>");
         }
     } catch (...) {
-        days_.write(v.dayKey, path, out);  // the lines before the failure stay
+        write();  // the lines before the failure stay
         throw;
     }
-    if (!days_.write(v.dayKey, path, out)) throw std::runtime_error("cannot write " + path);
+    if (!write()) throw std::runtime_error("cannot write " + path);
 }
 
 std::unique_ptr<pred::Writer> makeYosouHtmlPageWriter() { return std::make_unique<YosouHtmlPageWriter>(); }

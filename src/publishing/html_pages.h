@@ -12,6 +12,8 @@ namespace kv::pub {
 
 // The whole prediction page of the race (UTF-8, CR LF).
 std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site);
+void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
+                         std::string& out);
 // "tavlen_yosou/<yyyymmdd>_<VenueSlug>_r<n>.txt"
 std::string yosouPageName(const PageValues& v);
 // "tavlen_wp/<yyyymmdd>_<VenueSlug>_pdf.txt"
@@ -28,6 +30,7 @@ public:
 private:
     SiteConfig site_;
     std::string LastYosouRaceKey;
+    std::string page_;  // the page, its buffer kept for the next race's
 };
 
 // AppendPdfDayPage: the day's head at its first race, a race section per race
@@ -41,6 +44,7 @@ public:
 private:
     SiteConfig site_;
     DayFiles days_;
+    std::string text_;  // the race's lines, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeYosouHtmlPageWriter();

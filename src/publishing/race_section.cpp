@@ -19,12 +19,7 @@ const std::string& rankCell(const std::array<std::string, 19>& v, int i) {
     return v[static_cast<std::size_t>(i)];
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
-
-void line(std::string& out, std::string_view s) {
-    out += s;
-    out += "\r\n";
-}
+void line(std::string& out, std::string_view s) { addLine(out, s); }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -67,17 +62,27 @@ std::string bracketRule(std::string_view two) {
 std::string htmlEscape(std::string_view text) {
     std::string s;
     s.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-        case '&': s += "&amp;"; break;
-        case '<': s += "&lt;"; break;
-        case '>': s += "&gt;"; break;
-        case '"': s += "&quot;"; break;
-        case '\'': s += "&#39;"; break;
-        default: s += c;
-        }
-    }
+    appendEscaped(s, text);
     return s;
+}
+
+void appendEscaped(std::string& s, std::string_view text) {
+    std::size_t plain = 0;  // start of the run of characters taken as they are
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* ref = nullptr;
+        switch (text[i]) {
+        case '&': ref = "&amp;"; break;
+        case '<': ref = "&lt;"; break;
+        case '>': ref = "&gt;"; break;
+        case '"': ref = "&quot;"; break;
+        case '\'': ref = "&#39;"; break;
+        default: continue;
+        }
+        s.append(text.substr(plain, i - plain));
+        s.append(ref);
+        plain = i + 1;
+    }
+    s.append(text.substr(plain));
 }
 
 void requireDigits(std::string_view text, std::string_view what, std::size_t n) {
@@ -177,12 +182,11 @@ bool hasRankOne(const pred::WindowState& st) {
 void WriteRaceLinkTable(const PageValues& v, const SiteConfig& site, std::string& out) {
     line(out, "<table class=\"raceList\">");
     line(out, "    <tr>");
-    const std::string base =
-        htmlEscape(site.SiteAddress) + "/expectation/" + v.Year + v.MonthDay + "_" + v.VenueSlug + "_r";
     for (int n = 1; n <= 12; ++n) {
-        const std::string num = std::to_string(n);
-        line(out, "        <td class=" + quoted(v.RaceLinkClass[static_cast<std::size_t>(n)]) + "><a href=" +
-                      quoted(base + num + ".html") + " title=" + quoted(num + "R") + ">" + num + "R</a></td>");
+        const ShortText num = ShortText().number(n);
+        addLine(out, "        <td class=\"", v.RaceLinkClass[static_cast<std::size_t>(n)], "\"><a href=\"",
+                Escaped{site.SiteAddress}, "/expectation/", v.Year, v.MonthDay, "_", v.VenueSlug, "_r", num.view(),
+                ".html\" title=\"", num.view(), "R\">", num.view(), "R</a></td>");
     }
     line(out, "    </tr>");
     line(out, "</table>");
@@ -195,10 +199,10 @@ void WriteRaceSection(const pred::WindowState& st, int RaceIdx, const PageValues
     WriteRaceLinkTable(v, site, out);
 
     line(out, "<p class=\"mt5 ml8 lh20\">");
-    line(out, "<b>" + v.PageRaceNum + "R<br />");
-    line(out, "&nbsp;&nbsp;&nbsp;" + htmlEscape(row[8]) + "&nbsp;&nbsp;&nbsp;" + htmlEscape(row[9]) +
-                  "m&nbsp;&nbsp;&nbsp;発走&nbsp;" + htmlEscape(midChars(row[2], 0, 2)) + "：" +
-                  htmlEscape(midChars(row[2], 2, 2)) + "<br /><br />");
+    addLine(out, "<b>", v.PageRaceNum, "R<br />");
+    addLine(out, "&nbsp;&nbsp;&nbsp;", Escaped{row[8]}, "&nbsp;&nbsp;&nbsp;", Escaped{row[9]},
+            "m&nbsp;&nbsp;&nbsp;発走&nbsp;", Escaped{midChars(row[2], 0, 2)}, "：", Escaped{midChars(row[2], 2, 2)},
+            "<br /><br />");
     line(out, "<img src=\"../images/arrow.png\" alt=\"arrow\">予想・買い目</b>");
     line(out, "</p>");
 
@@ -209,11 +213,11 @@ void WriteRaceSection(const pred::WindowState& st, int RaceIdx, const PageValues
     line(out, "    </tr>");
     line(out, "    <tr>");
     line(out, "        <th bgcolor=\"#DCDCDC\">馬連・馬単</th>");
-    line(out, "        <td>" + pairsText(v, "&nbsp;・&nbsp;") + "</td>");
+    addLine(out, "        <td>", pairsText(v, "&nbsp;・&nbsp;"), "</td>");
     line(out, "    </tr>");
     line(out, "    <tr>");
     line(out, "        <th bgcolor=\"#DCDCDC\">３連複・３連単</th>");
-    line(out, "        <td>" + triosText(v, "&nbsp;・&nbsp;") + "</td>");
+    addLine(out, "        <td>", triosText(v, "&nbsp;・&nbsp;"), "</td>");
     line(out, "    </tr>");
     line(out, "</table>");
 
@@ -224,21 +228,20 @@ void WriteRaceSection(const pred::WindowState& st, int RaceIdx, const PageValues
     line(out, "<tr>");
     for (const char* th : {"<th>枠</th>", "<th>馬番</th>", "<th bgcolor=\"#FFD700\">予想</th>", "<th>馬名</th>",
                            "<th>性齢</th>", "<th>負担重量</th>", "<th>騎手</th>", "<th>調教師</th>"})
-        line(out, std::string("    ") + th);
+        addLine(out, "    ", th);
     line(out, "</tr>");
     const pred::RaceState& r = st.race;
     for (int i = 1; i <= r.HorseCount; ++i) {
         const RowTexts t = SetRowTexts(st, i);
         line(out, "<tr>");
-        line(out, "   <td class=" + quoted(t.RowWakuClass) + ">" + t.RowWakuFont + "<b>" + htmlEscape(t.RowWaku) +
-                      "</b></td>");
-        line(out, "   <td>" + std::to_string(i) + "</td>");
-        line(out, "   <td>" + htmlEscape(t.RowYosoJuni) + "</td>");
-        line(out, "   <td>" + htmlEscape(firstChars(cell(r.Bamei, i), 9)) + "</td>");
-        line(out, "   <td>" + htmlEscape(cell(r.Seibetsu, i)) + htmlEscape(t.RowBarei) + "</td>");
-        line(out, "   <td>" + htmlEscape(cell(r.Futan, i)) + "kg</td>");
-        line(out, "   <td>" + htmlEscape(firstChars(cell(r.KishuName, i), 4)) + "</td>");
-        line(out, "   <td>" + htmlEscape(firstChars(cell(r.ChokyoshiName, i), 4)) + "</td>");
+        addLine(out, "   <td class=\"", t.RowWakuClass, "\">", t.RowWakuFont, "<b>", Escaped{t.RowWaku}, "</b></td>");
+        addLine(out, "   <td>", ShortText().number(i).view(), "</td>");
+        addLine(out, "   <td>", Escaped{t.RowYosoJuni}, "</td>");
+        addLine(out, "   <td>", Escaped{firstChars(cell(r.Bamei, i), 9)}, "</td>");
+        addLine(out, "   <td>", Escaped{cell(r.Seibetsu, i)}, Escaped{t.RowBarei}, "</td>");
+        addLine(out, "   <td>", Escaped{cell(r.Futan, i)}, "kg</td>");
+        addLine(out, "   <td>", Escaped{firstChars(cell(r.KishuName, i), 4)}, "</td>");
+        addLine(out, "   <td>", Escaped{firstChars(cell(r.ChokyoshiName, i), 4)}, "</td>");
         line(out, "</tr>");
     }
     line(out, "</table>");
@@ -246,19 +249,21 @@ void WriteRaceSection(const pred::WindowState& st, int RaceIdx, const PageValues
 
 void WritePageHead(const PageValues& v, const SiteConfig& site, bool fullPage, std::string& out) {
     const std::string course = htmlEscape(v.courseName);
-    const std::string address = htmlEscape(site.SiteAddress);
-    const std::string caption = "無料競馬予想｜" + course + "｜" + v.meetingDigit + "回" + course + v.PageNichiji + "日｜" +
-                                v.PageRaceNum + "R";
+    const Escaped address{site.SiteAddress};
     line(out, "<!DOCTYPE html>");
     line(out, "");
     line(out, "<html>");
     line(out, "<head>");
     line(out, "<meta charset=\"UTF-8\">");
+    auto caption = [&](const char* before, const char* after) {
+        addLine(out, before, "無料競馬予想｜", course, "｜", v.meetingDigit, "回", course, v.PageNichiji, "日｜",
+                v.PageRaceNum, "R", after);
+    };
     if (fullPage) {
         line(out, "<meta name=\"Keywords\" content=\"無料競馬予想,無料予想,競馬,競馬予想\">");
         line(out, "<meta name=\"Description\" "
                   "content=\"毎週開催されるJRA競馬1R～3Rまでの競馬予想を無料で公開！稀に全レースを公開することも！？\">");
-        line(out, "<title>" + caption + "</title>");
+        caption("<title>", "</title>");
     }
     line(out, "<link rel=\"stylesheet\" type=\"text/css\" href=\"../css/common.css\">");
     if (fullPage) line(out, "<link rel=\"shortcut icon\" href=\"../images/favicon.png\">");
@@ -268,7 +273,7 @@ void WritePageHead(const PageValues& v, const SiteConfig& site, bool fullPage, s
     line(out, "<div id=\"wraptop\">");
     line(out, " <div id=\"header_bk\">");
     line(out, "  <div id=\"header\">");
-    line(out, "  <h1>" + caption + "</h1>");
+    caption("  <h1>", "</h1>");
     line(out, "    <div id=\"logo\">");
     line(out, "     <a href=\"/\"><img class=\"bdrad bdweb bdmoz\" src=\"../images/logo.png\" alt=\"ミルファーン\" "
               "width=\"316\" height=\"100\"></a>");
@@ -288,8 +293,8 @@ void WritePageHead(const PageValues& v, const SiteConfig& site, bool fullPage, s
                         {"/track", "fS11", "競馬場"},
                         {"/state", "fS11", "馬場状態"}};
     for (const Nav& n : navs)
-        line(out, "         <li><a href=" + quoted(address + n.path) + " class=" + quoted(n.cls) + " title=" +
-                      quoted(n.label) + ">" + n.label + "</a></li>");
+        addLine(out, "         <li><a href=\"", address, n.path, "\" class=\"", n.cls, "\" title=\"", n.label, "\">",
+                n.label, "</a></li>");
     line(out, "         </ul>");
     line(out, "     </div><!--// globalnavi-->");
     line(out, "   </div><!--// header-->");
@@ -298,36 +303,46 @@ void WritePageHead(const PageValues& v, const SiteConfig& site, bool fullPage, s
     line(out, "  <div id=\"container_bk\" class=\"pb30\">");
     line(out, "   <div id=\"container\">");
     line(out, "");
-    line(out, "<div id=\"pan\"><a href=\"/\">ホーム</a>&nbsp;/&nbsp;<a href=" + quoted(address + "/expectation") +
-                  ">競馬予想</a>&nbsp;/&nbsp;" + course + "</div><!--// pan-->");
+    addLine(out, "<div id=\"pan\"><a href=\"/\">ホーム</a>&nbsp;/&nbsp;<a href=\"", address,
+            "/expectation\">競馬予想</a>&nbsp;/&nbsp;", course, "</div><!--// pan-->");
     line(out, "");
     line(out, "<div id=\"maincol\" class=\"clear\">");
     line(out, "<!-- 本文はここから始まっています -->");
     line(out, "<h2 class=\"b f18\"><img src=\"../images/subicon.png\" align=\"left\">無料競馬予想</h2>");
     line(out, "<p class=\"mt10 ml8 lh20\">");
-    line(out, "<b>" + v.Year + "年" + v.PageMonth + "月" + v.PageDay + "日(" + v.PageWeekday + ")</b>");
+    addLine(out, "<b>", v.Year, "年", v.PageMonth, "月", v.PageDay, "日(", v.PageWeekday, ")</b>");
     line(out, "</p>");
     line(out, "<div id=\"yosounavi\">");
     line(out, "     <ul>");
     for (const char* venue : {"nakayama", "hanshin", "chukyo"})
-        line(out, "         <li><a href=" +
-                      quoted(address + "/expectation/" + v.Year + v.MonthDay + "_" + venue + ".html") +
-                      " class=\"\"></a></li>");
+        addLine(out, "         <li><a href=\"", address, "/expectation/", v.Year, v.MonthDay, "_", venue,
+                ".html\" class=\"\"></a></li>");
     line(out, "     </ul>");
     line(out, "</div><!--// yosounavi-->");
     line(out, "");
 }
 
 void WriteFooterLines(const SiteConfig& site, std::string& out) {
-    const std::string address = htmlEscape(site.SiteAddress);
-    auto link = [](const std::string& href, const char* label) {
-        return "┃<a href=" + quoted(href) + ">" + label + "</a>";
+    const Escaped address{site.SiteAddress};
+    auto link = [&](const char* path, const char* label) {
+        appendPiece(out, "┃<a href=\"");
+        appendPiece(out, address);
+        appendPiece(out, path);
+        appendPiece(out, "\">");
+        appendPiece(out, label);
+        appendPiece(out, "</a>");
     };
-    line(out, "            <p class=" + quoted(htmlEscape(site.FooterParagraphClass)) + ">" +
-                  link(address + "/info/kiyaku.html", "運営者・規約") + link(address + "/info/link.html", "リンク") +
-                  link(address + "/info/links.html", "相互リンク") +
-                  link("mailto:" + htmlEscape(site.SiteContactMail), "お問い合わせ") + "┃<br />");
-    line(out, "            <br />" + htmlEscape(site.RightsNotice) + "<a href=\"/\">ミルファーン</a></p>");
+    appendPiece(out, "            <p class=\"");
+    appendPiece(out, Escaped{site.FooterParagraphClass});
+    appendPiece(out, "\">");
+    link("/info/kiyaku.html", "運営者・規約");
+    link("/info/link.html", "リンク");
+    link("/info/links.html", "相互リンク");
+    appendPiece(out, "┃<a href=\"mailto:");
+    appendPiece(out, Escaped{site.SiteContactMail});
+    appendPiece(out, "\">お問い合わせ</a>");
+    addLine(out, "┃<br />");
+    addLine(out, "            <br />", Escaped{site.RightsNotice}, "<a href=\"/\">ミルファーン</a></p>");
 }
 
 }  // namespace kv::pub

@@ -25,6 +25,22 @@ std::string bracketRule(std::string_view two);
 
 // & < > " ' as character references.
 std::string htmlEscape(std::string_view text);
+// The same, added to the end of out.
+void appendEscaped(std::string& out, std::string_view text);
+
+// A piece of a line that is added escaped.
+struct Escaped {
+    std::string_view text;
+};
+inline void appendPiece(std::string& out, std::string_view s) { out.append(s); }
+inline void appendPiece(std::string& out, Escaped e) { appendEscaped(out, e.text); }
+
+// The pieces added to out as one line, ended by CR LF.
+template <class... Pieces>
+void addLine(std::string& out, const Pieces&... pieces) {
+    (appendPiece(out, pieces), ...);
+    out.append("\r\n");
+}
 
 // Throws unless text is digits only (n of them when n > 0); what names it in the message.
 void requireDigits(std::string_view text, std::string_view what, std::size_t n = 0);

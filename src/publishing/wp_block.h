@@ -12,6 +12,7 @@ namespace kv::pub {
 
 // The race's block (UTF-8, CR LF): 23 lines and one per horse.
 std::string wpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v);
+void appendWpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v, std::string& out);
 std::string wpDayFileName(const PageValues& v);
 
 class WpRaceBlockWriter : public pred::Writer {
@@ -21,6 +22,7 @@ public:
 
 private:
     DayFiles days_;
+    std::string text_;  // the race's block (UTF-8), kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeWpRaceBlockWriter();

@@ -6,6 +6,8 @@
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/bet_band.h"
 #include "betlines/combo_text.h"
+#include "betlines/day_append.h"
+#include "betlines/payout_view.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
@@ -26,18 +28,18 @@ const char* const kPairPlaceholder = "  -  ";
 const char* const kTrioPlaceholder = "  -  -  ";
 
 // Entry p of a bet list, empty when the list does not reach it.
-std::string listEntry(const std::vector<std::string>& v, int count, int p) {
+std::string_view listEntry(const std::vector<std::string>& v, int count, int p) {
     if (p < 1 || p > count || static_cast<std::size_t>(p) >= v.size()) return {};
     return v[static_cast<std::size_t>(p)];
 }
 
 // Entries 1..last of a payout group: number or combination, then payout.
 template <class KumiFn, class PayFn>
-void payItems(QuotedLine& q, std::string_view rec, std::size_t last, KumiFn kumi, PayFn pay,
+void payItems(QuotedLine& q, const bet::PayoutRecordView& rec, std::size_t last, KumiFn kumi, PayFn pay,
               std::string (*format)(std::string_view)) {
     for (std::size_t k = 1; k <= last; ++k) {
-        q.text(format(getField(rec, kumi(k))));
-        q.text(FormatHaito(getField(rec, pay(k))));
+        q.text(format(rec(kumi(k))));
+        q.text(FormatHaito(rec(pay(k))));
     }
 }
 #define KV_PAY(G, LAST, FORMAT) payItems(q, rec, LAST, hr::G::Kumi, hr::G::Pay, FORMAT)
@@ -58,45 +60,59 @@ std::string cmLine(const std::string& comment) { return QuotedLine().text("CM").
 }  // namespace
 
 std::string kLines(const pred::RaceState& race, std::string_view torokuTosu) {
-    const bet::BetBand band = bet::betBandFor(torokuTosu);
     std::string s;
+    appendKLines(race, torokuTosu, s);
+    return s;
+}
+
+void appendKLines(const pred::RaceState& race, std::string_view torokuTosu, std::string& out) {
+    static const char* const kTags[] = {"K1", "K2", "K3"};
+    const bet::BetBand band = bet::betBandFor(torokuTosu);
     for (int line = 1; line <= 3; ++line) {
         QuotedLine q;
-        q.text("K" + std::to_string(line)).text("1");
+        q.textRaw(kTags[line - 1]).textRaw("1");
         for (int i = 1; i <= 6; ++i) {
-            const std::string pair =
+            const std::string_view pair =
                 line <= band.pairLines ? listEntry(race.UmarenKaimeDisp, race.UmarenKaimeCount, (line - 1) * 6 + i)
-                                       : std::string();
-            q.text(pair.empty() ? std::string(kPairPlaceholder) : FormatUmarenKumi(pair));
+                                       : std::string_view();
+            if (pair.empty()) q.textRaw(kPairPlaceholder);
+            else q.textRaw(FormatUmarenKumi(pair));
         }
-        q.appendTo(s);
+        q.appendTo(out);
     }
-    return s;
 }
 
 std::string sLines(const pred::RaceState& race, bool resultMode, std::string_view torokuTosu,
                    std::array<std::string, 8>& trios) {
+    std::string s;
+    appendSLines(race, resultMode, torokuTosu, trios, s);
+    return s;
+}
+
+void appendSLines(const pred::RaceState& race, bool resultMode, std::string_view torokuTosu,
+                  std::array<std::string, 8>& trios, std::string& out) {
+    static const char* const kTags[] = {"S1", "S2", "S3"};
     const bet::BetBand band = bet::betBandFor(torokuTosu);
     const std::vector<std::string>& list = resultMode ? race.SanrenpukuKaimeKey : race.SanrenKaime;
     trios = {};
-    std::string s;
     for (int line = 1; line <= 3; ++line) {
         QuotedLine q;
-        q.text("S" + std::to_string(line)).text("1");
+        q.textRaw(kTags[line - 1]).textRaw("1");
         const int first = (line - 1) * 7 + 1;
         const int filled = line > band.trioLines ? 0 : band.shortTrioLine ? 4 : 7;
         for (int i = 1; i <= 7; ++i) {
             const int p = first + i - 1;
-            const std::string trio = i <= filled ? listEntry(list, race.SanrenpukuKaimeCount, p) : std::string();
+            const std::string_view trio = i <= filled ? listEntry(list, race.SanrenpukuKaimeCount, p) : std::string_view();
             if (i <= filled && p >= band.lastTrioFirst && p <= band.lastTrioLast) trios[static_cast<std::size_t>(i)] = trio;
-            q.text(trio.empty() ? std::string(kTrioPlaceholder) : FormatSanrenpukuKumi(trio));
+            if (trio.empty()) q.textRaw(kTrioPlaceholder);
+            else q.textRaw(FormatSanrenpukuKumi(trio));
         }
-        q.appendTo(s);
+        q.appendTo(out);
     }
-    return s;
 }
 
-std::string mmkPayoutLines(std::string_view rec) {
+std::string mmkPayoutLines(std::string_view hrRec) {
+    const bet::PayoutRecordView rec(hrRec);
     std::string s;
     {
         QuotedLine q;
@@ -143,7 +159,7 @@ void appendMmkHitLines(std::string_view rec, const bet::KaimeLists& lists, std::
 }
 
 void WriteSanrentanTekichuComments(std::string_view rec, const bet::KaimeLists& lists, std::string& out) {
-    const std::string firstKumi = getField(rec, hr::PaySanrentan::Kumi(1));
+    const std::string firstKumi = getField(rec, hr::PaySanrentan::Kumi(1));  // once per race
     if (val(firstKumi) == 0) return;  // no ３連単 result in this record
     bool CmHitFlag = false;
     forEachPayoutMatch(rec, lists, {false, true}, [&](const PayoutMatch& m) {
@@ -158,14 +174,24 @@ void WriteSanrentanTekichuComments(std::string_view rec, const bet::KaimeLists& 
 }
 
 std::string mmkHsLine(const pred::WindowState& st, int n) {
+    std::string s;
+    appendMmkHsLine(st, n, s);
+    return s;
+}
+
+void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;
     const auto i = static_cast<std::size_t>(n);
     QuotedLine q;
-    q.text("HS").text(std::to_string(n)).text(horseCell(r.Wakuban, n)).text(TwoPlace(n)).text(fixedCell(st.kept.YosoJuni, n));
+    q.textRaw("HS")
+        .textRaw(ShortText().number(n).view())
+        .text(horseCell(r.Wakuban, n))
+        .textRaw(ShortText().twoPlace(n).view())
+        .text(fixedCell(st.kept.YosoJuni, n));
     if (result) q.text(fixedCell(st.kept.Nyusen, n));
     q.text(horseCell(r.Seibetsu, n))
-        .text(TwoPlace(bet::wholeNumber(horseCell(r.Barei, n))))
+        .textRaw(ShortText().twoPlace(bet::wholeNumber(horseCell(r.Barei, n))).view())
         .text(firstChars(horseCell(r.Bamei, n), 9))
         .text(horseCell(r.Futan, n));
     const auto& marks = r.RankMarks.at(i);
@@ -174,7 +200,7 @@ std::string mmkHsLine(const pred::WindowState& st, int n) {
     if (result) q.text(horseCell(r.JitsuTime, n));
     q.text(speedText(r.SuiteiSpeed.at(i)));
     if (result) q.text(speedText(r.JitsuSpeed.at(i)));
-    return q.line();
+    q.appendTo(out);
 }
 
 void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
@@ -190,9 +216,11 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
 
     // The block is written in one go; on a failure the lines built so far are
     // written before the failure goes on to the chain.
-    std::string block;
+    std::string& block = block_;
+    block.clear();
     auto flush = [&] {
-        if (!days_.write(dayKey, path, block)) throw std::runtime_error("cannot write " + path);
+        bet::DayFileAppend file(days_, dayKey, path);
+        if (!file.write(block) || !file.close()) throw std::runtime_error("cannot write " + path);
     };
     std::array<std::string, 8> trios{};
     try {
@@ -201,15 +229,15 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             block += bet::plLine(raceId, st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4));
         }
         block += syosaiRcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)), result);
-        block += kLines(race, torokuTosu);
+        appendKLines(race, torokuTosu, block);
         if (result && bet::payoutMatchesRace(race.HrRec, raceId)) {
             const bet::KaimeLists lists = bet::KaimeLists::of(race);
             block += mmkPayoutLines(race.HrRec);
             appendMmkHitLines(race.HrRec, lists, block);
             WriteSanrentanTekichuComments(race.HrRec, lists, block);
         }
-        for (int n = 1; n <= race.HorseCount; ++n) block += mmkHsLine(st, n);
-        block += sLines(race, result, torokuTosu, trios);
+        for (int n = 1; n <= race.HorseCount; ++n) appendMmkHsLine(st, n, block);
+        appendSLines(race, result, torokuTosu, trios, block);
     } catch (...) {
         flush();
         throw;

@@ -21,6 +21,7 @@ namespace kv::racefiles {
 // The lines K1, K2 and K3: the pair bets that the registered runner count
 // shows, placeholders ("  -  ") elsewhere and for positions the list lacks.
 std::string kLines(const pred::RaceState& race, std::string_view torokuTosu);
+void appendKLines(const pred::RaceState& race, std::string_view torokuTosu, std::string& out);
 
 // The lines S1, S2 and S3 from SanrenKaime (prediction mode) or
 // SanrenpukuKaimeKey (result mode). trios gets, in entries 1 to 7, the trio
@@ -28,6 +29,8 @@ std::string kLines(const pred::RaceState& race, std::string_view torokuTosu);
 // (or whose position the list lacks) stay empty.
 std::string sLines(const pred::RaceState& race, bool resultMode, std::string_view torokuTosu,
                    std::array<std::string, 8>& trios);
+void appendSLines(const pred::RaceState& race, bool resultMode, std::string_view torokuTosu,
+                  std::array<std::string, 8>& trios, std::string& out);
 
 // The payout lines KK and KS of the race card (馬単 joined by "-").
 std::string mmkPayoutLines(std::string_view hrRec);
@@ -43,6 +46,7 @@ void WriteSanrentanTekichuComments(std::string_view hrRec, const bet::KaimeLists
 
 // The HS line of horse number n.
 std::string mmkHsLine(const pred::WindowState& st, int n);
+void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out);
 
 // The writer of the chain (WriteShutsubahyoMmk). It clears SLineTrio first
 // and sets it only when the race's block is written whole.
@@ -53,6 +57,7 @@ public:
 
 private:
     DayFiles days_;
+    std::string block_;  // the race block, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeShutsubahyoMmkWriter();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "acquisition/jvdata/race_records.h"
+#include "betlines/payout_view.h"
 #include "common/fields.h"
 
 namespace kv::racefiles {
@@ -13,26 +14,35 @@ namespace hr = kv::jv::HrRecord;
 namespace {
 
 struct Entry {
-    std::string kumi, pay;
+    std::string_view kumi, pay;
+    std::uint64_t packed;     // packedKey of kumi
+    std::uint64_t unordered;  // unorderedKey of kumi (pairs and trios)
 };
 
-#define KV_ENTRIES(G) entriesOfGroup<hr::G::kArray.count>(rec, &hr::G::Kumi, &hr::G::Pay)
-
+// The entries of a payout group, in place in the record.
 template <std::size_t N>
-std::vector<Entry> entriesOfGroup(std::string_view rec, Field (*kumi)(std::size_t), Field (*pay)(std::size_t)) {
-    std::vector<Entry> e;
-    e.reserve(N);
-    for (std::size_t k = 1; k <= N; ++k) e.push_back({getField(rec, kumi(k)), getField(rec, pay(k))});
-    return e;
-}
+struct Entries {
+    Entry e[N];
+    std::size_t n = N;
+    Entries(const bet::PayoutRecordView& rec, Field (*kumi)(std::size_t), Field (*pay)(std::size_t)) {
+        for (std::size_t k = 1; k <= N; ++k) {
+            const std::string_view c = rec(kumi(k));
+            e[k - 1] = {c, rec(pay(k)), bet::packedKey(c), c.size() == 4 ? bet::unorderedKey(c, 2) : bet::unorderedKey(c, 3)};
+        }
+    }
+    const Entry* begin() const { return e; }
+    const Entry* end() const { return e + n; }
+    std::size_t size() const { return n; }
+    const Entry& operator[](std::size_t i) const { return e[i]; }
+};
+
+#define KV_ENTRIES(G) Entries<hr::G::kArray.count>(rec, &hr::G::Kumi, &hr::G::Pay)
 
 const std::string& at(const std::vector<std::string>* v, int p) {
     static const std::string kEmpty;
     if (!v || p < 0 || static_cast<std::size_t>(p) >= v->size()) return kEmpty;
     return (*v)[static_cast<std::size_t>(p)];
 }
-
-std::string piece(const std::string& s, std::size_t i) { return 2 * i < s.size() ? s.substr(2 * i, 2) : std::string(); }
 
 }  // namespace
 
@@ -42,16 +52,17 @@ BetTier betTierOf(int p, int perTier) {
     return {t, p - t * perTier};
 }
 
-void forEachPayoutMatch(std::string_view rec, const bet::KaimeLists& lists, KindSet kinds,
+void forEachPayoutMatch(std::string_view hrRec, const bet::KaimeLists& lists, KindSet kinds,
                         const std::function<void(const PayoutMatch&)>& f) {
+    const bet::PayoutRecordView rec(hrRec);
     const int pairs = std::max(0, lists.UmarenKaimeCount);
     const int trios = std::max(0, lists.SanrenpukuKaimeCount);
 
-    auto simple = [&](BetKind kind, const std::vector<std::string>* keys, int count, const std::vector<Entry>& es) {
+    auto simple = [&](BetKind kind, const std::vector<std::string>* keys, int count, const auto& es) {
         for (int p = 1; p <= count; ++p) {
-            const std::string& key = at(keys, p);
+            const std::uint64_t key = bet::packedKey(at(keys, p));
             for (std::size_t e = 0; e < es.size(); ++e)
-                if (es[e].kumi == key) f({kind, p, static_cast<int>(e + 1), 0, es[e].kumi, es[e].pay});
+                if (es[e].packed == key) f({kind, p, static_cast<int>(e + 1), 0, es[e].kumi, es[e].pay});
         }
     };
 
@@ -61,11 +72,14 @@ void forEachPayoutMatch(std::string_view rec, const bet::KaimeLists& lists, Kind
         const auto umatan = KV_ENTRIES(PayUmatan);
         for (int p = 1; p <= pairs; ++p) {
             const std::string& disp = at(lists.UmarenKaimeDisp, p);
+            const std::uint64_t pair = bet::unorderedKey(disp, 2);
             for (std::size_t e = 0; e < umatan.size(); ++e) {
-                const std::string& kumi = umatan[e].kumi;
+                const Entry& u = umatan[e];
+                if (u.unordered != pair) continue;
                 const int k = static_cast<int>(e + 1);
-                if (kumi == disp) f({BetKind::Umatan, p, k, 1, kumi, umatan[e].pay});
-                if (piece(kumi, 1) + piece(kumi, 0) == disp) f({BetKind::Umatan, p, k, 2, kumi, umatan[e].pay});
+                const unsigned orders = bet::pairOrdersOf(disp, u.kumi);
+                if (orders & 1u) f({BetKind::Umatan, p, k, 1, u.kumi, u.pay});
+                if (orders & 2u) f({BetKind::Umatan, p, k, 2, u.kumi, u.pay});
             }
         }
         simple(BetKind::Sanrenpuku, lists.SanrenpukuKaimeKey, trios, KV_ENTRIES(PaySanrenpuku));
@@ -73,17 +87,20 @@ void forEachPayoutMatch(std::string_view rec, const bet::KaimeLists& lists, Kind
 
     if (kinds.trifecta) {
         auto sanrentan = KV_ENTRIES(PaySanrentan);
-        const auto end = std::find_if(sanrentan.begin(), sanrentan.end(), [](const Entry& e) { return e.kumi == "000000"; });
-        sanrentan.erase(end, sanrentan.end());
-        if (sanrentan.empty()) return;
+        std::size_t used = 0;
+        while (used < sanrentan.size() && sanrentan[used].kumi != "000000") ++used;
+        sanrentan.n = used;
+        if (used == 0) return;
         for (int p = 1; p <= trios; ++p) {
             const std::string& trio = at(lists.SanrenKaime, p);
-            const std::string a = piece(trio, 0), b = piece(trio, 1), c = piece(trio, 2);
-            const std::string orders[6] = {a + b + c, a + c + b, b + a + c, b + c + a, c + a + b, c + b + a};
-            for (std::size_t e = 0; e < sanrentan.size(); ++e)
-                for (int n = 1; n <= 6; ++n)
-                    if (sanrentan[e].kumi == orders[n - 1])
+            const std::uint64_t pieces = bet::unorderedKey(trio, 3);
+            for (std::size_t e = 0; e < used; ++e) {
+                if (sanrentan[e].unordered != pieces) continue;
+                const unsigned orders = bet::trioOrdersOf(trio, sanrentan[e].kumi);
+                for (int n = 1; orders && n <= 6; ++n)
+                    if (orders & (1u << (n - 1)))
                         f({BetKind::Sanrentan, p, static_cast<int>(e + 1), n, sanrentan[e].kumi, sanrentan[e].pay});
+            }
         }
     }
 }

@@ -19,8 +19,9 @@ struct PayoutMatch {
     int position;      // candidate position, 1-based
     int entry;         // payout entry of the kind, 1-based
     int order;         // 馬単: 1 own order, 2 reversed; ３連単: 1 to 6; otherwise 0
-    std::string kumi;  // the entry's combination as the record holds it (finishing order)
-    std::string pay;   // the entry's 9-digit payout field
+    std::string_view kumi;  // the entry's combination as the record holds it (finishing order)
+    std::string_view pay;   // the entry's 9-digit payout field
+    // kumi and pay are valid during the call only.
 };
 
 // Which kinds a walk covers (the others are skipped).

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "betlines/combo_text.h"
 #include "betlines/line_helpers.h"
 #include "common/quoted.h"
 #include "common/speed.h"
@@ -17,8 +18,9 @@ std::string syosaiRcLine(const pred::SyosaiRow& row, bool resultMode) {
 }
 
 std::string speedText(float kmh) {
-    const std::string t = " " + std::to_string(speedMetresPerMinute(kmh));
-    return t.size() > 4 ? t.substr(t.size() - 4) : t;
+    const ShortText t = ShortText(" ").number(speedMetresPerMinute(kmh));
+    const std::string_view v = t.view();
+    return std::string(v.size() > 4 ? v.substr(v.size() - 4) : v);
 }
 
 const std::string& horseCell(const std::vector<std::string>& v, int i) {
@@ -34,9 +36,13 @@ const std::string& fixedCell(const std::array<std::string, 19>& v, int i) {
 
 void forEachInPredictedOrder(const pred::WindowState& st, const std::function<void(int, int)>& f) {
     const int n = st.race.HorseCount;
+    long long ranks[19];
     for (int r = 1; r <= n; ++r)
-        for (int h = 1; h <= n; ++h)
-            if (bet::wholeNumber(fixedCell(st.kept.YosoJuni, h)) == r) f(r, h);
+        for (int h = 1; h <= n; ++h) {
+            // Every rank is read on the first pass; fixedCell keeps h within 0 to 18.
+            if (r == 1) ranks[h] = bet::wholeNumber(fixedCell(st.kept.YosoJuni, h));
+            if (ranks[h] == r) f(r, h);
+        }
 }
 
 std::string raceIdOf(const pred::WindowState& st) { return bet::raceIdOf(st.race.RaceHorseRec); }

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "betlines/combo_text.h"
+#include "betlines/day_append.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
@@ -42,6 +43,14 @@ std::string twiRrLine(bool resultMode, bool flat) {
     return q.line();
 }
 
+namespace {
+const std::string& twiRrLineText(bool resultMode, bool flat) {
+    static const std::string lines[4] = {twiRrLine(false, false), twiRrLine(false, true), twiRrLine(true, false),
+                                         twiRrLine(true, true)};
+    return lines[(resultMode ? 2 : 0) + (flat ? 1 : 0)];
+}
+}  // namespace
+
 void WriteTwiTekichuLines(std::string_view rec, const bet::KaimeLists& lists, std::string& out) {
     int hitNumber = 0;
     forEachPayoutMatch(rec, lists, {}, [&](const PayoutMatch& m) {
@@ -77,9 +86,11 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
 
     // The block is written in one go; on a failure the lines built so far are
     // written before the failure goes on to the chain.
-    std::string block;
+    std::string& block = block_;
+    block.clear();
     auto flush = [&] {
-        if (!days_.write(dayKey, path, block)) throw std::runtime_error("cannot write " + path);
+        bet::DayFileAppend file(days_, dayKey, path);
+        if (!file.write(block) || !file.close()) throw std::runtime_error("cannot write " + path);
     };
     try {
         if (days_.isNew(dayKey)) {
@@ -87,8 +98,8 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             block += bet::plLine(raceId, st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4));
         }
         block += bet::rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
-        block += twiRrLine(result, bet::isFlatTrack(race.RaceHorseRec.get(rh::TrackCD.at(0))));
-        forEachInPredictedOrder(st, [&](int r, int h) { block += bet::hsLine(st, h, r); });
+        block += twiRrLineText(result, bet::isFlatTrack(race.RaceHorseRec.get(rh::TrackCD.at(0))));
+        forEachInPredictedOrder(st, [&](int r, int h) { bet::appendHsLine(st, h, r, block); });
         if (result && bet::payoutMatchesRace(race.HrRec, raceId)) {
             // The race's seven hit records start without a hit here.
             for (pred::TekichuResult* t : {&st.kept.UmarenResult, &st.kept.Wide1Result, &st.kept.Wide2Result,

@@ -31,6 +31,7 @@ public:
 
 private:
     DayFiles days_;
+    std::string block_;  // the race block, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeTwiRaceBlockWriter();

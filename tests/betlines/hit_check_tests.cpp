@@ -6,6 +6,7 @@
 #include "bet_fixture.h"
 #include "betlines/combo_text.h"
 #include "betlines/hit_check.h"
+#include "betlines/payout_view.h"
 
 using namespace bettest;
 using kv::bet::CheckKaimeTekichu;
@@ -314,4 +315,34 @@ TEST(CheckKaimeTekichu, EmptyListsCheckNothing) {
     EXPECT_TRUE(out.atLines.empty());
     EXPECT_EQ(out.matchNumber, 0);
     EXPECT_EQ(resultOf(out.UmarenResult), (Result{kTen, "", "", ""}));
+}
+
+// The keys the hit checks compare stand for the texts they replace: a pair or
+// trio key reads as a combination in an order exactly when the order spelled
+// out as text equals it, and packed keys are equal exactly when the texts are.
+TEST(HitCheck, IntegerKeysAgreeWithTheOrdersSpelledOut) {
+    auto piece = [](const std::string& s, std::size_t i) { return 2 * i < s.size() ? s.substr(2 * i, 2) : std::string(); };
+    const std::vector<std::string> trios = {"010203", "030201", "010101", "010102", "0102",  "01020",
+                                            "0102030", "020301", "  0102", "",       "181716"};
+    const std::vector<std::string> kumis = {"010203", "020103", "010101", "010201", "  0102", "181716", "000000"};
+    for (const auto& t : trios)
+        for (const auto& k : kumis) {
+            const std::string a = piece(t, 0), b = piece(t, 1), c = piece(t, 2);
+            const std::string orders[6] = {a + b + c, a + c + b, b + a + c, b + c + a, c + a + b, c + b + a};
+            unsigned expected = 0;
+            for (int n = 0; n < 6; ++n)
+                if (orders[n] == k) expected |= 1u << n;
+            EXPECT_EQ(kv::bet::trioOrdersOf(t, k), expected) << t << " " << k;
+            if (expected) EXPECT_EQ(kv::bet::unorderedKey(t, 3), kv::bet::unorderedKey(k, 3)) << t << " " << k;
+            EXPECT_EQ(kv::bet::packedKey(t) == kv::bet::packedKey(k), t == k) << t << " " << k;
+        }
+    const std::vector<std::string> pairs = {"0102", "0201", "0101", "01", "010", "01020", "  01", ""};
+    const std::vector<std::string> pairKumis = {"0102", "0201", "0101", "  01", "0000"};
+    for (const auto& p : pairs)
+        for (const auto& k : pairKumis) {
+            const unsigned expected = (p == k ? 1u : 0u) | (p == k.substr(2, 2) + k.substr(0, 2) ? 2u : 0u);
+            EXPECT_EQ(kv::bet::pairOrdersOf(p, k), expected) << p << " " << k;
+            if (expected) EXPECT_EQ(kv::bet::unorderedKey(p, 2), kv::bet::unorderedKey(k, 2)) << p << " " << k;
+            EXPECT_EQ(kv::bet::packedKey(p) == kv::bet::packedKey(k), p == k) << p << " " << k;
+        }
 }
