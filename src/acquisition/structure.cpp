@@ -500,13 +500,6 @@ void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys,
     runKeys.push_back(rk);
 }
 
-bool SafeFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    for (char c : name)
-        if (c == '/' || c == '\\' || c == '\0') return false;  // a backslash is a separator to joinPath
-    return true;
-}
-
 std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* failed) {
     const FileView list = readFileView(appFile(files::KETTONUM_LIST));
     const RecordView se = RecordFile(appFile(files::SE_NEW), L::kSeLength).view();

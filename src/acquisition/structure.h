@@ -32,9 +32,6 @@ std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys,
 // number and horse whose creation date is not later; otherwise appended.
 void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys, const std::string& se);
 
-// True when a name read from a file can be used as a file name inside a folder
-// (no folder separators, slash or backslash, no NUL, not "." or "..").
-bool SafeFileName(std::string_view name);
 
 // Builds the per-horse run files: every horse of "KETTONUMTHISWEEKN.dat" gets a
 // fresh run file, filled from "SETHISWEEKNNEW.dat" in file order. `yield` runs

@@ -51,4 +51,11 @@ std::string joinPath(std::string_view dir, std::string_view name) {
 
 std::string appFile(std::string_view relative) { return joinPath(GetAppPath(), relative); }
 
+bool SafeFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == '\0') return false;  // a backslash is a separator to joinPath
+    return true;
+}
+
 }  // namespace kv

@@ -13,6 +13,9 @@ void SetAppPath(const std::string& dir);
 std::string appFile(std::string_view relative);
 // Joins a folder and a name with exactly one "/".
 std::string joinPath(std::string_view dir, std::string_view name);
+// True when a name read from a file can be used as a file name inside a folder
+// (no folder separators, slash or backslash, no NUL, not "." or "..").
+bool SafeFileName(std::string_view name);
 
 // Folder names under the application folder (case matters on Linux).
 namespace dirs {

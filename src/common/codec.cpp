@@ -43,14 +43,14 @@ std::string convert(const char* to, const char* from, std::string_view in, std::
     iconv_t cd = converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
     out.reserve(in.size() * 2 + 4);
-    std::string buf(in.size() * 4 + 16, '\0');
+    char buf[1024];  // converted piece by piece (E2BIG: the next piece)
     char* src = const_cast<char*>(in.data());
     std::size_t srcLeft = in.size();
     while (srcLeft > 0) {
-        char* dst = buf.data();
-        std::size_t dstLeft = buf.size();
+        char* dst = buf;
+        std::size_t dstLeft = sizeof buf;
         std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf.data(), buf.size() - dstLeft);
+        out.append(buf, sizeof buf - dstLeft);
         if (rc == static_cast<std::size_t>(-1)) {
             if (errno == E2BIG) continue;
             // EILSEQ or EINVAL: skip the bad input (one byte, or one UTF-8 character).

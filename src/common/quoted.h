@@ -12,6 +12,8 @@ namespace kv {
 // the CP932 bytes ending in CR LF.
 class QuotedLine {
 public:
+    QuotedLine() { text_.reserve(120); }  // most lines fit: built without regrowing
+    void clear() { text_.clear(); items_ = 0; }  // starts a new line in the same buffer
     QuotedLine& text(std::string_view utf8);       // "abc" ; empty gives ""
     QuotedLine& textRaw(std::string_view cp932);   // already CP932 bytes
     QuotedLine& absent();                          // nothing between the commas

@@ -81,7 +81,11 @@ bool placeFile(const std::string& tmp, const std::string& path) {
 bool writeFileAtomic(const std::string& path, std::string_view bytes) {
     // A file with no name yet, linked under its name when written: one name
     // operation for a new file, and nothing left behind by a kill.
-    const int unnamed = fsys::openUnnamed(path);
+    // An old file is replaced by rename (below); looking first spares a
+    // link that would fail.
+    struct stat st {};
+    const bool replacing = ::lstat(path.c_str(), &st) == 0;
+    const int unnamed = replacing ? -1 : fsys::openUnnamed(path);
     if (unnamed >= 0) {
         if (!fsys::writeAt(unnamed, bytes, -1)) {
             fsys::closeFile(unnamed);

@@ -333,7 +333,9 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
             if (i >= count) return;
             HorseSlot result;
             const std::string& k = distinct[i];
-            try {
+            if (!SafeFileName(k)) {
+                result.failed = true;  // a name leading out of the folder gets no file
+            } else try {
                 const RecordView runs = RecordFile(joinPath(runDir, k + ".dat"), kv::jv::SeRecord::kLength).view();
                 std::size_t m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
                 if (!buf.failure.empty()) {

@@ -39,14 +39,6 @@ void applyChangeRule(std::string& rec) {
 
 enum class EntryFix { Written, Failed, Untouched };
 
-// A listed horse whose name would make a path outside the run-file folder
-// (a folder separator, slash or backslash, or a name of "." or "..") has no
-// run file there and is passed over.
-bool insideRunFolder(std::string_view name) {
-    if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
-
 // Fixes the entry of one horse's run file.
 EntryFix fixEntry(const std::string& path) {
     struct stat st {};
@@ -84,7 +76,7 @@ FixUmagotoResult FixUmagotoZenjitsu() {
         for (std::size_t t; (t = next.fetch_add(1)) < tasks;)
             for (std::size_t i = t * kPerTask; i < std::min(horses.size(), (t + 1) * kPerTask); ++i) {
                 try {
-                    done[i] = insideRunFolder(horses[i]) ? fixEntry(joinPath(dir, horses[i] + ".dat"))
+                    done[i] = SafeFileName(horses[i]) ? fixEntry(joinPath(dir, horses[i] + ".dat"))
                                                          : EntryFix::Untouched;
                 } catch (const std::exception&) {
                     done[i] = EntryFix::Failed;  // out of memory

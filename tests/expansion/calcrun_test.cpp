@@ -301,3 +301,16 @@ TEST_F(CalcRunTest, AFullDiskOrAFailingRenameLeavesNoTornFile) {
         for (const auto& n : kv::listFiles(dir.file("UMAGOTOEXTHISWEEKN"))) EXPECT_EQ(n.find(".tmp"), std::string::npos) << n;
     }
 }
+
+// A listed name that would lead out of the folder gets no file anywhere and
+// counts as a horse that could not be calculated.
+TEST_F(CalcRunTest, ListedNamesLeadingOutOfTheFolderGetNoFile) {
+    dir.write("KETTONUMTHISWEEKN.dat", std::string(kH1) + "\r\n../escaped\r\n..\\\\escaped\r\n");
+    const CalculationReport r = run(2);
+    EXPECT_EQ(r.horses, 3u);
+    EXPECT_EQ(r.failedHorses, 2u);
+    EXPECT_EQ(r.firstFailedKettoNum, "../escaped");
+    EXPECT_FALSE(dir.exists("escapedEX.dat"));
+    EXPECT_FALSE(dir.exists("UMAGOTOEXTHISWEEKN/../escapedEX.dat"));
+    EXPECT_EQ(exRecords(kH1).size(), 7u);
+}
