@@ -62,7 +62,10 @@ void addDisplaySteps(std::vector<Step>& steps);
 
 // Opens the predictions window (its load is the prediction run), prints what
 // predict prints and keeps the window in ctx; true when the run had failures.
-bool openPredictions(Context& ctx);
+// threads: worker threads of the prediction run (0: as many as the cores allow).
+bool openPredictions(Context& ctx, unsigned threads = 0);
+// The value of a "--threads=N" option (0 when absent or no sensible count).
+unsigned threadsOption(const std::vector<std::string>& options);
 void addHistorySteps(std::vector<Step>& steps);
 
 // Every step, in the order the subsystems added them.

@@ -11,16 +11,6 @@ namespace kvcli {
 
 namespace {
 
-unsigned threadsOption(const std::vector<std::string>& options) {
-    // 0 (or anything that is no sensible count) leaves the choice to the machine.
-    for (const auto& o : options)
-        if (o.rfind("--threads=", 0) == 0) {
-            const long long n = kv::valLong(o.substr(10));
-            return n > 0 && n <= 256 ? static_cast<unsigned>(n) : 0u;
-        }
-    return 0;
-}
-
 int fixPreviousDay(Context& ctx, const std::vector<std::string>&) {
     kv::expansion::KORIVANEXPDTHISWEEKNQUEL w(ctx.status, ctx.messages, ctx.progress);
     w.Form_Load();
@@ -37,6 +27,16 @@ int calculate(Context& ctx, const std::vector<std::string>& options) {
 }
 
 }  // namespace
+
+unsigned threadsOption(const std::vector<std::string>& options) {
+    // 0 (or anything that is no sensible count) leaves the choice to the machine.
+    for (const auto& o : options)
+        if (o.rfind("--threads=", 0) == 0) {
+            const long long n = kv::valLong(o.substr(10));
+            return n > 0 && n <= 256 ? static_cast<unsigned>(n) : 0u;
+        }
+    return 0;
+}
 
 void addExpansionSteps(std::vector<Step>& steps) {
     steps.push_back({"fix-previous-day",

@@ -14,9 +14,9 @@ namespace kvcli {
 
 namespace {
 
-int predict(Context& ctx, const std::vector<std::string>&) {
+int predict(Context& ctx, const std::vector<std::string>& options) {
     // The run goes on past a failed file or writer, but the step does not pass for a success.
-    const bool failed = openPredictions(ctx);
+    const bool failed = openPredictions(ctx, threadsOption(options));
     return failed ? 1 : 0;
 }
 
@@ -47,9 +47,10 @@ int runWeek(Context& ctx, const std::vector<std::string>&) {
 
 }  // namespace
 
-bool openPredictions(Context& ctx) {
+bool openPredictions(Context& ctx, unsigned threads) {
     ctx.status.setText("Text5", "予想･結果を開始しました。しばらくお待ちください。。数分かかります。");
     auto w = std::make_shared<kv::pred::YOSOKEKKATHISWEEKNQUEL>(kv::week::makeStandardChain(), ctx.status);
+    w->setThreads(threads);
     ctx.predictions = w;
     ctx.raceDisplay.reset();
     std::string error;
@@ -66,7 +67,7 @@ bool openPredictions(Context& ctx) {
 }
 
 void addPredictionSteps(std::vector<Step>& steps) {
-    steps.push_back({"predict", "6: the prediction run (race index, race-horse files, bets, ticket files, writers, rates)",
+    steps.push_back({"predict", "6: the prediction run (race index, race-horse files, bets, ticket files, writers, rates) [--threads=N]",
                      predict});
     steps.push_back({"run-week",
                      "the whole road: startup, fetch, structure, odds-fetch, odds-fetch-trifecta, odds-tables, "

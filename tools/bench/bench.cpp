@@ -5,8 +5,8 @@
 // floor measured in the same run (reading the files the stage read and writing
 // as many files of the sizes it wrote, in DIR, on the same file system), their
 // ratio, bytes in and out, files created and the stage's peak resident memory.
-// The calculation is run once more on one thread: its folder must hash the
-// same as on many. Then the publishing writers' share of the prediction run,
+// The calculation and the prediction run are run once more on one thread:
+// the folder must hash the same as on many. Then the publishing writers' share of the prediction run,
 // the past race-day search, the past speed export and the hit list over five
 // years of copies of the result week's day files, and the race selections.
 // --cores N pins the benchmark and every program it starts to N cores.
@@ -640,7 +640,7 @@ int main(int argc, char** argv) {
                 f.seconds.push_back(r.seconds);
                 f.peakKb = std::max(f.peakKb, r.peakKb);
             }
-            if (st.name == "calculate") {
+            if (st.name == "calculate" || st.name == "predict") {
                 manyThreads = hashFolder(work);
                 restore(work, snap, before);
                 std::vector<std::string> one = st.args;
