@@ -121,22 +121,39 @@ void settle(const fs::path& dir) {
     }
 }
 
-// A hash of a folder's names and contents (FNV-1a, 64 bits).
-unsigned long long hashFolder(const fs::path& root) {
-    unsigned long long h = 1469598103934665603ULL;
-    auto mix = [&h](const char* p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) h = (h ^ static_cast<unsigned char>(p[i])) * 1099511628211ULL;
-    };
+// A hash of each file of a folder, by relative name (FNV-1a, 64 bits).
+using Hashes = std::map<std::string, unsigned long long>;
+Hashes hashFolder(const fs::path& root) {
+    Hashes out;
     std::vector<char> buf(1 << 16);
     for (const auto& [rel, e] : listFolder(root)) {
-        mix(rel.c_str(), rel.size() + 1);
-        if (e.dir) continue;
-        FILE* f = std::fopen((root / rel).c_str(), "rb");
-        if (!f) continue;
-        for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), f)) > 0;) mix(buf.data(), n);
-        std::fclose(f);
+        unsigned long long h = 1469598103934665603ULL;
+        if (!e.dir)
+            if (FILE* f = std::fopen((root / rel).c_str(), "rb")) {
+                for (std::size_t n; (n = std::fread(buf.data(), 1, buf.size(), f)) > 0;)
+                    for (std::size_t i = 0; i < n; ++i) h = (h ^ static_cast<unsigned char>(buf[i])) * 1099511628211ULL;
+                std::fclose(f);
+            }
+        out[rel] = h;
     }
-    return h;
+    return out;
+}
+
+// The names under which two hashed folders differ (at most `most`).
+std::string differences(const Hashes& a, const Hashes& b, std::size_t most = 5) {
+    std::string out;
+    std::size_t n = 0;
+    auto note = [&](const std::string& rel) {
+        if (n++ < most) out += (out.empty() ? "" : ", ") + rel;
+    };
+    for (const auto& [rel, h] : a) {
+        auto it = b.find(rel);
+        if (it == b.end() || it->second != h) note(rel);
+    }
+    for (const auto& [rel, h] : b)
+        if (!a.count(rel)) note(rel);
+    if (n > most) out += ", ... (" + std::to_string(n) + " files)";
+    return out;
 }
 
 // What one run of a program took.
@@ -629,7 +646,7 @@ int main(int argc, char** argv) {
             }
         }
         f.filesOut = outSizes.size();
-        unsigned long long manyThreads = 0;
+        Hashes manyThreads, oneThread;
         if (!isSample && f.rc == 0) {
             for (int k = 0; k < runs; ++k) {
                 f.floors.push_back(ioFloor(work, inputList, outSizes, scratch));
@@ -646,6 +663,7 @@ int main(int argc, char** argv) {
                 std::vector<std::string> one = st.args;
                 one.push_back("--threads=1");
                 if (run(one).rc != 0) f.rc = 1;
+                oneThread = hashFolder(work);
             }
         }
         // Run in this process before the folder is taken as the next stage's start.
@@ -670,9 +688,9 @@ int main(int argc, char** argv) {
         else if (st.name == "structure") what = per(countFiles(work / "UMAGOTOTHISWEEKN"), "horses");
         else if (st.name == "calculate") what = per(countFiles(work / "UMAGOTOEXTHISWEEKN"), "horses");
         else if (st.name == "predict" || st.name == "result road") what = per(countFiles(work / "RACE"), "races");
-        if (manyThreads) {
-            const bool same = hashFolder(work) == manyThreads;
-            what += same ? ", 1 thread = many" : ", 1 thread DIFFERS from many";
+        if (!manyThreads.empty()) {
+            const bool same = oneThread == manyThreads;
+            what += same ? ", 1 thread = many" : ", 1 thread DIFFERS from many: " + differences(manyThreads, oneThread);
             if (!same) ++failures;
         }
         if (f.watchLost) what += " (reads not all seen)";
