@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 
 #include "common/fsys.h"
 #include <optional>
@@ -154,6 +155,23 @@ private:
     bool done_ = false;
     long failures_ = 0;
 };
+
+// Calls fn(part, record) with every complete record of a file (a partial last
+// record left out), read through small reused buffers: for a file looked
+// through once that keeps few of its records. The file is cut into up to
+// `parts` runs of records of at least a megabyte, scanned at the same time
+// (part 0 first in the file); each part's records come in order from one
+// thread, different parts from different threads at once. The view is valid
+// during the call only. Missing: no records. Unreadable (noted as the other
+// readers note it): no records, or, when reading fails midway, those before.
+ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned parts,
+                       const std::function<void(unsigned, std::string_view)>& fn);
+
+// Reads a whole file into `buffer` (which only grows, so that it is reused)
+// and returns the number of bytes read. A missing file, something that is not
+// a regular file and an empty file give -1 without a note; a file that cannot
+// be opened or read is noted as unreadable and gives what was read before.
+long long readFileInto(const std::string& path, std::string& buffer);
 
 // Splits a byte buffer into complete records of length len (a partial last one dropped).
 std::vector<std::string> splitRecords(std::string_view bytes, std::size_t len);

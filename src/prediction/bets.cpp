@@ -70,6 +70,20 @@ void sortBets(std::vector<float>& scores, std::vector<std::string>& keys, int co
     }
 }
 
+// One scored bet line, "race key","kind","key",score,speed sum,adjust sum, added
+// to lines; the score's text is kept for the sorted files when asked for.
+void appendScored(std::string& lines, QuotedLine& line, const QuotedLine& head, std::string_view key, float score,
+                  float speedSum, float adjustSum, LastText& adjustText, std::vector<std::string>* scoreTexts) {
+    std::string scoreText = formatSingle(score);
+    line = head;  // keeps the line's buffer
+    line.text(key)
+        .bare(scoreText)
+        .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
+        .bare(adjustText.of(adjustSum))
+        .appendTo(lines);
+    if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
+}
+
 }  // namespace
 
 std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std::string>* scoreTexts) {
@@ -100,14 +114,7 @@ std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std
             r.PairSpeedSum.push_back(speedSum);
             r.PairAdjustSum.push_back(adjustSum);
             r.PairScore.push_back(score);
-            std::string scoreText = formatSingle(score);
-            line = head;  // keeps the line's buffer
-            line.text(std::string_view(key, 4))
-                .bare(scoreText)
-                .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
-                .bare(adjustText.of(adjustSum))
-                .appendTo(lines);
-            if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
+            appendScored(lines, line, head, std::string_view(key, 4), score, speedSum, adjustSum, adjustText, scoreTexts);
         }
     }
     sortBets(r.PairScore, r.UmarenKaimeDisp, r.UmarenKaimeCount, scoreTexts);
@@ -155,14 +162,8 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std
                 r.TrioSpeedSum.push_back(speedSum);
                 r.TrioAdjustSum.push_back(adjustSum);
                 r.TrioScore.push_back(score);
-                std::string scoreText = formatSingle(score);
-                line = head;  // keeps the line's buffer
-                line.text(std::string_view(key, 6))
-                    .bare(scoreText)
-                    .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
-                    .bare(adjustText.of(adjustSum))
-                    .appendTo(lines);
-                if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
+                appendScored(lines, line, head, std::string_view(key, 6), score, speedSum, adjustSum, adjustText,
+                             scoreTexts);
             }
         }
     }

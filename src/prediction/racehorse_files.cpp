@@ -10,7 +10,7 @@
 #include "common/numbers.h"
 #include "common/recordfile.h"
 #include "expansion/exrecord.h"
-#include "prediction/record_stream.h"
+#include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
 namespace kv::pred {
@@ -51,7 +51,7 @@ bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     if (ketto.find('\0') != std::string_view::npos) return false;  // no runner at this number
     const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + std::string(ketto) + exrec::kFileSuffix);
     // Missing, empty or not a file: no runs.
-    const long long bytes = readWholeFile(path, fileBuffer);
+    const long long bytes = readFileInto(path, fileBuffer);
     if (bytes < 0) return false;
     const std::size_t count = static_cast<std::size_t>(bytes) / exrec::kLength;
     if (count == 0) return true;
@@ -153,7 +153,7 @@ RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, unsig
         std::string last;  // the last record taken
     };
     std::vector<Part> part(std::max(1u, parts));
-    forEachRecord(sePath, se::kLength, parts, [&](unsigned k, std::string_view se_) {
+    scanRecords(sePath, se::kLength, parts, [&](unsigned k, std::string_view se_) {
         char key[kRaceKeyLen];
         auto it = fileOfKey.find(raceKeyIn(fieldView(se_, se::RaceId), key));
         if (it == fileOfKey.end()) return;

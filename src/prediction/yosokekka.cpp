@@ -9,7 +9,7 @@
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "expansion/exrecord.h"
-#include "prediction/record_stream.h"
+#include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
 #include <sched.h>
@@ -105,7 +105,7 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
         };
         const unsigned parts = threadCount();
         std::vector<Part> part(parts);
-        forEachRecord(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, parts, [&](unsigned k, std::string_view rec) {
+        scanRecords(appFile(files::RA_NEW), kv::jv::RaRecord::kLength, parts, [&](unsigned k, std::string_view rec) {
             Part& p = part[k];
             const std::string_view kind = fieldView(rec, kv::jv::RaRecord::DataKubun);
             p.lastKind.assign(kind);

@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <functional>
+#include <mutex>
+#include <algorithm>
 
 #include "common/dayfile.h"
+#include "common/fields.h"
 #include "common/fsys.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
@@ -184,6 +187,43 @@ TEST(FileRead, ViewsOfSmallAndLargeFiles) {
     EXPECT_EQ(held.view().substr(0, 4096), large.substr(0, 4096));
     EXPECT_EQ(held.view().substr(held.size() - 10), std::string(10, '\0'));
     EXPECT_EQ(held.view().find_first_not_of('\0', 8192), std::string_view::npos);
+}
+
+// A file scanned through reused buffers, in parts read at the same time.
+TEST(FileRead, ScannedPartsTogetherGiveEveryRecordInOrder) {
+    kvtest::TempDir dir;
+    // 3 MB and a bit of 1000-byte records numbered in their first bytes, and a cut-off last record.
+    constexpr std::size_t kLen = 1000, kCount = 3200;
+    std::string bytes;
+    for (std::size_t i = 0; i < kCount; ++i) bytes += kv::zeroPad(static_cast<long long>(i), 8) + std::string(kLen - 8, 'x');
+    bytes += "cut";
+    dir.write("big.dat", bytes);
+    for (unsigned parts : {1u, 2u, 3u, 7u}) {
+        std::vector<std::vector<std::string>> seen(parts);
+        std::mutex m;
+        kv::scanRecords(dir.file("big.dat"), kLen, parts, [&](unsigned k, std::string_view rec) {
+            std::lock_guard<std::mutex> lock(m);
+            seen.at(k).push_back(std::string(rec.substr(0, 8)));
+        });
+        std::vector<std::string> all;
+        for (const auto& p : seen) all.insert(all.end(), p.begin(), p.end());
+        ASSERT_EQ(all.size(), kCount) << parts;
+        for (std::size_t i = 0; i < kCount; ++i) ASSERT_EQ(all[i], kv::zeroPad(static_cast<long long>(i), 8)) << parts;
+        EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return !p.empty(); }), std::min(parts, 3u))
+            << "parts of at least a megabyte";
+    }
+    // Missing: nothing, no note. A folder: noted.
+    kv::clearUnreadableFiles();
+    int calls = 0;
+    EXPECT_EQ(kv::scanRecords(dir.file("none.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; }),
+              kv::ReadStatus::Missing);
+    EXPECT_TRUE(kv::unreadableFiles().empty());
+    ASSERT_TRUE(kv::makeDirs(dir.file("folder.dat")));
+    EXPECT_EQ(kv::scanRecords(dir.file("folder.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; }),
+              kv::ReadStatus::Unreadable);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(kv::unreadableFiles().size(), 1u);
+    kv::clearUnreadableFiles();
 }
 
 // Writers that append or write in place report a failure; what they wrote

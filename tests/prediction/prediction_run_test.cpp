@@ -9,7 +9,7 @@
 
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "prediction/record_stream.h"
+#include "common/recordfile.h"
 #include "prediction/run_stages.h"
 #include "prediction/yosokekka.h"
 #include "week_fixture.h"
@@ -776,38 +776,4 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
             EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
         }
     }
-}
-
-TEST(RecordStream, PartsTogetherGiveEveryRecordInOrder) {
-    TempDir dir;
-    // 3 MB and a bit of 1000-byte records numbered in their first bytes, and a cut-off last record.
-    constexpr std::size_t kLen = 1000, kCount = 3200;
-    std::string bytes;
-    for (std::size_t i = 0; i < kCount; ++i) bytes += zeroPad(static_cast<long long>(i), 8) + std::string(kLen - 8, 'x');
-    bytes += "cut";
-    dir.write("big.dat", bytes);
-    for (unsigned parts : {1u, 2u, 3u, 7u}) {
-        std::vector<std::vector<std::string>> seen(parts);
-        std::mutex m;
-        forEachRecord(dir.file("big.dat"), kLen, parts, [&](unsigned k, std::string_view rec) {
-            std::lock_guard<std::mutex> lock(m);
-            seen.at(k).push_back(std::string(rec.substr(0, 8)));
-        });
-        std::vector<std::string> all;
-        for (const auto& p : seen) all.insert(all.end(), p.begin(), p.end());
-        ASSERT_EQ(all.size(), kCount) << parts;
-        for (std::size_t i = 0; i < kCount; ++i) ASSERT_EQ(all[i], zeroPad(static_cast<long long>(i), 8)) << parts;
-        EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const auto& p) { return !p.empty(); }), std::min(parts, 3u))
-            << "parts of at least a megabyte";
-    }
-    // Missing: nothing, no note. A folder: noted.
-    clearUnreadableFiles();
-    int calls = 0;
-    forEachRecord(dir.file("none.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; });
-    EXPECT_TRUE(unreadableFiles().empty());
-    ASSERT_TRUE(makeDirs(dir.file("folder.dat")));
-    forEachRecord(dir.file("folder.dat"), kLen, 2, [&](unsigned, std::string_view) { ++calls; });
-    EXPECT_EQ(calls, 0);
-    EXPECT_EQ(unreadableFiles().size(), 1u);
-    clearUnreadableFiles();
 }

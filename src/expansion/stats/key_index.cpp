@@ -29,49 +29,6 @@ std::shared_ptr<const HeldBytes> HeldBytes::own(std::string bytes) {
     return h;
 }
 
-bool scanRecords(const std::string& path, std::size_t recLen, const std::function<void(std::string_view)>& fn) {
-    const int fd = kv::fsys::openRead(path);
-    if (fd < 0) {
-        if (errno != ENOENT && errno != ENOTDIR) kv::noteUnreadable(path, std::strerror(errno));
-        return false;
-    }
-    struct stat st {};
-    const char* notFile = nullptr;
-    if (::fstat(fd, &st) != 0) notFile = std::strerror(errno);
-    else if (S_ISDIR(st.st_mode)) notFile = "a folder stands where the file belongs";
-    else if (!S_ISREG(st.st_mode)) notFile = "not a regular file";
-    if (notFile) {
-        kv::noteUnreadable(path, notFile);
-        ::close(fd);
-        return false;
-    }
-    if (recLen == 0) {
-        ::close(fd);
-        return true;
-    }
-    const std::size_t cap = std::max<std::size_t>(1, (256 * 1024) / recLen) * recLen;
-    const std::unique_ptr<char[]> buf(new char[cap]);  // not zero-filled
-    std::size_t have = 0;
-    bool ok = true;
-    for (;;) {
-        const ssize_t n = ::read(fd, buf.get() + have, cap - have);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            kv::noteUnreadable(path, std::strerror(errno));
-            ok = false;
-            break;
-        }
-        if (n == 0) break;
-        have += static_cast<std::size_t>(n);
-        const std::size_t whole = have / recLen * recLen;
-        for (std::size_t off = 0; off < whole; off += recLen) fn(std::string_view(buf.get() + off, recLen));
-        std::memmove(buf.get(), buf.get() + whole, have - whole);
-        have -= whole;
-    }
-    ::close(fd);
-    return ok;
-}
-
 namespace {
 
 inline std::uint64_t mix(std::uint64_t h, const char* p, std::size_t n) {

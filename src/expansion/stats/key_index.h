@@ -33,13 +33,6 @@ private:
     std::string_view view_;
 };
 
-// Calls fn(record) for each whole record of the file (a partial last one left
-// out), read through one buffer of a few hundred KB used again from chunk to
-// chunk: for a file looked through once, whose pages need not stay mapped.
-// False when the file cannot be read, with no record then promised: missing
-// (not noted) or unreadable (noted as every reader of common/ notes it); a
-// read that fails midway has already handed out the records before it.
-bool scanRecords(const std::string& path, std::size_t recLen, const std::function<void(std::string_view)>& fn);
 
 // Index of the records of bytes (recLen each, whole records only) by their
 // key: the member key, followed by the member key2 when it has a width (the

@@ -107,12 +107,13 @@ long writeWorkFile(std::string_view appDir, const char* supplied, const char* wo
         for (const auto& e : list) ++times[std::string_view(e)];
         out.reserve(list.size() * recLen);  // one record per list entry: the usual case, in one piece
     }
-    const bool read = scanRecords(optionFile(appDir, supplied), usable ? recLen : 1, [&](std::string_view rec) {
-        if (!usable) return;
-        auto it = times.find(rec.substr(key.off, key.len));
-        if (it == times.end()) return;
-        for (std::size_t t = 0; t < it->second; ++t) out += rec;
-    });
+    const bool read = kv::scanRecords(optionFile(appDir, supplied), usable ? recLen : 1, 1,
+                                      [&](unsigned, std::string_view rec) {
+                                          if (!usable) return;
+                                          auto it = times.find(rec.substr(key.off, key.len));
+                                          if (it == times.end()) return;
+                                          for (std::size_t t = 0; t < it->second; ++t) out += rec;
+                                      }) == ReadStatus::Ok;
     if (!read) out.clear();
     if (!kv::writeFileAtomic(optionFile(appDir, work), out)) return -1;
     return static_cast<long>(out.size() / recLen);
