@@ -96,8 +96,24 @@ std::string CodeFactorRuikeiHonshokin(const CoderContext& ctx) {
     current(ctx);
     if (ctx.curRecNo <= 1) return "00";
     std::int64_t s = 0;
-    for (int n = 1; n < ctx.curRecNo; ++n) {
-        auto v = strictIntOf(Member(recordAt(ctx, n), ex::Honsyokin));
+    constexpr Field f = ex::Honsyokin;
+    for (std::size_t n = 0; n + 1 < static_cast<std::size_t>(ctx.curRecNo); ++n) {
+        const std::string_view r = ctx.records[n];
+        if (r.size() >= f.off + f.len) {  // the usual member: eight digits
+            const char* p = r.data() + f.off;
+            std::int64_t v = 0;
+            std::size_t i = 0;
+            for (; i < f.len; ++i) {
+                const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+                if (d > 9) break;
+                v = v * 10 + d;
+            }
+            if (i == f.len) {
+                s += v;
+                continue;
+            }
+        }
+        auto v = strictIntOf(Member(r, f));
         s += v ? *v : 0;
     }
     if (s <= 0) return "00";

@@ -1,5 +1,6 @@
 // Shared rules of the factor coders and the dispatch table.
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include "common/numbers.h"
@@ -86,6 +87,22 @@ const std::array<CoderFn, 31> kFactorCoders = {
 std::string CodeFactor(int k, const CoderContext& ctx) {
     if (k < 1 || k > 30) throw std::out_of_range("factor coder: no factor " + std::to_string(k));
     return kFactorCoders[static_cast<std::size_t>(k)](ctx);
+}
+
+static_assert(exrec::FactorCodesAll.off == exrec::kFactorOff[1] &&
+              exrec::FactorCodesAll.end() == exrec::F(30).end());
+
+void CodeFactors(const CoderContext& ctx, FactorCodes& out) {
+    current(ctx);  // validates the context
+    char* at = out.data();
+    for (std::size_t k = 1; k <= 30; ++k) {
+        const std::string code = kFactorCoders[k](ctx);
+        const std::size_t w = kFactorWidth[k];
+        const std::size_t n = code.size() < w ? code.size() : w;
+        std::memcpy(at, code.data(), n);
+        std::memset(at + n, ' ', w - n);
+        at += w;
+    }
 }
 
 std::string FitCode(int k, std::string_view code) {
