@@ -48,6 +48,10 @@ struct CoderStats {
     const kv::stats::StatFile* kyosobaThisWeek = nullptr;  // "KYOSOBATHISWEEK.dat" key KettoNum          factors 8, 30
 };
 
+namespace detail {
+struct StatMemo;
+}
+
 // What a coder sees of the calculation in progress.
 struct CoderContext {
     // The horse's expanded run records as they stand now, record 1 (the oldest
@@ -58,6 +62,9 @@ struct CoderContext {
     int curRecNo = 1;
     // Statistics lookups; null behaves as if every file were missing.
     const CoderStats* stats = nullptr;
+    // The statistics records already found for the current record, shared by
+    // the coders CodeFactors runs; callers leave it null.
+    detail::StatMemo* memo = nullptr;
 };
 
 // Width of member F<k> for k = 1..30 (entry 0 unused).

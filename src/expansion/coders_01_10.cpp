@@ -1,5 +1,7 @@
 // Factor coders 1 to 10.
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "common/numbers.h"
 #include "expansion/coders.h"
@@ -19,6 +21,35 @@ char surfaceGroup(std::string_view c) {
     if (inRange(c, "00", "22")) return '1';
     if (c == "23" || c == "24") return '2';
     return '3';
+}
+
+// The number of eight decimal digits at p (false when a byte is not a digit),
+// all eight at once in one 64-bit word.
+static_assert(ex::Honsyokin.len == 8);
+bool eightDigits(const char* p, std::uint32_t& out) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    if (std::endian::native != std::endian::little) {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 8; ++i) {
+            const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+            if (d > 9) return false;
+            v = v * 10 + d;
+        }
+        out = v;
+        return true;
+    }
+    // Every byte 0x30..0x39: its high half is 3, and adding 6 keeps it 3.
+    if (((x & 0xF0F0F0F0F0F0F0F0ULL) | (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) !=
+        0x3333333333333333ULL)
+        return false;
+    x -= 0x3030303030303030ULL;
+    x = x * 10 + (x >> 8);  // pairs of digits
+    x = (((x & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+         (((x >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+        32;
+    out = static_cast<std::uint32_t>(x);
+    return true;
 }
 
 bool allChars(std::string_view s, char ch) {
@@ -99,19 +130,10 @@ std::string CodeFactorRuikeiHonshokin(const CoderContext& ctx) {
     constexpr Field f = ex::Honsyokin;
     for (std::size_t n = 0; n + 1 < static_cast<std::size_t>(ctx.curRecNo); ++n) {
         const std::string_view r = ctx.records[n];
-        if (r.size() >= f.off + f.len) {  // the usual member: eight digits
-            const char* p = r.data() + f.off;
-            std::int64_t v = 0;
-            std::size_t i = 0;
-            for (; i < f.len; ++i) {
-                const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
-                if (d > 9) break;
-                v = v * 10 + d;
-            }
-            if (i == f.len) {
-                s += v;
-                continue;
-            }
+        std::uint32_t v8;
+        if (r.size() >= f.off + f.len && eightDigits(r.data() + f.off, v8)) {  // the usual member
+            s += v8;
+            continue;
         }
         auto v = strictIntOf(Member(r, f));
         s += v ? *v : 0;
@@ -139,7 +161,7 @@ std::string CodeFactorKishuFukusho(const CoderContext& ctx) {
     Code code("10");
     const Member key(rec, ex::KisyuCode);
     if (key != "00000" && key != "     ") {
-        if (auto st = findStat(ctx.stats ? ctx.stats->kishuSeisei : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Kishu)) {
             const int t = trackOf(rec);
             const Field f = (t >= 0 && t <= 22)    ? SeisekiStatRecord::TurfRate
                             : (t >= 23 && t <= 29) ? SeisekiStatRecord::DirtRate
@@ -159,7 +181,7 @@ std::string CodeFactorKyosobaFukushoritu(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
     const Member key(rec, ex::KettoNum);
     if (!allChars(key, '0') && !allChars(key, ' ')) {
-        if (auto st = findStat(ctx.stats ? ctx.stats->kyosobaThisWeek : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Kyosoba)) {
             const int t = trackOf(rec);
             const Field f = (t >= 0 && t <= 22)    ? KyosobaStatRecord::TurfRate
                             : (t >= 23 && t <= 49) ? KyosobaStatRecord::DirtRate

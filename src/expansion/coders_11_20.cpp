@@ -12,12 +12,10 @@ using kv::stats::SeisekiStatRecord;
 
 namespace {
 
-const kv::stats::StatFile* stallionOf(const CoderContext& ctx) { return ctx.stats ? ctx.stats->stallion : nullptr; }
-
 // Place rate of a sire (16) or dam (17) for the surface and going of the race.
-std::string goingRateCode(const CoderContext& ctx, const kv::stats::StatFile* file, Field key) {
+std::string goingRateCode(const CoderContext& ctx, Stat parent) {
     const std::string_view rec = current(ctx);
-    auto st = findStat(file, Member(rec, key));
+    auto st = findStat(ctx, parent);
     if (!st) return "10";
     const int t = trackOf(rec);
     Field going;
@@ -81,7 +79,7 @@ std::string CodeFactorBarei(const CoderContext& ctx) {
 // 13: logarithm of the sire's offspring score.
 std::string CodeFactorKishuArning(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    auto st = findStat(stallionOf(ctx), Member(rec, ex::SireHansyokuNum));
+    auto st = findStat(ctx, Stat::Stallion);
     if (!st) return "00";
     const int t = trackOf(rec);
     const double x = kv::stats::statValue(*st, (t >= 0 && t <= 29) ? ParentStatRecord::FlatScore
@@ -149,12 +147,12 @@ std::string CodeFactorZenzenOzz(const CoderContext& ctx) {
 
 // 16: the sire's place rate for the race's surface and going.
 std::string CodeFactorTenkoBabaFather(const CoderContext& ctx) {
-    return goingRateCode(ctx, stallionOf(ctx), ex::SireHansyokuNum);
+    return goingRateCode(ctx, Stat::Stallion);
 }
 
 // 17: the dam's place rate for the race's surface and going.
 std::string CodeFactorChoArning(const CoderContext& ctx) {
-    return goingRateCode(ctx, ctx.stats ? ctx.stats->mare : nullptr, ex::DamHansyokuNum);
+    return goingRateCode(ctx, Stat::Mare);
 }
 
 // 18: the jockey's age band and apprentice class.
@@ -185,7 +183,7 @@ std::string CodeFactorTrainer(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
     const Member key(rec, ex::ChokyosiCode);
     if (key != "00000" && key != "     ") {
-        if (auto st = findStat(ctx.stats ? ctx.stats->chokyoSeisei : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Chokyo)) {
             const int t = trackOf(rec);
             const Field f = (t >= 0 && t <= 22)    ? SeisekiStatRecord::TurfRate
                             : (t >= 23 && t <= 49) ? SeisekiStatRecord::DirtRate
@@ -203,7 +201,7 @@ std::string CodeFactorTrainer(const CoderContext& ctx) {
 std::string CodeFactorFatherArning(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
     long long x = 0;  // the code "0" without a score
-    if (auto st = findStat(stallionOf(ctx), Member(rec, ex::SireHansyokuNum))) {
+    if (auto st = findStat(ctx, Stat::Stallion)) {
         const int t = trackOf(rec);
         const bool flat = t >= 0 && t <= 29;
         const double starts =

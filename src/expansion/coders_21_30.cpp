@@ -46,7 +46,7 @@ std::string CodeFactorZenzensoChakusa(const CoderContext& ctx) {
 // 23: the sire's place rate by surface and distance band.
 std::string CodeFactorFatherKyoriFukusho(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    auto st = findStat(ctx.stats ? ctx.stats->stallion : nullptr, Member(rec, ex::SireHansyokuNum));
+    auto st = findStat(ctx, Stat::Stallion);
     if (!st) return "10";
     const int t = trackOf(rec);
     Field rate{0, 0};
@@ -148,7 +148,7 @@ std::string CodeFactorBanusiArning(const CoderContext& ctx) {
     Code code("10");
     const Member key(rec, ex::KettoNum);
     if (!allChars(key, '0') && !allChars(key, ' ')) {
-        if (auto st = findStat(ctx.stats ? ctx.stats->kyosobaThisWeek : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Kyosoba)) {
             const int t = trackOf(rec);
             const bool flat = t >= 0 && t <= 49;
             const double starts =

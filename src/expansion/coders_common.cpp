@@ -22,9 +22,28 @@ long long rateStep(std::string_view statRec, Field f) {
     return kv::vbInt(kv::stats::statValue(statRec, f) / 4000.0);
 }
 
-std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::string_view key) {
-    if (file == nullptr) return std::nullopt;
-    return file->find(key);
+std::optional<std::string_view> findStat(const CoderContext& ctx, Stat s) {
+    const int i = static_cast<int>(s);
+    StatMemo* memo = ctx.memo;
+    if (memo && memo->done[i]) return memo->found[i];
+    const kv::stats::StatFile* file = nullptr;
+    Field key{0, 0};
+    if (ctx.stats) {
+        switch (s) {
+            case Stat::Kishu: file = ctx.stats->kishuSeisei, key = exrec::KisyuCode; break;
+            case Stat::Chokyo: file = ctx.stats->chokyoSeisei, key = exrec::ChokyosiCode; break;
+            case Stat::Stallion: file = ctx.stats->stallion, key = exrec::SireHansyokuNum; break;
+            case Stat::Mare: file = ctx.stats->mare, key = exrec::DamHansyokuNum; break;
+            case Stat::Kyosoba: file = ctx.stats->kyosobaThisWeek, key = exrec::KettoNum; break;
+        }
+    }
+    std::optional<std::string_view> found;
+    if (file != nullptr) found = file->find(Member(current(ctx), key));
+    if (memo) {
+        memo->done[i] = true;
+        memo->found[i] = found;
+    }
+    return found;
 }
 
 // Year and MonthDay lie side by side: the race date is one member of eight bytes.
@@ -94,9 +113,12 @@ static_assert(exrec::FactorCodesAll.off == exrec::kFactorOff[1] &&
 
 void CodeFactors(const CoderContext& ctx, FactorCodes& out) {
     current(ctx);  // validates the context
+    StatMemo memo;
+    CoderContext shared = ctx;
+    shared.memo = &memo;
     char* at = out.data();
     for (std::size_t k = 1; k <= 30; ++k) {
-        const std::string code = kFactorCoders[k](ctx);
+        const std::string code = kFactorCoders[k](shared);
         const std::size_t w = kFactorWidth[k];
         const std::size_t n = code.size() < w ? code.size() : w;
         std::memcpy(at, code.data(), n);

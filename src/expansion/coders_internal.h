@@ -133,8 +133,22 @@ inline bool inRange(std::string_view s, std::string_view a, std::string_view b) 
 // Int(rate value / 4000) of a rate member of a statistics record.
 long long rateStep(std::string_view statRec, Field f);
 
-// A statistics search; nullopt when the file is absent or holds no record of the key.
-std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::string_view key);
+// The statistics files the coders search, each with the member of the
+// current record that is its key.
+enum class Stat { Kishu, Chokyo, Stallion, Mare, Kyosoba };
+inline constexpr int kStatCount = 5;
+
+// The searches made for one record: several coders look up the same sire or
+// horse, each file is searched once.
+struct StatMemo {
+    bool done[kStatCount] = {};
+    std::optional<std::string_view> found[kStatCount];
+};
+
+// The record of file s for its key member of ctx's current record; nullopt
+// when the file is absent or holds no record of the key. A search already
+// made for the record is taken from ctx's memo.
+std::optional<std::string_view> findStat(const CoderContext& ctx, Stat s);
 
 // The race date of a record (Year, MonthDay of RaceId) and the birth date of
 // the horse; nullopt when the texts are not a real calendar date.
