@@ -240,7 +240,9 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
             setField(rec, ex::SpeedText(2), CalcPaceSpeed(rec));
             setField(rec, ex::SpeedText(3), CalcSohaSpeed(rec));
             const kv::coders::CoderContext ctx{records, cur, stats};
-            for (int k = 1; k <= 30; ++k) setField(rec, ex::F(k), kv::coders::CodeFactor(k, ctx));
+            kv::coders::FactorCodes codes;
+            kv::coders::CodeFactors(ctx, codes);
+            setField(rec, ex::FactorCodesAll, std::string_view(codes.data(), codes.size()));
         }
         if (progress4 && passesDateFilter(rec)) progress4->push_back(static_cast<long>(vbInt(cur * 100.0 / n)));
     }

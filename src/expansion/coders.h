@@ -11,6 +11,7 @@
 //   for k = 1..30:  code = CodeFactor(k, ctx);
 //                   store code left-aligned in member F<k> (kFactorWidth[k]:
 //                   blanks after a shorter code, a longer one cut).
+// or all thirty at once: CodeFactors(ctx, codes), stored in member FactorCodesAll.
 // Coders never write records; they read records[curRecNo - 1] (the current
 // run) and, where the factor needs it, earlier records of the same horse. They
 // read only members the builder wrote (never F1..F30, FC or the weights), so
@@ -47,6 +48,10 @@ struct CoderStats {
     const kv::stats::StatFile* kyosobaThisWeek = nullptr;  // "KYOSOBATHISWEEK.dat" key KettoNum          factors 8, 30
 };
 
+namespace detail {
+struct StatMemo;
+}
+
 // What a coder sees of the calculation in progress.
 struct CoderContext {
     // The horse's expanded run records as they stand now, record 1 (the oldest
@@ -57,6 +62,9 @@ struct CoderContext {
     int curRecNo = 1;
     // Statistics lookups; null behaves as if every file were missing.
     const CoderStats* stats = nullptr;
+    // The statistics records already found for the current record, shared by
+    // the coders CodeFactors runs; callers leave it null.
+    detail::StatMemo* memo = nullptr;
 };
 
 // Width of member F<k> for k = 1..30 (entry 0 unused).
@@ -73,6 +81,14 @@ std::string CodeFactor(int k, const CoderContext& ctx);
 
 // The code stored at the member's width: cut, or blank-padded on the right.
 std::string FitCode(int k, std::string_view code);
+
+// The codes of F1..F30 side by side, as member FactorCodesAll holds them.
+using FactorCodes = std::array<char, kv::exrec::FactorCodesAll.len>;
+
+// The codes of factors 1..30 for ctx's current record, each fitted to its
+// member's width (FitCode), side by side as in member FactorCodesAll. Throws
+// std::out_of_range for a curRecNo that names no record.
+void CodeFactors(const CoderContext& ctx, FactorCodes& out);
 
 // Factors 1 to 10.
 std::string CodeFactorYear(const CoderContext& ctx);                  //  1

@@ -1,5 +1,7 @@
 // Factor coders 1 to 10.
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "common/numbers.h"
 #include "expansion/coders.h"
@@ -14,11 +16,40 @@ using kv::stats::SeisekiStatRecord;
 
 namespace {
 
-// Surface group of a track code text: "1" for "00".."22", "2" for "23"/"24", else "3".
-std::string surfaceGroup(std::string_view c) {
-    if (inRange(c, "00", "22")) return "1";
-    if (c == "23" || c == "24") return "2";
-    return "3";
+// Surface group of a track code text: '1' for "00".."22", '2' for "23"/"24", else '3'.
+char surfaceGroup(std::string_view c) {
+    if (inRange(c, "00", "22")) return '1';
+    if (c == "23" || c == "24") return '2';
+    return '3';
+}
+
+// The number of eight decimal digits at p (false when a byte is not a digit),
+// all eight at once in one 64-bit word.
+static_assert(ex::Honsyokin.len == 8);
+bool eightDigits(const char* p, std::uint32_t& out) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    if (std::endian::native != std::endian::little) {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 8; ++i) {
+            const unsigned d = static_cast<unsigned char>(p[i]) - unsigned{'0'};
+            if (d > 9) return false;
+            v = v * 10 + d;
+        }
+        out = v;
+        return true;
+    }
+    // Every byte 0x30..0x39: its high half is 3, and adding 6 keeps it 3.
+    if (((x & 0xF0F0F0F0F0F0F0F0ULL) | (((x + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL) >> 4)) !=
+        0x3333333333333333ULL)
+        return false;
+    x -= 0x3030303030303030ULL;
+    x = x * 10 + (x >> 8);  // pairs of digits
+    x = (((x & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32))) +
+         (((x >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32)))) >>
+        32;
+    out = static_cast<std::uint32_t>(x);
+    return true;
 }
 
 bool allChars(std::string_view s, char ch) {
@@ -35,52 +66,59 @@ std::string CodeFactorYear(const CoderContext& ctx) { return member(current(ctx)
 // 2: racecourse letter with the horse number or bracket, and the track code.
 std::string CodeFactorKaisaiBashoKyori(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    const std::string jyo = member(rec, ex::JyoCD);
-    std::string v;
-    if (jyo.size() == 2 && jyo[0] == '0' && jyo[1] >= '1' && jyo[1] <= '9')
-        v = std::string(1, jyo[1]);
+    const Member jyo(rec, ex::JyoCD);
+    char v;
+    if (jyo[0] == '0' && jyo[1] >= '1' && jyo[1] <= '9')
+        v = jyo[1];
     else if (jyo == "10")
-        v = "A";
+        v = 'A';
     else
-        v = "B";
+        v = 'B';
     const int t = trackOf(rec);
-    const std::string waku = member(rec, ex::Wakuban);
-    const std::string track = member(rec, ex::TrackCD);
-    if (t == 10) return v + member(rec, ex::Umaban) + track;
-    if (t == 11 || t == 12 || t == 17 || t == 18) return v + waku + track;
-    if (t == 21) return v + waku + "17";
-    if (t == 22) return v + waku + "18";
-    if (t >= 23 && t <= 29) return v + waku;
-    return waku;
+    const Member waku(rec, ex::Wakuban);
+    const Member track(rec, ex::TrackCD);
+    Code code;
+    if (t == 10) return (code << v << Member(rec, ex::Umaban) << track).str();
+    if (t == 11 || t == 12 || t == 17 || t == 18) return (code << v << waku << track).str();
+    if (t == 21) return (code << v << waku << "17").str();
+    if (t == 22) return (code << v << waku << "18").str();
+    if (t >= 23 && t <= 29) return (code << v << waku).str();
+    return waku.str();
 }
 
 // 3: grade, surface and distance of the run before against this run.
 std::string CodeFactorZensoKyoriCorner(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    const std::string g = surfaceGroup(member(rec, ex::TrackCD));
-    const std::string d = member(rec, ex::Kyori);
+    const char g = surfaceGroup(Member(rec, ex::TrackCD));
+    const Member d(rec, ex::Kyori);
     const int before = RunBeforeRecNo(ctx);
-    std::string pd = "5000", pg = "0", pr = "0";
+    Member prevKyori, prevGrade;
+    std::string_view pd = "5000", pr = "0";
+    char pg = '0';
     if (before > 0) {
         const std::string_view prev = recordAt(ctx, before);
-        pg = surfaceGroup(member(prev, ex::TrackCD));
-        const std::string kubun = member(prev, ex::DataKubun);
-        if (kubun == "A" || kubun == "B") pg = kubun;
-        pd = member(prev, ex::Kyori);
-        pr = member(prev, ex::GradeCD);
+        pg = surfaceGroup(Member(prev, ex::TrackCD));
+        const Member kubun(prev, ex::DataKubun);
+        if (kubun == "A" || kubun == "B") pg = kubun[0];
+        prevKyori.set(prev, ex::Kyori);
+        prevGrade.set(prev, ex::GradeCD);
+        pd = prevKyori;
+        pr = prevGrade;
     }
-    const std::string c = valueOf(d) > valueOf(pd) ? "2" : "1";
-    std::string code = pr + pg + (d == pd ? std::string("D") : c);
-    if (before == 0) code = member(rec, Field{ex::JyokenCD.off + 12, 3}) + "0" + c;
-    if (g == "3") code = pg + c;
-    return code;
+    const char c = valueOf(d) > valueOf(pd) ? '2' : '1';
+    Code code;
+    if (g == '3') code << pg << c;
+    else if (before == 0) code << Member(rec, Field{ex::JyokenCD.off + 12, 3}) << '0' << c;
+    else code << pr << pg << (d == pd ? 'D' : c);
+    return code.str();
 }
 
 // 4: carried weight in whole kilograms; 55 counts as 56.
 std::string CodeFactorFutanjuryou(const CoderContext& ctx) {
-    std::string code = member(current(ctx), ex::Futan).substr(0, 2);
-    if (code == "55") code = "56";
-    return code;
+    const Member futan(current(ctx), ex::Futan);
+    const std::string_view code = futan.view().substr(0, 2);
+    if (code == "55") return "56";
+    return std::string(code);
 }
 
 // 5: logarithm of the prize money of every earlier run (summed in 64 bits;
@@ -89,8 +127,15 @@ std::string CodeFactorRuikeiHonshokin(const CoderContext& ctx) {
     current(ctx);
     if (ctx.curRecNo <= 1) return "00";
     std::int64_t s = 0;
-    for (int n = 1; n < ctx.curRecNo; ++n) {
-        auto v = kv::strictInt(member(recordAt(ctx, n), ex::Honsyokin));
+    constexpr Field f = ex::Honsyokin;
+    for (std::size_t n = 0; n + 1 < static_cast<std::size_t>(ctx.curRecNo); ++n) {
+        const std::string_view r = ctx.records[n];
+        std::uint32_t v8;
+        if (r.size() >= f.off + f.len && eightDigits(r.data() + f.off, v8)) {  // the usual member
+            s += v8;
+            continue;
+        }
+        auto v = strictIntOf(Member(r, f));
         s += v ? *v : 0;
     }
     if (s <= 0) return "00";
@@ -103,47 +148,48 @@ std::string CodeFactorRuikeiHonshokin(const CoderContext& ctx) {
 // 6: race condition symbol; "N2" on dirt counts as "N0".
 std::string CodeFactorKyosokigo(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    std::string code = member(rec, ex::KigoCD).substr(0, 2);
+    const Member kigo(rec, ex::KigoCD);
+    const std::string_view code = kigo.view().substr(0, 2);
     const int t = trackOf(rec);
-    if ((t == 23 || t == 24) && code == "N2") code = "N0";
-    return code;
+    if ((t == 23 || t == 24) && code == "N2") return "N0";
+    return std::string(code);
 }
 
 // 7: the jockey's place rate for the race's surface, "11" to "19".
 std::string CodeFactorKishuFukusho(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    std::string code = "10";
-    const std::string key = member(rec, ex::KisyuCode);
+    Code code("10");
+    const Member key(rec, ex::KisyuCode);
     if (key != "00000" && key != "     ") {
-        if (auto st = findStat(ctx.stats ? ctx.stats->kishuSeisei : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Kishu)) {
             const int t = trackOf(rec);
             const Field f = (t >= 0 && t <= 22)    ? SeisekiStatRecord::TurfRate
                             : (t >= 23 && t <= 29) ? SeisekiStatRecord::DirtRate
                                                    : SeisekiStatRecord::HurdleRate;
-            code = "1" + dec(rateStep(*st, f));
+            code = Code("1");
+            code.dec(rateStep(*st, f));
         }
     }
-    auto x = kv::strictInt(code);
-    if (!x || *x < 0 || *x > 19) code = "19";
-    if (code == "10") code = "11";
-    return code;
+    auto x = strictIntOf(code.view());
+    if (!x || *x < 0 || *x > 19) return "19";
+    if (code == "10") return "11";
+    return code.str();
 }
 
 // 8: the horse's own place rate for the race's surface.
 std::string CodeFactorKyosobaFukushoritu(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    std::string code = "10";
-    const std::string key = member(rec, ex::KettoNum);
+    const Member key(rec, ex::KettoNum);
     if (!allChars(key, '0') && !allChars(key, ' ')) {
-        if (auto st = findStat(ctx.stats ? ctx.stats->kyosobaThisWeek : nullptr, key)) {
+        if (auto st = findStat(ctx, Stat::Kyosoba)) {
             const int t = trackOf(rec);
             const Field f = (t >= 0 && t <= 22)    ? KyosobaStatRecord::TurfRate
                             : (t >= 23 && t <= 49) ? KyosobaStatRecord::DirtRate
                                                    : KyosobaStatRecord::HurdleRate;
-            code = dec(rateStep(*st, f));
+            return dec(rateStep(*st, f));
         }
     }
-    return code;
+    return "10";
 }
 
 // 9: the number of earlier runs in the file, "001" to "050".
@@ -151,16 +197,16 @@ std::string CodeFactorRaceSuu(const CoderContext& ctx) {
     current(ctx);
     const int c = ctx.curRecNo;
     if (c <= 1) return "001";
-    if (c <= 50) return lastChars(dec(c + 999), 3);
+    if (c <= 50) return Code().lastDec(c + 999, 3).str();
     return "050";
 }
 
 // 10: carried weight per body weight in thousandths, even, by sex.
 std::string CodeFactorFutanJuuryoritu(const CoderContext& ctx) {
     const std::string_view rec = current(ctx);
-    const double futan = valueOf(member(rec, ex::Futan));
+    const double futan = valueOf(Member(rec, ex::Futan));
     const double w = futan * 0.1;
-    const double m = valueOf(member(rec, ex::BaTaijyu));
+    const double m = valueOf(Member(rec, ex::BaTaijyu));
     long long r = 100;
     if (futan > 0 && m > 0) {
         r = kv::vbInt(w * 1000.0 / (m + w) + 0.5);
@@ -168,12 +214,12 @@ std::string CodeFactorFutanJuuryoritu(const CoderContext& ctx) {
         if (r > 114) r = 114;
     }
     r = 2 * kv::vbInt(static_cast<double>(r) / 2.0);
-    const std::string sex = member(rec, ex::SexCD);
+    const Member sex(rec, ex::SexCD);
     if (sex != "1" && sex != "3") {
         r += 200;
         if (r == 300) r = 100;
     }
-    return lastChars(dec(r + 1000), 3);
+    return Code().lastDec(r + 1000, 3).str();
 }
 
 }  // namespace kv::coders

@@ -1,5 +1,6 @@
 // Shared rules of the factor coders and the dispatch table.
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 #include "common/numbers.h"
@@ -10,49 +11,53 @@ namespace kv::coders {
 
 namespace detail {
 
-std::string_view recordAt(const CoderContext& ctx, int n) {
-    if (n < 1 || static_cast<std::size_t>(n) > ctx.records.size())
-        throw std::out_of_range("factor coder: record " + std::to_string(n) + " of " +
-                                std::to_string(ctx.records.size()));
-    return ctx.records[static_cast<std::size_t>(n - 1)];
+void noRecord(const CoderContext& ctx, int n) {
+    throw std::out_of_range("factor coder: record " + std::to_string(n) + " of " +
+                            std::to_string(ctx.records.size()));
 }
 
 double valueOf(std::string_view s) { return kv::stats::lenientValue(s); }
-
-long long integerOf(std::string_view s) {
-    if (auto v = kv::strictInt(s)) return *v;
-    return kv::vbInt(kv::val(s));
-}
-
-int trackOf(std::string_view rec) {
-    char buf[exrec::TrackCD.len];
-    return static_cast<int>(integerOf(memberInto(rec, exrec::TrackCD, buf)));
-}
-
-std::string dec(long long v) { return std::to_string(v); }
-
-std::string lastChars(std::string_view s, std::size_t n) {
-    return std::string(s.size() <= n ? s : s.substr(s.size() - n));
-}
 
 long long rateStep(std::string_view statRec, Field f) {
     return kv::vbInt(kv::stats::statValue(statRec, f) / 4000.0);
 }
 
-std::optional<std::string_view> findStat(const kv::stats::StatFile* file, std::string_view key) {
-    if (file == nullptr) return std::nullopt;
-    return file->find(key);
+std::optional<std::string_view> findStat(const CoderContext& ctx, Stat s) {
+    const int i = static_cast<int>(s);
+    StatMemo* memo = ctx.memo;
+    if (memo && memo->done[i]) return memo->found[i];
+    const kv::stats::StatFile* file = nullptr;
+    Field key{0, 0};
+    if (ctx.stats) {
+        switch (s) {
+            case Stat::Kishu: file = ctx.stats->kishuSeisei, key = exrec::KisyuCode; break;
+            case Stat::Chokyo: file = ctx.stats->chokyoSeisei, key = exrec::ChokyosiCode; break;
+            case Stat::Stallion: file = ctx.stats->stallion, key = exrec::SireHansyokuNum; break;
+            case Stat::Mare: file = ctx.stats->mare, key = exrec::DamHansyokuNum; break;
+            case Stat::Kyosoba: file = ctx.stats->kyosobaThisWeek, key = exrec::KettoNum; break;
+        }
+    }
+    std::optional<std::string_view> found;
+    if (file != nullptr) found = file->find(Member(current(ctx), key));
+    if (memo) {
+        memo->done[i] = true;
+        memo->found[i] = found;
+    }
+    return found;
 }
 
-std::optional<kv::Date> raceDateOf(std::string_view rec) {
-    char date[exrec::Year.len + exrec::MonthDay.len];
-    memberInto(rec, exrec::Year, date);
-    memberInto(rec, exrec::MonthDay, date + exrec::Year.len);
-    return kv::parseYmd(std::string_view(date, sizeof date));
-}
+// Year and MonthDay lie side by side: the race date is one member of eight bytes.
+static_assert(exrec::Year.off + exrec::Year.len == exrec::MonthDay.off);
+constexpr Field kRaceDate{exrec::Year.off, exrec::Year.len + exrec::MonthDay.len};
 
-std::optional<kv::Date> birthDateOf(std::string_view rec) {
-    return kv::parseYmd(member(rec, exrec::BirthDate));
+std::optional<kv::Date> raceDateOf(std::string_view rec) { return kv::parseYmd(Member(rec, kRaceDate)); }
+
+std::optional<kv::Date> birthDateOf(std::string_view rec) { return kv::parseYmd(Member(rec, exrec::BirthDate)); }
+
+std::optional<long> raceDayOf(std::string_view rec) {
+    const auto d = raceDateOf(rec);
+    if (!d) return std::nullopt;
+    return kv::daySerial(*d);
 }
 
 long long lastFourOfDays(long long n) {
@@ -64,11 +69,9 @@ long long lastFourOfDays(long long n) {
     return -m >= 1000 ? (-m) % 10000 : m;
 }
 
-long long weeksBetween(std::string_view earlier, std::string_view later) {
-    auto a = raceDateOf(earlier);
-    auto b = raceDateOf(later);
-    if (!a || !b) return 0;
-    long long d = lastFourOfDays(kv::daySerial(*b) - kv::daySerial(*a));
+long long weeksBetweenDays(std::optional<long> earlier, std::optional<long> later) {
+    if (!earlier || !later) return 0;
+    long long d = lastFourOfDays(*later - *earlier);
     return kv::vbInt(static_cast<double>(d) / 7.0 + 0.5);
 }
 
@@ -82,7 +85,7 @@ int RunBeforeRecNo(const CoderContext& ctx) {
     const int c = ctx.curRecNo;
     current(ctx);  // validates the context
     if (c <= 1) return 0;
-    if (member(recordAt(ctx, c - 1), exrec::IJyoCD) == "0") return c - 1;
+    if (Member(recordAt(ctx, c - 1), exrec::IJyoCD) == "0") return c - 1;
     return c == 2 ? 1 : c - 2;
 }
 
@@ -103,6 +106,25 @@ const std::array<CoderFn, 31> kFactorCoders = {
 std::string CodeFactor(int k, const CoderContext& ctx) {
     if (k < 1 || k > 30) throw std::out_of_range("factor coder: no factor " + std::to_string(k));
     return kFactorCoders[static_cast<std::size_t>(k)](ctx);
+}
+
+static_assert(exrec::FactorCodesAll.off == exrec::kFactorOff[1] &&
+              exrec::FactorCodesAll.end() == exrec::F(30).end());
+
+void CodeFactors(const CoderContext& ctx, FactorCodes& out) {
+    current(ctx);  // validates the context
+    StatMemo memo;
+    CoderContext shared = ctx;
+    shared.memo = &memo;
+    char* at = out.data();
+    for (std::size_t k = 1; k <= 30; ++k) {
+        const std::string code = kFactorCoders[k](shared);
+        const std::size_t w = kFactorWidth[k];
+        const std::size_t n = code.size() < w ? code.size() : w;
+        std::memcpy(at, code.data(), n);
+        std::memset(at + n, ' ', w - n);
+        at += w;
+    }
 }
 
 std::string FitCode(int k, std::string_view code) {

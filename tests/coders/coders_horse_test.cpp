@@ -25,6 +25,24 @@ TEST(CoderHorse, EntryCodesFillTheFactorBlock) {
                              "10        " + "071   " + "041 " + "0012" + "0311    " + "16    " + "1100  " + "10  ";
     ASSERT_EQ(block.size(), ex::FactorCodesAll.len);
     EXPECT_EQ(block, want);
+
+    // All thirty at once give the same block, for every record of the horse
+    // and also for records shorter than the members read.
+    recs.push_back(recs[2].substr(0, ex::Kyori.off + 2));
+    for (int cur = 1; cur <= static_cast<int>(recs.size()); ++cur) {
+        const kv::coders::CoderContext ctx{recs, cur, nullptr};
+        std::string one;
+        for (int k = 1; k <= 30; ++k) one += kv::coders::FitCode(k, kv::coders::CodeFactor(k, ctx));
+        kv::coders::FactorCodes all;
+        kv::coders::CodeFactors(ctx, all);
+        EXPECT_EQ(std::string(all.data(), all.size()), one) << "record " << cur;
+        if (cur == 4) {
+            EXPECT_EQ(one, want);
+        }
+    }
+    kv::coders::FactorCodes all;
+    EXPECT_THROW(kv::coders::CodeFactors(kv::coders::CoderContext{recs, 0, nullptr}, all), std::out_of_range);
+    EXPECT_THROW(kv::coders::CodeFactors(kv::coders::CoderContext{recs, 6, nullptr}, all), std::out_of_range);
 }
 
 // Day counts are taken as the last four characters of the decimal text of
