@@ -1,6 +1,5 @@
 #include "acquisition/structure.h"
 
-#include <sched.h>
 
 #include <algorithm>
 #include <array>
@@ -205,14 +204,6 @@ std::string listLines(const Records& recs, const std::vector<std::size_t>& pick,
 }
 
 // The cores this process may run on.
-std::size_t usableCores() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
-        return static_cast<std::size_t>(CPU_COUNT(&set));
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 // Tasks (mostly file writing) run by the calling thread and a few more, each
 // thread with its own reused buffer. Tasks may add further tasks; finish()
 // works along until every task is done. Tasks must not throw.
@@ -222,7 +213,7 @@ public:
 
     explicit TaskPool(std::vector<std::string>& buffers) : buffers_(buffers) {
         // More threads than cores gain nothing; more than four neither (the work is writing files).
-        const std::size_t threads = std::min<std::size_t>(4, usableCores());
+        const std::size_t threads = std::min<std::size_t>(4, kv::usableCores());
         if (buffers_.size() < threads) buffers_.resize(threads);
         try {
             for (std::size_t t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(buffers_[t], true); });

@@ -3,11 +3,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <mutex>
 #include <set>
+#include <thread>
 
 namespace kv {
 namespace {
@@ -294,6 +297,13 @@ FileView readFileView(const std::string& path) {
         noteUnreadable(path, r.reason);
     }
     return r;
+}
+
+unsigned usableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return static_cast<unsigned>(CPU_COUNT(&set));
+    return std::max(1u, std::thread::hardware_concurrency());
 }
 
 void tuneMemoryForBulkWork() {

@@ -68,6 +68,10 @@ struct FileView {
 // As readFileChecked, the bytes held as a FileBytes.
 FileView readFileView(const std::string& path);
 
+// The processors this process may run on (at least 1): the count of workers
+// a step starts when none is asked for.
+unsigned usableCores();
+
 // Sets the allocator up for a program that reads and writes tens of
 // megabytes in big blocks: freed memory is kept for reuse instead of being
 // handed back and faulted in again. Called once at the start of main.

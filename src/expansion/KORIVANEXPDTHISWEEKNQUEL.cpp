@@ -5,7 +5,6 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
-#include <sched.h>
 #include <span>
 #include <memory>
 #include <optional>
@@ -195,16 +194,6 @@ struct HorseSlot {
     std::vector<long> progress4;
 };
 
-// The threads to use when none are asked for: the processors this process may run on.
-unsigned defaultThreads() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0) {
-        const int n = CPU_COUNT(&set);
-        if (n > 0) return static_cast<unsigned>(n);
-    }
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
 // What each worker keeps from horse to horse: record and file buffers.
 struct HorseBuffers {
     std::vector<std::string> records;
@@ -370,7 +359,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
         }
     };
 
-    unsigned n = threads_ ? threads_ : defaultThreads();
+    unsigned n = threads_ ? threads_ : kv::usableCores();
     n = static_cast<unsigned>(std::min<std::size_t>(n, std::max<std::size_t>(count, 1)));
     // The workers are always joined, also when reporting the progress fails.
     struct Pool {

@@ -84,7 +84,7 @@ FixUmagotoResult FixUmagotoZenjitsu() {
             }
     };
     {
-        const std::size_t threads = std::min<std::size_t>({4, std::max(1u, std::thread::hardware_concurrency()), tasks});
+        const std::size_t threads = std::min<std::size_t>({4, kv::usableCores(), tasks});
         std::vector<std::thread> pool;
         try {
             for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);

@@ -12,7 +12,6 @@
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
-#include <sched.h>
 
 #include <condition_variable>
 #include <exception>
@@ -369,19 +368,7 @@ void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
     }
 }
 
-namespace {
-
-// The cores this process may run on.
-unsigned usableCores() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof set, &set) == 0) return static_cast<unsigned>(std::max(1, CPU_COUNT(&set)));
-    return std::max(1u, std::thread::hardware_concurrency());
-}
-
-}  // namespace
-
-unsigned YOSOKEKKATHISWEEKNQUEL::threadCount() const { return std::min<unsigned>(threads_ ? threads_ : usableCores(), 8u); }
+unsigned YOSOKEKKATHISWEEKNQUEL::threadCount() const { return std::min<unsigned>(threads_ ? threads_ : kv::usableCores(), 8u); }
 
 void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     const int count = st.run.RaceCount;
