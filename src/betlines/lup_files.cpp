@@ -95,10 +95,10 @@ std::string rcLine(const pred::SyosaiRow& row) {
         .line();
 }
 
-std::string rrLine(bool resultMode, bool flat) {
+std::string rrLine(bool resultMode, bool flat, const RrTitles& titles) {
     QuotedLine q;
-    q.text("RR").text("n").text("w").text("馬").text("予");
-    if (resultMode) q.text("人").text("入");
+    q.text("RR").text(titles.number).text(titles.frame).text(titles.horse).text(titles.rank);
+    if (resultMode) q.text(titles.favourite).text(titles.arrival);
     q.text("性").text("齢").text("馬名　　　　　　　").text("負担").text("騎手名　").text("調教師名").text("推定タイム");
     if (resultMode) q.text("実タイム");
     q.text(flat ? "推定上3F" : "推定平1F");

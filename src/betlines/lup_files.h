@@ -26,8 +26,19 @@ bool isFlatTrack(std::string_view trackCD);
 std::string dyLine(std::string_view raceId);
 std::string plLine(std::string_view raceId, const std::optional<std::string>& courseName);
 std::string rcLine(const pred::SyosaiRow& row);
-std::string rrLine(bool resultMode, bool flat);
-const std::string& rrLineText(bool resultMode, bool flat);  // the same, built once
+// The column titles of the HS lines; the race list's files title the first
+// columns in short, the race text in full (RrTitles below).
+struct RrTitles {
+    const char* number;
+    const char* frame;
+    const char* horse;
+    const char* rank;
+    const char* favourite;  // result mode only
+    const char* arrival;    // result mode only
+};
+inline constexpr RrTitles kShortRrTitles{"n", "w", "馬", "予", "人", "入"};
+std::string rrLine(bool resultMode, bool flat, const RrTitles& titles = kShortRrTitles);
+const std::string& rrLineText(bool resultMode, bool flat);  // the short titles, built once
 // Horse j at predicted rank k.
 std::string hsLine(const pred::WindowState& st, int j, int k);
 void appendHsLine(const pred::WindowState& st, int j, int k, std::string& out);

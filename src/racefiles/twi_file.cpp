@@ -33,14 +33,8 @@ std::string labelSuffix(const PayoutMatch& m, int tier) {
 }  // namespace
 
 std::string twiRrLine(bool resultMode, bool flat) {
-    QuotedLine q;
-    q.text("RR").text("連番").text("枠番").text("馬番").text("予順");
-    if (resultMode) q.text("人気").text("入線");
-    q.text("性").text("齢").text("馬名　　　　　　　").text("負担").text("騎手名　").text("調教師名").text("推定タイム");
-    if (resultMode) q.text("実タイム");
-    q.text(flat ? "推定上3F" : "推定平1F");
-    if (resultMode) q.text(flat ? "実上3F" : "実平1F");
-    return q.line();
+    static constexpr bet::RrTitles kFull{"連番", "枠番", "馬番", "予順", "人気", "入線"};
+    return bet::rrLine(resultMode, flat, kFull);
 }
 
 namespace {
