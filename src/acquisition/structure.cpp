@@ -35,44 +35,6 @@ namespace kv {
 
 namespace L = structlayout;
 
-std::string RaSortKey(std::string_view ra) {
-    std::string k;
-    k.reserve(13);
-    k += getField(ra, L::Year);
-    k += getField(ra, L::MonthDay);
-    k += getField(ra, L::DataKubun);
-    k += getField(ra, L::JyoCD);
-    k += getField(ra, L::RaceNum);
-    return k;
-}
-
-std::string SeSortKey(std::string_view se) {
-    std::string k;
-    k.reserve(25);
-    k += getField(se, L::Year);
-    k += getField(se, L::MonthDay);
-    k += getField(se, L::DataKubun);
-    k += getField(se, L::JyoCD);
-    k += getField(se, L::RaceNum);
-    k += getField(se, L::SeUmaban);
-    k += getField(se, L::SeKettoNum);
-    return k;
-}
-
-std::string RunKey(std::string_view se) {
-    std::string k;
-    k.reserve(30);
-    k += getField(se, L::MakeDate);
-    k += getField(se, L::Year);
-    k += getField(se, L::MonthDay);
-    k += getField(se, L::RaceNum);
-    k += getField(se, L::SeUmaban);
-    k += getField(se, L::SeKettoNum);
-    return k;
-}
-
-std::string UmHorseKey(std::string_view um) { return getField(um, L::UmKettoNum); }
-std::string UmDamKey(std::string_view um) { return getField(um, L::UmDamHansyokuNum); }
 
 namespace {
 
@@ -475,20 +437,6 @@ std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys,
 
 std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys) {
     return SortDistinct(keys, nullptr);
-}
-
-void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys, const std::string& se) {
-    const std::string rk = RunKey(se);
-    const double made = val(fieldView(se, L::MakeDate));
-    for (std::size_t k = 0; k < runKeys.size(); ++k) {
-        if (sameRun(runs[k], se) && val(std::string_view(runKeys[k]).substr(0, 8)) <= made) {
-            runs[k] = se;
-            runKeys[k] = rk;
-            return;
-        }
-    }
-    runs.push_back(se);
-    runKeys.push_back(rk);
 }
 
 std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* failed) {

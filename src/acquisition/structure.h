@@ -12,13 +12,6 @@
 
 namespace kv {
 
-// Sort and match keys (fixed-width texts of raw record bytes).
-std::string RaSortKey(std::string_view ra);   // Year MonthDay DataKubun JyoCD RaceNum (13)
-std::string SeSortKey(std::string_view se);   // Year MonthDay DataKubun JyoCD RaceNum Umaban KettoNum (25)
-std::string RunKey(std::string_view se);      // MakeDate Year MonthDay RaceNum Umaban KettoNum (30)
-std::string UmHorseKey(std::string_view um);  // KettoNum (10)
-std::string UmDamKey(std::string_view um);    // HansyokuNum of the dam (second pedigree entry) (10)
-
 // Sorts keys[0..n) ascending with the program's quicksort over positions 1 to n
 // and returns, per distinct key in ascending order, the 0-based index of the
 // record that stays: of equal keys the one the sort leaves last.
@@ -26,12 +19,6 @@ std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys);
 // The same, also returning the distinct keys themselves.
 std::vector<std::size_t> SortDistinct(const std::vector<std::string>& keys,
                                       std::vector<std::string>* distinctKeys);
-
-// Places one runner record into a horse's runs (the runs of its run file, in
-// file order): over the first run with the same race date, race number, horse
-// number and horse whose creation date is not later; otherwise appended.
-void PlaceRun(std::vector<std::string>& runs, std::vector<std::string>& runKeys, const std::string& se);
-
 
 // Builds the per-horse run files: every horse of "KETTONUMTHISWEEKN.dat" gets a
 // fresh run file, filled from "SETHISWEEKNNEW.dat" in file order. `yield` runs

@@ -4,6 +4,8 @@
 #include <random>
 
 #include "acquisition/structure.h"
+#include "acquisition/structure_layout.h"
+#include "common/fields.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
 #include "helpers.h"
@@ -59,34 +61,23 @@ TEST(SortDistinct, KeepsTheRecordTheQuicksortLeavesLast) {
     }
 }
 
-TEST(Keys, AreBuiltFromTheRecordFields) {
-    const std::string r = ra("20240106", "2", "06", "11");
-    EXPECT_EQ(kv::RaSortKey(r), "20240106" "2" "06" "11");
-    const std::string s = se("20240106", "7", "06", "11", "03", H1, "20240107");
-    EXPECT_EQ(kv::SeSortKey(s), "20240106" "7" "06" "11" "03" + H1);
-    EXPECT_EQ(kv::RunKey(s), "20240107" "20240106" "11" "03" + H1);
-    const std::string u = um(H2, "1990000007");
-    EXPECT_EQ(kv::UmHorseKey(u), H2);
-    EXPECT_EQ(kv::UmDamKey(u), "1990000007");
-}
-
-TEST(PlaceRun, ReplacesTheFirstSameRunNotNewerElseAppends) {
+// A runner record takes the place of the first stored run of the same run
+// (race date, race number, horse number, horse) that was not made later;
+// otherwise it is added to the horse's run file.
+TEST(RunFiles, ARecordReplacesTheFirstSameRunNotNewerElseIsAdded) {
+    Env env;
     auto run = [](std::string make, std::string race, std::string kubun) {
         return se("20240106", kubun, "06", race, "01", H1, make);
     };
-    std::vector<std::string> runs, keys;
-    kv::PlaceRun(runs, keys, run("20240104", "01", "2"));
-    kv::PlaceRun(runs, keys, run("20240104", "02", "2"));  // another race: appended
-    kv::PlaceRun(runs, keys, run("20240107", "01", "7"));  // same run, newer: in place
-    ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0], run("20240107", "01", "7"));
-    EXPECT_EQ(runs[1], run("20240104", "02", "2"));
-    kv::PlaceRun(runs, keys, run("20240105", "01", "5"));  // older than what is stored: appended
-    ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[2], run("20240105", "01", "5"));
-    kv::PlaceRun(runs, keys, run("20240105", "01", "6"));  // equal date: the first match not newer
-    ASSERT_EQ(runs.size(), 3u);
-    EXPECT_EQ(runs[2], run("20240105", "01", "6"));
+    env.dir.write("KETTONUMTHISWEEKN.dat", "\"" + H1 + "\"\r\n");
+    env.dir.write("SETHISWEEKNNEW.dat", cat({run("20240104", "01", "2"),
+                                             run("20240104", "02", "2"),    // another race: added
+                                             run("20240107", "01", "7"),    // same run, newer: in place
+                                             run("20240105", "01", "5"),    // older than what is stored: added
+                                             run("20240105", "01", "6")}));  // equal date: the first match not newer
+    EXPECT_EQ(kv::BuildUmagotoFiles({}), 1u);
+    EXPECT_EQ(env.dir.read("UMAGOTOTHISWEEKN/" + H1 + ".dat"),
+              cat({run("20240107", "01", "7"), run("20240104", "02", "2"), run("20240105", "01", "6")}));
 }
 
 TEST(Structure, WholeWeekIsSortedDeduplicatedListedAndSplitPerHorse) {
@@ -176,16 +167,24 @@ TEST(Structure, ManyTiesSortAsTheKeyTextsDo) {
     env.dir.write("UMTHISWEEKN.dat", cat(ums));
     env.window().Form_Load();
 
-    auto expected = [](const std::vector<std::string>& recs, std::string (*key)(std::string_view)) {
+    // The sort keys as texts: the fields joined.
+    auto expected = [](const std::vector<std::string>& recs, std::initializer_list<kv::Field> fields) {
         std::vector<std::string> keys;
-        for (const auto& r : recs) keys.push_back(key(r));
+        for (const auto& r : recs) {
+            std::string k;
+            for (kv::Field f : fields) k += kv::getField(r, f);
+            keys.push_back(k);
+        }
         std::string out;
         for (std::size_t i : kv::SortDistinct(keys)) out += recs[i];
         return out;
     };
-    EXPECT_EQ(env.dir.read("RATHISWEEKNNEW.dat"), expected(ras, kv::RaSortKey));
-    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"), expected(ses, kv::SeSortKey));
-    EXPECT_EQ(env.dir.read("UMTHISWEEKNNEW.dat"), expected(ums, kv::UmHorseKey));
+    namespace L = kv::structlayout;
+    EXPECT_EQ(env.dir.read("RATHISWEEKNNEW.dat"),
+              expected(ras, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum}));
+    EXPECT_EQ(env.dir.read("SETHISWEEKNNEW.dat"),
+              expected(ses, {L::Year, L::MonthDay, L::DataKubun, L::JyoCD, L::RaceNum, L::SeUmaban, L::SeKettoNum}));
+    EXPECT_EQ(env.dir.read("UMTHISWEEKNNEW.dat"), expected(ums, {L::UmKettoNum}));
 }
 
 TEST(Structure, InstalledWeightsTurnTheLabelGreen) {
