@@ -27,12 +27,6 @@ std::string lupPcRrLine(bool result) {
     return q.line();
 }
 
-std::string lupPcHsLine(const pred::WindowState& st, int j, int k) {
-    std::string s;
-    appendLupPcHsLine(st, j, k, s);
-    return s;
-}
-
 void appendLupPcHsLine(const pred::WindowState& st, int j, int k, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;

@@ -18,7 +18,6 @@ namespace kv::eleven {
 
 std::string lupPcRrLine(bool resultMode);
 // Horse j at predicted rank k.
-std::string lupPcHsLine(const pred::WindowState& st, int j, int k);
 void appendLupPcHsLine(const pred::WindowState& st, int j, int k, std::string& out);
 // The hit table's column titles.
 std::string tekichuPcTitleLine();

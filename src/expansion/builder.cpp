@@ -172,13 +172,6 @@ std::string BuildInputs::GetSankuJun(std::string_view dam, std::string_view kett
     return "01";
 }
 
-std::string buildRecord(const BuildInputs& in, std::string_view run, std::optional<std::string_view> horse,
-                        const std::string& sankuJun) {
-    std::string rec;
-    buildRecordInto(rec, in, run, horse, sankuJun);
-    return rec;
-}
-
 void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
                      std::optional<std::string_view> horse, std::string_view sankuJun) {
     rec.assign(ex::kLength, '\0');

@@ -75,10 +75,8 @@ BuiltHorse BuildUmagotoEx(const BuildInputs& in, const std::vector<std::string>&
 std::size_t BuildUmagotoEx(const BuildInputs& in, const kv::RecordView& runs, std::vector<std::string>& records,
                            std::string& failure);
 
-// One expanded run record from one runner record and the lookups.
-std::string buildRecord(const BuildInputs& in, std::string_view run, std::optional<std::string_view> horse,
-                        const std::string& sankuJun);
-// The same into rec (its buffer reused).
+// One expanded run record from one runner record and the lookups, into rec
+// (its buffer reused).
 void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
                      std::optional<std::string_view> horse, std::string_view sankuJun);
 

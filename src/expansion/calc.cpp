@@ -160,11 +160,6 @@ void runSpeeds(std::string& rec, float a, float p, float s) {
 
 }  // namespace
 
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo) {
-    int cats[31];
-    lookUpCategories(rec, t, memo, cats);
-}
-
 void PredictSpeeds(std::string& rec, const SurfaceTables& t) {
     const Predicted w = weigh(rec, t, [&](int k) {
         const double v = textNumber(rec, ex::FC(k));

@@ -45,8 +45,6 @@ void ExpandFactorsAndPredict(std::span<std::string> records, const WeightTables&
                              const kv::coders::CoderStats* stats, std::vector<long>* progress4 = nullptr,
                              CategoryMemo* memo = nullptr);
 
-// Category numbers of F1..F30 in FC 1..30 (the record has a surface).
-void LookupCategoryIndexes(std::string& rec, const SurfaceTables& t, CategoryMemo* memo = nullptr);
 // Weights, predicted speeds, sample counts and RunSpeeds 1..13 from FC.
 void PredictSpeeds(std::string& rec, const SurfaceTables& t);
 

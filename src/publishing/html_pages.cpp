@@ -67,13 +67,6 @@ std::string pdfDayPageName(const PageValues& v) {
     return std::string(dirs::WP) + "/" + v.Year + v.MonthDay + "_" + v.VenueSlug + "_pdf.txt";
 }
 
-std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site) {
-    std::string out;
-    out.reserve(24000);
-    appendYosouPageText(st, RaceIdx, v, site, out);
-    return out;
-}
-
 void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
                          std::string& out) {
     WritePageHead(v, site, true, out);

@@ -11,7 +11,6 @@
 namespace kv::pub {
 
 // The whole prediction page of the race (UTF-8, CR LF).
-std::string yosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site);
 void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
                          std::string& out);
 // "tavlen_yosou/<yyyymmdd>_<VenueSlug>_r<n>.txt"

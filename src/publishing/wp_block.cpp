@@ -23,12 +23,6 @@ std::string wpDayFileName(const PageValues& v) {
     return std::string(dirs::WP) + "/" + v.Year + v.MonthDay + "-" + v.VenueSlug + ".txt";
 }
 
-std::string wpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v) {
-    std::string out;
-    appendWpRaceBlock(st, RaceIdx, v, out);
-    return out;
-}
-
 void appendWpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v, std::string& out) {
     const pred::SyosaiRow& row = st.run.Syosai.at(static_cast<std::size_t>(RaceIdx));
     const pred::RaceState& r = st.race;

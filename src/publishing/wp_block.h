@@ -11,7 +11,6 @@
 namespace kv::pub {
 
 // The race's block (UTF-8, CR LF): 23 lines and one per horse.
-std::string wpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v);
 void appendWpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v, std::string& out);
 std::string wpDayFileName(const PageValues& v);
 

@@ -173,12 +173,6 @@ void WriteSanrentanTekichuComments(std::string_view rec, const bet::KaimeLists& 
         out += cmLine(FormatSanrenpukuKumi(firstKumi) + " " + FormatHaito(getField(rec, hr::PaySanrentan::Pay(1))) + "円");
 }
 
-std::string mmkHsLine(const pred::WindowState& st, int n) {
-    std::string s;
-    appendMmkHsLine(st, n, s);
-    return s;
-}
-
 void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out) {
     const pred::RaceState& r = st.race;
     const bool result = st.run.KekkaMode != 0;

@@ -45,7 +45,6 @@ void appendMmkHitLines(std::string_view hrRec, const bet::KaimeLists& lists, std
 void WriteSanrentanTekichuComments(std::string_view hrRec, const bet::KaimeLists& lists, std::string& out);
 
 // The HS line of horse number n.
-std::string mmkHsLine(const pred::WindowState& st, int n);
 void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out);
 
 // The writer of the chain (WriteShutsubahyoMmk). It clears SLineTrio first

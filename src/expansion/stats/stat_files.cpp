@@ -128,15 +128,6 @@ std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std
     return out;
 }
 
-std::string selectListedBytes(std::string_view suppliedBytes, std::size_t recLen, Field key,
-                              const std::vector<std::string>& list) {
-    // Room for one record per list entry: the usual case, in one piece.
-    std::string out;
-    out.reserve(std::min(list.size(), suppliedBytes.size() / std::max<std::size_t>(recLen, 1)) * recLen);
-    forEachListed(suppliedBytes, recLen, key, list, [&](std::string_view rec) { out += rec; });
-    return out;
-}
-
 long writeHahaumaThisWeek(std::string_view appDir, const std::vector<std::string>& dams) {
     std::string out;
     return writeWorkFile(appDir, names::HAHAUMA, names::HAHAUMA_WEEK, ParentStatRecord::kLength,

@@ -89,9 +89,6 @@ private:
 // list holds twice gives two copies one after the other).
 std::vector<std::string> selectListedRecords(std::string_view suppliedBytes, std::size_t recLen, Field key,
                                              const std::vector<std::string>& list);
-// The same records joined, as the work file's bytes.
-std::string selectListedBytes(std::string_view suppliedBytes, std::size_t recLen, Field key,
-                              const std::vector<std::string>& list);
 
 // Writes "HAHAUMATHISWEEK.dat" from "HAHAUMA.dat" for this week's dams, and
 // "KYOSOBATHISWEEK.dat" from "KYOSOBA.dat" for this week's horses (both in the
