@@ -1,6 +1,7 @@
 #include "factorview/ui/factor_view.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/qt/chart_view.h"
 #include "platform/qt/twips.h"
@@ -115,6 +116,14 @@ void FactorWeightView::formLoad(std::function<void()> done) {
     }
     for (int k = 1; k <= 30; ++k)
         if (boxes_[k]) boxes_[k]->setPlainText(QString::fromStdString(logic_->Box[k].text));
+    // The charts draw each weight in the colour the legend strip gives it.
+    std::vector<QColor> colors;
+    const kv::controls::GridModel& legend = logic_->Legend;
+    for (int c = 0; c < 3 && c < legend.cols(); ++c) {
+        const auto rgb = legend.backColor(0, c);
+        colors.push_back(rgb ? QColor((*rgb >> 16) & 0xFF, (*rgb >> 8) & 0xFF, *rgb & 0xFF) : QColor());
+    }
+    for (kv::qt::ChartView* chart : findChildren<kv::qt::ChartView*>()) chart->setSeriesColors(colors);
     done();
 }
 

@@ -1,8 +1,10 @@
 #include "history/ui/history_views.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include <QCloseEvent>
+#include <QVariant>
 
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
@@ -35,6 +37,32 @@ kv::qt::GridView* gridView(kv::controls::GridModel& g, QWidget* parent, const QS
 }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Keeps the controls of a tab page inside the page: a control placed wider or
+// taller than the page is cut to it (a grid then scrolls), so that its edge and
+// its scroll bars stay on the page.
+class KeepInsidePage : public QObject {
+public:
+    using QObject::QObject;
+    static void install(QWidget* page) { page->installEventFilter(new KeepInsidePage(page)); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() != QEvent::Resize && e->type() != QEvent::Show) return false;
+        auto* page = static_cast<QWidget*>(o);
+        for (QWidget* c : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVariant designed = c->property("kvDesigned");
+            if (!designed.isValid()) {
+                designed = c->geometry();
+                c->setProperty("kvDesigned", designed);
+            }
+            const QRect g = designed.toRect();
+            const int margin = 2;
+            const QRect inside(g.topLeft(), QSize(std::max(1, std::min(g.width(), page->width() - g.left() - margin)),
+                                                   std::max(1, std::min(g.height(), page->height() - g.top() - margin))));
+            if (c->geometry() != inside) c->setGeometry(inside);
+        }
+        return false;
+    }
+};
 
 // The controls go before the window's logic, whose models they show.
 void deleteControls(QWidget* w) {
@@ -106,6 +134,7 @@ PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget
 
     placeTwips(gridView(w.TanFukuFG, pages[3], "TanFukuFG"), 120, 480 - 360, 8895, 9015);
     placeTwips(gridView(w.TFTekiKaiFG, pages[3], "TFTekiKaiFG"), 120, 9600 - 360, 8895, 2055);
+    for (QWidget* p : pages) KeepInsidePage::install(p);
     for (int i = 0; i < 4; ++i) tab1_->addPage(pages[i], q(w.SSTab1.caption(i)));
     tab1_->bind(w.SSTab1);
 }

@@ -1,7 +1,15 @@
 #include "platform/qt/grid_view.h"
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include <QApplication>
 #include <QBrush>
+#include <QFontMetrics>
+#include <QHash>
+#include <QStyle>
+#include <QTextLayout>
 #include <QColor>
 #include <QHeaderView>
 #include <QMetaObject>
@@ -90,9 +98,12 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(true);
+    setTextElideMode(Qt::ElideNone);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(model_, &GridTableModel::layoutUpdated, this, &GridView::applyLayout);
+    // New texts may need wider columns.
+    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { fitToContents(); });
     connect(this, &QTableView::clicked, this, &GridView::clickCell);
     for (auto*& f : frozen_) {
         f = new QTableView(this);
@@ -110,6 +121,7 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
         f->setFocusPolicy(Qt::NoFocus);
         f->setEditTriggers(QAbstractItemView::NoEditTriggers);
         f->setWordWrap(true);
+        f->setTextElideMode(Qt::ElideNone);
         f->setAutoScroll(false);
         connect(f, &QTableView::clicked, this, &GridView::clickCell);
     }
@@ -165,11 +177,90 @@ void GridView::placeFrozen() {
     frozen_[2]->verticalScrollBar()->setValue(0);
 }
 
+int GridView::textMargin() const { return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1; }
+
+int GridView::textLines(int row) const {
+    const GridModel& g = model_->grid();
+    if (row >= g.fixedRows() || !g.rowHeightSet(row)) return 1;
+    const int spacing = QFontMetrics(font()).lineSpacing();
+    const int lines = twipsToPixels(this, g.rowHeight(row)) / std::max(spacing, 1);
+    // A fixed row made taller than one line holds its caption on (at least) two.
+    return twipsToPixels(this, g.rowHeight(row)) * 2 >= spacing * 3 ? std::max(lines, 2) : 1;
+}
+
+int GridView::textWidth(const QString& text, int lines) const {
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, fm.horizontalAdvance(line));
+    if (lines < 2 || text.contains(QLatin1Char('\n')) || widest == 0) return widest;
+    // The narrowest width at which the text wraps (as the cells wrap it) into `lines` lines.
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (int w = (widest + lines - 1) / lines; w < widest; w += 2) {
+        QTextLayout layout(text, font());
+        layout.setTextOption(option);
+        layout.beginLayout();
+        int n = 0, used = 0;
+        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+            l.setLineWidth(w);
+            used = std::max(used, static_cast<int>(std::ceil(l.naturalTextWidth())));
+            ++n;
+        }
+        layout.endLayout();
+        if (n <= lines && used <= w) return w;
+    }
+    return widest;
+}
+
+void GridView::fitToContents() {
+    GridModel& g = model_->grid();
+    const int rows = std::min(g.rows(), model_->rowCount());
+    const int cols = std::min(g.cols(), model_->columnCount());
+    // Text rectangle of a cell: the column less the text margins and the grid line.
+    const int extra = 2 * textMargin() + (showGrid() ? 1 : 0);
+    std::vector<int> lines(static_cast<std::size_t>(rows), 1);
+    for (int r = 0; r < std::min(rows, g.fixedRows()); ++r) lines[static_cast<std::size_t>(r)] = textLines(r);
+    QHash<QString, int> measured;
+    for (int c = 0; c < cols; ++c) {
+        const int given = twipsToPixels(this, g.colWidth(c));
+        int width = given;
+        if (given > 0) {
+            for (int r = 0; r < rows; ++r) {
+                const std::string& t = g.text(r, c);
+                if (t.empty()) continue;
+                const QString text = QString::fromStdString(t);
+                const int n = lines[static_cast<std::size_t>(r)];
+                int w;
+                if (n == 1) {
+                    auto it = measured.constFind(text);
+                    if (it == measured.constEnd()) it = measured.insert(text, textWidth(text, 1));
+                    w = *it;
+                } else {
+                    w = textWidth(text, n);
+                }
+                width = std::max(width, w + extra);
+            }
+        }
+        if (columnWidth(c) != width) setColumnWidth(c, width);
+        for (QTableView* f : frozen_)
+            if (f && f->columnWidth(c) != width) f->setColumnWidth(c, width);
+    }
+    // Taller fixed rows hold their lines whole.
+    const int spacing = QFontMetrics(font()).lineSpacing();
+    for (int r = 0; r < std::min(rows, g.fixedRows()); ++r) {
+        const int n = lines[static_cast<std::size_t>(r)];
+        if (n < 2) continue;
+        const int height = std::max(twipsToPixels(this, g.rowHeight(r)), n * spacing + 2);
+        if (rowHeight(r) != height) setRowHeight(r, height);
+        for (QTableView* f : frozen_)
+            if (f && f->rowHeight(r) != height) f->setRowHeight(r, height);
+    }
+    placeFrozen();
+}
+
 void GridView::applyLayout() {
     GridModel& g = model_->grid();
     verticalHeader()->setDefaultSectionSize(twipsToPixels(this, g.defaultRowHeight()));
-    const int cols = std::min(g.cols(), model_->columnCount());
-    for (int c = 0; c < cols; ++c) setColumnWidth(c, twipsToPixels(this, g.colWidth(c)));
     const int rows = std::min(g.rows(), model_->rowCount());
     for (int r = 0; r < rows; ++r)
         if (g.rowHeightSet(r)) setRowHeight(r, twipsToPixels(this, g.rowHeight(r)));
@@ -177,11 +268,11 @@ void GridView::applyLayout() {
     for (QTableView* f : frozen_) {
         if (!f) continue;
         f->verticalHeader()->setDefaultSectionSize(verticalHeader()->defaultSectionSize());
-        for (int c = 0; c < cols; ++c) f->setColumnWidth(c, columnWidth(c));
         for (int r = 0; r < rows; ++r)
             if (g.rowHeightSet(r)) f->setRowHeight(r, rowHeight(r));
     }
-    placeFrozen();
+    // Column widths: the given width, wider where a text needs it.
+    fitToContents();
 }
 
 }  // namespace kv::qt

@@ -1,7 +1,10 @@
 // A table view over a GridModel: an item model adapter reads the cells straight
 // from the model (no per-cell items), fixed rows and columns are painted as
 // headers, widths and heights follow the model's twips, and a click on a cell
-// reaches the model's click handler. Changes made to the model are gathered and
+// reaches the model's click handler. A column is as wide as the model says or
+// as its widest text needs, whichever is more; a fixed row made taller than one
+// line wraps its texts on its lines; texts are never elided, and a grid wider
+// than its box scrolls. Changes made to the model are gathered and
 // shown once control returns to the event loop, so filling a 5000 x 20 grid
 // cell by cell stays cheap.
 #pragma once
@@ -48,6 +51,14 @@ public:
     kv::controls::GridModel& grid() const { return model_->grid(); }
     // Applies the model's widths and heights (called after every layout change).
     void applyLayout();
+    // Widens columns (and heightens taller fixed rows) to the texts they hold.
+    void fitToContents();
+    // The space a cell's text keeps from each side of its column.
+    int textMargin() const;
+    // The lines a row's texts may take (1, or more for a taller fixed row).
+    int textLines(int row) const;
+    // The width `text` needs in this grid's font when it may wrap on `lines` lines.
+    int textWidth(const QString& text, int lines) const;
     // The views that keep the fixed rows (top), fixed columns (left) and their
     // corner in place while the grid scrolls.
     QTableView* frozenRowsView() const { return frozen_[0]; }

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 
 namespace kv::qt {
 
@@ -17,6 +18,7 @@ namespace {
 
 constexpr const char* kPlacedProperty = "kvPlaced";
 constexpr const char* kResizableProperty = "kvResizable";
+constexpr int kCascade = 28;  // pixels a window opens away from one it would cover
 
 QPointer<QWidget> g_main;
 QPointer<QWidget> g_last;   // the window shown or activated last
@@ -36,27 +38,77 @@ QRect availableAt(const QPoint& p) {
     return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
+// The room a window's frame takes around its client area: known once the
+// window has been mapped; before that, room for a title bar and borders.
+QSize frameMargins(const QWidget* w) {
+    const QSize known = w->frameGeometry().size() - w->size();
+    if (known.width() > 0 || known.height() > 0) return known.expandedTo(QSize(0, 0));
+    return {16, 40};
+}
+
+// A window whose controls sit at fixed places and that is larger than the
+// room on the screen keeps its controls in a scroll area of the room's size.
+void scrollIntoRoom(QWidget* w, const QSize& room) {
+    if (w->width() <= room.width() && w->height() <= room.height()) return;
+    auto* inner = new QWidget;
+    inner->setObjectName(QStringLiteral("kvScrolledContents"));
+    inner->setFixedSize(w->size());
+    for (QWidget* c : w->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (c->isWindow()) continue;
+        const bool shown = !c->isHidden();
+        const QRect g = c->geometry();
+        c->setParent(inner);
+        c->setGeometry(g);
+        if (shown) c->show();
+    }
+    auto* area = new QScrollArea(w);
+    area->setObjectName(QStringLiteral("kvScrollArea"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(inner);
+    const QSize fit = w->size().boundedTo(room);
+    w->setFixedSize(fit);
+    area->setGeometry(0, 0, fit.width(), fit.height());
+    area->show();
+}
+
 void place(QWidget* w) {
     QRect over;
     if (w != g_main && g_main && g_main->isVisible())
         over = g_main->frameGeometry();
     const QRect available = availableAt(over.isValid() ? over.center() : QPoint());
     if (!over.isValid()) over = available;
+    const QSize margins = frameMargins(w);
+    const QSize room = (available.size() - margins).expandedTo(QSize(1, 1));
     if (!w->property(kResizableProperty).toBool()) {
         if (w->layout()) {
             // Laid-out contents follow the size: a window larger than the screen is cut to it.
-            const QSize margins = w->frameGeometry().size().expandedTo(w->size()) - w->size();
-            w->setFixedSize(w->size().boundedTo(available.size() - margins));
+            w->setFixedSize(w->size().boundedTo(room));
         } else {
+            scrollIntoRoom(w, room);
             w->setFixedSize(w->size());
             // Text boxes at fixed places are sized for their texts with a thin inner margin.
             for (QPlainTextEdit* t : w->findChildren<QPlainTextEdit*>()) t->document()->setDocumentMargin(1);
         }
     }
     if (w->testAttribute(Qt::WA_Moved)) return;  // placed by its own code
-    // The frame is not known before the window is first mapped; the client size stands for it.
-    const QSize frame = w->frameGeometry().size().expandedTo(w->size());
-    w->move(placedTopLeft(frame, over, available));
+    const QSize frame = w->size() + margins;
+    QPoint at = placedTopLeft(frame, over, available);
+    // A window that would open exactly over another one opens a little lower and to the right.
+    auto taken = [w](const QPoint& p) {
+        for (QWidget* o : QApplication::topLevelWidgets())
+            if (o != w && o->isVisible() && isProgramWindow(o) && o->pos() == p) return true;
+        return false;
+    };
+    for (int i = 0; i < 32 && taken(at); ++i) {
+        QPoint next = placedTopLeft(frame, QRect(at + QPoint(kCascade, kCascade), frame), available);
+        if (next == at || taken(next)) {
+            const QPoint back = placedTopLeft(frame, QRect(at - QPoint(kCascade, kCascade), frame), available);
+            if (back != at && !taken(back)) next = back;
+        }
+        if (next == at) break;
+        at = next;
+    }
+    w->move(at);
 }
 
 class PlacementFilter : public QObject {
@@ -106,6 +158,12 @@ QPoint placedTopLeft(QSize size, const QRect& over, const QRect& available) {
     x = std::max(available.left(), std::min(x, available.right() + 1 - size.width()));
     y = std::max(available.top(), std::min(y, available.bottom() + 1 - size.height()));
     return {x, y};
+}
+
+void centreOnScreen(QWidget* w) {
+    const QRect available = availableAt(w->screen() ? w->screen()->geometry().center() : QPoint());
+    const QSize frame = w->frameGeometry().size().expandedTo(w->size());
+    w->move(placedTopLeft(frame, available, available));
 }
 
 QWidget* messageOwner(QObject* context) {

@@ -2,8 +2,11 @@
 // message box belongs to. Installed once for the whole program, so every
 // window gets it without doing anything:
 // - the main window (the main menu) opens centred on its screen;
-// - every other window opens centred over the main window;
-// - every window lies wholly inside the available geometry of its screen;
+// - every other window opens centred over the main window, or a little lower
+//   and to the right when it would cover an open window exactly;
+// - every window lies wholly inside the available geometry of its screen: one
+//   whose controls sit at fixed places and that is larger than the screen
+//   shows them in a scroll area of the screen's size;
 // - every window keeps the size it opens with: one whose controls sit at
 //   fixed places (no layout) its designed size, a laid-out one its designed
 //   size cut to the screen; a window the user may resize says so with
@@ -26,6 +29,9 @@ void setResizable(QWidget* w);
 // The top-left corner of a window of `size` centred over `over` and moved
 // wholly inside `available` (its top-left corner stays inside when it is larger).
 QPoint placedTopLeft(QSize size, const QRect& over, const QRect& available);
+
+// Moves a window to the middle of its screen's available geometry (wholly on it).
+void centreOnScreen(QWidget* w);
 
 // The window that owns a message box raised now: the window of `context` (the
 // background job that raised it, see backgroundContext()) when it is on

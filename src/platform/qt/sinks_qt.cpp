@@ -112,6 +112,12 @@ void MessageBoxSink::message(const std::string& text) {
             QWidget* owner = parent_ ? parent_->window() : messageOwner(context.data());
             QMessageBox box(QMessageBox::NoIcon, applicationTitle(), QString::fromStdString(text), QMessageBox::Ok,
                             owner);
+            if (owner && !owner->isVisible()) {
+                // Its window is not on the screen yet (a load's message): the box opens in the
+                // middle of the screen, not over the place the window has before it is placed.
+                box.show();
+                centreOnScreen(&box);
+            }
             box.exec();
         },
         /*blocking=*/true);
