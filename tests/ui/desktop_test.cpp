@@ -22,15 +22,26 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStackedWidget>
+#include <QStyle>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QTimer>
+#include <QtCharts/QLineSeries>
 
 #include "acquisition/menu.h"
 #include "common/appfolder.h"
+#include "acquisition/ui/processing_views.h"
 #include "expansion/ui/expansion_view.h"
+#include "factorview/ui/factor_view.h"
+#include "history/ui/history_views.h"
+#include "platform/qt/chart_view.h"
+#include "platform/qt/grid_view.h"
+#include "platform/qt/tabstrip.h"
 #include "fixtures/fixtures.h"
 #include "outputs.h"
 #include "platform/qt/fonts.h"
@@ -367,6 +378,290 @@ TEST(Desktop, TheCalculationsStartTextFitsItsBox) {
     expectGlyphs(text3, text3->toPlainText());
     saveGrab(w, "expansion-window");
     w->close();
+}
+
+// ---- every value readable, on a large and a small screen ----------------------------
+
+// Runs the command-line driver's road over a folder (the week's work done
+// headless, as a user's earlier sessions would have done it).
+void runWeekHeadless(const std::string& appDir) {
+    const std::string cmd = std::string("'") + KV_CLI_PATH + "' --app-dir '" + appDir + "' run-week >'" + appDir +
+                            "/../run-week.txt' 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+}
+
+// Shows the tab pages that hold w, from the outermost tab control in.
+void bringForward(QWidget* w) {
+    std::vector<std::pair<kv::qt::TabStrip*, QWidget*>> chain;
+    for (QWidget* p = w; p && !p->isWindow(); p = p->parentWidget())
+        if (auto* stack = qobject_cast<QStackedWidget*>(p->parentWidget()))
+            if (auto* strip = qobject_cast<kv::qt::TabStrip*>(stack->parentWidget())) chain.push_back({strip, p});
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        for (int i = 0; i < it->first->count(); ++i)
+            if (it->first->page(i) == it->second && it->first->currentIndex() != i) it->first->tabButton(i)->click();
+    QApplication::processEvents();
+}
+
+// Every text of the grid is whole in its cell: on one line within the column
+// less the margins, or wrapped on the lines a taller row holds; never elided;
+// a grid wider or taller than its box scrolls to its last column and row.
+void expectGridReadable(kv::qt::GridView* v, const std::string& where) {
+    SCOPED_TRACE(where + " " + v->objectName().toStdString());
+    bringForward(v);
+    EXPECT_EQ(v->textElideMode(), Qt::ElideNone);
+    EXPECT_EQ(v->frozenRowsView()->textElideMode(), Qt::ElideNone);
+    EXPECT_EQ(v->frozenColsView()->textElideMode(), Qt::ElideNone);
+    const kv::controls::GridModel& g = v->grid();
+    const QFontMetrics fm(v->font());
+    const int margins = 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1) + 1;
+    int failures = 0;
+    for (int r = 0; r < g.rows() && failures < 5; ++r)
+        for (int c = 0; c < g.cols() && failures < 5; ++c) {
+            const QString text = QString::fromStdString(g.text(r, c));
+            if (text.isEmpty()) continue;
+            const int room = v->columnWidth(c) - margins;
+            if (fm.horizontalAdvance(text) <= room) continue;
+            // Wrapped: every line within the column, all lines within the row.
+            QTextLayout layout(text, v->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            int lines = 0;
+            bool narrow = true;
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine(), ++lines) {
+                l.setLineWidth(room);
+                narrow = narrow && l.naturalTextWidth() <= room;
+            }
+            layout.endLayout();
+            const bool whole = narrow && lines * fm.lineSpacing() <= v->rowHeight(r);
+            if (!whole) ++failures;
+            EXPECT_TRUE(whole) << "cell " << r << "," << c << " '" << text.toStdString() << "' needs "
+                               << fm.horizontalAdvance(text) << " px, column " << v->columnWidth(c) << ", row "
+                               << v->rowHeight(r);
+        }
+    // Inside its box, and every column and row within reach of the scroll bars.
+    EXPECT_TRUE(v->parentWidget()->rect().contains(v->geometry()))
+        << "grid at " << v->geometry().x() << "," << v->geometry().y() << " " << v->width() << "x" << v->height()
+        << " in " << v->parentWidget()->width() << "x" << v->parentWidget()->height();
+    int width = 0, height = 0;
+    for (int c = 0; c < g.cols(); ++c) width += v->columnWidth(c);
+    for (int r = 0; r < g.rows(); ++r) height += v->rowHeight(r);
+    if (width > v->viewport()->width()) {
+        EXPECT_TRUE(v->horizontalScrollBar()->isVisible());
+        EXPECT_GE(v->horizontalScrollBar()->maximum(), width - v->viewport()->width());
+    }
+    if (height > v->viewport()->height()) {
+        EXPECT_TRUE(v->verticalScrollBar()->isVisible());
+        EXPECT_GE(v->verticalScrollBar()->maximum(), height - v->viewport()->height());
+    }
+}
+
+// Every drawn category label is whole, its levels on their own lines, the
+// labels apart from one another and inside the chart; the series in `colors`
+// (by column, when given).
+void expectChartReadable(kv::qt::ChartView* v, const std::string& where, const std::vector<QColor>& colors = {}) {
+    SCOPED_TRACE(where + " " + v->objectName().toStdString());
+    bringForward(v);
+    const kv::controls::ChartModel& m = v->chartModel();
+    const std::vector<kv::qt::ChartView::Label> labels = v->drawnLabels();
+    if (m.rowCount() > 0) {
+        ASSERT_FALSE(labels.empty());
+        EXPECT_EQ(labels.front().row, 1);
+    }
+    EXPECT_EQ(v->tickPositions().size(), static_cast<std::size_t>(m.rowCount()));
+    const QFontMetrics fm(v->font());
+    const int step = labels.size() > 1 ? labels[1].row - labels[0].row : 1;
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        const auto& l = labels[i];
+        if (i > 0) {
+            EXPECT_EQ(l.row - labels[i - 1].row, step);  // every k-th
+            EXPECT_LT(labels[i - 1].rect.right(), l.rect.left()) << "labels of rows " << labels[i - 1].row << ", " << l.row;
+        }
+        EXPECT_TRUE(QRectF(v->rect()).contains(l.rect)) << "row " << l.row;
+        QStringList levels;
+        for (int level = 1; level <= kv::controls::ChartModel::kLabelLevels; ++level) {
+            bool used = false;
+            for (int r = 1; r <= m.rowCount(); ++r) used = used || !m.rowLabel(r, level).empty();
+            if (used) levels << QString::fromStdString(m.rowLabel(l.row, level));
+        }
+        EXPECT_EQ(l.lines, levels) << "row " << l.row;
+        for (const QString& line : l.lines) {
+            EXPECT_FALSE(line.contains(QChar(0x2026)));
+            EXPECT_LE(fm.horizontalAdvance(line), l.rect.width()) << line.toStdString();
+        }
+    }
+    if (colors.empty()) return;
+    int checked = 0;
+    for (QAbstractSeries* s : v->chart()->series())
+        for (int c = 1; c <= m.columnCount() && c <= static_cast<int>(colors.size()); ++c)
+            if (s->name() == QString::fromStdString(m.legendText(c))) {
+                auto* line = qobject_cast<QLineSeries*>(s);
+                ASSERT_NE(line, nullptr);
+                EXPECT_EQ(line->pen().color(), colors[c - 1]) << s->name().toStdString();
+                ++checked;
+            }
+    EXPECT_EQ(checked, m.columnCount()) << "a series without its legend text";
+}
+
+struct ShownWindow {
+    QPointer<QWidget> window;
+    std::string name;
+};
+
+// The program's windows on screen now, in the order they were first seen.
+void collectWindows(std::vector<ShownWindow>& seen) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || qobject_cast<QDialog*>(w) || w->windowType() != Qt::Window) continue;
+        bool known = false;
+        for (const auto& s : seen) known = known || s.window == w;
+        if (!known) seen.push_back({w, ""});
+    }
+}
+
+// Each window wholly on the screen, none opened exactly over another, every
+// grid and chart readable; a grab of each (and of each page of its main tabs).
+void checkWindows(std::vector<ShownWindow>& windows, const std::string& phase) {
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const bool grabs = std::string(screenSetting()) == "1366x768";
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        QWidget* w = windows[i].window;
+        if (!w) continue;
+        const std::string name = phase + "-" + std::to_string(i) + "-" + w->metaObject()->className();
+        SCOPED_TRACE(name + " " + w->windowTitle().toStdString());
+        EXPECT_TRUE(available.contains(w->frameGeometry()))
+            << w->frameGeometry().x() << "," << w->frameGeometry().y() << " " << w->frameGeometry().width() << "x"
+            << w->frameGeometry().height();
+        for (std::size_t j = 0; j < i; ++j)
+            if (windows[j].window) EXPECT_NE(windows[j].window->pos(), w->pos()) << "opened over window " << j;
+        std::vector<QColor> strip;
+        if (auto* f = qobject_cast<kv::ui::FactorWeightView*>(w))
+            for (int c = 0; c < 3; ++c) {
+                const auto rgb = f->logic().Legend.backColor(0, c);
+                strip.push_back(rgb ? QColor((*rgb >> 16) & 0xFF, (*rgb >> 8) & 0xFF, *rgb & 0xFF) : QColor());
+            }
+        for (kv::qt::GridView* g : w->findChildren<kv::qt::GridView*>()) expectGridReadable(g, name);
+        for (kv::qt::ChartView* c : w->findChildren<kv::qt::ChartView*>()) expectChartReadable(c, name, strip);
+        if (!strip.empty()) {
+            EXPECT_EQ(strip[0], QColor(255, 0, 0));
+            EXPECT_EQ(strip[1], QColor(0, 255, 0));
+            EXPECT_EQ(strip[2], QColor(0, 0, 255));
+        }
+        if (!grabs) continue;
+        const auto strips = w->findChildren<kv::qt::TabStrip*>();
+        kv::qt::TabStrip* main = strips.isEmpty() ? nullptr : strips.front();
+        if (main && main->count() <= 8) {
+            for (int t = 0; t < main->count(); ++t) {
+                main->tabButton(t)->click();
+                QApplication::processEvents();
+                saveGrab(w, "screen-1366x768-" + name + "-tab" + std::to_string(t));
+            }
+            main->tabButton(0)->click();
+        } else {
+            saveGrab(w, "screen-1366x768-" + name);
+        }
+    }
+}
+
+// The week's windows in both phases, the history windows over three weeks
+// of results, the factor weight windows: every value of the dumps readable.
+TEST(Screens, EveryWindowOpensOnTheScreenWithEveryValueReadable) {
+    const char* screen = screenSetting();
+    if (!screen || (std::string(screen) != "1920x1080" && std::string(screen) != "1366x768"))
+        GTEST_SKIP() << "runs with KV_TEST_SCREEN=1920x1080 or 1366x768";
+    desktopApp();
+    kv::qt::useJapaneseFont();
+    TempDir dir;
+    BoxCloser boxes;
+    struct Phase {
+        const char* name;
+        kvsample::Phase phase;
+        std::vector<int> weeksBack;
+    };
+    const Phase phases[] = {{"prediction", kvsample::Phase::Prediction, {0}},
+                            {"result", kvsample::Phase::Result, {0}},
+                            {"weeks", kvsample::Phase::Result, {2, 1, 0}}};
+    for (const Phase& ph : phases) {
+        SCOPED_TRACE(ph.name);
+        const std::string app = dir.file(ph.phase == kvsample::Phase::Prediction || ph.weeksBack.size() == 1
+                                             ? "week"
+                                             : "weeks");
+        for (int back : ph.weeksBack) {
+            kvsample::Options opt;
+            opt.appDir = app;
+            opt.seed = 3;
+            opt.phase = ph.phase;
+            opt.weeksBack = back;
+            kvsample::generate(opt);
+            runWeekHeadless(app);
+        }
+        kv::SetAppPath(app + "/");
+        kv::ui::Program program(kv::joinPath(app, "jvfeed"));
+        program.start();
+        kv::ui::MenuWindow& menu = program.menu();
+        std::vector<ShownWindow> windows;
+        collectWindows(windows);
+        auto press = [&](QAbstractButton* b) {
+            ASSERT_NE(b, nullptr);
+            b->click();
+            QApplication::processEvents();
+            collectWindows(windows);
+        };
+        if (std::string(ph.name) == "weeks") {
+            for (const char* b : {"Command11", "Command15", "Command5", "Command9", "Command10"}) press(menu.button(b));
+            auto* past = shownWindow<kv::ui::PastPerformanceWindow>();
+            ASSERT_NE(past, nullptr);
+            ASSERT_GT(past->list1()->count(), 0);
+            // Every race day, its tabs and grids.
+            for (int d = past->list1()->count() - 1; d >= 0; --d) {
+                past->clickDay(d);
+                QApplication::processEvents();
+                for (kv::qt::GridView* g : past->findChildren<kv::qt::GridView*>())
+                    expectGridReadable(g, "day " + std::to_string(d));
+            }
+        } else {
+            press(menu.button("Command8"));
+            auto* pw = shownWindow<kv::ui::PredictionsWindow>();
+            ASSERT_NE(pw, nullptr);
+            ASSERT_GT(pw->list1()->count(), 0);
+            // Every race; the one with the most runners stays selected.
+            int most = 0, runners = -1;
+            for (int r = 0; r < pw->list1()->count(); ++r) {
+                pw->list1()->setCurrentRow(r);
+                QApplication::processEvents();
+                const int n = pw->display().RACEDETAILGrid1.rows();
+                if (n > runners) most = r, runners = n;
+                for (kv::qt::GridView* g : pw->findChildren<kv::qt::GridView*>())
+                    expectGridReadable(g, "race " + std::to_string(r));
+                for (kv::qt::ChartView* c : pw->findChildren<kv::qt::ChartView*>())
+                    expectChartReadable(c, "race " + std::to_string(r));
+            }
+            pw->list1()->setCurrentRow(most);
+            QApplication::processEvents();
+            pw->display().RACEDETAILGrid1.click(1, 0);  // the past runs of the first horse
+            QApplication::processEvents();
+            collectWindows(windows);
+            for (const char* b : {"Command3", "Command7", "Command12", "Command6"}) press(menu.button(b));
+            if (auto* live = shownWindow<kv::ui::LiveOddsWindow>()) press(live->command(2));
+            auto* option = qobject_cast<QRadioButton*>(menu.control("Option1"));
+            option->setChecked(true);
+            press(menu.button("Command4"));  // structure, then cancellation
+        }
+        EXPECT_GE(windows.size(), std::string(ph.name) == "weeks" ? 6u : 9u);
+        checkWindows(windows, ph.name);
+        for (auto& w : windows)
+            if (w.window && w.window != &menu) w.window->close();
+        QApplication::processEvents();
+    }
+    // The start-up's messages came before the menu was shown: in the middle of the screen.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    int startup = 0;
+    for (const auto& b : boxes.boxes)
+        if (b.text.find("自己解凍EXE") != std::string::npos || b.text.find("最新ではありません") != std::string::npos) {
+            ++startup;
+            EXPECT_LE((b.geometry.center() - available.center()).manhattanLength(), 40) << b.text;
+        }
+    (void)startup;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include <QStyle>
+
 #include "platform/qt/chart_view.h"
 #include "platform/qt/twips.h"
 
@@ -59,7 +61,28 @@ FactorWeightView::FactorWeightView(const SurfaceConfig& c, kv::MessageSink& mess
 
     legend_ = new kv::qt::GridView(logic_->Legend, this);
     legend_->setObjectName(c.legendName);
-    placeTwips(legend_, c.legend.left, c.legend.top, c.legend.width, c.legend.height);
+    placeTwips(legend_, c.legend.left, c.legend.top, std::min(c.legend.width, c.clientWidth - c.legend.left),
+               c.legend.height);
+}
+
+void FactorWeightView::fitLegend() {
+    // The strip's texts are whole: the strip widens to its columns, leftwards
+    // as far as the window allows; wider still, it scrolls, its row above the
+    // scroll bar.
+    legend_->gridModel()->flush();
+    const kv::controls::GridModel& g = logic_->Legend;
+    int contents = 2 * legend_->frameWidth();
+    for (int col = 0; col < g.cols(); ++col) contents += legend_->columnWidth(col);
+    QRect box = legend_->geometry();
+    if (contents <= box.width()) return;
+    const int room = width();
+    box.setWidth(std::min(contents, room));
+    box.moveLeft(std::max(0, std::min(box.left(), room - box.width())));
+    if (contents > room) {
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, legend_);
+        box.setTop(box.top() - bar);
+    }
+    legend_->setGeometry(box);
 }
 
 QWidget* FactorWeightView::buildAgePage(const SurfaceConfig& c) {
@@ -124,6 +147,7 @@ void FactorWeightView::formLoad(std::function<void()> done) {
         colors.push_back(rgb ? QColor((*rgb >> 16) & 0xFF, (*rgb >> 8) & 0xFF, *rgb & 0xFF) : QColor());
     }
     for (kv::qt::ChartView* chart : findChildren<kv::qt::ChartView*>()) chart->setSeriesColors(colors);
+    fitLegend();
     done();
 }
 

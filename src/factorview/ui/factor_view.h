@@ -31,6 +31,7 @@ public:
 
 private:
     QWidget* buildAgePage(const kv::factorview::SurfaceConfig& c);
+    void fitLegend();
     QPlainTextEdit* makeBox(QWidget* parent, int k, int left, int top);
 
     std::unique_ptr<kv::factorview::FactorWeightWindow> logic_;

@@ -14,7 +14,9 @@
 #include <QHeaderView>
 #include <QMetaObject>
 #include <QPalette>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 #include "platform/qt/twips.h"
 
@@ -24,6 +26,72 @@ using kv::controls::CellAlign;
 using kv::controls::GridModel;
 
 static QColor toQColor(std::uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+namespace {
+
+// Lays a cell's text out at `width`: line breaks of the text kept, longer
+// lines wrapped (between words, or anywhere in a word that is too long) when
+// `wrap` is on. Returns the lines' widest natural width.
+int layOut(QTextLayout& layout, int width, bool wrap) {
+    QString text = layout.text();
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    layout.setText(text);
+    QTextOption option;
+    option.setWrapMode(wrap ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::ManualWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0, widest = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+        widest = std::max(widest, line.naturalTextWidth());
+    }
+    layout.endLayout();
+    return static_cast<int>(std::ceil(widest));
+}
+
+// Draws cell texts whole: wrapped on the lines the cell holds, never elided;
+// a text that still does not fit is cut at the cell's edge.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    explicit CellDelegate(GridView* grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+        if (text.isEmpty()) return;
+        const int margin = grid_->textMargin();
+        const QRect room = option.rect.adjusted(margin, 0, -margin, 0);
+        QTextLayout layout(text, opt.font);
+        layOut(layout, room.width(), opt.features & QStyleOptionViewItem::WrapText);
+        const QRectF used = layout.boundingRect();
+        qreal y = room.top();
+        if (opt.displayAlignment & Qt::AlignVCenter) y += (room.height() - used.height()) / 2;
+        else if (opt.displayAlignment & Qt::AlignBottom) y += room.height() - used.height();
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->setPen(opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            qreal x = room.left();
+            if (opt.displayAlignment & Qt::AlignHCenter) x += (room.width() - line.naturalTextWidth()) / 2;
+            else if (opt.displayAlignment & Qt::AlignRight) x += room.width() - line.naturalTextWidth();
+            line.draw(painter, QPointF(x, y));
+        }
+        painter->restore();
+    }
+
+private:
+    GridView* grid_;
+};
+
+}  // namespace
 
 GridTableModel::GridTableModel(GridModel& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
     shownRows_ = grid_.rows();
@@ -99,6 +167,7 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(true);
     setTextElideMode(Qt::ElideNone);
+    setItemDelegate(new CellDelegate(this, this));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(model_, &GridTableModel::layoutUpdated, this, &GridView::applyLayout);
@@ -122,6 +191,7 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
         f->setEditTriggers(QAbstractItemView::NoEditTriggers);
         f->setWordWrap(true);
         f->setTextElideMode(Qt::ElideNone);
+        f->setItemDelegate(itemDelegate());
         f->setAutoScroll(false);
         connect(f, &QTableView::clicked, this, &GridView::clickCell);
     }
@@ -189,25 +259,13 @@ int GridView::textLines(int row) const {
 }
 
 int GridView::textWidth(const QString& text, int lines) const {
-    const QFontMetrics fm(font());
-    int widest = 0;
-    for (const QString& line : text.split(QLatin1Char('\n'))) widest = std::max(widest, fm.horizontalAdvance(line));
-    if (lines < 2 || text.contains(QLatin1Char('\n')) || widest == 0) return widest;
-    // The narrowest width at which the text wraps (as the cells wrap it) into `lines` lines.
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    for (int w = (widest + lines - 1) / lines; w < widest; w += 2) {
+    QTextLayout single(text, font());
+    const int widest = layOut(single, 1 << 20, false);
+    if (lines < 2 || single.lineCount() > 1 || widest == 0) return widest;
+    // The narrowest width at which the text wraps (as the cells wrap it) on `lines` lines.
+    for (int w = (widest + lines - 1) / lines; w < widest; ++w) {
         QTextLayout layout(text, font());
-        layout.setTextOption(option);
-        layout.beginLayout();
-        int n = 0, used = 0;
-        for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
-            l.setLineWidth(w);
-            used = std::max(used, static_cast<int>(std::ceil(l.naturalTextWidth())));
-            ++n;
-        }
-        layout.endLayout();
-        if (n <= lines && used <= w) return w;
+        if (layOut(layout, w, true) <= w && layout.lineCount() <= lines) return w;
     }
     return widest;
 }
