@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTest>
+#include <QFontMetrics>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -56,7 +57,7 @@ TEST(GridView, LargeGridFilledCellByCellShowsTextColoursWidthsAndClicks) {
     EXPECT_FALSE(m->data(m->index(3, 5), Qt::BackgroundRole).isValid());
     EXPECT_EQ(view.columnWidth(1), twipsToPixels(&view, 1700));
     EXPECT_EQ(view.columnWidth(2), twipsToPixels(&view, GridModel::kDefaultColWidth));
-    EXPECT_EQ(view.rowHeight(0), twipsToPixels(&view, 500));
+    EXPECT_GE(view.rowHeight(0), twipsToPixels(&view, 500));  // a taller fixed row: two lines at least
 
     int clickedRow = -1, clickedCol = -1;
     g.setClickHandler([&](int r, int c) {
@@ -124,9 +125,57 @@ TEST(ChartView, FixedAxisBarsAndLines) {
     model.setValue(2, 1, std::nullopt);
     QCoreApplication::processEvents();
     ASSERT_EQ(view.chart()->series().size(), 3);
-    auto* line = qobject_cast<QLineSeries*>(view.chart()->series()[0]);
+    auto* line = qobject_cast<QLineSeries*>(view.chart()->series().back());  // column 1, drawn on top
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->count(), 3);  // the row without a value is left out
+}
+
+// Category labels: whole, their levels on separate lines, every k-th one
+// when they do not all fit; the series in the colours given, column by column.
+TEST(ChartView, LabelsWholeAndStackedSeriesInTheirColours) {
+    testApp();
+    struct Case {
+        int rows, levels, width;
+        bool everyLabel;
+    };
+    for (const Case& c : {Case{33, 1, 1400, true}, Case{33, 1, 360, false}, Case{14, 3, 700, true}}) {
+        SCOPED_TRACE(std::to_string(c.rows) + " rows at " + std::to_string(c.width));
+        ChartModel model;
+        model.setKind(ChartModel::Kind::Line2d);
+        model.setColumnCount(3);
+        model.setRowCount(c.rows);
+        for (int r = 1; r <= c.rows; ++r) {
+            for (int col = 1; col <= 3; ++col) model.setValue(r, col, 0.5);
+            for (int l = 1; l <= c.levels; ++l) model.setRowLabel(r, l, std::to_string(26 + r * l));
+        }
+        for (int col = 1; col <= 3; ++col) model.setLegendText(col, "s" + std::to_string(col));
+        ChartView view(model);
+        const std::vector<QColor> colors{QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)};
+        view.setSeriesColors(colors);
+        view.resize(c.width, 400);
+        view.show();
+        QCoreApplication::processEvents();
+        const auto labels = view.drawnLabels();
+        ASSERT_FALSE(labels.empty());
+        EXPECT_EQ(view.tickPositions().size(), static_cast<std::size_t>(c.rows));
+        const int k = labels.size() > 1 ? labels[1].row - labels[0].row : c.rows;
+        EXPECT_EQ(k == 1, c.everyLabel);
+        const QFontMetrics fm(view.font());
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_EQ(labels[i].row, 1 + static_cast<int>(i) * k);
+            ASSERT_EQ(labels[i].lines.size(), c.levels);
+            for (int l = 0; l < c.levels; ++l) {
+                EXPECT_EQ(labels[i].lines[l].toStdString(), model.rowLabel(labels[i].row, l + 1));
+                EXPECT_LE(fm.horizontalAdvance(labels[i].lines[l]), labels[i].rect.width());
+            }
+            if (i > 0) EXPECT_LT(labels[i - 1].rect.right(), labels[i].rect.left());
+        }
+        for (QAbstractSeries* s : view.chart()->series()) {
+            const int col = s->name().mid(1).toInt();
+            ASSERT_GE(col, 1);
+            EXPECT_EQ(qobject_cast<QLineSeries*>(s)->pen().color(), colors[col - 1]) << col;
+        }
+    }
 }
 
 TEST(TabStrip, SeveralRowsFollowTheModel) {

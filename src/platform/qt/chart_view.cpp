@@ -92,7 +92,7 @@ void ChartView::rebuild() {
             series->setName(QString::fromStdString(model_.legendText(c)));
             QPen pen = series->pen();
             if (color(c).isValid()) pen.setColor(color(c));
-            pen.setWidthF(2.0 + 2.0 * (c - 1));
+            pen.setWidthF(2.0 + 2.5 * (c - 1));
             series->setPen(pen);
             for (int r = 1; r <= rows; ++r) {
                 if (auto v = model_.value(r, c)) {

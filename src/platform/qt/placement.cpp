@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyle>
 
 namespace kv::qt {
 
@@ -65,7 +66,12 @@ void scrollIntoRoom(QWidget* w, const QSize& room) {
     area->setObjectName(QStringLiteral("kvScrollArea"));
     area->setFrameShape(QFrame::NoFrame);
     area->setWidget(inner);
-    const QSize fit = w->size().boundedTo(room);
+    // Room for the scroll bar beside (below) the contents where the screen has it.
+    const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+    QSize fit = w->size();
+    if (fit.height() > room.height()) fit = QSize(fit.width() + bar, room.height());
+    if (fit.width() > room.width()) fit = QSize(room.width(), std::min(fit.height() + bar, room.height()));
+    fit = fit.boundedTo(room);
     w->setFixedSize(fit);
     area->setGeometry(0, 0, fit.width(), fit.height());
     area->show();
