@@ -70,6 +70,7 @@ void FactorWeightView::fitLegend() {
     // as far as the window allows; wider still, it scrolls, its row above the
     // scroll bar.
     legend_->gridModel()->flush();
+    legend_->fitToContents();
     const kv::controls::GridModel& g = logic_->Legend;
     int contents = 2 * legend_->frameWidth();
     for (int col = 0; col < g.cols(); ++col) contents += legend_->columnWidth(col);

@@ -172,7 +172,7 @@ GridView::GridView(GridModel& grid, QWidget* parent) : QTableView(parent) {
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     connect(model_, &GridTableModel::layoutUpdated, this, &GridView::applyLayout);
     // New texts may need wider columns.
-    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { fitToContents(); });
+    connect(model_, &QAbstractItemModel::dataChanged, this, [this] { refit(); });
     connect(this, &QTableView::clicked, this, &GridView::clickCell);
     for (auto*& f : frozen_) {
         f = new QTableView(this);
@@ -205,6 +205,22 @@ void GridView::clickCell(const QModelIndex& idx) {
     if (!idx.isValid()) return;
     GridModel& g = model_->grid();
     if (idx.row() < g.rows() && idx.column() < g.cols()) g.click(idx.row(), idx.column());
+}
+
+void GridView::refit() {
+    // A grid off the screen may still be filled by its window's load on a
+    // worker thread: its texts are measured when it is shown.
+    if (isVisible()) {
+        fitToContents();
+    } else {
+        fitPending_ = true;
+        fit(false);
+    }
+}
+
+void GridView::showEvent(QShowEvent* e) {
+    if (fitPending_) fitToContents();
+    QTableView::showEvent(e);
 }
 
 void GridView::resizeEvent(QResizeEvent* e) {
@@ -271,6 +287,11 @@ int GridView::textWidth(const QString& text, int lines) const {
 }
 
 void GridView::fitToContents() {
+    fitPending_ = false;
+    fit(true);
+}
+
+void GridView::fit(bool measure) {
     GridModel& g = model_->grid();
     const int rows = std::min(g.rows(), model_->rowCount());
     const int cols = std::min(g.cols(), model_->columnCount());
@@ -282,7 +303,7 @@ void GridView::fitToContents() {
     for (int c = 0; c < cols; ++c) {
         const int given = twipsToPixels(this, g.colWidth(c));
         int width = given;
-        if (given > 0) {
+        if (given > 0 && measure) {
             for (int r = 0; r < rows; ++r) {
                 const std::string& t = g.text(r, c);
                 if (t.empty()) continue;
@@ -330,7 +351,7 @@ void GridView::applyLayout() {
             if (g.rowHeightSet(r)) f->setRowHeight(r, rowHeight(r));
     }
     // Column widths: the given width, wider where a text needs it.
-    fitToContents();
+    refit();
 }
 
 }  // namespace kv::qt

@@ -66,14 +66,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
     void placeFrozen();
+    // Fits the columns now when the grid is on the screen, else when it is shown.
+    void refit();
+    // measure: widths from the texts; otherwise the model's widths only.
+    void fit(bool measure);
     void clickCell(const QModelIndex& idx);
 
     GridTableModel* model_;
     QTableView* frozen_[3]{};  // fixed rows, fixed columns, corner
+    bool fitPending_ = false;
 };
 
 }  // namespace kv::qt
