@@ -51,8 +51,8 @@ int layOut(QTextLayout& layout, int width, bool wrap) {
     return static_cast<int>(std::ceil(widest));
 }
 
-// Draws cell texts whole: wrapped on the lines the cell holds, never elided;
-// a text that still does not fit is cut at the cell's edge.
+// Draws cell texts whole: on one line, or wrapped on the lines a taller fixed
+// row holds; never elided; a text that still does not fit is cut at the cell's edge.
 class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
@@ -68,7 +68,7 @@ public:
         const int margin = grid_->textMargin();
         const QRect room = option.rect.adjusted(margin, 0, -margin, 0);
         QTextLayout layout(text, opt.font);
-        layOut(layout, room.width(), opt.features & QStyleOptionViewItem::WrapText);
+        layOut(layout, room.width(), grid_->textLines(index.row()) > 1);
         const QRectF used = layout.boundingRect();
         qreal y = room.top();
         if (opt.displayAlignment & Qt::AlignVCenter) y += (room.height() - used.height()) / 2;
@@ -307,7 +307,12 @@ void GridView::fit(bool measure) {
             for (int r = 0; r < rows; ++r) {
                 const std::string& t = g.text(r, c);
                 if (t.empty()) continue;
-                const QString text = QString::fromStdString(t);
+                // Blanks that pad a field at its end need no room.
+                QString text = QString::fromStdString(t);
+                qsizetype end = text.size();
+                while (end > 0 && text.at(end - 1).isSpace()) --end;
+                if (end == 0) continue;
+                text.truncate(end);
                 const int n = lines[static_cast<std::size_t>(r)];
                 int w;
                 if (n == 1) {
