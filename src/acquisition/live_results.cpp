@@ -12,7 +12,7 @@
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "platform/step_report.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 namespace kv {
 

@@ -9,7 +9,7 @@
 #include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 

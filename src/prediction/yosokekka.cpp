@@ -8,7 +8,7 @@
 #include "common/keys.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
