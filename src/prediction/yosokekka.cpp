@@ -279,12 +279,12 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
         lupSortText += lupSortLine(w, h);
     }
     const std::string kaime = std::string(dirs::KAIME) + "/" + key;
-    writeRunFile(w, appFile(kaime + "SORT.dat"), sortText);
-    writeRunFile(w, appFile(kaime + "LUPSORT.dat"), lupSortText);
+    writeRunFile(w, appFile(kaime + suffix::SORT), sortText);
+    writeRunFile(w, appFile(kaime + suffix::LUPSORT), lupSortText);
 
     // 6. Pairs.
     candidates += scorePairs(race, key, &p.pairTexts);
-    writeRunFile(w, appFile(kaime + "UMARENSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::UMARENSORT),
                  sortFileText(key, "Umaren", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
 
     // 9. 馬連 and ワイド tickets (pairs in payout form).
@@ -293,21 +293,21 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
 
     // 10. Pairs faster first, 馬単.
     turnPairsFasterFirst(race);
-    writeRunFile(w, appFile(kaime + "UMATANSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::UMATANSORT),
                  sortFileText(key, "Umatan", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
 
     // 11. Trios, ３連複.
     candidates += scoreTrios(race, key, &p.trioTexts);
-    writeRunFile(w, appFile(kaime + ".dat"), candidates);
-    writeRunFile(w, appFile(kaime + "SANRENSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::DAT), candidates);
+    writeRunFile(w, appFile(kaime + suffix::SANRENSORT),
                  sortFileText(key, "Sanrenpuke", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
                  ticketFileText(race, key, TicketKind::Sanrenpuku));
 
     // 12. Trios fastest first, ３連単.
     turnTriosFastestFirst(race);
-    writeRunFile(w, appFile(kaime + "SANRENTANSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::SANRENTANSORT),
                  sortFileText(key, "sanrentan", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
                  ticketFileText(race, key, TicketKind::Sanrentan));
