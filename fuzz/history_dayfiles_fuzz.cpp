@@ -11,8 +11,8 @@
 #include "history/tekichu_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const char* const kSuffixes[] = {"tekichu.txt", "kaiteki.txt", "tekichuPC.txt", "kaitekiPC.txt",
-                                            "lupRCM.txt"};
+    static const char* const kSuffixes[] = {kv::suffix::TEKICHU, kv::suffix::KAITEKI, kv::suffix::TEKICHU_PC,
+                                            kv::suffix::KAITEKI_PC, kv::suffix::LUP_RCM};
     static const std::string kDay = "20251122050601";
     kvfuzz::scratchAppDir();
     std::error_code ec;

@@ -5,6 +5,7 @@
 
 #include "acquisition/menu_globals.h"
 #include "acquisition/odds_tables.h"
+#include "common/appfolder.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -25,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.Form_Load();
     // Nothing may land outside the folder of the tables.
     for (const auto& name : kv::listFiles(app))
-        if (name.rfind("O", 0) != 0 && name != "STEPSTATE.txt") std::abort();
+        if (name.rfind("O", 0) != 0 && name != kv::files::STEPSTATE) std::abort();
     if (++runs % 500 == 0) {
         std::error_code ec;
         std::filesystem::remove_all(kv::appFile(kv::dirs::KAIME), ec);

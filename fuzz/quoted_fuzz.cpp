@@ -1,4 +1,4 @@
-// Quoted-value lines read back field by field (Input #), and line splitting.
+// Quoted-value lines read back field by field, and line splitting.
 #include "common/quoted.h"
 #include "fuzz_common.h"
 

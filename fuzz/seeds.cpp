@@ -115,13 +115,14 @@ int main(int argc, char** argv) {
     int days = 0;
     const std::string tekichu = kv::joinPath(app, kv::dirs::TEKICHU);
     for (const auto& name : kv::listFiles(tekichu)) {
-        const std::string suffix = "lupRCM.txt";
+        const std::string suffix = kv::suffix::LUP_RCM;
         if (name.size() != 14 + suffix.size() || name.compare(14, std::string::npos, suffix) != 0 || days >= 4)
             continue;
         const std::string day = name.substr(0, 14);
         std::string joined;
-        for (const char* s : {"tekichu.txt", "kaiteki.txt", "tekichuPC.txt", "kaitekiPC.txt", "lupRCM.txt"}) {
-            if (s != std::string("tekichu.txt")) joined += kvfuzz::kPartBreak;
+        for (const char* s : {kv::suffix::TEKICHU, kv::suffix::KAITEKI, kv::suffix::TEKICHU_PC, kv::suffix::KAITEKI_PC,
+                              kv::suffix::LUP_RCM}) {
+            if (s != std::string(kv::suffix::TEKICHU)) joined += kvfuzz::kPartBreak;
             joined += file(tekichu, day + s);
         }
         seed("history_dayfiles_fuzz", "day" + std::to_string(++days), joined);

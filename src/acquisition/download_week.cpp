@@ -73,7 +73,7 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     steps::StepRun run(GetAppPath(), steps::FETCH);
 
     // 1. The factor weights' statistics: the self-extractor sets them up.
-    if (!fileExists(appFile("OPTION1N/STALLION.dat"))) {
+    if (!fileExists(appFile(std::string(dirs::OPTION1N) + "/" + option1n::STALLION))) {
         msg.message(AppPath + "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。");
         setText("Label1",
                 "まだ、予想因子ウエイトが展開されていません。タスクバーにある展開先の指定をクリックして自己解凍EXEを起動させて下さい。");
@@ -160,7 +160,7 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         }
     }
 
-    // 13. A download that lost records or ended on an error does not end as a success.
+    // 4. A download that lost records or ended on an error does not end as a success.
     jv_.JVClose();
     StepReport report("fetch");
     report.notes(earlier);

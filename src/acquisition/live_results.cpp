@@ -12,7 +12,7 @@
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "platform/step_report.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 namespace kv {
 
@@ -126,7 +126,7 @@ public:
         auto it = files_.find(raceKey);
         if (it == files_.end()) {
             Entry e;
-            e.path = appFile(std::string(dirs::RACE) + "/" + raceKey + ".dat");
+            e.path = appFile(std::string(dirs::RACE) + "/" + raceKey + suffix::DAT);
             if (auto bytes = readFileBytes(e.path)) {
                 e.exists = true;
                 e.bytes = std::move(*bytes);

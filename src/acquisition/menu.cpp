@@ -13,14 +13,15 @@ namespace kv {
 namespace {
 
 const char* const kOutputFolders[] = {
-    "KAIME",  "RACE",       "SHUTSUBAHYO", "TEKICHU",    "TANFUKU",   "TANFUKU2",  "UMAGOTOEXTHISWEEKN",
-    "UMAGOTOTHISWEEKN", "TANSHO", "FUKUSHO", "UMAREN", "UMATAN", "SANRENPUKU", "SANRENTAN",
-    "WIDE",   "SOKUDO",     "tavlen_wp",   "tavlen_yosou", "tavlen_pdf"};
+    dirs::KAIME,     dirs::RACE,    dirs::SHUTSUBAHYO, dirs::TEKICHU, dirs::TANFUKU, dirs::TANFUKU2,
+    dirs::UMAGOTOEX, dirs::UMAGOTO, dirs::TANSHO,      dirs::FUKUSHO, dirs::UMAREN,  dirs::UMATAN,
+    dirs::SANRENPUKU, dirs::SANRENTAN, dirs::WIDE,     dirs::SOKUDO,  dirs::WP,      dirs::YOSOU_HTML,
+    dirs::PDF};
 
 const char* const kLiveFilesAtStart[] = {files::SE_LIVE, files::HR_LIVE, files::RA_LIVE, files::O1_LIVE,
                                          files::O2_LIVE, files::O4_LIVE, files::O5_LIVE, files::O6_LIVE};
 
-constexpr const char* kWeightFile = "OPTION1N/KYOSOBA.dat";
+const std::string kWeightFile = std::string(dirs::OPTION1N) + "/" + option1n::KYOSOBA;
 constexpr unsigned kInstalledColor = 0x80FF80;
 
 const char* const kInstalledHead = "予想因子ウエイトは展開されています。作成日は ";

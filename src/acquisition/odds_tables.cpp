@@ -25,10 +25,10 @@ struct OddsKind {
 
 // Built in this order: trifecta, trio, exacta, quinella.
 const OddsKind kKinds[] = {
-    {"O6", files::O6_WEEK, files::O6_LIVE, true, "SANRENTANODDS.dat"},
-    {"O5", files::O5_WEEK, files::O5_LIVE, true, "SANRENODDS.dat"},
-    {"O4", files::O4_WEEK, files::O4_LIVE, false, "UMATANODDS.dat"},
-    {"O2", files::O2_WEEK, files::O2_LIVE, false, "UMARENODDS.dat"},
+    {"O6", files::O6_WEEK, files::O6_LIVE, true, suffix::SANRENTANODDS},
+    {"O5", files::O5_WEEK, files::O5_LIVE, true, suffix::SANRENODDS},
+    {"O4", files::O4_WEEK, files::O4_LIVE, false, suffix::UMATANODDS},
+    {"O2", files::O2_WEEK, files::O2_LIVE, false, suffix::UMARENODDS},
 };
 
 // The odds of an entry: 0 for the four fillers and for a text that is not a number.

@@ -319,7 +319,7 @@ bool writeRunFile(const HorseRuns& h, std::size_t i, const std::string& dir,
                   const std::unordered_set<std::string>* present, std::string& bytes) {
     bytes.clear();
     for (std::size_t r = 0; r < h.count[i]; ++r) bytes += h.runs[h.first[i] + r];
-    const std::string name = std::string(h.names[i]) + ".dat";
+    const std::string name = std::string(h.names[i]) + suffix::DAT;
     const std::string path = joinPath(dir, name);
     // A file that already holds exactly these bytes is left as it is:
     // creating files is what costs, and the result is the same.
@@ -367,7 +367,7 @@ public:
             if (ok_[i])
                 ++written;
             else if (failed)
-                failed->push_back(joinPath(dir_, std::string(horses_.names[i]) + ".dat"));
+                failed->push_back(joinPath(dir_, std::string(horses_.names[i]) + suffix::DAT));
         }
         return written;
     }
@@ -461,7 +461,7 @@ KOUZOUTAIQUEL::KOUZOUTAIQUEL(StatusSink& menu, MessageSink& messages, Shell& she
     : menu_(menu), messages_(messages), shell_(shell), yield_(std::move(yield)) {}
 
 void KOUZOUTAIQUEL::WeightFileCheck() {
-    const std::string weights = appFile(std::string(dirs::OPTION1N) + "/KYOSOBA.dat");
+    const std::string weights = appFile(std::string(dirs::OPTION1N) + "/" + option1n::KYOSOBA);
     if (fileExists(weights)) {
         menu_.setBackColor("Label1", 0x80FF80);
         menu_.setText("Label1", "予想因子ウエイトは展開されています。作成日は " +

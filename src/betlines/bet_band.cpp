@@ -3,7 +3,7 @@
 namespace kv::bet {
 
 namespace {
-// "lo" <= t <= "hi" as VB compares strings (binary, code order).
+// "lo" <= t <= "hi", texts compared byte by byte (code order).
 bool inRange(std::string_view t, std::string_view lo, std::string_view hi) { return t >= lo && t <= hi; }
 }  // namespace
 

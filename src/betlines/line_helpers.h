@@ -7,7 +7,7 @@
 
 #include "betlines/combo_text.h"
 #include "common/numbers.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 namespace kv::bet {
 

@@ -221,7 +221,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string raceId = raceIdOf(rec);
     const std::string dayKey = raceId.substr(0, 14);
     const std::string base = std::string(dirs::TEKICHU) + "/" + dayKey;
-    const std::string lupPath = appFile(base + (result ? "lupRCM.txt" : "lup.txt"));
+    const std::string lupPath = appFile(base + (result ? suffix::LUP_RCM : suffix::LUP));
     const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
 
     // The day's files: created (emptied) on the key's first race of the run,
@@ -232,7 +232,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     std::optional<DayFileAppend> tekichu;
     std::string tekichuPath;
     if (result) {
-        tekichuPath = appFile(base + "tekichu.txt");
+        tekichuPath = appFile(base + suffix::TEKICHU);
         const bool newTekichu = tekichuDays_.isNew(dayKey);
         tekichu.emplace(tekichuDays_, dayKey, tekichuPath);
         if (!tekichu->isOpen() || (newTekichu && !tekichu->write(tekichuHeaderLines(raceId, courseName))))

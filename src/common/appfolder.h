@@ -38,6 +38,8 @@ inline constexpr const char* SANRENPUKU = "SANRENPUKU";
 inline constexpr const char* SANRENTAN = "SANRENTAN";
 inline constexpr const char* YOSOU_HTML = "tavlen_yosou";
 inline constexpr const char* WP = "tavlen_wp";
+inline constexpr const char* FUKUSHO = "FUKUSHO";
+inline constexpr const char* PDF = "tavlen_pdf";
 }  // namespace dirs
 
 // Record and text files of the week (relative to the application folder).
@@ -70,6 +72,75 @@ inline constexpr const char* O6_WEEK = "O6THISWEEKN.dat";
 inline constexpr const char* RACE_INDEX = "RACETHISWEEKN.dat";
 inline constexpr const char* RACE_SYOSAI = "RACETHISWEEKNSYOSAI.dat";
 inline constexpr const char* CODE_TABLE = "JRACODE/CodeTable.csv";
+inline constexpr const char* STEPSTATE = "STEPSTATE.txt";
 }  // namespace files
+
+// File names inside the folder OPTION1N.
+namespace option1n {
+inline constexpr const char* STALLION = "STALLION.dat";
+inline constexpr const char* MARE = "MARE.dat";
+inline constexpr const char* HAHAUMA = "HAHAUMA.dat";
+inline constexpr const char* HAHAUMA_WEEK = "HAHAUMATHISWEEK.dat";
+inline constexpr const char* KYOSOBA = "KYOSOBA.dat";
+inline constexpr const char* KYOSOBA_WEEK = "KYOSOBATHISWEEK.dat";
+inline constexpr const char* KISHUSEISEI = "KISHUSEISEI.dat";
+inline constexpr const char* CHOKYOSEISEI = "CHOKYOSEISEI.dat";
+inline constexpr const char* HNSK = "HNSKOPTION1N.dat";
+inline constexpr const char* NANDAIFL = "NANDAIFLOPTION1N.dat";
+inline constexpr const char* KS_SUPPLIED = "KS20190101NEW.dat";   // stored KsRecord layout, 4161 bytes
+inline constexpr const char* HN_SUPPLIED = "HN20190101NEW.dat";   // HnRecord, 251 bytes
+}  // namespace option1n
+
+// File names inside the output folders that do not depend on a key.
+namespace infolder {
+inline constexpr const char* RACEID = "RACEID.txt";              // SOKUDO
+inline constexpr const char* RACEID_INDEX = "RACEIDYMDLKN.txt";  // TEKICHU
+inline constexpr const char* ATARILIST = "ATARILIST.txt";        // TEKICHU
+}  // namespace infolder
+
+// The endings of file names that follow a key: the DayKey (day files), the
+// RaceKey (files under RACE and KAIME) or a horse's KettoNum (run files).
+namespace suffix {
+// Day files under TEKICHU; "RCM" names are the result-mode ones.
+inline constexpr const char* LUP = "lup.txt";
+inline constexpr const char* LUP_RCM = "lupRCM.txt";
+inline constexpr const char* TEKICHU = "tekichu.txt";
+inline constexpr const char* LUP_PC = "lupPC.txt";
+inline constexpr const char* LUP_RCM_PC = "lupRCMPC.txt";
+inline constexpr const char* TEKICHU_PC = "tekichuPC.txt";
+inline constexpr const char* KAITEKI = "kaiteki.txt";
+inline constexpr const char* KAITEKI_PC = "kaitekiPC.txt";
+inline constexpr const char* TWI = "twi.txt";
+inline constexpr const char* TWI_RCM = "twiRCM.txt";
+// Day files under SHUTSUBAHYO.
+inline constexpr const char* MMK = "mmk.txt";
+inline constexpr const char* MMK_RCM = "mmkRCM.txt";
+// Day files under TANFUKU and TANFUKU2.
+inline constexpr const char* TNFK = "tnfk.csv";
+inline constexpr const char* TNFK_RCM = "tnfkRCM.csv";
+inline constexpr const char* TNFK2 = "tnfk2.csv";
+inline constexpr const char* TNFK_RCM2 = "tnfkRCM2.csv";
+// Files under KAIME behind the RaceKey: sorted bets, pair and trio candidates, odds tables.
+inline constexpr const char* SORT = "SORT.dat";
+inline constexpr const char* LUPSORT = "LUPSORT.dat";
+inline constexpr const char* UMARENSORT = "UMARENSORT.dat";
+inline constexpr const char* UMATANSORT = "UMATANSORT.dat";
+inline constexpr const char* SANRENSORT = "SANRENSORT.dat";
+inline constexpr const char* SANRENTANSORT = "SANRENTANSORT.dat";
+inline constexpr const char* UMARENODDS = "UMARENODDS.dat";
+inline constexpr const char* UMATANODDS = "UMATANODDS.dat";
+inline constexpr const char* SANRENODDS = "SANRENODDS.dat";
+inline constexpr const char* SANRENTANODDS = "SANRENTANODDS.dat";
+// Race-horse files under RACE, the candidates under KAIME and the run files under
+// UMAGOTOTHISWEEKN: the key and ".dat".
+inline constexpr const char* DAT = ".dat";
+// Expanded run files under UMAGOTOEXTHISWEEKN: the KettoNum and "EX.dat".
+inline constexpr const char* EX = "EX.dat";
+// Ticket CSV files: date, racecourse, race number and "R.csv".
+inline constexpr const char* TICKET = "R.csv";
+}  // namespace suffix
+
+// The speed CSV file of a day under SOKUDO: "HR" + yyyymmdd + ".csv".
+inline std::string speedCsvName(std::string_view ymd) { return "HR" + std::string(ymd) + ".csv"; }
 
 }  // namespace kv

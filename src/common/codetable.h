@@ -1,5 +1,5 @@
 // The code table "JRACODE\CodeTable.csv": up to 501 rows of 8 fields, read as
-// one stream of Input # fields. Lookups scan every row; the last match wins.
+// one stream of quoted-line fields. Lookups scan every row; the last match wins.
 #pragma once
 #include <array>
 #include <optional>

@@ -16,13 +16,13 @@ std::optional<Date> parseYmd(std::string_view s);
 // Parses year, month and day texts separately (e.g. record fields "2024", "0315").
 std::optional<Date> makeDate(int y, int m, int d);
 bool validDate(int y, int m, int d);
-// Days since 1899-12-30 (the original's date serial); differences are day counts.
+// Days since 1899-12-30 (the program's date serial); differences are day counts.
 long daySerial(const Date& d);
 Date fromSerial(long serial);
-// 1 = Sunday ... 7 = Saturday (the original's Weekday()).
+// 1 = Sunday ... 7 = Saturday.
 int weekday(const Date& d);
 std::string ymdText(const Date& d);   // "yyyymmdd"
-// Adds months the way DateAdd("m") does (day clipped to the month's end).
+// Adds months, the day clipped to the month's end.
 Date addMonths(const Date& d, int months);
 
 // Today's date and time, injected so tests can fix them.

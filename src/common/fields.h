@@ -39,7 +39,7 @@ std::string getFieldText(std::string_view rec, Field f);
 // Single-precision values stored as 4-byte little-endian IEEE numbers.
 float getSingle(std::string_view rec, std::size_t off);
 void setSingle(std::string& rec, std::size_t off, float v);
-// 16- and 32-bit little-endian integers (the original's Integer and Long).
+// 16- and 32-bit little-endian integers.
 std::int16_t getInt16(std::string_view rec, std::size_t off);
 void setInt16(std::string& rec, std::size_t off, std::int16_t v);
 std::int32_t getInt32(std::string_view rec, std::size_t off);

@@ -1,4 +1,4 @@
-// Number conversion and number text as the original program writes it.
+// Number conversion and number text as the program writes it in its files.
 #pragma once
 #include <cmath>
 #include <optional>
@@ -7,12 +7,12 @@
 
 namespace kv {
 
-// Val-style lenient conversion: leading blanks (and tabs) skipped, an optional
+// Lenient conversion: leading blanks (and tabs) skipped, an optional
 // sign, digits with at most one '.', the number taken so far; anything else 0.
-// Blanks inside the digits are skipped as the original does ("1 2" -> 12).
+// Blanks inside the digits are skipped ("1 2" -> 12).
 double val(std::string_view s);
-// Val() truncated to a whole number the way callers that store it in a Long do
-// (rounded half to even, as the original's conversion to an integer).
+// val() made a whole number (rounded half to even), for callers that keep a
+// whole count or amount.
 long long valLong(std::string_view s);
 
 // Strict conversion: optional blanks around, an optional sign and digits only.
@@ -28,11 +28,11 @@ inline long long toWhole(double w) {
     if (w <= -9.2e18) return -9223372036854775807LL - 1;
     return static_cast<long long>(w);
 }
-// Int(): the greatest whole number not greater than x (floor, also negative).
+// The greatest whole number not greater than x (floor, also negative).
 inline long long vbInt(double x) { return toWhole(std::floor(x)); }
-// Fix(): truncation toward zero.
+// Truncation toward zero.
 inline long long vbFix(double x) { return toWhole(std::trunc(x)); }
-// CInt/CLng-style rounding: half to even.
+// Rounding to a whole number: half to even.
 long long vbRound(double x);
 
 // Single: at most 7 significant digits; Double: at most 15; no exponent,

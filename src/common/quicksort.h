@@ -30,7 +30,7 @@ void quickSortImpl(Keys& keys, Items& items, std::int64_t lo, std::int64_t hi) {
             ++i;
             --j;
         }
-        // Same two recursive calls as the original (left then right); the
+        // Two recursive calls, left then right; the
         // right one is turned into the loop to bound the stack depth. The scan
         // bounds only matter for unordered keys (NaN); ordered keys never reach them.
         if (lo < i - 1) quickSortImpl<Desc>(keys, items, lo, i - 1);

@@ -1,4 +1,4 @@
-// Quoted-value lines (the original's Write #) and their reading back (Input #).
+// Quoted-value lines and their reading back, field by field.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -34,7 +34,7 @@ private:
     std::size_t items_ = 0;
 };
 
-// Reads fields with the Input # rules: a comma or a line end separates fields;
+// Reads fields by the quoted-line rules: a comma or a line end separates fields;
 // a quoted field loses its quotes (commas inside quotes belong to the field);
 // an unquoted field is trimmed of blanks. Input is raw CP932 bytes; fields are
 // returned as raw bytes (decode with fromCp932 when a text is needed).

@@ -11,7 +11,7 @@
 namespace kv::steps {
 namespace {
 
-constexpr const char* kFile = "STEPSTATE.txt";
+constexpr const char* kFile = files::STEPSTATE;
 std::mutex gMu;  // one read-modify-write at a time in this process
 
 const char* stateText(State s) {

@@ -132,7 +132,7 @@ void RaceDisplay::showKaimeGrids(bool colour) {
         auto& g = UMARENGrid1;
         auto& list = race.UmarenKaimeKey;
         PairReadIdx = beginGrid(g, list, kPairs, {"馬連", "買い目", "実オッズ"}, 6, "るには本線の",
-                                kaime + "UMARENSORT.dat", kaime + "UMARENODDS.dat", PairOdds);
+                                kaime + suffix::UMARENSORT, kaime + suffix::UMARENODDS, PairOdds);
         const auto wide = kumiOf(rec, hits, hr::PayWide::kArray, hr::PayWide::kKumi);
         const auto umaren = kumiOf(rec, hits, hr::PayUmaren::kArray, hr::PayUmaren::kKumi);
         for (long r = 1; r <= PairReadIdx; ++r) {
@@ -153,7 +153,7 @@ void RaceDisplay::showKaimeGrids(bool colour) {
         auto& g = UMATANGrid2;
         auto& list = race.UmarenKaimeDisp;
         PairReadIdx = beginGrid(g, list, kPairs, {"馬単", "買い目", "正順オッズ", "逆順オッズ"}, 6, "るには本線の",
-                                kaime + "UMATANSORT.dat", kaime + "UMATANODDS.dat", PairOdds);
+                                kaime + suffix::UMATANSORT, kaime + suffix::UMATANODDS, PairOdds);
         g.setColWidth(1, 1500);
         const auto umatan = kumiOf(rec, hits, hr::PayUmatan::kArray, hr::PayUmatan::kKumi);
         for (long r = 1; r <= PairReadIdx; ++r) {
@@ -183,7 +183,7 @@ void RaceDisplay::showKaimeGrids(bool colour) {
         auto& g = SANRENGrid3;
         auto& list = race.SanrenpukuKaimeKey;
         TrioReadIdx = beginGrid(g, list, kTrios, {"３連複", "買い目", "実オッズ"}, 7, "るのは本線の",
-                                kaime + "SANRENSORT.dat", kaime + "SANRENODDS.dat", TrioOdds);
+                                kaime + suffix::SANRENSORT, kaime + suffix::SANRENODDS, TrioOdds);
         const auto trio = kumiOf(rec, hits, hr::PaySanrenpuku::kArray, hr::PaySanrenpuku::kKumi);
         for (long r = 1; r <= TrioReadIdx; ++r) {
             const std::string& k = list[static_cast<std::size_t>(r)];
@@ -203,7 +203,7 @@ void RaceDisplay::showKaimeGrids(bool colour) {
         TrioReadIdx = beginGrid(g, list, kTrios,
                                 {"３連単", "買い目", "第1順Odds", "第2順Odds", "第3順Odds", "第4順Odds", "第5順Odds",
                                  "第6順Odds"},
-                                7, "るのは本線の", kaime + "SANRENTANSORT.dat", kaime + "SANRENTANODDS.dat", TrioOdds);
+                                7, "るのは本線の", kaime + suffix::SANRENTANSORT, kaime + suffix::SANRENTANODDS, TrioOdds);
         g.setColWidth(1, 1500);
         const auto trifecta = kumiOf(rec, hits, hr::PaySanrentan::kArray, hr::PaySanrentan::kKumi);
         static constexpr int kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};

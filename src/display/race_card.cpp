@@ -59,7 +59,7 @@ void RaceDisplay::ShowRaceCard() {
     // 1. Predicted ranks: a runner without a line has rank 0.
     for (auto& row : HorseSortTable) row.fill(std::string());
     st_.kept.YosoJuni.fill(std::string());
-    if (auto bytes = readFileBytes(appFile(base + "SORT.dat"))) {
+    if (auto bytes = readFileBytes(appFile(base + suffix::SORT))) {
         InputReader in(*bytes);
         for (int r = 1; r <= kMaxHorses && !in.atEnd(); ++r) {
             const auto values = in.next(15);
@@ -69,7 +69,7 @@ void RaceDisplay::ShowRaceCard() {
     }
 
     // 2. The runners.
-    const auto raw = RecordFile(appFile(std::string(dirs::RACE) + "/" + key + ".dat"), rh::kRecordLength)
+    const auto raw = RecordFile(appFile(std::string(dirs::RACE) + "/" + key + suffix::DAT), rh::kRecordLength)
                          .readRange(1, kMaxHorses);
     const int n = static_cast<int>(raw.size());
     race.HorseCount = n;
@@ -100,7 +100,7 @@ void RaceDisplay::ShowRaceCard() {
         const std::string rank = rankText(p);
         const std::string ninki = field(rec, rh::Ninki.at(0));
         const std::string ninkiRaw = rec.get(rh::Ninki.at(0));
-        const std::string name = firstChars(field(rec, rh::Bamei), 18) + fromCp932(rec.get(rh::KettoNum.at(0))) + "EX.dat";
+        const std::string name = firstChars(field(rec, rh::Bamei), 18) + fromCp932(rec.get(rh::KettoNum.at(0))) + suffix::EX;
         const std::string kyori = rec.get(rh::Kyori.at(0));
         const float composite = rec.runSpeed(0, rh::kSpeedComposite);
         const float adjust = rec.speedAdjust();

@@ -93,8 +93,8 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string raceId = racefiles::raceIdOf(st);
     const std::string dayKey = racefiles::dayKeyOf(raceId);
     const std::string base = std::string(dirs::TEKICHU) + "/" + dayKey;
-    const std::string lupPath = appFile(base + (result ? "lupRCMPC.txt" : "lupPC.txt"));
-    const std::string tekichuPath = appFile(base + "tekichuPC.txt");
+    const std::string lupPath = appFile(base + (result ? suffix::LUP_RCM_PC : suffix::LUP_PC));
+    const std::string tekichuPath = appFile(base + suffix::TEKICHU_PC);
     const auto courseName = st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4);
 
     // Each file gets the race's lines in one write; on a failure the lines

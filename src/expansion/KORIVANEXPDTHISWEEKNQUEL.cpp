@@ -19,7 +19,7 @@
 #include "expansion/builder.h"
 #include "expansion/calc.h"
 #include "expansion/coders.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/fixday.h"
 #include "expansion/stats/stat_files.h"
 #include "expansion/weeklists.h"
@@ -325,7 +325,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
             if (!SafeFileName(k)) {
                 result.failed = true;  // a name leading out of the folder gets no file
             } else try {
-                const RecordView runs = RecordFile(joinPath(runDir, k + ".dat"), kv::jv::SeRecord::kLength).view();
+                const RecordView runs = RecordFile(joinPath(runDir, k + suffix::DAT), kv::jv::SeRecord::kLength).view();
                 std::size_t m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
                 if (!buf.failure.empty()) {
                     result.failed = true;

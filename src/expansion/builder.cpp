@@ -11,7 +11,7 @@
 #include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 
 namespace kv::expansion {
 

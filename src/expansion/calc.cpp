@@ -8,7 +8,7 @@
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "expansion/calcerror.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/speeds.h"
 #include "expansion/stats/stat_records.h"
 

@@ -31,7 +31,7 @@
 #include <string>
 #include <string_view>
 
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/stats/stat_files.h"
 
 namespace kv::coders {

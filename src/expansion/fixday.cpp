@@ -76,7 +76,7 @@ FixUmagotoResult FixUmagotoZenjitsu() {
         for (std::size_t t; (t = next.fetch_add(1)) < tasks;)
             for (std::size_t i = t * kPerTask; i < std::min(horses.size(), (t + 1) * kPerTask); ++i) {
                 try {
-                    done[i] = SafeFileName(horses[i]) ? fixEntry(joinPath(dir, horses[i] + ".dat"))
+                    done[i] = SafeFileName(horses[i]) ? fixEntry(joinPath(dir, horses[i] + suffix::DAT))
                                                          : EntryFix::Untouched;
                 } catch (const std::exception&) {
                     done[i] = EntryFix::Failed;  // out of memory

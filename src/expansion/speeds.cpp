@@ -7,7 +7,7 @@
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "expansion/calcerror.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 
 namespace kv::expansion {
 

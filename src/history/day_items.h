@@ -1,6 +1,6 @@
 // The day files under TEKICHU read back as one sequence of items: the values
 // of their lines in order, a line end separating two items like a comma
-// (Input # rules: quotes removed, unquoted values trimmed). Items stay CP932
+// (quoted-line rules: quotes removed, unquoted values trimmed). Items stay CP932
 // bytes; text() decodes one for display. A missing file has no items.
 #pragma once
 #include <cstddef>

@@ -70,7 +70,7 @@ void KakoSeisekiQUEL::List1_Click(int index) {
 
     // Hit table: the day header, then eight items a row.
     {
-        DayItems f(base + "tekichu.txt");
+        DayItems f(base + suffix::TEKICHU);
         for (int c = 0; c < 6; ++c) TekichuTable[0][c] = f.nextText();
         for (std::size_t r = 1; r < TekichuTable.size() && !f.atEnd(); ++r)
             for (std::string& cell : TekichuTable[r]) cell = f.nextText();
@@ -88,7 +88,7 @@ void KakoSeisekiQUEL::List1_Click(int index) {
 
     // Rates of the tiered bets.
     {
-        DayItems f(base + "kaiteki.txt");
+        DayItems f(base + suffix::KAITEKI);
         readRow(f, TekiKaiFG, 0, 0, 6);
         for (int r = 1; r <= 8; ++r) readRow(f, TekiKaiFG, r, 0, 7);
     }
@@ -108,7 +108,7 @@ void KakoSeisekiQUEL::List1_Click(int index) {
 
     // Eleven-column hits.
     {
-        DayItems f(base + "tekichuPC.txt");
+        DayItems f(base + suffix::TEKICHU_PC);
         for (int c = 1; c <= 7; ++c) TanFukuFG.setColWidth(c, 600);
         for (int c = 9; c <= 11; ++c) TanFukuFG.setColWidth(c, 950);
         readRow(f, TanFukuFG, 0, 0, 6);
@@ -124,7 +124,7 @@ void KakoSeisekiQUEL::List1_Click(int index) {
 
     // Eleven-column rates; the day header of the file is read and dropped.
     {
-        DayItems f(base + "kaitekiPC.txt");
+        DayItems f(base + suffix::KAITEKI_PC);
         for (int c = 1; c <= 7; ++c) TFTekiKaiFG.setColWidth(c, 600);
         for (int c = 9; c <= 11; ++c) TFTekiKaiFG.setColWidth(c, 950);
         f.next(6);

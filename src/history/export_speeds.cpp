@@ -50,7 +50,7 @@ void KakoSeisekiQUEL::ExportPastSpeeds() {
     // The day keys as the search has just written them (none when it could not).
     std::vector<std::string> keys;
     if (indexWritten_) {
-        DayItems index(joinPath(tekichu, "RACEIDYMDLKN.txt"));
+        DayItems index(joinPath(tekichu, infolder::RACEID_INDEX));
         while (!index.atEnd()) keys.push_back(index.next());
     }
 
@@ -61,7 +61,7 @@ void KakoSeisekiQUEL::ExportPastSpeeds() {
     bool hrStarted = false;
     auto flushDate = [&] {
         if (!hrStarted) return;
-        const std::string path = joinPath(sokudo, "HR" + ExportDate + ".csv");
+        const std::string path = joinPath(sokudo, speedCsvName(ExportDate));
         if (!writeFileAtomic(path, hrLines)) failed(path);
         hrLines.clear();
         hrStarted = false;
@@ -70,7 +70,7 @@ void KakoSeisekiQUEL::ExportPastSpeeds() {
     for (const std::string& key : keys) {
         // Only day keys name files; anything else in the list is passed over.
         if (!isDayKey(key)) continue;
-        DayItems f(joinPath(tekichu, key + "lupRCM.txt"));
+        DayItems f(joinPath(tekichu, key + suffix::LUP_RCM));
         bool atRace = false;  // the scan of the previous race stopped at this race's "RC"
         while (atRace || !f.atEnd()) {
             if (!atRace && f.next() != "RC") continue;
@@ -114,7 +114,7 @@ void KakoSeisekiQUEL::ExportPastSpeeds() {
         }
     }
     flushDate();
-    const std::string path = joinPath(sokudo, "RACEID.txt");
+    const std::string path = joinPath(sokudo, infolder::RACEID);
     if (!writeFileAtomic(path, raceIds)) failed(path);
 }
 

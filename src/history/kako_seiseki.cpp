@@ -48,9 +48,9 @@ void KakoSeisekiQUEL::SearchPastRaceDays() {
     const std::string folder = appFile(dirs::TEKICHU);
     std::string index;
     walkPastDates(
-        findPastDays(folder, "tekichu.txt"), [this](int y, int m, int d) { status(searchText(y, m, d)); },
+        findPastDays(folder, suffix::TEKICHU), [this](int y, int m, int d) { status(searchText(y, m, d)); },
         [&](const PastDay& day) {
-            DayItems f(joinPath(folder, day.DayKey + "tekichu.txt"));
+            DayItems f(joinPath(folder, day.DayKey + suffix::TEKICHU));
             std::string head[6];
             for (std::string& h : head) h = f.nextText();
             if (head[0].empty()) return;
@@ -59,7 +59,7 @@ void KakoSeisekiQUEL::SearchPastRaceDays() {
             List1.push_back(item + std::string(18, ' ') + day.DayKey);
             index += day.DayKey + "\r\n";
         });
-    const std::string path = joinPath(folder, "RACEIDYMDLKN.txt");
+    const std::string path = joinPath(folder, infolder::RACEID_INDEX);
     indexWritten_ = writeFileAtomic(path, index);
     if (!indexWritten_) failed(path);
 }

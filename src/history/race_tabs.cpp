@@ -86,7 +86,7 @@ void KakoSeisekiQUEL::resetRaceTabs() {
 }
 
 void KakoSeisekiQUEL::ShowRaceTabs(const std::string& item) {
-    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + DayKey + "lupRCM.txt");
+    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + DayKey + suffix::LUP_RCM);
     resetRaceTabs();
 
     // Captions: the day label, then the details of the tab's race line.

@@ -66,7 +66,7 @@ void TekichuListQUEL::Form_Load() {
     std::string list;
     Fields f;
     walkPastDates(
-        findPastDays(folder, "lupRCM.txt"),
+        findPastDays(folder, suffix::LUP_RCM),
         [this](int y, int m, int d) {
             menu_.setText("Text6", searchText(y, m, d));
             if (yield_) yield_();
@@ -79,9 +79,9 @@ void TekichuListQUEL::Form_Load() {
             f[4] = zeroPad(day.kaiji, 2) + toCp932("回");
             f[5] = zeroPad(day.nichiji, 2) + toCp932("日");
             UmarenFlag = false;
-            readDay(joinPath(folder, day.DayKey + "lupRCM.txt"), f, list);
+            readDay(joinPath(folder, day.DayKey + suffix::LUP_RCM), f, list);
         });
-    const std::string path = joinPath(folder, "ATARILIST.txt");
+    const std::string path = joinPath(folder, infolder::ATARILIST);
     if (!writeFileAtomic(path, list)) WriteFailures.push_back(path);
 }
 

@@ -31,7 +31,7 @@ struct ProgressSink {
     virtual void progress(const std::string& bar, long value, long max) = 0;
 };
 
-// The original's "process pending window messages".
+// Lets the window system process its pending messages (one yield).
 using YieldFn = std::function<void()>;
 
 // Opening web pages and starting programs.

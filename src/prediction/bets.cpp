@@ -239,7 +239,7 @@ std::string sortFileText(const std::string& raceKey, const char* tag, const std:
 
 std::string ticketFileName(const RunConstants& run, const char* folder, const std::string& raceKey) {
     const std::string course = run.LookupCodeTable("2001", raceKey.substr(8, 2), 4);
-    return std::string(folder) + "/" + raceKey.substr(2, 6) + course + raceKey.substr(10, 2) + "R.csv";
+    return std::string(folder) + "/" + raceKey.substr(2, 6) + course + raceKey.substr(10, 2) + suffix::TICKET;
 }
 
 namespace {

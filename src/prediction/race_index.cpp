@@ -154,7 +154,7 @@ void buildRaceIndex(WindowState& st, const std::vector<std::string_view>& raReco
     writeRunFile(st, appFile(files::RACE_INDEX), indexText);
     writeRunFile(st, appFile(files::RACE_SYOSAI), syosaiText);
     makeDirs(appFile(dirs::SOKUDO));
-    writeRunFile(st, appFile(std::string(dirs::SOKUDO) + "/RACEID.txt"), raceIdText);
+    writeRunFile(st, appFile(std::string(dirs::SOKUDO) + "/" + infolder::RACEID), raceIdText);
 }
 
 }  // namespace kv::pred

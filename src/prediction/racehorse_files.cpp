@@ -9,7 +9,7 @@
 #include "common/keys.h"
 #include "common/numbers.h"
 #include "common/recordfile.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
@@ -204,7 +204,7 @@ int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx,
         run.Syosai[at][11] = weatherAndGoing(run, rec);
         if (first) fileBytes += rec.bytes;
     }
-    if (first) writeRunFile(st, appFile(std::string(dirs::RACE) + "/" + key + ".dat"), fileBytes);
+    if (first) writeRunFile(st, appFile(std::string(dirs::RACE) + "/" + key + suffix::DAT), fileBytes);
     return static_cast<int>(runners.size());
 }
 

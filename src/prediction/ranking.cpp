@@ -13,7 +13,7 @@ namespace kv::pred {
 namespace {
 
 std::string lastChars2(const std::string& s, std::size_t n) { return s.size() > n ? s.substr(s.size() - n) : s; }
-// The original's RSet into a 2-character text: right-justified, the leftmost
+// A text set into a 2-character field: right-justified, the leftmost
 // characters kept when longer.
 std::string rset2(const std::string& s) { return s.size() >= 2 ? s.substr(0, 2) : std::string(2 - s.size(), ' ') + s; }
 std::string at(const std::string& s, std::size_t i, std::size_t n) { return i < s.size() ? s.substr(i, n) : std::string(); }

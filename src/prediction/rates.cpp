@@ -226,8 +226,8 @@ void writeRateFiles(WindowState& st, int RaceIdx, int R) {
     const std::string dir = appFile(dirs::TEKICHU);
     makeDirs(dir);
     const std::string dayKey = st.run.dayKey(RaceIdx);
-    writeRunFile(st, joinPath(dir, dayKey + "kaiteki.txt"), kaiteki);
-    writeRunFile(st, joinPath(dir, dayKey + "kaitekiPC.txt"), pc);
+    writeRunFile(st, joinPath(dir, dayKey + suffix::KAITEKI), kaiteki);
+    writeRunFile(st, joinPath(dir, dayKey + suffix::KAITEKI_PC), pc);
 }
 
 }  // namespace kv::pred

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/codetable.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 namespace kv::pred {
 

@@ -8,7 +8,7 @@
 #include "common/keys.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 
@@ -257,7 +257,7 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
     race.reset(horses);
     race.RaceHorseRec.clear();  // a race without runners carries no other race's record
 
-    // 4. Horse values and the horses' candidate lines.
+    // 2. Horse values and the horses' candidate lines.
     std::string candidates;
     for (int h = 1; h <= race.HorseCount; ++h) {
         fillHorseValues(w, scratch.recs[static_cast<std::size_t>(h - 1)], h);
@@ -271,7 +271,7 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
     if (race.RaceHorseRec.raceId().find_first_not_of("0123456789") != std::string::npos)
         race.RaceHorseRec.set(rh::RaceId.at(0), run.raceId(RaceIdx));
 
-    // 5. Spread, ranks, the horse tables.
+    // 3. Spread, ranks, the horse tables.
     rankHorses(w, RaceIdx);
     std::string sortText, lupSortText;
     for (int h = 1; h <= race.HorseCount; ++h) {
@@ -279,35 +279,35 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
         lupSortText += lupSortLine(w, h);
     }
     const std::string kaime = std::string(dirs::KAIME) + "/" + key;
-    writeRunFile(w, appFile(kaime + "SORT.dat"), sortText);
-    writeRunFile(w, appFile(kaime + "LUPSORT.dat"), lupSortText);
+    writeRunFile(w, appFile(kaime + suffix::SORT), sortText);
+    writeRunFile(w, appFile(kaime + suffix::LUPSORT), lupSortText);
 
-    // 6. Pairs.
+    // 4. Pairs.
     candidates += scorePairs(race, key, &p.pairTexts);
-    writeRunFile(w, appFile(kaime + "UMARENSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::UMARENSORT),
                  sortFileText(key, "Umaren", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
 
-    // 9. 馬連 and ワイド tickets (pairs in payout form).
+    // 5. 馬連 and ワイド tickets (pairs in payout form).
     writeRunFile(w, appFile(ticketFileName(run, dirs::UMAREN, key)), ticketFileText(race, key, TicketKind::Umaren));
     writeRunFile(w, appFile(ticketFileName(run, dirs::WIDE, key)), ticketFileText(race, key, TicketKind::Wide));
 
-    // 10. Pairs faster first, 馬単.
+    // 6. Pairs faster first, 馬単.
     turnPairsFasterFirst(race);
-    writeRunFile(w, appFile(kaime + "UMATANSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::UMATANSORT),
                  sortFileText(key, "Umatan", race.UmarenKaimeDisp, p.pairTexts, race.UmarenKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::UMATAN, key)), ticketFileText(race, key, TicketKind::Umatan));
 
-    // 11. Trios, ３連複.
+    // 7. Trios, ３連複.
     candidates += scoreTrios(race, key, &p.trioTexts);
-    writeRunFile(w, appFile(kaime + ".dat"), candidates);
-    writeRunFile(w, appFile(kaime + "SANRENSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::DAT), candidates);
+    writeRunFile(w, appFile(kaime + suffix::SANRENSORT),
                  sortFileText(key, "Sanrenpuke", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENPUKU, key)),
                  ticketFileText(race, key, TicketKind::Sanrenpuku));
 
-    // 12. Trios fastest first, ３連単.
+    // 8. Trios fastest first, ３連単.
     turnTriosFastestFirst(race);
-    writeRunFile(w, appFile(kaime + "SANRENTANSORT.dat"),
+    writeRunFile(w, appFile(kaime + suffix::SANRENTANSORT),
                  sortFileText(key, "sanrentan", race.SanrenKaime, p.trioTexts, race.SanrenpukuKaimeCount));
     writeRunFile(w, appFile(ticketFileName(run, dirs::SANRENTAN, key)),
                  ticketFileText(race, key, TicketKind::Sanrentan));
@@ -358,10 +358,10 @@ void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
     menu_.setText("Text5", key.substr(0, 8) + run.LookupCodeTable("2001", key.substr(8, 2), 4) + key.substr(10, 2) +
                                "R予想中");
 
-    // 13. The writers.
+    // 9. The writers.
     chain_.runRace(st, RaceIdx);
 
-    // 14. The day's rates.
+    // 10. The day's rates.
     if (run.KekkaMode == 1) {
         computeDayRates(kept, kept.DayRaceCount);
         writeRateFiles(st, RaceIdx, kept.DayRaceCount);

@@ -100,7 +100,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const RaceIds id = raceIdsOf(st);
     const std::string raceId = id.raceId;
     const char* folder = sheet_ == 1 ? dirs::TANFUKU : dirs::TANFUKU2;
-    const char* suffix = sheet_ == 1 ? (result ? "tnfkRCM.csv" : "tnfk.csv") : (result ? "tnfkRCM2.csv" : "tnfk2.csv");
+    const char* suffix = sheet_ == 1 ? (result ? suffix::TNFK_RCM : suffix::TNFK) : (result ? suffix::TNFK_RCM2 : suffix::TNFK2);
     const std::string path = appFile(std::string(folder) + "/" + id.dayKey + suffix);
 
     std::string head;
@@ -187,7 +187,7 @@ void SokudoHrCsvWriter::writeRace(pred::WindowState& st, int) {
     if (r.HorseCount <= 0) return;  // a race without runners has no line
     const std::string date = id.year + id.monthDay;
     const std::string line = SokudoHrLine(id.raceId, r.SuiteiSpeed, st.kept.YosoJuni, r.HorseCount);
-    const std::string path = appFile(std::string(dirs::SOKUDO) + "/HR" + date + ".csv");
+    const std::string path = appFile(std::string(dirs::SOKUDO) + "/" + speedCsvName(date));
     bet::DayFileAppend file(dates_, date, path);
     if (!file.write(line) || !file.close()) throw std::runtime_error("cannot write " + path);
 }

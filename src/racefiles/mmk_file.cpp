@@ -205,7 +205,7 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const std::string raceId = raceIdOf(st);
     const std::string dayKey = dayKeyOf(raceId);
     const std::string path =
-        appFile(std::string(dirs::SHUTSUBAHYO) + "/" + dayKey + (result ? "mmkRCM.txt" : "mmk.txt"));
+        appFile(std::string(dirs::SHUTSUBAHYO) + "/" + dayKey + (result ? suffix::MMK_RCM : suffix::MMK));
     const std::string torokuTosu = bet::torokuTosuOf(race.RaceHorseRec);
 
     // The block is written in one go; on a failure the lines built so far are

@@ -76,7 +76,7 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const pred::RaceState& race = st.race;
     const std::string raceId = raceIdOf(st);
     const std::string dayKey = dayKeyOf(raceId);
-    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + dayKey + (result ? "twiRCM.txt" : "twi.txt"));
+    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + dayKey + (result ? suffix::TWI_RCM : suffix::TWI));
 
     // The block is written in one go; on a failure the lines built so far are
     // written before the failure goes on to the chain.

@@ -6,7 +6,7 @@
 #include "common/recordfile.h"
 #include "helpers.h"
 #include "platform/jvlink/emulator.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 using namespace st;
 namespace rh = kv::rh;

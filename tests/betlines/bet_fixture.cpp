@@ -1,6 +1,6 @@
 #include "bet_fixture.h"
 
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 namespace bettest {
 

@@ -5,7 +5,7 @@
 #include "betlines/kaime_lines.h"
 #include "betlines/yosojun_lines.h"
 #include "common/quoted.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 using namespace bettest;
 using kvtest::u8;

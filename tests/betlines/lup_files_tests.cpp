@@ -8,7 +8,7 @@
 #include "common/appfolder.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 using namespace bettest;
 using kv::bet::LupFilesWriter;

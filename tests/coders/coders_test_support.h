@@ -10,7 +10,7 @@
 
 #include "common/fields.h"
 #include "expansion/coders.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/stats/stat_files.h"
 
 namespace cdt {

@@ -5,7 +5,7 @@
 
 #include "display/kakoso.h"
 #include "display_fixture.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 
 using namespace disptest;
 using kv::display::Kakoso;

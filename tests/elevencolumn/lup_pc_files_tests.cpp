@@ -7,7 +7,7 @@
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "elevencolumn/lup_pc_files.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "prediction/run_stages.h"
 
 using namespace bettest;

@@ -6,7 +6,7 @@
 #include "acquisition/jvdata/horse_records.h"
 #include "acquisition/jvdata/race_records.h"
 #include "expansion/builder.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "fixtures/fixtures.h"
 
 using namespace kv::expansion;

@@ -12,7 +12,7 @@
 #include "common/recordfile.h"
 #include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
 #include "expansion/builder.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/weights.h"
 #include "fixtures/fixtures.h"
 #include "fixtures/jv_records.h"

@@ -8,7 +8,7 @@
 #include "common/numbers.h"
 #include "expansion/calc.h"
 #include "expansion/calcerror.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/speeds.h"
 
 namespace ex = kv::exrec;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "expansion/calcerror.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/speeds.h"
 #include "fixtures/fixtures.h"
 

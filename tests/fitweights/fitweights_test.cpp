@@ -13,7 +13,7 @@
 #include "expansion/builder.h"
 #include "expansion/calc.h"
 #include "expansion/coders.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/weights.h"
 #include "fixtures/fixtures.h"
 #include "mini_world.h"

@@ -16,7 +16,7 @@
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "fitweights.h"
 #include "fixtures/fixtures.h"
 #include "outputs.h"

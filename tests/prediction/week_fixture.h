@@ -7,7 +7,7 @@
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "fixtures/fixtures.h"
 
 namespace kvtest {

@@ -2,7 +2,7 @@
 
 #include "common/appfolder.h"
 #include "common/recordfile.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "prediction/run_stages.h"
 
 namespace pubtest {

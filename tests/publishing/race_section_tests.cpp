@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "betlines/combo_text.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "pub_fixture.h"
 #include "publishing/race_section.h"
 

@@ -6,7 +6,7 @@
 #include "common/appfolder.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "pub_fixture.h"
 #include "publishing/csv_files.h"
 #include "publishing/html_pages.h"

@@ -7,7 +7,7 @@
 #include "common/appfolder.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "race_fixture.h"
 #include "racefiles/mmk_file.h"
 #include "racefiles/race_lines.h"

@@ -1,7 +1,7 @@
 #include "race_fixture.h"
 
 #include "fixtures/fixtures.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "prediction/run_stages.h"
 
 namespace racetest {

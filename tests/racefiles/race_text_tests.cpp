@@ -5,7 +5,7 @@
 #include "common/appfolder.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 #include "racefiles/twi_file.h"
 
 using namespace bettest;

@@ -441,22 +441,23 @@ void raceSelections(const std::string& dir) {
 int benchHistory(const fs::path& week, double& total) {
     const fs::path hist = week / "history";
     std::error_code ec;
-    fs::create_directories(hist / "TEKICHU", ec);
-    fs::create_directories(hist / "SOKUDO", ec);
-    fs::create_directories(hist / "JRACODE", ec);
-    fs::copy_file(week / "JRACODE" / "CodeTable.csv", hist / "JRACODE" / "CodeTable.csv",
+    fs::create_directories(hist / kv::dirs::TEKICHU, ec);
+    fs::create_directories(hist / kv::dirs::SOKUDO, ec);
+    fs::create_directories(hist / kv::dirs::JRACODE, ec);
+    fs::copy_file(week / kv::files::CODE_TABLE, hist / kv::files::CODE_TABLE,
                   fs::copy_options::overwrite_existing, ec);
     std::vector<std::string> sources;
-    for (fs::directory_iterator it(week / "TEKICHU", ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(week / kv::dirs::TEKICHU, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() == 14 + 10 && name.compare(14, 10, "lupRCM.txt") == 0) sources.push_back(name.substr(0, 14));
+        if (name.size() == 14 + 10 && name.compare(14, 10, kv::suffix::LUP_RCM) == 0) sources.push_back(name.substr(0, 14));
     }
     std::sort(sources.begin(), sources.end());
     if (sources.empty()) {
         std::printf("%-20s %10s  no result day files\n", "history", "-");
         return 1;
     }
-    const char* suffixes[] = {"tekichu.txt", "lupRCM.txt", "kaiteki.txt", "kaitekiPC.txt", "tekichuPC.txt"};
+    const char* suffixes[] = {kv::suffix::TEKICHU, kv::suffix::LUP_RCM, kv::suffix::KAITEKI, kv::suffix::KAITEKI_PC,
+                              kv::suffix::TEKICHU_PC};
     std::size_t days = 0;
     for (int y = 2024; y <= 2028; ++y)
         for (int m = 1; m <= 12; ++m)
@@ -466,7 +467,7 @@ int benchHistory(const fs::path& week, double& total) {
                     std::snprintf(key, sizeof key, "%04d%02d%02d%02d%02d%02d", y, m, d, course, m % 7 + 1, d % 12 + 1);
                     const std::string& src = sources[days++ % sources.size()];
                     for (const char* suf : suffixes)
-                        fs::copy_file(week / "TEKICHU" / (src + suf), hist / "TEKICHU" / (key + std::string(suf)),
+                        fs::copy_file(week / kv::dirs::TEKICHU / (src + suf), hist / kv::dirs::TEKICHU / (key + std::string(suf)),
                                       fs::copy_options::overwrite_existing, ec);
                 }
     kv::SetAppPath(hist.string());
@@ -684,10 +685,10 @@ int main(int argc, char** argv) {
             std::snprintf(buf, sizeof buf, "%zu %s, %.0f/s", n, unit, n / (s > 0 ? s : 1e-9));
             return std::string(buf);
         };
-        if (st.name == "fetch") what = per(static_cast<std::size_t>(fileSize(work / "SETHISWEEKN.dat") / 555), "runner records");
-        else if (st.name == "structure") what = per(countFiles(work / "UMAGOTOTHISWEEKN"), "horses");
-        else if (st.name == "calculate") what = per(countFiles(work / "UMAGOTOEXTHISWEEKN"), "horses");
-        else if (st.name == "predict" || st.name == "result road") what = per(countFiles(work / "RACE"), "races");
+        if (st.name == "fetch") what = per(static_cast<std::size_t>(fileSize(work / kv::files::SE) / 555), "runner records");
+        else if (st.name == "structure") what = per(countFiles(work / kv::dirs::UMAGOTO), "horses");
+        else if (st.name == "calculate") what = per(countFiles(work / kv::dirs::UMAGOTOEX), "horses");
+        else if (st.name == "predict" || st.name == "result road") what = per(countFiles(work / kv::dirs::RACE), "races");
         if (!manyThreads.empty()) {
             const bool same = oneThread == manyThreads;
             what += same ? ", 1 thread = many" : ", 1 thread DIFFERS from many: " + differences(manyThreads, oneThread);

@@ -19,7 +19,7 @@
 #include "expansion/builder.h"
 #include "expansion/calc.h"
 #include "expansion/coders.h"
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 #include "expansion/speeds.h"
 #include "expansion/stats/stat_files.h"
 #include "expansion/weights.h"

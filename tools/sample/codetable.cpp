@@ -106,9 +106,9 @@ std::string codeTableUtf8() {
 }
 
 bool writeCodeTable(const std::string& appDir) {
-    std::string dir = kv::joinPath(appDir, "JRACODE");
+    std::string dir = kv::joinPath(appDir, kv::dirs::JRACODE);
     if (!kv::makeDirs(dir)) return false;
-    return kv::writeFileAtomic(kv::joinPath(dir, "CodeTable.csv"), kv::toCp932(codeTableUtf8()));
+    return kv::writeFileAtomic(kv::joinPath(appDir, kv::files::CODE_TABLE), kv::toCp932(codeTableUtf8()));
 }
 
 }  // namespace kvsample

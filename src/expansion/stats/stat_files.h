@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/appfolder.h"
 #include "common/fields.h"
 #include "expansion/stats/key_index.h"
 #include "expansion/stats/stat_records.h"
@@ -16,20 +17,7 @@
 namespace kv::stats {
 
 // File names inside the folder OPTION1N.
-namespace names {
-inline constexpr const char* STALLION = "STALLION.dat";
-inline constexpr const char* MARE = "MARE.dat";
-inline constexpr const char* HAHAUMA = "HAHAUMA.dat";
-inline constexpr const char* HAHAUMA_WEEK = "HAHAUMATHISWEEK.dat";
-inline constexpr const char* KYOSOBA = "KYOSOBA.dat";
-inline constexpr const char* KYOSOBA_WEEK = "KYOSOBATHISWEEK.dat";
-inline constexpr const char* KISHUSEISEI = "KISHUSEISEI.dat";
-inline constexpr const char* CHOKYOSEISEI = "CHOKYOSEISEI.dat";
-inline constexpr const char* HNSK = "HNSKOPTION1N.dat";
-inline constexpr const char* NANDAIFL = "NANDAIFLOPTION1N.dat";
-inline constexpr const char* KS_SUPPLIED = "KS20190101NEW.dat";   // stored KsRecord layout, 4161 bytes
-inline constexpr const char* HN_SUPPLIED = "HN20190101NEW.dat";   // HnRecord, 251 bytes
-}  // namespace names
+namespace names = kv::option1n;
 
 // Path of a file of OPTION1N under an application folder (a trailing "/" optional).
 std::string optionFile(std::string_view appDir, std::string_view name);

@@ -1,4 +1,4 @@
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 #include <algorithm>
 

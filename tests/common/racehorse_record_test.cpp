@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "prediction/records/racehorse_record.h"
+#include "common/racehorse_record.h"
 
 using namespace kv;
 

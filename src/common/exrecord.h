@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/appfolder.h"
 #include "common/fields.h"
 
 namespace kv::exrec {
@@ -24,7 +25,7 @@ namespace kv::exrec {
 using kv::Field;
 
 inline constexpr std::size_t kLength = 2603;
-inline constexpr const char* kFileSuffix = "EX.dat";
+inline constexpr const char* kFileSuffix = kv::suffix::EX;
 
 // ---- identity (copied from the runner record) ----
 inline constexpr Field RecordSpec{0, 2};

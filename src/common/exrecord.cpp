@@ -1,5 +1,5 @@
 // Member table of the expanded run record.
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 
 namespace kv::exrec {
 

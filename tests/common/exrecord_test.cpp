@@ -2,7 +2,7 @@
 // and end at 2603 bytes; the calculated arrays sit where readers expect them.
 #include <gtest/gtest.h>
 
-#include "expansion/exrecord.h"
+#include "common/exrecord.h"
 
 namespace ex = kv::exrec;
 

@@ -1,0 +1,209 @@
+// The layering of src/: every #include between folders must be allowed by the
+// layer table of docs/architecture.md, and the table itself must keep every
+// allowed folder in a lower layer and Qt out of the logic folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Row {
+    int layer = 0;
+    bool qt = false;
+    std::set<std::string> mayInclude;
+};
+using Table = std::map<std::string, Row>;
+
+std::string trim(const std::string& s) {
+    const auto b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return std::string();
+    return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
+}
+
+// Every `name` of a cell.
+std::vector<std::string> ticked(const std::string& cell) {
+    std::vector<std::string> out;
+    for (std::size_t a = cell.find('`'); a != std::string::npos; a = cell.find('`', a)) {
+        const std::size_t b = cell.find('`', a + 1);
+        if (b == std::string::npos) break;
+        out.push_back(cell.substr(a + 1, b - a - 1));
+        a = b + 1;
+    }
+    return out;
+}
+
+// The rows between the layer-table markers; a row that cannot be read is a fault.
+Table parseTable(const std::string& markdown, std::vector<std::string>& faults) {
+    Table table;
+    const std::size_t begin = markdown.find("<!-- layer-table:begin -->");
+    const std::size_t end = markdown.find("<!-- layer-table:end -->");
+    if (begin == std::string::npos || end == std::string::npos || end < begin) {
+        faults.push_back("no layer table between the markers");
+        return table;
+    }
+    std::istringstream in(markdown.substr(begin, end - begin));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("| `", 0) != 0) continue;
+        std::vector<std::string> cells;
+        std::stringstream cs(line.substr(1));
+        for (std::string c; std::getline(cs, c, '|');) cells.push_back(trim(c));
+        const auto name = ticked(cells.empty() ? std::string() : cells[0]);
+        if (cells.size() < 4 || name.size() != 1 || (cells[2] != "yes" && cells[2] != "no")) {
+            faults.push_back("unreadable row: " + line);
+            continue;
+        }
+        Row row;
+        try {
+            row.layer = std::stoi(cells[1]);
+        } catch (const std::exception&) {
+            faults.push_back("unreadable layer: " + line);
+            continue;
+        }
+        row.qt = cells[2] == "yes";
+        for (const auto& m : ticked(cells[3])) row.mayInclude.insert(m);
+        if (!table.emplace(name[0], row).second) faults.push_back("folder listed twice: " + name[0]);
+    }
+    if (table.empty()) faults.push_back("the layer table has no rows");
+    return table;
+}
+
+// Faults of the table itself: an allowed folder that is unknown, not in a lower
+// layer (which also rules out two folders including each other), or Qt under a
+// logic folder.
+std::vector<std::string> tableFaults(const Table& table) {
+    std::vector<std::string> faults;
+    for (const auto& [folder, row] : table)
+        for (const auto& to : row.mayInclude) {
+            const auto it = table.find(to);
+            if (it == table.end()) {
+                faults.push_back(folder + " may include unknown folder " + to);
+                continue;
+            }
+            if (it->second.layer >= row.layer)
+                faults.push_back(folder + " (layer " + std::to_string(row.layer) + ") may include " + to +
+                                 " (layer " + std::to_string(it->second.layer) + "), which is not lower");
+            if (it->second.qt && !row.qt) faults.push_back("logic folder " + folder + " may include Qt folder " + to);
+        }
+    return faults;
+}
+
+// Faults of one file of `folder` (a folder of the table, relative to src/).
+std::vector<std::string> includeFaults(const Table& table, const std::string& folder, const std::string& file,
+                                       const std::string& text) {
+    std::vector<std::string> faults;
+    const auto self = table.find(folder);
+    if (self == table.end()) return {file + ": folder " + folder + " is missing from the layer table"};
+    std::istringstream in(text);
+    std::string line;
+    for (int n = 1; std::getline(in, line); ++n) {
+        const std::string t = trim(line);
+        if (t.rfind("#include", 0) != 0) continue;
+        const std::string where = file + ":" + std::to_string(n) + ": ";
+        const std::string rest = trim(t.substr(8));
+        if (rest.size() < 2) continue;
+        if (rest[0] == '<') {
+            const bool qtHeader = rest.rfind("<Q", 0) == 0;
+            if (qtHeader && !self->second.qt) faults.push_back(where + "logic folder " + folder + " includes " + rest);
+            continue;
+        }
+        if (rest[0] != '"') continue;
+        const std::string path = rest.substr(1, rest.find('"', 1) - 1);
+        const std::size_t slash = path.rfind('/');
+        if (slash == std::string::npos) continue;  // a header beside the file
+        const std::string to = path.substr(0, slash);
+        if (to == folder) continue;
+        if (!self->second.mayInclude.count(to))
+            faults.push_back(where + folder + " may not include " + path + " (not in its row of the layer table)");
+    }
+    return faults;
+}
+
+std::string readAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string joined(const std::vector<std::string>& v) {
+    std::string s;
+    for (const auto& x : v) s += x + "\n";
+    return s;
+}
+
+TEST(Layering, EveryIncludeUnderSrcIsAllowedByTheLayerTable) {
+    const fs::path root = KV_SOURCE_ROOT;
+    std::vector<std::string> faults;
+    const Table table = parseTable(readAll(root / "docs" / "architecture.md"), faults);
+    ASSERT_TRUE(faults.empty()) << joined(faults);
+    faults = tableFaults(table);
+    std::size_t files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(root / "src")) {
+        const auto ext = e.path().extension();
+        if (!e.is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+        ++files;
+        const std::string folder = fs::relative(e.path().parent_path(), root / "src").generic_string();
+        const std::string file = fs::relative(e.path(), root).generic_string();
+        for (auto& f : includeFaults(table, folder, file, readAll(e.path()))) faults.push_back(std::move(f));
+    }
+    EXPECT_GT(files, 100u);
+    EXPECT_TRUE(faults.empty()) << joined(faults);
+}
+
+TEST(Layering, ReportsEachKindOfFault) {
+    const std::string doc =
+        "<!-- layer-table:begin -->\n| Folder | Layer | Qt | May include |\n|---|---|---|---|\n"
+        "| `common` | 0 | no | |\n"
+        "| `low` | 1 | no | `common` |\n"
+        "| `high` | 2 | no | `common`, `low` |\n"
+        "| `high/ui` | 3 | yes | `high` |\n"
+        "<!-- layer-table:end -->\n";
+    std::vector<std::string> faults;
+    const Table table = parseTable(doc, faults);
+    ASSERT_TRUE(faults.empty()) << joined(faults);
+    ASSERT_TRUE(tableFaults(table).empty());
+
+    struct Case {
+        const char* folder;
+        const char* text;
+        bool fault;
+    };
+    const Case cases[] = {
+        {"high", "#include \"low/a.h\"\n#include \"common/b.h\"\n#include <vector>\n", false},
+        {"high", "#include \"high/c.h\"\n", false},
+        {"high/ui", "#include <QWidget>\n#include \"high/c.h\"\n", false},
+        {"low", "#include \"high/c.h\"\n", true},        // lower including higher
+        {"high", "#include <QString>\n", true},          // Qt in a logic folder
+        {"high", "  #include \"high/ui/view.h\"\n", true},  // a ui header in a logic folder
+        {"common", "#include \"unknown/x.h\"\n", true},  // a folder nobody may include
+        {"other", "#include <vector>\n", true},          // a folder missing from the table
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(!includeFaults(table, c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;
+
+    // Two folders allowing each other, and a logic folder allowed a Qt one, break the table.
+    Table mutual = table;
+    mutual["low"].mayInclude.insert("high");
+    EXPECT_FALSE(tableFaults(mutual).empty());
+    Table qtInLogic = table;
+    qtInLogic["high"].mayInclude.insert("high/ui");
+    EXPECT_FALSE(tableFaults(qtInLogic).empty());
+    // A table without markers or with an unreadable row is a fault, not an empty allowance.
+    faults.clear();
+    parseTable("| `a` | 0 | no | |\n", faults);
+    EXPECT_FALSE(faults.empty());
+    faults.clear();
+    parseTable("<!-- layer-table:begin -->\n| `a` | zero | no | |\n<!-- layer-table:end -->\n", faults);
+    EXPECT_FALSE(faults.empty());
+}
+
+}  // namespace
