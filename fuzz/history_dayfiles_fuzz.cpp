@@ -7,8 +7,8 @@
 
 #include "common/appfolder.h"
 #include "fuzz_common.h"
-#include "history/kako_seiseki.h"
-#include "history/tekichu_list.h"
+#include "history/past_performance_window.h"
+#include "history/hit_list_window.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const char* const kSuffixes[] = {kv::suffix::TEKICHU, kv::suffix::KAITEKI, kv::suffix::TEKICHU_PC,

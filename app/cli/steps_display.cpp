@@ -7,9 +7,9 @@
 
 #include "cli.h"
 #include "common/numbers.h"
-#include "display/kakoso.h"
+#include "display/past_runs_window.h"
 #include "display/race_display.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 
 namespace kvcli {
 

@@ -5,7 +5,7 @@
 
 #include "cli.h"
 #include "common/numbers.h"
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 
 namespace kvcli {
 

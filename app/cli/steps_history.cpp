@@ -7,8 +7,8 @@
 
 #include "acquisition/menu.h"
 #include "cli.h"
-#include "history/kako_seiseki.h"
-#include "history/tekichu_list.h"
+#include "history/past_performance_window.h"
+#include "history/hit_list_window.h"
 #include "platform/controls/dump.h"
 #include "platform/jvlink/jvlink.h"
 

@@ -7,7 +7,7 @@
 
 #include "acquisition/menu.h"
 #include "cli.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 #include "week/writer_table.h"
 
 namespace kvcli {

@@ -6,7 +6,7 @@
 #include "common/numbers.h"
 #include "history/colours.h"
 #include "history/day_items.h"
-#include "history/kako_seiseki.h"
+#include "history/past_performance_window.h"
 
 namespace kv::history {
 

@@ -6,7 +6,7 @@
 #include "betlines/lup_files.h"
 #include "common/quoted.h"
 #include "prediction/week_fixture.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 
 using namespace kvtest;
 

@@ -10,7 +10,7 @@
 #include "common/appfolder.h"
 #include "common/fsys.h"
 #include "common/recordfile.h"
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 #include "expansion/builder.h"
 #include "common/exrecord.h"
 #include "expansion/weights.h"

@@ -5,7 +5,7 @@
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 #include "expansion/fixday.h"
 #include "fixtures/fixtures.h"
 #include "fixtures/jv_records.h"

@@ -15,7 +15,7 @@
 #include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 #include "common/exrecord.h"
 #include "fitweights.h"
 #include "fixtures/fixtures.h"

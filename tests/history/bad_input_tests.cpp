@@ -2,8 +2,8 @@
 
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "history/kako_seiseki.h"
-#include "history/tekichu_list.h"
+#include "history/past_performance_window.h"
+#include "history/hit_list_window.h"
 #include "history_fixture.h"
 
 using namespace histtest;

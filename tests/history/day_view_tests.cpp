@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "history/kako_seiseki.h"
+#include "history/past_performance_window.h"
 #include "history_fixture.h"
 
 using namespace histtest;

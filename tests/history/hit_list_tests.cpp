@@ -2,7 +2,7 @@
 
 #include "common/quoted.h"
 #include "common/recordfile.h"
-#include "history/tekichu_list.h"
+#include "history/hit_list_window.h"
 #include "history_fixture.h"
 
 using namespace histtest;

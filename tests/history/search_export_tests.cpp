@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/recordfile.h"
-#include "history/kako_seiseki.h"
+#include "history/past_performance_window.h"
 #include "history_fixture.h"
 
 using namespace histtest;

@@ -11,7 +11,7 @@
 #include "common/recordfile.h"
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 #include "week_fixture.h"
 
 using namespace kv;

@@ -48,7 +48,7 @@
 #include "platform/qt/placement.h"
 #include "platform/qt/sinks_qt.h"
 #include "prediction/ui/predictions_view.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 #include "program.h"
 #include "qt_app.h"
 #include "week/writer_table.h"

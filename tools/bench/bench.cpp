@@ -35,11 +35,11 @@
 
 #include "common/appfolder.h"
 #include "platform/sinks.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 #include "week/writer_table.h"
 #include "display/race_display.h"
-#include "history/kako_seiseki.h"
-#include "history/tekichu_list.h"
+#include "history/past_performance_window.h"
+#include "history/hit_list_window.h"
 
 namespace fs = std::filesystem;
 

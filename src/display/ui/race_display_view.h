@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "display/kakoso.h"
+#include "display/past_runs_window.h"
 #include "display/race_display.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/show.h"

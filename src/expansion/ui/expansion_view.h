@@ -10,7 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"
 

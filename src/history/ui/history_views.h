@@ -12,8 +12,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 
-#include "history/kako_seiseki.h"
-#include "history/tekichu_list.h"
+#include "history/past_performance_window.h"
+#include "history/hit_list_window.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"

@@ -14,7 +14,7 @@
 #include "display/ui/race_display_view.h"
 #include "platform/qt/show.h"
 #include "platform/qt/sinks_qt.h"
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 
 namespace kv::ui {
 

@@ -1,4 +1,4 @@
-#include "prediction/yosokekka.h"
+#include "prediction/predictions_window.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "history/tekichu_list.h"
+#include "history/hit_list_window.h"
 
 #include "common/appfolder.h"
 #include "common/codec.h"

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "display/kakoso.h"
+#include "display/past_runs_window.h"
 #include "display_fixture.h"
 #include "common/exrecord.h"
 

@@ -1,4 +1,4 @@
-#include "history/kako_seiseki.h"
+#include "history/past_performance_window.h"
 
 #include <algorithm>
 

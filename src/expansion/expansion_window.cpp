@@ -1,5 +1,5 @@
 // The expansion window's logic.
-#include "expansion/KORIVANEXPDTHISWEEKNQUEL.h"
+#include "expansion/expansion_window.h"
 
 #include <algorithm>
 #include <condition_variable>

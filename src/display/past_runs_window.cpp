@@ -1,4 +1,4 @@
-#include "display/kakoso.h"
+#include "display/past_runs_window.h"
 
 #include <cctype>
 #include <vector>
