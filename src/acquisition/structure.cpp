@@ -178,7 +178,7 @@ public:
         const std::size_t threads = std::min<std::size_t>(4, kv::usableCores());
         if (buffers_.size() < threads) buffers_.resize(threads);
         try {
-            for (std::size_t t = 1; t < threads; ++t) workers_.emplace_back([this, t] { work(buffers_[t], true); });
+            for (std::size_t t = 1; t < threads; ++t) workers_.push_back(kv::stepThread([this, t] { work(buffers_[t], true); }));
         } catch (const std::system_error&) {
             // no more threads to be had: the ones there do the work
         }

@@ -24,13 +24,13 @@
 namespace kv {
 namespace {
 
-std::mutex gMu;                    // faults and the unreadable list
+std::mutex gMu;                    // the faults
 fsys::Faults gFaults;
 bool gFaultsOn = false;
 long long gWritten = 0;            // bytes written since the faults were set
-std::vector<std::string> gUnreadable;
-std::set<std::string> gUnreadableSeen;
 constexpr std::size_t kUnreadableCap = 1000;
+thread_local FileNotes tOwnNotes;
+thread_local FileNotes* tNotes = nullptr;
 
 std::string errText(int e) { return std::strerror(e); }
 
@@ -62,22 +62,35 @@ long stopAfterFiles() {
 
 }  // namespace
 
+void FileNotes::noteUnreadable(const std::string& path, const std::string& reason) {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (unreadable_.size() >= kUnreadableCap || !seen_.insert(path).second) return;
+    unreadable_.push_back(path + ": " + reason);
+}
+
+std::vector<std::string> FileNotes::unreadable() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return unreadable_;
+}
+
+void FileNotes::clear() {
+    std::lock_guard<std::mutex> lock(mu_);
+    unreadable_.clear();
+    seen_.clear();
+}
+
+FileNotes& currentFileNotes() { return tNotes ? *tNotes : tOwnNotes; }
+
+FileNotesScope::FileNotesScope(FileNotes& notes) : previous_(tNotes) { tNotes = &notes; }
+FileNotesScope::~FileNotesScope() { tNotes = previous_; }
+
 void noteUnreadable(const std::string& path, const std::string& reason) {
-    std::lock_guard<std::mutex> lock(gMu);
-    if (gUnreadable.size() >= kUnreadableCap || !gUnreadableSeen.insert(path).second) return;
-    gUnreadable.push_back(path + ": " + reason);
+    currentFileNotes().noteUnreadable(path, reason);
 }
 
-std::vector<std::string> unreadableFiles() {
-    std::lock_guard<std::mutex> lock(gMu);
-    return gUnreadable;
-}
+std::vector<std::string> unreadableFiles() { return currentFileNotes().unreadable(); }
 
-void clearUnreadableFiles() {
-    std::lock_guard<std::mutex> lock(gMu);
-    gUnreadable.clear();
-    gUnreadableSeen.clear();
-}
+void clearUnreadableFiles() { currentFileNotes().clear(); }
 
 namespace {
 

@@ -4,8 +4,11 @@
 // stops the process after the N-th file put in place.
 #pragma once
 #include <cstddef>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace kv {
@@ -77,9 +80,52 @@ unsigned usableCores();
 // handed back and faulted in again. Called once at the start of main.
 void tuneMemoryForBulkWork();
 
-// Files found but not readable since the list was last cleared ("path: reason",
-// each path once, in the order found). Every reader of src/common adds to it,
-// from any thread; a step clears it when it starts and reports it when it ends.
+// What a step found wrong with the files it read: the files found but not
+// readable ("path: reason", each path once, in the order found). Each step
+// has its own: a thread reports into the notes of the step it works for
+// (its own notes, or those a FileNotesScope gave it), so that two steps
+// running at the same time never clear or take each other's files.
+class FileNotes {
+public:
+    void noteUnreadable(const std::string& path, const std::string& reason);
+    std::vector<std::string> unreadable() const;
+    void clear();
+
+private:
+    mutable std::mutex mu_;
+    std::vector<std::string> unreadable_;
+    std::set<std::string> seen_;
+};
+
+// The notes the calling thread reports into: those of the innermost
+// FileNotesScope on this thread, else the thread's own.
+FileNotes& currentFileNotes();
+
+// Makes `notes` the calling thread's notes while it lives (a worker thread
+// of a step reports into the step's notes).
+class FileNotesScope {
+public:
+    explicit FileNotesScope(FileNotes& notes);
+    ~FileNotesScope();
+    FileNotesScope(const FileNotesScope&) = delete;
+    FileNotesScope& operator=(const FileNotesScope&) = delete;
+
+private:
+    FileNotes* previous_;
+};
+
+// A thread that runs f reporting into the calling thread's notes.
+template <class F>
+std::thread stepThread(F f) {
+    FileNotes* notes = &currentFileNotes();
+    return std::thread([notes, f = std::move(f)]() mutable {
+        FileNotesScope scope(*notes);
+        f();
+    });
+}
+
+// The calling thread's notes (currentFileNotes()): every reader of src/common
+// adds to them; a step clears them when it starts and reports them when it ends.
 std::vector<std::string> unreadableFiles();
 void clearUnreadableFiles();
 // Notes an unreadable file (for readers outside src/common).

@@ -400,7 +400,7 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
                                  [&fn, k](std::string_view rec) { fn(k, rec); });
     };
     std::vector<std::thread> others;
-    for (unsigned k = 1; k < parts; ++k) others.emplace_back(scanOne, k);
+    for (unsigned k = 1; k < parts; ++k) others.push_back(stepThread([&scanOne, k] { scanOne(k); }));
     scanOne(0);
     for (auto& t : others) t.join();
     ::close(fd);

@@ -373,7 +373,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     if (n == 1) {
         work();
     } else {
-        for (unsigned t = 0; t < n; ++t) pool.threads.emplace_back(work);
+        for (unsigned t = 0; t < n; ++t) pool.threads.push_back(kv::stepThread(work));
     }
     // The work files' outcome, once every worker is done (also when the
     // progress display fails below).

@@ -87,7 +87,7 @@ FixUmagotoResult FixUmagotoZenjitsu() {
         const std::size_t threads = std::min<std::size_t>({4, kv::usableCores(), tasks});
         std::vector<std::thread> pool;
         try {
-            for (std::size_t t = 1; t < threads; ++t) pool.emplace_back(work);
+            for (std::size_t t = 1; t < threads; ++t) pool.push_back(kv::stepThread(work));
         } catch (const std::system_error&) {
             // no more threads to be had: the ones there do the work
         }

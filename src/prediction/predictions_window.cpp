@@ -458,7 +458,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
             for (auto& th : t) th.join();
         }
     } join{threads, m, changed, stop};
-    for (unsigned t = 0; t < workers; ++t) threads.emplace_back(work);
+    for (unsigned t = 0; t < workers; ++t) threads.push_back(kv::stepThread(work));
 
     for (int i = 1; i <= count; ++i) {
         const auto s = static_cast<std::size_t>(i % slots);

@@ -84,6 +84,28 @@ TEST(FileRead, MissingIsNotUnreadable) {
     EXPECT_TRUE(kv::unreadableFiles().empty());
 }
 
+// Each step has its own list of unreadable files: a step started on another
+// thread (live odds while the calculation runs) clears only its own list, and
+// the workers of a step report into the step's list.
+TEST(FileRead, EachStepKeepsItsOwnUnreadableFiles) {
+    kvtest::TempDir d;
+    d.write("folder.dat/inside", "x");
+    kv::clearUnreadableFiles();
+    std::thread worker = kv::stepThread([&] { (void)kv::readFileBytes(d.file("folder.dat")); });
+    worker.join();
+    std::thread otherStep([&] {
+        kv::clearUnreadableFiles();
+        EXPECT_TRUE(kv::unreadableFiles().empty());
+        kv::noteUnreadable(d.file("other.dat"), "denied");
+        EXPECT_EQ(kv::unreadableFiles().size(), 1u);
+    });
+    otherStep.join();
+    const auto listed = kv::unreadableFiles();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].rfind(d.file("folder.dat") + ": ", 0), 0u);
+    kv::clearUnreadableFiles();
+}
+
 TEST(FileRead, PermissionDeniedIsUnreadable) {
     if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     kvtest::TempDir d;
