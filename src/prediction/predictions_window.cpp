@@ -191,7 +191,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     }
     const auto& failures = chain_.failures();
     std::vector<int> races;
+    std::vector<int> numberRaces;  // races a writer gave up on for a value that is no number
     for (const WriterFailure& f : failures) {
+        if (f.what.find("not a number") != std::string::npos || f.what.find("is not digits") != std::string::npos)
+            numberRaces.push_back(f.RaceIdx);
         const std::string key = f.RaceIdx >= 1 && static_cast<std::size_t>(f.RaceIdx) < st.run.RaceKeyList.size()
                                     ? st.run.raceKey(f.RaceIdx)
                                     : std::string();
@@ -200,10 +203,11 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     }
     if (!races.empty())
         r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
-    // A failed race whose runners' expanded run records hold a number that is
-    // not one: the file and the record, made again by the calculation.
+    // A race failed on a value that is no number, whose runners' expanded run
+    // records hold a number member that is not digits: the file and the
+    // record, which the calculation makes again.
     const ExDamage* damaged = nullptr;
-    for (int race : races) {
+    for (int race : numberRaces) {
         for (const ExDamage& d : exDamaged_)
             if (d.RaceIdx == race) {
                 damaged = &d;
@@ -226,7 +230,8 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     r.unreadableFiles("⑥予想・結果");
     // Missing inputs already say what to run first.
     if (damaged)
-        r.action("⑤計算をやり直してから、⑥予想・結果をやり直して下さい。");
+        r.action("⑤計算をやり直してから、⑥予想・結果をやり直して下さい。" +
+                 (st.WriteFailures.empty() ? std::string() : checkDiskAction("⑥予想・結果")));
     else if (!r.missingAny())
         r.action(checkDiskAction("⑥予想・結果"));
     return r;

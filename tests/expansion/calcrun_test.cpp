@@ -201,6 +201,55 @@ TEST_F(CalcRunTest, WorkFilesHoldOnlyThisRunsRecords) {
     EXPECT_EQ(dir.read("OPTION1N/HAHAUMATHISWEEK.dat"), "");
 }
 
+// A list repeated over and over is worked once per horse or dam: the same
+// files as the list once, and a note naming the list.
+TEST_F(CalcRunTest, RepeatedListsAreWorkedOncePerKeyAndNoted) {
+    std::string kyosoba(228, ' '), hahauma(402, ' ');
+    kyosoba.replace(0, 10, kH2);
+    kyosoba.replace(226, 2, "\r\n");
+    hahauma.replace(0, 10, "2000000002");
+    hahauma.replace(400, 2, "\r\n");
+    dir.write("OPTION1N/KYOSOBA.dat", kyosoba);
+    dir.write("OPTION1N/HAHAUMA.dat", hahauma);
+    const std::string horses = dir.read("KETTONUMTHISWEEKN.dat"), dams = dir.read("HAHAHANNUMTHISWEEKN.dat");
+    const std::vector<std::string> outputs = {"OPTION1N/KYOSOBATHISWEEK.dat", "OPTION1N/HAHAUMATHISWEEK.dat",
+                                              "UMAGOTOEXTHISWEEKN/2019100001EX.dat",
+                                              "UMAGOTOEXTHISWEEKN/2019100002EX.dat"};
+    // The list as it is (H2 listed twice): one KYOSOBA record, one HAHAUMA record.
+    run(2);
+    std::map<std::string, std::string> clean;
+    for (const auto& f : outputs) clean[f] = dir.read(f);
+    EXPECT_EQ(clean["OPTION1N/KYOSOBATHISWEEK.dat"], kyosoba);
+    EXPECT_EQ(clean["OPTION1N/HAHAUMATHISWEEK.dat"], hahauma);
+
+    struct Case {
+        const char* list;
+        std::string bytes;
+        const char* note;
+    };
+    auto times = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    const Case cases[] = {
+        {"HAHAHANNUMTHISWEEKN.dat", times(dams, 2000), "HAHAHANNUMTHISWEEKN.dat で繰り返されたレコード 1999 件を読み飛ばしました"},
+        // five entries, four horses
+        {"KETTONUMTHISWEEKN.dat", times(horses, 400), "KETTONUMTHISWEEKN.dat で繰り返されたレコード 1996 件を読み飛ばしました"},
+    };
+    for (const Case& c : cases) {
+        dir.write("KETTONUMTHISWEEKN.dat", horses);
+        dir.write("HAHAHANNUMTHISWEEKN.dat", dams);
+        dir.write(c.list, c.bytes);
+        messages.messages.clear();
+        const CalculationReport r = run(2);
+        EXPECT_EQ(r.horses, 4u) << c.list;
+        for (const auto& f : outputs) EXPECT_EQ(dir.read(f), clean[f]) << c.list << " " << f;
+        ASSERT_EQ(messages.messages.size(), 1u) << c.list;
+        EXPECT_NE(messages.messages[0].find(c.note), std::string::npos) << messages.messages[0];
+    }
+}
+
 TEST_F(CalcRunTest, WorkFileThatCannotBeWrittenIsReportedAndNotReadBack) {
     std::string kyosoba(228, ' ');
     kyosoba.replace(0, 10, kH2);

@@ -784,3 +784,54 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
         }
     }
 }
+
+// A race given up on for a value that is no number names the expanded run file
+// and record whose number is not digits, and the calculation to run again.
+TEST(PredictionRun, ExpandedRecordWithoutANumberIsNamedWhenItsRaceFails) {
+    struct NumberWriter : Writer {
+        std::string failure;
+        explicit NumberWriter(std::string f) : failure(std::move(f)) {}
+        std::string name() const override { return "WriteYosouHtmlPage"; }
+        void writeRace(WindowState&, int) override { throw std::runtime_error(failure); }
+    };
+    struct Case {
+        int record;  // 1: the older run, 2: the entry; 0: none damaged
+        Field member;
+        const char* text;
+        const char* failure;  // the writer's
+        const char* named;    // in the message, or nullptr for no expanded run file named
+    };
+    const std::string ketto = "0405061102";
+    const std::string file = "UMAGOTOEXTHISWEEKN/" + ketto + "EX.dat";
+    const Case cases[] = {
+        {2, exrec::BirthYear, "    ", "not a number: '  '", " の 2 件目のレコードの数値（BirthYear）が数字ではありません。"},
+        {1, exrec::Kyori, "16O0", "not a number: 'O0'", " の 1 件目のレコードの数値（Kyori）が数字ではありません。"},
+        {2, exrec::BirthYear, "    ", "disk full", nullptr},          // a failure of another kind
+        {0, exrec::BirthYear, "", "not a number: '  '", nullptr},     // nothing damaged
+    };
+    for (const Case& c : cases) {
+        WeekFixture wk;
+        wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+        for (auto& [k, recs] : wk.ex) {
+            recs.insert(recs.begin(), exRecord("2025030106010211", 1, k, 59.0f));
+            for (auto& r : recs) {
+                setField(r, exrec::HassoTime, "1530");
+                setField(r, exrec::TorokuTosu, "16");
+            }
+        }
+        if (c.record > 0) setField(wk.ex[ketto][static_cast<std::size_t>(c.record - 1)], c.member, c.text);
+        wk.write();
+        WriterChain chain;
+        chain.add(ChainSlot::YosouHtmlPage, std::make_unique<NumberWriter>(c.failure));
+        LoadedWindow run(std::move(chain));
+        const std::string m = run.w->report().message();
+        EXPECT_TRUE(run.w->report().failedAny()) << m;
+        if (c.named) {
+            EXPECT_NE(m.find("拡大構造体ファイル " + file + c.named), std::string::npos) << m;
+            EXPECT_NE(m.find("⑤計算をやり直して"), std::string::npos) << m;
+        } else {
+            EXPECT_EQ(m.find("拡大構造体ファイル"), std::string::npos) << m;
+            EXPECT_EQ(m.find("⑤計算"), std::string::npos) << m;
+        }
+    }
+}
