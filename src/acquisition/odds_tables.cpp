@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "acquisition/jvdata/jvdata.h"
 #include "acquisition/menu_globals.h"
@@ -90,6 +92,15 @@ void KORIVANODDSN::Form_Load() {
         const char* source = OddsSource == 1 ? k.liveFile : k.weekFile;
         auto bytes = readFileBytes(appFile(source));
         if (!bytes) continue;  // no source: nothing of this kind
+        // The whole records of the kind, and each race's last one: a race's
+        // table is built once, from its last record (as if each record of the
+        // race had been built in turn over the one before).
+        struct Record {
+            std::string_view line;
+            std::string key;
+        };
+        std::vector<Record> records;
+        std::unordered_map<std::string_view, std::size_t> lastOf;
         std::string_view all(*bytes);
         std::size_t pos = 0;
         while (pos < all.size()) {
@@ -100,8 +111,16 @@ void KORIVANODDSN::Form_Load() {
             // A line that is not a whole record of the kind is skipped.
             const jv::RecordKind kind = jv::recordKindOf(line);
             if (line.substr(0, 2) != k.id || line.size() + 2 < jv::receivedLength(kind)) continue;
-            const std::string key = raceKeyFromId(getField(line, jv::RaceIdHead::RaceId));
+            std::string key = raceKeyFromId(getField(line, jv::RaceIdHead::RaceId));
             if (!safeKey(key)) continue;
+            records.push_back({line, std::move(key)});
+        }
+        for (std::size_t i = 0; i < records.size(); ++i) lastOf[records[i].key] = i;
+        report.repeatsSkipped(appFile(source), static_cast<long>(records.size() - lastOf.size()));
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (lastOf[records[i].key] != i) continue;
+            const std::string_view line = records[i].line;
+            const std::string& key = records[i].key;
 
             // Every table starts empty for each record.
             if (k.trio)

@@ -177,4 +177,20 @@ const std::vector<Member>& memberTable() {
     return table;
 }
 
+const Member* firstNonDigitMember(std::string_view rec) {
+    static const Member kDigits[] = {
+        {"RaceId", RaceId},           {"Wakuban", Wakuban},         {"Umaban", Umaban},
+        {"BirthYear", BirthYear},     {"Futan", Futan},             {"NyusenJyuni", NyusenJyuni},
+        {"KakuteiJyuni", KakuteiJyuni}, {"Time", Time},             {"HaronTimeL3", HaronTimeL3},
+        {"Kyori", Kyori},             {"TrackCD", TrackCD},         {"HassoTime", HassoTime},
+        {"TorokuTosu", TorokuTosu},
+    };
+    for (const Member& m : kDigits) {
+        if (m.field.end() > rec.size()) return &m;
+        for (char c : rec.substr(m.field.off, m.field.len))
+            if (c < '0' || c > '9') return &m;
+    }
+    return nullptr;
+}
+
 }  // namespace kv::exrec

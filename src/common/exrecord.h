@@ -243,4 +243,11 @@ struct Member {
 // The members one after the other from offset 0 to 2603 (arrays as one entry each).
 const std::vector<Member>& memberTable();
 
+// The first of the members that the prediction run reads as whole numbers
+// (race id, frame and horse number, birth year, carried weight, finishing
+// places, time, last three furlongs, distance, track code, post time, runners)
+// whose bytes are not all digits; nullptr when every one is. A record shorter
+// than a member fails on that member.
+const Member* firstNonDigitMember(std::string_view rec);
+
 }  // namespace kv::exrec

@@ -113,6 +113,7 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
         FixRaceZenjitsu([this](long v) { setBar(&ExpansionControls::ProgressBar1, "ProgressBar1", v); });
     StepReport report("fix-previous-day");
     report.notes(earlier);
+    report.repeatsSkipped(appFile(files::KETTONUM_LIST), u.repeatsSkipped);
     report.action(checkDiskAction("④前日固定"));
     if (!r.ok && !r.unwritableFile.empty()) {
         report.detail("could not write " + r.unwritableFile);
@@ -158,6 +159,8 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
         // Nothing outside one horse is expected to fail; if it does, say so.
         report.error = e.what();
     }
+    told.repeatsSkipped(appFile(files::HAHA_LIST), report.damRepeats);
+    told.repeatsSkipped(appFile(files::KETTONUM_LIST), report.horseRepeats);
     if (!report.error.empty()) {
         told.detail(report.error);
         told.failedSentence("計算が途中で止まりました。");
@@ -213,9 +216,9 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", 0, 100);
 
     // This week's dams and horses. The bar counts them as the lists are taken in.
-    const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST));
+    const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST), &report.damRepeats);
     for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
-    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
+    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST), &report.horseRepeats);
     const std::string exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(exDir);
     removeStaleTemps(exDir);  // what a killed run left behind

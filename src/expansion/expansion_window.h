@@ -46,6 +46,7 @@ struct CalculationReport {
     long hahaumaRecords = 0, kyosobaRecords = 0;  // work file records (-1: not written)
     std::vector<std::string> workFileFailures;    // work files that could not be written (paths)
     long unreadableFiles = 0;                     // input files there but not readable
+    long horseRepeats = 0, damRepeats = 0;        // list entries passed over as met before
     bool ok() const {
         return started && failedHorses == 0 && tableFailure.empty() && error.empty() && workFileFailures.empty() &&
                unreadableFiles == 0;

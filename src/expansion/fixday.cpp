@@ -63,11 +63,11 @@ EntryFix fixEntry(const std::string& path) {
 }  // namespace
 
 FixUmagotoResult FixUmagotoZenjitsu() {
-    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST));
+    FixUmagotoResult res;
+    // Each horse once: fixing an entry again would change nothing.
+    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST), &res.repeatsSkipped);
     const std::string dir = appFile(dirs::UMAGOTO);
-    // Each horse's file is fixed on its own, so a few threads share the list;
-    // a horse listed twice is fixed twice, and fixing an entry again changes
-    // nothing, as when it is done one after the other.
+    // Each horse's file is fixed on its own, so a few threads share the list.
     std::vector<EntryFix> done(horses.size(), EntryFix::Failed);
     constexpr std::size_t kPerTask = 32;
     const std::size_t tasks = (horses.size() + kPerTask - 1) / kPerTask;
@@ -94,7 +94,6 @@ FixUmagotoResult FixUmagotoZenjitsu() {
         work();
         for (auto& t : pool) t.join();
     }
-    FixUmagotoResult res;
     for (std::size_t i = 0; i < horses.size(); ++i) {
         if (done[i] == EntryFix::Written) ++res.written;
         if (done[i] == EntryFix::Failed && res.failed++ == 0) res.firstFailed = horses[i];

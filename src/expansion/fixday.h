@@ -11,6 +11,7 @@ struct FixUmagotoResult {
     long written = 0;          // horses whose entry was written
     long failed = 0;           // horses whose run file could not be created, read or written
     std::string firstFailed;   // the first of them (its KettoNum)
+    long repeatsSkipped = 0;   // list entries passed over as met before
 };
 // Sets, in the entry (last record) of every listed horse's run file, the horse
 // weight (the previous run's, "440" for a first run) and the time margin

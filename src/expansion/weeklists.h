@@ -6,7 +6,9 @@
 
 namespace kv::expansion {
 
-// The values of a list file (quotes removed); a missing file gives none.
-std::vector<std::string> readListFile(const std::string& path);
+// The values of a list file (quotes removed), each value once in the order it
+// first comes; a missing file gives none. A list holds each horse or dam once:
+// a value met again is passed over and counted in *repeats when given.
+std::vector<std::string> readListFile(const std::string& path, long* repeats = nullptr);
 
 }  // namespace kv::expansion

@@ -136,6 +136,14 @@ public:
     void notes(const std::vector<std::string>& sentences) {
         for (const auto& s : sentences) text_ += s;
     }
+    // `skipped` records of the file at `path` repeated a key met before in it and
+    // were passed over (each key is worked once): a note, no failure.
+    void repeatsSkipped(const std::string& path, long skipped) {
+        if (skipped <= 0) return;
+        detail(path + ": " + std::to_string(skipped) + " repeated record(s) skipped, each key worked once");
+        text_ += fileLabel(path) + " で繰り返されたレコード " + std::to_string(skipped) +
+                 " 件を読み飛ばしました（同じキーは１回だけ処理しました）。";
+    }
     // A failure said in a sentence of its own.
     void failedSentence(const std::string& sentence) {
         ++failures_;

@@ -159,7 +159,7 @@ void YOSOKEKKATHISWEEKNQUEL::noteMissingExpandedFiles(int tallied) {
             const std::string ketto(r.field(kv::jv::SeRecord::KettoNum));
             if (ketto.find('\0') != std::string::npos) continue;
             horses.push_back(
-                {ketto, fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0});
+                {ketto, fileSize(appFile(std::string(dirs::UMAGOTOEX) + "/" + ketto + exrec::kFileSuffix)) > 0, 0, {}});
         }
         tallyExpandedFiles(horses);
     }
@@ -191,7 +191,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     }
     const auto& failures = chain_.failures();
     std::vector<int> races;
+    std::vector<int> numberRaces;  // races a writer gave up on for a value that is no number
     for (const WriterFailure& f : failures) {
+        if (f.what.find("not a number") != std::string::npos || f.what.find("is not digits") != std::string::npos)
+            numberRaces.push_back(f.RaceIdx);
         const std::string key = f.RaceIdx >= 1 && static_cast<std::size_t>(f.RaceIdx) < st.run.RaceKeyList.size()
                                     ? st.run.raceKey(f.RaceIdx)
                                     : std::string();
@@ -200,13 +203,37 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     }
     if (!races.empty())
         r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
+    // A race failed on a value that is no number, whose runners' expanded run
+    // records hold a number member that is not digits: the file and the
+    // record, which the calculation makes again.
+    const ExDamage* damaged = nullptr;
+    for (int race : numberRaces) {
+        for (const ExDamage& d : exDamaged_)
+            if (d.RaceIdx == race) {
+                damaged = &d;
+                break;
+            }
+        if (damaged) break;
+    }
+    if (damaged) {
+        const std::string path =
+            appFile(std::string(dirs::UMAGOTOEX) + "/" + damaged->horse.ketto + exrec::kFileSuffix);
+        r.detail(path + ": record " + std::to_string(damaged->horse.badRecord) + ": " + damaged->horse.badMember +
+                 " is not a number");
+        r.notes({"拡大構造体ファイル " + fileLabel(path) + " の " + std::to_string(damaged->horse.badRecord) +
+                 " 件目のレコードの数値（" + damaged->horse.badMember + "）が数字ではありません。"});
+    }
     r.failedFiles(st.WriteFailures);
     if (SkippedPayoutRepeats > 0)
         r.detail("predict: " + std::to_string(SkippedPayoutRepeats) +
                  " repeated payout record(s) skipped (one race pass per race)");
     r.unreadableFiles("⑥予想・結果");
     // Missing inputs already say what to run first.
-    if (!r.missingAny()) r.action(checkDiskAction("⑥予想・結果"));
+    if (damaged)
+        r.action("⑤計算をやり直してから、⑥予想・結果をやり直して下さい。" +
+                 (st.WriteFailures.empty() ? std::string() : checkDiskAction("⑥予想・結果")));
+    else if (!r.missingAny())
+        r.action(checkDiskAction("⑥予想・結果"));
     return r;
 }
 
@@ -351,6 +378,11 @@ void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
     for (std::size_t f = 0; f < w.WriteFailures.size(); ++f)
         (f < p.raceFileFailures ? raceFileFailures_ : st.WriteFailures).push_back(w.WriteFailures[f]);
     tallyExpandedFiles(p.horseFiles);
+    for (const HorseFile& h : p.horseFiles)
+        if (h.badRecord > 0) {
+            exDamaged_.push_back({RaceIdx, h});
+            break;
+        }
     tallied_ = RaceIdx;
 
     // 7-8. Yield, progress text.
@@ -376,6 +408,7 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
     const std::size_t beforeLoop = st.WriteFailures.size();
     tallied_ = 0;
     exTally_ = {};
+    exDamaged_.clear();
     // Whatever ends the loop: the files of the races go ahead of the race
     // loop's (they were once all written first), and the missing expanded run
     // files are noted.

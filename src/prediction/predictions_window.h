@@ -68,6 +68,13 @@ private:
         long horses = 0, missing = 0;
         std::string first;
     } exTally_;
+    // Per race, the first runner whose expanded run records taken have a
+    // number member that is not digits (race index, horse and record).
+    struct ExDamage {
+        int RaceIdx = 0;
+        HorseFile horse;
+    };
+    std::vector<ExDamage> exDamaged_;
     int tallied_ = 0;  // the races counted so far
     StepReport inputs_{"predict"};
     WriterChain chain_;

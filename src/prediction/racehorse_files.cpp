@@ -1,4 +1,6 @@
 // Race-horse files: the runners' entries and their past runs.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -10,7 +12,7 @@
 #include "common/numbers.h"
 #include "common/recordfile.h"
 #include "common/exrecord.h"
-#include "common/recordfile.h"
+#include "common/fsys.h"
 #include "prediction/run_stages.h"
 
 namespace kv::pred {
@@ -45,14 +47,22 @@ std::string weatherAndGoing(const RunConstants& run, const RaceHorseRecord& rec)
 // none belongs to it), slot s the s-th record before it. Only the last
 // kMaxRuns records are searched for the race; when the race's record is not the
 // newest, as many older records are reached back as were skipped after it.
-// Returns whether the horse has a file with something in it.
-bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer, std::string& fileBuffer) {
+// Returns whether the horse has a file with something in it; file.badRecord
+// and file.badMember name the first record taken whose numbers are not digits.
+bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string& exBuffer, std::string& fileBuffer,
+                  HorseFile& file) {
     const std::string_view ketto = fieldView(rec.bytes, rh::KettoNum.at(0));
     if (ketto.find('\0') != std::string_view::npos) return false;  // no runner at this number
     const std::string path = appFile(std::string(dirs::UMAGOTOEX) + "/" + std::string(ketto) + exrec::kFileSuffix);
     // Missing, empty or not a file: no runs.
     const long long bytes = readFileInto(path, fileBuffer);
-    if (bytes < 0) return false;
+    if (bytes < 0) {
+        // Something in the file's place that is no file (a folder) is there but unreadable.
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return false;
+        noteUnreadable(path, "not a regular file");
+        return true;
+    }
     const std::size_t count = static_cast<std::size_t>(bytes) / exrec::kLength;
     if (count == 0) return true;
     const auto runs = [&fileBuffer](std::size_t i) {
@@ -75,7 +85,16 @@ bool fillPastRuns(RaceHorseRecord& rec, const std::string& raceKey, std::string&
     const std::size_t back = count - 1 - entry;  // records after the entry
     const std::size_t start = first - std::min(back, first);
     const std::size_t slots = std::min(kMaxRuns - 1, entry - start);
-    for (std::size_t s = 0; s <= slots; ++s) copyRunToSlot(rec, runs(entry - s), static_cast<int>(s));
+    for (std::size_t s = 0; s <= slots; ++s) {
+        const std::string_view ex = runs(entry - s);
+        if (file.badRecord == 0) {
+            if (const exrec::Member* m = exrec::firstNonDigitMember(ex)) {
+                file.badRecord = entry - s + 1;
+                file.badMember = m->name;
+            }
+        }
+        copyRunToSlot(rec, ex, static_cast<int>(s));
+    }
     exBuffer.assign(runs(entry - slots));
     return true;
 }
@@ -197,9 +216,13 @@ int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx,
             // Past runs: a race whose key came earlier in the index took them
             // already; its records are the same, only the exchange buffer is not touched again.
             std::string scratch;
-            const bool found = fillPastRuns(rec, key, first ? st.ExRec : scratch, readBuffer);
+            HorseFile file;
+            file.found = fillPastRuns(rec, key, first ? st.ExRec : scratch, readBuffer, file);
             const std::string_view ketto = runner.field(se::KettoNum);
-            if (horseFiles && ketto.find('\0') == std::string_view::npos) horseFiles->push_back({std::string(ketto), found});
+            if (horseFiles && ketto.find('\0') == std::string_view::npos) {
+                file.ketto = ketto;
+                horseFiles->push_back(std::move(file));
+            }
         }
         run.Syosai[at][11] = weatherAndGoing(run, rec);
         if (first) fileBytes += rec.bytes;

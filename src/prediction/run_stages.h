@@ -71,10 +71,15 @@ RaceEntries collectRaceEntries(WindowState& st, const std::string& sePath, unsig
 // writes "RACE/<key>.dat" when the race is the first of its key. fileBytes is
 // and readBuffer are buffers reused from race to race. Returns the number of records.
 // horseFiles, when given, receives each runner's horse (in number order)
-// and whether its expanded run file has something in it.
+// and whether its expanded run file has something in it (a file that is there
+// but cannot be read counts as found, and is noted as unreadable).
 struct HorseFile {
     std::string ketto;
     bool found = false;
+    // The first record taken from the file whose whole-number members are not
+    // all digits (1-based record number, 0 for none), and the first such member.
+    std::size_t badRecord = 0;
+    std::string badMember;
 };
 int buildRaceHorseFile(WindowState& st, const RaceEntries& entries, int RaceIdx, std::vector<RaceHorseRecord>& recs,
                        std::string& fileBytes, std::string& readBuffer, std::vector<HorseFile>* horseFiles = nullptr);

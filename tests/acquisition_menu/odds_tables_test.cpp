@@ -122,12 +122,47 @@ TEST_F(OddsTables, LastRecordOfARaceWinsAndEachRecordStartsEmpty) {
     second.entry(0, "0201", "000060");  // horse 3 not listed any more
     dir.write("O4THISWEEKN.dat", first.rec + second.rec);
 
-    kv::KORIVANODDSN w;
+    kv::RecordingMessageSink messages;
+    kv::KORIVANODDSN w(&messages);
     w.Form_Load();
     auto t = table("UMATANODDS.dat");
     EXPECT_EQ(t[kv::pairLine(2, 1) - 1], "6");
     EXPECT_EQ(t[kv::pairLine(3, 1) - 1], "0");
+    // The race's table is written once; the record passed over is a note, no failure.
+    EXPECT_EQ(w.FilesWritten, 1);
+    EXPECT_FALSE(w.Failed());
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("O4THISWEEKN.dat で繰り返されたレコード 1 件を読み飛ばしました"), std::string::npos)
+        << messages.messages[0];
+}
+
+// An odds file repeated 2000 times gives the tables of the file once, each
+// written once, and a note naming the file.
+TEST_F(OddsTables, RepeatedOddsFileWritesEachTableOnce) {
+    OddsLine a("O2", 2042, 13, kRace), b("O2", 2042, 13, "2025060105030212");
+    a.entry(0, "0102", "000035");
+    b.entry(0, "0304", "000120");
+    dir.write("O2THISWEEKN.dat", a.rec + b.rec);
+    kv::KORIVANODDSN once;
+    once.Form_Load();
+    const std::string clean = dir.read("KAIME/" + std::string(kKey) + "UMARENODDS.dat");
+    const std::string other = dir.read("KAIME/202506010512UMARENODDS.dat");
+    EXPECT_EQ(once.FilesWritten, 2);
+
+    std::string repeated;
+    for (int i = 0; i < 2000; ++i) repeated += a.rec + b.rec;
+    dir.write("O2THISWEEKN.dat", repeated);
+    kv::RecordingMessageSink messages;
+    kv::KORIVANODDSN w(&messages);
+    w.Form_Load();
     EXPECT_EQ(w.FilesWritten, 2);
+    EXPECT_FALSE(w.Failed());
+    EXPECT_EQ(dir.read("KAIME/" + std::string(kKey) + "UMARENODDS.dat"), clean);
+    EXPECT_EQ(dir.read("KAIME/202506010512UMARENODDS.dat"), other);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("O2THISWEEKN.dat で繰り返されたレコード 3998 件を読み飛ばしました"),
+              std::string::npos)
+        << messages.messages[0];
 }
 
 TEST_F(OddsTables, OutOfRangeHorseNumbersAndBrokenLinesAreSkipped) {

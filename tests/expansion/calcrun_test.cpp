@@ -114,10 +114,14 @@ TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
     EXPECT_NE(messages.messages[0].find("計算できなかった馬が 1 頭あります（最初: " + std::string(kH3) + "）"),
               std::string::npos)
         << messages.messages[0];
-    // ProgressBar3: reset, the lists (one dam, five entries: still 0), reset, the
+    // H2 is listed twice: worked once, and the repeat is noted (no failure of its own).
+    EXPECT_NE(messages.messages[0].find("KETTONUMTHISWEEKN.dat で繰り返されたレコード 1 件を読み飛ばしました"),
+              std::string::npos)
+        << messages.messages[0];
+    // ProgressBar3: reset, the lists (one dam, four horses: still 0), reset, the
     // three horse records, then the building and the calculation, one step per
-    // list entry each (H2 is listed twice).
-    EXPECT_EQ(progress.all["ProgressBar3"], (std::vector<long>{0, 0, 33, 66, 100, 20, 40, 60, 80, 100, 20, 40, 60, 80, 100}));
+    // horse each.
+    EXPECT_EQ(progress.all["ProgressBar3"], (std::vector<long>{0, 0, 33, 66, 100, 25, 50, 75, 100, 25, 50, 75, 100}));
     EXPECT_EQ(progress.last["ProgressBar4"], 100);
 
     // H1: seven records; the factor phase handles records 4..7.
@@ -191,10 +195,59 @@ TEST_F(CalcRunTest, WorkFilesHoldOnlyThisRunsRecords) {
     kyosoba.replace(226, 2, "\r\n");
     dir.write("OPTION1N/KYOSOBA.dat", kyosoba);
     const CalculationReport r = run(1);
-    // H2 is listed twice: two copies.
-    EXPECT_EQ(r.kyosobaRecords, 2);
-    EXPECT_EQ(dir.read("OPTION1N/KYOSOBATHISWEEK.dat"), kyosoba + kyosoba);
+    // H2 is listed twice: one copy.
+    EXPECT_EQ(r.kyosobaRecords, 1);
+    EXPECT_EQ(dir.read("OPTION1N/KYOSOBATHISWEEK.dat"), kyosoba);
     EXPECT_EQ(dir.read("OPTION1N/HAHAUMATHISWEEK.dat"), "");
+}
+
+// A list repeated over and over is worked once per horse or dam: the same
+// files as the list once, and a note naming the list.
+TEST_F(CalcRunTest, RepeatedListsAreWorkedOncePerKeyAndNoted) {
+    std::string kyosoba(228, ' '), hahauma(402, ' ');
+    kyosoba.replace(0, 10, kH2);
+    kyosoba.replace(226, 2, "\r\n");
+    hahauma.replace(0, 10, "2000000002");
+    hahauma.replace(400, 2, "\r\n");
+    dir.write("OPTION1N/KYOSOBA.dat", kyosoba);
+    dir.write("OPTION1N/HAHAUMA.dat", hahauma);
+    const std::string horses = dir.read("KETTONUMTHISWEEKN.dat"), dams = dir.read("HAHAHANNUMTHISWEEKN.dat");
+    const std::vector<std::string> outputs = {"OPTION1N/KYOSOBATHISWEEK.dat", "OPTION1N/HAHAUMATHISWEEK.dat",
+                                              "UMAGOTOEXTHISWEEKN/2019100001EX.dat",
+                                              "UMAGOTOEXTHISWEEKN/2019100002EX.dat"};
+    // The list as it is (H2 listed twice): one KYOSOBA record, one HAHAUMA record.
+    run(2);
+    std::map<std::string, std::string> clean;
+    for (const auto& f : outputs) clean[f] = dir.read(f);
+    EXPECT_EQ(clean["OPTION1N/KYOSOBATHISWEEK.dat"], kyosoba);
+    EXPECT_EQ(clean["OPTION1N/HAHAUMATHISWEEK.dat"], hahauma);
+
+    struct Case {
+        const char* list;
+        std::string bytes;
+        const char* note;
+    };
+    auto times = [](const std::string& s, int n) {
+        std::string out;
+        for (int i = 0; i < n; ++i) out += s;
+        return out;
+    };
+    const Case cases[] = {
+        {"HAHAHANNUMTHISWEEKN.dat", times(dams, 2000), "HAHAHANNUMTHISWEEKN.dat で繰り返されたレコード 1999 件を読み飛ばしました"},
+        // five entries, four horses
+        {"KETTONUMTHISWEEKN.dat", times(horses, 400), "KETTONUMTHISWEEKN.dat で繰り返されたレコード 1996 件を読み飛ばしました"},
+    };
+    for (const Case& c : cases) {
+        dir.write("KETTONUMTHISWEEKN.dat", horses);
+        dir.write("HAHAHANNUMTHISWEEKN.dat", dams);
+        dir.write(c.list, c.bytes);
+        messages.messages.clear();
+        const CalculationReport r = run(2);
+        EXPECT_EQ(r.horses, 4u) << c.list;
+        for (const auto& f : outputs) EXPECT_EQ(dir.read(f), clean[f]) << c.list << " " << f;
+        ASSERT_EQ(messages.messages.size(), 1u) << c.list;
+        EXPECT_NE(messages.messages[0].find(c.note), std::string::npos) << messages.messages[0];
+    }
 }
 
 TEST_F(CalcRunTest, WorkFileThatCannotBeWrittenIsReportedAndNotReadBack) {
@@ -222,7 +275,7 @@ TEST_F(CalcRunTest, WorkFileThatCannotBeWrittenIsReportedAndNotReadBack) {
 TEST_F(CalcRunTest, AFailureWhileTheWorkersRunEndsTheRunWithAMessage) {
     struct Throwing : kv::ProgressSink {
         void progress(const std::string& bar, long value, long) override {
-            if (bar == "ProgressBar3" && value == 40) throw std::runtime_error("progress display lost");
+            if (bar == "ProgressBar3" && value == 50) throw std::runtime_error("progress display lost");
         }
     } throwing;
     KORIVANEXPDTHISWEEKNQUEL w(status, messages, throwing);

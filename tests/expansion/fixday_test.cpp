@@ -88,6 +88,40 @@ TEST_F(FixDayTest, EntriesOfTheWeeksHorses) {
     EXPECT_EQ(dir.read(runFile("B")), before);
 }
 
+// A horse list repeated over and over fixes each horse once (the same run files
+// as the list once); the step succeeds and its message notes the repeats.
+TEST_F(FixDayTest, RepeatedHorseListFixesEachHorseOnceWithANote) {
+    auto setUp = [&](int times) {
+        dir.write(runFile("A"), kvtest::jvSE(raceId(1), 1, "A").setRaw(se::BaTaijyu, "502").str());
+        dir.write(runFile("B"), kvtest::jvSE(raceId(1), 1, "B").setRaw(se::BaTaijyu, "470").str() +
+                                    kvtest::jvSE(raceId(2), 1, "B").setRaw(se::KisyuCodeBefore, "01234").str());
+        std::string list;
+        for (int i = 0; i < times; ++i) list += "\"A\"\r\n\"B\"\r\n";
+        dir.write("KETTONUMTHISWEEKN.dat", list);
+        dir.write("RATHISWEEKNNEW.dat", kvtest::jvRA(raceId(1), "1").str());
+    };
+    setUp(1);
+    EXPECT_EQ(FixUmagotoZenjitsu().written, 2);
+    const std::string a = dir.read(runFile("A")), b = dir.read(runFile("B"));
+
+    setUp(2000);
+    const FixUmagotoResult fixed = FixUmagotoZenjitsu();
+    EXPECT_EQ(fixed.written, 2);
+    EXPECT_EQ(fixed.repeatsSkipped, 3998);
+    EXPECT_EQ(dir.read(runFile("A")), a);
+    EXPECT_EQ(dir.read(runFile("B")), b);
+
+    setUp(2000);
+    KORIVANEXPDTHISWEEKNQUEL w(status, messages, progress);
+    w.Form_Load();
+    EXPECT_TRUE(w.Command3_Click());
+    EXPECT_EQ(status.last("Text1"), "前日固定終了");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].find("KETTONUMTHISWEEKN.dat で繰り返されたレコード 3998 件を読み飛ばしました"),
+              std::string::npos)
+        << messages.messages[0];
+}
+
 TEST_F(FixDayTest, RacesInPredictionMode) {
     auto race = [](int n, const char* kubun) {
         return kvtest::jvRA(raceId(n), kubun).setRaw(ra::TenkoCD, "3").setRaw(ra::SibaBabaCD, "4").setRaw(ra::DirtBabaCD, "2").str();

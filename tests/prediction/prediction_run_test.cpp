@@ -746,7 +746,7 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
     wk.write();
     const std::string a = "UMAGOTOEXTHISWEEKN/0405061101EX.dat", b = "UMAGOTOEXTHISWEEKN/0405061102EX.dat";
     ASSERT_TRUE(wk.dir.exists(a));
-    // Horse 2's file is a folder: no runs and counted as missing, but not unreadable.
+    // Horse 2's file is a folder: no runs, and unreadable rather than missing.
     std::filesystem::remove(wk.dir.file(b));
     ASSERT_TRUE(makeDirs(wk.dir.file(b)));
     struct Case {
@@ -764,16 +764,74 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
         const bool noted = std::any_of(unreadable.begin(), unreadable.end(),
                                        [&](const std::string& u) { return u.find(c.denied) != std::string::npos; });
         EXPECT_EQ(noted, std::string(c.denied) != "nothing") << c.denied;
-        for (const auto& u : unreadable) EXPECT_EQ(u.find("0405061102EX.dat"), std::string::npos) << u;
-        EXPECT_EQ(run.w->report().failedAny(), std::string(c.denied) != "nothing") << c.denied;
+        const bool folderNoted = std::any_of(unreadable.begin(), unreadable.end(), [](const std::string& u) {
+            return u.find("0405061102EX.dat") != std::string::npos;
+        });
+        EXPECT_EQ(folderNoted, c.runners > 0) << c.denied;  // without runners no run file is looked at
+        EXPECT_TRUE(run.w->report().failedAny()) << c.denied;
         const auto recs = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
         ASSERT_EQ(recs.size(), c.runners) << c.denied;
         if (!recs.empty()) {
             EXPECT_EQ(RaceHorseRecord(recs[0]).raceId(0) == kId11, c.horse1HasRuns) << c.denied;
         }
-        // The unreadable file is there: only horse 2 (the folder) is missing.
+        // Neither horse is missing: the unreadable file and the folder are there.
         if (c.runners > 0) {
-            EXPECT_NE(run.w->report().message().find("1 頭分"), std::string::npos) << c.denied;
+            EXPECT_EQ(run.w->report().message().find("頭分"), std::string::npos) << c.denied;
+        }
+        if (std::string(c.denied) == "nothing") {
+            EXPECT_NE(run.w->report().message().find("UMAGOTOEXTHISWEEKN/0405061102EX.dat"), std::string::npos)
+                << run.w->report().message();
+        }
+    }
+}
+
+// A race given up on for a value that is no number names the expanded run file
+// and record whose number is not digits, and the calculation to run again.
+TEST(PredictionRun, ExpandedRecordWithoutANumberIsNamedWhenItsRaceFails) {
+    struct NumberWriter : Writer {
+        std::string failure;
+        explicit NumberWriter(std::string f) : failure(std::move(f)) {}
+        std::string name() const override { return "WriteYosouHtmlPage"; }
+        void writeRace(WindowState&, int) override { throw std::runtime_error(failure); }
+    };
+    struct Case {
+        int record;  // 1: the older run, 2: the entry; 0: none damaged
+        Field member;
+        const char* text;
+        const char* failure;  // the writer's
+        const char* named;    // in the message, or nullptr for no expanded run file named
+    };
+    const std::string ketto = "0405061102";
+    const std::string file = "UMAGOTOEXTHISWEEKN/" + ketto + "EX.dat";
+    const Case cases[] = {
+        {2, exrec::BirthYear, "    ", "not a number: '  '", " の 2 件目のレコードの数値（BirthYear）が数字ではありません。"},
+        {1, exrec::Kyori, "16O0", "not a number: 'O0'", " の 1 件目のレコードの数値（Kyori）が数字ではありません。"},
+        {2, exrec::BirthYear, "    ", "disk full", nullptr},          // a failure of another kind
+        {0, exrec::BirthYear, "", "not a number: '  '", nullptr},     // nothing damaged
+    };
+    for (const Case& c : cases) {
+        WeekFixture wk;
+        wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+        for (auto& [k, recs] : wk.ex) {
+            recs.insert(recs.begin(), exRecord("2025030106010211", 1, k, 59.0f));
+            for (auto& r : recs) {
+                setField(r, exrec::HassoTime, "1530");
+                setField(r, exrec::TorokuTosu, "16");
+            }
+        }
+        if (c.record > 0) setField(wk.ex[ketto][static_cast<std::size_t>(c.record - 1)], c.member, c.text);
+        wk.write();
+        WriterChain chain;
+        chain.add(ChainSlot::YosouHtmlPage, std::make_unique<NumberWriter>(c.failure));
+        LoadedWindow run(std::move(chain));
+        const std::string m = run.w->report().message();
+        EXPECT_TRUE(run.w->report().failedAny()) << m;
+        if (c.named) {
+            EXPECT_NE(m.find("拡大構造体ファイル " + file + c.named), std::string::npos) << m;
+            EXPECT_NE(m.find("⑤計算をやり直して"), std::string::npos) << m;
+        } else {
+            EXPECT_EQ(m.find("拡大構造体ファイル"), std::string::npos) << m;
+            EXPECT_EQ(m.find("⑤計算"), std::string::npos) << m;
         }
     }
 }
