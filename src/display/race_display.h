@@ -97,6 +97,8 @@ private:
     // colour == false: no hit is coloured whatever the payout buffer holds.
     void showKaimeGrids(bool colour);
     void raceDetailClick(const controls::GridModel& g);
+    // Reads the race's sorted horse file into HorseSortTable and the predicted ranks.
+    void loadPredictedRanks(const std::string& base);
 
     pred::WindowState& st_;
     int selected_ = 0;

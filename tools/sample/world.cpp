@@ -583,11 +583,33 @@ struct Builder {
         }
     }
 
+    // One race: the draw, the runners' entries, odds, times, the finish with
+    // margins and prizes, corners and laps; then the horses' state after it.
     void runRace(Race& race, std::vector<int>& field, long day, const RaceSpec& spec) {
-        const int raceIdx = static_cast<int>(w.races.size());
         const int surface = surfaceOfTrack(race.track);
         const int n = static_cast<int>(field.size());
-        // Draw: horse numbers in random order; brackets as the JRA rule spreads them.
+        const std::vector<int> waku = drawGate(field);
+        std::vector<double> perf(n), rating(n);
+        enterRunners(race, field, waku, surface, spec, perf, rating);
+        if (spec.finish[0] > 0) fixFinish(spec, rating, perf);
+        const std::vector<int> ijyo = drawMishaps(n, spec);
+        setOdds(race, rating, ijyo);
+        const std::vector<double> exact = runTimes(race, perf, ijyo, surface);
+        std::vector<int> order;
+        for (int i = 0; i < n; ++i) if (ijyo[i] == 0) order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return exact[a] < exact[b]; });
+        const std::vector<bool> tied = deadHeats(race, order, spec);
+        placeFinishers(race, order, tied);
+        sharePlacePrizes(race, order, tied);
+        runCorners(race, ijyo);
+        if (!order.empty()) setLaps(race, w.starts[race.starts[order[0]]], surface);
+        w.races.push_back(std::move(race));
+        afterRace(w.races.back(), day);
+    }
+
+    // Draw: horse numbers in random order; brackets as the JRA rule spreads them.
+    std::vector<int> drawGate(std::vector<int>& field) {
+        const int n = static_cast<int>(field.size());
         for (int i = n - 1; i > 0; --i) std::swap(field[i], field[rng.below(static_cast<std::uint64_t>(i + 1))]);
         std::vector<int> waku(n);
         if (n <= 8) {
@@ -600,8 +622,16 @@ struct Builder {
             for (int b = 1; b <= 8; ++b)
                 for (int c = 0; c < per[b]; ++c) waku[u++] = b;
         }
+        return waku;
+    }
+
+    // The starts of the race's runners (jockey, weights, blinkers) with each
+    // one's rating and the speed it runs at.
+    void enterRunners(Race& race, const std::vector<int>& field, const std::vector<int>& waku, int surface,
+                      const RaceSpec& spec, std::vector<double>& perf, std::vector<double>& rating) {
+        const int raceIdx = static_cast<int>(w.races.size());
+        const int n = static_cast<int>(field.size());
         std::vector<int> jockeysUsed;
-        std::vector<double> perf(n), rating(n);
         const double base = baseSpeed(surface, race.dist);
         for (int i = 0; i < n; ++i) {
             Horse& h = w.horses[field[i]];
@@ -635,16 +665,21 @@ struct Builder {
             w.starts.push_back(s);
             race.starts.push_back(static_cast<int>(w.starts.size()) - 1);
         }
-        // A race run to a given finish: the horses of those rating ranks come home first.
-        if (spec.finish[0] > 0) {
-            std::vector<int> byRating(n);
-            for (int i = 0; i < n; ++i) byRating[i] = i;
-            std::stable_sort(byRating.begin(), byRating.end(), [&](int a, int b) { return rating[a] > rating[b]; });
-            const double best = *std::max_element(perf.begin(), perf.end());
-            for (int k = 0; k < 3; ++k)
-                if (spec.finish[k] >= 1 && spec.finish[k] <= n) perf[byRating[spec.finish[k] - 1]] = best + 0.6 - 0.2 * k;
-        }
-        // Abnormal runs: scratched before the start, or stopped during the race.
+    }
+
+    // A race run to a given finish: the horses of those rating ranks come home first.
+    static void fixFinish(const RaceSpec& spec, const std::vector<double>& rating, std::vector<double>& perf) {
+        const int n = static_cast<int>(perf.size());
+        std::vector<int> byRating(n);
+        for (int i = 0; i < n; ++i) byRating[i] = i;
+        std::stable_sort(byRating.begin(), byRating.end(), [&](int a, int b) { return rating[a] > rating[b]; });
+        const double best = *std::max_element(perf.begin(), perf.end());
+        for (int k = 0; k < 3; ++k)
+            if (spec.finish[k] >= 1 && spec.finish[k] <= n) perf[byRating[spec.finish[k] - 1]] = best + 0.6 - 0.2 * k;
+    }
+
+    // Abnormal runs: scratched before the start (1), or stopped during the race (4).
+    std::vector<int> drawMishaps(int n, const RaceSpec& spec) {
         std::vector<int> ijyo(n, 0);
         for (int i = 0; i < n; ++i) {
             double u = rng.uniform();
@@ -655,7 +690,12 @@ struct Builder {
         if (spec.field > 0 || spec.spread || spec.deadHeat > 0 || spec.scratch || spec.finish[0] > 0)
             std::fill(ijyo.begin(), ijyo.end(), 0);
         if (spec.scratch && n >= 3) ijyo[2] = 1;
-        // Public estimate for the odds: the rating seen through noise.
+        return ijyo;
+    }
+
+    // Win odds and popularity from the public's estimate: the rating seen through noise.
+    void setOdds(Race& race, const std::vector<double>& rating, const std::vector<int>& ijyo) {
+        const int n = static_cast<int>(rating.size());
         std::vector<double> q(n);
         double qsum = 0;
         for (int i = 0; i < n; ++i) {
@@ -677,13 +717,15 @@ struct Builder {
             s.odds = static_cast<int>(std::clamp<long>(o, 11, 9999));
         }
         if (serialOf(race.date) >= firstWeekDay) race.winProb = prob;
-        {
-            std::vector<int> idx;
-            for (int i = 0; i < n; ++i) if (ijyo[i] != 1) idx.push_back(i);
-            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return w.starts[race.starts[a]].odds < w.starts[race.starts[b]].odds; });
-            for (std::size_t k = 0; k < idx.size(); ++k) w.starts[race.starts[idx[k]]].ninki = static_cast<int>(k) + 1;
-        }
-        // Times.
+        std::vector<int> idx;
+        for (int i = 0; i < n; ++i) if (ijyo[i] != 1) idx.push_back(i);
+        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return w.starts[race.starts[a]].odds < w.starts[race.starts[b]].odds; });
+        for (std::size_t k = 0; k < idx.size(); ++k) w.starts[race.starts[idx[k]]].ninki = static_cast<int>(k) + 1;
+    }
+
+    // The runners' times and last 3F / 4F; returns the exact times (tenths of a second).
+    std::vector<double> runTimes(Race& race, const std::vector<double>& perf, const std::vector<int>& ijyo, int surface) {
+        const int n = static_cast<int>(perf.size());
         std::vector<double> exact(n, 0.0);
         for (int i = 0; i < n; ++i) {
             Start& s = w.starts[race.starts[i]];
@@ -701,10 +743,11 @@ struct Builder {
             s.l4 = surface == 2 ? 0 : static_cast<int>(28800.0 / (v3 - 0.2) + 0.5);
             if (s.l4 >= s.time) s.l4 = 0;
         }
-        std::vector<int> order;
-        for (int i = 0; i < n; ++i) if (ijyo[i] == 0) order.push_back(i);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return exact[a] < exact[b]; });
-        // A dead heat: the second (and the fourth) past the post share the place ahead.
+        return exact;
+    }
+
+    // A dead heat: the second (and the fourth) past the post share the place ahead.
+    std::vector<bool> deadHeats(Race& race, const std::vector<int>& order, const RaceSpec& spec) {
         std::vector<bool> tied(order.size(), false);
         auto tie = [&](std::size_t k) {
             if (k >= order.size()) return;
@@ -717,6 +760,11 @@ struct Builder {
         };
         if (spec.deadHeat >= 1) tie(1);
         if (spec.deadHeat >= 2) tie(3);
+        return tied;
+    }
+
+    // Places, margins and the prizes of the first five past the post.
+    void placeFinishers(Race& race, const std::vector<int>& order, const std::vector<bool>& tied) {
         for (std::size_t k = 0; k < order.size(); ++k) {
             Start& s = w.starts[race.starts[order[k]]];
             s.order = tied[k] ? w.starts[race.starts[order[k - 1]]].order : static_cast<int>(k) + 1;
@@ -752,7 +800,10 @@ struct Builder {
                 s.added = race.added[k];
             }
         }
-        // Horses sharing a place share its prize and the next one's.
+    }
+
+    // Horses sharing a place share its prize and the next one's.
+    void sharePlacePrizes(const Race& race, const std::vector<int>& order, const std::vector<bool>& tied) {
         for (std::size_t k = 1; k < order.size() && k < 5; ++k) {
             if (!tied[k]) continue;
             Start& a = w.starts[race.starts[order[k - 1]]];
@@ -760,7 +811,12 @@ struct Builder {
             a.prize = b.prize = (race.prize[k - 1] + race.prize[k]) / 2;
             a.added = b.added = (race.added[k - 1] + race.added[k]) / 2;
         }
-        // Corners: running positions from the style, closing on the finish order.
+    }
+
+    // Corners: running positions from the style, closing on the finish order;
+    // then each runner's running style.
+    void runCorners(const Race& race, const std::vector<int>& ijyo) {
+        const int n = static_cast<int>(ijyo.size());
         int corners = race.dist <= 1400 ? 2 : 4;
         for (int c = 0; c < 4; ++c) {
             if (c < 4 - corners) continue;
@@ -781,43 +837,45 @@ struct Builder {
             const Horse& h = w.horses[s.horse];
             s.kyakusitu = s.ijyo == 0 ? std::clamp(h.style + (rng.chance(0.2) ? rng.range(-1, 1) : 0), 1, 4) : 0;
         }
-        // Race laps and furlong times from the winner's run.
-        if (!order.empty()) {
-            const Start& win = w.starts[race.starts[order[0]]];
-            int sections = (race.dist + 199) / 200;
-            if (sections > 25) sections = 25;
-            race.lapCount = sections;
-            int finalSections = surface == 2 ? 1 : 3;
-            int finalTime = win.l3;
-            int early = win.time - finalTime;
-            int earlySections = sections - finalSections;
-            int used = 0;
-            for (int k = 0; k < sections; ++k) {
-                int t;
-                if (k < earlySections) {
-                    t = earlySections > 0 ? early / earlySections : 0;
-                    if (k == 0) t += 25;  // the start
-                    if (k == earlySections - 1) t = early - used;
-                } else {
-                    t = finalTime / finalSections;
-                    if (k == sections - 1) t = win.time - used;
-                }
-                if (t < 0) t = 0;
-                if (t > 999) t = 999;
-                race.lap[k] = t;
-                used += t;
+    }
+
+    // Race laps and furlong times from the winner's run.
+    static void setLaps(Race& race, const Start& win, int surface) {
+        int sections = (race.dist + 199) / 200;
+        if (sections > 25) sections = 25;
+        race.lapCount = sections;
+        int finalSections = surface == 2 ? 1 : 3;
+        int finalTime = win.l3;
+        int early = win.time - finalTime;
+        int earlySections = sections - finalSections;
+        int used = 0;
+        for (int k = 0; k < sections; ++k) {
+            int t;
+            if (k < earlySections) {
+                t = earlySections > 0 ? early / earlySections : 0;
+                if (k == 0) t += 25;  // the start
+                if (k == earlySections - 1) t = early - used;
+            } else {
+                t = finalTime / finalSections;
+                if (k == sections - 1) t = win.time - used;
             }
-            if (surface != 2) {
-                race.s3 = race.lap[0] + race.lap[1] + race.lap[2];
-                race.s4 = race.s3 + race.lap[3];
-                race.l3 = win.l3;
-                race.l4 = win.l4;
-            }
+            if (t < 0) t = 0;
+            if (t > 999) t = 999;
+            race.lap[k] = t;
+            used += t;
         }
-        w.races.push_back(std::move(race));
-        const Race& stored = w.races.back();
-        // Horses' state after the race.
-        for (int i = 0; i < n; ++i) {
+        if (surface != 2) {
+            race.s3 = race.lap[0] + race.lap[1] + race.lap[2];
+            race.s4 = race.s3 + race.lap[3];
+            race.l3 = win.l3;
+            race.l4 = win.l4;
+        }
+    }
+
+    // Horses' state after the race: weight, wins and prizes, retirement, and
+    // the day each one is ready again.
+    void afterRace(const Race& stored, long day) {
+        for (std::size_t i = 0; i < stored.starts.size(); ++i) {
             Start& s = w.starts[stored.starts[i]];
             Horse& h = w.horses[s.horse];
             h.starts.push_back(stored.starts[i]);
