@@ -444,6 +444,145 @@ struct Builder {
         return kTurf[rng.below(8)];
     }
 
+    // The programme of one race: its horses' group, age and class limits.
+    struct Programme {
+        int group = 0;
+        int minAge = 3;
+        bool onlyAge = false;
+        std::vector<int> classes = {1, 2};
+        bool debut = false;
+    };
+
+    // Programme: young horses first, hurdle race now and then, the main race at 11.
+    Programme programmeOf(int r, int month, const RaceSpec& spec) {
+        Programme p;
+        p.group = (r % 3 == 0) ? 1 : (r % 3 == 1 ? 0 : (rng.chance(0.5) ? 0 : 1));
+        if (r <= 2 && month >= 6) {
+            p.minAge = 2; p.onlyAge = true; p.classes = {1};
+            if (r == 2) { p.classes = {0}; p.debut = true; }
+        } else if (r <= 3 && month <= 9) {
+            p.minAge = 3; p.onlyAge = true; p.classes = {0, 1};
+        } else if ((r == 4 && rng.chance(0.5)) || spec.hurdle) {
+            p.group = 2; p.minAge = 3; p.classes = {0, 1, 2};
+        } else {
+            p.minAge = month >= 6 ? 3 : 4;
+            p.classes = {2};
+            if (r <= 5) p.classes = {1};
+        }
+        if (spec.field > 0 || spec.spread) p.debut = false;
+        return p;
+    }
+
+    // The horses of one race; the week's races take horses with at least
+    // minPastRuns earlier runs (debut races excepted).
+    std::vector<int> drawField(const Programme& p, const kv::Date& date, bool week, const RaceSpec& spec) {
+        const int group = p.group;
+        int want = week ? rng.range(12, opt.size == Size::Full ? 18 : 14) : rng.range(8, 16);
+        if (spec.field > 0) want = spec.field;
+        const std::size_t enough = spec.field > 0 ? static_cast<std::size_t>(spec.field) : 12u;
+        int minRuns = (week && !p.debut) ? sc.minPastRuns : 0;
+        std::vector<int> field = spec.spread ? spreadField(group, date.y, want, minRuns)
+                                             : draw(group, date.y, p.minAge, p.onlyAge, p.classes, want, minRuns);
+        // The week's programme is fixed: widen the choice until the field is big enough.
+        for (int widen = 0; week && field.size() < enough && widen < 4; ++widen) {
+            std::vector<int> more;
+            if (widen == 0) more = draw(group, date.y, p.minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 3) {
+                for (int g = 0; g < 3 && field.size() + more.size() < enough; ++g) {
+                    auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
+                    more.insert(more.end(), extra.begin(), extra.end());
+                }
+            }
+            field.insert(field.end(), more.begin(), more.end());
+        }
+        return field;
+    }
+
+    // Horses of a race that is not run go back to those ready.
+    void giveBack(const std::vector<int>& field) {
+        for (int horse : field) {
+            const Horse& h = w.horses[horse];
+            ready[{groupOf(h), h.birth.y, classOf(h)}].push_back(horse);
+        }
+    }
+
+    // Distance, track, course and the race's kind.
+    void setCourse(Race& race, const Programme& p, int jyo) {
+        const int group = p.group, minAge = p.minAge;
+        race.dist = distFor(group, jyo, 0);
+        race.track = trackFor(jyo, group, race.dist);
+        race.course = (group == 1 || group == 2) ? "  " : std::string(1, "ABC"[rng.below(3)]) + " ";
+        race.youngestAge = minAge;
+        race.syubetu = group == 2 ? (minAge >= 4 ? "19" : "18") : (p.onlyAge ? (minAge == 2 ? "11" : "12") : (minAge >= 4 ? "14" : "13"));
+    }
+
+    // Condition from the field.
+    void setCondition(Race& race, const std::vector<int>& field, bool debut) {
+        int maxWins = 0;
+        bool allDebut = true;
+        for (int horse : field) {
+            maxWins = std::max(maxWins, w.horses[horse].wins);
+            if (!w.horses[horse].starts.empty()) allDebut = false;
+        }
+        if (debut || allDebut) race.jyoken = "701";
+        else if (maxWins == 0) race.jyoken = "703";
+        else if (maxWins == 1) race.jyoken = "005";
+        else if (maxWins == 2) race.jyoken = "010";
+        else if (maxWins == 3) race.jyoken = "016";
+        else race.jyoken = "999";
+    }
+
+    // Grade and name of race r from its condition; returns the winner's prize.
+    long long setGrade(Race& race, int r, int group, int jyo, int month) {
+        long long first = 55000;
+        if (race.jyoken == "005") first = 80000;
+        if (race.jyoken == "010") first = 110000;
+        if (race.jyoken == "016") first = 150000;
+        if (race.jyoken == "999") {
+            first = 220000;
+            if (r == 11) {
+                int g = rng.range(0, 9);
+                race.grade = g < 1 ? 'A' : (g < 3 ? 'B' : (g < 6 ? 'C' : 'L'));
+                if (group == 2) race.grade = g < 5 ? 'H' : ' ';
+                first = race.grade == 'A' ? 1500000 : race.grade == 'B' ? 600000 : race.grade == 'C' ? 400000 : 250000;
+            }
+        }
+        if (race.grade == ' ' && (r == 9 || r == 10 || (r == 11 && race.jyoken != "999")) && race.jyoken != "701" &&
+            race.jyoken != "703")
+            race.grade = 'E';
+        if (race.grade != ' ') {
+            static const char* kSeason[] = {"新春", "早春", "弥生", "卯月", "皐月", "水無月",
+                                            "文月", "葉月", "長月", "神無月", "霜月", "師走"};
+            static const char* kKind[] = {"ステークス", "カップ", "特別", "賞", "記念"};
+            race.hondai = std::string(kCourseName[jyo]) + kSeason[month - 1] + kKind[rng.below(5)];
+            race.ryakusyo = std::string(kCourseName[jyo]) + kSeason[month - 1];
+        }
+        return first;
+    }
+
+    // Symbol, weight rule and the prizes of the first five.
+    void setPrizes(Race& race, bool debut, long long first) {
+        race.kigo = debut || race.jyoken == "703" ? "A01" : (rng.chance(0.2) ? "N20" : (rng.chance(0.5) ? "A03" : "C01"));
+        race.jyuryo = race.grade == 'A' ? 4 : (race.jyoken == "999" ? rng.range(1, 2) : 3);
+        static const long long kShare[5] = {100, 40, 25, 15, 10};
+        for (int p = 0; p < 5; ++p) race.prize[p] = first * kShare[p] / 100;
+        if (race.grade == 'A' || race.grade == 'B') {
+            for (int p = 0; p < 3; ++p) race.added[p] = first / (10 * (p + 1));
+        }
+    }
+
+    // Weather and going of the day's races (one draw per day and racecourse).
+    void setGoing(Race& race, long day, int jyo) const {
+        Rng dayRng = Rng::derive(opt.seed ^ static_cast<std::uint64_t>(day * 16 + jyo), "going");
+        int wx = dayRng.weighted({60, 25, 10, 5});
+        race.tenko = wx + 1;
+        int g = wx >= 2 ? dayRng.range(2, 4) : dayRng.weighted({80, 15, 5}) + 1;
+        race.siba = g;
+        race.dirt = std::min(4, g + (wx >= 2 ? 0 : dayRng.range(0, 1)));
+    }
+
     // The races of one race day at one racecourse; the week's races take
     // horses with at least minRuns earlier runs (debut races excepted).
     void raceDay(const kv::Date& date, int jyo, int races, bool week, int nichijiOverride, int kaijiOverride,
@@ -470,108 +609,17 @@ struct Builder {
             // Post times every 30 minutes from 9:50, as hhmm.
             const int postMinutes = 9 * 60 + 50 + (r - 1) * 30;
             race.hassoTime = (postMinutes / 60) * 100 + postMinutes % 60;
-            // Programme: young horses first, hurdle race now and then, the main race at 11.
-            int group = (r % 3 == 0) ? 1 : (r % 3 == 1 ? 0 : (rng.chance(0.5) ? 0 : 1));
-            int minAge = 3;
-            bool onlyAge = false;
-            std::vector<int> classes = {1, 2};
-            bool debut = false;
-            if (r <= 2 && month >= 6) {
-                minAge = 2; onlyAge = true; classes = {1};
-                if (r == 2) { classes = {0}; debut = true; }
-            } else if (r <= 3 && month <= 9) {
-                minAge = 3; onlyAge = true; classes = {0, 1};
-            } else if ((r == 4 && rng.chance(0.5)) || spec->hurdle) {
-                group = 2; minAge = 3; classes = {0, 1, 2};
-            } else {
-                minAge = month >= 6 ? 3 : 4;
-                classes = {2};
-                if (r <= 5) classes = {1};
-            }
-            if (spec->field > 0 || spec->spread) debut = false;
-            int want = week ? rng.range(12, opt.size == Size::Full ? 18 : 14) : rng.range(8, 16);
-            if (spec->field > 0) want = spec->field;
-            const std::size_t enough = spec->field > 0 ? static_cast<std::size_t>(spec->field) : 12u;
-            int minRuns = (week && !debut) ? sc.minPastRuns : 0;
-            std::vector<int> field = spec->spread ? spreadField(group, date.y, want, minRuns)
-                                                  : draw(group, date.y, minAge, onlyAge, classes, want, minRuns);
-            // The week's programme is fixed: widen the choice until the field is big enough.
-            for (int widen = 0; week && field.size() < enough && widen < 4; ++widen) {
-                std::vector<int> more;
-                if (widen == 0) more = draw(group, date.y, minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 3) {
-                    for (int g = 0; g < 3 && field.size() + more.size() < enough; ++g) {
-                        auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
-                        more.insert(more.end(), extra.begin(), extra.end());
-                    }
-                }
-                field.insert(field.end(), more.begin(), more.end());
-            }
+            const Programme prog = programmeOf(r, month, *spec);
+            std::vector<int> field = drawField(prog, date, week, *spec);
             if (field.size() < (week ? 2u : 5u)) {
                 // Not enough horses ready: give them back.
-                for (int horse : field) {
-                    const Horse& h = w.horses[horse];
-                    ready[{groupOf(h), h.birth.y, classOf(h)}].push_back(horse);
-                }
+                giveBack(field);
                 continue;
             }
-            race.dist = distFor(group, jyo, 0);
-            race.track = trackFor(jyo, group, race.dist);
-            race.course = (group == 1 || group == 2) ? "  " : std::string(1, "ABC"[rng.below(3)]) + " ";
-            race.youngestAge = minAge;
-            race.syubetu = group == 2 ? (minAge >= 4 ? "19" : "18") : (onlyAge ? (minAge == 2 ? "11" : "12") : (minAge >= 4 ? "14" : "13"));
-            // Condition from the field.
-            int maxWins = 0;
-            bool allDebut = true;
-            for (int horse : field) {
-                maxWins = std::max(maxWins, w.horses[horse].wins);
-                if (!w.horses[horse].starts.empty()) allDebut = false;
-            }
-            if (debut || allDebut) race.jyoken = "701";
-            else if (maxWins == 0) race.jyoken = "703";
-            else if (maxWins == 1) race.jyoken = "005";
-            else if (maxWins == 2) race.jyoken = "010";
-            else if (maxWins == 3) race.jyoken = "016";
-            else race.jyoken = "999";
-            long long first = 55000;
-            if (race.jyoken == "005") first = 80000;
-            if (race.jyoken == "010") first = 110000;
-            if (race.jyoken == "016") first = 150000;
-            if (race.jyoken == "999") {
-                first = 220000;
-                if (r == 11) {
-                    int g = rng.range(0, 9);
-                    race.grade = g < 1 ? 'A' : (g < 3 ? 'B' : (g < 6 ? 'C' : 'L'));
-                    if (group == 2) race.grade = g < 5 ? 'H' : ' ';
-                    first = race.grade == 'A' ? 1500000 : race.grade == 'B' ? 600000 : race.grade == 'C' ? 400000 : 250000;
-                }
-            }
-            if (race.grade == ' ' && (r == 9 || r == 10 || (r == 11 && race.jyoken != "999")) && race.jyoken != "701" &&
-                race.jyoken != "703")
-                race.grade = 'E';
-            if (race.grade != ' ') {
-                static const char* kSeason[] = {"新春", "早春", "弥生", "卯月", "皐月", "水無月",
-                                                "文月", "葉月", "長月", "神無月", "霜月", "師走"};
-                static const char* kKind[] = {"ステークス", "カップ", "特別", "賞", "記念"};
-                race.hondai = std::string(kCourseName[jyo]) + kSeason[month - 1] + kKind[rng.below(5)];
-                race.ryakusyo = std::string(kCourseName[jyo]) + kSeason[month - 1];
-            }
-            race.kigo = debut || race.jyoken == "703" ? "A01" : (rng.chance(0.2) ? "N20" : (rng.chance(0.5) ? "A03" : "C01"));
-            race.jyuryo = race.grade == 'A' ? 4 : (race.jyoken == "999" ? rng.range(1, 2) : 3);
-            static const long long kShare[5] = {100, 40, 25, 15, 10};
-            for (int p = 0; p < 5; ++p) race.prize[p] = first * kShare[p] / 100;
-            if (race.grade == 'A' || race.grade == 'B') {
-                for (int p = 0; p < 3; ++p) race.added[p] = first / (10 * (p + 1));
-            }
-            // Weather and going of the day's races (one draw per day and racecourse).
-            Rng dayRng = Rng::derive(opt.seed ^ static_cast<std::uint64_t>(day * 16 + jyo), "going");
-            int wx = dayRng.weighted({60, 25, 10, 5});
-            race.tenko = wx + 1;
-            int g = wx >= 2 ? dayRng.range(2, 4) : dayRng.weighted({80, 15, 5}) + 1;
-            race.siba = g;
-            race.dirt = std::min(4, g + (wx >= 2 ? 0 : dayRng.range(0, 1)));
+            setCourse(race, prog, jyo);
+            setCondition(race, field, prog.debut);
+            setPrizes(race, prog.debut, setGrade(race, r, prog.group, jyo, month));
+            setGoing(race, day, jyo);
             race.toroku = static_cast<int>(field.size()) + (rng.chance(0.3) ? rng.range(1, 4) : 0);
             if (race.toroku > 18 && field.size() <= 18) race.toroku = 18;
             if (spec->field > 0) race.toroku = static_cast<int>(field.size());
