@@ -240,43 +240,13 @@ std::string raRecord(const World& w, const Race& race, char kubun, const kv::Dat
 }
 
 // ------------------------------------------------------------------ SE
-std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date& made, bool res) {
+namespace {
+
+// The finish of a run: weight, abnormality, places, time, margin, corners,
+// odds, prizes and closing times (zero or blank before the result).
+void seFinish(Rec& r, const World& w, const Race& race, const Start& st, bool res) {
     namespace S = jv::SeRecord;
-    const Race& race = w.races[st.race];
     const Horse& h = w.horses[st.horse];
-    const Person& jk = w.jockeys[st.jockey];
-    const Person& tr = w.trainers[st.trainer];
-    const Person& ow = w.owners[st.owner];
-    Rec r(S::kLength);
-    head(r, S::kId, kubun, made);
-    raceHead(r, race);
-    const bool drawn = kubun != '1';
-    r.n(S::Wakuban, drawn ? st.wakuban : 0);
-    r.n(S::Umaban, drawn ? st.umaban : 0);
-    r.s(S::KettoNum, h.ketto);
-    r.fw(S::Bamei, h.name);
-    r.s(S::UmaKigoCD, h.umaKigo);
-    r.n(S::SexCD, h.sex);
-    r.s(S::HinsyuCD, "1");
-    r.n(S::KeiroCD, h.keiro);
-    r.n(S::Barei, st.age);
-    r.n(S::TozaiCD, h.tozai);
-    r.s(S::ChokyosiCode, tr.code);
-    r.fw(S::ChokyosiRyakusyo, tr.shortName);
-    r.s(S::BanusiCode, ow.code);
-    r.fw(S::BanusiName, ow.name);
-    r.fw(S::Fukusyoku, colours(st.owner));
-    r.s(S::Reserved1, "");
-    r.n(S::Futan, st.futan);
-    r.n(S::FutanBefore, 0);
-    r.n(S::Blinker, st.blinker);
-    r.s(S::Reserved2, " ");
-    r.s(S::KisyuCode, jk.code);
-    r.n(S::KisyuCodeBefore, 0);
-    r.fw(S::KisyuRyakusyo, jk.shortName);
-    r.fw(S::KisyuRyakusyoBefore, "");
-    r.n(S::MinaraiCD, jk.minarai);
-    r.n(S::MinaraiCDBefore, 0);
     if (res && st.ijyo != 1) {
         r.n(S::BaTaijyu, st.weight);
         if (h.starts.empty() || st.zogen == 0) {
@@ -325,6 +295,12 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     r.n(S::Reserved4, 0);
     r.n(S::HaronTimeL4, res ? st.l4 : 0);
     r.n(S::HaronTimeL3, res ? st.l3 : 0);
+}
+
+// The horse beaten or beaten by (for the winner the runner-up or the horse it
+// shares the win with, otherwise the winner), and the time behind the winner.
+void seOtherHorse(Rec& r, const World& w, const Race& race, const Start& st, bool res) {
+    namespace S = jv::SeRecord;
     // The winner (or, for the winner, the runner-up or the horse it shares the win with).
     int other = -1;
     if (res) {
@@ -352,6 +328,49 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     } else {
         r.n(S::TimeDiff, 0);
     }
+}
+
+}  // namespace
+
+std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date& made, bool res) {
+    namespace S = jv::SeRecord;
+    const Race& race = w.races[st.race];
+    const Horse& h = w.horses[st.horse];
+    const Person& jk = w.jockeys[st.jockey];
+    const Person& tr = w.trainers[st.trainer];
+    const Person& ow = w.owners[st.owner];
+    Rec r(S::kLength);
+    head(r, S::kId, kubun, made);
+    raceHead(r, race);
+    const bool drawn = kubun != '1';
+    r.n(S::Wakuban, drawn ? st.wakuban : 0);
+    r.n(S::Umaban, drawn ? st.umaban : 0);
+    r.s(S::KettoNum, h.ketto);
+    r.fw(S::Bamei, h.name);
+    r.s(S::UmaKigoCD, h.umaKigo);
+    r.n(S::SexCD, h.sex);
+    r.s(S::HinsyuCD, "1");
+    r.n(S::KeiroCD, h.keiro);
+    r.n(S::Barei, st.age);
+    r.n(S::TozaiCD, h.tozai);
+    r.s(S::ChokyosiCode, tr.code);
+    r.fw(S::ChokyosiRyakusyo, tr.shortName);
+    r.s(S::BanusiCode, ow.code);
+    r.fw(S::BanusiName, ow.name);
+    r.fw(S::Fukusyoku, colours(st.owner));
+    r.s(S::Reserved1, "");
+    r.n(S::Futan, st.futan);
+    r.n(S::FutanBefore, 0);
+    r.n(S::Blinker, st.blinker);
+    r.s(S::Reserved2, " ");
+    r.s(S::KisyuCode, jk.code);
+    r.n(S::KisyuCodeBefore, 0);
+    r.fw(S::KisyuRyakusyo, jk.shortName);
+    r.fw(S::KisyuRyakusyoBefore, "");
+    r.n(S::MinaraiCD, jk.minarai);
+    r.n(S::MinaraiCDBefore, 0);
+    seFinish(r, w, race, st, res);
+    seOtherHorse(r, w, race, st, res);
     r.s(S::RecordUpKubun, "0");
     r.s(S::DMKubun, "0");
     r.n(S::DMTime, 0);
