@@ -160,7 +160,7 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         }
     }
 
-    // 4. A download that lost records or ended on an error does not end as a success.
+    // 13. A download that lost records or ended on an error does not end as a success.
     jv_.JVClose();
     StepReport report("fetch");
     report.notes(earlier);
