@@ -691,52 +691,48 @@ RaceOdds raceOdds(const World& w, std::size_t k) {
     return o;
 }
 
-Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
-    const Race& race = weekRaceOf(w, k);
-    Payout pay;
-    std::vector<int> waku(19, 0);
-    std::vector<std::pair<int, int>> placed;  // (place, horse number) of the first three places
-    int starters = 0;
-    for (int si : race.starts) {
-        const Start& s = w.starts[si];
-        waku[s.umaban] = s.wakuban;
-        if (s.ijyo != 1) ++starters;
-        if (s.order >= 1 && s.order <= 3) placed.push_back({s.order, s.umaban});
-    }
-    std::sort(placed.begin(), placed.end());
-    // Every finishing order that the dead heats allow: horses sharing a place
-    // in each of their orders. Each gives a first three.
+namespace {
+
+// Every finishing order that the dead heats allow: horses sharing a place
+// in each of their orders. Each gives a first three. placed: (place, horse
+// number) of the first three places, by place.
+std::vector<std::array<int, 3>> firstThreeOrders(const std::vector<std::pair<int, int>>& placed) {
     std::vector<std::array<int, 3>> firstThree;
-    {
-        std::vector<std::vector<int>> groups;
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (i == 0 || placed[i].first != placed[i - 1].first) groups.emplace_back();
-            groups.back().push_back(placed[i].second);
-        }
-        std::vector<int> seq;
-        auto expand = [&](auto&& self, std::size_t g) -> void {
-            if (g == groups.size() || seq.size() >= 3) {
-                std::array<int, 3> t = {0, 0, 0};
-                for (std::size_t i = 0; i < 3 && i < seq.size(); ++i) t[i] = seq[i];
-                firstThree.push_back(t);
-                return;
-            }
-            std::vector<int> perm = groups[g];
-            do {
-                const std::size_t before = seq.size();
-                seq.insert(seq.end(), perm.begin(), perm.end());
-                self(self, g + 1);
-                seq.resize(before);
-            } while (std::next_permutation(perm.begin(), perm.end()));
-        };
-        expand(expand, 0);
+    std::vector<std::vector<int>> groups;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (i == 0 || placed[i].first != placed[i - 1].first) groups.emplace_back();
+        groups.back().push_back(placed[i].second);
     }
-    if (firstThree.empty() || firstThree.front()[1] == 0) return pay;
-    auto two = [](int v) { return pad(v, 2); };
-    // Combination texts of each bet kind, ascending and each once.
+    std::vector<int> seq;
+    auto expand = [&](auto&& self, std::size_t g) -> void {
+        if (g == groups.size() || seq.size() >= 3) {
+            std::array<int, 3> t = {0, 0, 0};
+            for (std::size_t i = 0; i < 3 && i < seq.size(); ++i) t[i] = seq[i];
+            firstThree.push_back(t);
+            return;
+        }
+        std::vector<int> perm = groups[g];
+        do {
+            const std::size_t before = seq.size();
+            seq.insert(seq.end(), perm.begin(), perm.end());
+            self(self, g + 1);
+            seq.resize(before);
+        } while (std::next_permutation(perm.begin(), perm.end()));
+    };
+    expand(expand, 0);
+    return firstThree;
+}
+
+// The combination texts of each bet kind that the first threes win, ascending and each once.
+struct WinningCombos {
     std::set<int> wins;
     std::set<std::string> umaren, wide, umatan, sanren, sanrentan, wakuren;
-    const int placesPaid = starters >= 8 ? 3 : (starters >= 5 ? 2 : 0);
+};
+
+WinningCombos winningCombos(const std::vector<std::array<int, 3>>& firstThree, const std::vector<int>& waku) {
+    auto two = [](int v) { return pad(v, 2); };
+    WinningCombos c;
+    auto& [wins, umaren, wide, umatan, sanren, sanrentan, wakuren] = c;
     for (const auto& t : firstThree) {
         wins.insert(t[0]);
         umaren.insert(two(std::min(t[0], t[1])) + two(std::max(t[0], t[1])));
@@ -751,6 +747,29 @@ Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
         sanren.insert(two(u[0]) + two(u[1]) + two(u[2]));
         sanrentan.insert(two(t[0]) + two(t[1]) + two(t[2]));
     }
+    return c;
+}
+
+}  // namespace
+
+Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
+    const Race& race = weekRaceOf(w, k);
+    Payout pay;
+    std::vector<int> waku(19, 0);
+    std::vector<std::pair<int, int>> placed;  // (place, horse number) of the first three places
+    int starters = 0;
+    for (int si : race.starts) {
+        const Start& s = w.starts[si];
+        waku[s.umaban] = s.wakuban;
+        if (s.ijyo != 1) ++starters;
+        if (s.order >= 1 && s.order <= 3) placed.push_back({s.order, s.umaban});
+    }
+    std::sort(placed.begin(), placed.end());
+    const std::vector<std::array<int, 3>> firstThree = firstThreeOrders(placed);
+    if (firstThree.empty() || firstThree.front()[1] == 0) return pay;
+    auto two = [](int v) { return pad(v, 2); };
+    const auto [wins, umaren, wide, umatan, sanren, sanrentan, wakuren] = winningCombos(firstThree, waku);
+    const int placesPaid = starters >= 8 ? 3 : (starters >= 5 ? 2 : 0);
     auto num = [](const std::string& kumi, std::size_t i) { return std::stoi(kumi.substr(2 * i, 2)); };
     for (int h : wins) pay.tansyo.push_back({two(h), o.win[h] * 10, o.winNinki[h]});
     for (const auto& [place, h] : placed)
