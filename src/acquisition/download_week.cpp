@@ -63,6 +63,88 @@ private:
     long dropFailures_ = 0, lostOnPlace_ = 0;
 };
 
+// The five week files of the read loop.
+struct WeekFiles {
+    WeekFile ra{files::RA, jv::RaRecord::kLength}, se{files::SE, jv::SeRecord::kLength},
+        um{files::UM, jv::UmRecord::kLength}, ks{files::KS, jv::KsRecord::kLength},
+        hr{files::HR, jv::HrRecord::kLength};
+    WeekFile* week[5] = {&ra, &se, &um, &ks, &hr};
+
+    // Stores one record read in the file of its kind; other kinds are skipped.
+    void store(std::string_view rec) {
+        switch (jv::recordKindOf(rec)) {
+        case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
+        case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
+        case jv::RecordKind::UM: {
+            const std::string working = jv::ParseUM(rec);
+            // Horses of data kind "9" are neither counted nor written.
+            if (getField(working, jv::Head::DataKubun) != "9") um.write(jv::FixUM(working));
+            break;
+        }
+        case jv::RecordKind::KS: ks.write(jv::FixKS(jv::ParseKS(rec))); break;
+        case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
+        default: break;
+        }
+    }
+};
+
+// Reads the download into the week files (opened afresh) until JV-Link has no
+// more; a damaged file is downloaded again up to a few times. False on a read
+// error, after its message.
+bool readWeek(JVLink& jv, MessageCounter& msg, WeekFiles& weekFiles, int readCount) {
+    std::string buffer(kReadBufferSize, '\0');
+    int size = kReadBufferSize;
+    std::string fileName;
+    int rc = 0;
+    for (WeekFile* f : weekFiles.week) {
+        f->remove();
+        f->open();
+    }
+    DamagedFileGuard guard;
+    while (readCount > 0) {
+        rc = jv.JVRead(buffer, size, fileName);
+        if (rc > 0) {
+            weekFiles.store(readRecord(buffer, rc));
+        } else if (rc == -1) {
+            continue;
+        } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
+            // The reopened read delivers every file again: what this press
+            // stored so far goes, so that each record is stored once.
+            for (WeekFile* f : weekFiles.week) f->restart();
+            jv.JVFiledelete(fileName);
+            jv.JVClose();
+            int rc2 = 0;
+            std::int32_t dl2 = 0;
+            std::string stamp2;
+            jv.JVOpen(kWeekSpec, kFromTime, kOption, rc2, dl2, stamp2);
+        } else if (rc == 0) {
+            break;
+        } else {
+            msg.message("JVReadエラー。 RC=" + std::to_string(rc));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Tells the step's report: the records the week files lost, the earlier
+// unfinished run, unreadable files. True when the report counts as a failure.
+bool reportFetch(MessageCounter& msg, const std::vector<std::string>& earlier, const WeekFiles& weekFiles,
+                 long recordsLost) {
+    StepReport report("fetch");
+    report.notes(earlier);
+    std::string firstLost;
+    for (const WeekFile* f : weekFiles.week)
+        if (f->lost() > 0) {
+            report.detail(std::to_string(f->lost()) + " record(s) could not be written to " + f->path());
+            if (firstLost.empty()) firstLost = fileLabel(f->path());
+        }
+    report.failed("週ファイルに書き込めなかったレコード", recordsLost, firstLost);
+    report.action(checkDiskAction("①今週開催取得"));
+    report.unreadableFiles("①今週開催取得");
+    return report.tell(msg);
+}
+
 }  // namespace
 
 void TEZF1THISWEEKNQUEL::Command2_Click() {
@@ -86,11 +168,8 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     if (yield_) yield_();
 
     // 3. The week's files go first, whatever happens next.
-    WeekFile ra(files::RA, jv::RaRecord::kLength), se(files::SE, jv::SeRecord::kLength),
-        um(files::UM, jv::UmRecord::kLength), ks(files::KS, jv::KsRecord::kLength),
-        hr(files::HR, jv::HrRecord::kLength);
-    WeekFile* week[] = {&ra, &se, &um, &ks, &hr};
-    for (WeekFile* f : week) f->remove();
+    WeekFiles weekFiles;
+    for (WeekFile* f : weekFiles.week) f->remove();
     // Temporary week files a killed press left behind.
     removeStaleTemps(GetAppPath(), {files::RA, files::SE, files::UM, files::KS, files::HR});
 
@@ -98,82 +177,23 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     const DownloadStart opened =
         startDownload(jv_, msg, kSidWeek, kWeekSpec, DownloadCount, DialogResult, ProgressModal, ProgressTickMs);
     failed = failed || opened.failed;
-    const bool read = opened.read;
-    int readCount = opened.readCount;
-    int rc = 0;
     if (opened.noData) LastDownload = DownloadOutcome::NoData;
     if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
-    if (read) {
-        // 7, 8.
-        std::string buffer(kReadBufferSize, '\0');
-        int size = kReadBufferSize;
-        std::string fileName;
-        for (WeekFile* f : week) {
-            f->remove();
-            f->open();
-        }
-        DamagedFileGuard guard;
-        // 9 to 12.
-        while (readCount > 0) {
-            rc = jv_.JVRead(buffer, size, fileName);
-            if (rc > 0) {
-                std::string_view rec = readRecord(buffer, rc);
-                switch (jv::recordKindOf(rec)) {
-                case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
-                case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
-                case jv::RecordKind::UM: {
-                    const std::string working = jv::ParseUM(rec);
-                    // Horses of data kind "9" are neither counted nor written.
-                    if (getField(working, jv::Head::DataKubun) != "9") um.write(jv::FixUM(working));
-                    break;
-                }
-                case jv::RecordKind::KS: ks.write(jv::FixKS(jv::ParseKS(rec))); break;
-                case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
-                default: break;
-                }
-            } else if (rc == -1) {
-                continue;
-            } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
-                // The reopened read delivers every file again: what this press
-                // stored so far goes, so that each record is stored once.
-                for (WeekFile* f : week) f->restart();
-                jv_.JVFiledelete(fileName);
-                jv_.JVClose();
-                int rc2 = 0;
-                std::int32_t dl2 = 0;
-                std::string stamp2;
-                jv_.JVOpen(kWeekSpec, kFromTime, kOption, rc2, dl2, stamp2);
-            } else if (rc == 0) {
-                break;
-            } else {
-                msg.message("JVReadエラー。 RC=" + std::to_string(rc));
-                failed = true;
-                break;
-            }
-        }
+    if (opened.read) {
+        // 7 to 12. The records into the week files.
+        if (!readWeek(jv_, msg, weekFiles, opened.readCount)) failed = true;
         // A failed read leaves no week files (they were deleted above);
         // a finished one puts every file in place whose records all reached it.
         for (int i = 4; i >= 0; --i) {
-            week[i]->close(!failed);
-            RecordsLost += week[i]->lost();
+            weekFiles.week[i]->close(!failed);
+            RecordsLost += weekFiles.week[i]->lost();
         }
     }
 
-    // 4. A download that lost records or ended on an error does not end as a success.
+    // 13. A download that lost records or ended on an error does not end as a success.
     jv_.JVClose();
-    StepReport report("fetch");
-    report.notes(earlier);
-    std::string firstLost;
-    for (WeekFile* f : week)
-        if (f->lost() > 0) {
-            report.detail(std::to_string(f->lost()) + " record(s) could not be written to " + f->path());
-            if (firstLost.empty()) firstLost = fileLabel(f->path());
-        }
-    report.failed("週ファイルに書き込めなかったレコード", RecordsLost, firstLost);
-    report.action(checkDiskAction("①今週開催取得"));
-    report.unreadableFiles("①今週開催取得");
-    failed = report.tell(msg) || failed;
+    failed = reportFetch(msg, earlier, weekFiles, RecordsLost) || failed;
     setText("Text1", failed ? kFetchFailedText : "今週開催取得終了");
     if (failed) LastDownload = DownloadOutcome::Failed;
     run.finish(!failed && RecordsLost == 0);

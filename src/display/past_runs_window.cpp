@@ -55,136 +55,153 @@ const char* const kFactorLabel[31] = {
 // Each corner group of CornerInfo: the corner (1), laps (1), the order of passing (70).
 constexpr std::size_t kCornerGroup = 72;
 
-std::vector<RowSpec> buildRows() {
-    std::vector<RowSpec> rows(1);  // row 0 is the caption row
-    auto add = [&rows](std::string label, std::vector<Part> parts, Kind kind = Kind::Joined) {
+// The rows of the table under construction (row 0 is the caption row).
+struct RowTable {
+    std::vector<RowSpec> rows = std::vector<RowSpec>(1);
+    void add(std::string label, std::vector<Part> parts, Kind kind = Kind::Joined) {
         rows.push_back(RowSpec{std::move(label), kind, std::move(parts)});
-    };
-    add("レコードスペック", {f(ex::RecordSpec)});
-    add("データ区分", {f(ex::DataKubun)});
-    add("作成年月日", {f(ex::MakeYear), f(ex::MakeMonth), f(ex::MakeDay)});
-    add("レース年月日", {f(ex::Year), f(ex::MonthDay)});
-    add("レース開催場所回日R", {f(ex::JyoCD), f(ex::Kaiji), f(ex::Nichiji), f(ex::RaceNum)}, Kind::Racecourse);
-    add("枠馬番血統番号", {f(ex::Wakuban), f(ex::Umaban), f(ex::KettoNum)});
-    add("馬名", {f(ex::Bamei)});
-    add("生年月日", {f(ex::BirthYear), f(ex::BirthMonth), f(ex::BirthDay)});
-    add("馬招待地区", {f(ex::Syotai)});
-    add("生産者コード", {f(ex::BreederCode)});
-    add("生産地", {f(ex::SanchiName)});
-    add("父馬繁殖番号", {f(ex::SireHansyokuNum)});
-    add("父馬生年", {f(ex::SireBirthYear)});
-    add("父馬生産地", {f(ex::SireSanchiName)});
-    add("母馬繁殖番号", {f(ex::DamHansyokuNum)});
-    add("母馬生年", {f(ex::DamBirthYear)});
-    add("母馬生産地", {f(ex::DamSanchiName)});
-    add("母父馬繁殖番号", {f(ex::DamSireHansyokuNum)});
-    add("母父馬生年", {f(ex::DamSireBirthYear)});
-    add("母父馬生産地", {f(ex::DamSireSanchiName)});
-    add("馬記号", {f(ex::UmaKigoCD)});
-    add("馬性別", {f(ex::SexCD)});
-    add("馬品種", {f(ex::HinsyuCD)});
-    add("馬毛色", {f(ex::KeiroCD)});
-    add("東西所属", {f(ex::TozaiCD)});
-    add("調教師コード", {f(ex::ChokyosiCode)});
-    add("馬主コード", {f(ex::BanusiCode)});
-    add("服色表示", {f(ex::Fukusyoku)});
-    add("負担重量", {f(ex::Futan)});
-    add("変更前負担重量", {f(ex::FutanBefore)});
-    add("ブリンカー使用区分", {f(ex::Blinker)});
-    add("曜日", {f(ex::YoubiCD)}, Kind::Weekday);
-    add("騎手コード", {f(ex::KisyuCode)});
-    add("騎手略称", {f(ex::KisyuRyakusyo)});
-    add("騎手生年月日", {slice(ex::KisyuBirthDate, 0, 4), slice(ex::KisyuBirthDate, 4, 2), slice(ex::KisyuBirthDate, 6, 2)});
-    add("騎手性別", {f(ex::KisyuSexCD)});
-    add("騎乗資格区分", {f(ex::SikakuCD)});
-    add("騎手招待地区", {f(ex::KisyuSyotai)});
-    add("変更前騎手コード", {f(ex::KisyuCodeBefore)});
-    add("変更前騎手略称", {f(ex::KisyuRyakusyoBefore)});
-    add("見習い区分", {f(ex::MinaraiCD)});
-    add("変更前見習い区分", {f(ex::MinaraiCDBefore)});
-    add("馬体重", {f(ex::BaTaijyu)});
-    add("前走増減符号", {f(ex::ZogenFugo)});
-    add("前走増減差", {f(ex::ZogenSa)});
-    add("異常区分", {f(ex::IJyoCD)});
-    add("入線順位　1着との秒差", {f(ex::NyusenJyuni), lit(" "), f(ex::TimeDiff)});
-    add("確定順位", {f(ex::KakuteiJyuni)});
-    add("同着区分", {f(ex::DochakuKubun)});
-    add("同着頭数", {f(ex::DochakuTosu)});
-    add("走破タイム", {f(ex::Time)});
-    add("着差コード", {f(ex::ChakusaCD)});
-    add("着差コード+", {f(ex::ChakusaCDP)});
-    add("着差コード++", {f(ex::ChakusaCDPP)});
-    add("第1コーナー順位", {f(ex::Jyuni1c)});
-    add("第2コーナー順位", {f(ex::Jyuni2c)});
-    add("第3コーナー順位", {f(ex::Jyuni3c)});
-    add("第4コーナー順位", {f(ex::Jyuni4c)});
-    add("単勝オッズ", {f(ex::Odds)});
-    add("単勝人気", {f(ex::Ninki)});
-    add("本賞金", {f(ex::Honsyokin)});
-    add("付加賞金", {f(ex::Fukasyokin)});
-    add("予備", {f(ex::Reserved4)});
-    add("予備", {f(ex::Reserved5)});
-    add("後半4Fタイム", {f(ex::HaronTimeL4)});
-    add("後半3Fタイム", {f(ex::HaronTimeL3)});
-    add("レースグレイド", {f(ex::GradeCD)});
-    add("変更前レースグレイド", {f(ex::GradeCDBefore)});
-    add("競走条件種別", {f(ex::SyubetuCD)});
-    add("競走条件記号", {f(ex::KigoCD)});
-    add("競走重量種別", {f(ex::JyuryoCD)});
+    }
+};
+
+// The record, the horse, its pedigree and connections.
+void addHorseRows(RowTable& t) {
+    t.add("レコードスペック", {f(ex::RecordSpec)});
+    t.add("データ区分", {f(ex::DataKubun)});
+    t.add("作成年月日", {f(ex::MakeYear), f(ex::MakeMonth), f(ex::MakeDay)});
+    t.add("レース年月日", {f(ex::Year), f(ex::MonthDay)});
+    t.add("レース開催場所回日R", {f(ex::JyoCD), f(ex::Kaiji), f(ex::Nichiji), f(ex::RaceNum)}, Kind::Racecourse);
+    t.add("枠馬番血統番号", {f(ex::Wakuban), f(ex::Umaban), f(ex::KettoNum)});
+    t.add("馬名", {f(ex::Bamei)});
+    t.add("生年月日", {f(ex::BirthYear), f(ex::BirthMonth), f(ex::BirthDay)});
+    t.add("馬招待地区", {f(ex::Syotai)});
+    t.add("生産者コード", {f(ex::BreederCode)});
+    t.add("生産地", {f(ex::SanchiName)});
+    t.add("父馬繁殖番号", {f(ex::SireHansyokuNum)});
+    t.add("父馬生年", {f(ex::SireBirthYear)});
+    t.add("父馬生産地", {f(ex::SireSanchiName)});
+    t.add("母馬繁殖番号", {f(ex::DamHansyokuNum)});
+    t.add("母馬生年", {f(ex::DamBirthYear)});
+    t.add("母馬生産地", {f(ex::DamSanchiName)});
+    t.add("母父馬繁殖番号", {f(ex::DamSireHansyokuNum)});
+    t.add("母父馬生年", {f(ex::DamSireBirthYear)});
+    t.add("母父馬生産地", {f(ex::DamSireSanchiName)});
+    t.add("馬記号", {f(ex::UmaKigoCD)});
+    t.add("馬性別", {f(ex::SexCD)});
+    t.add("馬品種", {f(ex::HinsyuCD)});
+    t.add("馬毛色", {f(ex::KeiroCD)});
+    t.add("東西所属", {f(ex::TozaiCD)});
+    t.add("調教師コード", {f(ex::ChokyosiCode)});
+    t.add("馬主コード", {f(ex::BanusiCode)});
+    t.add("服色表示", {f(ex::Fukusyoku)});
+}
+
+// The run: weights, jockey, finish, times, odds and prizes.
+void addRunRows(RowTable& t) {
+    t.add("負担重量", {f(ex::Futan)});
+    t.add("変更前負担重量", {f(ex::FutanBefore)});
+    t.add("ブリンカー使用区分", {f(ex::Blinker)});
+    t.add("曜日", {f(ex::YoubiCD)}, Kind::Weekday);
+    t.add("騎手コード", {f(ex::KisyuCode)});
+    t.add("騎手略称", {f(ex::KisyuRyakusyo)});
+    t.add("騎手生年月日", {slice(ex::KisyuBirthDate, 0, 4), slice(ex::KisyuBirthDate, 4, 2), slice(ex::KisyuBirthDate, 6, 2)});
+    t.add("騎手性別", {f(ex::KisyuSexCD)});
+    t.add("騎乗資格区分", {f(ex::SikakuCD)});
+    t.add("騎手招待地区", {f(ex::KisyuSyotai)});
+    t.add("変更前騎手コード", {f(ex::KisyuCodeBefore)});
+    t.add("変更前騎手略称", {f(ex::KisyuRyakusyoBefore)});
+    t.add("見習い区分", {f(ex::MinaraiCD)});
+    t.add("変更前見習い区分", {f(ex::MinaraiCDBefore)});
+    t.add("馬体重", {f(ex::BaTaijyu)});
+    t.add("前走増減符号", {f(ex::ZogenFugo)});
+    t.add("前走増減差", {f(ex::ZogenSa)});
+    t.add("異常区分", {f(ex::IJyoCD)});
+    t.add("入線順位　1着との秒差", {f(ex::NyusenJyuni), lit(" "), f(ex::TimeDiff)});
+    t.add("確定順位", {f(ex::KakuteiJyuni)});
+    t.add("同着区分", {f(ex::DochakuKubun)});
+    t.add("同着頭数", {f(ex::DochakuTosu)});
+    t.add("走破タイム", {f(ex::Time)});
+    t.add("着差コード", {f(ex::ChakusaCD)});
+    t.add("着差コード+", {f(ex::ChakusaCDP)});
+    t.add("着差コード++", {f(ex::ChakusaCDPP)});
+    t.add("第1コーナー順位", {f(ex::Jyuni1c)});
+    t.add("第2コーナー順位", {f(ex::Jyuni2c)});
+    t.add("第3コーナー順位", {f(ex::Jyuni3c)});
+    t.add("第4コーナー順位", {f(ex::Jyuni4c)});
+    t.add("単勝オッズ", {f(ex::Odds)});
+    t.add("単勝人気", {f(ex::Ninki)});
+    t.add("本賞金", {f(ex::Honsyokin)});
+    t.add("付加賞金", {f(ex::Fukasyokin)});
+    t.add("予備", {f(ex::Reserved4)});
+    t.add("予備", {f(ex::Reserved5)});
+    t.add("後半4Fタイム", {f(ex::HaronTimeL4)});
+    t.add("後半3Fタイム", {f(ex::HaronTimeL3)});
+}
+
+// The race: grade, conditions, prizes, post time, going, laps and corners.
+void addRaceRows(RowTable& t) {
+    t.add("レースグレイド", {f(ex::GradeCD)});
+    t.add("変更前レースグレイド", {f(ex::GradeCDBefore)});
+    t.add("競走条件種別", {f(ex::SyubetuCD)});
+    t.add("競走条件記号", {f(ex::KigoCD)});
+    t.add("競走重量種別", {f(ex::JyuryoCD)});
     const char* jyoken[5] = {"競走2歳条件", "競走3歳条件", "競走4歳条件", "競走5歳以上条件", "競走最若年条件"};
-    for (std::size_t k = 0; k < 5; ++k) add(jyoken[k], {entry(ex::JyokenCD, 3, k)});
-    add("距離(m)", {f(ex::Kyori)});
-    add("変更前距離(m)", {f(ex::KyoriBefore)});
-    add("トラックコード", {f(ex::TrackCD)});
-    add("変更前トラックコード", {f(ex::TrackCDBefore)});
-    add("コース区分", {f(ex::CourseKubunCD)});
-    add("変更前コース区分", {f(ex::CourseKubunCDBefore)});
+    for (std::size_t k = 0; k < 5; ++k) t.add(jyoken[k], {entry(ex::JyokenCD, 3, k)});
+    t.add("距離(m)", {f(ex::Kyori)});
+    t.add("変更前距離(m)", {f(ex::KyoriBefore)});
+    t.add("トラックコード", {f(ex::TrackCD)});
+    t.add("変更前トラックコード", {f(ex::TrackCDBefore)});
+    t.add("コース区分", {f(ex::CourseKubunCD)});
+    t.add("変更前コース区分", {f(ex::CourseKubunCDBefore)});
     const char* honsyo[7] = {"本賞金1着", "本賞金2着", "本賞金3着", "本賞金4着", "本賞金5着", "同着本賞金5着",
                              "同着本賞金5着"};
-    for (std::size_t k = 0; k < 7; ++k) add(honsyo[k], {entry(ex::RaceHonsyokin, 8, k)});
+    for (std::size_t k = 0; k < 7; ++k) t.add(honsyo[k], {entry(ex::RaceHonsyokin, 8, k)});
     // The captions below follow the order prize, added prize, prize before the change, added prize before
     // the change; the record keeps the prizes before the change second.
     const char* fuka[5] = {"付加賞金1着", "付加賞金2着", "付加賞金3着", "同着付加賞金3着", "同着付加賞金3着"};
-    for (std::size_t k = 0; k < 5; ++k) add(fuka[k], {entry(ex::RaceHonsyokinBefore, 8, k)});
+    for (std::size_t k = 0; k < 5; ++k) t.add(fuka[k], {entry(ex::RaceHonsyokinBefore, 8, k)});
     for (std::size_t k = 0; k < 5; ++k)
-        add("同着変更前" + std::to_string(k + 1) + "着本賞金", {entry(ex::RaceFukasyokin, 8, k)});
+        t.add("同着変更前" + std::to_string(k + 1) + "着本賞金", {entry(ex::RaceFukasyokin, 8, k)});
     for (std::size_t k = 0; k < 3; ++k)
-        add("同着変更前" + std::to_string(k + 1) + "着付加賞金", {entry(ex::RaceFukasyokinBefore, 8, k)});
-    add("発走時刻", {f(ex::HassoTime)});
-    add("変更前発走時刻", {f(ex::HassoTimeBefore)});
-    add("登録頭数", {f(ex::TorokuTosu)});
-    add("出走頭数", {f(ex::SyussoTosu)});
-    add("入線頭数", {f(ex::NyusenTosu)});
-    add("天候コード", {f(ex::TenkoCD)});
-    add("芝馬場状態", {f(ex::SibaBabaCD)});
-    add("ダート馬場状態", {f(ex::DirtBabaCD)});
-    add("ハロン毎先頭馬タイム",
+        t.add("同着変更前" + std::to_string(k + 1) + "着付加賞金", {entry(ex::RaceFukasyokinBefore, 8, k)});
+    t.add("発走時刻", {f(ex::HassoTime)});
+    t.add("変更前発走時刻", {f(ex::HassoTimeBefore)});
+    t.add("登録頭数", {f(ex::TorokuTosu)});
+    t.add("出走頭数", {f(ex::SyussoTosu)});
+    t.add("入線頭数", {f(ex::NyusenTosu)});
+    t.add("天候コード", {f(ex::TenkoCD)});
+    t.add("芝馬場状態", {f(ex::SibaBabaCD)});
+    t.add("ダート馬場状態", {f(ex::DirtBabaCD)});
+    t.add("ハロン毎先頭馬タイム",
         {entry(ex::LapTime, 3, 0), lit("-"), entry(ex::LapTime, 3, 1), lit("-"), entry(ex::LapTime, 3, 2), lit("-"),
          entry(ex::LapTime, 3, 3), lit("-")},
         Kind::Laps);
-    add("障害マイルタイム", {f(ex::SyogaiMileTime)});
-    add("前半4Fラップタイム計", {f(ex::RaceHaronTimeS4)});
-    add("前半3Fラップタイム計", {f(ex::RaceHaronTimeS3)});
-    add("後半4Fラップタイム計", {f(ex::RaceHaronTimeL4)});
-    add("後半3Fラップタイム計", {f(ex::RaceHaronTimeL3)});
+    t.add("障害マイルタイム", {f(ex::SyogaiMileTime)});
+    t.add("前半4Fラップタイム計", {f(ex::RaceHaronTimeS4)});
+    t.add("前半3Fラップタイム計", {f(ex::RaceHaronTimeS3)});
+    t.add("後半4Fラップタイム計", {f(ex::RaceHaronTimeL4)});
+    t.add("後半3Fラップタイム計", {f(ex::RaceHaronTimeL3)});
     for (std::size_t g = 0; g < 4; ++g) {
         const std::size_t at = kCornerGroup * g;
-        add("コ周回各馬通過順位" + std::to_string(g), {slice(ex::CornerInfo, at, 1), slice(ex::CornerInfo, at + 1, 1), slice(ex::CornerInfo, at + 2, 70)});
+        t.add("コ周回各馬通過順位" + std::to_string(g), {slice(ex::CornerInfo, at, 1), slice(ex::CornerInfo, at + 1, 1), slice(ex::CornerInfo, at + 2, 70)});
     }
-    add("累計本賞金対数", {f(ex::SankuJun)});
+}
+
+// What the expansion adds: speeds, names, sale, factor codes and weights.
+void addComputedRows(RowTable& t) {
+    t.add("累計本賞金対数", {f(ex::SankuJun)});
     const char* speedTexts[11] = {"上がり時速",     "ペース時速",     "走破時速",       "予想上がり時速",
                                   "予想ペース時速", "予想走破時速",   "騎手サンプル数", "生産者サンプル数",
                                   "調教師サンプル数", "父父馬サンプル数", "母父馬サンプル数"};
-    for (int k = 0; k < 11; ++k) add(speedTexts[k], {f(ex::SpeedText(k + 1))});
-    add("生産者名", {f(ex::BreederName)});
-    add("調教師名", {f(ex::ChokyosiRyakusyo)});
-    add("父馬名", {f(ex::SireBamei)});
-    add("母父馬名", {f(ex::DamSireBamei)});
-    add("市場コード", {f(ex::SaleCode)});
-    add("市場主催者", {f(ex::SaleHostName)});
-    add("市場名", {f(ex::SaleName)});
-    add("取引馬齢開終", {f(ex::SaleBarei), lit(" "), f(ex::SaleFromDate), f(ex::SaleToDate)});
-    add("市場取引価格", {f(ex::SalePrice)});
+    for (int k = 0; k < 11; ++k) t.add(speedTexts[k], {f(ex::SpeedText(k + 1))});
+    t.add("生産者名", {f(ex::BreederName)});
+    t.add("調教師名", {f(ex::ChokyosiRyakusyo)});
+    t.add("父馬名", {f(ex::SireBamei)});
+    t.add("母父馬名", {f(ex::DamSireBamei)});
+    t.add("市場コード", {f(ex::SaleCode)});
+    t.add("市場主催者", {f(ex::SaleHostName)});
+    t.add("市場名", {f(ex::SaleName)});
+    t.add("取引馬齢開終", {f(ex::SaleBarei), lit(" "), f(ex::SaleFromDate), f(ex::SaleToDate)});
+    t.add("市場取引価格", {f(ex::SalePrice)});
     const char* speedValues[13] = {"上がり時速（単）",         "ペース時速（単）",
                                    "走破時速（単）",           "予想上がり時速（単）",
                                    "予想ペース時速（単）",     "予想走破時速（単）",
@@ -193,9 +210,9 @@ std::vector<RowSpec> buildRows() {
                                    "実測ペース-予想ペース（単）", "実測走破-予想走破（単）",
                                    "100*(sps-spa)/(spp-spa)"};
     for (int k = 0; k < ex::kRunSpeedCount; ++k)
-        add(k < 13 ? speedValues[k] : "", {single(ex::RunSpeeds(k + 1))}, Kind::Floored);
-    for (int i = 1; i <= ex::kFactorCount; ++i) add("F" + std::to_string(i) + kFactorLabel[i], {f(ex::F(i))});
-    for (int i = 1; i <= ex::kFactorCount; ++i) add("FC" + std::to_string(i) + kFactorLabel[i], {f(ex::FC(i))});
+        t.add(k < 13 ? speedValues[k] : "", {single(ex::RunSpeeds(k + 1))}, Kind::Floored);
+    for (int i = 1; i <= ex::kFactorCount; ++i) t.add("F" + std::to_string(i) + kFactorLabel[i], {f(ex::F(i))});
+    for (int i = 1; i <= ex::kFactorCount; ++i) t.add("FC" + std::to_string(i) + kFactorLabel[i], {f(ex::FC(i))});
     struct Weights {
         const char* prefix;
         std::size_t (*at)(int);
@@ -203,8 +220,16 @@ std::vector<RowSpec> buildRows() {
     for (const Weights& wt : {Weights{"AgariFW", ex::AgariFW}, Weights{"PaceFW", ex::PaceFW},
                               Weights{"SohaFW", ex::SohaFW}})
         for (int i = 1; i <= ex::kFactorCount; ++i)
-            add(wt.prefix + std::to_string(i) + kFactorLabel[i], {single(wt.at(i))}, Kind::Floored);
-    return rows;
+            t.add(wt.prefix + std::to_string(i) + kFactorLabel[i], {single(wt.at(i))}, Kind::Floored);
+}
+
+std::vector<RowSpec> buildRows() {
+    RowTable t;
+    addHorseRows(t);
+    addRunRows(t);
+    addRaceRows(t);
+    addComputedRows(t);
+    return std::move(t.rows);
 }
 
 const std::vector<RowSpec>& rowSpecs() {

@@ -96,7 +96,14 @@ public:
 private:
     // colour == false: no hit is coloured whatever the payout buffer holds.
     void showKaimeGrids(bool colour);
+    // One bet grid each: kaime is the race's bet-file base, rec the payout record.
+    void showUmarenGrid(const std::string& kaime, const std::string& rec, bool hits);
+    void showUmatanGrid(const std::string& kaime, const std::string& rec, bool hits);
+    void showSanrenpukuGrid(const std::string& kaime, const std::string& rec, bool hits);
+    void showSanrentanGrid(const std::string& kaime, const std::string& rec, bool hits);
     void raceDetailClick(const controls::GridModel& g);
+    // Reads the race's sorted horse file into HorseSortTable and the predicted ranks.
+    void loadPredictedRanks(const std::string& base);
 
     pred::WindowState& st_;
     int selected_ = 0;

@@ -172,11 +172,10 @@ std::string BuildInputs::GetSankuJun(std::string_view dam, std::string_view kett
     return "01";
 }
 
-void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
-                     std::optional<std::string_view> horse, std::string_view sankuJun) {
-    rec.assign(ex::kLength, '\0');
+namespace {
 
-    // Runner record members.
+// The runner record's members, and the members that are blanks on every build.
+void copyRunMembers(std::string& rec, std::string_view run) {
     static constexpr std::pair<Field, Field> kRun[] = {
         {ex::RecordSpec, se::RecordSpec}, {ex::DataKubun, se::DataKubun}, {ex::MakeDate, se::MakeDate},
         {ex::RaceId, se::RaceId}, {ex::Wakuban, se::Wakuban}, {ex::Umaban, se::Umaban},
@@ -212,8 +211,10 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
         ex::Ancestor7SanchiName,
     };
     for (Field f : kBlanks) blank(rec, f);
+}
 
-    // Horse lookup.
+// The horse's members from its horse record; blanks without one.
+void copyHorseMembers(std::string& rec, std::optional<std::string_view> horse, std::string_view sankuJun) {
     static constexpr Field kHorseTo[] = {ex::SankuJun, ex::BirthDate, ex::Syotai, ex::BreederCode,
                                          ex::BreederName, ex::SanchiName, ex::SireHansyokuNum, ex::SireBamei,
                                          ex::DamHansyokuNum, ex::Ancestor7Bamei};
@@ -236,8 +237,11 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
     } else {
         for (Field f : kHorseTo) blank(rec, f);
     }
+}
 
-    // Race lookup, and the jockey lookup only when the race was found.
+// The race's members from its race record, and the jockey's only when the race
+// was found; blanks for what is not found.
+void copyRaceAndJockeyMembers(std::string& rec, const BuildInputs& in, std::string_view run) {
     static constexpr std::pair<Field, Field> kRace[] = {
         {ex::YoubiCD, ra::YoubiCD}, {ex::GradeCD, ra::GradeCD}, {ex::GradeCDBefore, ra::GradeCDBefore},
         {ex::SyubetuCD, ra::SyubetuCD}, {ex::KigoCD, ra::KigoCD}, {ex::JyuryoCD, ra::JyuryoCD},
@@ -285,6 +289,16 @@ void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view r
     } else {
         for (Field f : kJockeyTo) blank(rec, f);
     }
+}
+
+}  // namespace
+
+void buildRecordInto(std::string& rec, const BuildInputs& in, std::string_view run,
+                     std::optional<std::string_view> horse, std::string_view sankuJun) {
+    rec.assign(ex::kLength, '\0');
+    copyRunMembers(rec, run);
+    copyHorseMembers(rec, horse, sankuJun);
+    copyRaceAndJockeyMembers(rec, in, run);
 }
 
 namespace {

@@ -527,67 +527,72 @@ void printRow(const std::string& name, const Figures& f, const std::string& note
     std::fflush(stdout);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+struct BenchOptions {
     std::string size = "full", seed = "1", dir;
     bool keep = false;
     int runs = 3, cores = 0;
+};
+
+// False (after the usage line) on an unknown argument.
+bool parseArgs(int argc, char** argv, BenchOptions& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--size" && i + 1 < argc) size = argv[++i];
-        else if (a == "--seed" && i + 1 < argc) seed = argv[++i];
-        else if (a == "--dir" && i + 1 < argc) dir = argv[++i];
-        else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-        else if (a == "--cores" && i + 1 < argc) cores = std::max(0, std::atoi(argv[++i]));
-        else if (a == "--keep") keep = true;
+        if (a == "--size" && i + 1 < argc) o.size = argv[++i];
+        else if (a == "--seed" && i + 1 < argc) o.seed = argv[++i];
+        else if (a == "--dir" && i + 1 < argc) o.dir = argv[++i];
+        else if (a == "--runs" && i + 1 < argc) o.runs = std::max(1, std::atoi(argv[++i]));
+        else if (a == "--cores" && i + 1 < argc) o.cores = std::max(0, std::atoi(argv[++i]));
+        else if (a == "--keep") o.keep = true;
         else {
             std::fprintf(stderr,
                          "usage: korivan-bench [--size full|small] [--seed N] [--dir DIR] [--runs N] [--cores N] [--keep]\n");
-            return 2;
+            return false;
         }
     }
-    if (cores > 0) {
-        // The first N cores this process may use; the programs it starts inherit them.
-        cpu_set_t allowed, pinned;
-        CPU_ZERO(&pinned);
-        if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
-            int taken = 0;
-            for (int c = 0; c < CPU_SETSIZE && taken < cores; ++c)
-                if (CPU_ISSET(c, &allowed)) {
-                    CPU_SET(c, &pinned);
-                    ++taken;
-                }
-            if (taken < cores || sched_setaffinity(0, sizeof pinned, &pinned) != 0) {
-                std::fprintf(stderr, "korivan-bench: cannot pin to %d cores\n", cores);
-                return 2;
+    return true;
+}
+
+// Pins this process to the first `cores` cores it may use; the programs it
+// starts inherit them. False when it cannot.
+bool pinToCores(int cores) {
+    cpu_set_t allowed, pinned;
+    CPU_ZERO(&pinned);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        int taken = 0;
+        for (int c = 0; c < CPU_SETSIZE && taken < cores; ++c)
+            if (CPU_ISSET(c, &allowed)) {
+                CPU_SET(c, &pinned);
+                ++taken;
             }
+        if (taken < cores || sched_setaffinity(0, sizeof pinned, &pinned) != 0) {
+            std::fprintf(stderr, "korivan-bench: cannot pin to %d cores\n", cores);
+            return false;
         }
     }
-    Launcher launcher;
-    auto run = [&launcher](const std::vector<std::string>& args, ReadWatch* watch = nullptr) {
-        return launcher.run(args, watch);
-    };
-    if (dir.empty()) dir = (fs::temp_directory_path() / ("korivan-bench-" + std::to_string(getpid()))).string();
-    const fs::path base(dir), work = base / "week", snap = base / "start", scratch = base / "floor";
+    return true;
+}
+
+// Empties the bench folder and makes its week and start folders. Only a folder
+// of an earlier run (or an empty one) is cleared; false for any other.
+bool prepareFolder(const fs::path& base, const fs::path& work, const fs::path& snap) {
     std::error_code ec;
-    // Only a folder of an earlier run (or an empty one) is cleared.
     if (!fs::is_empty(base, ec) && !ec && !fs::exists(work / "jvfeed") && !fs::exists(snap)) {
         std::fprintf(stderr, "korivan-bench: %s is not empty and holds no earlier run; choose another folder\n",
                      base.c_str());
-        return 2;
+        return false;
     }
     ec.clear();
     fs::remove_all(base, ec);
     fs::create_directories(work, ec);
     fs::create_directories(snap, ec);
+    return true;
+}
 
-    fs::path bin = exeDir();
-    std::string sample = (bin / ".." / "sample" / "korivan-sample").lexically_normal().string();
-    std::string cli = (bin / ".." / ".." / "app" / "korivan-cli").lexically_normal().string();
-    const std::string w = work.string();
-
-    std::vector<Stage> stages = {
+std::vector<Stage> weekStages(const std::string& sample, const std::string& cli, const std::string& w,
+                              const BenchOptions& o) {
+    const std::string& size = o.size;
+    const std::string& seed = o.seed;
+    return {
         {"sample(prediction)", {sample, "--app-dir", w, "--size", size, "--seed", seed, "--phase", "prediction"}},
         {"startup", {cli, "--app-dir", w, "startup"}},
         {"fetch", {cli, "--app-dir", w, "fetch"}},
@@ -605,90 +610,123 @@ int main(int argc, char** argv) {
         {"factors(dirt)", {cli, "--app-dir", w, "factor-weights", "--dirt"}},
         {"factors(hurdle)", {cli, "--app-dir", w, "factor-weights", "--hurdle"}},
     };
-    std::printf("%d runs each%s, folder %s\n", runs, cores ? (", " + std::to_string(cores) + " cores").c_str() : "",
-                base.c_str());
-    std::printf("%-20s %8s %8s %8s %6s %9s %9s %7s %8s  %s\n", "stage", "min s", "median s", "floor s", "ratio",
-                "in MB", "out MB", "created", "peak MB", "throughput");
+}
+
+// What a stage read (files of the folder before it, not those it wrote itself)
+// and what it created or changed, into f; inputList and outSizes for the floor.
+void countInOut(const Listing& before, const Listing& after, const std::set<std::string>& inputs, Figures& f,
+                std::vector<std::string>& inputList, std::vector<long long>& outSizes) {
+    for (const auto& rel : inputs) {
+        auto b = before.find(rel);
+        if (b == before.end() || b->second.dir) continue;  // read back what it wrote itself
+        inputList.push_back(rel);
+        f.bytesIn += b->second.size;
+    }
+    f.filesIn = inputList.size();
+    for (const auto& [rel, e] : after) {
+        if (e.dir) continue;
+        auto b = before.find(rel);
+        if (b == before.end()) ++f.created;
+        if (b == before.end() || !(b->second == e)) {
+            outSizes.push_back(e.size);
+            f.bytesOut += e.size;
+        }
+    }
+    f.filesOut = outSizes.size();
+}
+
+// The stage's throughput note for a median of s seconds.
+std::string throughput(const std::string& name, const fs::path& work, double s) {
+    auto per = [&](std::size_t n, const char* unit) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%zu %s, %.0f/s", n, unit, n / (s > 0 ? s : 1e-9));
+        return std::string(buf);
+    };
+    if (name == "fetch") return per(static_cast<std::size_t>(fileSize(work / kv::files::SE) / 555), "runner records");
+    if (name == "structure") return per(countFiles(work / kv::dirs::UMAGOTO), "horses");
+    if (name == "calculate") return per(countFiles(work / kv::dirs::UMAGOTOEX), "horses");
+    if (name == "predict" || name == "result road") return per(countFiles(work / kv::dirs::RACE), "races");
+    return std::string();
+}
+
+// Runs the week's stages one after the other, each measured; the road's
+// steps summed at the end.
+class StageBench {
+public:
+    StageBench(Launcher& launcher, const fs::path& work, const fs::path& snap, const fs::path& scratch, int runs)
+        : launcher_(launcher), work_(work), snap_(snap), scratch_(scratch), runs_(runs), before_(listFolder(work)) {}
+
     double total = 0, roadSeconds = 0, roadFloor = 0;
     int failures = 0;
-    Listing before = listFolder(work);
-    for (auto& st : stages) {
+
+    void measure(const Stage& st, bool isSample) {
         Figures f;
-        const bool isSample = st.args[0] == sample;
         // The first run shows what the stage reads and writes; it is not timed
         // with the others. The sample week is the fixture: run and measured once.
         std::set<std::string> inputs;
         {
-            ReadWatch watch(work);
-            const RunResult r = run(st.args, isSample ? nullptr : &watch);
+            ReadWatch watch(work_);
+            const RunResult r = launcher_.run(st.args, isSample ? nullptr : &watch);
             f.rc = r.rc;
             f.peakKb = r.peakKb;
             f.watchLost = !isSample && watch.overflowed();
             if (isSample) f.seconds.push_back(r.seconds);
             inputs = watch.files();
         }
-        const Listing after = listFolder(work);
+        const Listing after = listFolder(work_);
         std::vector<std::string> inputList;
-        for (const auto& rel : inputs) {
-            auto b = before.find(rel);
-            if (b == before.end() || b->second.dir) continue;  // read back what it wrote itself
-            inputList.push_back(rel);
-            f.bytesIn += b->second.size;
-        }
-        f.filesIn = inputList.size();
         std::vector<long long> outSizes;
-        for (const auto& [rel, e] : after) {
-            if (e.dir) continue;
-            auto b = before.find(rel);
-            if (b == before.end()) ++f.created;
-            if (b == before.end() || !(b->second == e)) {
-                outSizes.push_back(e.size);
-                f.bytesOut += e.size;
-            }
-        }
-        f.filesOut = outSizes.size();
+        countInOut(before_, after, inputs, f, inputList, outSizes);
         Hashes manyThreads, oneThread;
         if (!isSample && f.rc == 0) {
-            for (int k = 0; k < runs; ++k) {
-                f.floors.push_back(ioFloor(work, inputList, outSizes, scratch));
-                restore(work, snap, before);
-                settle(work);
-                const RunResult r = run(st.args);
-                if (r.rc != 0) f.rc = r.rc;
-                f.seconds.push_back(r.seconds);
-                f.peakKb = std::max(f.peakKb, r.peakKb);
-            }
-            if (st.name == "calculate" || st.name == "predict") {
-                manyThreads = hashFolder(work);
-                restore(work, snap, before);
-                std::vector<std::string> one = st.args;
-                one.push_back("--threads=1");
-                if (run(one).rc != 0) f.rc = 1;
-                oneThread = hashFolder(work);
-            }
+            timedRuns(st, inputList, outSizes, f);
+            if (st.name == "calculate" || st.name == "predict") compareThreads(st, f, manyThreads, oneThread);
         }
         // Run in this process before the folder is taken as the next stage's start.
         std::string share;
-        if (f.rc == 0 && (st.name == "predict" || st.name == "result road")) share = publishingShare(w);
-        const Listing done = listFolder(work);
-        advance(work, snap, before, done);
-        before = done;
-        std::string what;
+        if (f.rc == 0 && (st.name == "predict" || st.name == "result road")) share = publishingShare(work_.string());
+        const Listing done = listFolder(work_);
+        advance(work_, snap_, before_, done);
+        before_ = done;
         const double s = median(f.seconds);
         total += s;
         if (st.road) {
             roadSeconds += s;
             roadFloor += median(f.floors);
         }
-        auto per = [&](std::size_t n, const char* unit) {
-            char buf[64];
-            std::snprintf(buf, sizeof buf, "%zu %s, %.0f/s", n, unit, n / (s > 0 ? s : 1e-9));
-            return std::string(buf);
-        };
-        if (st.name == "fetch") what = per(static_cast<std::size_t>(fileSize(work / kv::files::SE) / 555), "runner records");
-        else if (st.name == "structure") what = per(countFiles(work / kv::dirs::UMAGOTO), "horses");
-        else if (st.name == "calculate") what = per(countFiles(work / kv::dirs::UMAGOTOEX), "horses");
-        else if (st.name == "predict" || st.name == "result road") what = per(countFiles(work / kv::dirs::RACE), "races");
+        printRow(st.name, f, note(st.name, s, f, manyThreads, oneThread));
+        std::fputs(share.c_str(), stdout);
+    }
+
+private:
+    // The timed runs, each from the stage's start and after its I/O floor.
+    void timedRuns(const Stage& st, const std::vector<std::string>& inputList, const std::vector<long long>& outSizes,
+                   Figures& f) {
+        for (int k = 0; k < runs_; ++k) {
+            f.floors.push_back(ioFloor(work_, inputList, outSizes, scratch_));
+            restore(work_, snap_, before_);
+            settle(work_);
+            const RunResult r = launcher_.run(st.args);
+            if (r.rc != 0) f.rc = r.rc;
+            f.seconds.push_back(r.seconds);
+            f.peakKb = std::max(f.peakKb, r.peakKb);
+        }
+    }
+
+    // The folder after the last timed run and after one run on one thread.
+    void compareThreads(const Stage& st, Figures& f, Hashes& manyThreads, Hashes& oneThread) {
+        manyThreads = hashFolder(work_);
+        restore(work_, snap_, before_);
+        std::vector<std::string> one = st.args;
+        one.push_back("--threads=1");
+        if (launcher_.run(one).rc != 0) f.rc = 1;
+        oneThread = hashFolder(work_);
+    }
+
+    // The row's note: throughput, the thread comparison and any failure.
+    std::string note(const std::string& name, double s, const Figures& f, const Hashes& manyThreads,
+                     const Hashes& oneThread) {
+        std::string what = throughput(name, work_, s);
         if (!manyThreads.empty()) {
             const bool same = oneThread == manyThreads;
             what += same ? ", 1 thread = many" : ", 1 thread DIFFERS from many: " + differences(manyThreads, oneThread);
@@ -699,16 +737,47 @@ int main(int argc, char** argv) {
             what += " (exit " + std::to_string(f.rc) + ")";
             ++failures;
         }
-        printRow(st.name, f, what);
-        std::fputs(share.c_str(), stdout);
+        return what;
     }
-    std::printf("%-20s %8s %8.3f %8.3f %6.1f\n", "road 2 4 5 6", "", roadSeconds, roadFloor,
-                roadFloor > 0 ? roadSeconds / roadFloor : 0.0);
+
+    Launcher& launcher_;
+    const fs::path work_, snap_, scratch_;
+    const int runs_;
+    Listing before_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions o;
+    if (!parseArgs(argc, argv, o)) return 2;
+    if (o.cores > 0 && !pinToCores(o.cores)) return 2;
+    Launcher launcher;
+    if (o.dir.empty()) o.dir = (fs::temp_directory_path() / ("korivan-bench-" + std::to_string(getpid()))).string();
+    const fs::path base(o.dir), work = base / "week", snap = base / "start", scratch = base / "floor";
+    if (!prepareFolder(base, work, snap)) return 2;
+
+    fs::path bin = exeDir();
+    std::string sample = (bin / ".." / "sample" / "korivan-sample").lexically_normal().string();
+    std::string cli = (bin / ".." / ".." / "app" / "korivan-cli").lexically_normal().string();
+    const std::string w = work.string();
+
+    const std::vector<Stage> stages = weekStages(sample, cli, w, o);
+    std::printf("%d runs each%s, folder %s\n", o.runs, o.cores ? (", " + std::to_string(o.cores) + " cores").c_str() : "",
+                base.c_str());
+    std::printf("%-20s %8s %8s %8s %6s %9s %9s %7s %8s  %s\n", "stage", "min s", "median s", "floor s", "ratio",
+                "in MB", "out MB", "created", "peak MB", "throughput");
+    StageBench bench(launcher, work, snap, scratch, o.runs);
+    for (const Stage& st : stages) bench.measure(st, st.args[0] == sample);
+    double total = bench.total;
+    std::printf("%-20s %8s %8.3f %8.3f %6.1f\n", "road 2 4 5 6", "", bench.roadSeconds, bench.roadFloor,
+                bench.roadFloor > 0 ? bench.roadSeconds / bench.roadFloor : 0.0);
+    std::error_code ec;
     fs::remove_all(snap, ec);
-    failures += benchHistory(work, total);
+    const int failures = bench.failures + benchHistory(work, total);
     std::printf("%-20s %10.3f\n", "total", total);
     raceSelections(w);
-    if (!keep) fs::remove_all(base, ec);
+    if (!o.keep) fs::remove_all(base, ec);
     else std::printf("files kept in %s\n", w.c_str());
     return failures ? 1 : 0;
 }

@@ -332,93 +332,122 @@ std::string fileOf(const std::string& appDir, const std::string& rel) {
     return kv::joinPath(appDir, r);
 }
 
-}  // namespace
+using Layouts = std::array<std::array<Layout, 31>, kSurfaces>;
+using RunsOf = std::function<void(std::size_t, std::vector<std::string>&)>;
 
-FitResult fitWeightTables(const std::string& appDir, History history, const FitOptions& options) {
-    FitResult result;
-    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    std::vector<WorkerOut> outs;
-    {  // the builder's inputs and the statistics are let go once every run is coded
-        // Inputs of the builder and the coders, read once.
-        auto readOption = [&](const char* name) {
-            auto b = kv::readFileBytes(kv::stats::optionFile(appDir, name));
-            return b ? std::move(*b) : std::string();
-        };
-        std::string um = std::move(history.horseBytes), ks, ra = std::move(history.raceBytes);
-        for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
-        for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
-        if (history.jockeys.empty()) ks = readOption(kv::stats::names::KS_SUPPLIED);
-        for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
-        history.horses = {};
-        history.races = {};
-        const kv::expansion::BuildInputs in =
-            kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
-                                                  readOption(kv::stats::names::HNSK));
-        kv::stats::StatFile kishu = kv::stats::StatFile::seiseki(), chokyo = kv::stats::StatFile::seiseki();
-        kv::stats::StatFile stallion = kv::stats::StatFile::parent(), mare = kv::stats::StatFile::parent();
-        kv::stats::StatFile kyosoba = kv::stats::StatFile::kyosoba();
+// Inputs of the builder and the coders, read once: the history's horse, jockey
+// and race records (let go here) and the supplied option files.
+kv::expansion::BuildInputs builderInputs(const std::string& appDir, History& history) {
+    auto readOption = [&](const char* name) {
+        auto b = kv::readFileBytes(kv::stats::optionFile(appDir, name));
+        return b ? std::move(*b) : std::string();
+    };
+    std::string um = std::move(history.horseBytes), ks, ra = std::move(history.raceBytes);
+    for (const std::string& r : history.horses) um += kv::fitRecord(r, kv::jv::UmRecord::kLength);
+    for (const std::string& r : history.jockeys) ks += kv::fitRecord(r, 4161);
+    if (history.jockeys.empty()) ks = readOption(kv::stats::names::KS_SUPPLIED);
+    for (const std::string& r : history.races) ra += kv::fitRecord(r, kv::jv::RaRecord::kLength);
+    history.horses = {};
+    history.races = {};
+    return kv::expansion::BuildInputs::fromBytes(std::move(um), std::string(), std::move(ks), std::move(ra),
+                                                 readOption(kv::stats::names::HNSK));
+}
+
+// The statistics files the coders read (the coders keep pointers to them).
+struct CoderStatFiles {
+    kv::stats::StatFile kishu = kv::stats::StatFile::seiseki(), chokyo = kv::stats::StatFile::seiseki();
+    kv::stats::StatFile stallion = kv::stats::StatFile::parent(), mare = kv::stats::StatFile::parent();
+    kv::stats::StatFile kyosoba = kv::stats::StatFile::kyosoba();
+
+    explicit CoderStatFiles(const std::string& appDir) {
         kishu.load(kv::stats::optionFile(appDir, kv::stats::names::KISHUSEISEI));
         chokyo.load(kv::stats::optionFile(appDir, kv::stats::names::CHOKYOSEISEI));
         stallion.load(kv::stats::optionFile(appDir, kv::stats::names::STALLION));
         mare.load(kv::stats::optionFile(appDir, kv::stats::names::MARE));
         kyosoba.load(kv::stats::optionFile(appDir, kv::stats::names::KYOSOBA));
-        const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+    }
+    CoderStatFiles(const CoderStatFiles&) = delete;
+    CoderStatFiles& operator=(const CoderStatFiles&) = delete;
+    kv::coders::CoderStats stats() const { return {&kishu, &chokyo, &stallion, &mare, &kyosoba}; }
+};
 
-        // Each horse's runs, horses by registration number, runs by race.
+// Sorts runs by race (stable).
+void sortByRace(std::vector<std::string>& runs) {
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    keys.reserve(runs.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) keys.emplace_back(raceOrderKey(runs[i]), i);
+    std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> sorted;
+    sorted.reserve(runs.size());
+    for (const auto& k : keys) sorted.push_back(std::move(runs[k.second]));
+    runs.swap(sorted);
+}
+
+// Each horse's runs in race order: first the horses whose runs the history
+// makes on demand, then those of its runners by registration number.
+class HorseRuns {
+public:
+    explicit HorseRuns(History& history) : history_(history), made_(history.runsOf ? history.runHorses : 0) {
         std::map<std::string, std::vector<const std::string*>> byHorse;
         for (const std::string& r : history.runners) {
             if (r.size() < se::kLength) continue;
             byHorse[getField(r, se::KettoNum)].push_back(&r);
         }
-        std::vector<std::vector<const std::string*>> horses;
-        horses.reserve(byHorse.size());
-        for (auto& [ketto, runs] : byHorse) horses.push_back(std::move(runs));
-        const std::size_t made = history.runsOf ? history.runHorses : 0, total = made + horses.size();
-        auto byRace = [](std::vector<std::string>& runs) {
-            std::vector<std::pair<std::string, std::size_t>> keys;
-            keys.reserve(runs.size());
-            for (std::size_t i = 0; i < runs.size(); ++i) keys.emplace_back(raceOrderKey(runs[i]), i);
-            std::stable_sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-            std::vector<std::string> sorted;
-            sorted.reserve(runs.size());
-            for (const auto& k : keys) sorted.push_back(std::move(runs[k.second]));
-            runs.swap(sorted);
-        };
-        const std::function<void(std::size_t, std::vector<std::string>&)> runsOf =
-            [&](std::size_t h, std::vector<std::string>& runs) {
-                if (h < made) {
-                    history.runsOf(h, runs);
-                    runs.erase(std::remove_if(runs.begin(), runs.end(), [](const std::string& r) { return r.size() < se::kLength; }),
-                               runs.end());
-                } else {
-                    for (const std::string* r : horses[h - made]) runs.push_back(*r);
-                }
-                byRace(runs);
-            };
-        result.horses = total;
-
-        // Code the horses in contiguous chunks, one per thread.
-        threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, total)));
-        outs.resize(threads);
-        {
-            std::vector<std::thread> pool;
-            const std::size_t per = (total + threads - 1) / threads;
-            for (unsigned t = 0; t < threads; ++t) {
-                const std::size_t b = std::min(total, t * per), e = std::min(total, b + per);
-                if (t == 0) continue;
-                pool.emplace_back([&, b, e, t] { codeHorses(in, stats, runsOf, b, e, outs[t]); });
-            }
-            codeHorses(in, stats, runsOf, 0, std::min(total, per), outs[0]);
-            for (std::thread& th : pool) th.join();
+        horses_.reserve(byHorse.size());
+        for (auto& [ketto, runs] : byHorse) horses_.push_back(std::move(runs));
+    }
+    std::size_t total() const { return made_ + horses_.size(); }
+    void runsOf(std::size_t h, std::vector<std::string>& runs) const {
+        if (h < made_) {
+            history_.runsOf(h, runs);
+            runs.erase(std::remove_if(runs.begin(), runs.end(), [](const std::string& r) { return r.size() < se::kLength; }),
+                       runs.end());
+        } else {
+            for (const std::string* r : horses_[h - made_]) runs.push_back(*r);
         }
-    }
-    for (const WorkerOut& o : outs) {
-        result.runs += o.runs;
-        result.failedHorses += o.failedHorses;
+        sortByRace(runs);
     }
 
-    // Categories per surface and factor; local ids to final category numbers.
-    std::array<std::array<Layout, 31>, kSurfaces> layouts;
+private:
+    History& history_;
+    std::size_t made_;
+    std::vector<std::vector<const std::string*>> horses_;
+};
+
+// Codes horses [0, total) in contiguous chunks, one per thread.
+std::vector<WorkerOut> codeInChunks(const kv::expansion::BuildInputs& in, const kv::coders::CoderStats& stats,
+                                    const RunsOf& runsOf, std::size_t total, unsigned threads) {
+    std::vector<WorkerOut> outs(threads);
+    std::vector<std::thread> pool;
+    const std::size_t per = (total + threads - 1) / threads;
+    for (unsigned t = 0; t < threads; ++t) {
+        const std::size_t b = std::min(total, t * per), e = std::min(total, b + per);
+        if (t == 0) continue;
+        pool.emplace_back([&, b, e, t] { codeHorses(in, stats, runsOf, b, e, outs[t]); });
+    }
+    codeHorses(in, stats, runsOf, 0, std::min(total, per), outs[0]);
+    for (std::thread& th : pool) th.join();
+    return outs;
+}
+
+// Codes every run of the history; the builder's inputs and the statistics are
+// let go once every run is coded. threads is lowered to at most one per horse.
+std::vector<WorkerOut> codeHistory(const std::string& appDir, History& history, unsigned& threads,
+                                   std::size_t& horses) {
+    const kv::expansion::BuildInputs in = builderInputs(appDir, history);
+    const CoderStatFiles statFiles(appDir);
+    const kv::coders::CoderStats stats = statFiles.stats();
+    const HorseRuns horseRuns(history);
+    const RunsOf runsOf = [&](std::size_t h, std::vector<std::string>& runs) { horseRuns.runsOf(h, runs); };
+    const std::size_t total = horseRuns.total();
+    horses = total;
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(1, total)));
+    return codeInChunks(in, stats, runsOf, total, threads);
+}
+
+// Categories per surface and factor from the codes every worker met.
+Layouts categoryLayouts(const std::vector<WorkerOut>& outs, std::size_t& droppedCodes) {
+    Layouts layouts;
     for (int s = 0; s < kSurfaces; ++s) {
         for (int k = 1; k <= 30; ++k) {
             std::map<std::string, std::int64_t> occurring;
@@ -426,9 +455,34 @@ FitResult fitWeightTables(const std::string& appDir, History history, const FitO
                 const Dictionary& d = o.dict[s][k];
                 for (std::size_t i = 0; i < d.codes.size(); ++i) occurring[d.codes[i]] += d.counts[i];
             }
-            layouts[s][k] = makeLayout(static_cast<Surface>(s), k, occurring, result.droppedCodes);
+            layouts[s][k] = makeLayout(static_cast<Surface>(s), k, occurring, droppedCodes);
         }
     }
+    return layouts;
+}
+
+// A worker's local category ids to the layouts' category numbers (0: none).
+std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> finalIds(const WorkerOut& o, const Layouts& layouts) {
+    std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> remap;
+    for (int s = 0; s < kSurfaces; ++s)
+        for (int k = 1; k <= 30; ++k) {
+            std::unordered_map<std::string, std::int32_t> pos;
+            const Layout& L = layouts[s][k];
+            for (std::size_t j = 0; j < L.codes.size(); ++j)
+                if (!L.pooled[j]) pos.emplace(L.codes[j], static_cast<std::int32_t>(j + 1));
+            const Dictionary& d = o.dict[s][k];
+            remap[s][k].resize(d.codes.size(), 0);
+            for (std::size_t i = 0; i < d.codes.size(); ++i) {
+                auto it = pos.find(d.codes[i]);
+                remap[s][k][i] = it == pos.end() ? 0 : it->second;
+            }
+        }
+    return remap;
+}
+
+// Every worker's samples as columns per surface with final category numbers;
+// the workers' samples are let go block by block.
+std::array<Columns, kSurfaces> sampleColumns(std::vector<WorkerOut>& outs, const Layouts& layouts) {
     std::array<Columns, kSurfaces> cols;
     {
         std::array<std::size_t, kSurfaces> n{};
@@ -442,20 +496,7 @@ FitResult fitWeightTables(const std::string& appDir, History history, const FitO
         }
     }
     for (WorkerOut& o : outs) {
-        std::array<std::array<std::vector<std::int32_t>, 31>, kSurfaces> remap;
-        for (int s = 0; s < kSurfaces; ++s)
-            for (int k = 1; k <= 30; ++k) {
-                std::unordered_map<std::string, std::int32_t> pos;
-                const Layout& L = layouts[s][k];
-                for (std::size_t j = 0; j < L.codes.size(); ++j)
-                    if (!L.pooled[j]) pos.emplace(L.codes[j], static_cast<std::int32_t>(j + 1));
-                const Dictionary& d = o.dict[s][k];
-                remap[s][k].resize(d.codes.size(), 0);
-                for (std::size_t i = 0; i < d.codes.size(); ++i) {
-                    auto it = pos.find(d.codes[i]);
-                    remap[s][k][i] = it == pos.end() ? 0 : it->second;
-                }
-            }
+        const auto remap = finalIds(o, layouts);
         for (auto& block : o.samples) {
             for (const Sample& smp : block) {
                 Columns& c = cols[smp.surface];
@@ -469,69 +510,95 @@ FitResult fitWeightTables(const std::string& appDir, History history, const FitO
         o.samples.clear();
         o.samples.shrink_to_fit();
     }
+    return cols;
+}
 
-    // Fits: turf and dirt per target speed, hurdle on the whole-race speed.
-    struct Job {
-        int s, q;
-        std::array<std::vector<double>, 31> w;
-    };
-    std::vector<Job> jobs;
+// One fit: surface s, target speed q, and the weights it found.
+struct FitJob {
+    int s, q;
+    std::array<std::vector<double>, 31> w;
+};
+
+// Fits: turf and dirt per target speed, hurdle on the whole-race speed; up to
+// `threads` fits at a time.
+std::vector<FitJob> runFits(const std::array<Columns, kSurfaces>& cols, const Layouts& layouts, unsigned threads,
+                            const FitOptions& options) {
+    std::vector<FitJob> jobs;
     for (int s = 0; s < kSurfaces; ++s)
-        for (int q = (s == 2 ? 2 : 0); q < kKinds; ++q) jobs.push_back(Job{s, q, {}});
-    {
-        std::vector<std::thread> pool;
-        std::vector<std::array<std::size_t, 31>> sizes(kSurfaces);
-        for (int s = 0; s < kSurfaces; ++s)
-            for (int k = 1; k <= 30; ++k) sizes[s][k] = layouts[s][k].codes.size();
-        auto run = [&](Job& job) { backfit(cols[job.s], job.q, sizes[job.s], options, job.w); };
-        const unsigned par = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
-        std::size_t nextJob = 0;
-        while (nextJob < jobs.size()) {
-            pool.clear();
-            for (unsigned t = 0; t < par && nextJob < jobs.size(); ++t, ++nextJob)
-                pool.emplace_back([&, j = nextJob] { run(jobs[j]); });
-            for (std::thread& th : pool) th.join();
+        for (int q = (s == 2 ? 2 : 0); q < kKinds; ++q) jobs.push_back(FitJob{s, q, {}});
+    std::vector<std::thread> pool;
+    std::vector<std::array<std::size_t, 31>> sizes(kSurfaces);
+    for (int s = 0; s < kSurfaces; ++s)
+        for (int k = 1; k <= 30; ++k) sizes[s][k] = layouts[s][k].codes.size();
+    auto run = [&](FitJob& job) { backfit(cols[job.s], job.q, sizes[job.s], options, job.w); };
+    const unsigned par = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
+    std::size_t nextJob = 0;
+    while (nextJob < jobs.size()) {
+        pool.clear();
+        for (unsigned t = 0; t < par && nextJob < jobs.size(); ++t, ++nextJob)
+            pool.emplace_back([&, j = nextJob] { run(jobs[j]); });
+        for (std::thread& th : pool) th.join();
+    }
+    return jobs;
+}
+
+// Second-pass categories of factor 2: the run-weighted mean of the categories they pool.
+void poolSecondPass(const Layout& L, const std::array<std::vector<float>*, 3>& dst) {
+    for (std::size_t j = 0; j < L.codes.size(); ++j) {
+        if (!L.pooled[j]) continue;
+        for (int q = 0; q < kKinds; ++q) {
+            double sum = 0, n = 0;
+            for (std::size_t i = 0; i < L.codes.size(); ++i) {
+                if (L.pooled[i] || std::string("6") + L.codes[i].substr(1, 4) != L.codes[j].substr(0, 5))
+                    continue;
+                sum += static_cast<double>((*dst[q])[i]) * static_cast<double>(L.counts[i]);
+                n += static_cast<double>(L.counts[i]);
+            }
+            (*dst[q])[j] = n > 0 ? stored(sum / n) : 0.0f;
         }
     }
-    for (int s = 0; s < kSurfaces; ++s) {
-        SurfaceFit& sf = result.surfaces[s];
-        sf.samples = cols[s].n;
-        for (std::uint8_t v : cols[s].valid)
-            for (int q = 0; q < kKinds; ++q) sf.fitted[q] += (v >> q) & 1;
-        for (int k = 1; k <= 30; ++k) {
-            const Layout& L = layouts[s][k];
-            FactorTable& t = sf.factors[k];
-            t.codes = L.codes;
-            for (std::int64_t c : L.counts) t.counts.push_back(static_cast<std::int32_t>(std::min<std::int64_t>(c, 2147483647)));
-            std::array<std::vector<float>*, 3> dst{&t.agari, &t.pace, &t.soha};
-            for (int q = 0; q < kKinds; ++q) dst[q]->assign(L.codes.size(), 0.0f);
-            for (const Job& job : jobs) {
-                if (job.s != s) continue;
-                for (std::size_t j = 0; j < L.codes.size(); ++j) (*dst[job.q])[j] = stored(job.w[k][j + 1]);
-            }
-            if (s == 2) {
-                t.agari = t.soha;
-                t.pace = t.soha;
-            }
-            if (k == 2) {
-                // Second-pass categories: the run-weighted mean of the categories they pool.
-                for (std::size_t j = 0; j < L.codes.size(); ++j) {
-                    if (!L.pooled[j]) continue;
-                    for (int q = 0; q < kKinds; ++q) {
-                        double sum = 0, n = 0;
-                        for (std::size_t i = 0; i < L.codes.size(); ++i) {
-                            if (L.pooled[i] || std::string("6") + L.codes[i].substr(1, 4) != L.codes[j].substr(0, 5))
-                                continue;
-                            sum += static_cast<double>((*dst[q])[i]) * static_cast<double>(L.counts[i]);
-                            n += static_cast<double>(L.counts[i]);
-                        }
-                        (*dst[q])[j] = n > 0 ? stored(sum / n) : 0.0f;
-                    }
-                }
-            }
+}
+
+// The tables of surface s: its sample counts and each factor's categories and weights.
+void storeSurface(SurfaceFit& sf, int s, const Columns& cols, const std::array<Layout, 31>& layouts,
+                  const std::vector<FitJob>& jobs, const FitOptions& options) {
+    sf.samples = cols.n;
+    for (std::uint8_t v : cols.valid)
+        for (int q = 0; q < kKinds; ++q) sf.fitted[q] += (v >> q) & 1;
+    for (int k = 1; k <= 30; ++k) {
+        const Layout& L = layouts[k];
+        FactorTable& t = sf.factors[k];
+        t.codes = L.codes;
+        for (std::int64_t c : L.counts) t.counts.push_back(static_cast<std::int32_t>(std::min<std::int64_t>(c, 2147483647)));
+        std::array<std::vector<float>*, 3> dst{&t.agari, &t.pace, &t.soha};
+        for (int q = 0; q < kKinds; ++q) dst[q]->assign(L.codes.size(), 0.0f);
+        for (const FitJob& job : jobs) {
+            if (job.s != s) continue;
+            for (std::size_t j = 0; j < L.codes.size(); ++j) (*dst[job.q])[j] = stored(job.w[k][j + 1]);
         }
-        placeExtremeWeights(sf, s, options);
+        if (s == 2) {
+            t.agari = t.soha;
+            t.pace = t.soha;
+        }
+        if (k == 2) poolSecondPass(L, dst);
     }
+    placeExtremeWeights(sf, s, options);
+}
+
+}  // namespace
+
+FitResult fitWeightTables(const std::string& appDir, History history, const FitOptions& options) {
+    FitResult result;
+    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    std::vector<WorkerOut> outs = codeHistory(appDir, history, threads, result.horses);
+    for (const WorkerOut& o : outs) {
+        result.runs += o.runs;
+        result.failedHorses += o.failedHorses;
+    }
+    const Layouts layouts = categoryLayouts(outs, result.droppedCodes);
+    const std::array<Columns, kSurfaces> cols = sampleColumns(outs, layouts);
+    const std::vector<FitJob> jobs = runFits(cols, layouts, threads, options);
+    for (int s = 0; s < kSurfaces; ++s) storeSurface(result.surfaces[s], s, cols[s], layouts[s], jobs, options);
     return result;
 }
 

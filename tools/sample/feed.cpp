@@ -47,32 +47,38 @@ int addMinutes(int hhmm, int minutes) {
     return (m / 60) * 100 + m % 60;
 }
 
-}  // namespace
-
-bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
-    const std::string feed = kv::joinPath(appDir, "jvfeed");
-    std::error_code ec;
-    std::filesystem::remove_all(feed, ec);
-    FeedWriter fw{feed};
-    const bool result = w.opt.phase == Phase::Result;
-    const kv::Date firstDay = w.weekDays.front(), lastDay = w.weekDays.back();
-    const kv::Date entriesMade = addDays(firstDay, -2), cardMade = addDays(firstDay, -1);
-    const kv::Date resultMade = addDays(lastDay, 1);
+// The week's feed files, written in the order the feed lists them.
+struct WeekFeed {
+    const World& w;
+    FeedWriter& fw;
+    const bool result;
+    const kv::Date entriesMade, cardMade, resultMade;
     const std::string spec = "TOKURACETCVNRCVN";
+    std::set<int> weekHorses, weekJockeys;
+    std::vector<RaceOdds> odds;
+
+    WeekFeed(const World& world, FeedWriter& writer)
+        : w(world),
+          fw(writer),
+          result(world.opt.phase == Phase::Result),
+          entriesMade(addDays(world.weekDays.front(), -2)),
+          cardMade(addDays(world.weekDays.front(), -1)),
+          resultMade(addDays(world.weekDays.back(), 1)) {}
 
     // This week's horses and jockeys.
-    std::set<int> weekHorses, weekJockeys;
-    for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r)
-        for (int si : w.races[r].starts) {
-            weekHorses.insert(w.starts[si].horse);
-            weekJockeys.insert(w.starts[si].jockey);
-            ++sum.weekRunners;
-        }
-    sum.weekRaces = static_cast<int>(w.races.size() - w.firstWeekRace);
-    sum.weekHorses = static_cast<int>(weekHorses.size());
+    void collectRunners(WriteSummary& sum) {
+        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r)
+            for (int si : w.races[r].starts) {
+                weekHorses.insert(w.starts[si].horse);
+                weekJockeys.insert(w.starts[si].jockey);
+                ++sum.weekRunners;
+            }
+        sum.weekRaces = static_cast<int>(w.races.size() - w.firstWeekRace);
+        sum.weekHorses = static_cast<int>(weekHorses.size());
+    }
 
     // Horse records (by registration number), one struck-off horse of data kind "9" among them.
-    {
+    void horses() {
         std::vector<int> hs(weekHorses.begin(), weekHorses.end());
         std::stable_sort(hs.begin(), hs.end(), [&](int a, int b) { return w.horses[a].ketto < w.horses[b].ketto; });
         std::vector<std::string> um;
@@ -87,16 +93,18 @@ bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
         }
         fw.file(spec, "00_UM.jvd", um);
     }
+
     // Jockey records in their received form.
-    {
+    void jockeys() {
         std::vector<std::vector<int>> rides(w.jockeys.size());
         for (std::size_t si = 0; si < w.starts.size(); ++si) rides[w.starts[si].jockey].push_back(static_cast<int>(si));
         std::vector<std::string> ks;
         for (int j : weekJockeys) ks.push_back(ksRecord(w, j, rides[j], cardMade, true));
         fw.file(spec, "01_KS.jvd", ks);
     }
+
     // Past races of this week's horses and their runs, one file per year.
-    {
+    void pastRacesOfWeekHorses(WriteSummary& sum) {
         std::map<int, std::vector<std::string>> raByYear, seByYear;
         std::set<int> pastRaces;
         for (int h : weekHorses) {
@@ -122,60 +130,85 @@ bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
         for (auto& [y, v] : raByYear) fw.file(spec, "10_RA_" + std::to_string(y) + ".jvd", v);
         for (auto& [y, v] : seByYear) fw.file(spec, "11_SE_" + std::to_string(y) + ".jvd", v);
     }
+
     // The week's races: entries and race cards (prediction) or final results (result).
-    std::vector<RaceOdds> odds;
-    for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) odds.push_back(raceOdds(w, k));
-    for (const kv::Date& day : w.weekDays) {
-        std::vector<std::string> ra, se, hr;
-        const std::string tag = ymd(day);
-        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
-            const Race& race = w.races[r];
-            if (!(race.date == day)) continue;
-            if (result) {
-                ra.push_back(raRecord(w, race, '7', resultMade, true));
-                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '7', resultMade, true));
-                hr.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], resultMade));
-            } else {
-                ra.push_back(raRecord(w, race, '1', entriesMade, false));
-                ra.push_back(raRecord(w, race, '2', cardMade, false));
-                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '1', entriesMade, false));
-                for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '2', cardMade, false));
+    void weekRaces() {
+        for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) odds.push_back(raceOdds(w, k));
+        for (const kv::Date& day : w.weekDays) {
+            std::vector<std::string> ra, se, hr;
+            const std::string tag = ymd(day);
+            for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
+                const Race& race = w.races[r];
+                if (!(race.date == day)) continue;
+                if (result) {
+                    ra.push_back(raRecord(w, race, '7', resultMade, true));
+                    for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '7', resultMade, true));
+                    hr.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], resultMade));
+                } else {
+                    ra.push_back(raRecord(w, race, '1', entriesMade, false));
+                    ra.push_back(raRecord(w, race, '2', cardMade, false));
+                    for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '1', entriesMade, false));
+                    for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '2', cardMade, false));
+                }
             }
+            fw.file(spec, "20_RA_" + tag + ".jvd", ra);
+            fw.file(spec, "21_SE_" + tag + ".jvd", se);
+            fw.file(spec, "22_HR_" + tag + ".jvd", hr);
         }
-        fw.file(spec, "20_RA_" + tag + ".jvd", ra);
-        fw.file(spec, "21_SE_" + tag + ".jvd", se);
-        fw.file(spec, "22_HR_" + tag + ".jvd", hr);
     }
+
     // The week's odds: one file per race, and the live odds of race day.
-    for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) {
-        const Race& race = w.races[w.firstWeekRace + k];
-        const RaceOdds& o = odds[k];
-        const std::string id = raceIdOf(race);
-        char kubun = result ? '4' : '1';
-        kv::Date made = result ? resultMade : cardMade;
-        std::string happyo = result ? mmddhhmm(race.date, race.hassoTime) : mmddhhmm(cardMade, 1700);
-        fw.file("TOKURACETCOVRCOV", id + ".jvd",
-                {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
-                 o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
-                 o6Record(w, k, o, kubun, made, happyo)});
-        std::string live = mmddhhmm(race.date, addMinutes(race.hassoTime, -10));
-        fw.file("0B30", id + ".jvd",
-                {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
-                 o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),
-                 o6Record(w, k, o, '3', race.date, live)});
-    }
-    // Live results of each race day.
-    for (const kv::Date& day : w.weekDays) {
-        std::vector<std::string> recs;
-        for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
-            const Race& race = w.races[r];
-            if (!(race.date == day)) continue;
-            recs.push_back(raRecord(w, race, '7', day, true));
-            for (int si : race.starts) recs.push_back(seRecord(w, w.starts[si], '7', day, true));
-            recs.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], day));
+    void weekOdds() {
+        for (std::size_t k = 0; k + w.firstWeekRace < w.races.size(); ++k) {
+            const Race& race = w.races[w.firstWeekRace + k];
+            const RaceOdds& o = odds[k];
+            const std::string id = raceIdOf(race);
+            char kubun = result ? '4' : '1';
+            kv::Date made = result ? resultMade : cardMade;
+            std::string happyo = result ? mmddhhmm(race.date, race.hassoTime) : mmddhhmm(cardMade, 1700);
+            fw.file("TOKURACETCOVRCOV", id + ".jvd",
+                    {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
+                     o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
+                     o6Record(w, k, o, kubun, made, happyo)});
+            std::string live = mmddhhmm(race.date, addMinutes(race.hassoTime, -10));
+            fw.file("0B30", id + ".jvd",
+                    {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
+                     o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),
+                     o6Record(w, k, o, '3', race.date, live)});
         }
-        fw.file("0B12", ymd(day) + ".jvd", recs);
     }
+
+    // Live results of each race day.
+    void liveResults() {
+        for (const kv::Date& day : w.weekDays) {
+            std::vector<std::string> recs;
+            for (std::size_t r = w.firstWeekRace; r < w.races.size(); ++r) {
+                const Race& race = w.races[r];
+                if (!(race.date == day)) continue;
+                recs.push_back(raRecord(w, race, '7', day, true));
+                for (int si : race.starts) recs.push_back(seRecord(w, w.starts[si], '7', day, true));
+                recs.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], day));
+            }
+            fw.file("0B12", ymd(day) + ".jvd", recs);
+        }
+    }
+};
+
+}  // namespace
+
+bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
+    const std::string feed = kv::joinPath(appDir, "jvfeed");
+    std::error_code ec;
+    std::filesystem::remove_all(feed, ec);
+    FeedWriter fw{feed};
+    WeekFeed week(w, fw);
+    week.collectRunners(sum);
+    week.horses();
+    week.jockeys();
+    week.pastRacesOfWeekHorses(sum);
+    week.weekRaces();
+    week.weekOdds();
+    week.liveResults();
     sum.feedRecords = fw.records;
     return fw.ok;
 }

@@ -240,43 +240,13 @@ std::string raRecord(const World& w, const Race& race, char kubun, const kv::Dat
 }
 
 // ------------------------------------------------------------------ SE
-std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date& made, bool res) {
+namespace {
+
+// The finish of a run: weight, abnormality, places, time, margin, corners,
+// odds, prizes and closing times (zero or blank before the result).
+void seFinish(Rec& r, const World& w, const Race& race, const Start& st, bool res) {
     namespace S = jv::SeRecord;
-    const Race& race = w.races[st.race];
     const Horse& h = w.horses[st.horse];
-    const Person& jk = w.jockeys[st.jockey];
-    const Person& tr = w.trainers[st.trainer];
-    const Person& ow = w.owners[st.owner];
-    Rec r(S::kLength);
-    head(r, S::kId, kubun, made);
-    raceHead(r, race);
-    const bool drawn = kubun != '1';
-    r.n(S::Wakuban, drawn ? st.wakuban : 0);
-    r.n(S::Umaban, drawn ? st.umaban : 0);
-    r.s(S::KettoNum, h.ketto);
-    r.fw(S::Bamei, h.name);
-    r.s(S::UmaKigoCD, h.umaKigo);
-    r.n(S::SexCD, h.sex);
-    r.s(S::HinsyuCD, "1");
-    r.n(S::KeiroCD, h.keiro);
-    r.n(S::Barei, st.age);
-    r.n(S::TozaiCD, h.tozai);
-    r.s(S::ChokyosiCode, tr.code);
-    r.fw(S::ChokyosiRyakusyo, tr.shortName);
-    r.s(S::BanusiCode, ow.code);
-    r.fw(S::BanusiName, ow.name);
-    r.fw(S::Fukusyoku, colours(st.owner));
-    r.s(S::Reserved1, "");
-    r.n(S::Futan, st.futan);
-    r.n(S::FutanBefore, 0);
-    r.n(S::Blinker, st.blinker);
-    r.s(S::Reserved2, " ");
-    r.s(S::KisyuCode, jk.code);
-    r.n(S::KisyuCodeBefore, 0);
-    r.fw(S::KisyuRyakusyo, jk.shortName);
-    r.fw(S::KisyuRyakusyoBefore, "");
-    r.n(S::MinaraiCD, jk.minarai);
-    r.n(S::MinaraiCDBefore, 0);
     if (res && st.ijyo != 1) {
         r.n(S::BaTaijyu, st.weight);
         if (h.starts.empty() || st.zogen == 0) {
@@ -325,6 +295,12 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     r.n(S::Reserved4, 0);
     r.n(S::HaronTimeL4, res ? st.l4 : 0);
     r.n(S::HaronTimeL3, res ? st.l3 : 0);
+}
+
+// The horse beaten or beaten by (for the winner the runner-up or the horse it
+// shares the win with, otherwise the winner), and the time behind the winner.
+void seOtherHorse(Rec& r, const World& w, const Race& race, const Start& st, bool res) {
+    namespace S = jv::SeRecord;
     // The winner (or, for the winner, the runner-up or the horse it shares the win with).
     int other = -1;
     if (res) {
@@ -352,6 +328,49 @@ std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date
     } else {
         r.n(S::TimeDiff, 0);
     }
+}
+
+}  // namespace
+
+std::string seRecord(const World& w, const Start& st, char kubun, const kv::Date& made, bool res) {
+    namespace S = jv::SeRecord;
+    const Race& race = w.races[st.race];
+    const Horse& h = w.horses[st.horse];
+    const Person& jk = w.jockeys[st.jockey];
+    const Person& tr = w.trainers[st.trainer];
+    const Person& ow = w.owners[st.owner];
+    Rec r(S::kLength);
+    head(r, S::kId, kubun, made);
+    raceHead(r, race);
+    const bool drawn = kubun != '1';
+    r.n(S::Wakuban, drawn ? st.wakuban : 0);
+    r.n(S::Umaban, drawn ? st.umaban : 0);
+    r.s(S::KettoNum, h.ketto);
+    r.fw(S::Bamei, h.name);
+    r.s(S::UmaKigoCD, h.umaKigo);
+    r.n(S::SexCD, h.sex);
+    r.s(S::HinsyuCD, "1");
+    r.n(S::KeiroCD, h.keiro);
+    r.n(S::Barei, st.age);
+    r.n(S::TozaiCD, h.tozai);
+    r.s(S::ChokyosiCode, tr.code);
+    r.fw(S::ChokyosiRyakusyo, tr.shortName);
+    r.s(S::BanusiCode, ow.code);
+    r.fw(S::BanusiName, ow.name);
+    r.fw(S::Fukusyoku, colours(st.owner));
+    r.s(S::Reserved1, "");
+    r.n(S::Futan, st.futan);
+    r.n(S::FutanBefore, 0);
+    r.n(S::Blinker, st.blinker);
+    r.s(S::Reserved2, " ");
+    r.s(S::KisyuCode, jk.code);
+    r.n(S::KisyuCodeBefore, 0);
+    r.fw(S::KisyuRyakusyo, jk.shortName);
+    r.fw(S::KisyuRyakusyoBefore, "");
+    r.n(S::MinaraiCD, jk.minarai);
+    r.n(S::MinaraiCDBefore, 0);
+    seFinish(r, w, race, st, res);
+    seOtherHorse(r, w, race, st, res);
     r.s(S::RecordUpKubun, "0");
     r.s(S::DMKubun, "0");
     r.n(S::DMTime, 0);
@@ -672,52 +691,48 @@ RaceOdds raceOdds(const World& w, std::size_t k) {
     return o;
 }
 
-Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
-    const Race& race = weekRaceOf(w, k);
-    Payout pay;
-    std::vector<int> waku(19, 0);
-    std::vector<std::pair<int, int>> placed;  // (place, horse number) of the first three places
-    int starters = 0;
-    for (int si : race.starts) {
-        const Start& s = w.starts[si];
-        waku[s.umaban] = s.wakuban;
-        if (s.ijyo != 1) ++starters;
-        if (s.order >= 1 && s.order <= 3) placed.push_back({s.order, s.umaban});
-    }
-    std::sort(placed.begin(), placed.end());
-    // Every finishing order that the dead heats allow: horses sharing a place
-    // in each of their orders. Each gives a first three.
+namespace {
+
+// Every finishing order that the dead heats allow: horses sharing a place
+// in each of their orders. Each gives a first three. placed: (place, horse
+// number) of the first three places, by place.
+std::vector<std::array<int, 3>> firstThreeOrders(const std::vector<std::pair<int, int>>& placed) {
     std::vector<std::array<int, 3>> firstThree;
-    {
-        std::vector<std::vector<int>> groups;
-        for (std::size_t i = 0; i < placed.size(); ++i) {
-            if (i == 0 || placed[i].first != placed[i - 1].first) groups.emplace_back();
-            groups.back().push_back(placed[i].second);
-        }
-        std::vector<int> seq;
-        auto expand = [&](auto&& self, std::size_t g) -> void {
-            if (g == groups.size() || seq.size() >= 3) {
-                std::array<int, 3> t = {0, 0, 0};
-                for (std::size_t i = 0; i < 3 && i < seq.size(); ++i) t[i] = seq[i];
-                firstThree.push_back(t);
-                return;
-            }
-            std::vector<int> perm = groups[g];
-            do {
-                const std::size_t before = seq.size();
-                seq.insert(seq.end(), perm.begin(), perm.end());
-                self(self, g + 1);
-                seq.resize(before);
-            } while (std::next_permutation(perm.begin(), perm.end()));
-        };
-        expand(expand, 0);
+    std::vector<std::vector<int>> groups;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (i == 0 || placed[i].first != placed[i - 1].first) groups.emplace_back();
+        groups.back().push_back(placed[i].second);
     }
-    if (firstThree.empty() || firstThree.front()[1] == 0) return pay;
-    auto two = [](int v) { return pad(v, 2); };
-    // Combination texts of each bet kind, ascending and each once.
+    std::vector<int> seq;
+    auto expand = [&](auto&& self, std::size_t g) -> void {
+        if (g == groups.size() || seq.size() >= 3) {
+            std::array<int, 3> t = {0, 0, 0};
+            for (std::size_t i = 0; i < 3 && i < seq.size(); ++i) t[i] = seq[i];
+            firstThree.push_back(t);
+            return;
+        }
+        std::vector<int> perm = groups[g];
+        do {
+            const std::size_t before = seq.size();
+            seq.insert(seq.end(), perm.begin(), perm.end());
+            self(self, g + 1);
+            seq.resize(before);
+        } while (std::next_permutation(perm.begin(), perm.end()));
+    };
+    expand(expand, 0);
+    return firstThree;
+}
+
+// The combination texts of each bet kind that the first threes win, ascending and each once.
+struct WinningCombos {
     std::set<int> wins;
     std::set<std::string> umaren, wide, umatan, sanren, sanrentan, wakuren;
-    const int placesPaid = starters >= 8 ? 3 : (starters >= 5 ? 2 : 0);
+};
+
+WinningCombos winningCombos(const std::vector<std::array<int, 3>>& firstThree, const std::vector<int>& waku) {
+    auto two = [](int v) { return pad(v, 2); };
+    WinningCombos c;
+    auto& [wins, umaren, wide, umatan, sanren, sanrentan, wakuren] = c;
     for (const auto& t : firstThree) {
         wins.insert(t[0]);
         umaren.insert(two(std::min(t[0], t[1])) + two(std::max(t[0], t[1])));
@@ -732,6 +747,29 @@ Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
         sanren.insert(two(u[0]) + two(u[1]) + two(u[2]));
         sanrentan.insert(two(t[0]) + two(t[1]) + two(t[2]));
     }
+    return c;
+}
+
+}  // namespace
+
+Payout payoutOf(const World& w, std::size_t k, const RaceOdds& o) {
+    const Race& race = weekRaceOf(w, k);
+    Payout pay;
+    std::vector<int> waku(19, 0);
+    std::vector<std::pair<int, int>> placed;  // (place, horse number) of the first three places
+    int starters = 0;
+    for (int si : race.starts) {
+        const Start& s = w.starts[si];
+        waku[s.umaban] = s.wakuban;
+        if (s.ijyo != 1) ++starters;
+        if (s.order >= 1 && s.order <= 3) placed.push_back({s.order, s.umaban});
+    }
+    std::sort(placed.begin(), placed.end());
+    const std::vector<std::array<int, 3>> firstThree = firstThreeOrders(placed);
+    if (firstThree.empty() || firstThree.front()[1] == 0) return pay;
+    auto two = [](int v) { return pad(v, 2); };
+    const auto [wins, umaren, wide, umatan, sanren, sanrentan, wakuren] = winningCombos(firstThree, waku);
+    const int placesPaid = starters >= 8 ? 3 : (starters >= 5 ? 2 : 0);
     auto num = [](const std::string& kumi, std::size_t i) { return std::stoi(kumi.substr(2 * i, 2)); };
     for (int h : wins) pay.tansyo.push_back({two(h), o.win[h] * 10, o.winNinki[h]});
     for (const auto& [place, h] : placed)

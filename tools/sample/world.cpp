@@ -444,6 +444,145 @@ struct Builder {
         return kTurf[rng.below(8)];
     }
 
+    // The programme of one race: its horses' group, age and class limits.
+    struct Programme {
+        int group = 0;
+        int minAge = 3;
+        bool onlyAge = false;
+        std::vector<int> classes = {1, 2};
+        bool debut = false;
+    };
+
+    // Programme: young horses first, hurdle race now and then, the main race at 11.
+    Programme programmeOf(int r, int month, const RaceSpec& spec) {
+        Programme p;
+        p.group = (r % 3 == 0) ? 1 : (r % 3 == 1 ? 0 : (rng.chance(0.5) ? 0 : 1));
+        if (r <= 2 && month >= 6) {
+            p.minAge = 2; p.onlyAge = true; p.classes = {1};
+            if (r == 2) { p.classes = {0}; p.debut = true; }
+        } else if (r <= 3 && month <= 9) {
+            p.minAge = 3; p.onlyAge = true; p.classes = {0, 1};
+        } else if ((r == 4 && rng.chance(0.5)) || spec.hurdle) {
+            p.group = 2; p.minAge = 3; p.classes = {0, 1, 2};
+        } else {
+            p.minAge = month >= 6 ? 3 : 4;
+            p.classes = {2};
+            if (r <= 5) p.classes = {1};
+        }
+        if (spec.field > 0 || spec.spread) p.debut = false;
+        return p;
+    }
+
+    // The horses of one race; the week's races take horses with at least
+    // minPastRuns earlier runs (debut races excepted).
+    std::vector<int> drawField(const Programme& p, const kv::Date& date, bool week, const RaceSpec& spec) {
+        const int group = p.group;
+        int want = week ? rng.range(12, opt.size == Size::Full ? 18 : 14) : rng.range(8, 16);
+        if (spec.field > 0) want = spec.field;
+        const std::size_t enough = spec.field > 0 ? static_cast<std::size_t>(spec.field) : 12u;
+        int minRuns = (week && !p.debut) ? sc.minPastRuns : 0;
+        std::vector<int> field = spec.spread ? spreadField(group, date.y, want, minRuns)
+                                             : draw(group, date.y, p.minAge, p.onlyAge, p.classes, want, minRuns);
+        // The week's programme is fixed: widen the choice until the field is big enough.
+        for (int widen = 0; week && field.size() < enough && widen < 4; ++widen) {
+            std::vector<int> more;
+            if (widen == 0) more = draw(group, date.y, p.minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
+            if (widen == 3) {
+                for (int g = 0; g < 3 && field.size() + more.size() < enough; ++g) {
+                    auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
+                    more.insert(more.end(), extra.begin(), extra.end());
+                }
+            }
+            field.insert(field.end(), more.begin(), more.end());
+        }
+        return field;
+    }
+
+    // Horses of a race that is not run go back to those ready.
+    void giveBack(const std::vector<int>& field) {
+        for (int horse : field) {
+            const Horse& h = w.horses[horse];
+            ready[{groupOf(h), h.birth.y, classOf(h)}].push_back(horse);
+        }
+    }
+
+    // Distance, track, course and the race's kind.
+    void setCourse(Race& race, const Programme& p, int jyo) {
+        const int group = p.group, minAge = p.minAge;
+        race.dist = distFor(group, jyo, 0);
+        race.track = trackFor(jyo, group, race.dist);
+        race.course = (group == 1 || group == 2) ? "  " : std::string(1, "ABC"[rng.below(3)]) + " ";
+        race.youngestAge = minAge;
+        race.syubetu = group == 2 ? (minAge >= 4 ? "19" : "18") : (p.onlyAge ? (minAge == 2 ? "11" : "12") : (minAge >= 4 ? "14" : "13"));
+    }
+
+    // Condition from the field.
+    void setCondition(Race& race, const std::vector<int>& field, bool debut) {
+        int maxWins = 0;
+        bool allDebut = true;
+        for (int horse : field) {
+            maxWins = std::max(maxWins, w.horses[horse].wins);
+            if (!w.horses[horse].starts.empty()) allDebut = false;
+        }
+        if (debut || allDebut) race.jyoken = "701";
+        else if (maxWins == 0) race.jyoken = "703";
+        else if (maxWins == 1) race.jyoken = "005";
+        else if (maxWins == 2) race.jyoken = "010";
+        else if (maxWins == 3) race.jyoken = "016";
+        else race.jyoken = "999";
+    }
+
+    // Grade and name of race r from its condition; returns the winner's prize.
+    long long setGrade(Race& race, int r, int group, int jyo, int month) {
+        long long first = 55000;
+        if (race.jyoken == "005") first = 80000;
+        if (race.jyoken == "010") first = 110000;
+        if (race.jyoken == "016") first = 150000;
+        if (race.jyoken == "999") {
+            first = 220000;
+            if (r == 11) {
+                int g = rng.range(0, 9);
+                race.grade = g < 1 ? 'A' : (g < 3 ? 'B' : (g < 6 ? 'C' : 'L'));
+                if (group == 2) race.grade = g < 5 ? 'H' : ' ';
+                first = race.grade == 'A' ? 1500000 : race.grade == 'B' ? 600000 : race.grade == 'C' ? 400000 : 250000;
+            }
+        }
+        if (race.grade == ' ' && (r == 9 || r == 10 || (r == 11 && race.jyoken != "999")) && race.jyoken != "701" &&
+            race.jyoken != "703")
+            race.grade = 'E';
+        if (race.grade != ' ') {
+            static const char* kSeason[] = {"新春", "早春", "弥生", "卯月", "皐月", "水無月",
+                                            "文月", "葉月", "長月", "神無月", "霜月", "師走"};
+            static const char* kKind[] = {"ステークス", "カップ", "特別", "賞", "記念"};
+            race.hondai = std::string(kCourseName[jyo]) + kSeason[month - 1] + kKind[rng.below(5)];
+            race.ryakusyo = std::string(kCourseName[jyo]) + kSeason[month - 1];
+        }
+        return first;
+    }
+
+    // Symbol, weight rule and the prizes of the first five.
+    void setPrizes(Race& race, bool debut, long long first) {
+        race.kigo = debut || race.jyoken == "703" ? "A01" : (rng.chance(0.2) ? "N20" : (rng.chance(0.5) ? "A03" : "C01"));
+        race.jyuryo = race.grade == 'A' ? 4 : (race.jyoken == "999" ? rng.range(1, 2) : 3);
+        static const long long kShare[5] = {100, 40, 25, 15, 10};
+        for (int p = 0; p < 5; ++p) race.prize[p] = first * kShare[p] / 100;
+        if (race.grade == 'A' || race.grade == 'B') {
+            for (int p = 0; p < 3; ++p) race.added[p] = first / (10 * (p + 1));
+        }
+    }
+
+    // Weather and going of the day's races (one draw per day and racecourse).
+    void setGoing(Race& race, long day, int jyo) const {
+        Rng dayRng = Rng::derive(opt.seed ^ static_cast<std::uint64_t>(day * 16 + jyo), "going");
+        int wx = dayRng.weighted({60, 25, 10, 5});
+        race.tenko = wx + 1;
+        int g = wx >= 2 ? dayRng.range(2, 4) : dayRng.weighted({80, 15, 5}) + 1;
+        race.siba = g;
+        race.dirt = std::min(4, g + (wx >= 2 ? 0 : dayRng.range(0, 1)));
+    }
+
     // The races of one race day at one racecourse; the week's races take
     // horses with at least minRuns earlier runs (debut races excepted).
     void raceDay(const kv::Date& date, int jyo, int races, bool week, int nichijiOverride, int kaijiOverride,
@@ -470,108 +609,17 @@ struct Builder {
             // Post times every 30 minutes from 9:50, as hhmm.
             const int postMinutes = 9 * 60 + 50 + (r - 1) * 30;
             race.hassoTime = (postMinutes / 60) * 100 + postMinutes % 60;
-            // Programme: young horses first, hurdle race now and then, the main race at 11.
-            int group = (r % 3 == 0) ? 1 : (r % 3 == 1 ? 0 : (rng.chance(0.5) ? 0 : 1));
-            int minAge = 3;
-            bool onlyAge = false;
-            std::vector<int> classes = {1, 2};
-            bool debut = false;
-            if (r <= 2 && month >= 6) {
-                minAge = 2; onlyAge = true; classes = {1};
-                if (r == 2) { classes = {0}; debut = true; }
-            } else if (r <= 3 && month <= 9) {
-                minAge = 3; onlyAge = true; classes = {0, 1};
-            } else if ((r == 4 && rng.chance(0.5)) || spec->hurdle) {
-                group = 2; minAge = 3; classes = {0, 1, 2};
-            } else {
-                minAge = month >= 6 ? 3 : 4;
-                classes = {2};
-                if (r <= 5) classes = {1};
-            }
-            if (spec->field > 0 || spec->spread) debut = false;
-            int want = week ? rng.range(12, opt.size == Size::Full ? 18 : 14) : rng.range(8, 16);
-            if (spec->field > 0) want = spec->field;
-            const std::size_t enough = spec->field > 0 ? static_cast<std::size_t>(spec->field) : 12u;
-            int minRuns = (week && !debut) ? sc.minPastRuns : 0;
-            std::vector<int> field = spec->spread ? spreadField(group, date.y, want, minRuns)
-                                                  : draw(group, date.y, minAge, onlyAge, classes, want, minRuns);
-            // The week's programme is fixed: widen the choice until the field is big enough.
-            for (int widen = 0; week && field.size() < enough && widen < 4; ++widen) {
-                std::vector<int> more;
-                if (widen == 0) more = draw(group, date.y, minAge, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 1) more = draw(1 - (group == 2 ? 0 : group), date.y, 3, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 2) more = draw(group == 0 ? 1 : 0, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size()), minRuns);
-                if (widen == 3) {
-                    for (int g = 0; g < 3 && field.size() + more.size() < enough; ++g) {
-                        auto extra = draw(g, date.y, 2, false, {0, 1, 2}, want - static_cast<int>(field.size() + more.size()), 0);
-                        more.insert(more.end(), extra.begin(), extra.end());
-                    }
-                }
-                field.insert(field.end(), more.begin(), more.end());
-            }
+            const Programme prog = programmeOf(r, month, *spec);
+            std::vector<int> field = drawField(prog, date, week, *spec);
             if (field.size() < (week ? 2u : 5u)) {
                 // Not enough horses ready: give them back.
-                for (int horse : field) {
-                    const Horse& h = w.horses[horse];
-                    ready[{groupOf(h), h.birth.y, classOf(h)}].push_back(horse);
-                }
+                giveBack(field);
                 continue;
             }
-            race.dist = distFor(group, jyo, 0);
-            race.track = trackFor(jyo, group, race.dist);
-            race.course = (group == 1 || group == 2) ? "  " : std::string(1, "ABC"[rng.below(3)]) + " ";
-            race.youngestAge = minAge;
-            race.syubetu = group == 2 ? (minAge >= 4 ? "19" : "18") : (onlyAge ? (minAge == 2 ? "11" : "12") : (minAge >= 4 ? "14" : "13"));
-            // Condition from the field.
-            int maxWins = 0;
-            bool allDebut = true;
-            for (int horse : field) {
-                maxWins = std::max(maxWins, w.horses[horse].wins);
-                if (!w.horses[horse].starts.empty()) allDebut = false;
-            }
-            if (debut || allDebut) race.jyoken = "701";
-            else if (maxWins == 0) race.jyoken = "703";
-            else if (maxWins == 1) race.jyoken = "005";
-            else if (maxWins == 2) race.jyoken = "010";
-            else if (maxWins == 3) race.jyoken = "016";
-            else race.jyoken = "999";
-            long long first = 55000;
-            if (race.jyoken == "005") first = 80000;
-            if (race.jyoken == "010") first = 110000;
-            if (race.jyoken == "016") first = 150000;
-            if (race.jyoken == "999") {
-                first = 220000;
-                if (r == 11) {
-                    int g = rng.range(0, 9);
-                    race.grade = g < 1 ? 'A' : (g < 3 ? 'B' : (g < 6 ? 'C' : 'L'));
-                    if (group == 2) race.grade = g < 5 ? 'H' : ' ';
-                    first = race.grade == 'A' ? 1500000 : race.grade == 'B' ? 600000 : race.grade == 'C' ? 400000 : 250000;
-                }
-            }
-            if (race.grade == ' ' && (r == 9 || r == 10 || (r == 11 && race.jyoken != "999")) && race.jyoken != "701" &&
-                race.jyoken != "703")
-                race.grade = 'E';
-            if (race.grade != ' ') {
-                static const char* kSeason[] = {"新春", "早春", "弥生", "卯月", "皐月", "水無月",
-                                                "文月", "葉月", "長月", "神無月", "霜月", "師走"};
-                static const char* kKind[] = {"ステークス", "カップ", "特別", "賞", "記念"};
-                race.hondai = std::string(kCourseName[jyo]) + kSeason[month - 1] + kKind[rng.below(5)];
-                race.ryakusyo = std::string(kCourseName[jyo]) + kSeason[month - 1];
-            }
-            race.kigo = debut || race.jyoken == "703" ? "A01" : (rng.chance(0.2) ? "N20" : (rng.chance(0.5) ? "A03" : "C01"));
-            race.jyuryo = race.grade == 'A' ? 4 : (race.jyoken == "999" ? rng.range(1, 2) : 3);
-            static const long long kShare[5] = {100, 40, 25, 15, 10};
-            for (int p = 0; p < 5; ++p) race.prize[p] = first * kShare[p] / 100;
-            if (race.grade == 'A' || race.grade == 'B') {
-                for (int p = 0; p < 3; ++p) race.added[p] = first / (10 * (p + 1));
-            }
-            // Weather and going of the day's races (one draw per day and racecourse).
-            Rng dayRng = Rng::derive(opt.seed ^ static_cast<std::uint64_t>(day * 16 + jyo), "going");
-            int wx = dayRng.weighted({60, 25, 10, 5});
-            race.tenko = wx + 1;
-            int g = wx >= 2 ? dayRng.range(2, 4) : dayRng.weighted({80, 15, 5}) + 1;
-            race.siba = g;
-            race.dirt = std::min(4, g + (wx >= 2 ? 0 : dayRng.range(0, 1)));
+            setCourse(race, prog, jyo);
+            setCondition(race, field, prog.debut);
+            setPrizes(race, prog.debut, setGrade(race, r, prog.group, jyo, month));
+            setGoing(race, day, jyo);
             race.toroku = static_cast<int>(field.size()) + (rng.chance(0.3) ? rng.range(1, 4) : 0);
             if (race.toroku > 18 && field.size() <= 18) race.toroku = 18;
             if (spec->field > 0) race.toroku = static_cast<int>(field.size());
@@ -583,11 +631,33 @@ struct Builder {
         }
     }
 
+    // One race: the draw, the runners' entries, odds, times, the finish with
+    // margins and prizes, corners and laps; then the horses' state after it.
     void runRace(Race& race, std::vector<int>& field, long day, const RaceSpec& spec) {
-        const int raceIdx = static_cast<int>(w.races.size());
         const int surface = surfaceOfTrack(race.track);
         const int n = static_cast<int>(field.size());
-        // Draw: horse numbers in random order; brackets as the JRA rule spreads them.
+        const std::vector<int> waku = drawGate(field);
+        std::vector<double> perf(n), rating(n);
+        enterRunners(race, field, waku, surface, spec, perf, rating);
+        if (spec.finish[0] > 0) fixFinish(spec, rating, perf);
+        const std::vector<int> ijyo = drawMishaps(n, spec);
+        setOdds(race, rating, ijyo);
+        const std::vector<double> exact = runTimes(race, perf, ijyo, surface);
+        std::vector<int> order;
+        for (int i = 0; i < n; ++i) if (ijyo[i] == 0) order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return exact[a] < exact[b]; });
+        const std::vector<bool> tied = deadHeats(race, order, spec);
+        placeFinishers(race, order, tied);
+        sharePlacePrizes(race, order, tied);
+        runCorners(race, ijyo);
+        if (!order.empty()) setLaps(race, w.starts[race.starts[order[0]]], surface);
+        w.races.push_back(std::move(race));
+        afterRace(w.races.back(), day);
+    }
+
+    // Draw: horse numbers in random order; brackets as the JRA rule spreads them.
+    std::vector<int> drawGate(std::vector<int>& field) {
+        const int n = static_cast<int>(field.size());
         for (int i = n - 1; i > 0; --i) std::swap(field[i], field[rng.below(static_cast<std::uint64_t>(i + 1))]);
         std::vector<int> waku(n);
         if (n <= 8) {
@@ -600,8 +670,16 @@ struct Builder {
             for (int b = 1; b <= 8; ++b)
                 for (int c = 0; c < per[b]; ++c) waku[u++] = b;
         }
+        return waku;
+    }
+
+    // The starts of the race's runners (jockey, weights, blinkers) with each
+    // one's rating and the speed it runs at.
+    void enterRunners(Race& race, const std::vector<int>& field, const std::vector<int>& waku, int surface,
+                      const RaceSpec& spec, std::vector<double>& perf, std::vector<double>& rating) {
+        const int raceIdx = static_cast<int>(w.races.size());
+        const int n = static_cast<int>(field.size());
         std::vector<int> jockeysUsed;
-        std::vector<double> perf(n), rating(n);
         const double base = baseSpeed(surface, race.dist);
         for (int i = 0; i < n; ++i) {
             Horse& h = w.horses[field[i]];
@@ -635,16 +713,21 @@ struct Builder {
             w.starts.push_back(s);
             race.starts.push_back(static_cast<int>(w.starts.size()) - 1);
         }
-        // A race run to a given finish: the horses of those rating ranks come home first.
-        if (spec.finish[0] > 0) {
-            std::vector<int> byRating(n);
-            for (int i = 0; i < n; ++i) byRating[i] = i;
-            std::stable_sort(byRating.begin(), byRating.end(), [&](int a, int b) { return rating[a] > rating[b]; });
-            const double best = *std::max_element(perf.begin(), perf.end());
-            for (int k = 0; k < 3; ++k)
-                if (spec.finish[k] >= 1 && spec.finish[k] <= n) perf[byRating[spec.finish[k] - 1]] = best + 0.6 - 0.2 * k;
-        }
-        // Abnormal runs: scratched before the start, or stopped during the race.
+    }
+
+    // A race run to a given finish: the horses of those rating ranks come home first.
+    static void fixFinish(const RaceSpec& spec, const std::vector<double>& rating, std::vector<double>& perf) {
+        const int n = static_cast<int>(perf.size());
+        std::vector<int> byRating(n);
+        for (int i = 0; i < n; ++i) byRating[i] = i;
+        std::stable_sort(byRating.begin(), byRating.end(), [&](int a, int b) { return rating[a] > rating[b]; });
+        const double best = *std::max_element(perf.begin(), perf.end());
+        for (int k = 0; k < 3; ++k)
+            if (spec.finish[k] >= 1 && spec.finish[k] <= n) perf[byRating[spec.finish[k] - 1]] = best + 0.6 - 0.2 * k;
+    }
+
+    // Abnormal runs: scratched before the start (1), or stopped during the race (4).
+    std::vector<int> drawMishaps(int n, const RaceSpec& spec) {
         std::vector<int> ijyo(n, 0);
         for (int i = 0; i < n; ++i) {
             double u = rng.uniform();
@@ -655,7 +738,12 @@ struct Builder {
         if (spec.field > 0 || spec.spread || spec.deadHeat > 0 || spec.scratch || spec.finish[0] > 0)
             std::fill(ijyo.begin(), ijyo.end(), 0);
         if (spec.scratch && n >= 3) ijyo[2] = 1;
-        // Public estimate for the odds: the rating seen through noise.
+        return ijyo;
+    }
+
+    // Win odds and popularity from the public's estimate: the rating seen through noise.
+    void setOdds(Race& race, const std::vector<double>& rating, const std::vector<int>& ijyo) {
+        const int n = static_cast<int>(rating.size());
         std::vector<double> q(n);
         double qsum = 0;
         for (int i = 0; i < n; ++i) {
@@ -677,13 +765,15 @@ struct Builder {
             s.odds = static_cast<int>(std::clamp<long>(o, 11, 9999));
         }
         if (serialOf(race.date) >= firstWeekDay) race.winProb = prob;
-        {
-            std::vector<int> idx;
-            for (int i = 0; i < n; ++i) if (ijyo[i] != 1) idx.push_back(i);
-            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return w.starts[race.starts[a]].odds < w.starts[race.starts[b]].odds; });
-            for (std::size_t k = 0; k < idx.size(); ++k) w.starts[race.starts[idx[k]]].ninki = static_cast<int>(k) + 1;
-        }
-        // Times.
+        std::vector<int> idx;
+        for (int i = 0; i < n; ++i) if (ijyo[i] != 1) idx.push_back(i);
+        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return w.starts[race.starts[a]].odds < w.starts[race.starts[b]].odds; });
+        for (std::size_t k = 0; k < idx.size(); ++k) w.starts[race.starts[idx[k]]].ninki = static_cast<int>(k) + 1;
+    }
+
+    // The runners' times and last 3F / 4F; returns the exact times (tenths of a second).
+    std::vector<double> runTimes(Race& race, const std::vector<double>& perf, const std::vector<int>& ijyo, int surface) {
+        const int n = static_cast<int>(perf.size());
         std::vector<double> exact(n, 0.0);
         for (int i = 0; i < n; ++i) {
             Start& s = w.starts[race.starts[i]];
@@ -701,10 +791,11 @@ struct Builder {
             s.l4 = surface == 2 ? 0 : static_cast<int>(28800.0 / (v3 - 0.2) + 0.5);
             if (s.l4 >= s.time) s.l4 = 0;
         }
-        std::vector<int> order;
-        for (int i = 0; i < n; ++i) if (ijyo[i] == 0) order.push_back(i);
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return exact[a] < exact[b]; });
-        // A dead heat: the second (and the fourth) past the post share the place ahead.
+        return exact;
+    }
+
+    // A dead heat: the second (and the fourth) past the post share the place ahead.
+    std::vector<bool> deadHeats(Race& race, const std::vector<int>& order, const RaceSpec& spec) {
         std::vector<bool> tied(order.size(), false);
         auto tie = [&](std::size_t k) {
             if (k >= order.size()) return;
@@ -717,6 +808,11 @@ struct Builder {
         };
         if (spec.deadHeat >= 1) tie(1);
         if (spec.deadHeat >= 2) tie(3);
+        return tied;
+    }
+
+    // Places, margins and the prizes of the first five past the post.
+    void placeFinishers(Race& race, const std::vector<int>& order, const std::vector<bool>& tied) {
         for (std::size_t k = 0; k < order.size(); ++k) {
             Start& s = w.starts[race.starts[order[k]]];
             s.order = tied[k] ? w.starts[race.starts[order[k - 1]]].order : static_cast<int>(k) + 1;
@@ -752,7 +848,10 @@ struct Builder {
                 s.added = race.added[k];
             }
         }
-        // Horses sharing a place share its prize and the next one's.
+    }
+
+    // Horses sharing a place share its prize and the next one's.
+    void sharePlacePrizes(const Race& race, const std::vector<int>& order, const std::vector<bool>& tied) {
         for (std::size_t k = 1; k < order.size() && k < 5; ++k) {
             if (!tied[k]) continue;
             Start& a = w.starts[race.starts[order[k - 1]]];
@@ -760,7 +859,12 @@ struct Builder {
             a.prize = b.prize = (race.prize[k - 1] + race.prize[k]) / 2;
             a.added = b.added = (race.added[k - 1] + race.added[k]) / 2;
         }
-        // Corners: running positions from the style, closing on the finish order.
+    }
+
+    // Corners: running positions from the style, closing on the finish order;
+    // then each runner's running style.
+    void runCorners(const Race& race, const std::vector<int>& ijyo) {
+        const int n = static_cast<int>(ijyo.size());
         int corners = race.dist <= 1400 ? 2 : 4;
         for (int c = 0; c < 4; ++c) {
             if (c < 4 - corners) continue;
@@ -781,43 +885,45 @@ struct Builder {
             const Horse& h = w.horses[s.horse];
             s.kyakusitu = s.ijyo == 0 ? std::clamp(h.style + (rng.chance(0.2) ? rng.range(-1, 1) : 0), 1, 4) : 0;
         }
-        // Race laps and furlong times from the winner's run.
-        if (!order.empty()) {
-            const Start& win = w.starts[race.starts[order[0]]];
-            int sections = (race.dist + 199) / 200;
-            if (sections > 25) sections = 25;
-            race.lapCount = sections;
-            int finalSections = surface == 2 ? 1 : 3;
-            int finalTime = win.l3;
-            int early = win.time - finalTime;
-            int earlySections = sections - finalSections;
-            int used = 0;
-            for (int k = 0; k < sections; ++k) {
-                int t;
-                if (k < earlySections) {
-                    t = earlySections > 0 ? early / earlySections : 0;
-                    if (k == 0) t += 25;  // the start
-                    if (k == earlySections - 1) t = early - used;
-                } else {
-                    t = finalTime / finalSections;
-                    if (k == sections - 1) t = win.time - used;
-                }
-                if (t < 0) t = 0;
-                if (t > 999) t = 999;
-                race.lap[k] = t;
-                used += t;
+    }
+
+    // Race laps and furlong times from the winner's run.
+    static void setLaps(Race& race, const Start& win, int surface) {
+        int sections = (race.dist + 199) / 200;
+        if (sections > 25) sections = 25;
+        race.lapCount = sections;
+        int finalSections = surface == 2 ? 1 : 3;
+        int finalTime = win.l3;
+        int early = win.time - finalTime;
+        int earlySections = sections - finalSections;
+        int used = 0;
+        for (int k = 0; k < sections; ++k) {
+            int t;
+            if (k < earlySections) {
+                t = earlySections > 0 ? early / earlySections : 0;
+                if (k == 0) t += 25;  // the start
+                if (k == earlySections - 1) t = early - used;
+            } else {
+                t = finalTime / finalSections;
+                if (k == sections - 1) t = win.time - used;
             }
-            if (surface != 2) {
-                race.s3 = race.lap[0] + race.lap[1] + race.lap[2];
-                race.s4 = race.s3 + race.lap[3];
-                race.l3 = win.l3;
-                race.l4 = win.l4;
-            }
+            if (t < 0) t = 0;
+            if (t > 999) t = 999;
+            race.lap[k] = t;
+            used += t;
         }
-        w.races.push_back(std::move(race));
-        const Race& stored = w.races.back();
-        // Horses' state after the race.
-        for (int i = 0; i < n; ++i) {
+        if (surface != 2) {
+            race.s3 = race.lap[0] + race.lap[1] + race.lap[2];
+            race.s4 = race.s3 + race.lap[3];
+            race.l3 = win.l3;
+            race.l4 = win.l4;
+        }
+    }
+
+    // Horses' state after the race: weight, wins and prizes, retirement, and
+    // the day each one is ready again.
+    void afterRace(const Race& stored, long day) {
+        for (std::size_t i = 0; i < stored.starts.size(); ++i) {
             Start& s = w.starts[stored.starts[i]];
             Horse& h = w.horses[s.horse];
             h.starts.push_back(stored.starts[i]);
