@@ -72,10 +72,22 @@ Program::Program(std::string feedDir)
     m.ShowFactorHurdle = [this] { factorHurdle_.show(); };
     auto history = std::make_shared<HistoryWindows>(
         HistoryWindows{kv::qt::SingleWindow<PastPerformanceWindow>(
-                           [this] { return new PastPerformanceWindow(menu_.statusSink()); }),
-                       kv::qt::SingleWindow<HitListWindow>([this] { return new HitListWindow(menu_.statusSink()); })});
-    m.ShowPastPerformance = [this, history] { showHistory(menu_, [history] { history->past.show(); }); };
-    m.ShowHitList = [this, history] { showHistory(menu_, [history] { history->hits.show(); }); };
+                           [this] { return new PastPerformanceWindow(menu_.statusSink(), &messages_); }),
+                       kv::qt::SingleWindow<HitListWindow>(
+                           [this] { return new HitListWindow(menu_.statusSink(), &messages_); })});
+    // A window already open is raised, not loaded again: only a load can fail.
+    m.ShowPastPerformance = [this, history] {
+        const bool load = !history->past.loaded();
+        PastPerformanceWindow* w = nullptr;
+        showHistory(menu_, [&] { w = history->past.show(); });
+        return !(load && w && w->logic().Failed);
+    };
+    m.ShowHitList = [this, history] {
+        const bool load = !history->hits.loaded();
+        HitListWindow* w = nullptr;
+        showHistory(menu_, [&] { w = history->hits.show(); });
+        return !(load && w && w->logic().Failed);
+    };
     m.EndProgram = [] {
         QApplication::closeAllWindows();
         QApplication::quit();

@@ -43,7 +43,9 @@ private:
 class PastPerformanceWindow : public HistoryWindow {
     Q_OBJECT
 public:
-    explicit PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
+    // messages: where the load's failure or note is told (none: only the log).
+    explicit PastPerformanceWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages = nullptr,
+                                   QWidget* parent = nullptr);
     ~PastPerformanceWindow() override;
     void formLoad(std::function<void()> done) override;
 
@@ -68,7 +70,7 @@ private:
 class HitListWindow : public HistoryWindow {
     Q_OBJECT
 public:
-    explicit HitListWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
+    explicit HitListWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages = nullptr, QWidget* parent = nullptr);
     ~HitListWindow() override;
     void formLoad(std::function<void()> done) override;
 
