@@ -75,6 +75,7 @@ bool historySearchUnderWay() { return g_searches.load() > 0; }
 
 void HistoryWindow::load(std::function<void()> work, std::function<void()> after, std::function<void()> done) {
     running_ = true;
+    loadFailed_ = false;
     kv::qt::runInBackground(
         this,
         [work = std::move(work)] {
@@ -85,7 +86,8 @@ void HistoryWindow::load(std::function<void()> work, std::function<void()> after
             running_ = false;
             after();
             done();
-        });
+        },
+        [this](const std::string&) { loadFailed_ = true; });
 }
 
 void HistoryWindow::closeEvent(QCloseEvent* e) {

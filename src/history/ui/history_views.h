@@ -31,6 +31,8 @@ class HistoryWindow : public kv::qt::FormWindow {
 public:
     using FormWindow::FormWindow;
     bool running() const { return running_; }
+    // True when the last load stopped on an unexpected error (its message said so).
+    bool loadFailed() const { return loadFailed_; }
 
 protected:
     void load(std::function<void()> work, std::function<void()> after, std::function<void()> done);
@@ -38,6 +40,7 @@ protected:
 
 private:
     bool running_ = false;
+    bool loadFailed_ = false;
 };
 
 class PastPerformanceWindow : public HistoryWindow {
