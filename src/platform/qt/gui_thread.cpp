@@ -71,8 +71,12 @@ void runInBackground(QObject* context, std::function<void()> work, std::function
                                       caption.c_str(), caption.empty() ? "" : ": ", detail.c_str());
                          if (ctx && f) f(detail);
                          if (ctx && d) d();
-                         MessageBoxSink box(ctx ? qobject_cast<QWidget*>(ctx.data()) : nullptr);
+                         // The box belongs to the job's window (as the job's own messages do).
+                         const QPointer<QObject> outer = t_context;
+                         t_context = ctx;
+                         MessageBoxSink box;
                          box.message(backgroundFailureText(caption));
+                         t_context = outer;
                      });
     t->start();
 }
