@@ -36,8 +36,7 @@ void runOnGui(QObject* context, std::function<void()> f, bool blocking) {
 
 std::string backgroundFailureText(const std::string& caption) {
     const std::string which = caption.empty() ? std::string() : "「" + caption + "」の";
-    return which + "処理が予期しないエラーで途中で止まりました。もう一度やり直して下さい。"
-                   "繰り返し止まる場合は、エラーの内容（標準エラー出力）をお知らせ下さい。";
+    return which + "処理が予期しないエラーで途中で止まりました。もう一度やり直して下さい。";
 }
 
 void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done,
