@@ -6,9 +6,11 @@
 #include <vector>
 
 #include "cli.h"
+#include "common/appfolder.h"
 #include "common/numbers.h"
 #include "display/past_runs_window.h"
 #include "display/race_display.h"
+#include "platform/step_report.h"
 #include "prediction/predictions_window.h"
 
 namespace kvcli {
@@ -68,6 +70,12 @@ int raceDisplay(Context& ctx, const std::vector<std::string>& options) {
 
     // The window an earlier predict of this invocation opened, or a new one.
     if (!ctx.predictions) openPredictions(ctx);
+    {
+        // The files shown come from the last prediction run: say when it did not end well.
+        kv::StepReport notes("race-display");
+        notes.notes(kv::display::RaceDisplay::predictionRunNotes(kv::GetAppPath()));
+        notes.tell(ctx.messages);
+    }
     auto& window = *ctx.predictions;
     if (!ctx.raceDisplay) ctx.raceDisplay = std::make_shared<kv::display::RaceDisplay>(window.st);
     kv::display::RaceDisplay& display = *ctx.raceDisplay;

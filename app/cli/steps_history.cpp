@@ -30,21 +30,17 @@ struct HistoryMenu {
     }
 };
 
-// Names every file the window could not write; 1 when there was one.
-int writeFailures(const char* step, const std::vector<std::string>& files) {
-    for (const auto& f : files) std::cerr << "korivan-cli: " << step << ": could not write " << f << std::endl;
-    return files.empty() ? 0 : 1;
-}
-
 int pastPerformance(Context& ctx, const char* step, const std::vector<std::string>& days) {
     HistoryMenu m(ctx);
     std::unique_ptr<kv::history::KakoSeisekiQUEL> w;
     m.menu->ShowPastPerformance = [&] {
-        if (w) return;
-        w = std::make_unique<kv::history::KakoSeisekiQUEL>(*m.menu);
+        if (w) return true;
+        w = std::make_unique<kv::history::KakoSeisekiQUEL>(*m.menu, &ctx.messages);
         w->Form_Load();
+        return !w->Failed;
     };
     m.menu->Command11_Click();
+    bool failed = w->Failed;
     kv::controls::ControlDump dump(std::cout);
     w->dump(dump);
     for (const std::string& day : days) {
@@ -61,10 +57,11 @@ int pastPerformance(Context& ctx, const char* step, const std::vector<std::strin
         }
         std::cout << "=== click " << day << "\n";
         w->List1_Click(index);
+        failed = failed || w->Failed;
         w->dump(dump);
     }
     std::cout.flush();
-    return writeFailures(step, w->WriteFailures);
+    return failed ? 1 : 0;
 }
 
 int historySearch(Context& ctx, const std::vector<std::string>&) { return pastPerformance(ctx, "history-search", {}); }
@@ -85,15 +82,16 @@ int bigPayouts(Context& ctx, const std::vector<std::string>&) {
     HistoryMenu m(ctx);
     std::unique_ptr<kv::history::TekichuListQUEL> w;
     m.menu->ShowHitList = [&] {
-        if (w) return;
-        w = std::make_unique<kv::history::TekichuListQUEL>(*m.menu, kv::YieldFn{});
+        if (w) return true;
+        w = std::make_unique<kv::history::TekichuListQUEL>(*m.menu, kv::YieldFn{}, &ctx.messages);
         w->Form_Load();
+        return !w->Failed;
     };
     m.menu->Command15_Click();
     kv::controls::ControlDump dump(std::cout);
     w->dump(dump);
     std::cout.flush();
-    return writeFailures("big-payouts", w->WriteFailures);
+    return w->Failed ? 1 : 0;
 }
 
 }  // namespace

@@ -27,12 +27,17 @@ struct HistoryWindows {
 // Shows a history window with both history buttons of the menu blocked until
 // its load has ended, so that no second search starts meanwhile.
 void showHistory(MenuWindow& menu, const std::function<void()>& show) {
-    const char* buttons[] = {"Command11", "Command15"};
-    for (const char* b : buttons)
-        if (QWidget* w = menu.control(b)) w->setEnabled(false);
+    // The buttons are given back on every way out of the show.
+    struct Blocked {
+        MenuWindow& menu;
+        explicit Blocked(MenuWindow& m) : menu(m) { set(false); }
+        ~Blocked() { set(true); }
+        void set(bool enabled) {
+            for (const char* b : {"Command11", "Command15"})
+                if (QWidget* w = menu.control(b)) w->setEnabled(enabled);
+        }
+    } blocked(menu);
     show();
-    for (const char* b : buttons)
-        if (QWidget* w = menu.control(b)) w->setEnabled(true);
 }
 
 }  // namespace
@@ -72,10 +77,22 @@ Program::Program(std::string feedDir)
     m.ShowFactorHurdle = [this] { factorHurdle_.show(); };
     auto history = std::make_shared<HistoryWindows>(
         HistoryWindows{kv::qt::SingleWindow<PastPerformanceWindow>(
-                           [this] { return new PastPerformanceWindow(menu_.statusSink()); }),
-                       kv::qt::SingleWindow<HitListWindow>([this] { return new HitListWindow(menu_.statusSink()); })});
-    m.ShowPastPerformance = [this, history] { showHistory(menu_, [history] { history->past.show(); }); };
-    m.ShowHitList = [this, history] { showHistory(menu_, [history] { history->hits.show(); }); };
+                           [this] { return new PastPerformanceWindow(menu_.statusSink(), &messages_); }),
+                       kv::qt::SingleWindow<HitListWindow>(
+                           [this] { return new HitListWindow(menu_.statusSink(), &messages_); })});
+    // A window already open is raised, not loaded again: only a load can fail.
+    m.ShowPastPerformance = [this, history] {
+        const bool load = !history->past.loaded();
+        PastPerformanceWindow* w = nullptr;
+        showHistory(menu_, [&] { w = history->past.show(); });
+        return !(load && w && (w->logic().Failed || w->loadFailed()));
+    };
+    m.ShowHitList = [this, history] {
+        const bool load = !history->hits.loaded();
+        HitListWindow* w = nullptr;
+        showHistory(menu_, [&] { w = history->hits.show(); });
+        return !(load && w && (w->logic().Failed || w->loadFailed()));
+    };
     m.EndProgram = [] {
         QApplication::closeAllWindows();
         QApplication::quit();

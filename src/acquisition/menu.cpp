@@ -211,8 +211,8 @@ void TEZF1THISWEEKNQUEL::Command10_Click() {
 void TEZF1THISWEEKNQUEL::Command11_Click() {
     setText("Text6", "過去の予想成績を開始しました。しばらくお待ちください。。。。。。。");
     if (yield_) yield_();
-    if (ShowPastPerformance) ShowPastPerformance();
-    setText("Text6", "過去の予想成績終了");
+    const bool ok = ShowPastPerformance ? ShowPastPerformance() : true;
+    setText("Text6", ok ? "過去の予想成績終了" : kPastPerformanceFailedText);
 }
 
 void TEZF1THISWEEKNQUEL::Command12_Click() {
@@ -232,8 +232,8 @@ void TEZF1THISWEEKNQUEL::Command14_Click() { shell_.openUrl(kResultsBlogUrl); }
 void TEZF1THISWEEKNQUEL::Command15_Click() {
     setText("Text6", "過去の的中リストを開始しました。しばらくお待ちください。。。。。。。");
     if (yield_) yield_();
-    if (ShowHitList) ShowHitList();
-    setText("Text6", "過去の的中リスト終了");
+    const bool ok = ShowHitList ? ShowHitList() : true;
+    setText("Text6", ok ? "過去の的中リスト終了" : kHitListFailedText);
 }
 
 void TEZF1THISWEEKNQUEL::Command16_Click() { shell_.openUrl(kWeightUpdateUrl); }

@@ -29,6 +29,8 @@ inline constexpr const char* kFetchFailedText = "今週開催取得に失敗し�
 inline constexpr const char* kOddsTablesFailedText = "今週のオッズ処理に失敗しました。";
 inline constexpr const char* kLiveOddsTablesFailedText = "速報オッズ処理に失敗しました。";
 inline constexpr const char* kPredictionsFailedText = "予想･結果に失敗しました。";
+inline constexpr const char* kPastPerformanceFailedText = "過去の予想成績に失敗しました。";
+inline constexpr const char* kHitListFailedText = "過去の的中リストに失敗しました。";
 
 // How a download handler ended (for the command-line driver's exit code).
 enum class DownloadOutcome { NotRun, Completed, NoData, Cancelled, Failed };
@@ -73,8 +75,9 @@ public:
     std::function<bool()> ShowPredictionsNew;      // YOSOKEKKATHISWEEKNQUEL (new each press)
     std::function<void()> ShowLiveOdds;            // TEZP2RIALTIME (single)
     std::function<void()> ShowFactorTurf, ShowFactorDirt, ShowFactorHurdle;
-    std::function<void()> ShowPastPerformance;     // KakoSeisekiQUEL (single)
-    std::function<void()> ShowHitList;             // TekichuListQUEL (single)
+    // The history windows; false when the load failed (its message told why).
+    std::function<bool()> ShowPastPerformance;     // KakoSeisekiQUEL (single)
+    std::function<bool()> ShowHitList;             // TekichuListQUEL (single)
     // KORIVANODDSN (single). When unset the menu keeps the single instance
     // itself: it is built when not loaded (or closed since) and only kept otherwise.
     std::function<bool()> ShowOddsTables;

@@ -21,7 +21,7 @@ bool isBlankPattern(std::string_view s, std::size_t width) {
 // A part read as a decimal integer in the given range, blanks around ignored.
 long long part(std::string_view s, long long lo, long long hi) {
     auto v = strictInt(s);
-    if (!v || *v < lo || *v > hi) throw ConversionError("not a number: '" + std::string(s) + "'");
+    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(s);
     return *v;
 }
 

@@ -41,7 +41,7 @@ const char* const kShortLabel[] = {"本線", "準本", "伏兵"};
 
 long long toInt(std::string_view text, long long lo, long long hi) {
     auto v = strictInt(text);
-    if (!v || *v < lo || *v > hi) throw ConversionError("not a number: '" + std::string(text) + "'");
+    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(text);
     return *v;
 }
 

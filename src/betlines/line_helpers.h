@@ -15,7 +15,7 @@ namespace kv::bet {
 inline long long wholeNumber(std::string_view s, long long lo = std::numeric_limits<std::int32_t>::min(),
                              long long hi = std::numeric_limits<std::int32_t>::max()) {
     auto v = strictInt(s);
-    if (!v || *v < lo || *v > hi) throw ConversionError("not a number: '" + std::string(s) + "'");
+    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(s);
     return *v;
 }
 

@@ -15,6 +15,7 @@
 #include "common/fields.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
+#include "prediction/writer.h"
 
 namespace kv::bet {
 
@@ -34,7 +35,8 @@ const std::string& cell(const std::vector<std::string>& v, int i) {
 }
 
 const std::string& fixedCell(const std::array<std::string, 19>& v, int i) {
-    if (i < 0 || i > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(i));
+    if (i < 0 || i > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(i),
+                                                         "馬番 " + std::to_string(i) + " が18を超えています。");
     return v[static_cast<std::size_t>(i)];
 }
 
@@ -228,7 +230,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     // opened for appending afterwards; each is opened once per race.
     const bool newDay = lupDays_.isNew(dayKey);
     DayFileAppend lup(lupDays_, dayKey, lupPath);
-    if (!lup.isOpen()) throw std::runtime_error("cannot open " + lupPath);
+    if (!lup.isOpen()) throw pred::WriteError("cannot open " + lupPath);
     std::optional<DayFileAppend> tekichu;
     std::string tekichuPath;
     if (result) {
@@ -236,7 +238,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         const bool newTekichu = tekichuDays_.isNew(dayKey);
         tekichu.emplace(tekichuDays_, dayKey, tekichuPath);
         if (!tekichu->isOpen() || (newTekichu && !tekichu->write(tekichuHeaderLines(raceId, courseName))))
-            throw std::runtime_error("cannot open " + tekichuPath);
+            throw pred::WriteError("cannot open " + tekichuPath);
     }
 
     // The block is written in one go; on a failure the lines built so far are
@@ -246,7 +248,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     bool flushed = false;
     auto flush = [&] {
         flushed = true;
-        if (!lup.write(block) || !lup.close()) throw std::runtime_error("cannot write " + lupPath);
+        if (!lup.write(block) || !lup.close()) throw pred::WriteError("cannot write " + lupPath);
     };
     try {
         if (newDay) {
@@ -295,7 +297,7 @@ void LupFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
                                                 : SummaryResults{&none, &none, &none, &none, &none, &none, &none};
             const std::string raceNum = raceId.substr(14, 2);
             if (!tekichu->write(tekichuRows(raceNum, rows)) || !tekichu->close())
-                throw std::runtime_error("cannot write " + tekichuPath);
+                throw pred::WriteError("cannot write " + tekichuPath);
         }
     } catch (...) {
         if (!flushed) lup.write(block);

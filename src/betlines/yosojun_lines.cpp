@@ -7,6 +7,7 @@
 #include "betlines/line_helpers.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
+#include "prediction/writer.h"
 
 namespace kv::bet {
 
@@ -42,7 +43,8 @@ void WriteYosojunLines(const pred::WindowState& st, std::string& out) {
         q.text(kATQ[l]);
         for (int k = 5 * l + 1; k <= std::min(ranks, 5 * l + 5); ++k) {
             const long long h = horseOfRank(k);
-            if (h < 0 || h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
+            if (h < 0 || h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
+                                                         "馬番 " + std::to_string(h) + " が18を超えています。");
             q.text(st.kept.Chakujun[static_cast<std::size_t>(h)]);
         }
         q.appendTo(out);

@@ -93,6 +93,9 @@ std::vector<std::string> prerequisitesOf(const std::string& step) {
         {CALCULATE, {STRUCTURE, FIX_PREVIOUS_DAY}},
         {PREDICT, {CALCULATE}},
         {ODDS_TABLES, {ODDS_FETCH}},
+        {HISTORY_SEARCH, {PREDICT}},
+        {BIG_PAYOUTS, {PREDICT}},
+        {RACE_DISPLAY, {PREDICT}},
     };
     auto it = kPre.find(step);
     return it == kPre.end() ? std::vector<std::string>{} : it->second;
@@ -109,8 +112,15 @@ std::string labelOf(const std::string& step) {
     return it == kLabel.end() ? step : it->second;
 }
 
+namespace {
+bool offTheRoad(const std::string& step) {
+    return step == HISTORY_SEARCH || step == BIG_PAYOUTS || step == RACE_DISPLAY;
+}
+}  // namespace
+
 std::vector<std::string> warningsFor(const std::string& appDir, const std::string& step) {
     std::vector<std::string> out;
+    const bool reader = offTheRoad(step);
     const std::vector<Entry> entries = readState(appDir);
     if (entries.empty()) return out;
     auto find = [&](const std::string& s) {
@@ -121,12 +131,15 @@ std::vector<std::string> warningsFor(const std::string& appDir, const std::strin
     for (const auto& p : prerequisitesOf(step)) {
         const Entry e = find(p);
         const std::string l = "「" + labelOf(p) + "」";
+        if (reader && e.state != State::Started && e.state != State::Failed) continue;
         if (e.state == State::NeverRan) {
             out.push_back(l + "がまだ実行されていません。先に" + l + "を実行して下さい。");
         } else if (e.state == State::Started) {
-            out.push_back(l + "が途中で中断されています。" + l + "をやり直して下さい。");
+            out.push_back(l + "が途中で中断されています。" + (reader ? l + "の出力が不完全な場合があります。" : "") +
+                          l + "をやり直して下さい。");
         } else if (e.state == State::Failed) {
-            out.push_back(l + "が失敗で終わっています。" + l + "をやり直して下さい。");
+            out.push_back(l + "が失敗で終わっています。" + (reader ? l + "の出力が不完全な場合があります。" : "") +
+                          l + "をやり直して下さい。");
         } else {
             for (const auto& pp : prerequisitesOf(p)) {
                 const Entry before = find(pp);

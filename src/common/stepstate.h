@@ -18,6 +18,11 @@ inline constexpr const char* ODDS_TABLES = "odds-tables";
 inline constexpr const char* FIX_PREVIOUS_DAY = "fix-previous-day";
 inline constexpr const char* CALCULATE = "calculate";
 inline constexpr const char* PREDICT = "predict";
+// Steps off the road that read the prediction run's files (the windows of the
+// menu's history buttons and the predictions window's race display).
+inline constexpr const char* HISTORY_SEARCH = "history-search";
+inline constexpr const char* BIG_PAYOUTS = "big-payouts";
+inline constexpr const char* RACE_DISPLAY = "race-display";
 
 enum class State { NeverRan, Started, Ok, Failed };
 
@@ -50,7 +55,10 @@ std::vector<std::string> prerequisitesOf(const std::string& step);
 std::string labelOf(const std::string& step);
 // What the user should know before this step runs: one text per prerequisite
 // that was interrupted, failed, never ran, or is older than its own
-// prerequisite. Empty when nothing was ever recorded in the folder.
+// prerequisite. Empty when nothing was ever recorded in the folder. A step off
+// the road (the history windows, the race display) reads files that many runs
+// of its prerequisite wrote, day by day: it is told only when the last run was
+// interrupted or failed.
 std::vector<std::string> warningsFor(const std::string& appDir, const std::string& step);
 
 }  // namespace kv::steps

@@ -8,6 +8,7 @@
 #include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "display/texts.h"
 
 namespace kv::display {
@@ -67,6 +68,10 @@ RaceDisplay::RaceDisplay(pred::WindowState& st) : SSTab1(7, 7), st_(st) {
     YNjunMSChart.setColumnCount(2);
     RACEDETAILGrid1.setClickHandler([this](int, int) { RACEDETAILGrid1_Click(); });
     RACEDETAILGrid2.setClickHandler([this](int, int) { RACEDETAILGrid2_Click(); });
+}
+
+std::vector<std::string> RaceDisplay::predictionRunNotes(const std::string& appDir) {
+    return steps::warningsFor(appDir, steps::RACE_DISPLAY);
 }
 
 std::string RaceDisplay::selectedRaceKey() const { return lastChars(selectedText_, 12); }

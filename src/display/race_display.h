@@ -47,6 +47,12 @@ public:
     // when p is not an item of the list or lies beyond the per-race table.
     bool List1_Click(int p);
 
+    // What the user should know before the display reads the files of the
+    // prediction run (the race-horse files, the race list): that run was
+    // interrupted or failed, so some races may be missing or cut short. Empty
+    // when it ended well or nothing was recorded.
+    static std::vector<std::string> predictionRunNotes(const std::string& appDir);
+
     // The operations the selection calls (public for tests; they read the
     // selected item set by List1_Click).
     void ShowRaceCard();

@@ -6,6 +6,7 @@
 #include "betlines/line_helpers.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
+#include "prediction/writer.h"
 
 namespace kv::eleven {
 
@@ -37,7 +38,9 @@ void WriteKaimePcLines(const std::vector<std::string>& YosoJunUmaban, int horseC
         q.textRaw(tag);
         for (int k = first; k <= last; ++k) {
             if (k > horseCount || static_cast<std::size_t>(k) >= YosoJunUmaban.size())
-                throw std::out_of_range(std::string(tag) + ": no horse of predicted rank " + std::to_string(k));
+                throw pred::RaceDataError<std::out_of_range>(
+                    std::string(tag) + ": no horse of predicted rank " + std::to_string(k),
+                    "予想順位 " + std::to_string(k) + " 位の馬が有りません（出走頭数を超える順位です）。");
             q.textRaw(ShortText().twoPlace(bet::wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])).view());
         }
         q.appendTo(out);

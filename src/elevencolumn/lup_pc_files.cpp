@@ -12,6 +12,7 @@
 #include "elevencolumn/columns.h"
 #include "elevencolumn/tally.h"
 #include "racefiles/race_lines.h"
+#include "prediction/writer.h"
 
 namespace kv::eleven {
 
@@ -112,8 +113,8 @@ void LupPcFilesWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             bet::DayFileAppend tekichu(tekichuDays_, dayKey, tekichuPath);
             tableOk = tekichu.write(table) && tekichu.close();
         }
-        if (!lupOk) throw std::runtime_error("cannot write " + lupPath);
-        if (!tableOk) throw std::runtime_error("cannot write " + tekichuPath);
+        if (!lupOk) throw pred::WriteError("cannot write " + lupPath);
+        if (!tableOk) throw pred::WriteError("cannot write " + tekichuPath);
     };
     try {
         if (lupDays_.isNew(dayKey)) {

@@ -9,6 +9,7 @@
 #include "betlines/line_helpers.h"
 #include "common/fields.h"
 #include "common/numbers.h"
+#include "prediction/writer.h"
 
 namespace kv::eleven {
 
@@ -20,7 +21,7 @@ template <class T>
 void addChecked(T& total, long long add) {
     const long long v = static_cast<long long>(total) + add;
     if (v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
-        throw std::overflow_error("day total beyond its width");
+        throw pred::RaceDataError<std::overflow_error>("day total beyond its width", "一日の集計が桁数を超えています。");
     total = static_cast<T>(v);
 }
 
@@ -65,9 +66,12 @@ private:
     int horse(int k) const {
         const auto& ranks = *r_.YosoJunUmaban;
         if (k < 1 || k > r_.horseCount || static_cast<std::size_t>(k) >= ranks.size())
-            throw std::out_of_range("no horse of predicted rank " + std::to_string(k));
+            throw pred::RaceDataError<std::out_of_range>(
+                "no horse of predicted rank " + std::to_string(k),
+                "予想順位 " + std::to_string(k) + " 位の馬が有りません（出走頭数を超える順位です）。");
         const long long h = bet::wholeNumber(ranks[static_cast<std::size_t>(k)]);
-        if (h < 0 || h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
+        if (h < 0 || h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
+                                                         "馬番 " + std::to_string(h) + " が18を超えています。");
         return static_cast<int>(h);
     }
     // The final position text of the horse of predicted rank k.

@@ -100,7 +100,8 @@ void KORIVANEXPDTHISWEEKNQUEL::Command2_Click() {
 }
 
 bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
-    if (!acquire()) return false;
+    const RunLock lock(*this);
+    if (!lock.held()) return false;
     if (appPath_.empty()) Form_Load();
     const auto earlier = beginStep(appPath_, steps::FIX_PREVIOUS_DAY);
     steps::StepRun run(appPath_, steps::FIX_PREVIOUS_DAY);
@@ -131,13 +132,13 @@ bool KORIVANEXPDTHISWEEKNQUEL::Command3_Click() {
     const bool ok = !report.tell(messages_) && r.ok && u.failed == 0;
     setText(&ExpansionControls::Text1, "Text1", ok ? kFixEndText : kFixFailedText);
     run.finish(ok);
-    release();
     return ok;
 }
 
 CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     CalculationReport report;
-    if (!acquire()) return report;
+    const RunLock lock(*this);
+    if (!lock.held()) return report;
     report.started = true;
     if (appPath_.empty()) Form_Load();
     const auto earlier = beginStep(appPath_, steps::CALCULATE);
@@ -184,7 +185,6 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     setText(&ExpansionControls::Text3, "Text3", failed ? kFailedText : kEndText);
     told.tell(messages_);
     run.finish(!failed);
-    release();
     return report;
 }
 

@@ -87,6 +87,22 @@ private:
     void setBar(ProgressBarState ExpansionControls::*member, const char* name, long value, long max = -1);
     bool acquire();
     void release();
+    // The run lock for a scope: taken when free (held()), given back on every
+    // way out of the scope, an exception included.
+    class RunLock {
+    public:
+        explicit RunLock(KORIVANEXPDTHISWEEKNQUEL& w) : w_(w), held_(w.acquire()) {}
+        ~RunLock() {
+            if (held_) w_.release();
+        }
+        RunLock(const RunLock&) = delete;
+        RunLock& operator=(const RunLock&) = delete;
+        bool held() const { return held_; }
+
+    private:
+        KORIVANEXPDTHISWEEKNQUEL& w_;
+        bool held_;
+    };
     void runCalculation(CalculationReport& report);
 
     StatusSink& status_;

@@ -3,9 +3,12 @@
 // TFTekiKaiFG), then the race tabs.
 #include "common/appfolder.h"
 #include "common/codec.h"
+#include "common/fsys.h"
 #include "common/numbers.h"
+#include "common/stepstate.h"
 #include "history/colours.h"
 #include "history/day_items.h"
+#include "history/history_report.h"
 #include "history/past_performance_window.h"
 
 namespace kv::history {
@@ -60,6 +63,7 @@ void readRow(DayItems& f, GridModel& g, int r, int c0, int n) {
 void KakoSeisekiQUEL::List1_Click(int index) {
     if (index < 0 || index >= static_cast<int>(List1.size())) return;
     const std::string item = List1[static_cast<std::size_t>(index)];
+    clearUnreadableFiles();  // the day's files are named by this click's message
 
     // Nothing of the previous day stays on screen, whatever the files hold.
     for (GridModel* g : {&KakoSeiFG, &TekiKaiFG, &TanFukuFG, &TFTekiKaiFG}) g->clear();
@@ -136,6 +140,7 @@ void KakoSeisekiQUEL::List1_Click(int index) {
     }
 
     ShowRaceTabs(item);
+    Failed = tellHistoryReport(steps::HISTORY_SEARCH, kMenuLabel, {}, {}, messages_);
 }
 
 }  // namespace kv::history

@@ -6,8 +6,11 @@
 #include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "history/day_items.h"
+#include "history/history_report.h"
 #include "history/past_days.h"
+#include "platform/step_report.h"
 
 namespace kv::history {
 
@@ -33,8 +36,8 @@ std::string record(const std::array<std::string, 22>& f, std::size_t n) {
 
 }  // namespace
 
-TekichuListQUEL::TekichuListQUEL(StatusSink& menu, YieldFn yield)
-    : tekichuFG(kRows, kCols, 1, 1), menu_(menu), yield_(std::move(yield)) {
+TekichuListQUEL::TekichuListQUEL(StatusSink& menu, YieldFn yield, MessageSink* messages)
+    : tekichuFG(kRows, kCols, 1, 1), menu_(menu), yield_(std::move(yield)), messages_(messages) {
     Label1.text =
         "的中目はタイム合計法（指数和）で求めています。馬連・馬単は6点区切り、3連複は7点区切り、3連単は42点区切りの3区分（"
         "本・準・伏）です。";
@@ -47,6 +50,7 @@ std::string TekichuListQUEL::ScanCodeTable(const std::string& number, const std:
 void TekichuListQUEL::Form_Load() {
     AppPath = GetAppPath();
     WriteFailures.clear();
+    const auto earlier = beginStep(AppPath, steps::BIG_PAYOUTS);
     tekichuFG.clear();
     tekichuFG.setColWidth(0, 1700);
     for (int c = 1; c <= 6; ++c) tekichuFG.setColWidth(c, 600);
@@ -83,6 +87,7 @@ void TekichuListQUEL::Form_Load() {
         });
     const std::string path = joinPath(folder, infolder::ATARILIST);
     if (!writeFileAtomic(path, list)) WriteFailures.push_back(path);
+    Failed = tellHistoryReport(steps::BIG_PAYOUTS, kMenuLabel, earlier, WriteFailures, messages_);
 }
 
 void TekichuListQUEL::readDay(const std::string& path, Fields& f, std::string& out) {

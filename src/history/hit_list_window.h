@@ -20,10 +20,13 @@ public:
     static constexpr const char* kCaption = "万馬券的中リスト　Ver.2024.8.12A";
     static constexpr int kRows = 5000;
     static constexpr int kCols = 20;
+    // The menu button that starts the window (what the user presses again).
+    static constexpr const char* kMenuLabel = "万馬券リスト";
 
     // menu: the main menu, whose Text6 shows the progress; yield: the pause
-    // for pending window messages after each searched date.
-    TekichuListQUEL(StatusSink& menu, YieldFn yield);
+    // for pending window messages after each searched date; messages: where a
+    // failure or a note is told (none: only the log).
+    TekichuListQUEL(StatusSink& menu, YieldFn yield, MessageSink* messages = nullptr);
 
     // ---- controls -------------------------------------------------------
     controls::GridModel tekichuFG;
@@ -36,6 +39,9 @@ public:
     bool UmarenFlag = false;
     // Files the load could not write.
     std::vector<std::string> WriteFailures;
+    // True when the load failed (a file not written or not readable); its
+    // message said what.
+    bool Failed = false;
 
     void Form_Load();
     // Column col of the last code-table row whose number and code match; "" when none.
@@ -51,6 +57,7 @@ private:
 
     StatusSink& menu_;
     YieldFn yield_;
+    MessageSink* messages_;
     // The fields of the last listed hit, as read and as decoded (most repeat from hit to hit).
     Fields listedRaw_, listedText_;
 };

@@ -4,8 +4,11 @@
 
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "history/day_items.h"
+#include "history/history_report.h"
 #include "history/past_days.h"
+#include "platform/step_report.h"
 
 namespace kv::history {
 
@@ -13,14 +16,15 @@ namespace {
 const char* const kTabs1[] = {"的中状況", "的中率・回収率", "レース詳細", "単複的中状況"};
 }  // namespace
 
-KakoSeisekiQUEL::KakoSeisekiQUEL(StatusSink& menu)
+KakoSeisekiQUEL::KakoSeisekiQUEL(StatusSink& menu, MessageSink* messages)
     : SSTab1(4),
       KakoSeiFG(50, 8, 2, 1),
       TekiKaiFG(9, 7, 2, 1),
       TanFukuFG(38, 12, 2, 1),
       TFTekiKaiFG(7, 12, 1, 1),
       SSTab2(kRaceTabs),
-      menu_(menu) {
+      menu_(menu),
+      messages_(messages) {
     for (int i = 0; i < 4; ++i) SSTab1.setCaption(i, kTabs1[i]);
     SSTab1.setCurrent(3);
     for (int i = 0; i < kRaceTabs; ++i) {
@@ -39,8 +43,10 @@ void KakoSeisekiQUEL::failed(const std::string& path) {
 void KakoSeisekiQUEL::Form_Load() {
     AppPath = GetAppPath();
     WriteFailures.clear();
+    const auto earlier = beginStep(AppPath, steps::HISTORY_SEARCH);
     SearchPastRaceDays();
     ExportPastSpeeds();
+    Failed = tellHistoryReport(steps::HISTORY_SEARCH, kMenuLabel, earlier, WriteFailures, messages_);
 }
 
 void KakoSeisekiQUEL::SearchPastRaceDays() {

@@ -19,9 +19,12 @@ class KakoSeisekiQUEL {
 public:
     static constexpr const char* kCaption = "過去の予想成績 Ver.2024.8.12A";
     static constexpr int kRaceTabs = 12;
+    // The menu button that starts the window (what the user presses again).
+    static constexpr const char* kMenuLabel = "過去予想成績";
 
-    // menu: the main menu, whose Text6 shows the progress texts.
-    explicit KakoSeisekiQUEL(StatusSink& menu);
+    // menu: the main menu, whose Text6 shows the progress texts; messages:
+    // where a failure or a note is told (none: only the log).
+    explicit KakoSeisekiQUEL(StatusSink& menu, MessageSink* messages = nullptr);
 
     // ---- controls -------------------------------------------------------
     std::vector<std::string> List1;
@@ -39,6 +42,9 @@ public:
     std::string ExportDate;
     // Files a step could not write (each named once), in the order met.
     std::vector<std::string> WriteFailures;
+    // True when the last load or day click failed (a file not written or not
+    // readable); its message said what.
+    bool Failed = false;
 
     // ---- events and procedures -------------------------------------------
     void Form_Load();
@@ -57,6 +63,7 @@ private:
     void resetRaceTabs();
 
     StatusSink& menu_;
+    MessageSink* messages_;
     bool indexWritten_ = false;
 };
 

@@ -190,7 +190,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
         r.failedSentence("予想･結果の処理が途中で止まりました。");
     }
     const auto& failures = chain_.failures();
-    std::vector<int> races;
+    // Races a writer could not finish: for the race's own data (missing or
+    // damaged), or for a file that could not be written (or another cause).
+    std::vector<int> races, dataRaces;
+    std::string firstData;         // what was wrong with the first race of dataRaces
     std::vector<int> numberRaces;  // races a writer gave up on for a value that is no number
     for (const WriterFailure& f : failures) {
         if (f.what.find("not a number") != std::string::npos || f.what.find("is not digits") != std::string::npos)
@@ -199,8 +202,16 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
                                     ? st.run.raceKey(f.RaceIdx)
                                     : std::string();
         r.detail("writer " + f.writer + " failed for race " + key + ": " + f.what);
-        if (std::find(races.begin(), races.end(), f.RaceIdx) == races.end()) races.push_back(f.RaceIdx);
+        std::vector<int>& list = f.kind == WriterFailure::Kind::RaceData ? dataRaces : races;
+        if (std::find(list.begin(), list.end(), f.RaceIdx) != list.end()) continue;
+        if (&list == &dataRaces && list.empty()) firstData = printableName(f.data, 200);
+        list.push_back(f.RaceIdx);
     }
+    if (!dataRaces.empty())
+        r.failedSentence("出走データや払戻データの不足・不備で出力できなかったレースが " +
+                         std::to_string(dataRaces.size()) + " レースあります。最初のレースは " +
+                         raceLabel(dataRaces.front()) + " で、" + firstData +
+                         "①今週開催取得と②構造・中止処理、⑤計算をやり直してから、⑥予想・結果をやり直して下さい。");
     if (!races.empty())
         r.failed("出力できなかったレース", static_cast<long>(races.size()), raceLabel(races.front()));
     // A race failed on a value that is no number, whose runners' expanded run
@@ -228,11 +239,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
         r.detail("predict: " + std::to_string(SkippedPayoutRepeats) +
                  " repeated payout record(s) skipped (one race pass per race)");
     r.unreadableFiles("⑥予想・結果");
-    // Missing inputs already say what to run first.
-    if (damaged)
-        r.action("⑤計算をやり直してから、⑥予想・結果をやり直して下さい。" +
-                 (st.WriteFailures.empty() ? std::string() : checkDiskAction("⑥予想・結果")));
-    else if (!r.missingAny())
+    // Missing inputs already say what to run first; the races' data failures
+    // (a damaged expanded run record among them) say it in their sentence:
+    // the disk is at fault only when a write failed.
+    if (!r.missingAny() && (!error.empty() || !races.empty() || !st.WriteFailures.empty()))
         r.action(checkDiskAction("⑥予想・結果"));
     return r;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace kv::pred {
 
@@ -23,7 +24,18 @@ void WriterChain::runRace(WindowState& st, int RaceIdx) {
         try {
             e.writer->writeRace(st, RaceIdx);
         } catch (const std::exception& ex) {
-            failures_.push_back({RaceIdx, e.writer->name(), ex.what()});
+            WriterFailure f{RaceIdx, e.writer->name(), ex.what()};
+            if (const auto* d = dynamic_cast<const RaceDataFault*>(&ex)) {
+                f.kind = WriterFailure::Kind::RaceData;
+                f.data = d->data();
+            } else if (dynamic_cast<const WriteError*>(&ex)) {
+                f.kind = WriterFailure::Kind::Write;
+            } else if (dynamic_cast<const std::out_of_range*>(&ex)) {
+                // A per-horse table read past the race's horses.
+                f.kind = WriterFailure::Kind::RaceData;
+                f.data = "出走馬のデータ（馬番・順位）がレースの頭数と合いません。";
+            }
+            failures_.push_back(std::move(f));
         } catch (...) {
             failures_.push_back({RaceIdx, e.writer->name(), "unknown failure"});
         }

@@ -7,6 +7,7 @@
 // whatever it wrote stays, and the chain goes on with the next writer.
 #pragma once
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,33 @@ enum class ChainSlot : int {
     SokudoHrCsv = 11,    // speed CSV
 };
 
+// What a writer throws when a file of the race could not be opened or
+// written: the disk or the folder is at fault.
+struct WriteError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The part of a writer's exception that says the race's own data does not
+// allow the work (a horse without entry data, a rank beyond the horse count, a
+// payout that is no number): data() says what is missing or damaged, for the
+// user, as a sentence ("予想順位 9 位の馬が有りません。").
+class RaceDataFault {
+public:
+    explicit RaceDataFault(std::string data) : data_(std::move(data)) {}
+    virtual ~RaceDataFault() = default;
+    const std::string& data() const { return data_; }
+
+private:
+    std::string data_;
+};
+
+// A race's data fault as the standard exception its callers expect
+// (std::out_of_range for a horse or rank outside the race, ...).
+template <class StdError>
+struct RaceDataError : StdError, RaceDataFault {
+    RaceDataError(const std::string& what, std::string data) : StdError(what), RaceDataFault(std::move(data)) {}
+};
+
 class Writer {
 public:
     virtual ~Writer() = default;
@@ -43,9 +71,16 @@ public:
 
 // A writer failure, for reporting (the run does not stop).
 struct WriterFailure {
+    enum class Kind {
+        Write,     // a file could not be written (WriteError)
+        RaceData,  // the race's data does not allow the work (RaceDataFault)
+        Other,     // anything else
+    };
     int RaceIdx = 0;
     std::string writer;
-    std::string what;
+    std::string what;  // English, for the log
+    Kind kind = Kind::Other;
+    std::string data;  // RaceData: what is missing or damaged, for the user
 };
 
 class WriterChain {

@@ -15,6 +15,7 @@
 #include "common/recordfile.h"
 #include "prediction/run_stages.h"
 #include "publishing/race_section.h"
+#include "prediction/writer.h"
 
 namespace kv::pub {
 
@@ -26,7 +27,8 @@ const std::string& cell(const std::vector<std::string>& v, int i) { return v.at(
 
 const std::string& rankCell(std::span<const std::string> v, int i) {
     if (i < 0 || static_cast<std::size_t>(i) >= v.size())
-        throw std::out_of_range("horse number beyond the table: " + std::to_string(i));
+        throw pred::RaceDataError<std::out_of_range>("horse number beyond the table: " + std::to_string(i),
+                                                     "馬番 " + std::to_string(i) + " の予想順位が有りません。");
     return v[static_cast<std::size_t>(i)];
 }
 
@@ -61,7 +63,8 @@ std::string SokudoHrLine(std::string_view raceId, std::span<const float> speeds,
     std::string s(raceId);
     for (int h = 1; h <= HorseCount; ++h) {
         if (static_cast<std::size_t>(h) >= speeds.size())
-            throw std::out_of_range("no speed for horse number " + std::to_string(h));
+            throw pred::RaceDataError<std::out_of_range>("no speed for horse number " + std::to_string(h),
+                                                         "馬番 " + std::to_string(h) + " の速度指数が有りません。");
         const float product = speeds[static_cast<std::size_t>(h)] * 1000.0f;
         const std::string speed = formatInt(vbInt(product));
         const std::string rank = twoDigits(bet::wholeNumber(rankCell(ranks, h)));
@@ -124,7 +127,8 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         const pred::SyosaiRow& row = st.run.Syosai.at(static_cast<std::size_t>(RaceIdx));
         const pred::RaceState& r = st.race;
         for (int h = 1; h <= r.HorseCount; ++h) {
-            if (h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
+            if (h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
+                                                         "馬番 " + std::to_string(h) + " が18を超えています。");
             if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) != sheet_) continue;
             // Each lookup starts from empty texts: a race without its payout
             // record, or a horse without a paid entry, shows empty cells.
@@ -158,7 +162,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     }
     head += rows;
     bet::DayFileAppend file(days_, id.dayKey, path);
-    if (!file.write(head) || !file.close()) throw std::runtime_error("cannot write " + path);
+    if (!file.write(head) || !file.close()) throw pred::WriteError("cannot write " + path);
 }
 
 void TanshoBetCsvWriter::writeRace(pred::WindowState& st, int) {
@@ -167,18 +171,20 @@ void TanshoBetCsvWriter::writeRace(pred::WindowState& st, int) {
     LastTanshoKey = id.raceKey;
     const std::string course = st.run.LookupCodeTable("2001", id.raceKey.substr(8, 2), 4);
     if (course.find('/') != std::string::npos)
-        throw std::runtime_error("racecourse code " + id.raceKey.substr(8, 2) + ": name '" + course +
-                                 "' holds a '/'");
+        throw pred::RaceDataError<std::runtime_error>(
+            "racecourse code " + id.raceKey.substr(8, 2) + ": name '" + course + "' holds a '/'",
+            "コード表の競馬場コード " + id.raceKey.substr(8, 2) + " の名前に「/」が有ります。");
     const std::string path = appFile(pred::ticketFileName(st.run, dirs::TANSHO, id.raceKey));
 
     std::string text;
     for (int rank = 1; rank <= 2; ++rank)
         for (int h = 1; h <= st.race.HorseCount; ++h) {
-            if (h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
+            if (h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
+                                                         "馬番 " + std::to_string(h) + " が18を超えています。");
             if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) == rank)
                 text += pred::TicketCsvLine(id.raceKey, "01", twoDigits(h));
         }
-    if (!writeFileAtomic(path, text)) throw std::runtime_error("cannot write " + path);
+    if (!writeFileAtomic(path, text)) throw pred::WriteError("cannot write " + path);
 }
 
 void SokudoHrCsvWriter::writeRace(pred::WindowState& st, int) {
@@ -189,7 +195,7 @@ void SokudoHrCsvWriter::writeRace(pred::WindowState& st, int) {
     const std::string line = SokudoHrLine(id.raceId, r.SuiteiSpeed, st.kept.YosoJuni, r.HorseCount);
     const std::string path = appFile(std::string(dirs::SOKUDO) + "/" + speedCsvName(date));
     bet::DayFileAppend file(dates_, date, path);
-    if (!file.write(line) || !file.close()) throw std::runtime_error("cannot write " + path);
+    if (!file.write(line) || !file.close()) throw pred::WriteError("cannot write " + path);
 }
 
 std::unique_ptr<pred::Writer> makeTanfukuCsv1Writer() { return std::make_unique<TanfukuSheetWriter>(1); }

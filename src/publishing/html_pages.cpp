@@ -5,6 +5,7 @@
 #include "betlines/day_append.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "prediction/writer.h"
 
 namespace kv::pub {
 
@@ -116,7 +117,7 @@ void YosouHtmlPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     text.clear();
     appendYosouPageText(st, RaceIdx, v, site_, text);
     const std::string path = appFile(yosouPageName(v));
-    if (!writeFileAtomic(path, text)) throw std::runtime_error("cannot write " + path);
+    if (!writeFileAtomic(path, text)) throw pred::WriteError("cannot write " + path);
 }
 
 void PdfDayPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
@@ -142,7 +143,7 @@ void PdfDayPageWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         write();  // the lines before the failure stay
         throw;
     }
-    if (!write()) throw std::runtime_error("cannot write " + path);
+    if (!write()) throw pred::WriteError("cannot write " + path);
 }
 
 std::unique_ptr<pred::Writer> makeYosouHtmlPageWriter() { return std::make_unique<YosouHtmlPageWriter>(); }

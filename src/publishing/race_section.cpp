@@ -7,6 +7,7 @@
 #include "betlines/line_helpers.h"
 #include "common/codec.h"
 #include "common/dates.h"
+#include "prediction/writer.h"
 
 namespace kv::pub {
 
@@ -15,7 +16,8 @@ namespace {
 const std::string& cell(const std::vector<std::string>& v, int i) { return v.at(static_cast<std::size_t>(i)); }
 
 const std::string& rankCell(const std::array<std::string, 19>& v, int i) {
-    if (i < 0 || i > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(i));
+    if (i < 0 || i > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(i),
+                                                         "馬番 " + std::to_string(i) + " が18を超えています。");
     return v[static_cast<std::size_t>(i)];
 }
 
@@ -29,8 +31,10 @@ std::string venueSlug(std::string_view text, std::string_view jyoCD) {
     for (char& c : s) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (!((c >= 'a' && c <= 'z') || isDigit(c) || c == '_' || c == '-'))
-            throw std::runtime_error("racecourse code " + std::string(jyoCD) + ": page name '" + std::string(text) +
-                                     "' is not lower-case letters, digits, '_' or '-'");
+            throw pred::RaceDataError<std::runtime_error>(
+                "racecourse code " + std::string(jyoCD) + ": page name '" + std::string(text) +
+                    "' is not lower-case letters, digits, '_' or '-'",
+                "コード表の競馬場コード " + std::string(jyoCD) + " のページ名が英小文字・数字・「_」・「-」ではありません。");
     }
     return s;
 }
@@ -47,7 +51,7 @@ const Bracket kBrackets[] = {{"bgwhite", false},  {"bgblack2", true}, {"bgred", 
 }  // namespace
 
 std::string zeroRule(std::string_view two) {
-    if (two.empty() || !isDigit(two[0])) throw ConversionError("not a number: '" + std::string(two) + "'");
+    if (two.empty() || !isDigit(two[0])) throw ConversionError::notANumber(two);
     return std::string(two[0] == '0' ? two.substr(1, 1) : two.substr(0, 2));
 }
 
@@ -85,10 +89,25 @@ void appendEscaped(std::string& s, std::string_view text) {
     s.append(text.substr(plain));
 }
 
+namespace {
+// The user's name of a field that must be digits.
+std::string fieldLabel(std::string_view what) {
+    static const std::pair<std::string_view, const char*> names[] = {
+        {"race id", "レースID"}, {"year", "年"},        {"month and day", "月日"},       {"racecourse code", "競馬場コード"},
+        {"meeting", "回次"},     {"day of the meeting", "日次"}, {"race number", "レース番号"}};
+    for (const auto& [en, ja] : names)
+        if (en == what) return ja;
+    return std::string(what);
+}
+}  // namespace
+
 void requireDigits(std::string_view text, std::string_view what, std::size_t n) {
     bool ok = !text.empty() && (n == 0 || text.size() == n);
     for (char c : text) ok = ok && isDigit(c);
-    if (!ok) throw std::runtime_error(std::string(what) + " '" + fromCp932(text) + "' is not digits");
+    if (!ok)
+        throw pred::RaceDataError<std::runtime_error>(std::string(what) + " '" + fromCp932(text) + "' is not digits",
+                                                      "レースの" + fieldLabel(what) + "「" + fromCp932(text) +
+                                                          "」が数字ではありません。");
 }
 
 PageValues pageValuesFor(const pred::WindowState& st, int RaceIdx) {
@@ -121,7 +140,9 @@ PageValues pageValuesFor(const pred::WindowState& st, int RaceIdx) {
     v.PageDay = zeroRule(v.MonthDay.substr(2, 2));
     const auto date = makeDate(static_cast<int>(bet::wholeNumber(v.Year)), static_cast<int>(bet::wholeNumber(v.PageMonth)),
                                static_cast<int>(bet::wholeNumber(v.PageDay)));
-    if (!date) throw std::runtime_error("race date " + v.Year + v.MonthDay + " is no calendar date");
+    if (!date) throw pred::RaceDataError<std::runtime_error>("race date " + v.Year + v.MonthDay + " is no calendar date",
+                                                             "レースの日付 " + fromCp932(v.Year + v.MonthDay) +
+                                                                 " が暦に有りません。");
     v.PageWeekday = kWeekdays[weekday(*date) - 1];
 
     // The race's own bets: a position its lists lack is left out.

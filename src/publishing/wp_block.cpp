@@ -6,6 +6,7 @@
 #include "betlines/day_append.h"
 #include "common/appfolder.h"
 #include "common/codec.h"
+#include "prediction/writer.h"
 
 namespace kv::pub {
 
@@ -64,7 +65,7 @@ void WpRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     }
     if (appended && v.RaceNum == "12") line(out, "Finish");
     bet::DayFileAppend file(days_, v.dayKey, path);
-    if (!file.write(toCp932(out)) || !file.close()) throw std::runtime_error("cannot write " + path);
+    if (!file.write(toCp932(out)) || !file.close()) throw pred::WriteError("cannot write " + path);
 }
 
 std::unique_ptr<pred::Writer> makeWpRaceBlockWriter() { return std::make_unique<WpRaceBlockWriter>(); }

@@ -17,6 +17,7 @@
 #include "common/quoted.h"
 #include "racefiles/payout_matches.h"
 #include "racefiles/race_lines.h"
+#include "prediction/writer.h"
 
 namespace kv::racefiles {
 
@@ -214,7 +215,7 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     block.clear();
     auto flush = [&] {
         bet::DayFileAppend file(days_, dayKey, path);
-        if (!file.write(block) || !file.close()) throw std::runtime_error("cannot write " + path);
+        if (!file.write(block) || !file.close()) throw pred::WriteError("cannot write " + path);
     };
     std::array<std::string, 8> trios{};
     try {

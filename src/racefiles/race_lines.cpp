@@ -6,6 +6,7 @@
 #include "betlines/line_helpers.h"
 #include "common/quoted.h"
 #include "common/speed.h"
+#include "prediction/writer.h"
 
 namespace kv::racefiles {
 
@@ -25,12 +26,14 @@ std::string speedText(float kmh) {
 
 const std::string& horseCell(const std::vector<std::string>& v, int i) {
     if (i < 0 || static_cast<std::size_t>(i) >= v.size())
-        throw std::out_of_range("horse index beyond the race: " + std::to_string(i));
+        throw pred::RaceDataError<std::out_of_range>("horse index beyond the race: " + std::to_string(i),
+                                                     "馬番 " + std::to_string(i) + " の出走データが有りません。");
     return v[static_cast<std::size_t>(i)];
 }
 
 const std::string& fixedCell(const std::array<std::string, 19>& v, int i) {
-    if (i < 0 || i > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(i));
+    if (i < 0 || i > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(i),
+                                                         "馬番 " + std::to_string(i) + " が18を超えています。");
     return v[static_cast<std::size_t>(i)];
 }
 

@@ -11,6 +11,7 @@
 #include "common/quoted.h"
 #include "racefiles/payout_matches.h"
 #include "racefiles/race_lines.h"
+#include "prediction/writer.h"
 
 namespace kv::racefiles {
 
@@ -84,7 +85,7 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     block.clear();
     auto flush = [&] {
         bet::DayFileAppend file(days_, dayKey, path);
-        if (!file.write(block) || !file.close()) throw std::runtime_error("cannot write " + path);
+        if (!file.write(block) || !file.close()) throw pred::WriteError("cannot write " + path);
     };
     try {
         if (days_.isNew(dayKey)) {

@@ -44,8 +44,14 @@ struct Menu : ::testing::Test {
         menu->ShowFactorTurf = open("FactorTURFQJ");
         menu->ShowFactorDirt = open("FactorDIRTQJ");
         menu->ShowFactorHurdle = open("FactorHURDQJ");
-        menu->ShowPastPerformance = open("KakoSeisekiQUEL");
-        menu->ShowHitList = open("TekichuListQUEL");
+        auto openOk = [this](const char* name) {
+            return [this, name] {
+                opened.push_back(name);
+                return true;
+            };
+        };
+        menu->ShowPastPerformance = openOk("KakoSeisekiQUEL");
+        menu->ShowHitList = openOk("TekichuListQUEL");
         menu->EndProgram = open("end");
     }
 
@@ -235,6 +241,17 @@ TEST_F(Menu, OtherButtons) {
                                         "過去の予想成績終了",
                                         "過去の的中リストを開始しました。しばらくお待ちください。。。。。。。",
                                         "過去の的中リスト終了"}));
+}
+
+TEST_F(Menu, HistoryWindowsThatFailEndInTheFailureText) {
+    menu->ShowPastPerformance = [] { return false; };
+    menu->ShowHitList = [] { return false; };
+    menu->Command11_Click();
+    menu->Command15_Click();
+    const auto texts = rig.status.of("Text6");
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[1], kv::kPastPerformanceFailedText);
+    EXPECT_EQ(texts[3], kv::kHitListFailedText);
 }
 
 TEST_F(Menu, OtherWindowsWriteIntoTheStatusArea) {

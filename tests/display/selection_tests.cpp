@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "common/stepstate.h"
 #include "display_fixture.h"
 
 using namespace disptest;
@@ -310,4 +311,24 @@ TEST(Dump, ControlsInWindowOrderWithTheHeaderColour) {
     EXPECT_NE(out.str().find("== Text1 text\n" + d.Text1.text + "\ncolour back=00FF00 fore=-\n"), std::string::npos);
     EXPECT_NE(out.str().find("== SSTab1 tabs 7 current 0\n因子\n残差\n馬連･馬単\n3連複\n3連単\n配当\n予順・人気\n"),
               std::string::npos);
+}
+
+TEST(PredictionRunNotes, OnlyARunInterruptedOrFailedIsNoted) {
+    using kv::steps::StepRun;
+    for (int end : {-1, 0, 1, 2}) {  // never ran, interrupted, ended well, failed
+        kvtest::TempDir dir;
+        StepRun(dir.path(), kv::steps::FETCH).finish(true);
+        if (end >= 0) {
+            StepRun predict(dir.path(), kv::steps::PREDICT);
+            if (end > 0) predict.finish(end == 1);
+        }
+        const auto notes = RaceDisplay::predictionRunNotes(dir.path());
+        if (end == 0 || end == 2) {
+            ASSERT_EQ(notes.size(), 1u) << end;
+            EXPECT_NE(notes[0].find(end == 0 ? "中断" : "失敗"), std::string::npos) << notes[0];
+            EXPECT_NE(notes[0].find("⑥予想・結果"), std::string::npos) << notes[0];
+        } else {
+            EXPECT_TRUE(notes.empty()) << end;
+        }
+    }
 }

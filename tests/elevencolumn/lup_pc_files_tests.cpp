@@ -108,6 +108,15 @@ TEST_F(ElevenFilesTest, ThreeHorsesEndTheRaceAtItsTicketLines) {
     EXPECT_EQ(lup.find("\"UF2\""), std::string::npos);
     EXPECT_EQ(file("tekichuPC.txt"), kTableHead);
     EXPECT_EQ(st.kept.StatTansho1.TekichuKaisu, 0);
+    // The failure is the race's data, said for the user.
+    try {
+        w.writeRace(st, 1);
+        ADD_FAILURE() << "the race was written";
+    } catch (const std::exception& e) {
+        const auto* data = dynamic_cast<const kv::pred::RaceDataFault*>(&e);
+        ASSERT_NE(data, nullptr) << e.what();
+        EXPECT_NE(data->data().find("予想順位 4 位の馬が有りません"), std::string::npos) << data->data();
+    }
 }
 
 TEST_F(ElevenFilesTest, RacecourseWithoutCodeTableRow) {

@@ -292,6 +292,30 @@ TEST_F(CalcRunTest, AFailureWhileTheWorkersRunEndsTheRunWithAMessage) {
     EXPECT_FALSE(w.running());
 }
 
+// An exception that leaves a button's handler (here: the status display
+// failing) gives the run lock back: the next click runs.
+TEST_F(CalcRunTest, AnExceptionLeavingAHandlerReleasesTheRunLock) {
+    struct ThrowingStatus : kv::StatusSink {
+        bool armed = true;
+        void setText(const std::string& control, const std::string&) override {
+            if (armed && (control == "Text1" || control == "Text3")) throw std::runtime_error("status display lost");
+        }
+    } throwing;
+    KORIVANEXPDTHISWEEKNQUEL w(throwing, messages, progress);
+    throwing.armed = false;
+    w.Form_Load();
+    throwing.armed = true;
+    EXPECT_THROW(w.Command3_Click(), std::runtime_error);
+    EXPECT_FALSE(w.running());
+    EXPECT_FALSE(w.controls().busy);
+    EXPECT_THROW(w.Command1_Click(), std::runtime_error);
+    EXPECT_FALSE(w.running());
+    EXPECT_FALSE(w.controls().busy);
+    throwing.armed = false;
+    EXPECT_TRUE(w.Command1_Click().started);
+    EXPECT_FALSE(w.running());
+}
+
 TEST_F(CalcRunTest, NoSecondRunWhileOneIsUnderWay) {
     bool checked = false;
     KORIVANEXPDTHISWEEKNQUEL* self = nullptr;

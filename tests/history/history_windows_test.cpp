@@ -4,7 +4,10 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "acquisition/menu.h"
+#include "common/stepstate.h"
 #include "history/ui/history_views.h"
+#include "platform/qt/gui_thread.h"
 #include "history_fixture.h"
 #include "platform/qt/sinks_qt.h"
 #include "program.h"
@@ -80,6 +83,37 @@ TEST_F(HistoryWindowsTest, BothWindowsFromTheMenuWithTheirButtonsBlockedDuringTh
     menu.button("Command11")->click();
     EXPECT_EQ(shownWindow<kv::ui::PastPerformanceWindow>(), past);
     EXPECT_EQ(searchTexts, before);
+}
+
+// A load that stops on an unexpected error (here the message of the load
+// itself fails) is told, ends in the failure text and gives its window and the
+// menu's buttons back.
+TEST_F(HistoryWindowsTest, ALoadThatThrowsIsToldAndReleasesItsWindow) {
+    {
+        kv::steps::StepRun interrupted(dir.path(), kv::steps::PREDICT);  // the load has a note to tell
+    }
+    std::vector<std::string> shown;
+    kv::qt::MessageBoxSink::setHook([&](const std::string& m) {
+        if (m.find("⑥予想・結果") != std::string::npos) throw std::runtime_error("message box lost");
+        shown.push_back(m);
+    });
+    kv::ui::Program program(dir.file("jvfeed"));
+    program.start();
+    kv::ui::MenuWindow& menu = program.menu();
+    shown.clear();  // the menu's own start-up notes
+    menu.button("Command11")->click();
+    auto* past = shownWindow<kv::ui::PastPerformanceWindow>();
+    ASSERT_NE(past, nullptr);
+    EXPECT_FALSE(past->running());
+    EXPECT_TRUE(past->loadFailed());
+    EXPECT_EQ(kv::qt::widgetText(menu.control("Text6")), kv::kPastPerformanceFailedText);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], kv::qt::backgroundFailureText(kv::history::KakoSeisekiQUEL::kCaption));
+    EXPECT_TRUE(menu.button("Command11")->isEnabled());
+    EXPECT_TRUE(menu.button("Command15")->isEnabled());
+    EXPECT_FALSE(kv::ui::historySearchUnderWay());
+    EXPECT_TRUE(past->close());
+    kv::qt::MessageBoxSink::setHook([](const std::string&) {});
 }
 
 }  // namespace

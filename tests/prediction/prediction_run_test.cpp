@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -353,6 +354,63 @@ TEST(WriterChain, OrderFailureIsolationAndWhatWritersSee) {
     EXPECT_EQ(failures[0].RaceIdx, 1);
     EXPECT_EQ(failures[0].what, "disk full");
     EXPECT_EQ(wk.dir.read("TEKICHU/partial.txt"), "written before the failure\r\nwritten before the failure\r\n");
+}
+
+namespace {
+
+struct ThrowingWriter : Writer {
+    std::string name_;
+    std::function<void()> fail;
+    ThrowingWriter(std::string n, std::function<void()> f) : name_(std::move(n)), fail(std::move(f)) {}
+    std::string name() const override { return name_; }
+    void writeRace(WindowState&, int) override { fail(); }
+};
+
+}  // namespace
+
+// A writer that fails for the race's own data is reported as such: the race,
+// what is wrong with it and what to run again; the disk is named only when a
+// file could not be written (or the cause is unknown).
+TEST(WriterChain, DataFailuresAreToldApartFromWriteFailures) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 64.0f, 62.0f});
+    wk.write();
+    auto data = [] {
+        throw RaceDataError<std::out_of_range>("no horse of predicted rank 9", "予想順位 9 位の馬が有りません。");
+    };
+    auto write = [] { throw WriteError("cannot write TEKICHU/x.txt"); };
+    auto other = [] { throw std::runtime_error("something else"); };
+    auto table = [] { throw std::out_of_range("vector::_M_range_check"); };
+    struct Case {
+        const char* what;
+        std::vector<std::function<void()>> writers;
+        bool dataSentence, disk;
+        const char* names;  // what the data sentence names
+    };
+    const Case cases[] = {
+        {"race data", {data}, true, false, "予想順位 9 位の馬が有りません"},
+        {"a per-horse table read past the horses", {table}, true, false, "頭数と合いません"},
+        {"a file not written", {write}, false, true, ""},
+        {"an unknown cause", {other}, false, true, ""},
+        {"both", {data, write}, true, true, "予想順位 9 位"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriterChain chain;
+        for (const auto& f : c.writers) chain.add(ChainSlot::LupFiles, std::make_unique<ThrowingWriter>("W", f));
+        LoadedWindow run(std::move(chain));
+        const std::string m = run.w->report().message();
+        EXPECT_TRUE(run.w->report().failedAny());
+        const bool sentence = m.find("不足・不備で出力できなかったレースが 1 レースあります") != std::string::npos;
+        EXPECT_EQ(sentence, c.dataSentence) << m;
+        if (c.dataSentence) {
+            EXPECT_NE(m.find("20250405"), std::string::npos) << m;
+            EXPECT_NE(m.find("11R"), std::string::npos) << m;
+            EXPECT_NE(m.find(c.names), std::string::npos) << m;
+            EXPECT_NE(m.find("⑤計算をやり直して"), std::string::npos) << m;
+        }
+        EXPECT_EQ(m.find("ディスクの空き容量") != std::string::npos, c.disk) << m;
+    }
 }
 
 namespace {

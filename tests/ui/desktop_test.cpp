@@ -339,9 +339,11 @@ TEST(Desktop, PredictionsBeforeTheCalculationSayWhatToRunFirst) {
                           0),
                   0u)
             << m;
-        EXPECT_NE(m.find("出力できなかったレースが " + std::to_string(week.races) + " 件あります（最初: "),
+        // The races fail for their data (no expanded runs), not for the disk.
+        EXPECT_NE(m.find("不足・不備で出力できなかったレースが " + std::to_string(week.races) + " レースあります。最初のレースは "),
                   std::string::npos)
             << m;
+        EXPECT_EQ(m.find("ディスク"), std::string::npos) << m;
         for (const char* english : {"Write", "not a number", "failed"}) EXPECT_EQ(m.find(english), std::string::npos) << m;
         EXPECT_EQ(kv::qt::widgetText(menu.control("Text5")), kv::kPredictionsFailedText);
 

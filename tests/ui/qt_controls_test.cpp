@@ -221,3 +221,37 @@ TEST(Sinks, StatusFromAWorkerThreadLandsInTheWidgetOnTheGuiThread) {
     EXPECT_EQ(label.palette().color(QPalette::Window), QColor(0x80, 0xFF, 0x80));
     EXPECT_EQ(runningBackgroundJobs(), 0);
 }
+
+TEST(Sinks, AJobThatThrowsIsToldAndItsWindowGivenBack) {
+    testApp();
+    std::vector<std::string> shown;
+    MessageBoxSink::setHook([&](const std::string& m) { shown.push_back(m); });
+    QWidget window;
+    window.setWindowTitle("計算");
+    struct Case {
+        const char* what;
+        std::function<void()> work;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {"a standard exception", [] { throw std::runtime_error("disk gone"); }, "disk gone"},
+        {"anything else", [] { throw 42; }, "unknown exception"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        shown.clear();
+        bool locked = true, finished = false;
+        std::string detail;
+        runInBackground(&window, c.work, [&] { locked = false, finished = true; },
+                        [&](const std::string& d) { detail = d; });
+        for (int i = 0; i < 500 && !finished; ++i) QTest::qWait(5);
+        ASSERT_TRUE(finished);
+        EXPECT_FALSE(locked);
+        EXPECT_EQ(detail, c.detail);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], backgroundFailureText("計算"));
+        EXPECT_NE(shown[0].find("「計算」の処理が予期しないエラーで途中で止まりました。"), std::string::npos);
+        EXPECT_EQ(runningBackgroundJobs(), 0);
+    }
+    MessageBoxSink::setHook({});
+}

@@ -197,16 +197,30 @@ void MenuWindow::formLoad() {
 
 void MenuWindow::press(const std::string& name, void (TEZF1THISWEEKNQUEL::*handler)()) {
     if (busy_.count(name)) return;
-    busy_.insert(name);
-    QPointer<QWidget> b = control(name);
-    if (b) b->setEnabled(false);
-    try {
-        ((*logic_).*handler)();
-    } catch (const std::exception& e) {
-        qWarning() << "menu" << name.c_str() << "failed:" << e.what();
+    // The button is blocked while its handler runs and given back on every way out.
+    struct Pressed {
+        MenuWindow& menu;
+        std::string name;
+        QPointer<QWidget> button;
+        Pressed(MenuWindow& m, const std::string& n) : menu(m), name(n), button(m.control(n)) {
+            menu.busy_.insert(name);
+            if (button) button->setEnabled(false);
+        }
+        ~Pressed() {
+            if (button) button->setEnabled(true);
+            menu.busy_.erase(name);
+        }
+    };
+    {
+        const Pressed pressed(*this, name);
+        try {
+            ((*logic_).*handler)();
+        } catch (const std::exception& e) {
+            qWarning() << "menu" << name.c_str() << "failed:" << e.what();
+        } catch (...) {
+            qWarning() << "menu" << name.c_str() << "failed: unknown exception";
+        }
     }
-    if (b) b->setEnabled(true);
-    busy_.erase(name);
     syncOption();
 }
 

@@ -125,6 +125,12 @@ void ExpansionWindow::start(bool calculation) {
             running_ = false;
             setRunUnderWay(false);
             Q_EMIT runFinished();
+        },
+        [this, calculation](const std::string&) {
+            // The run stopped before its end text: it shows as failed.
+            using W = kv::expansion::KORIVANEXPDTHISWEEKNQUEL;
+            if (calculation) status_->setText("Text3", W::kFailedText);
+            else status_->setText("Text1", W::kFixFailedText);
         });
 }
 

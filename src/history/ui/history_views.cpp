@@ -75,6 +75,7 @@ bool historySearchUnderWay() { return g_searches.load() > 0; }
 
 void HistoryWindow::load(std::function<void()> work, std::function<void()> after, std::function<void()> done) {
     running_ = true;
+    loadFailed_ = false;
     kv::qt::runInBackground(
         this,
         [work = std::move(work)] {
@@ -85,7 +86,8 @@ void HistoryWindow::load(std::function<void()> work, std::function<void()> after
             running_ = false;
             after();
             done();
-        });
+        },
+        [this](const std::string&) { loadFailed_ = true; });
 }
 
 void HistoryWindow::closeEvent(QCloseEvent* e) {
@@ -96,10 +98,11 @@ void HistoryWindow::closeEvent(QCloseEvent* e) {
     FormWindow::closeEvent(e);
 }
 
-PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent) : HistoryWindow(parent) {
+PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages, QWidget* parent)
+    : HistoryWindow(parent) {
     using kv::history::KakoSeisekiQUEL;
     menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
-    logic_ = std::make_unique<KakoSeisekiQUEL>(*menu_);
+    logic_ = std::make_unique<KakoSeisekiQUEL>(*menu_, messages);
     KakoSeisekiQUEL& w = *logic_;
     setWindowTitle(q(KakoSeisekiQUEL::kCaption));
     kv::qt::resizeTwips(this, 12600, 13200);
@@ -158,10 +161,11 @@ void PastPerformanceWindow::clickDay(int row) {
         text2_[static_cast<std::size_t>(i)]->setPlainText(q(logic_->Text2[static_cast<std::size_t>(i)].text));
 }
 
-HitListWindow::HitListWindow(kv::StatusSink& menuStatus, QWidget* parent) : HistoryWindow(parent) {
+HitListWindow::HitListWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages, QWidget* parent)
+    : HistoryWindow(parent) {
     using kv::history::TekichuListQUEL;
     menu_ = new kv::qt::GuiStatusSink(menuStatus, this);
-    logic_ = std::make_unique<TekichuListQUEL>(*menu_, kv::YieldFn{});
+    logic_ = std::make_unique<TekichuListQUEL>(*menu_, kv::YieldFn{}, messages);
     setWindowTitle(q(TekichuListQUEL::kCaption));
     kv::qt::resizeTwips(this, 15600, 9600);
     label1_ = new QLabel(q(logic_->Label1.text), this);

@@ -31,6 +31,8 @@ class HistoryWindow : public kv::qt::FormWindow {
 public:
     using FormWindow::FormWindow;
     bool running() const { return running_; }
+    // True when the last load stopped on an unexpected error (its message said so).
+    bool loadFailed() const { return loadFailed_; }
 
 protected:
     void load(std::function<void()> work, std::function<void()> after, std::function<void()> done);
@@ -38,12 +40,15 @@ protected:
 
 private:
     bool running_ = false;
+    bool loadFailed_ = false;
 };
 
 class PastPerformanceWindow : public HistoryWindow {
     Q_OBJECT
 public:
-    explicit PastPerformanceWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
+    // messages: where the load's failure or note is told (none: only the log).
+    explicit PastPerformanceWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages = nullptr,
+                                   QWidget* parent = nullptr);
     ~PastPerformanceWindow() override;
     void formLoad(std::function<void()> done) override;
 
@@ -68,7 +73,7 @@ private:
 class HitListWindow : public HistoryWindow {
     Q_OBJECT
 public:
-    explicit HitListWindow(kv::StatusSink& menuStatus, QWidget* parent = nullptr);
+    explicit HitListWindow(kv::StatusSink& menuStatus, kv::MessageSink* messages = nullptr, QWidget* parent = nullptr);
     ~HitListWindow() override;
     void formLoad(std::function<void()> done) override;
 

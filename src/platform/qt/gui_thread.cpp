@@ -1,11 +1,18 @@
 #include "platform/qt/gui_thread.h"
 
 #include <atomic>
+#include <cstdio>
+#include <memory>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QPointer>
 #include <QThread>
+#include <QWidget>
+
+#include "platform/qt/sinks_qt.h"
+#include "platform/step_report.h"
 
 namespace kv::qt {
 
@@ -27,21 +34,49 @@ void runOnGui(QObject* context, std::function<void()> f, bool blocking) {
     QMetaObject::invokeMethod(context, std::move(f), blocking ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
 
-void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done) {
+std::string backgroundFailureText(const std::string& caption) {
+    const std::string which = caption.empty() ? std::string() : "「" + caption + "」の";
+    return which + "処理が予期しないエラーで途中で止まりました。もう一度やり直して下さい。";
+}
+
+void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done,
+                     std::function<void(const std::string&)> failed) {
     ++g_jobs;
-    QThread* t = QThread::create([w = std::move(work), ctx = QPointer<QObject>(context)] {
+    // What left the work, written by the job's thread before it finishes.
+    auto error = std::make_shared<std::optional<std::string>>();
+    QThread* t = QThread::create([w = std::move(work), ctx = QPointer<QObject>(context), error] {
         t_context = ctx;
         try {
             w();
+        } catch (const std::exception& e) {
+            *error = std::string(e.what());
         } catch (...) {
+            *error = std::string("unknown exception");
         }
     });
     // The thread object lives on the calling (GUI) thread, so this runs there.
-    QObject::connect(t, &QThread::finished, t, [t, ctx = QPointer<QObject>(context), d = std::move(done)] {
-        --g_jobs;
-        t->deleteLater();
-        if (ctx && d) d();
-    });
+    QObject::connect(t, &QThread::finished, t,
+                     [t, ctx = QPointer<QObject>(context), d = std::move(done), f = std::move(failed), error] {
+                         --g_jobs;
+                         t->deleteLater();
+                         if (!error->has_value()) {
+                             if (ctx && d) d();
+                             return;
+                         }
+                         const std::string& detail = **error;
+                         auto* widget = qobject_cast<QWidget*>(ctx.data());
+                         const std::string caption = widget ? widget->windowTitle().toStdString() : std::string();
+                         std::fprintf(stderr, "%s: %s%sbackground work failed: %s\n", logProgramName().c_str(),
+                                      caption.c_str(), caption.empty() ? "" : ": ", detail.c_str());
+                         if (ctx && f) f(detail);
+                         if (ctx && d) d();
+                         // The box belongs to the job's window (as the job's own messages do).
+                         const QPointer<QObject> outer = t_context;
+                         t_context = ctx;
+                         MessageBoxSink box;
+                         box.message(backgroundFailureText(caption));
+                         t_context = outer;
+                     });
     t->start();
 }
 

@@ -1,6 +1,7 @@
 // Running code on the GUI thread from long work that runs on a worker thread.
 #pragma once
 #include <functional>
+#include <string>
 
 #include <QObject>
 
@@ -13,9 +14,15 @@ bool onGuiThread();
 void runOnGui(QObject* context, std::function<void()> f, bool blocking = false);
 
 // Long work off the GUI thread: runs work on a new thread, then done on the
-// GUI thread (in context). An exception leaving work is caught; done still runs.
-// Returns at once.
-void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done);
+// GUI thread (in context). Returns at once.
+// An exception leaving work is the job's failure: its English detail goes to
+// standard error, `failed` (when given) gets it on the GUI thread, the user gets
+// a message over the context's window, and done still runs (so the window is
+// given back), before the message.
+void runInBackground(QObject* context, std::function<void()> work, std::function<void()> done,
+                     std::function<void(const std::string& detail)> failed = {});
+// The message of a background job that failed (caption: the window's title).
+std::string backgroundFailureText(const std::string& caption);
 // The context of the background job running on the calling thread (null on
 // any other thread): what the job raises (a message) belongs to its window.
 QObject* backgroundContext();
