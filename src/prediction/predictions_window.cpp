@@ -242,7 +242,10 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     // Missing inputs already say what to run first; the races' data failures
     // (a damaged expanded run record among them) say it in their sentence:
     // the disk is at fault only when a write failed.
-    if (!r.missingAny() && (!error.empty() || !races.empty() || !st.WriteFailures.empty()))
+    if (damaged)
+        r.action("⑤計算をやり直してから、⑥予想・結果をやり直して下さい。" +
+                 (st.WriteFailures.empty() ? std::string() : checkDiskAction("⑥予想・結果")));
+    else if (!r.missingAny() && (!error.empty() || !races.empty() || !st.WriteFailures.empty()))
         r.action(checkDiskAction("⑥予想・結果"));
     return r;
 }
