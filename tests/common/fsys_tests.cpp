@@ -244,6 +244,26 @@ TEST(FileWrite, AppendingWritersReportTheFailure) {
     EXPECT_EQ(d.read("a.txt"), "line1\n");
 }
 
+// Day files built over a run on a disk that fills up: a file one of whose
+// writes failed keeps its old version and is named; the others are put in
+// place; no temporary file stays.
+TEST(FileWrite, DayFilesOnAFullDiskKeepTheirOldVersion) {
+    kvtest::TempDir d;
+    d.write("a.txt", "old a\n");
+    d.write("b.txt", "old b\n");
+    kv::DayFiles days;
+    EXPECT_TRUE(days.write("1", d.file("b.txt"), "b1\n"));
+    {
+        FaultScope s(fullAfter(4));
+        EXPECT_FALSE(days.write("2", d.file("a.txt"), "a1-long\n"));
+    }
+    EXPECT_TRUE(days.write("2", d.file("a.txt"), "a2\n"));  // later races go on, the file stays marked
+    EXPECT_EQ(days.place(), std::vector<std::string>{d.file("a.txt")});
+    EXPECT_EQ(d.read("a.txt"), "old a\n");
+    EXPECT_EQ(d.read("b.txt"), "b1\n");
+    EXPECT_EQ(kv::listFiles(d.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
 TEST(FileWrite, RecordWriterRestartsAndBuffersInOrder) {
     kvtest::TempDir d;
     kv::RecordFileWriter w(d.file("w.dat"), 3);
