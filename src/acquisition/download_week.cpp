@@ -18,8 +18,6 @@ namespace kv {
 namespace {
 
 constexpr const char* kWeekSpec = "TOKURACETCVNRCVN";
-constexpr const char* kFromTime = "00000000000000";
-constexpr int kOption = 2;
 
 // One week file of the read loop. Its records go to a temporary file, put in
 // place under the week file's name only when the read ended well, so a kill,
@@ -98,27 +96,19 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
     const DownloadStart opened =
         startDownload(jv_, msg, kSidWeek, kWeekSpec, DownloadCount, DialogResult, ProgressModal, ProgressTickMs);
     failed = failed || opened.failed;
-    const bool read = opened.read;
-    int readCount = opened.readCount;
-    int rc = 0;
     if (opened.noData) LastDownload = DownloadOutcome::NoData;
     if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
-    if (read) {
+    if (opened.read) {
         // 7, 8.
-        std::string buffer(kReadBufferSize, '\0');
-        int size = kReadBufferSize;
-        std::string fileName;
         for (WeekFile* f : week) {
             f->remove();
             f->open();
         }
-        DamagedFileGuard guard;
-        // 9 to 12.
-        while (readCount > 0) {
-            rc = jv_.JVRead(buffer, size, fileName);
-            if (rc > 0) {
-                std::string_view rec = readRecord(buffer, rc);
+        // 9 to 12. A damaged file (-402 or -403) is read again from the start.
+        const bool readAll = readDownload(
+            jv_, msg, kWeekSpec, true,
+            [&](std::string_view rec) {
                 switch (jv::recordKindOf(rec)) {
                 case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
                 case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
@@ -132,26 +122,11 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
                 case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
                 default: break;
                 }
-            } else if (rc == -1) {
-                continue;
-            } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
-                // The reopened read delivers every file again: what this press
-                // stored so far goes, so that each record is stored once.
+            },
+            [&] {
                 for (WeekFile* f : week) f->restart();
-                jv_.JVFiledelete(fileName);
-                jv_.JVClose();
-                int rc2 = 0;
-                std::int32_t dl2 = 0;
-                std::string stamp2;
-                jv_.JVOpen(kWeekSpec, kFromTime, kOption, rc2, dl2, stamp2);
-            } else if (rc == 0) {
-                break;
-            } else {
-                msg.message("JVReadエラー。 RC=" + std::to_string(rc));
-                failed = true;
-                break;
-            }
-        }
+            });
+        failed = !readAll || failed;
         // A failed read leaves no week files (they were deleted above);
         // a finished one puts every file in place whose records all reached it.
         for (int i = 4; i >= 0; --i) {
