@@ -325,6 +325,10 @@ TEST(StepState, PrerequisitesThatDidNotEndWellAreNamed) {
     ASSERT_EQ(w.size(), 1u);  // the structure predates it
     EXPECT_NE(w[0].find("②構造・中止処理"), std::string::npos);
     EXPECT_NE(w[0].find("①今週開催取得"), std::string::npos);
+    // A step killed while it rewrote the record left its temporary file: the next step removes it.
+    d.write("STEPSTATE.txt.tmp999999999_0", "fetch\t1\tst");
+    st::StepRun(d.path(), st::FETCH).finish(true);
+    EXPECT_FALSE(d.exists("STEPSTATE.txt.tmp999999999_0"));
     w = st::warningsFor(d.path(), st::ODDS_TABLES);  // both odds downloads
     ASSERT_EQ(w.size(), 2u);
     EXPECT_NE(w[0].find("「今週のオッズ」がまだ実行されていません"), std::string::npos);
