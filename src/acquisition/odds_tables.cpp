@@ -1,5 +1,6 @@
 #include "acquisition/odds_tables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -82,10 +83,11 @@ void KORIVANODDSN::Form_Load() {
         const steps::State s = steps::entryOf(AppPath, step).state;
         downloadsBroken = downloadsBroken || s == steps::State::Started || s == steps::State::Failed;
     }
+    // (The live odds tables do not read this week's odds files.)
     if (OddsSource == 0 && downloadsBroken) {
         report.failedNotes(earlier);
-        InputFailures += static_cast<long>(earlier.size());
-    } else {
+        InputFailures += static_cast<long>(std::max<std::size_t>(earlier.size(), 1));
+    } else if (OddsSource == 0) {
         report.notes(earlier);
     }
     // The odds files a download did not leave: their tables are not written.
