@@ -110,17 +110,17 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
             jv_, msg, kWeekSpec, true,
             [&](std::string_view rec) {
                 switch (jv::recordKindOf(rec)) {
-                case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
-                case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
-                case jv::RecordKind::UM: {
-                    const std::string working = jv::ParseUM(rec);
-                    // Horses of data kind "9" are neither counted nor written.
-                    if (getField(working, jv::Head::DataKubun) != "9") um.write(jv::FixUM(working));
-                    break;
-                }
-                case jv::RecordKind::KS: ks.write(jv::FixKS(jv::ParseKS(rec))); break;
-                case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
-                default: break;
+                    case jv::RecordKind::RA: ra.write(jv::FixRA(jv::ParseRA(rec))); break;
+                    case jv::RecordKind::SE: se.write(jv::FixSE(jv::ParseSE(rec))); break;
+                    case jv::RecordKind::UM: {
+                        const std::string working = jv::ParseUM(rec);
+                        // Horses of data kind "9" are neither counted nor written.
+                        if (getField(working, jv::Head::DataKubun) != "9") um.write(jv::FixUM(working));
+                        break;
+                    }
+                    case jv::RecordKind::KS: ks.write(jv::FixKS(jv::ParseKS(rec))); break;
+                    case jv::RecordKind::HR: hr.write(jv::FixHR(jv::ParseHR(rec))); break;
+                    default: break;
                 }
             },
             [&] {

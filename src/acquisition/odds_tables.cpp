@@ -98,8 +98,9 @@ void KORIVANODDSN::Form_Load() {
                              appFile(files::O2_LIVE)},
                             "Ⅰ　速報情報(一括）の「Ⅱ　速報オッズ情報」");
     } else {
-        InputFailures += report.requiredFiles({appFile(files::O5_WEEK), appFile(files::O4_WEEK), appFile(files::O2_WEEK)},
-                                              "今週オッズ取得の「今週のオッズ」");
+        InputFailures +=
+            report.requiredFiles({appFile(files::O5_WEEK), appFile(files::O4_WEEK), appFile(files::O2_WEEK)},
+                                 "今週オッズ取得の「今週のオッズ」");
         InputFailures += report.requiredFiles({appFile(files::O6_WEEK)}, "今週オッズ取得の「今週の3連単」");
     }
     std::string firstFailed;
@@ -149,7 +150,8 @@ void KORIVANODDSN::Form_Load() {
         }
     }
     report.failed("書き込めなかったオッズ表ファイル", WriteFailures, fileLabel(firstFailed));
-    if (WriteFailures > 0) report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
+    if (WriteFailures > 0)
+        report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
     ReadFailures = static_cast<long>(unreadableFiles().size());
     report.unreadableFiles(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」");
     NullMessageSink none;

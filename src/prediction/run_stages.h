@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/recordfile.h"
 #include "common/dayfile.h"
+#include "common/recordfile.h"
 #include "prediction/window_state.h"
 
 namespace kv::pred {

@@ -200,7 +200,8 @@ TEST_F(WeekOdds, OddsFilesThatCannotBeWrittenAreCountedAndThePressGoesOn) {
 // A disk that fills up during the press: every odds file keeps its old
 // version whole, no temporary file stays, and the press fails.
 TEST_F(WeekOdds, AFullDiskLeavesTheOldFilesWhole) {
-    for (const char* f : {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"}) rig.dir.write(f, std::string("old ") + f);
+    for (const char* f : {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"})
+        rig.dir.write(f, std::string("old ") + f);
     kv::fsys::Faults full;
     full.failWriteAfterBytes = 3000;  // within the second quinella record
     kv::fsys::setFaults(full);

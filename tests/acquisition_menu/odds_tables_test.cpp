@@ -184,15 +184,19 @@ TEST_F(OddsTables, MissingOrEmptyOddsFilesAreNamedWithTheStepThatMakesThem) {
     };
     const std::string week = "O5THISWEEKN.dat、O4THISWEEKN.dat、O2THISWEEKN.dat が有りません。先に今週オッズ取得の「今週のオッズ」を行って下さい。";
     const std::string trifecta = "O6THISWEEKN.dat が有りません。先に今週オッズ取得の「今週の3連単」を行って下さい。";
-    const std::string emptyTrifecta = "O6THISWEEKN.dat が空です。先に今週オッズ取得の「今週の3連単」をやり直して下さい。";
+    const std::string emptyTrifecta =
+        "O6THISWEEKN.dat が空です。先に今週オッズ取得の「今週の3連単」をやり直して下さい。";
     const std::vector<const char*> three = {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"};
     const Case cases[] = {
         {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"}, {}, {}, false},
         {0, three, {}, {trifecta}, true},
         {0, three, {"O6THISWEEKN.dat"}, {emptyTrifecta}, true},
         {0, {}, {}, {week + trifecta}, true},
-        {1, {"O2RIALTIME.dat", "O4RIALTIME.dat"}, {"O5RIALTIME.dat"},
-         {"O6RIALTIME.dat が有りません。先にⅠ　速報情報(一括）の「Ⅱ　速報オッズ情報」を行って下さい。"}, false},
+        {1,
+         {"O2RIALTIME.dat", "O4RIALTIME.dat"},
+         {"O5RIALTIME.dat"},
+         {"O6RIALTIME.dat が有りません。先にⅠ　速報情報(一括）の「Ⅱ　速報オッズ情報」を行って下さい。"},
+         false},
     };
     for (const Case& c : cases) {
         TempDir local;
@@ -229,8 +233,9 @@ TEST_F(OddsTables, OddsDownloadThatDidNotEndWellFailsTheStep) {
         EXPECT_TRUE(w.Failed()) << killed;
         EXPECT_EQ(w.FilesWritten, 1);  // built all the same
         ASSERT_EQ(messages.messages.size(), 1u);
-        EXPECT_NE(messages.messages[0].find("「今週の3連単」が" + std::string(killed ? "途中で中断" : "失敗で終わって")),
-                  std::string::npos)
+        EXPECT_NE(
+            messages.messages[0].find("「今週の3連単」が" + std::string(killed ? "途中で中断" : "失敗で終わって")),
+            std::string::npos)
             << messages.messages[0];
     }
     st::StepRun(dir.path(), st::ODDS_FETCH_TRIFECTA).finish(true);

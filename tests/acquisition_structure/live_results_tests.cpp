@@ -136,7 +136,8 @@ TEST(LiveResults, AFullDiskLeavesTheLiveFilesAsTheyWere) {
     kv::fsys::clearFaults();
     EXPECT_EQ(env.dir.read("O1RIALTIME.dat"), "old line\r\n");
     EXPECT_EQ(env.dir.read("SERIALTIME.dat"), oldRunner);
-    EXPECT_EQ(dl.FailedFiles(), (std::vector<std::string>{env.dir.file("O1RIALTIME.dat"), env.dir.file("SERIALTIME.dat")}));
+    EXPECT_EQ(dl.FailedFiles(),
+              (std::vector<std::string>{env.dir.file("O1RIALTIME.dat"), env.dir.file("SERIALTIME.dat")}));
     for (const auto& name : kv::listFiles(env.dir.path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
 }
 

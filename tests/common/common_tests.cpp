@@ -210,7 +210,7 @@ TEST(DayFiles, CreatedOnFirstOccurrenceAppendedAfterwards) {
     EXPECT_TRUE(w.write("A", dir.file("A.txt"), "1\r\n"));
     EXPECT_TRUE(w.write("B", dir.file("B.txt"), "2\r\n"));
     EXPECT_TRUE(w.write("A", dir.file("A.txt"), "3\r\n"));  // A again after B: appended
-    EXPECT_EQ(dir.read("A.txt"), "old\r\n");                 // in place when the run ends
+    EXPECT_EQ(dir.read("A.txt"), "old\r\n");  // in place when the run ends
     EXPECT_TRUE(w.place().empty());
     EXPECT_EQ(dir.read("A.txt"), "1\r\n3\r\n");
     EXPECT_EQ(w.lastKey(), "A");

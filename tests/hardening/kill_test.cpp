@@ -132,9 +132,9 @@ TEST(KillTest, PredictStoppedAfterItsNthFile) {
     Week w("fetch structure fix-previous-day calculate", "predict");
     // The files of every race and the day files built over the run's races
     // (put in place last, from about the 425th file on).
-    const std::vector<std::string> dirs = {"RACE",        "KAIME",   "UMAREN",   "WIDE",      "UMATAN",
-                                           "SANRENPUKU",  "SANRENTAN", "TEKICHU", "SOKUDO",    "SHUTSUBAHYO",
-                                           "TANFUKU",     "TANFUKU2", "TANSHO",   "tavlen_wp", "tavlen_yosou"};
+    const std::vector<std::string> dirs = {"RACE",       "KAIME",     "UMAREN",  "WIDE",      "UMATAN",
+                                           "SANRENPUKU", "SANRENTAN", "TEKICHU", "SOKUDO",    "SHUTSUBAHYO",
+                                           "TANFUKU",    "TANFUKU2",  "TANSHO",  "tavlen_wp", "tavlen_yosou"};
     const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
     ASSERT_NE(before, after);
 

@@ -381,7 +381,8 @@ struct DayLineWriter : Writer {
     void writeRace(WindowState& st, int RaceIdx) override {
         const std::string path = appFile("TEKICHU/day.txt");
         seen->push_back(readFileBytes(path).value_or("none"));
-        if (!days.write("day", path, st.run.raceKey(RaceIdx) + "\r\n")) throw std::runtime_error("cannot write " + path);
+        if (!days.write("day", path, st.run.raceKey(RaceIdx) + "\r\n"))
+            throw std::runtime_error("cannot write " + path);
     }
     std::vector<DayFiles*> dayFiles() override { return {&days}; }
 };
