@@ -111,6 +111,12 @@ int runOddsTables(Context& ctx, const std::vector<std::string>& opts) {
         rig.menu->Command7_Click();   // "オッズ処理"
     if (auto* w = rig.menu->OddsTablesWindow()) {
         std::cout << "odds tables written: " << w->FilesWritten << std::endl;
+        if (w->InputFailures > 0) {
+            std::cerr << "korivan-cli: odds-tables: the odds files are missing, empty or from a download that did "
+                         "not end well (see the message above)"
+                      << std::endl;
+            return 1;
+        }
         return fileFailureCode("odds-tables", w->WriteFailures, "odds table file(s) could not be written");
     }
     return 0;

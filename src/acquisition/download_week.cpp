@@ -18,8 +18,6 @@ namespace kv {
 namespace {
 
 constexpr const char* kWeekSpec = "TOKURACETCVNRCVN";
-constexpr const char* kFromTime = "00000000000000";
-constexpr int kOption = 2;
 
 // One week file of the read loop. Its records go to a temporary file, put in
 // place under the week file's name only when the read ended well, so a kill,
@@ -92,39 +90,18 @@ struct WeekFiles {
 // more; a damaged file is downloaded again up to a few times. False on a read
 // error, after its message.
 bool readWeek(JVLink& jv, MessageCounter& msg, WeekFiles& weekFiles, int readCount) {
-    std::string buffer(kReadBufferSize, '\0');
-    int size = kReadBufferSize;
-    std::string fileName;
-    int rc = 0;
     for (WeekFile* f : weekFiles.week) {
         f->remove();
         f->open();
     }
-    DamagedFileGuard guard;
-    while (readCount > 0) {
-        rc = jv.JVRead(buffer, size, fileName);
-        if (rc > 0) {
-            weekFiles.store(readRecord(buffer, rc));
-        } else if (rc == -1) {
-            continue;
-        } else if ((rc == -402 || rc == -403) && guard.mayReopen(fileName)) {
-            // The reopened read delivers every file again: what this press
-            // stored so far goes, so that each record is stored once.
+    if (readCount <= 0) return true;
+    // A damaged file (-402 or -403) is read again from the start: what this
+    // press stored so far goes, so that each record is stored once.
+    return readDownload(
+        jv, msg, kWeekSpec, true, [&](std::string_view rec) { weekFiles.store(rec); },
+        [&] {
             for (WeekFile* f : weekFiles.week) f->restart();
-            jv.JVFiledelete(fileName);
-            jv.JVClose();
-            int rc2 = 0;
-            std::int32_t dl2 = 0;
-            std::string stamp2;
-            jv.JVOpen(kWeekSpec, kFromTime, kOption, rc2, dl2, stamp2);
-        } else if (rc == 0) {
-            break;
-        } else {
-            msg.message("JVReadエラー。 RC=" + std::to_string(rc));
-            return false;
-        }
-    }
-    return true;
+        });
 }
 
 // Tells the step's report: the records the week files lost, the earlier

@@ -40,7 +40,7 @@ void TEZP2RIALTIME::Command1_Click() {
     InitFailures = 0;
     FileFailures = 0;
     // The live odds files are refilled under temporary names and put in place
-    // at the end: a kill leaves the previous files.
+    // at the end: a kill or a full disk leaves the previous files.
     removeStaleTemps(GetAppPath(), {files::O6_LIVE, files::O5_LIVE, files::O4_LIVE, files::O2_LIVE});
     std::unique_ptr<StagedFile> staged[4];
     for (int i = 0; i < 4; ++i) staged[i] = std::make_unique<StagedFile>(appFile(kKinds[i].file));
@@ -82,7 +82,7 @@ void TEZP2RIALTIME::Command1_Click() {
     }
     std::string firstFailed;  // the first live odds file an operation failed on
     for (int k = 0; k < 4; ++k) {
-        if (!staged[k]->commit()) staged[k]->abandon(true);
+        if (!staged[k]->commit()) staged[k]->abandon(false);  // the old file stays whole
         if (staged[k]->failures() > 0 && FileFailures == 0) firstFailed = kKinds[k].file;
         FileFailures += staged[k]->failures();
     }

@@ -59,8 +59,11 @@ void LiveResultsDownload::store(const std::string& path, bool ok) {
 }
 
 void LiveResultsDownload::DownloadRealtimeTanfukuOdds() {
+    // The file is refilled under a temporary name, put in place at the end: a
+    // kill or a full disk leaves the file as it was.
     const std::string o1 = appFile(files::O1_LIVE);
-    store(o1, truncateFile(o1));
+    removeStaleTemps(GetAppPath(), {files::O1_LIVE});
+    StagedFile staged(o1);
     const auto ra = RecordFile(appFile(files::RA), L::kRaLength).readAll();
     const long n = static_cast<long>(ra.size());
     for (long i = n; i >= std::max(1L, n - 96); --i) {
@@ -73,10 +76,12 @@ void LiveResultsDownload::DownloadRealtimeTanfukuOdds() {
             const int rc = jv_.JVRead(buff, size, fileName);
             if (rc == -1) break;
             // Only a read that delivered a record can add a line.
-            if (rc > 0 && buff.compare(0, 2, "O1") == 0) store(o1, appendFileBytes(o1, delivered(buff, rc, size)));
+            if (rc > 0 && buff.compare(0, 2, "O1") == 0) staged.append(delivered(buff, rc, size));
         }
         jv_.JVClose();
     }
+    if (!staged.commit()) staged.abandon(false);
+    store(o1, staged.failures() == 0);
 }
 
 void LiveResultsDownload::DownloadRealtimeResults() {
@@ -85,9 +90,13 @@ void LiveResultsDownload::DownloadRealtimeResults() {
         liveDates_ = {};
         return;  // no race record, no date: nothing is fetched
     }
+    // The records are added to the live files when every date is read, each
+    // file written whole: a kill or a full disk leaves the files as they were.
+    removeStaleTemps(GetAppPath(), {files::RA_LIVE, files::SE_LIVE, files::HR_LIVE});
     const RecordFile raLive(appFile(files::RA_LIVE), L::kRaLength);
     const RecordFile seLive(appFile(files::SE_LIVE), L::kSeLength);
     const RecordFile hrLive(appFile(files::HR_LIVE), L::kHrLength);
+    std::vector<std::string> ra, se, hr;
     for (int d = 1; d <= 5; ++d) {
         init();
         jv_.JVRTOpen("0B12", liveDates_[d]);
@@ -99,9 +108,9 @@ void LiveResultsDownload::DownloadRealtimeResults() {
             if (rc > 0) {
                 const std::string rec = delivered(buff, rc, size);
                 switch (jv::recordKindOf(rec)) {
-                    case jv::RecordKind::RA: store(raLive.path(), raLive.append(jv::FixRA(jv::ParseRA(rec)))); break;
-                    case jv::RecordKind::SE: store(seLive.path(), seLive.append(jv::FixSE(jv::ParseSE(rec)))); break;
-                    case jv::RecordKind::HR: store(hrLive.path(), hrLive.append(jv::FixHR(jv::ParseHR(rec)))); break;
+                    case jv::RecordKind::RA: ra.push_back(jv::FixRA(jv::ParseRA(rec))); break;
+                    case jv::RecordKind::SE: se.push_back(jv::FixSE(jv::ParseSE(rec))); break;
+                    case jv::RecordKind::HR: hr.push_back(jv::FixHR(jv::ParseHR(rec))); break;
                     default: break;
                 }
             } else if (rc == 0 || rc == -203) {
@@ -112,6 +121,9 @@ void LiveResultsDownload::DownloadRealtimeResults() {
         }
         jv_.JVClose();
     }
+    store(raLive.path(), raLive.appendAll(ra));
+    store(seLive.path(), seLive.appendAll(se));
+    store(hrLive.path(), hrLive.appendAll(hr));
 }
 
 namespace {

@@ -12,8 +12,6 @@
 namespace kv {
 namespace {
 constexpr const char* kOddsSpec = "TOKURACETCOVRCOV";
-constexpr const char* kFromTime = "00000000000000";
-constexpr int kOption = 2;
 }  // namespace
 
 TEZFOTHISWEEKNQUEL::TEZFOTHISWEEKNQUEL(MessageSink& messages, JVLink& jvlink, StatusSink* out)
@@ -50,7 +48,7 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     const auto earlier = beginStep(GetAppPath(), trifecta ? steps::ODDS_FETCH_TRIFECTA : steps::ODDS_FETCH);
     steps::StepRun run(GetAppPath(), trifecta ? steps::ODDS_FETCH_TRIFECTA : steps::ODDS_FETCH);
     // The records go to temporary files, put in place when the press ends; a
-    // kill leaves the previous files, a failed press empty ones.
+    // kill or a full disk leaves the previous files, a failed read empty ones.
     std::vector<std::string> names;
     for (int i = 0; i < nKinds; ++i) names.push_back(kinds[i].file);
     removeStaleTemps(GetAppPath(), names);
@@ -60,52 +58,35 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     const DownloadStart opened = startDownload(jv_, msg_, trifecta ? kSidTrifecta : kSidOdds, kOddsSpec,
                                                OddsDownloadCount, OddsDialogResult, ProgressModal, ProgressTickMs);
     failed = failed || opened.failed;
-    const bool read = opened.read;
-    int rc = 0;
     if (opened.noData) LastDownload = DownloadOutcome::NoData;
     if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
-    if (read) {
-        std::string buffer(kReadBufferSize, '\0');
-        int size = kReadBufferSize;
-        std::string fileName;
-        DamagedFileGuard guard;
-        for (;;) {
-            rc = jv_.JVRead(buffer, size, fileName);
-            if (rc > 0) {
-                std::string_view rec = readRecord(buffer, rc);
-                std::string_view id = rec.substr(0, 2);
-                for (int i = 0; i < nKinds; ++i) {
+    if (opened.read) {
+        const bool readAll = readDownload(
+            jv_, msg_, kOddsSpec, false,
+            [&](std::string_view rec) {
+                const std::string_view id = rec.substr(0, 2);
+                for (int i = 0; i < nKinds; ++i)
                     if (id == kinds[i].id) {
                         staged[i]->append(rec);
                         break;
                     }
-                }
-            } else if (rc == -1) {
-                continue;
-            } else if (rc == 0) {
-                break;
-            } else if (rc == -403 && guard.mayReopen(fileName)) {
-                // The reopened read delivers every file again: what this press
-                // stored so far goes, so that each record is stored once.
+            },
+            [&] {
                 for (auto& f : staged) f->restart();
-                jv_.JVFiledelete(fileName);
-                jv_.JVClose();
-                int rc2 = 0, dl2 = 0;
-                std::string stamp2;
-                jv_.JVOpen(kOddsSpec, kFromTime, kOption, rc2, dl2, stamp2);
-            } else {
-                msg_.message("JVReadエラー。 RC=" + std::to_string(rc));
-                failed = true;
-                break;
-            }
-        }
+            });
+        failed = !readAll || failed;
     }
-    // A file whose records all arrived replaces the old one; any other is
-    // left empty, as the press found it emptied.
+    // A file whose records all arrived replaces the old one. After a read that
+    // failed the file is left empty, as the press found it emptied; one whose
+    // records could not all be written (a full disk) keeps its old version
+    // whole, and the press fails.
     std::string firstFailed;  // the first odds file an operation failed on
     for (int i = 0; i < nKinds; ++i) {
-        if (failed || !staged[i]->commit()) staged[i]->abandon(true);
+        if (staged[i]->failures() > 0)
+            staged[i]->abandon(false);
+        else if (failed || !staged[i]->commit())
+            staged[i]->abandon(staged[i]->failures() == 0);
         if (staged[i]->failures() > 0 && FileFailures == 0) firstFailed = kinds[i].file;
         FileFailures += staged[i]->failures();
     }

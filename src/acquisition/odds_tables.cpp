@@ -1,5 +1,6 @@
 #include "acquisition/odds_tables.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -75,17 +76,34 @@ void KORIVANODDSN::Form_Load() {
     FilesWritten = 0;
     WriteFailures = 0;
     ReadFailures = 0;
+    InputFailures = 0;
     StepReport report("odds-tables");
-    report.notes(earlier);
+    // This week's odds from a download that was interrupted or failed are not
+    // the week's odds as a whole: the tables are built, and the step fails.
+    bool downloadsBroken = false;
+    for (const char* step : {steps::ODDS_FETCH, steps::ODDS_FETCH_TRIFECTA}) {
+        const steps::State s = steps::entryOf(AppPath, step).state;
+        downloadsBroken = downloadsBroken || s == steps::State::Started || s == steps::State::Failed;
+    }
+    // (The live odds tables do not read this week's odds files.)
+    if (OddsSource == 0 && downloadsBroken) {
+        report.failedNotes(earlier);
+        InputFailures += static_cast<long>(std::max<std::size_t>(earlier.size(), 1));
+    } else if (OddsSource == 0) {
+        report.notes(earlier);
+    }
     // The odds files a download did not leave: their tables are not written.
+    // This week's odds files are all there after the downloads; one missing
+    // or empty fails the step. (Live odds may lack a kind the feed did not send.)
     if (OddsSource == 1) {
         report.missingFiles({appFile(files::O6_LIVE), appFile(files::O5_LIVE), appFile(files::O4_LIVE),
                              appFile(files::O2_LIVE)},
                             "Ⅰ　速報情報(一括）の「Ⅱ　速報オッズ情報」");
     } else {
-        report.missingFiles({appFile(files::O5_WEEK), appFile(files::O4_WEEK), appFile(files::O2_WEEK)},
-                            "今週オッズ取得の「今週のオッズ」");
-        report.missingFiles({appFile(files::O6_WEEK)}, "今週オッズ取得の「今週の3連単」");
+        InputFailures +=
+            report.requiredFiles({appFile(files::O5_WEEK), appFile(files::O4_WEEK), appFile(files::O2_WEEK)},
+                                 "今週オッズ取得の「今週のオッズ」");
+        InputFailures += report.requiredFiles({appFile(files::O6_WEEK)}, "今週オッズ取得の「今週の3連単」");
     }
     std::string firstFailed;
     for (const OddsKind& k : kKinds) {
@@ -151,7 +169,8 @@ void KORIVANODDSN::Form_Load() {
         }
     }
     report.failed("書き込めなかったオッズ表ファイル", WriteFailures, fileLabel(firstFailed));
-    report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
+    if (WriteFailures > 0)
+        report.action(checkDiskAction(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」"));
     ReadFailures = static_cast<long>(unreadableFiles().size());
     report.unreadableFiles(OddsSource == 1 ? "「Ⅳ　速報処理(一括）」" : "「オッズ処理」");
     NullMessageSink none;

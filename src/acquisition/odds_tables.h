@@ -31,8 +31,12 @@ public:
     long FilesWritten = 0;
     long WriteFailures = 0;
     long ReadFailures = 0;  // input files there but not readable
-    // True when the last load could not read its inputs or write every table.
-    bool Failed() const { return WriteFailures > 0 || ReadFailures > 0; }
+    // Odds files missing or empty, and (this week's odds) downloads that
+    // were interrupted or failed.
+    long InputFailures = 0;
+    // True when the last load could not read its inputs or write every table,
+    // or built them from odds missing or cut short.
+    bool Failed() const { return WriteFailures > 0 || ReadFailures > 0 || InputFailures > 0; }
 
     std::string AppPath;
 

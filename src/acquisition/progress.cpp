@@ -109,4 +109,32 @@ DownloadStart startDownload(JVLink& jv, MessageSink& messages, const char* sid, 
     return st;
 }
 
+bool readDownload(JVLink& jv, MessageSink& messages, const char* spec, bool reopen402,
+                  const std::function<void(std::string_view)>& onRecord, const std::function<void()>& onRestart) {
+    std::string buffer(kReadBufferSize, '\0');
+    int size = kReadBufferSize;
+    std::string fileName;
+    DamagedFileGuard guard;
+    for (;;) {
+        const int rc = jv.JVRead(buffer, size, fileName);
+        if (rc > 0) {
+            onRecord(readRecord(buffer, rc));
+        } else if (rc == -1) {
+            continue;
+        } else if (rc == 0) {
+            return true;
+        } else if ((rc == -403 || (reopen402 && rc == -402)) && guard.mayReopen(fileName)) {
+            onRestart();
+            jv.JVFiledelete(fileName);
+            jv.JVClose();
+            int readCount = 0, downloadCount = 0;
+            std::string stamp;
+            jv.JVOpen(spec, "00000000000000", 2, readCount, downloadCount, stamp);
+        } else {
+            messages.message("JVReadエラー。 RC=" + std::to_string(rc));
+            return false;
+        }
+    }
+}
+
 }  // namespace kv

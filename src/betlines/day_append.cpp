@@ -4,15 +4,12 @@
 
 namespace kv::bet {
 
-DayFileAppend::DayFileAppend(DayFiles& days, const std::string& key, const std::string& path) {
-    const bool first = days.isNew(key);
-    days.start(key);
-    fd_ = fsys::openWrite(path, first, true);
-    failed_ = fd_ < 0;
-}
+DayFileAppend::DayFileAppend(DayFiles& days, const std::string& key, const std::string& path)
+    : days_(days), path_(path), fd_(days.openAppend(key, path)), failed_(fd_ < 0) {}
 
 DayFileAppend::~DayFileAppend() {
-    if (fd_ >= 0) fsys::closeFile(fd_);
+    if (fd_ >= 0 && !fsys::closeFile(fd_)) failed_ = true;
+    if (failed_) days_.noteFailed(path_);
 }
 
 bool DayFileAppend::write(std::string_view bytes) {
@@ -20,6 +17,7 @@ bool DayFileAppend::write(std::string_view bytes) {
     if (bytes.empty()) return true;
     if (!fsys::writeAt(fd_, bytes, -1)) {
         failed_ = true;
+        days_.noteFailed(path_);
         return false;
     }
     return true;
@@ -27,9 +25,10 @@ bool DayFileAppend::write(std::string_view bytes) {
 
 bool DayFileAppend::close() {
     if (fd_ < 0) return false;
-    const bool closed = fsys::closeFile(fd_);
+    if (!fsys::closeFile(fd_)) failed_ = true;
     fd_ = -1;
-    return closed && !failed_;
+    if (failed_) days_.noteFailed(path_);
+    return !failed_;
 }
 
 }  // namespace kv::bet

@@ -1,6 +1,8 @@
 // One race's writes to a day file of a kv::DayFiles set through a single
 // open: the first race of a key in the run creates (empties) the file, every
-// later race appends. The file is closed when this goes.
+// later race appends. The writes go to the file's temporary file, which the
+// set puts in place when the run ends; a write that fails keeps the file as
+// it was. The file is closed when this goes.
 #pragma once
 #include <string>
 #include <string_view>
@@ -24,6 +26,8 @@ public:
     bool close();
 
 private:
+    DayFiles& days_;
+    std::string path_;
     int fd_ = -1;
     bool failed_ = false;
 };

@@ -72,6 +72,7 @@ class LupFilesWriter : public pred::Writer {
 public:
     std::string name() const override { return "WriteLupFiles"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&lupDays_, &tekichuDays_}; }
 
 private:
     DayFiles lupDays_;      // "lup.txt" / "lupRCM.txt"

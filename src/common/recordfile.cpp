@@ -327,6 +327,18 @@ bool RecordFile::writeAll(const std::vector<std::string>& recs) const {
     return writeFileAtomic(path_, data);
 }
 
+bool RecordFile::appendAll(const std::vector<std::string>& recs) const {
+    if (recs.empty()) return true;
+    const FileView old = readFileView(path_);
+    if (old.status == ReadStatus::Unreadable || len_ == 0) return false;
+    const std::size_t keep = old.bytes.size() / len_ * len_;
+    std::string data;
+    data.reserve(keep + recs.size() * len_);
+    data.append(old.bytes.data(), keep);
+    for (const auto& r : recs) data += fitted(r, len_);
+    return writeFileAtomic(path_, data);
+}
+
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;  // stays in the cache

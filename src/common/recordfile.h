@@ -97,6 +97,11 @@ public:
     bool append(std::string_view rec) const;
     // Replaces the whole file with these records (temporary name + rename).
     bool writeAll(const std::vector<std::string>& recs) const;
+    // Adds these records after the file's complete records (a partial last
+    // one dropped), the whole file written anew as writeAll does: a kill or a
+    // full disk leaves the file as it was. False, the file untouched, when it
+    // cannot be read or written.
+    bool appendAll(const std::vector<std::string>& recs) const;
     bool remove() const { return removeFile(path_); }
 
 private:

@@ -81,6 +81,7 @@ Entry entryOf(const std::string& appDir, const std::string& step) {
 }
 
 StepRun::StepRun(std::string appDir, std::string step) : appDir_(std::move(appDir)), step_(std::move(step)) {
+    removeStaleTemps(appDir_, {kFile});  // what a step killed while it rewrote the file left behind
     seq_ = record(appDir_, step_, State::Started, 0);
 }
 
@@ -92,7 +93,7 @@ std::vector<std::string> prerequisitesOf(const std::string& step) {
         {FIX_PREVIOUS_DAY, {STRUCTURE}},
         {CALCULATE, {STRUCTURE, FIX_PREVIOUS_DAY}},
         {PREDICT, {CALCULATE}},
-        {ODDS_TABLES, {ODDS_FETCH}},
+        {ODDS_TABLES, {ODDS_FETCH, ODDS_FETCH_TRIFECTA}},
         {HISTORY_SEARCH, {PREDICT}},
         {BIG_PAYOUTS, {PREDICT}},
         {RACE_DISPLAY, {PREDICT}},

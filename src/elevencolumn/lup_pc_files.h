@@ -29,6 +29,7 @@ class LupPcFilesWriter : public pred::Writer {
 public:
     std::string name() const override { return "WriteLupPcFiles"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&lupDays_, &tekichuDays_}; }
 
 private:
     DayFiles lupDays_;      // "lupPC.txt" / "lupRCMPC.txt"

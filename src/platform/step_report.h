@@ -102,6 +102,23 @@ public:
             if (nothingAt(p)) names += (names.empty() ? "" : "、") + fileLabel(p);
         if (!names.empty()) missing(names, madeBy);
     }
+    // The files of `paths` the step cannot do without: those missing and those
+    // empty are named together with the step that makes them, and the step fails.
+    // Returns how many there are.
+    long requiredFiles(const std::vector<std::string>& paths, const std::string& madeBy) {
+        std::string absent, empty;
+        long n = 0;
+        for (const auto& p : paths) {
+            std::string* list = nothingAt(p) ? &absent : fileSize(p) == 0 ? &empty : nullptr;
+            if (!list) continue;
+            *list += (list->empty() ? "" : "、") + fileLabel(p);
+            ++n;
+        }
+        if (!absent.empty()) missing(absent, madeBy);
+        if (!empty.empty()) text_ += empty + " が空です。先に" + madeBy + "をやり直して下さい。";
+        failures_ += n;
+        return n;
+    }
     // `count` items of `what` failed ("書き込めなかったファイル"); `first` names
     // the first of them; `unit` counts them ("件", "頭", "レース").
     void failed(const std::string& what, long count, const std::string& first, const std::string& unit = "件") {
@@ -143,6 +160,11 @@ public:
         detail(path + ": " + std::to_string(skipped) + " repeated record(s) skipped, each key worked once");
         text_ += fileLabel(path) + " で繰り返されたレコード " + std::to_string(skipped) +
                  " 件を読み飛ばしました（同じキーは１回だけ処理しました）。";
+    }
+    // Sentences of notes() that make the step's work a failure (an earlier
+    // step whose files it reads was interrupted or failed).
+    void failedNotes(const std::vector<std::string>& sentences) {
+        for (const auto& s : sentences) failedSentence(s);
     }
     // A failure said in a sentence of its own.
     void failedSentence(const std::string& sentence) {

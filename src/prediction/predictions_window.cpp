@@ -133,7 +133,21 @@ void YOSOKEKKATHISWEEKNQUEL::Form_Load() {
     }
     entries_ = collectRaceEntries(st, appFile(files::SE_NEW), threadCount());
 
-    runRaces();
+    {
+        // The day files are put in place once every race is written; a run
+        // that stops leaves them as they were.
+        struct Drop {
+            YOSOKEKKATHISWEEKNQUEL& w;
+            ~Drop() {
+                w.chain_.dropDayFiles();
+                w.rateFiles_.discard();
+            }
+        } drop{*this};
+        runRaces();
+        // A day file a write failed for keeps its old version and is named.
+        for (const auto& left : {chain_.placeDayFiles(), rateFiles_.place()})
+            st.WriteFailures.insert(st.WriteFailures.end(), left.begin(), left.end());
+    }
     entries_ = {};
     hrRecords_.clear();
     hrView_ = {};
@@ -409,7 +423,7 @@ void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
     // 10. The day's rates.
     if (run.KekkaMode == 1) {
         computeDayRates(kept, kept.DayRaceCount);
-        writeRateFiles(st, RaceIdx, kept.DayRaceCount);
+        writeRateFiles(st, RaceIdx, kept.DayRaceCount, rateFiles_);
     }
 }
 

@@ -88,6 +88,9 @@ private:
     // Files "RACE/<key>.dat" that could not be written; they go to
     // st.WriteFailures ahead of the race loop's own.
     std::vector<std::string> raceFileFailures_;
+    // The day's rate files, rewritten race by race and put in place with the
+    // writers' day files when the run ends.
+    DayFiles rateFiles_;
 };
 
 }  // namespace kv::pred

@@ -136,7 +136,7 @@ void computeDayRates(KeptState& k, int R) {
     tierRates(k.WideTally, k.WideRates, R, 600);
 }
 
-void writeRateFiles(WindowState& st, int RaceIdx, int R) {
+void writeRateFiles(WindowState& st, int RaceIdx, int R, DayFiles& days) {
     const KeptState& k = st.kept;
     const std::string id = st.run.raceId(RaceIdx);
     auto part = [&](std::size_t off, std::size_t n) { return off < id.size() ? id.substr(off, n) : std::string(); };
@@ -226,8 +226,8 @@ void writeRateFiles(WindowState& st, int RaceIdx, int R) {
     const std::string dir = appFile(dirs::TEKICHU);
     makeDirs(dir);
     const std::string dayKey = st.run.dayKey(RaceIdx);
-    writeRunFile(st, joinPath(dir, dayKey + suffix::KAITEKI), kaiteki);
-    writeRunFile(st, joinPath(dir, dayKey + suffix::KAITEKI_PC), pc);
+    days.replace(dayKey, joinPath(dir, dayKey + suffix::KAITEKI), kaiteki);
+    days.replace(dayKey, joinPath(dir, dayKey + suffix::KAITEKI_PC), pc);
 }
 
 }  // namespace kv::pred

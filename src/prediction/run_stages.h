@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/dayfile.h"
 #include "common/recordfile.h"
 #include "prediction/window_state.h"
 
@@ -137,8 +138,9 @@ std::string ticketFileText(const RaceState& race, const std::string& raceKey, Ti
 // ---- daily rates ----
 // Computes the day's rates from the tallies (R = races of the day so far).
 void computeDayRates(KeptState& kept, int R);
-// Rewrites "TEKICHU/<DayKey>kaiteki.txt" and "...kaitekiPC.txt".
-void writeRateFiles(WindowState& st, int RaceIdx, int R);
+// Rewrites "TEKICHU/<DayKey>kaiteki.txt" and "...kaitekiPC.txt" among the
+// run's day files (put in place when the run ends).
+void writeRateFiles(WindowState& st, int RaceIdx, int R, DayFiles& days);
 // A rate in tenths as printed: "33.3", "50", "0".
 std::string rateText(long long tenths);
 

@@ -42,4 +42,19 @@ void WriterChain::runRace(WindowState& st, int RaceIdx) {
     }
 }
 
+std::vector<std::string> WriterChain::placeDayFiles() {
+    std::vector<std::string> notPlaced;
+    for (auto& e : entries_)
+        for (DayFiles* d : e.writer->dayFiles()) {
+            std::vector<std::string> left = d->place();
+            notPlaced.insert(notPlaced.end(), left.begin(), left.end());
+        }
+    return notPlaced;
+}
+
+void WriterChain::dropDayFiles() {
+    for (auto& e : entries_)
+        for (DayFiles* d : e.writer->dayFiles()) d->discard();
+}
+
 }  // namespace kv::pred

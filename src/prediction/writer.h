@@ -4,13 +4,17 @@
 // (its last-written keys, normally a kv::DayFiles). For each race the chain
 // calls every writer in slot order with the window state and the current race;
 // an exception thrown by a writer ends only that writer's work for the race,
-// whatever it wrote stays, and the chain goes on with the next writer.
+// whatever it wrote stays, and the chain goes on with the next writer. The
+// day files the writers build over the races are put in place when the run
+// has written every race (placeDayFiles); a run that stops leaves them as
+// they were (dropDayFiles).
 #pragma once
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/dayfile.h"
 #include "prediction/window_state.h"
 
 namespace kv::pred {
@@ -67,6 +71,8 @@ public:
     // values, bet lists in display form), st.kept (rank tables, day tallies).
     // Throw to end this writer's work for the race.
     virtual void writeRace(WindowState& st, int RaceIdx) = 0;
+    // The day files the writer builds over the run's races.
+    virtual std::vector<DayFiles*> dayFiles() { return {}; }
 };
 
 // A writer failure, for reporting (the run does not stop).
@@ -95,6 +101,11 @@ public:
     // Calls every writer for the race; failures are caught and recorded.
     void runRace(WindowState& st, int RaceIdx);
     const std::vector<WriterFailure>& failures() const { return failures_; }
+    // Puts the writers' day files in place, once every race is written;
+    // returns the files left as they were (a write to them failed).
+    std::vector<std::string> placeDayFiles();
+    // Drops what the writers built of their day files (a run that stopped).
+    void dropDayFiles();
 
 private:
     struct Entry {

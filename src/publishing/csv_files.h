@@ -35,6 +35,7 @@ public:
     explicit TanfukuSheetWriter(int sheet) : sheet_(sheet) {}
     std::string name() const override { return sheet_ == 1 ? "WriteTanfukuCsv1" : "WriteTanfukuCsv2"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
 
 private:
     // The payout record of the race (last match of the week's file, read once).
@@ -61,6 +62,7 @@ class SokudoHrCsvWriter : public pred::Writer {
 public:
     std::string name() const override { return "AppendSokudoHrCsv"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&dates_}; }
 
 private:
     DayFiles dates_;

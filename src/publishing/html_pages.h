@@ -39,6 +39,7 @@ public:
     explicit PdfDayPageWriter(SiteConfig site = siteConfig()) : site_(std::move(site)) {}
     std::string name() const override { return "AppendPdfDayPage"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
 
 private:
     SiteConfig site_;

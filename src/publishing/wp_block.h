@@ -18,6 +18,7 @@ class WpRaceBlockWriter : public pred::Writer {
 public:
     std::string name() const override { return "AppendWpRaceBlock"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
 
 private:
     DayFiles days_;

@@ -53,6 +53,7 @@ class ShutsubahyoMmkWriter : public pred::Writer {
 public:
     std::string name() const override { return "WriteShutsubahyoMmk"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
 
 private:
     DayFiles days_;

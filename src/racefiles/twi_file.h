@@ -28,6 +28,7 @@ class TwiRaceBlockWriter : public pred::Writer {
 public:
     std::string name() const override { return "WriteTwiRaceBlock"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
+    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
 
 private:
     DayFiles days_;

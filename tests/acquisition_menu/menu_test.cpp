@@ -169,6 +169,9 @@ TEST_F(Menu, OddsTablesAreBuiltOnlyWhenTheirWindowIsNotOpen) {
     std::filesystem::create_directory(rig.dir.file("KAIME"));
     const std::string race = jvRaceId(2026, 1205, 5, 5, 1, 11);
     rig.dir.write("O2THISWEEKN.dat", jvO2(race, 2, [](int, int) { return 35L; }));
+    rig.dir.write("O4THISWEEKN.dat", jvO4(race, 2, [](int, int) { return 35L; }));
+    rig.dir.write("O5THISWEEKN.dat", jvO5(race, 3, [](int, int, int) { return 35L; }));
+    rig.dir.write("O6THISWEEKN.dat", jvO6(race, 3, [](int, int, int) { return 35L; }));
     rig.dir.write("O2RIALTIME.dat", jvO2(race, 2, [](int, int) { return 41L; }));
     const std::string table = "KAIME/202612050511UMARENODDS.dat";
     auto value12 = [&] {

@@ -7,6 +7,7 @@
 #include "acquisition/odds_download.h"
 #include "acquisition/progress.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "fixtures/jv_records.h"
 #include "rig.h"
 
@@ -188,11 +189,30 @@ TEST_F(WeekOdds, OddsFilesThatCannotBeWrittenAreCountedAndThePressGoesOn) {
     w.Command2_Click();
     EXPECT_EQ(rig.dir.read("O2THISWEEKN.dat"), o2 + o2);
     EXPECT_EQ(rig.dir.read("O5THISWEEKN.dat"), o5);
-    EXPECT_EQ(w.FileFailures, 2);  // neither put in place nor emptied
+    EXPECT_EQ(w.FileFailures, 1);  // neither put in place nor emptied
+    EXPECT_TRUE(rig.dir.exists("O4THISWEEKN.dat/keep"));
     ASSERT_EQ(rig.messages.messages.size(), 1u);
-    EXPECT_NE(rig.messages.messages[0].find("2 件あります（最初: O4THISWEEKN.dat）"), std::string::npos)
+    EXPECT_NE(rig.messages.messages[0].find("1 件あります（最初: O4THISWEEKN.dat）"), std::string::npos)
         << rig.messages.messages[0];
     EXPECT_EQ(w.Text1, "オッズ取得に失敗しました。");
+}
+
+// A disk that fills up during the press: every odds file keeps its old
+// version whole, no temporary file stays, and the press fails.
+TEST_F(WeekOdds, AFullDiskLeavesTheOldFilesWhole) {
+    for (const char* f : {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"})
+        rig.dir.write(f, std::string("old ") + f);
+    kv::fsys::Faults full;
+    full.failWriteAfterBytes = 3000;  // within the second quinella record
+    kv::fsys::setFaults(full);
+    w.Command2_Click();
+    kv::fsys::clearFaults();
+    for (const char* f : {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"})
+        EXPECT_EQ(rig.dir.read(f), std::string("old ") + f);
+    for (const auto& name : kv::listFiles(rig.dir.path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+    EXPECT_GT(w.FileFailures, 0);
+    EXPECT_EQ(w.Text1, "オッズ取得に失敗しました。");
+    EXPECT_NE(kv::steps::entryOf(rig.dir.path(), kv::steps::ODDS_FETCH).state, kv::steps::State::Ok);
 }
 
 TEST_F(WeekOdds, DamagedFileIsReopenedAndEachRecordStoredOnce) {
@@ -288,7 +308,8 @@ TEST_F(LiveOdds, LiveFilesThatCannotBeWrittenAreCounted) {
     rig.feed("0B30", ids[0] + ".jvd", {jvO2(ids[0], 8, [](int, int) { return 35L; }), jvO6(ids[0], 8, [](int, int, int) { return 65L; })});
     rig.dir.write("O6RIALTIME.dat/keep", "x");
     w.Command1_Click();
-    EXPECT_EQ(w.FileFailures, 2);
+    EXPECT_EQ(w.FileFailures, 1);  // not put in place, the folder left as it is
+    EXPECT_TRUE(rig.dir.exists("O6RIALTIME.dat/keep"));
     EXPECT_EQ(kv::fileSize(rig.dir.file("O2RIALTIME.dat")), 2042);
     EXPECT_EQ(w.Text1, "速報オッズ取得に失敗しました。");
 }

@@ -9,6 +9,7 @@
 #include "acquisition/odds_tables.h"
 #include "common/appfolder.h"
 #include "common/recordfile.h"
+#include "common/stepstate.h"
 #include "fixtures/fixtures.h"
 
 using kvtest::TempDir;
@@ -206,33 +207,76 @@ TEST_F(OddsTables, TablesThatCannotBeWrittenAreCounted) {
         << messages.messages[0];
 }
 
-// The odds files a download did not leave are named once, with the button that makes them.
-TEST_F(OddsTables, MissingOddsFilesAreNamedOnceWithTheStepThatMakesThem) {
+// This week's odds files a download did not leave, or left empty, are named
+// once with the button that makes them, and the step fails; the live odds
+// may lack a kind (named, no failure).
+TEST_F(OddsTables, MissingOrEmptyOddsFilesAreNamedWithTheStepThatMakesThem) {
     struct Case {
         int source;
-        std::vector<const char*> present;
+        std::vector<const char*> present, empty;
         std::vector<std::string> messages;
+        bool failed;
     };
     const std::string week = "O5THISWEEKN.dat、O4THISWEEKN.dat、O2THISWEEKN.dat が有りません。先に今週オッズ取得の「今週のオッズ」を行って下さい。";
     const std::string trifecta = "O6THISWEEKN.dat が有りません。先に今週オッズ取得の「今週の3連単」を行って下さい。";
+    const std::string emptyTrifecta =
+        "O6THISWEEKN.dat が空です。先に今週オッズ取得の「今週の3連単」をやり直して下さい。";
+    const std::vector<const char*> three = {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"};
     const Case cases[] = {
-        {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"}, {}},
-        {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat"}, {trifecta}},
-        {0, {}, {week + trifecta}},
-        {1, {"O2RIALTIME.dat", "O4RIALTIME.dat", "O5RIALTIME.dat"},
-         {"O6RIALTIME.dat が有りません。先にⅠ　速報情報(一括）の「Ⅱ　速報オッズ情報」を行って下さい。"}},
+        {0, {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"}, {}, {}, false},
+        {0, three, {}, {trifecta}, true},
+        {0, three, {"O6THISWEEKN.dat"}, {emptyTrifecta}, true},
+        {0, {}, {}, {week + trifecta}, true},
+        {1,
+         {"O2RIALTIME.dat", "O4RIALTIME.dat"},
+         {"O5RIALTIME.dat"},
+         {"O6RIALTIME.dat が有りません。先にⅠ　速報情報(一括）の「Ⅱ　速報オッズ情報」を行って下さい。"},
+         false},
     };
     for (const Case& c : cases) {
         TempDir local;
         kv::SetAppPath(local.path());
-        for (const char* f : c.present) local.write(f, "");
+        for (const char* f : c.present) local.write(f, "not a record\r\n");
+        for (const char* f : c.empty) local.write(f, "");
         kv::OddsSource = c.source;
         kv::RecordingMessageSink messages;
         kv::KORIVANODDSN w(&messages);
         w.Form_Load();
-        EXPECT_EQ(messages.messages, c.messages) << c.present.size();
-        EXPECT_FALSE(w.Failed());  // the step still did what it could
+        SCOPED_TRACE(c.messages.empty() ? "all there" : c.messages[0]);
+        EXPECT_EQ(messages.messages, c.messages);
+        EXPECT_EQ(w.Failed(), c.failed);
     }
+}
+
+// A download of this week's odds that was interrupted or failed is named, and
+// the tables built from what it left do not make the step a success.
+TEST_F(OddsTables, OddsDownloadThatDidNotEndWellFailsTheStep) {
+    OddsLine o2("O2", 2042, 13, kRace);
+    o2.entry(0, "0102", "000035");
+    for (const char* f : {"O2THISWEEKN.dat", "O4THISWEEKN.dat", "O5THISWEEKN.dat", "O6THISWEEKN.dat"})
+        dir.write(f, o2.rec);
+    namespace st = kv::steps;
+    st::StepRun(dir.path(), st::ODDS_FETCH).finish(true);
+    for (const bool killed : {true, false}) {
+        {
+            st::StepRun trifecta(dir.path(), st::ODDS_FETCH_TRIFECTA);
+            if (!killed) trifecta.finish(false);
+        }
+        kv::RecordingMessageSink messages;
+        kv::KORIVANODDSN w(&messages);
+        w.Form_Load();
+        EXPECT_TRUE(w.Failed()) << killed;
+        EXPECT_EQ(w.FilesWritten, 1);  // built all the same
+        ASSERT_EQ(messages.messages.size(), 1u);
+        EXPECT_NE(
+            messages.messages[0].find("「今週の3連単」が" + std::string(killed ? "途中で中断" : "失敗で終わって")),
+            std::string::npos)
+            << messages.messages[0];
+    }
+    st::StepRun(dir.path(), st::ODDS_FETCH_TRIFECTA).finish(true);
+    kv::KORIVANODDSN w;
+    w.Form_Load();
+    EXPECT_FALSE(w.Failed());
 }
 
 TEST_F(OddsTables, SourceFollowsOddsSourceAndEmptySourceKeepsOldTables) {

@@ -114,6 +114,33 @@ TEST(LiveResults, FivePassesStoreRaceRunnerAndPayoutRecordsUntilTheEnd) {
     EXPECT_EQ(env.dir.read("SERIALTIME.dat"), s + s);
 }
 
+// A disk that fills up during the downloads: the live files keep their old
+// versions whole, are named, and no temporary file stays.
+TEST(LiveResults, AFullDiskLeavesTheLiveFilesAsTheyWere) {
+    Env env;
+    const std::string race = raOn("20240106");
+    env.dir.write("RATHISWEEKN.dat", race);
+    env.dir.write("RATHISWEEKNNEW.dat", race);
+    env.dir.write("O1RIALTIME.dat", "old line\r\n");
+    const std::string oldRunner = seResult("7", "01", "02", "1345", "345", "0123", "01");
+    env.dir.write("SERIALTIME.dat", oldRunner);
+    const std::string a = o1({{"01", "0051", "01"}}), s = seResult("7", "05", "01", "1345", "345", "0123", "01");
+    env.jv.streams[kv::getField(race, L::RaceId)] = {{(int)a.size(), a}, {(int)a.size(), a}, {-1, ""}};
+    env.jv.streams["20240106"] = {{(int)s.size(), s}, {(int)s.size(), s}, {0, ""}};
+    kv::fsys::Faults full;
+    full.failWriteAfterBytes = static_cast<long long>(a.size()) + 10;  // within the second record
+    kv::fsys::setFaults(full);
+    kv::LiveResultsDownload dl(env.jv, env.messages);
+    dl.DownloadRealtimeTanfukuOdds();
+    dl.DownloadRealtimeResults();
+    kv::fsys::clearFaults();
+    EXPECT_EQ(env.dir.read("O1RIALTIME.dat"), "old line\r\n");
+    EXPECT_EQ(env.dir.read("SERIALTIME.dat"), oldRunner);
+    EXPECT_EQ(dl.FailedFiles(),
+              (std::vector<std::string>{env.dir.file("O1RIALTIME.dat"), env.dir.file("SERIALTIME.dat")}));
+    for (const auto& name : kv::listFiles(env.dir.path())) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
 TEST(LiveResults, APassThatNeverEndsIsCutOffAndNothingIsFetchedWithoutRaces) {
     {
         Env env;

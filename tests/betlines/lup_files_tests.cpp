@@ -97,6 +97,7 @@ TEST_F(WriterTest, ResultModeRaceBlockHitSummaryAndTallies) {
     auto st = fourHorseRace(1);
     LupFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("lupRCM.txt"), kResultBlock);
     EXPECT_EQ(file("tekichu.txt"), kTekichuHead + kTekichuRows);
     EXPECT_FALSE(dir.exists(std::string(kTekichuDay) + "lup.txt"));
@@ -116,6 +117,7 @@ TEST_F(WriterTest, PredictionModeWritesTheSameHeadWithoutResults) {
     auto st = fourHorseRace(0);
     LupFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const std::string lup = file("lup.txt");
     EXPECT_EQ(lup.substr(0, lup.find("\"RR\"")), kResultBlock.substr(0, kResultBlock.find("\"RR\"")));
     EXPECT_NE(lup.find("\"RR\",\"n\",\"w\",\"馬\",\"予\",\"性\",\"齢\",\"馬名　　　　　　　\",\"負担\",\"騎手名　\","
@@ -141,6 +143,7 @@ TEST_F(WriterTest, RacesOfOneDayAppendAndADayThatComesBackIsNotEmptied) {
     auto st = fourHorseRace(1);
     LupFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const std::string first = file("lupRCM.txt");
 
     // Another day in between (racecourse 05), then the first day again.
@@ -149,6 +152,7 @@ TEST_F(WriterTest, RacesOfOneDayAppendAndADayThatComesBackIsNotEmptied) {
     other.race.HrRec = Payout("2025040505010211").str();
     w.writeRace(other, 1);
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
 
     const std::string lup = file("lupRCM.txt");
     const std::string second = kResultBlock.substr(kResultBlock.find("\"RC\""));
@@ -164,11 +168,13 @@ TEST_F(WriterTest, ARaceWithoutItsPayoutRecordWritesNoHitRows) {
     auto st = fourHorseRace(1);
     LupFilesWriter w;
     w.writeRace(st, 1);  // race 11 with hits
+    kvtest::placeDayFiles(w);
     // Race 12 of the same day; the payout record read for it is another race's.
     st.race.RaceHorseRec.set(kv::rh::RaceId.at(0), "2025040506010212");
     st.race.HrRec = Payout("2025040506010211").str();
     const auto tallyBefore = st.kept.UmarenTally.CheckCount;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
 
     EXPECT_EQ(file("tekichu.txt"), kTekichuHead + kTekichuRows + noHitRows("12"));
     const std::string lup = file("lupRCM.txt");
@@ -184,6 +190,7 @@ TEST_F(WriterTest, MeetingAndDayAreNotComparedWithThePayoutRecord) {
     st.race.HrRec.replace(21, 4, "0903");  // other kaiji and nichiji
     LupFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("tekichu.txt"), kTekichuHead + kTekichuRows);
 }
 
@@ -247,6 +254,7 @@ TEST_F(WriterTest, AFailingPayoutFieldEndsTheRaceKeepingItsLines) {
     st.race.HrRec.replace(hr::PayUmaren::Pay(1).off, 9, "0000004x0");
     LupFilesWriter w;
     EXPECT_THROW(w.writeRace(st, 1), kv::ConversionError);
+    kvtest::placeDayFiles(w);
     const std::string lup = file("lupRCM.txt");
     const std::string upToHits = kResultBlock.substr(0, kResultBlock.find("\"AT\""));
     EXPECT_EQ(lup, upToHits);
@@ -257,6 +265,7 @@ TEST_F(WriterTest, AFailingPayoutFieldEndsTheRaceKeepingItsLines) {
     // The next race of the day appends after what stayed.
     auto next = fourHorseRace(1);
     w.writeRace(next, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("lupRCM.txt"), upToHits + kResultBlock.substr(kResultBlock.find("\"RC\"")));
 }
 
@@ -265,6 +274,7 @@ TEST_F(WriterTest, ADayFileThatCannotBeCreatedFailsTheWriter) {
     auto st = fourHorseRace(1);
     LupFilesWriter w;
     EXPECT_THROW(w.writeRace(st, 1), std::runtime_error);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(st.kept.UmarenTally.CheckCount, 0);
 }
 
@@ -275,6 +285,7 @@ TEST_F(WriterTest, HorseLinesFollowThePredictedRankWithTiesInNumberOrder) {
     st.kept.YosoJuni[3] = " 7";
     LupFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     std::vector<std::string> rankAndHorse;
     for (const auto& l : kv::splitLines(dir.read(std::string(kTekichuDay) + "lup.txt"))) {
         if (l.rfind("\"HS\"", 0) != 0) continue;

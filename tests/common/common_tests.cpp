@@ -210,11 +210,28 @@ TEST(DayFiles, CreatedOnFirstOccurrenceAppendedAfterwards) {
     EXPECT_TRUE(w.write("A", dir.file("A.txt"), "1\r\n"));
     EXPECT_TRUE(w.write("B", dir.file("B.txt"), "2\r\n"));
     EXPECT_TRUE(w.write("A", dir.file("A.txt"), "3\r\n"));  // A again after B: appended
+    EXPECT_EQ(dir.read("A.txt"), "old\r\n");  // in place when the run ends
+    EXPECT_TRUE(w.place().empty());
     EXPECT_EQ(dir.read("A.txt"), "1\r\n3\r\n");
     EXPECT_EQ(w.lastKey(), "A");
-    DayFiles next;  // a new run empties it again
-    next.write("A", dir.file("A.txt"), "4\r\n");
+    EXPECT_TRUE(w.write("A", dir.file("A.txt"), "5\r\n"));  // a started key goes on from the placed file
+    EXPECT_TRUE(w.place().empty());
+    EXPECT_EQ(dir.read("A.txt"), "1\r\n3\r\n5\r\n");
+    {
+        DayFiles next;  // a new run empties it again
+        next.write("A", dir.file("A.txt"), "4\r\n");
+        next.replace("A", dir.file("R.txt"), "x");
+        next.replace("A", dir.file("R.txt"), "y");  // rewritten whole
+        EXPECT_TRUE(next.place().empty());
+    }
     EXPECT_EQ(dir.read("A.txt"), "4\r\n");
+    EXPECT_EQ(dir.read("R.txt"), "y");
+    {
+        DayFiles stopped;  // a run that never ends leaves the files as they were
+        stopped.write("A", dir.file("A.txt"), "6\r\n");
+    }
+    EXPECT_EQ(dir.read("A.txt"), "4\r\n");
+    EXPECT_EQ(kv::listFiles(dir.path()), (std::vector<std::string>{"A.txt", "B.txt", "R.txt"}));
 }
 
 TEST(Dates, SerialsWeekdaysAndValidation) {

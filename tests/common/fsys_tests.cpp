@@ -266,6 +266,26 @@ TEST(FileWrite, AppendingWritersReportTheFailure) {
     EXPECT_EQ(d.read("a.txt"), "line1\n");
 }
 
+// Day files built over a run on a disk that fills up: a file one of whose
+// writes failed keeps its old version and is named; the others are put in
+// place; no temporary file stays.
+TEST(FileWrite, DayFilesOnAFullDiskKeepTheirOldVersion) {
+    kvtest::TempDir d;
+    d.write("a.txt", "old a\n");
+    d.write("b.txt", "old b\n");
+    kv::DayFiles days;
+    EXPECT_TRUE(days.write("1", d.file("b.txt"), "b1\n"));
+    {
+        FaultScope s(fullAfter(4));
+        EXPECT_FALSE(days.write("2", d.file("a.txt"), "a1-long\n"));
+    }
+    EXPECT_TRUE(days.write("2", d.file("a.txt"), "a2\n"));  // later races go on, the file stays marked
+    EXPECT_EQ(days.place(), std::vector<std::string>{d.file("a.txt")});
+    EXPECT_EQ(d.read("a.txt"), "old a\n");
+    EXPECT_EQ(d.read("b.txt"), "b1\n");
+    EXPECT_EQ(kv::listFiles(d.path()), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
 TEST(FileWrite, RecordWriterRestartsAndBuffersInOrder) {
     kvtest::TempDir d;
     kv::RecordFileWriter w(d.file("w.dat"), 3);
@@ -327,9 +347,14 @@ TEST(StepState, PrerequisitesThatDidNotEndWellAreNamed) {
     ASSERT_EQ(w.size(), 1u);  // the structure predates it
     EXPECT_NE(w[0].find("②構造・中止処理"), std::string::npos);
     EXPECT_NE(w[0].find("①今週開催取得"), std::string::npos);
-    w = st::warningsFor(d.path(), st::ODDS_TABLES);
-    ASSERT_EQ(w.size(), 1u);
-    EXPECT_NE(w[0].find("まだ実行されていません"), std::string::npos);
+    // A step killed while it rewrote the record left its temporary file: the next step removes it.
+    d.write("STEPSTATE.txt.tmp999999999_0", "fetch\t1\tst");
+    st::StepRun(d.path(), st::FETCH).finish(true);
+    EXPECT_FALSE(d.exists("STEPSTATE.txt.tmp999999999_0"));
+    w = st::warningsFor(d.path(), st::ODDS_TABLES);  // both odds downloads
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_NE(w[0].find("「今週のオッズ」がまだ実行されていません"), std::string::npos);
+    EXPECT_NE(w[1].find("「今週の3連単」がまだ実行されていません"), std::string::npos);
 }
 
 }  // namespace

@@ -62,6 +62,7 @@ TEST_F(ElevenFilesTest, ResultModeDayFileHitTableAndTallies) {
     auto st = fourHorseRace(1);
     LupPcFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("lupRCMPC.txt"), kHead + kResultRace);
     EXPECT_EQ(file("tekichuPC.txt"), kTableHead + kTableRows);
     EXPECT_EQ(st.kept.StatSanrentan12.HaitoGoukei, 3890);
@@ -74,6 +75,7 @@ TEST_F(ElevenFilesTest, ResultModeDayFileHitTableAndTallies) {
     next.race.HrRec = Payout("2025040506010212").str();
     w.writeRace(next, 1);
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("lupRCMPC.txt"), kHead + kResultRace + kResultRace + kResultRace);
     EXPECT_EQ(file("tekichuPC.txt"), kTableHead + kTableRows + kTableRows);
     EXPECT_EQ(next.kept.StatUmarenF.TensuGoukei, 6);
@@ -83,6 +85,7 @@ TEST_F(ElevenFilesTest, PredictionModeWritesNoHitTable) {
     auto st = fourHorseRace(0);
     LupPcFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const auto lines = kv::splitLines(file("lupPC.txt"));
     ASSERT_EQ(lines.size(), 2u + 2 + 4 + 15);
     EXPECT_EQ(lines[2], "\"RC\",\"11\",\"1545\",\"11\",\"春風特別\",\"サラ系3歳\",\"500万下\",\"\",\"ダ\",\"1600\",\" 2\",\"晴良\"");
@@ -103,6 +106,7 @@ TEST_F(ElevenFilesTest, ThreeHorsesEndTheRaceAtItsTicketLines) {
     st.race.RaceHorseRec.set(kv::rh::TorokuTosu.at(0), "03");
     LupPcFilesWriter w;
     EXPECT_THROW(w.writeRace(st, 1), std::out_of_range);
+    kvtest::placeDayFiles(w);
     const std::string lup = file("lupRCMPC.txt");
     EXPECT_NE(lup.find("\"UF1\",\" 2\",\" 1\",\" 3\"\r\n"), std::string::npos);
     EXPECT_EQ(lup.find("\"UF2\""), std::string::npos);
@@ -124,6 +128,7 @@ TEST_F(ElevenFilesTest, RacecourseWithoutCodeTableRow) {
     st.run.codeTable.loadBytes("");
     LupPcFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(kv::splitLines(file("lupRCMPC.txt"))[1], "\"PL\",\"1\",\"1\",,\"2\",\"11\"");
     EXPECT_EQ(kv::splitLines(file("tekichuPC.txt"))[0], "\"2025年\",\"04月\",\"05日\",\"1回\",,\"2日目\"");
 }
@@ -133,8 +138,11 @@ TEST_F(ElevenFilesTest, DayRatesShowTheTallies) {
     auto st = fourHorseRace(1);
     LupPcFilesWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     kv::pred::computeDayRates(st.kept, 1);
-    kv::pred::writeRateFiles(st, 1, 1);
+    kv::DayFiles rates;
+    kv::pred::writeRateFiles(st, 1, 1, rates);
+    EXPECT_TRUE(rates.place().empty());
     const auto lines = kv::splitLines(file("kaitekiPC.txt"));
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[3], "\"的中R数\",1,1,0,1,1,1,1,1,1,0,0");

@@ -53,6 +53,16 @@ void copyTree(const std::string& from, const std::string& to) {
     fs::copy(from, to, fs::copy_options::recursive);
 }
 
+// The sample week generated in root/week and run through its road; empty when the road failed.
+std::string weekRun(const kvtest::TempDir& root) {
+    const std::string app = root.path() + "/week";
+    fs::create_directories(app);
+    kvsample::Options o;
+    o.appDir = app;
+    kvsample::generate(o);
+    return cli(app, "run-week").code == 0 ? app : std::string();
+}
+
 bool isTemp(const std::string& name) { return name.find(".tmp") != std::string::npos; }
 
 // Every file is its old or its new version; temporary files may be left.
@@ -120,15 +130,15 @@ TEST(KillTest, CalculateStoppedAfterItsNthFile) {
 
 TEST(KillTest, PredictStoppedAfterItsNthFile) {
     Week w("fetch structure fix-previous-day calculate", "predict");
-    // Whole files of the run (day files are appended race by race and
-    // started afresh by the next run).
-    const std::vector<std::string> dirs = {"RACE", "KAIME", "UMAREN", "WIDE", "UMATAN", "SANRENPUKU", "SANRENTAN"};
-    const std::vector<std::string> all = {"RACE", "KAIME", "UMAREN", "WIDE", "UMATAN", "SANRENPUKU",
-                                          "SANRENTAN", "TEKICHU", "SOKUDO"};
+    // The files of every race and the day files built over the run's races
+    // (put in place last, from about the 425th file on).
+    const std::vector<std::string> dirs = {"RACE",       "KAIME",     "UMAREN",  "WIDE",      "UMATAN",
+                                           "SANRENPUKU", "SANRENTAN", "TEKICHU", "SOKUDO",    "SHUTSUBAHYO",
+                                           "TANFUKU",    "TANFUKU2",  "TANSHO",  "tavlen_wp", "tavlen_yosou"};
     const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
     ASSERT_NE(before, after);
 
-    for (long n : {2L, 25L, 120L}) {
+    for (long n : {2L, 25L, 120L, 300L, 440L}) {
         SCOPED_TRACE("stopped after file " + std::to_string(n));
         const std::string work = w.root.path() + "/work";
         copyTree(w.base, work);
@@ -136,13 +146,40 @@ TEST(KillTest, PredictStoppedAfterItsNthFile) {
         expectOldOrNew(snapshot(work, dirs), before, after);
         EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Started);
 
-        // The next run rewrites everything, the half-written day files too.
+        // The next run removes the temporary files and writes everything anew.
         EXPECT_EQ(cli(work, "predict").code, 0);
-        const Snapshot again = snapshot(work, all);
+        const Snapshot again = snapshot(work, dirs);
         for (const auto& [name, bytes] : again) EXPECT_FALSE(isTemp(name)) << name;
-        EXPECT_EQ(again, snapshot(w.ref, all));
+        EXPECT_EQ(again, after);
         EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Ok);
     }
+}
+
+// The odds tables after a trifecta download that was stopped, and from an
+// empty trifecta file: the step says so and fails; after a whole download it passes.
+TEST(KillTest, OddsTablesAfterAStoppedOrEmptyTrifectaDownloadFail) {
+    kvtest::TempDir root;
+    const std::string app = weekRun(root);
+    ASSERT_FALSE(app.empty());
+    const std::string o6 = *kv::readFileBytes(app + "/O6THISWEEKN.dat");
+
+    EXPECT_EQ(cli(app, "odds-fetch-trifecta", 1).code, 86);  // stopped once its start is recorded
+    EXPECT_EQ(*kv::readFileBytes(app + "/O6THISWEEKN.dat"), o6);
+    Cli r = cli(app, "odds-tables");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("「今週の3連単」が途中で中断されています。"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Text2: 今週のオッズ処理に失敗しました。"), std::string::npos) << r.out;
+
+    ASSERT_EQ(cli(app, "odds-fetch-trifecta").code, 0);
+    ASSERT_TRUE(kv::truncateFile(app + "/O6THISWEEKN.dat"));
+    r = cli(app, "odds-tables");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("O6THISWEEKN.dat が空です。"), std::string::npos) << r.err;
+
+    ASSERT_EQ(cli(app, "odds-fetch-trifecta").code, 0);
+    r = cli(app, "odds-tables");
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.out.find("Text2: 今週のオッズ処理終了"), std::string::npos) << r.out;
 }
 
 }  // namespace
@@ -154,12 +191,8 @@ namespace {
 // shows its failure text, and its message names the file and what to do.
 TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
     kvtest::TempDir root;
-    const std::string app = root.path() + "/week";
-    fs::create_directories(app);
-    kvsample::Options o;
-    o.appDir = app;
-    kvsample::generate(o);
-    ASSERT_EQ(cli(app, "run-week").code, 0);
+    const std::string app = weekRun(root);
+    ASSERT_FALSE(app.empty());
 
     struct Case {
         const char* step;

@@ -427,6 +427,58 @@ struct HitWriter : Writer {
 
 }  // namespace
 
+namespace {
+
+// Stands in for a day-file writer: one line per race in one day file; notes
+// what the file held while the run went on.
+struct DayLineWriter : Writer {
+    DayFiles days;
+    std::vector<std::string>* seen;
+    explicit DayLineWriter(std::vector<std::string>* s) : seen(s) {}
+    std::string name() const override { return "WriteShutsubahyoMmk"; }
+    void writeRace(WindowState& st, int RaceIdx) override {
+        const std::string path = appFile("TEKICHU/day.txt");
+        seen->push_back(readFileBytes(path).value_or("none"));
+        if (!days.write("day", path, st.run.raceKey(RaceIdx) + "\r\n"))
+            throw std::runtime_error("cannot write " + path);
+    }
+    std::vector<DayFiles*> dayFiles() override { return {&days}; }
+};
+
+}  // namespace
+
+// The day files are put in place when every race is written; one whose write
+// failed keeps its old version and is named; no temporary file stays.
+TEST(PredictionRun, DayFilesArePutInPlaceWhenTheRunEnds) {
+    WeekFixture wk;
+    wk.addRace(kId11, {60.0f, 61.0f, 62.0f});
+    wk.addRace("2025040506010212", {60.0f, 61.0f});
+    wk.write();
+    wk.dir.write("TEKICHU/day.txt", "old\r\n");
+    auto runWith = [&](std::vector<std::string>& seen) {
+        WriterChain chain;
+        chain.add(ChainSlot::ShutsubahyoMmk, std::make_unique<DayLineWriter>(&seen));
+        return std::make_unique<LoadedWindow>(std::move(chain));
+    };
+    std::vector<std::string> seen;
+    auto run = runWith(seen);
+    EXPECT_EQ(seen, (std::vector<std::string>{"old\r\n", "old\r\n"}));
+    const std::string whole = kKey11 + "\r\n202504050612\r\n";
+    EXPECT_EQ(wk.dir.read("TEKICHU/day.txt"), whole);
+    EXPECT_TRUE(run->w->st.WriteFailures.empty());
+
+    kv::fsys::Faults full;
+    full.failWriteAfterBytes = 0;  // the disk is full
+    kv::fsys::setFaults(full);
+    seen.clear();
+    run = runWith(seen);
+    kv::fsys::clearFaults();
+    EXPECT_EQ(wk.dir.read("TEKICHU/day.txt"), whole);
+    const auto& failed = run->w->st.WriteFailures;
+    EXPECT_NE(std::find(failed.begin(), failed.end(), appFile("TEKICHU/day.txt")), failed.end());
+    for (const auto& name : listFiles(wk.dir.file("TEKICHU"))) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
+}
+
 TEST(DailyRates, ComputedInTenthsAndPrinted) {
     KeptState k;
     k.resetDay("x");

@@ -56,6 +56,7 @@ TEST(PublishingChain, FiveRunnerRace) {
     pred::WindowState st = pubtest::fiveHorseRace();
     pred::WriterChain chain = publishingChain();
     chain.runRace(st, 1);
+    chain.placeDayFiles();
     EXPECT_TRUE(chain.failures().empty());
 
     EXPECT_EQ(app.read("SOKUDO/HR20250405.csv"), "2025040506030501,58500,04,61000,01,60000,02,59000,03,57000,05\r\n");
@@ -135,6 +136,7 @@ TEST(PublishingChain, DayFilesAndRaceTwelve) {
         pubtest::setRace(st, r.id, r.horses, r.horses < 10 ? "0" + std::to_string(r.horses) : "16");
         chain.runRace(st, st.run.RaceCount);
     }
+    EXPECT_TRUE(chain.placeDayFiles().empty());
     EXPECT_TRUE(chain.failures().empty());
 
     const std::string wp = u8(app.read(kWp));
@@ -167,6 +169,7 @@ TEST(PublishingChain, DayFilesAndRaceTwelve) {
     kv::removeFile(app.dir.file("tavlen_yosou/20250406_nakayama_r12.txt"));
     kv::removeFile(app.dir.file("TANSHO/250406中山12R.csv"));
     chain.runRace(st, st.run.RaceCount);
+    chain.placeDayFiles();
     EXPECT_FALSE(app.exists("tavlen_yosou/20250406_nakayama_r12.txt"));
     EXPECT_FALSE(app.exists("TANSHO/250406中山12R.csv"));
 }
@@ -201,6 +204,7 @@ TEST(TanfukuSheets, PayoutsByHorseNumber) {
     st.kept.Ninki[3] = " 2", st.kept.Nyusen[3] = " 1";
     pred::WriterChain chain = publishingChain();
     chain.runRace(st, 1);
+    chain.placeDayFiles();
     EXPECT_TRUE(chain.failures().empty());
     const auto s1 = lines(u8(app.read("TANFUKU/20250405060305tnfkRCM.csv")));
     ASSERT_EQ(s1.size(), 3u);
@@ -216,7 +220,9 @@ TEST(TanfukuSheets, PayoutsByHorseNumber) {
     // Without a payout file both cells are empty and no file is created.
     pubtest::AppDir bare;
     pred::WindowState st2 = pubtest::fiveHorseRace(1);
-    publishingChain().runRace(st2, 1);
+    pred::WriterChain bareChain = publishingChain();
+    bareChain.runRace(st2, 1);
+    bareChain.placeDayFiles();
     EXPECT_NE(u8(bare.read("TANFUKU/20250405060305tnfkRCM.csv")).find("\"ミホノ\",\"\",\"\",\"武豊\""), std::string::npos);
     EXPECT_FALSE(bare.exists(kv::files::HR));
 }
@@ -244,8 +250,11 @@ TEST(PublishingPages, EscapedValues) {
     PdfDayPageWriter pdf(site);
     WpRaceBlockWriter wp;
     page.writeRace(st, 1);
+    kvtest::placeDayFiles(page);
     pdf.writeRace(st, 1);
+    kvtest::placeDayFiles(pdf);
     wp.writeRace(st, 1);
+    kvtest::placeDayFiles(wp);
     for (const std::string& text : {app.read(kPage), app.read(kPdf), u8(app.read(kWp))}) {
         EXPECT_NE(text.find("A&amp;&lt;&gt;&quot;&#39;"), std::string::npos);
         EXPECT_NE(text.find("5&lt;5kg"), std::string::npos);
@@ -267,6 +276,7 @@ TEST(PublishingChain, BadInput) {
         st.race.Wakuban[3] = "A";
         pred::WriterChain chain = publishingChain();
         chain.runRace(st, 1);
+        chain.placeDayFiles();
         EXPECT_EQ(failedWriters(chain),
                   (std::vector<std::string>{"WriteYosouHtmlPage", "AppendWpRaceBlock", "AppendPdfDayPage"}));
         EXPECT_FALSE(app.exists(kPage));
@@ -286,6 +296,7 @@ TEST(PublishingChain, BadInput) {
         pubtest::setRace(st, "2025040506030501", 0, "  ");
         pred::WriterChain chain = publishingChain();
         chain.runRace(st, 1);
+        chain.placeDayFiles();
         EXPECT_TRUE(chain.failures().empty());
         EXPECT_FALSE(app.exists("SOKUDO/HR20250405.csv"));
         EXPECT_EQ(app.read(kWp), "");
@@ -304,6 +315,7 @@ TEST(PublishingChain, BadInput) {
         pred::WindowState st = pubtest::fiveHorseRace();
         pred::WriterChain chain = publishingChain();
         chain.runRace(st, 1);
+        chain.placeDayFiles();
         ASSERT_EQ(failedWriters(chain), std::vector<std::string>{"WriteYosouHtmlPage"});
         EXPECT_NE(chain.failures()[0].what.find("tavlen_yosou"), std::string::npos);
         EXPECT_TRUE(app.exists(kPdf));
@@ -312,6 +324,7 @@ TEST(PublishingChain, BadInput) {
         st.kept.YosoJuni[4] = "x";  // the page prints ranks without reading them
         pred::WriterChain chain2 = publishingChain();
         chain2.runRace(st, 1);
+        chain2.placeDayFiles();
         EXPECT_EQ(failedWriters(chain2),
                   (std::vector<std::string>{"WriteTanfukuCsv1", "WriteTanfukuCsv2", "WriteTanshoBetCsv",
                                             "AppendWpRaceBlock", "AppendPdfDayPage", "AppendSokudoHrCsv"}));

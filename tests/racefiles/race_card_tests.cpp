@@ -79,6 +79,7 @@ TEST_F(RaceCardTest, ResultModeBlockWithPayoutsHitsAndComments) {
     st.kept.SLineTrio = {"", "x", "x", "x", "x", "x", "x", "x"};
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("mmkRCM.txt"), kResultBlock);
     // CP932 on disk.
     EXPECT_NE(dir.read(std::string(kDay) + "mmkRCM.txt").find(sj("本線正順的中")), std::string::npos);
@@ -90,6 +91,7 @@ TEST_F(RaceCardTest, PredictionModeHasNoResultItemsAndListsTriosInBetOrder) {
     auto st = raceCardRace(0);
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const std::string mmk = file("mmk.txt");
     EXPECT_FALSE(dir.exists(std::string(kDay) + "mmkRCM.txt"));
     std::string expected;
@@ -123,6 +125,7 @@ TEST_F(RaceCardTest, PayoutOfAnotherRaceGivesNoResultLines) {
     st.race.HrRec = Payout("2025040506010212").umaren(1, "0102", "000000480", "002").str();
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const std::string mmk = file("mmkRCM.txt");
     EXPECT_EQ(mmk.find("\"KK\""), std::string::npos);
     EXPECT_EQ(mmk.find("\"AT\""), std::string::npos);
@@ -135,6 +138,7 @@ TEST_F(RaceCardTest, FiveRunnerRaceBets) {
     auto st = racetest::rankedRace({58.5f, 61.0f, 60.0f, 59.0f, 57.0f}, "05", 0);
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const auto lines = kv::splitLines(file("mmk.txt"));
     ASSERT_EQ(lines.size(), 2u + 1 + 3 + 5 + 3);
     EXPECT_EQ(lines[3], "\"K1\",\"1\",\" 2- 3\",\" 2- 4\",\" 2- 1\",\" 3- 4\",\" 3- 1\",\" 2- 5\"");
@@ -189,6 +193,7 @@ TEST_F(RaceCardTest, PositionsTheListsLackArePlaceholders) {
     auto st = racetest::rankedRace({58.5f, 61.0f, 60.0f, 59.0f, 57.0f}, "06", 1);
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const auto lines = kv::splitLines(file("mmkRCM.txt"));
     ASSERT_EQ(lines.size(), 2u + 1 + 3 + 5 + 3);
     auto items = [](const std::string& line) {
@@ -210,23 +215,28 @@ TEST_F(RaceCardTest, DayFilesAreStartedOnceAndAppended) {
     auto st = raceCardRace(0);
     ShutsubahyoMmkWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const std::string one = file("mmk.txt");
     w.writeRace(st, 1);  // the same day again
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("mmk.txt"), one + one.substr(one.find("\"RC\"")));
 
     auto other = raceCardRace(0);
     other.race.RaceHorseRec.set(kv::rh::RaceId.at(0), "2025040609010101");
     w.writeRace(other, 1);
+    kvtest::placeDayFiles(w);
     // A racecourse without a code-table row: no value between the commas.
     EXPECT_EQ(u8(dir.read("SHUTSUBAHYO/20250406090101mmk.txt")).rfind("\"DY\",\"1\",\"20250406\"\r\n\"PL\",\"1\",\"1\",,\"1\",\"11\"\r\n", 0),
               0u);
     // The first day met again is appended to, never emptied.
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("mmk.txt"), one + one.substr(one.find("\"RC\"")) + one.substr(one.find("\"RC\"")));
 
     // A new run starts the file anew.
     ShutsubahyoMmkWriter next;
     next.writeRace(st, 1);
+    kvtest::placeDayFiles(next);
     EXPECT_EQ(file("mmk.txt"), one);
 }
 
@@ -236,6 +246,7 @@ TEST_F(RaceCardTest, FailureKeepsTheLinesBeforeItAndLeavesNoTrios) {
     st.kept.SLineTrio[3] = "010203";
     ShutsubahyoMmkWriter w;
     EXPECT_THROW(w.writeRace(st, 1), kv::ConversionError);
+    kvtest::placeDayFiles(w);
     const std::string mmk = file("mmk.txt");
     EXPECT_NE(mmk.find("\"HS\",\"1\""), std::string::npos);
     EXPECT_EQ(mmk.find("\"HS\",\"2\""), std::string::npos);
@@ -246,6 +257,7 @@ TEST_F(RaceCardTest, FailureKeepsTheLinesBeforeItAndLeavesNoTrios) {
     auto ok = raceCardRace(0);
     ShutsubahyoMmkWriter w2;
     EXPECT_THROW(w2.writeRace(ok, 1), std::runtime_error);
+    kvtest::placeDayFiles(w2);
 }
 
 TEST(SpeedText, BlankInFrontLastFourCharacters) {

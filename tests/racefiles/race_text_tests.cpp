@@ -56,6 +56,7 @@ TEST_F(RaceTextTest, ResultModeBlockResetsTheHitRecords) {
     st.kept.SanrentanResult.Haito = "3890";
     TwiRaceBlockWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("twiRCM.txt"), kHead + kResultBody);
     const pred::TekichuResult none = kv::bet::noHitResult();
     for (const pred::TekichuResult* r : {&st.kept.UmarenResult, &st.kept.Wide3Result, &st.kept.SanrentanResult}) {
@@ -65,6 +66,7 @@ TEST_F(RaceTextTest, ResultModeBlockResetsTheHitRecords) {
 
     // The next race of the day appends without a day header.
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("twiRCM.txt"), kHead + kResultBody + kHead.substr(kHead.find("\"RC\"")) + kResultBody);
 }
 
@@ -74,6 +76,7 @@ TEST_F(RaceTextTest, ResultModeWithoutTheRacesPayoutsOrTrifectaResult) {
     st.race.HrRec = Payout("2025040506010212").str();
     TwiRaceBlockWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     EXPECT_EQ(file("twiRCM.txt"), kHead + kResultBody.substr(0, kResultBody.find("\"AT\"")));
 
     // No ３連単 result: no KS 3 line, and no trifecta hit line.
@@ -82,6 +85,7 @@ TEST_F(RaceTextTest, ResultModeWithoutTheRacesPayoutsOrTrifectaResult) {
     kv::setField(other.race.HrRec, hr::PaySanrentan::Kumi(1), "000000");
     TwiRaceBlockWriter w2;
     w2.writeRace(other, 1);
+    kvtest::placeDayFiles(w2);
     const std::string twi = u8(dir.read("TEKICHU/20250405060202twiRCM.txt"));
     EXPECT_EQ(twi.find("\"KS\",\"3\""), std::string::npos);
     EXPECT_EQ(twi.find("3連単"), std::string::npos);
@@ -92,6 +96,7 @@ TEST_F(RaceTextTest, PredictionModeCutsTheTrainerToThree) {
     auto st = fourHorseRace(0);
     TwiRaceBlockWriter w;
     w.writeRace(st, 1);
+    kvtest::placeDayFiles(w);
     const auto lines = kv::splitLines(file("twi.txt"));
     ASSERT_EQ(lines.size(), 2u + 1 + 1 + 4);
     EXPECT_EQ(lines[3], "\"RR\",\"連番\",\"枠番\",\"馬番\",\"予順\",\"性\",\"齢\",\"馬名　　　　　　　\",\"負担\",\"騎手名　\","

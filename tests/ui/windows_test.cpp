@@ -267,9 +267,9 @@ TEST_F(MenuFixture, ButtonsReachTheirHandlersAndWriteTheirBoxes) {
     EXPECT_FALSE(menu->logic().Option1);
     EXPECT_TRUE(menu->button("Command8")->isEnabled());
 
-    // "オッズ処理" writes into Text2 only.
+    // "オッズ処理" writes into Text2 only (no odds files here: its failure text).
     QTest::mouseClick(menu->button("Command7"), Qt::LeftButton);
-    EXPECT_EQ(text(menu->control("Text2")), "今週のオッズ処理終了");
+    EXPECT_EQ(text(menu->control("Text2")), "今週のオッズ処理に失敗しました。");
     EXPECT_EQ(text(menu->control("Text3")), "");
     EXPECT_EQ(text(menu->control("Text6")), "");
 }
