@@ -5,15 +5,12 @@
 #pragma once
 #include <cstddef>
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-namespace kv {
+#include "common/numbers.h"  // ConversionError
 
-struct ConversionError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+namespace kv {
 
 std::string FormatUmaban(std::string_view umaban);          // ‹07› -> ‹ 7›
 std::string FormatWakurenKumi(std::string_view kumi);       // ‹36› -> ‹3-6›

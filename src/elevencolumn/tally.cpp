@@ -66,7 +66,7 @@ private:
         const auto& ranks = *r_.YosoJunUmaban;
         if (k < 1 || k > r_.horseCount || static_cast<std::size_t>(k) >= ranks.size())
             throw std::out_of_range("no horse of predicted rank " + std::to_string(k));
-        const long long h = bet::wholeNumber(ranks[static_cast<std::size_t>(k)]);
+        const long long h = wholeNumber(ranks[static_cast<std::size_t>(k)]);
         if (h < 0 || h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
         return static_cast<int>(h);
     }
@@ -96,7 +96,7 @@ private:
 
     void hit(pred::TanFukuStat& s, std::string kumi, std::string_view payField) {
         s.Kumi = std::move(kumi);
-        const long long pay = bet::wholeNumber(payField);
+        const long long pay = wholeNumber(payField);
         s.Haito = formatInt(pay);
         addChecked(s.TekichuKaisu, 1);
         addChecked(s.HaitoGoukei, pay);

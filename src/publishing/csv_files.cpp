@@ -64,7 +64,7 @@ std::string SokudoHrLine(std::string_view raceId, std::span<const float> speeds,
             throw std::out_of_range("no speed for horse number " + std::to_string(h));
         const float product = speeds[static_cast<std::size_t>(h)] * 1000.0f;
         const std::string speed = formatInt(vbInt(product));
-        const std::string rank = twoDigits(bet::wholeNumber(rankCell(ranks, h)));
+        const std::string rank = twoDigits(wholeNumber(rankCell(ranks, h)));
         s += ',';
         s += speed;
         s += ',';
@@ -125,7 +125,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         const pred::RaceState& r = st.race;
         for (int h = 1; h <= r.HorseCount; ++h) {
             if (h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
-            if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) != sheet_) continue;
+            if (wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) != sheet_) continue;
             // Each lookup starts from empty texts: a race without its payout
             // record, or a horse without a paid entry, shows empty cells.
             SheetPayouts pay;
@@ -142,7 +142,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
                 .text(firstChars(cell(r.KishuName, h), 4))
                 .text(firstChars(cell(r.ChokyoshiName, h), result ? 4 : 3))
                 .text(cell(r.Seibetsu, h))
-                .text(TwoPlace(bet::wholeNumber(cell(r.Barei, h))) + "歳")
+                .text(TwoPlace(wholeNumber(cell(r.Barei, h))) + "歳")
                 .text(row[4])
                 .text(row[5])
                 .text(row[6])
@@ -175,7 +175,7 @@ void TanshoBetCsvWriter::writeRace(pred::WindowState& st, int) {
     for (int rank = 1; rank <= 2; ++rank)
         for (int h = 1; h <= st.race.HorseCount; ++h) {
             if (h > 18) throw std::out_of_range("horse number beyond 18: " + std::to_string(h));
-            if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) == rank)
+            if (wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) == rank)
                 text += pred::TicketCsvLine(id.raceKey, "01", twoDigits(h));
         }
     if (!writeFileAtomic(path, text)) throw std::runtime_error("cannot write " + path);
