@@ -18,15 +18,9 @@ bool isBlankPattern(std::string_view s, std::size_t width) {
     return s.size() == width && s.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// A part read as a decimal integer in the given range, blanks around ignored.
-long long part(std::string_view s, long long lo, long long hi) {
-    auto v = strictInt(s);
-    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(s);
-    return *v;
-}
-
+// A horse number part: a 16-bit whole number, blanks around ignored.
 long long horse(std::string_view s) {
-    return part(s, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
+    return wholeNumber(s, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max());
 }
 
 std::string_view sub(std::string_view s, std::size_t pos, std::size_t n) {
@@ -139,7 +133,7 @@ std::string FormatSanrentanKumiCp932(std::string_view kumi) {
 std::string FormatHaito(std::string_view haito) {
     if (isBlankPattern(haito, 9)) return {};
     return std::string(
-        ShortText().number(part(haito, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max())).view());
+        ShortText().number(wholeNumber(haito)).view());
 }
 
 }  // namespace kv

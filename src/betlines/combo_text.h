@@ -5,22 +5,12 @@
 #pragma once
 #include <cstddef>
 #include <initializer_list>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "prediction/writer.h"
+#include "common/numbers.h"  // ConversionError
 
 namespace kv {
-
-// A text of the race's data that must be a number (in its range) and is not.
-struct ConversionError : pred::RaceDataError<std::runtime_error> {
-    using RaceDataError::RaceDataError;
-    static ConversionError notANumber(std::string_view text) {
-        return ConversionError("not a number: '" + std::string(text) + "'",
-                               "数字であるべき値「" + std::string(text) + "」が数字でないか範囲外です。");
-    }
-};
 
 std::string FormatUmaban(std::string_view umaban);          // ‹07› -> ‹ 7›
 std::string FormatWakurenKumi(std::string_view kumi);       // ‹36› -> ‹3-6›

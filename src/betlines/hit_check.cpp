@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <limits>
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/combo_text.h"
@@ -39,21 +38,11 @@ Tier tierOf(int p, int perTier) {
 const char* const kLongLabel[] = {"本線", "準本線", "伏兵"};
 const char* const kShortLabel[] = {"本線", "準本", "伏兵"};
 
-long long toInt(std::string_view text, long long lo, long long hi) {
-    auto v = strictInt(text);
-    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(text);
-    return *v;
-}
-
 // The payout text of a hit read as a 32-bit integer.
-long long payoutValue(const std::string& haitoText) {
-    return toInt(haitoText, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
-}
+long long payoutValue(const std::string& haitoText) { return wholeNumber(haitoText); }
 
 // The entry's popularity read as an integer ("004" -> 4).
-long long popularityValue(std::string_view ninkiField) {
-    return toInt(ninkiField, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
-}
+long long popularityValue(std::string_view ninkiField) { return wholeNumber(ninkiField); }
 
 void addHit(TierTally& t, int tier, const std::string& haitoText) {
     long long* hits[] = {&t.TekichuHonsen, &t.TekichuJunhon, &t.TekichuFukuhei};
@@ -124,32 +113,43 @@ private:
                                    .line());
     }
 
-    void umaren() {
+    // The hits of a kind whose combination has no order (馬連, ３連複): every
+    // bet p (1..count, perTier to a tier) whose key equals the combination of
+    // payout entry k, with the kind code of its AT line.
+    template <std::size_t N>
+    void unorderedMatches(Field (*kumiOf)(std::size_t), Field (*payOf)(std::size_t), Field (*ninkiOf)(std::size_t),
+                          const std::vector<std::string>* keys, int count, int perTier, const char* code,
+                          std::string (*format)(std::string_view), TekichuResult& result, TierTally& tally) {
         bool hitRecorded = false;
-        const auto packed = packedKumi<hr::PayUmaren::kArray.count>(hr::PayUmaren::Kumi);
-        for (int p = 1; p <= pairCount(); ++p) {
-            const std::uint64_t key = packedKey(at(lists_.UmarenKaimeKey, p));
-            for (std::size_t k = 1; k <= hr::PayUmaren::kArray.count; ++k) {
+        const auto packed = packedKumi<N>(kumiOf);
+        for (int p = 1; p <= count; ++p) {
+            const std::uint64_t key = packedKey(at(keys, p));
+            for (std::size_t k = 1; k <= N; ++k) {
                 if (packed[k - 1] != key) continue;
-                const std::string_view kumi = hr_(hr::PayUmaren::Kumi(k));
+                const std::string_view kumi = hr_(kumiOf(k));
                 ++out_.matchNumber;
-                const std::string_view pay = hr_(hr::PayUmaren::Pay(k));
-                const std::string_view ninki = hr_(hr::PayUmaren::Ninki(k));
-                const Tier t = tierOf(p, 6);
+                const std::string_view pay = hr_(payOf(k));
+                const std::string_view ninki = hr_(ninkiOf(k));
+                const Tier t = tierOf(p, perTier);
                 if (t.tier >= 0) {
-                    const std::string combo = FormatUmarenKumi(kumi), haito = FormatHaito(pay);
+                    const std::string combo = format(kumi), haito = FormatHaito(pay);
                     const std::string n = std::to_string(t.n);
-                    atLine("1", kLongLabel[t.tier] + n + "点目 的中", combo, haito);
-                    setResult(out_.UmarenResult, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
+                    atLine(code, kLongLabel[t.tier] + n + "点目 的中", combo, haito);
+                    setResult(result, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
                     hitRecorded = true;
-                    addHit(out_.UmarenTally, t.tier, haito);
+                    addHit(tally, t.tier, haito);
                 } else {
-                    setUnbetResult(out_.UmarenResult, hitRecorded, kTenBlanks, FormatUmarenKumi(kumi), FormatHaito(pay),
-                                   p, ninki);
-                    out_.UmarenTally.CheckCount += 1;
+                    setUnbetResult(result, hitRecorded, kTenBlanks, format(kumi), FormatHaito(pay), p, ninki);
+                    tally.CheckCount += 1;
                 }
             }
         }
+    }
+
+    void umaren() {
+        unorderedMatches<hr::PayUmaren::kArray.count>(hr::PayUmaren::Kumi, hr::PayUmaren::Pay, hr::PayUmaren::Ninki,
+                                                      lists_.UmarenKaimeKey, pairCount(), 6, "1", FormatUmarenKumi,
+                                                      out_.UmarenResult, out_.UmarenTally);
     }
 
     void wide() {
@@ -226,31 +226,9 @@ private:
     }
 
     void sanrenpuku() {
-        bool hitRecorded = false;
-        const auto packed = packedKumi<hr::PaySanrenpuku::kArray.count>(hr::PaySanrenpuku::Kumi);
-        for (int p = 1; p <= trioCount(); ++p) {
-            const std::uint64_t key = packedKey(at(lists_.SanrenpukuKaimeKey, p));
-            for (std::size_t k = 1; k <= hr::PaySanrenpuku::kArray.count; ++k) {
-                if (packed[k - 1] != key) continue;
-                const std::string_view kumi = hr_(hr::PaySanrenpuku::Kumi(k));
-                ++out_.matchNumber;
-                const std::string_view pay = hr_(hr::PaySanrenpuku::Pay(k));
-                const std::string_view ninki = hr_(hr::PaySanrenpuku::Ninki(k));
-                const Tier t = tierOf(p, 7);
-                if (t.tier >= 0) {
-                    const std::string combo = FormatSanrenpukuKumi(kumi), haito = FormatHaito(pay);
-                    const std::string n = std::to_string(t.n);
-                    atLine("6", kLongLabel[t.tier] + n + "点目 的中", combo, haito);
-                    setResult(out_.SanrenpukuResult, kShortLabel[t.tier] + n + "点目", combo, haito, p, ninki);
-                    hitRecorded = true;
-                    addHit(out_.SanrenpukuTally, t.tier, haito);
-                } else {
-                    setUnbetResult(out_.SanrenpukuResult, hitRecorded, kTenBlanks, FormatSanrenpukuKumi(kumi),
-                                   FormatHaito(pay), p, ninki);
-                    out_.SanrenpukuTally.CheckCount += 1;
-                }
-            }
-        }
+        unorderedMatches<hr::PaySanrenpuku::kArray.count>(
+            hr::PaySanrenpuku::Kumi, hr::PaySanrenpuku::Pay, hr::PaySanrenpuku::Ninki, lists_.SanrenpukuKaimeKey,
+            trioCount(), 7, "6", FormatSanrenpukuKumi, out_.SanrenpukuResult, out_.SanrenpukuTally);
     }
 
     void sanrentan() {

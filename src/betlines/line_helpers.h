@@ -11,14 +11,6 @@
 
 namespace kv::bet {
 
-// A text read as a whole number (blanks around allowed); anything else throws.
-inline long long wholeNumber(std::string_view s, long long lo = std::numeric_limits<std::int32_t>::min(),
-                             long long hi = std::numeric_limits<std::int32_t>::max()) {
-    auto v = strictInt(s);
-    if (!v || *v < lo || *v > hi) throw ConversionError::notANumber(s);
-    return *v;
-}
-
 // Two characters of a key (characters i*2+1 and i*2+2), clipped at its end.
 inline std::string keyPart(std::string_view key, std::size_t i) {
     const std::size_t pos = 2 * i;

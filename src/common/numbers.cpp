@@ -67,6 +67,17 @@ std::optional<long long> strictInt(std::string_view s) {
     return neg ? -v : v;
 }
 
+ConversionError notANumber(std::string_view text) {
+    return ConversionError("not a number: '" + std::string(text) + "'",
+                           "数字であるべき値「" + std::string(text) + "」が数字でないか範囲外です。");
+}
+
+long long wholeNumber(std::string_view s, long long lo, long long hi) {
+    const auto v = strictInt(s);
+    if (!v || *v < lo || *v > hi) throw notANumber(s);
+    return *v;
+}
+
 std::optional<double> strictNumber(std::string_view s) {
     s = trimBlanks(s);
     if (s.empty()) return std::nullopt;

@@ -1,7 +1,10 @@
 // Number conversion and number text as the program writes it in its files.
 #pragma once
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -17,6 +20,24 @@ long long valLong(std::string_view s);
 
 // Strict conversion: optional blanks around, an optional sign and digits only.
 std::optional<long long> strictInt(std::string_view s);
+// A text that has to hold a number (in its range) does not. userText() says
+// so to the user, as a sentence.
+struct ConversionError : std::runtime_error {
+    ConversionError(const std::string& what, std::string userText)
+        : std::runtime_error(what), userText_(std::move(userText)) {}
+    const std::string& userText() const { return userText_; }
+
+private:
+    std::string userText_;
+};
+// The error for such a text: "not a number: '<text>'".
+ConversionError notANumber(std::string_view text);
+
+// strictInt() within lo..hi (by default the 32-bit range); a text that is no
+// number or lies outside throws notANumber(s).
+long long wholeNumber(std::string_view s, long long lo = std::numeric_limits<std::int32_t>::min(),
+                      long long hi = std::numeric_limits<std::int32_t>::max());
+
 // Strict decimal: optional sign, digits, optional '.' and digits; blanks around allowed.
 std::optional<double> strictNumber(std::string_view s);
 

@@ -26,7 +26,7 @@ ElevenBand elevenBandFor(std::string_view torokuTosu, std::string_view sdText) {
     if (n == 5) return k5;
     if (n == 6) return k6;
     if (n == 7) return k7;
-    const long long sd = bet::wholeNumber(sdText);
+    const long long sd = wholeNumber(sdText);
     if (sd > 30) return kHigh;
     return n == 8 ? k8Low : kRestLow;
 }
@@ -41,7 +41,7 @@ void WriteKaimePcLines(const std::vector<std::string>& YosoJunUmaban, int horseC
                 throw pred::RaceDataError<std::out_of_range>(
                     std::string(tag) + ": no horse of predicted rank " + std::to_string(k),
                     "予想順位 " + std::to_string(k) + " 位の馬が有りません（出走頭数を超える順位です）。");
-            q.textRaw(ShortText().twoPlace(bet::wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])).view());
+            q.textRaw(ShortText().twoPlace(wholeNumber(YosoJunUmaban[static_cast<std::size_t>(k)])).view());
         }
         q.appendTo(out);
     };

@@ -39,7 +39,7 @@ void appendLupPcHsLine(const pred::WindowState& st, int j, int k, std::string& o
         .text(fixedCell(st.kept.YosoJuni, j));
     if (result) q.text(fixedCell(st.kept.Ninki, j)).text(fixedCell(st.kept.Nyusen, j));
     q.text(horseCell(r.Seibetsu, j))
-        .textRaw(ShortText().twoPlace(bet::wholeNumber(horseCell(r.Barei, j))).view())
+        .textRaw(ShortText().twoPlace(wholeNumber(horseCell(r.Barei, j))).view())
         .text(firstChars(horseCell(r.Bamei, j), 9))
         .text(horseCell(r.Futan, j))
         .text(firstChars(horseCell(r.KishuName, j), 4))

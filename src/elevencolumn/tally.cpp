@@ -69,7 +69,7 @@ private:
             throw pred::RaceDataError<std::out_of_range>(
                 "no horse of predicted rank " + std::to_string(k),
                 "予想順位 " + std::to_string(k) + " 位の馬が有りません（出走頭数を超える順位です）。");
-        const long long h = bet::wholeNumber(ranks[static_cast<std::size_t>(k)]);
+        const long long h = wholeNumber(ranks[static_cast<std::size_t>(k)]);
         if (h < 0 || h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
                                                          "馬番 " + std::to_string(h) + " が18を超えています。");
         return static_cast<int>(h);
@@ -100,7 +100,7 @@ private:
 
     void hit(pred::TanFukuStat& s, std::string kumi, std::string_view payField) {
         s.Kumi = std::move(kumi);
-        const long long pay = bet::wholeNumber(payField);
+        const long long pay = wholeNumber(payField);
         s.Haito = formatInt(pay);
         addChecked(s.TekichuKaisu, 1);
         addChecked(s.HaitoGoukei, pay);

@@ -70,34 +70,66 @@ void sortBets(std::vector<float>& scores, std::vector<std::string>& keys, int co
     }
 }
 
-// One scored bet line, "race key","kind","key",score,speed sum,adjust sum, added
-// to lines; the score's text is kept for the sorted files when asked for.
-void appendScored(std::string& lines, QuotedLine& line, const QuotedLine& head, std::string_view key, float score,
-                  float speedSum, float adjustSum, LastText& adjustText, std::vector<std::string>* scoreTexts) {
-    std::string scoreText = formatSingle(score);
-    line = head;  // keeps the line's buffer
-    line.text(key)
-        .bare(scoreText)
-        .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
-        .bare(adjustText.of(adjustSum))
-        .appendTo(lines);
-    if (scoreTexts) scoreTexts->push_back(std::move(scoreText));
-}
+// The scored bets of one kind as they are enumerated: each bet counted, its
+// key and values kept, and its line "race key","kind","key",score,speed sum,
+// adjust sum added to the lines; the score's text is kept for the sorted
+// files when asked for. sorted() puts the bets greatest score first.
+class ScoredBets {
+public:
+    ScoredBets(const std::string& raceKey, const char* kind, std::size_t bets, std::size_t lineBytes, int& count,
+               std::vector<std::string>& keys, std::vector<float>& speedSums, std::vector<float>& adjustSums,
+               std::vector<float>& scores, std::vector<std::string>* scoreTexts)
+        : count_(count), keys_(keys), speedSums_(speedSums), adjustSums_(adjustSums), scores_(scores),
+          scoreTexts_(scoreTexts) {
+        count_ = 0;
+        for (auto* v : {&speedSums_, &adjustSums_, &scores_}) v->reserve(bets + 1);
+        keys_.reserve(bets + 1);
+        if (scoreTexts_) scoreTexts_->assign(1, std::string());
+        lines_.reserve(bets * lineBytes);
+        head_.textRaw(raceKey).text(kind);
+    }
+
+    void add(std::string_view key, float score, float speedSum, float adjustSum) {
+        ++count_;
+        keys_.emplace_back(key);
+        speedSums_.push_back(speedSum);
+        adjustSums_.push_back(adjustSum);
+        scores_.push_back(score);
+        std::string scoreText = formatSingle(score);
+        line_ = head_;  // keeps the line's buffer
+        line_.text(key)
+            .bare(scoreText)
+            .bare(sameBits(speedSum, score) ? scoreText : formatSingle(speedSum))
+            .bare(adjustText_.of(adjustSum))
+            .appendTo(lines_);
+        if (scoreTexts_) scoreTexts_->push_back(std::move(scoreText));
+    }
+
+    // Sorts the bets greatest score first; the lines stay in enumeration order.
+    std::string sorted() {
+        sortBets(scores_, keys_, count_, scoreTexts_);
+        return std::move(lines_);
+    }
+
+private:
+    int& count_;
+    std::vector<std::string>& keys_;
+    std::vector<float>& speedSums_;
+    std::vector<float>& adjustSums_;
+    std::vector<float>& scores_;
+    std::vector<std::string>* scoreTexts_;
+    std::string lines_;
+    LastText adjustText_;
+    QuotedLine head_, line_;
+};
 
 }  // namespace
 
 std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std::string>* scoreTexts) {
     const int n = r.HorseCount;
-    std::string lines;
-    r.UmarenKaimeCount = 0;
     const std::size_t pairs = n > 1 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) / 2 : 0;
-    for (auto* v : {&r.PairSpeedSum, &r.PairAdjustSum, &r.PairScore}) v->reserve(pairs + 1);
-    r.UmarenKaimeDisp.reserve(pairs + 1);
-    if (scoreTexts) scoreTexts->assign(1, std::string());
-    lines.reserve(pairs * 64);
-    LastText adjustText;
-    QuotedLine head, line;
-    head.textRaw(raceKey).text("Umaren");
+    ScoredBets bets(raceKey, "Umaren", pairs, 64, r.UmarenKaimeCount, r.UmarenKaimeDisp, r.PairSpeedSum,
+                    r.PairAdjustSum, r.PairScore, scoreTexts);
     char key[4];
     for (int i = 1; i <= n; ++i) {
         putTwoDigits(key, i);
@@ -109,15 +141,10 @@ std::string scorePairs(RaceState& r, const std::string& raceKey, std::vector<std
             const float speedSum = g1 + g2;
             const float adjustSum = a1 + a2;
             const float score = ((g1 + a1) + g2) + a2;
-            ++r.UmarenKaimeCount;
-            r.UmarenKaimeDisp.emplace_back(key, 4);
-            r.PairSpeedSum.push_back(speedSum);
-            r.PairAdjustSum.push_back(adjustSum);
-            r.PairScore.push_back(score);
-            appendScored(lines, line, head, std::string_view(key, 4), score, speedSum, adjustSum, adjustText, scoreTexts);
+            bets.add(std::string_view(key, 4), score, speedSum, adjustSum);
         }
     }
-    sortBets(r.PairScore, r.UmarenKaimeDisp, r.UmarenKaimeCount, scoreTexts);
+    std::string lines = bets.sorted();
     r.UmarenKaimeKey = r.UmarenKaimeDisp;
     return lines;
 }
@@ -135,17 +162,10 @@ void turnPairsFasterFirst(RaceState& r) {
 
 std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std::string>* scoreTexts) {
     const int n = r.HorseCount;
-    std::string lines;
-    r.SanrenpukuKaimeCount = 0;
     const std::size_t trios =
         n > 2 ? static_cast<std::size_t>(n) * static_cast<std::size_t>(n - 1) * static_cast<std::size_t>(n - 2) / 6 : 0;
-    for (auto* v : {&r.TrioSpeedSum, &r.TrioAdjustSum, &r.TrioScore}) v->reserve(trios + 1);
-    r.SanrenKaime.reserve(trios + 1);
-    if (scoreTexts) scoreTexts->assign(1, std::string());
-    lines.reserve(trios * 72);
-    LastText adjustText;
-    QuotedLine head, line;
-    head.textRaw(raceKey).text("Sanrenpuku");
+    ScoredBets bets(raceKey, "Sanrenpuku", trios, 72, r.SanrenpukuKaimeCount, r.SanrenKaime, r.TrioSpeedSum,
+                    r.TrioAdjustSum, r.TrioScore, scoreTexts);
     char key[6];
     for (int i = 1; i <= n; ++i) {
         putTwoDigits(key, i);
@@ -157,17 +177,11 @@ std::string scoreTrios(RaceState& r, const std::string& raceKey, std::vector<std
                 const float speedSum = (r.GoseiSpeed[a] + r.GoseiSpeed[b]) + r.GoseiSpeed[c];
                 const float adjustSum = (r.HorseSpeedAdjust[a] + r.HorseSpeedAdjust[b]) + r.HorseSpeedAdjust[c];
                 const float score = speedSum + adjustSum;
-                ++r.SanrenpukuKaimeCount;
-                r.SanrenKaime.emplace_back(key, 6);
-                r.TrioSpeedSum.push_back(speedSum);
-                r.TrioAdjustSum.push_back(adjustSum);
-                r.TrioScore.push_back(score);
-                appendScored(lines, line, head, std::string_view(key, 6), score, speedSum, adjustSum, adjustText,
-                             scoreTexts);
+                bets.add(std::string_view(key, 6), score, speedSum, adjustSum);
             }
         }
     }
-    sortBets(r.TrioScore, r.SanrenKaime, r.SanrenpukuKaimeCount, scoreTexts);
+    std::string lines = bets.sorted();
     r.SanrenpukuKaimeKey = r.SanrenKaime;
     return lines;
 }

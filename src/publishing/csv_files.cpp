@@ -67,7 +67,7 @@ std::string SokudoHrLine(std::string_view raceId, std::span<const float> speeds,
                                                          "馬番 " + std::to_string(h) + " の速度指数が有りません。");
         const float product = speeds[static_cast<std::size_t>(h)] * 1000.0f;
         const std::string speed = formatInt(vbInt(product));
-        const std::string rank = twoDigits(bet::wholeNumber(rankCell(ranks, h)));
+        const std::string rank = twoDigits(wholeNumber(rankCell(ranks, h)));
         s += ',';
         s += speed;
         s += ',';
@@ -129,7 +129,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         for (int h = 1; h <= r.HorseCount; ++h) {
             if (h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
                                                          "馬番 " + std::to_string(h) + " が18を超えています。");
-            if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) != sheet_) continue;
+            if (wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) != sheet_) continue;
             // Each lookup starts from empty texts: a race without its payout
             // record, or a horse without a paid entry, shows empty cells.
             SheetPayouts pay;
@@ -146,7 +146,7 @@ void TanfukuSheetWriter::writeRace(pred::WindowState& st, int RaceIdx) {
                 .text(firstChars(cell(r.KishuName, h), 4))
                 .text(firstChars(cell(r.ChokyoshiName, h), result ? 4 : 3))
                 .text(cell(r.Seibetsu, h))
-                .text(TwoPlace(bet::wholeNumber(cell(r.Barei, h))) + "歳")
+                .text(TwoPlace(wholeNumber(cell(r.Barei, h))) + "歳")
                 .text(row[4])
                 .text(row[5])
                 .text(row[6])
@@ -181,7 +181,7 @@ void TanshoBetCsvWriter::writeRace(pred::WindowState& st, int) {
         for (int h = 1; h <= st.race.HorseCount; ++h) {
             if (h > 18) throw pred::RaceDataError<std::out_of_range>("horse number beyond 18: " + std::to_string(h),
                                                          "馬番 " + std::to_string(h) + " が18を超えています。");
-            if (bet::wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) == rank)
+            if (wholeNumber(st.kept.YosoJuni[static_cast<std::size_t>(h)]) == rank)
                 text += pred::TicketCsvLine(id.raceKey, "01", twoDigits(h));
         }
     if (!writeFileAtomic(path, text)) throw pred::WriteError("cannot write " + path);

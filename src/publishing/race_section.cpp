@@ -51,7 +51,7 @@ const Bracket kBrackets[] = {{"bgwhite", false},  {"bgblack2", true}, {"bgred", 
 }  // namespace
 
 std::string zeroRule(std::string_view two) {
-    if (two.empty() || !isDigit(two[0])) throw ConversionError::notANumber(two);
+    if (two.empty() || !isDigit(two[0])) throw notANumber(two);
     return std::string(two[0] == '0' ? two.substr(1, 1) : two.substr(0, 2));
 }
 
@@ -134,12 +134,12 @@ PageValues pageValuesFor(const pred::WindowState& st, int RaceIdx) {
 
     v.PageRaceNum = zeroRule(v.RaceNum);
     v.PageNichiji = zeroRule(v.Nichiji);
-    const long long raceNo = bet::wholeNumber(v.RaceNum);
+    const long long raceNo = wholeNumber(v.RaceNum);
     for (int n = 1; n <= 12; ++n) v.RaceLinkClass[static_cast<std::size_t>(n)] = raceNo == n ? "bgnabygreen" : "bgnabyblue";
     v.PageMonth = zeroRule(v.MonthDay.substr(0, 2));
     v.PageDay = zeroRule(v.MonthDay.substr(2, 2));
-    const auto date = makeDate(static_cast<int>(bet::wholeNumber(v.Year)), static_cast<int>(bet::wholeNumber(v.PageMonth)),
-                               static_cast<int>(bet::wholeNumber(v.PageDay)));
+    const auto date = makeDate(static_cast<int>(wholeNumber(v.Year)), static_cast<int>(wholeNumber(v.PageMonth)),
+                               static_cast<int>(wholeNumber(v.PageDay)));
     if (!date) throw pred::RaceDataError<std::runtime_error>("race date " + v.Year + v.MonthDay + " is no calendar date",
                                                              "レースの日付 " + fromCp932(v.Year + v.MonthDay) +
                                                                  " が暦に有りません。");
@@ -182,7 +182,7 @@ std::string triosText(const PageValues& v, std::string_view sep) {
 RowTexts SetRowTexts(const pred::WindowState& st, int i) {
     RowTexts t;
     t.RowWaku = bracketRule(cell(st.race.Wakuban, i));
-    const long long waku = bet::wholeNumber(t.RowWaku);
+    const long long waku = wholeNumber(t.RowWaku);
     if (waku >= 1 && waku <= 8) {
         const Bracket& b = kBrackets[waku - 1];
         t.RowWakuClass = b.cls;
@@ -196,7 +196,7 @@ RowTexts SetRowTexts(const pred::WindowState& st, int i) {
 bool hasRankOne(const pred::WindowState& st) {
     bool found = false;
     for (int h = 1; h <= st.race.HorseCount; ++h)  // every rank is read
-        if (bet::wholeNumber(rankCell(st.kept.YosoJuni, h)) == 1) found = true;
+        if (wholeNumber(rankCell(st.kept.YosoJuni, h)) == 1) found = true;
     return found;
 }
 

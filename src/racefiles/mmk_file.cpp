@@ -1,12 +1,10 @@
 #include "racefiles/mmk_file.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 #include "acquisition/jvdata/race_records.h"
 #include "betlines/bet_band.h"
 #include "betlines/combo_text.h"
-#include "betlines/day_append.h"
 #include "betlines/payout_view.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
@@ -186,7 +184,7 @@ void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out) {
         .text(fixedCell(st.kept.YosoJuni, n));
     if (result) q.text(fixedCell(st.kept.Nyusen, n));
     q.text(horseCell(r.Seibetsu, n))
-        .textRaw(ShortText().twoPlace(bet::wholeNumber(horseCell(r.Barei, n))).view())
+        .textRaw(ShortText().twoPlace(wholeNumber(horseCell(r.Barei, n))).view())
         .text(firstChars(horseCell(r.Bamei, n), 9))
         .text(horseCell(r.Futan, n));
     const auto& marks = r.RankMarks.at(i);
@@ -204,25 +202,9 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const bool result = st.run.KekkaMode != 0;
     const pred::RaceState& race = st.race;
     const std::string raceId = raceIdOf(st);
-    const std::string dayKey = dayKeyOf(raceId);
-    const std::string path =
-        appFile(std::string(dirs::SHUTSUBAHYO) + "/" + dayKey + (result ? suffix::MMK_RCM : suffix::MMK));
     const std::string torokuTosu = bet::torokuTosuOf(race.RaceHorseRec);
-
-    // The block is written in one go; on a failure the lines built so far are
-    // written before the failure goes on to the chain.
-    std::string& block = block_;
-    block.clear();
-    auto flush = [&] {
-        bet::DayFileAppend file(days_, dayKey, path);
-        if (!file.write(block) || !file.close()) throw pred::WriteError("cannot write " + path);
-    };
     std::array<std::string, 8> trios{};
-    try {
-        if (days_.isNew(dayKey)) {
-            block += bet::dyLine(raceId);
-            block += bet::plLine(raceId, st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4));
-        }
+    writeDayBlock(st, raceId, dirs::SHUTSUBAHYO, result ? suffix::MMK_RCM : suffix::MMK, [&](std::string& block) {
         block += syosaiRcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)), result);
         appendKLines(race, torokuTosu, block);
         if (result && bet::payoutMatchesRace(race.HrRec, raceId)) {
@@ -233,11 +215,7 @@ void ShutsubahyoMmkWriter::writeRace(pred::WindowState& st, int RaceIdx) {
         }
         for (int n = 1; n <= race.HorseCount; ++n) appendMmkHsLine(st, n, block);
         appendSLines(race, result, torokuTosu, trios, block);
-    } catch (...) {
-        flush();
-        throw;
-    }
-    flush();
+    });
     st.kept.SLineTrio = trios;
 }
 

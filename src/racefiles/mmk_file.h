@@ -3,8 +3,7 @@
 // line, the pair bet lines K1-K3, in result mode with the race's payout record
 // the payout lines KK and KS, the hit lines AT and the trifecta comment lines
 // CM, one HS line per horse in horse-number order, and the trio bet lines
-// S1-S3. The first race of a DayKey in the run creates the file and starts it
-// with the day and place lines.
+// S1-S3 (the file's frame: DayBlockWriter).
 #pragma once
 #include <array>
 #include <memory>
@@ -12,9 +11,8 @@
 #include <string_view>
 
 #include "betlines/hit_check.h"
-#include "common/dayfile.h"
 #include "prediction/window_state.h"
-#include "prediction/writer.h"
+#include "racefiles/day_block.h"
 
 namespace kv::racefiles {
 
@@ -49,15 +47,10 @@ void appendMmkHsLine(const pred::WindowState& st, int n, std::string& out);
 
 // The writer of the chain (WriteShutsubahyoMmk). It clears SLineTrio first
 // and sets it only when the race's block is written whole.
-class ShutsubahyoMmkWriter : public pred::Writer {
+class ShutsubahyoMmkWriter : public DayBlockWriter {
 public:
     std::string name() const override { return "WriteShutsubahyoMmk"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
-    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
-
-private:
-    DayFiles days_;
-    std::string block_;  // the race block, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeShutsubahyoMmkWriter();

@@ -43,7 +43,7 @@ void forEachInPredictedOrder(const pred::WindowState& st, const std::function<vo
     for (int r = 1; r <= n; ++r)
         for (int h = 1; h <= n; ++h) {
             // Every rank is read on the first pass; fixedCell keeps h within 0 to 18.
-            if (r == 1) ranks[h] = bet::wholeNumber(fixedCell(st.kept.YosoJuni, h));
+            if (r == 1) ranks[h] = wholeNumber(fixedCell(st.kept.YosoJuni, h));
             if (ranks[h] == r) f(r, h);
         }
 }

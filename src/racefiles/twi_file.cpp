@@ -1,13 +1,9 @@
 #include "racefiles/twi_file.h"
 
-#include <stdexcept>
-
 #include "betlines/combo_text.h"
-#include "betlines/day_append.h"
 #include "betlines/line_helpers.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
-#include "common/codec.h"
 #include "common/quoted.h"
 #include "racefiles/payout_matches.h"
 #include "racefiles/race_lines.h"
@@ -76,22 +72,7 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
     const bool result = st.run.KekkaMode != 0;
     const pred::RaceState& race = st.race;
     const std::string raceId = raceIdOf(st);
-    const std::string dayKey = dayKeyOf(raceId);
-    const std::string path = appFile(std::string(dirs::TEKICHU) + "/" + dayKey + (result ? suffix::TWI_RCM : suffix::TWI));
-
-    // The block is written in one go; on a failure the lines built so far are
-    // written before the failure goes on to the chain.
-    std::string& block = block_;
-    block.clear();
-    auto flush = [&] {
-        bet::DayFileAppend file(days_, dayKey, path);
-        if (!file.write(block) || !file.close()) throw pred::WriteError("cannot write " + path);
-    };
-    try {
-        if (days_.isNew(dayKey)) {
-            block += bet::dyLine(raceId);
-            block += bet::plLine(raceId, st.run.codeTable.lookup("2001", fromCp932(raceId.substr(8, 2)), 4));
-        }
+    writeDayBlock(st, raceId, dirs::TEKICHU, result ? suffix::TWI_RCM : suffix::TWI, [&](std::string& block) {
         block += bet::rcLine(st.run.Syosai.at(static_cast<std::size_t>(RaceIdx)));
         block += twiRrLineText(result, bet::isFlatTrack(race.RaceHorseRec.get(rh::TrackCD.at(0))));
         forEachInPredictedOrder(st, [&](int r, int h) { bet::appendHsLine(st, h, r, block); });
@@ -104,11 +85,7 @@ void TwiRaceBlockWriter::writeRace(pred::WindowState& st, int RaceIdx) {
             WriteTwiTekichuLines(race.HrRec, bet::KaimeLists::of(race), block);
             bet::appendPayoutLines(race.HrRec, block);
         }
-    } catch (...) {
-        flush();
-        throw;
-    }
-    flush();
+    });
 }
 
 std::unique_ptr<pred::Writer> makeTwiRaceBlockWriter() { return std::make_unique<TwiRaceBlockWriter>(); }

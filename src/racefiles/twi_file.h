@@ -1,18 +1,15 @@
 // The race text day file ("twi.txt", in result mode "twiRCM.txt") under
 // TEKICHU, named by the race's DayKey. Every race adds its race line, column
 // titles, one HS line per horse in predicted order and, in result mode with
-// the race's payout record, its hit lines AT and the payout lines KK and KS.
-// The first race of a DayKey in the run creates the file and starts it with
-// the day and place lines.
+// the race's payout record, its hit lines AT and the payout lines KK and KS
+// (the file's frame: DayBlockWriter).
 #pragma once
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "betlines/hit_check.h"
-#include "common/dayfile.h"
-#include "prediction/window_state.h"
-#include "prediction/writer.h"
+#include "racefiles/day_block.h"
 
 namespace kv::racefiles {
 
@@ -24,15 +21,10 @@ std::string twiRrLine(bool resultMode, bool flat);
 void WriteTwiTekichuLines(std::string_view hrRec, const bet::KaimeLists& lists, std::string& out);
 
 // The writer of the chain (WriteTwiRaceBlock).
-class TwiRaceBlockWriter : public pred::Writer {
+class TwiRaceBlockWriter : public DayBlockWriter {
 public:
     std::string name() const override { return "WriteTwiRaceBlock"; }
     void writeRace(pred::WindowState& st, int RaceIdx) override;
-    std::vector<DayFiles*> dayFiles() override { return {&days_}; }
-
-private:
-    DayFiles days_;
-    std::string block_;  // the race block, kept for the next race's
 };
 
 std::unique_ptr<pred::Writer> makeTwiRaceBlockWriter();

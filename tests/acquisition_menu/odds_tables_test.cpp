@@ -64,6 +64,16 @@ protected:
         kv::OddsSource = 0;
     }
     std::vector<std::string> table(const std::string& name) { return lines(dir.read("KAIME/" + std::string(kKey) + name)); }
+    // The odds files other than `kind` hold one record of another race (a
+    // week's odds-tables needs all four), each giving one table.
+    void otherOddsFiles(const std::string& kind) {
+        const struct {
+            const char* id;
+            std::size_t len, entryLen;
+        } kinds[] = {{"O2", 2042, 13}, {"O4", 4031, 13}, {"O5", 12293, 15}, {"O6", 83285, 17}};
+        for (const auto& k : kinds)
+            if (kind != k.id) dir.write(std::string(k.id) + "THISWEEKN.dat", OddsLine(k.id, k.len, k.entryLen, "2025060105030201").rec);
+    }
 };
 
 TEST_F(OddsTables, TrifectaOfEighteenRunnersFillsEveryOrderedTriple) {
@@ -122,6 +132,7 @@ TEST_F(OddsTables, LastRecordOfARaceWinsAndEachRecordStartsEmpty) {
     first.entry(1, "0301", "000070");
     second.entry(0, "0201", "000060");  // horse 3 not listed any more
     dir.write("O4THISWEEKN.dat", first.rec + second.rec);
+    otherOddsFiles("O4");
 
     kv::RecordingMessageSink messages;
     kv::KORIVANODDSN w(&messages);
@@ -129,8 +140,9 @@ TEST_F(OddsTables, LastRecordOfARaceWinsAndEachRecordStartsEmpty) {
     auto t = table("UMATANODDS.dat");
     EXPECT_EQ(t[kv::pairLine(2, 1) - 1], "6");
     EXPECT_EQ(t[kv::pairLine(3, 1) - 1], "0");
-    // The race's table is written once; the record passed over is a note, no failure.
-    EXPECT_EQ(w.FilesWritten, 1);
+    // The race's table is written once (and one of each other file); the
+    // record passed over is a note, no failure.
+    EXPECT_EQ(w.FilesWritten, 4);
     EXPECT_FALSE(w.Failed());
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].find("O4THISWEEKN.dat で繰り返されたレコード 1 件を読み飛ばしました"), std::string::npos)
@@ -144,11 +156,12 @@ TEST_F(OddsTables, RepeatedOddsFileWritesEachTableOnce) {
     a.entry(0, "0102", "000035");
     b.entry(0, "0304", "000120");
     dir.write("O2THISWEEKN.dat", a.rec + b.rec);
+    otherOddsFiles("O2");
     kv::KORIVANODDSN once;
     once.Form_Load();
     const std::string clean = dir.read("KAIME/" + std::string(kKey) + "UMARENODDS.dat");
     const std::string other = dir.read("KAIME/202506010512UMARENODDS.dat");
-    EXPECT_EQ(once.FilesWritten, 2);
+    EXPECT_EQ(once.FilesWritten, 5);
 
     std::string repeated;
     for (int i = 0; i < 2000; ++i) repeated += a.rec + b.rec;
@@ -156,7 +169,7 @@ TEST_F(OddsTables, RepeatedOddsFileWritesEachTableOnce) {
     kv::RecordingMessageSink messages;
     kv::KORIVANODDSN w(&messages);
     w.Form_Load();
-    EXPECT_EQ(w.FilesWritten, 2);
+    EXPECT_EQ(w.FilesWritten, 5);
     EXPECT_FALSE(w.Failed());
     EXPECT_EQ(dir.read("KAIME/" + std::string(kKey) + "UMARENODDS.dat"), clean);
     EXPECT_EQ(dir.read("KAIME/202506010512UMARENODDS.dat"), other);

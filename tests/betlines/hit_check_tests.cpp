@@ -4,9 +4,9 @@
 #include <map>
 
 #include "bet_fixture.h"
-#include "betlines/combo_text.h"
 #include "betlines/hit_check.h"
 #include "betlines/payout_view.h"
+#include "common/numbers.h"
 
 using namespace bettest;
 using kv::bet::CheckKaimeTekichu;

@@ -3,9 +3,9 @@
 #include <stdexcept>
 
 #include "bet_fixture.h"
-#include "betlines/combo_text.h"
 #include "betlines/lup_files.h"
 #include "common/appfolder.h"
+#include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "common/racehorse_record.h"

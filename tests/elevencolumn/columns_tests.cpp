@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "betlines/combo_text.h"
+#include "common/numbers.h"
 #include "common/quoted.h"
 #include "elevencolumn/columns.h"
 #include "fixtures/fixtures.h"

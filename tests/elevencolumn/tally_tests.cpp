@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "bet_fixture.h"
-#include "betlines/combo_text.h"
+#include "common/numbers.h"
 #include "elevencolumn/tally.h"
 
 using namespace bettest;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "betlines/combo_text.h"
+#include "common/numbers.h"
 #include "common/racehorse_record.h"
 #include "pub_fixture.h"
 #include "publishing/race_section.h"

@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "bet_fixture.h"
-#include "betlines/combo_text.h"
 #include "common/appfolder.h"
+#include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "common/racehorse_record.h"
