@@ -9,6 +9,7 @@
 
 #include <QApplication>
 
+#include "acquisition/jvdata/jvdata.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
 #include "platform/jvlink/jvlink.h"
@@ -23,6 +24,7 @@ void usage() { std::fprintf(stderr, "usage: korivan [--app-dir DIR] [--feed DIR]
 
 int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
+    kv::jv::registerRecordChecks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korivan"));
     std::string appDir, feedDir;
