@@ -91,6 +91,7 @@ struct DamagedFile {
     std::string what;
     std::string whatEnglish;
     std::string action;
+    bool lines = false;  // a text file: the records are its lines
 };
 
 // What a step found wrong with the files it read: the files found but not

@@ -214,7 +214,10 @@ void DamageTally::note() const {
     d.first = first_;
     d.what = what_;
     d.whatEnglish = english_;
-    if (layout_) d.action = layout_->action;
+    if (layout_) {
+        d.action = layout_->action;
+        d.lines = layout_->length == 0;
+    }
     noteDamaged(d);
 }
 

@@ -144,15 +144,17 @@ public:
             for (const auto& p : damagedSaid_) said = said || p == d.path;
             if (said) continue;
             damagedSaid_.push_back(d.path);
-            const std::string where = d.first == 0 ? "" : " (first: record " + std::to_string(d.first) + ")";
-            detail("damaged " + d.path + ": " + std::to_string(d.records) + " damaged record(s)" + where + ": " +
+            const std::string unit = d.lines ? "line" : "record";
+            const std::string where = d.first == 0 ? "" : " (first: " + unit + " " + std::to_string(d.first) + ")";
+            detail("damaged " + d.path + ": " + std::to_string(d.records) + " damaged " + unit + "(s)" + where + ": " +
                    d.whatEnglish);
             text_ += fileLabel(d.path);
             if (d.first == 0) {
                 text_ += " は壊れています（" + d.what + "）。";
             } else {
-                text_ += " に壊れたレコードが " + std::to_string(d.records) + " 件あります（最初: " +
-                         std::to_string(d.first) + " 件目、" + d.what + "）。";
+                const std::string unit = d.lines ? "行" : "件";
+                text_ += std::string(d.lines ? " に壊れた行が " : " に壊れたレコードが ") + std::to_string(d.records) + " " +
+                         unit + "あります（最初: " + std::to_string(d.first) + " " + unit + "目、" + d.what + "）。";
             }
             text_ += d.action.empty() ? std::string("このファイルを書く処理をやり直して下さい。") : d.action;
         }
