@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "acquisition/jvdata/jvdata.h"
+#include "expansion/stats/stat_files.h"
 #include "cli.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
@@ -98,6 +99,7 @@ int main(int argc, char** argv) {
     using namespace kvcli;
     kv::tuneMemoryForBulkWork();
     kv::jv::registerRecordChecks();
+    kv::stats::registerRecordChecks();
     kv::logProgramName() = "korivan-cli";
     Context ctx;
     std::vector<std::string> args(argv + 1, argv + argc);
