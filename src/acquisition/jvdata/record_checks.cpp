@@ -69,6 +69,18 @@ void registerRecordChecks() {
     registerRecordLayout(files::KS, ks);
     registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch, false));
 
+    // The supplied jockey and horse files of OPTION1N.
+    const std::string supplied = "OPTION1N フォルダの統計ファイルを入れ直して下さい。";
+    ks.action = supplied;
+    registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::KS_SUPPLIED, ks);
+    RecordLayout hn;
+    hn.length = HnRecord::kLength;
+    hn.crlf = true;
+    hn.text = true;
+    hn.digits = {kMakeDate, {HnRecord::KettoNum, "血統登録番号", "registration number"}};
+    hn.action = supplied;
+    registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::HN_SUPPLIED, hn);
+
     registerRecordLayout(files::RA_NEW, raceBound(RaRecord::kLength, structure, false));
     registerRecordLayout(files::RA_NEW_D, raceBound(RaRecord::kLength, structure, false));
     registerRecordLayout(files::SE_NEW, runners(structure, false));
