@@ -1,6 +1,10 @@
 // JV-Data records as JV-Link delivers them: the record kind, every parse
-// routine, the fix routines on what they parsed, and the odds entries.
+// routine, the fix routines on what they parsed, and the odds entries; the
+// same bytes as whole week files checked against their layouts.
 #include "acquisition/jvdata/jvdata.h"
+#include "common/appfolder.h"
+#include "common/fsys.h"
+#include "common/recordcheck.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -30,5 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)jv::oddsTenths(rec);
     (void)jv::kumiNumbers(rec);
+    static const bool registered = (jv::registerRecordChecks(), true);
+    (void)registered;
+    for (const char* name : {kv::files::SE, kv::files::O2_WEEK, kv::files::KETTONUM_LIST, kv::files::CODE_TABLE})
+        kv::checkFileBytes(name, rec);
+    kv::clearUnreadableFiles();
     return 0;
 }

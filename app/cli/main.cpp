@@ -5,6 +5,8 @@
 #include <unistd.h>
 #include <vector>
 
+#include "acquisition/jvdata/jvdata.h"
+#include "expansion/stats/stat_files.h"
 #include "cli.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
@@ -72,7 +74,7 @@ int runStep(Context& ctx, const std::string& name, const std::vector<std::string
             ctx.progress.finish();
             // A file that is there but cannot be read is no missing file: the step fails.
             const bool unreadable = !kv::unreadableFiles().empty();
-            if (unreadable && !kv::unreadableTold()) {
+            if ((unreadable || !kv::damagedFiles().empty()) && !kv::unreadableTold()) {
                 kv::StepReport report(name);
                 report.unreadableFiles(name);
                 report.tell(ctx.messages);
@@ -96,6 +98,8 @@ static void usage() {
 int main(int argc, char** argv) {
     using namespace kvcli;
     kv::tuneMemoryForBulkWork();
+    kv::jv::registerRecordChecks();
+    kv::stats::registerRecordChecks();
     kv::logProgramName() = "korivan-cli";
     Context ctx;
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 
+#include "acquisition/jvdata/jvdata.h"
+#include "expansion/stats/stat_files.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
 #include "platform/jvlink/jvlink.h"
@@ -23,6 +25,8 @@ void usage() { std::fprintf(stderr, "usage: korivan [--app-dir DIR] [--feed DIR]
 
 int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
+    kv::jv::registerRecordChecks();
+    kv::stats::registerRecordChecks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korivan"));
     std::string appDir, feedDir;

@@ -1,5 +1,7 @@
 #include "common/fsys.h"
 
+#include "common/recordcheck.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
@@ -73,10 +75,32 @@ std::vector<std::string> FileNotes::unreadable() const {
     return unreadable_;
 }
 
+void FileNotes::noteDamaged(const DamagedFile& damage) {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (auto& d : damaged_) {
+        if (d.path != damage.path) continue;
+        d.records = std::max(d.records, damage.records);
+        if (damage.first < d.first) {
+            d.first = damage.first;
+            d.what = damage.what;
+            d.whatEnglish = damage.whatEnglish;
+        }
+        if (d.action.empty()) d.action = damage.action;
+        return;
+    }
+    if (damaged_.size() < kUnreadableCap) damaged_.push_back(damage);
+}
+
+std::vector<DamagedFile> FileNotes::damaged() const {
+    std::lock_guard<std::mutex> lock(mu_);
+    return damaged_;
+}
+
 void FileNotes::clear() {
     std::lock_guard<std::mutex> lock(mu_);
     unreadable_.clear();
     seen_.clear();
+    damaged_.clear();
 }
 
 FileNotes& currentFileNotes() { return tNotes ? *tNotes : tOwnNotes; }
@@ -91,6 +115,10 @@ void noteUnreadable(const std::string& path, const std::string& reason) {
 std::vector<std::string> unreadableFiles() { return currentFileNotes().unreadable(); }
 
 void clearUnreadableFiles() { currentFileNotes().clear(); }
+
+std::vector<DamagedFile> damagedFiles() { return currentFileNotes().damaged(); }
+
+void noteDamaged(const DamagedFile& damage) { currentFileNotes().noteDamaged(damage); }
 
 namespace {
 
@@ -309,6 +337,7 @@ FileView readFileView(const std::string& path) {
         r.bytes.reset();
         noteUnreadable(path, r.reason);
     }
+    if (r.ok()) checkFileBytes(path, r.bytes.view());
     return r;
 }
 

@@ -80,8 +80,24 @@ unsigned usableCores();
 // handed back and faulted in again. Called once at the start of main.
 void tuneMemoryForBulkWork();
 
+// A file read whole whose records are damaged: how many, the first (record
+// number, 1-based; 0 where the damage is the file's as a whole, an empty
+// file) and what is wrong with it, in Japanese for the message and in English
+// for the log; `action` says what to do, in a sentence (empty: not known).
+struct DamagedFile {
+    std::string path;
+    long records = 0;
+    std::size_t first = 0;
+    std::string what;
+    std::string whatEnglish;
+    std::string action;
+    bool lines = false;  // a text file: the records are its lines
+};
+
 // What a step found wrong with the files it read: the files found but not
-// readable ("path: reason", each path once, in the order found). Each step
+// readable ("path: reason", each path once, in the order found) and the
+// files read with damaged records (each path once; a file read again keeps
+// the larger count and the earliest damaged record). Each step
 // has its own: a thread reports into the notes of the step it works for
 // (its own notes, or those a FileNotesScope gave it), so that two steps
 // running at the same time never clear or take each other's files.
@@ -89,12 +105,15 @@ class FileNotes {
 public:
     void noteUnreadable(const std::string& path, const std::string& reason);
     std::vector<std::string> unreadable() const;
+    void noteDamaged(const DamagedFile& damage);
+    std::vector<DamagedFile> damaged() const;
     void clear();
 
 private:
     mutable std::mutex mu_;
     std::vector<std::string> unreadable_;
     std::set<std::string> seen_;
+    std::vector<DamagedFile> damaged_;
 };
 
 // The notes the calling thread reports into: those of the innermost
@@ -130,6 +149,9 @@ std::vector<std::string> unreadableFiles();
 void clearUnreadableFiles();
 // Notes an unreadable file (for readers outside src/common).
 void noteUnreadable(const std::string& path, const std::string& reason);
+// The calling thread's notes of damaged files (cleared with the unreadable ones).
+std::vector<DamagedFile> damagedFiles();
+void noteDamaged(const DamagedFile& damage);
 
 // A temporary name next to path, unique in this process: "<path>.tmp<pid>_<n>".
 std::string tempNameFor(const std::string& path);

@@ -1,5 +1,7 @@
 #include "common/recordfile.h"
 
+#include "common/recordcheck.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -161,7 +163,9 @@ bool removeFile(const std::string& path) {
 
 long long fileSize(const std::string& path) { return statSize(path, false); }
 
-std::vector<std::string> listFiles(const std::string& dir) {
+namespace {
+
+std::vector<std::string> namesIn(const std::string& dir, bool filesOnly) {
     std::vector<std::string> names;
     std::error_code ec;
     fs::directory_iterator it(dir, ec);
@@ -169,11 +173,17 @@ std::vector<std::string> listFiles(const std::string& dir) {
         noteUnreadable(dir, ec.message());
     for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::error_code ec2;
-        if (it->is_regular_file(ec2)) names.push_back(it->path().filename().string());
+        if (!filesOnly || it->is_regular_file(ec2)) names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
 }
+
+}  // namespace
+
+std::vector<std::string> listFiles(const std::string& dir) { return namesIn(dir, true); }
+
+std::vector<std::string> listNames(const std::string& dir) { return namesIn(dir, false); }
 
 bool RecordFileWriter::open() {
     close();
@@ -284,12 +294,14 @@ std::size_t RecordFile::count() const {
 std::vector<std::string> RecordFile::readAll() const {
     FileView f = readFileView(path_);
     if (!f.ok()) return {};
+    checkRecordFile(path_, f.bytes.view(), len_);
     return splitRecords(f.bytes.view(), len_);
 }
 
 RecordView RecordFile::view() const {
     FileView f = readFileView(path_);
     if (!f.ok()) return {};
+    checkRecordFile(path_, f.bytes.view(), len_);
     return RecordView(std::move(f.bytes), len_);
 }
 
@@ -297,16 +309,25 @@ std::optional<std::string> RecordFile::read(std::size_t n) const {
     if (n == 0 || len_ == 0 || n > count()) return std::nullopt;
     auto rec = readAt(path_, static_cast<long long>((n - 1) * len_), len_);
     if (!rec || rec->size() != len_) return std::nullopt;
+    DamageTally t(path_, len_);
+    t.check(n, *rec);
+    t.note();
     return rec;
 }
 
 std::vector<std::string> RecordFile::readRange(std::size_t first, std::size_t last) const {
     std::vector<std::string> out;
     if (first < 1 || last < first || len_ == 0) return out;
-    if (statSize(path_, true) < 0) return out;
+    const long long size = statSize(path_, true);
+    if (size < 0) return out;
     auto buf = readAt(path_, static_cast<long long>((first - 1) * len_), (last - first + 1) * len_);
     if (!buf) return out;
-    return splitRecords(*buf, len_);
+    out = splitRecords(*buf, len_);
+    DamageTally t(path_, len_);
+    for (std::size_t i = 0; i < out.size(); ++i) t.check(first + i, out[i]);
+    t.checkLength(size);
+    t.note();
+    return out;
 }
 
 bool RecordFile::write(std::size_t n, std::string_view rec) const {
@@ -407,15 +428,23 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
     std::vector<std::size_t> from(parts + 1);
     for (unsigned k = 0; k <= parts; ++k) from[k] = count * k / parts;
     std::vector<int> failed(parts, 0);
+    std::vector<DamageTally> damage(parts, DamageTally(path, recLen));
     auto scanOne = [&](unsigned k) {
-        failed[k] = scanPart(fd, recLen, from[k], from[k + 1], k + 1 == parts,
-                                 [&fn, k](std::string_view rec) { fn(k, rec); });
+        std::size_t n = from[k];
+        DamageTally& tally = damage[k];
+        failed[k] = scanPart(fd, recLen, from[k], from[k + 1], k + 1 == parts, [&fn, &tally, &n, k](std::string_view rec) {
+            tally.check(++n, rec);
+            fn(k, rec);
+        });
     };
     std::vector<std::thread> others;
     for (unsigned k = 1; k < parts; ++k) others.push_back(stepThread([&scanOne, k] { scanOne(k); }));
     scanOne(0);
     for (auto& t : others) t.join();
     ::close(fd);
+    for (unsigned k = 1; k < parts; ++k) damage[0].add(damage[k]);
+    damage[0].checkLength(static_cast<long long>(st.st_size));
+    damage[0].note();
     for (unsigned k = 0; k < parts; ++k)
         if (failed[k]) {
             noteUnreadable(path, std::strerror(failed[k]));
@@ -425,14 +454,15 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
 }
 
 long long readFileInto(const std::string& path, std::string& buffer) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0) return -1;
+    // Something that is not a file where the file belongs is noted as other readers note it.
+    const long long size = statSize(path, true);
+    if (size <= 0) return -1;
     const int fd = fsys::openRead(path);
     if (fd < 0) {
         noteUnreadable(path, std::strerror(errno));
         return 0;
     }
-    const std::size_t want = static_cast<std::size_t>(st.st_size);
+    const std::size_t want = static_cast<std::size_t>(size);
     if (buffer.size() < want) buffer.resize(want);
     std::size_t got = 0;
     for (;;) {
@@ -447,6 +477,7 @@ long long readFileInto(const std::string& path, std::string& buffer) {
         if (got == want) break;  // the file as long as it was when looked at
     }
     ::close(fd);
+    checkFileBytes(path, std::string_view(buffer.data(), got));
     return static_cast<long long>(got);
 }
 

@@ -36,6 +36,10 @@ bool removeFile(const std::string& path);    // true when it no longer exists
 long long fileSize(const std::string& path); // -1 when missing
 // Names (not paths) of the regular files of a folder, sorted by name.
 std::vector<std::string> listFiles(const std::string& dir);
+// The same with the names of anything else standing there (a folder where a
+// file of that name may be expected): a reader looking for its files by name
+// then finds it unreadable instead of missing.
+std::vector<std::string> listNames(const std::string& dir);
 
 // The complete records of a file held in place (a partial last one dropped):
 // records are views into the file's bytes, valid while this lives.
@@ -173,9 +177,11 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
                        const std::function<void(unsigned, std::string_view)>& fn);
 
 // Reads a whole file into `buffer` (which only grows, so that it is reused)
-// and returns the number of bytes read. A missing file, something that is not
-// a regular file and an empty file give -1 without a note; a file that cannot
-// be opened or read is noted as unreadable and gives what was read before.
+// and returns the number of bytes read. A missing file and an empty file give
+// -1 without a note; something else than a file (a folder) gives -1 and is
+// noted as unreadable; a file that cannot be opened or read is noted as
+// unreadable and gives what was read before. What was read is checked
+// against the file's layout (common/recordcheck.h).
 long long readFileInto(const std::string& path, std::string& buffer);
 
 // Splits a byte buffer into complete records of length len (a partial last one dropped).

@@ -27,7 +27,7 @@ bool number(std::string_view s, std::size_t off, std::size_t len, int lo, int hi
 
 std::vector<PastDay> findPastDays(const std::string& dir, std::string_view suffix) {
     std::vector<PastDay> days;
-    for (const std::string& name : listFiles(dir)) {
+    for (const std::string& name : listNames(dir)) {  // a folder in place of a day file: unreadable
         if (name.size() != 14 + suffix.size() || name.compare(14, std::string::npos, suffix) != 0) continue;
         PastDay d;
         if (number(name, 0, 4, kFirstYear, kLastYear, d.year) && number(name, 4, 2, 1, 12, d.month) &&

@@ -61,8 +61,8 @@ inline bool nothingAt(const std::string& path) {
     return ::stat(path.c_str(), &st) != 0;
 }
 
-// True once a step's message has named the unreadable files found since the
-// list was last cleared (the command-line driver then does not name them again).
+// True once a step's message has named the unreadable and damaged files found
+// since the list was last cleared (the command-line driver then does not name them again).
 inline bool& unreadableTold() {
     static bool told = false;
     return told;
@@ -138,6 +138,7 @@ public:
     // "path: reason"): the step fails, the message names the first, the log each.
     // `step` is the user's label of the step to run again.
     void unreadableFiles(const std::string& step) {
+        damagedFiles();
         const std::vector<std::string> found = kv::unreadableFiles();
         if (found.empty()) return;
         for (const auto& f : found) detail("could not read " + f);
@@ -147,6 +148,33 @@ public:
                fileLabel(colon == std::string::npos ? first : first.substr(0, colon)));
         unreadable_ += static_cast<long>(found.size());
         unreadableAction_ = "ファイルの読み取り権限を確認してから、" + step + "をやり直して下さい。";
+    }
+    // The files read during the step with damaged records
+    // (kv::damagedFiles()): a note per file (which file, how many records,
+    // the first and what is wrong with it, what to do);
+    // the step goes on with the records as they read. Called by
+    // unreadableFiles(), so that every step naming what it could not read
+    // names what it read damaged as well.
+    void damagedFiles() {
+        for (const DamagedFile& d : kv::damagedFiles()) {
+            bool said = false;
+            for (const auto& p : damagedSaid_) said = said || p == d.path;
+            if (said) continue;
+            damagedSaid_.push_back(d.path);
+            const std::string unit = d.lines ? "line" : "record";
+            const std::string where = d.first == 0 ? "" : " (first: " + unit + " " + std::to_string(d.first) + ")";
+            detail("damaged " + d.path + ": " + std::to_string(d.records) + " damaged " + unit + "(s)" + where + ": " +
+                   d.whatEnglish);
+            text_ += fileLabel(d.path);
+            if (d.first == 0) {
+                text_ += " は壊れています（" + d.what + "）。";
+            } else {
+                const std::string unit = d.lines ? "行" : "件";
+                text_ += std::string(d.lines ? " に壊れた行が " : " に壊れたレコードが ") + std::to_string(d.records) + " " +
+                         unit + "あります（最初: " + std::to_string(d.first) + " " + unit + "目、" + d.what + "）。";
+            }
+            text_ += d.action.empty() ? std::string("このファイルを書く処理をやり直して下さい。") : d.action;
+        }
     }
     // Sentences the user should know that are no failure (what an earlier
     // step left unfinished, from beginStep()).
@@ -195,7 +223,7 @@ public:
         const std::string prefix = logProgramName() + ": " + (log_.empty() ? "" : log_ + ": ");
         for (const auto& d : details_) std::fprintf(stderr, "%s%s\n", prefix.c_str(), d.c_str());
         if (!text_.empty()) messages.message(message());
-        if (!unreadableAction_.empty()) unreadableTold() = true;
+        if (!unreadableAction_.empty() || !damagedSaid_.empty()) unreadableTold() = true;
         return failures_ > 0;
     }
 
@@ -205,6 +233,7 @@ private:
     std::string action_;
     std::string unreadableAction_;
     std::vector<std::string> missing_;
+    std::vector<std::string> damagedSaid_;
     std::vector<std::string> details_;
     long failures_ = 0;
     long unreadable_ = 0;  // of failures_: unreadable files

@@ -6,7 +6,9 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -219,6 +221,96 @@ TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
         EXPECT_NE(r.err.find(msg), std::string::npos) << r.err;
         fs::remove(path);
         fs::rename(kept, path);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A damaged input is named in the step's message: the file, how many records
+// (or lines) are damaged and the first of them with what is wrong, and what
+// to do; the step goes on. A folder where a file belongs is an unreadable
+// file. Intact files are not mentioned.
+TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
+    kvtest::TempDir root;
+    const std::string app = root.path() + "/week";
+    fs::create_directories(app);
+    kvsample::Options o;
+    o.appDir = app;
+    o.phase = kvsample::Phase::Prediction;
+    kvsample::generate(o);
+    ASSERT_EQ(cli(app, "run-week").code, 0);
+    o.phase = kvsample::Phase::Result;  // the results: the history's day files
+    kvsample::generate(o);
+    ASSERT_EQ(cli(app, "run-week").code, 0);
+    std::string dayFile;
+    for (const auto& n : kv::listFiles(app + "/TEKICHU"))
+        if (n.size() == 25 && n.substr(14) == "tekichu.txt") dayFile = "TEKICHU/" + n;
+    ASSERT_FALSE(dayFile.empty());
+    const std::string exFile = "UMAGOTOEXTHISWEEKN/" + kv::listFiles(app + "/UMAGOTOEXTHISWEEKN").front();
+    const long long se = kv::fileSize(app + "/SETHISWEEKN.dat");
+    const long long o2 = kv::fileSize(app + "/O2THISWEEKN.dat");
+    const long long day = kv::fileSize(app + "/" + dayFile);
+    const auto cutAt = [](std::size_t n) { return [n](std::string& b) { b.resize(n); }; };
+
+    struct Case {
+        const char* kind;
+        const char* step;
+        std::string file;
+        std::function<void(std::string&)> damage;  // none: a folder in place of the file
+        std::string said;                           // part of the message ("" : nothing about the file)
+    };
+    const std::string se1 = "SETHISWEEKN.dat に壊れたレコードが ";
+    const Case cases[] = {
+        {"cut inside a record", "structure", "SETHISWEEKN.dat", cutAt(static_cast<std::size_t>(se - 100)),
+         se1 + "1 件あります（最初: " + std::to_string((se - 100) / 555 + 1) +
+             " 件目、ファイルがレコードの途中で終わっています）。①今週開催取得をやり直して下さい。"},
+        {"zeroed region", "structure", "SETHISWEEKN.dat",
+         [](std::string& b) { std::fill(b.begin() + 555 * 10 + 11, b.begin() + 555 * 10 + 300, '\0'); },
+         se1 + "1 件あります（最初: 11 件目、レースキーが数字ではありません）"},
+        {"garbage inserted", "structure", "SETHISWEEKN.dat", [](std::string& b) { b.insert(555 * 4, "\xFF\xFFgarbage"); },
+         "（最初: 5 件目、レコードの終わり（CR LF）が有りません）"},
+        {"key digits to letters", "structure", "SETHISWEEKN.dat", [](std::string& b) { b.replace(555 * 2 + 28, 2, "AB"); },
+         se1 + "1 件あります（最初: 3 件目、馬番が数字ではありません）"},
+        {"empty", "structure", "SETHISWEEKN.dat", cutAt(0), "SETHISWEEKN.dat は壊れています（ファイルが空です）"},
+        {"intact", "structure", "SETHISWEEKN.dat", [](std::string&) {}, ""},
+        {"repeated", "odds-tables", "O2THISWEEKN.dat", [](std::string& b) { b += b; },
+         "O2THISWEEKN.dat に壊れたレコードが " + std::to_string(o2 / 2042) + " 件あります（最初: " +
+             std::to_string(o2 / 2042 + 1) + " 件目、前のレコードと同じキーです）。「今週のオッズ」をやり直して下さい。"},
+        {"intact", "odds-tables", "O2THISWEEKN.dat", [](std::string&) {}, ""},
+        {"cut inside a line", "history-search", dayFile, cutAt(static_cast<std::size_t>(day - 1)),
+         "に壊れた行が 1 行あります（最初: "},
+        {"NUL byte", "predict", "JRACODE/CodeTable.csv",
+         [](std::string& b) { b[b.find('\n') + 3] = '\0'; }, "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、NUL バイトが有ります）"},
+        {"folder in place", "history-search", dayFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + dayFile},
+        {"folder in place", "predict", exFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + exFile},
+        {"folder in place", "fetch", "jvfeed/TOKURACETCVNRCVN/" + kv::listFiles(app + "/jvfeed/TOKURACETCVNRCVN").front(), nullptr,
+         "読み込めなかったファイル"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.step) + " " + c.file + ": " + c.kind);
+        const std::string path = app + "/" + c.file;
+        const std::string kept = *kv::readFileBytes(path);
+        if (c.damage) {
+            std::string bytes = kept;
+            c.damage(bytes);
+            ASSERT_TRUE(kv::writeFileAtomic(path, bytes));
+        } else {
+            fs::remove(path);
+            fs::create_directory(path);
+        }
+        const Cli r = cli(app, c.step);
+        if (c.said.empty()) {
+            EXPECT_EQ(r.err.find("壊れ"), std::string::npos) << r.err;
+        } else {
+            EXPECT_NE(r.err.find("MSG: "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        }
+        if (!c.damage) EXPECT_EQ(r.code, 1);  // unreadable: the step failed
+        fs::remove_all(path);
+        ASSERT_TRUE(kv::writeFileAtomic(path, kept));
     }
 }
 

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/fsys.h"
 #include "fixtures/fixtures.h"
 #include "fixtures/jv_records.h"
 #include "platform/jvlink/emulator.h"
@@ -95,10 +96,16 @@ TEST(JvLinkEmulator, MissingFeedMeansNoData) {
     ASSERT_EQ(odd->JVInit("UNKNOWN"), 0);
     EXPECT_EQ(open(*odd).readCount, 0);
     odd->JVClose();
+    kv::clearUnreadableFiles();
     const Opened o2 = open(*odd, "TOKURACETCOVRCOV");
     EXPECT_EQ(o2.rc, 0);
-    EXPECT_EQ(o2.readCount, 0);  // only regular files count
+    EXPECT_EQ(o2.readCount, 1);  // the folder stands where a file is: unreadable, not missing
+    EXPECT_EQ(read(*odd).rc, -1);  // no records, the end of that file
     EXPECT_EQ(read(*odd).rc, 0);
+    const auto unreadable = kv::unreadableFiles();
+    ASSERT_EQ(unreadable.size(), 1u);
+    EXPECT_NE(unreadable[0].find("a.jvd: "), std::string::npos) << unreadable[0];
+    kv::clearUnreadableFiles();
 }
 
 TEST(JvLinkEmulator, ReadsFilesInNameOrderWithEndOfFileMarks) {

@@ -856,7 +856,7 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
     wk.write();
     const std::string a = "UMAGOTOEXTHISWEEKN/0405061101EX.dat", b = "UMAGOTOEXTHISWEEKN/0405061102EX.dat";
     ASSERT_TRUE(wk.dir.exists(a));
-    // Horse 2's file is a folder: no runs, and unreadable rather than missing.
+    // Horse 2's file is a folder: no runs, and unreadable (a folder stands where the file belongs).
     std::filesystem::remove(wk.dir.file(b));
     ASSERT_TRUE(makeDirs(wk.dir.file(b)));
     struct Case {
@@ -875,9 +875,9 @@ TEST(PredictionRun, UnreadableInputsAreNotedAndTheRunGoesOn) {
                                        [&](const std::string& u) { return u.find(c.denied) != std::string::npos; });
         EXPECT_EQ(noted, std::string(c.denied) != "nothing") << c.denied;
         const bool folderNoted = std::any_of(unreadable.begin(), unreadable.end(), [](const std::string& u) {
-            return u.find("0405061102EX.dat") != std::string::npos;
+            return u.find("0405061102EX.dat: a folder stands where the file belongs") != std::string::npos;
         });
-        EXPECT_EQ(folderNoted, c.runners > 0) << c.denied;  // without runners no run file is looked at
+        EXPECT_EQ(folderNoted, c.runners > 0) << c.denied;  // read whenever the race has runners
         EXPECT_TRUE(run.w->report().failedAny()) << c.denied;
         const auto recs = splitRecords(wk.dir.read("RACE/" + kKey11 + ".dat"), rh::kRecordLength);
         ASSERT_EQ(recs.size(), c.runners) << c.denied;

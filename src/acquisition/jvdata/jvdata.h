@@ -88,3 +88,13 @@ struct OddsEntry {
 std::vector<OddsEntry> oddsEntries(std::string_view rec);
 
 }  // namespace kv::jv
+
+namespace kv::jv {
+
+// Registers the layouts of the week's record files (common/recordcheck.h), so
+// that every read of them is checked: the downloaded files, the files
+// structure processing writes from them and the live files. Called once at
+// start-up (again: no change).
+void registerRecordChecks();
+
+}  // namespace kv::jv

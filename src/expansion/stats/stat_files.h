@@ -19,6 +19,10 @@ namespace kv::stats {
 // File names inside the folder OPTION1N.
 namespace names = kv::option1n;
 
+// Registers the layouts of the statistics files (common/recordcheck.h), so
+// that every read of them is checked. Called once at start-up.
+void registerRecordChecks();
+
 // Path of a file of OPTION1N under an application folder (a trailing "/" optional).
 std::string optionFile(std::string_view appDir, std::string_view name);
 // Path of a file of OPTION1N under the current application folder (kv::GetAppPath).

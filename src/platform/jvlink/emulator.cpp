@@ -222,7 +222,8 @@ int JVLinkEmulator::JVOpen(const std::string& dataSpec, const std::string& fromT
     closeState();
     spec_ = dataSpec;
     dir_ = joinPath(feedDir_, dataSpec);
-    for (const std::string& name : listFiles(dir_))
+    // A folder standing where a file belongs is listed too: reading it notes it unreadable.
+    for (const std::string& name : listNames(dir_))
         if (endsWith(name, ".jvd")) files_.push_back(name);
     mode_ = Mode::Stored;
     if (files_.empty()) return 0;  // nothing to read
@@ -348,7 +349,7 @@ int JVLinkEmulator::JVRTOpen(const std::string& dataSpec, const std::string& key
     if (key.empty() || key.find_first_of("/\\") != std::string::npos || key == "." || key == "..") return kBadKey;
     const std::string dir = joinPath(feedDir_, dataSpec);
     const std::string name = key + ".jvd";
-    if (!fileExists(joinPath(dir, name))) return kNoSuchData;
+    if (!fileExists(joinPath(dir, name)) && !dirExists(joinPath(dir, name))) return kNoSuchData;
     closeState();
     spec_ = dataSpec;
     dir_ = dir;

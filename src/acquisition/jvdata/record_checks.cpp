@@ -1,0 +1,106 @@
+#include "acquisition/jvdata/jvdata.h"
+#include "common/appfolder.h"
+#include "common/recordcheck.h"
+
+namespace kv::jv {
+namespace {
+
+std::string redo(const std::string& step) { return step + "をやり直して下さい。"; }
+
+const DigitField kMakeDate{Head::MakeDate, "作成日", "make date"};
+const DigitField kRaceKey{RaceIdHead::RaceId, "レースキー", "race key"};
+
+RecordLayout raceBound(std::size_t length, std::string action, bool keyed) {
+    RecordLayout l;
+    l.length = length;
+    l.crlf = true;
+    l.text = true;
+    l.digits = {kMakeDate, kRaceKey};
+    if (keyed) l.key = RaceIdHead::RaceId;
+    l.action = std::move(action);
+    return l;
+}
+
+RecordLayout runners(std::string action, bool keyed) {
+    RecordLayout l = raceBound(SeRecord::kLength, std::move(action), false);
+    l.digits.push_back({SeRecord::Umaban, "馬番", "horse number"});
+    l.digits.push_back({SeRecord::KettoNum, "血統登録番号", "registration number"});
+    if (keyed) l.key = Field{RaceIdHead::RaceId.off, SeRecord::Umaban.end() - RaceIdHead::RaceId.off};
+    return l;
+}
+
+RecordLayout horses(std::string action) {
+    RecordLayout l;
+    l.length = UmRecord::kLength;
+    l.crlf = true;
+    l.text = true;
+    l.digits = {kMakeDate, {UmRecord::KettoNum, "血統登録番号", "registration number"},
+                {UmRecord::BirthDate, "生年月日", "birth date"}};
+    l.action = std::move(action);
+    return l;
+}
+
+}  // namespace
+
+void registerRecordChecks() {
+    const std::string fetch = redo("①今週開催取得");
+    const std::string structure = redo("②構造・中止処理");
+    const std::string odds = redo("「今週のオッズ」");
+    const std::string liveOdds = redo("「Ⅱ　速報オッズ情報」");
+    const std::string liveResults = redo("「Ⅲ　速報着順等情報」");
+
+    // Races and runners come again when their data is delivered again (a
+    // record of a later data kind): their keys may repeat.
+    RecordLayout ra = raceBound(RaRecord::kLength, fetch, false);
+    ra.needsRecords = true;
+    registerRecordLayout(files::RA, ra);
+    RecordLayout se = runners(fetch, false);
+    se.needsRecords = true;
+    registerRecordLayout(files::SE, se);
+    RecordLayout um = horses(fetch);
+    um.needsRecords = true;
+    registerRecordLayout(files::UM, um);
+    RecordLayout ks;
+    ks.length = KsRecord::kLength;
+    ks.crlf = true;
+    ks.text = true;
+    ks.digits = {kMakeDate};
+    ks.action = fetch;
+    registerRecordLayout(files::KS, ks);
+    registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch, false));
+
+    // The supplied jockey and horse files of OPTION1N.
+    const std::string supplied = "OPTION1N フォルダの統計ファイルを入れ直して下さい。";
+    ks.action = supplied;
+    registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::KS_SUPPLIED, ks);
+    RecordLayout hn;
+    hn.length = HnRecord::kLength;
+    hn.crlf = true;
+    hn.text = true;
+    hn.digits = {kMakeDate, {HnRecord::KettoNum, "血統登録番号", "registration number"}};
+    hn.action = supplied;
+    registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::HN_SUPPLIED, hn);
+
+    registerRecordLayout(files::RA_NEW, raceBound(RaRecord::kLength, structure, false));
+    registerRecordLayout(files::RA_NEW_D, raceBound(RaRecord::kLength, structure, false));
+    registerRecordLayout(files::SE_NEW, runners(structure, false));
+    registerRecordLayout(files::SE_NEW_D, runners(structure, false));
+    registerRecordLayout(files::UM_NEW, horses(structure));
+
+    registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds, true));
+    registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds, true));
+    registerRecordLayout(files::O5_WEEK, raceBound(O5Record::kLength, odds, true));
+    registerRecordLayout(files::O6_WEEK, raceBound(O6Record::kLength, redo("「今週の3連単」"), true));
+
+    // Live files: a record is replaced by its newer version, keys may repeat.
+    registerRecordLayout(files::O1_LIVE, raceBound(O1Record::kLength, liveOdds, false));
+    registerRecordLayout(files::O2_LIVE, raceBound(O2Record::kLength, liveOdds, false));
+    registerRecordLayout(files::O4_LIVE, raceBound(O4Record::kLength, liveOdds, false));
+    registerRecordLayout(files::O5_LIVE, raceBound(O5Record::kLength, liveOdds, false));
+    registerRecordLayout(files::O6_LIVE, raceBound(O6Record::kLength, liveOdds, false));
+    registerRecordLayout(files::RA_LIVE, raceBound(RaRecord::kLength, liveResults, false));
+    registerRecordLayout(files::SE_LIVE, runners(liveResults, false));
+    registerRecordLayout(files::HR_LIVE, raceBound(HrRecord::kLength, liveResults, false));
+}
+
+}  // namespace kv::jv

@@ -1,0 +1,279 @@
+#include "common/recordcheck.h"
+
+#include <cstring>
+#include <mutex>
+#include <unordered_set>
+
+#include "common/appfolder.h"
+#include "common/exrecord.h"
+#include "common/fsys.h"
+
+namespace kv {
+namespace {
+
+struct Entry {
+    std::string folder;  // empty: any folder
+    std::string name;    // the file name, or its end when `suffix`
+    bool suffix = false;
+    RecordLayout layout;
+};
+
+Entry parse(const std::string& pattern) {
+    Entry e;
+    std::string rest = pattern;
+    const auto slash = rest.rfind('/');
+    if (slash != std::string::npos) {
+        e.folder = rest.substr(0, slash);
+        rest = rest.substr(slash + 1);
+    }
+    if (!rest.empty() && rest.front() == '*') {
+        e.suffix = true;
+        rest.erase(0, 1);
+    }
+    e.name = rest;
+    return e;
+}
+
+std::mutex gMu;
+
+// The program's own files whose layouts live here; the week's record files
+// are registered by their layouts (acquisition/jvdata).
+std::vector<Entry> ownFiles() {
+    std::vector<Entry> out;
+    auto add = [&out](const std::string& pattern, RecordLayout l) {
+        Entry e = parse(pattern);
+        e.layout = std::move(l);
+        out.push_back(std::move(e));
+    };
+    // Expanded run records: the identity members are text, the rest holds Singles.
+    RecordLayout ex;
+    ex.length = exrec::kLength;
+    ex.crlf = true;
+    ex.digits = {{exrec::RaceId, "レースキー", "race key"},
+                 {exrec::Umaban, "馬番", "horse number"},
+                 {exrec::KettoNum, "血統登録番号", "registration number"}};
+    ex.action = "⑤計算をやり直して下さい。";
+    add(std::string(dirs::UMAGOTOEX) + "/*" + suffix::EX, ex);
+    // The lists of registration numbers, one quoted number a line.
+    RecordLayout list;
+    list.length = 14;
+    list.crlf = true;
+    list.text = true;
+    list.digits = {{Field{1, 10}, "登録番号", "registration number"}};
+    list.key = Field{1, 10};
+    list.action = "②構造・中止処理をやり直して下さい。";
+    add(files::KETTONUM_LIST, list);
+    add(files::HAHA_LIST, list);
+    // Text files of lines.
+    RecordLayout lines;
+    lines.text = true;
+    lines.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
+    add(files::CODE_TABLE, lines);
+    lines.action = "⑥予想・結果をやり直して下さい。";
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, lines);
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, lines);
+    // The factor weight tables and their item categories, a value a line.
+    lines.action = "予想因子ウエイトを展開し直して下さい。";
+    add(std::string(dirs::OPTION1N) + "/*201901N2025.dat", lines);
+    return out;
+}
+
+std::vector<Entry>& entries() {
+    static std::vector<Entry> e = ownFiles();
+    return e;
+}
+
+
+bool endsWith(std::string_view s, std::string_view end) {
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+bool allDigits(std::string_view s) {
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Length of the CP932 character at s[i] (1 or 2), 0 when the bytes there are no character.
+inline std::size_t cp932Char(std::string_view s, std::size_t i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) return c == 0 ? 0 : 1;
+    if (c >= 0xA1 && c <= 0xDF) return 1;  // half-width kana
+    if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+        if (i + 1 >= s.size()) return 0;
+        const auto t = static_cast<unsigned char>(s[i + 1]);
+        return (t >= 0x40 && t <= 0xFC && t != 0x7F) ? 2 : 0;
+    }
+    return 0;
+}
+
+// What is wrong with a text stretch: "" when nothing; nul set when a NUL byte.
+bool textProblem(std::string_view s, bool& nul) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        // Eight plain ASCII bytes at a time.
+        if (i + 8 <= s.size()) {
+            std::uint64_t w;
+            std::memcpy(&w, s.data() + i, 8);
+            if ((w & 0x8080808080808080ULL) == 0 && ((w - 0x0101010101010101ULL) & ~w & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const std::size_t n = cp932Char(s, i);
+        if (n == 0) {
+            nul = s[i] == '\0';
+            return true;
+        }
+        i += n;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool isCp932Text(std::string_view bytes) {
+    bool nul = false;
+    return !textProblem(bytes, nul);
+}
+
+void registerRecordLayout(const std::string& pattern, RecordLayout layout) {
+    Entry e = parse(pattern);
+    e.layout = std::move(layout);
+    std::lock_guard<std::mutex> lock(gMu);
+    for (auto& old : entries())
+        if (old.folder == e.folder && old.name == e.name && old.suffix == e.suffix) {
+            old.layout = std::move(e.layout);
+            return;
+        }
+    entries().push_back(std::move(e));
+}
+
+const RecordLayout* recordLayoutFor(std::string_view path) {
+    const auto slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::string_view folder;
+    if (slash != std::string_view::npos) {
+        folder = path.substr(0, slash);
+        const auto up = folder.rfind('/');
+        if (up != std::string_view::npos) folder = folder.substr(up + 1);
+    }
+    std::lock_guard<std::mutex> lock(gMu);
+    for (const auto& e : entries()) {  // entries are never removed: the layout stays valid
+        if (!e.folder.empty() && e.folder != folder) continue;
+        if (e.suffix ? endsWith(name, e.name) : name == e.name) return &e.layout;
+    }
+    return nullptr;
+}
+
+DamageTally::DamageTally(const std::string& path, std::size_t recLen)
+    : path_(path), layout_(recordLayoutFor(path)), len_(recLen) {
+    if (layout_ && layout_->length != recLen) layout_ = nullptr;  // read as another layout: its length only
+}
+
+void DamageTally::damaged(std::size_t n, std::string what, std::string english) {
+    ++count_;
+    if (first_ == 0 || n < first_) {
+        first_ = n;
+        what_ = std::move(what);
+        english_ = std::move(english);
+    }
+}
+
+void DamageTally::check(std::size_t n, std::string_view rec) {
+    if (!layout_) return;
+    const RecordLayout& l = *layout_;
+    if (l.crlf && (rec.size() < 2 || rec[rec.size() - 2] != '\r' || rec.back() != '\n'))
+        return damaged(n, "レコードの終わり（CR LF）が有りません", "the record does not end in CR LF");
+    for (const auto& d : l.digits)
+        if (d.field.end() <= rec.size() && !allDigits(rec.substr(d.field.off, d.field.len)))
+            return damaged(n, std::string(d.name) + "が数字ではありません", std::string(d.english) + " is not digits");
+    if (l.text) {
+        bool nul = false;
+        if (textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul))
+            return nul ? damaged(n, "NUL バイトが有ります", "NUL bytes inside the record")
+                       : damaged(n, "文字でないバイトが有ります", "bytes that are not CP932 text");
+    }
+}
+
+void DamageTally::checkLength(long long bytes) {
+    if (len_ == 0 || bytes <= 0) return;
+    const auto whole = static_cast<std::size_t>(bytes) / len_;
+    if (static_cast<std::size_t>(bytes) % len_ != 0)
+        damaged(whole + 1, "ファイルがレコードの途中で終わっています", "the file ends inside the record");
+}
+
+void DamageTally::add(const DamageTally& o) {
+    if (o.count_ == 0) return;
+    count_ += o.count_ - 1;
+    damaged(o.first_, o.what_, o.english_);
+}
+
+void DamageTally::note() const {
+    if (count_ == 0) return;
+    DamagedFile d;
+    d.path = path_;
+    d.records = count_;
+    d.first = first_;
+    d.what = what_;
+    d.whatEnglish = english_;
+    if (layout_) {
+        d.action = layout_->action;
+        d.lines = layout_->length == 0;
+    }
+    noteDamaged(d);
+}
+
+void checkFileBytes(const std::string& path, std::string_view bytes, const RecordLayout& l) {
+    DamageTally t(path, l.length);
+    t.layout_ = &l;
+    if (bytes.empty()) {
+        if (l.needsRecords) t.damaged(0, "ファイルが空です", "the file is empty");
+        return t.note();
+    }
+    if (l.length == 0) {  // lines
+        std::size_t at = 0, line = 0;
+        while (at < bytes.size()) {
+            ++line;
+            const auto nl = bytes.find('\n', at);
+            if (nl == std::string_view::npos) {
+                t.damaged(line, "ファイルが行の途中で終わっています", "the file ends inside the line");
+                break;
+            }
+            std::string_view s = bytes.substr(at, nl - at);
+            if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
+            bool nul = false;
+            if (l.text && textProblem(s, nul))
+                nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
+                    : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
+            at = nl + 1;
+        }
+        return t.note();
+    }
+    const std::size_t n = bytes.size() / l.length;
+    std::unordered_set<std::string_view> keys;
+    const bool keyed = l.key.len > 0 && l.key.end() <= l.length;
+    if (keyed) keys.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::string_view rec = bytes.substr(i * l.length, l.length);
+        const long before = t.count_;
+        t.check(i + 1, rec);
+        if (keyed && t.count_ == before && !keys.insert(rec.substr(l.key.off, l.key.len)).second)
+            t.damaged(i + 1, "前のレコードと同じキーです", "its key repeats an earlier record's");
+    }
+    t.checkLength(static_cast<long long>(bytes.size()));
+    t.note();
+}
+
+void checkFileBytes(const std::string& path, std::string_view bytes) {
+    if (const RecordLayout* l = recordLayoutFor(path)) checkFileBytes(path, bytes, *l);
+}
+
+void checkRecordFile(const std::string& path, std::string_view bytes, std::size_t recLen) {
+    if (const RecordLayout* l = recordLayoutFor(path); l && l->length == recLen) return;  // checked as read
+    DamageTally t(path, recLen);
+    t.checkLength(static_cast<long long>(bytes.size()));
+    t.note();
+}
+
+}  // namespace kv
