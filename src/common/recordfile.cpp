@@ -8,7 +8,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <thread>
+
+#include "common/parallel.h"
 
 namespace fs = std::filesystem;
 
@@ -395,14 +396,12 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
     std::vector<std::size_t> from(parts + 1);
     for (unsigned k = 0; k <= parts; ++k) from[k] = count * k / parts;
     std::vector<int> failed(parts, 0);
-    auto scanOne = [&](unsigned k) {
+    // Each part on its own thread.
+    orderedForEach(parts, parts, [&](std::size_t at, unsigned) {
+        const auto k = static_cast<unsigned>(at);
         failed[k] = scanPart(fd, recLen, from[k], from[k + 1], k + 1 == parts,
-                                 [&fn, k](std::string_view rec) { fn(k, rec); });
-    };
-    std::vector<std::thread> others;
-    for (unsigned k = 1; k < parts; ++k) others.push_back(stepThread([&scanOne, k] { scanOne(k); }));
-    scanOne(0);
-    for (auto& t : others) t.join();
+                             [&fn, k](std::string_view rec) { fn(k, rec); });
+    });
     ::close(fd);
     for (unsigned k = 0; k < parts; ++k)
         if (failed[k]) {
