@@ -6,6 +6,7 @@
 #include <exception>
 #include <mutex>
 #include <system_error>
+#include <utility>
 
 #include "common/fsys.h"
 
@@ -140,6 +141,75 @@ void orderedForEach(std::size_t count, unsigned workers, const std::function<voi
         if (auto error = shared.await(i)) std::rethrow_exception(error);
         commit(i);
         shared.committed(i);
+    }
+}
+
+TaskQueue::TaskQueue(unsigned threads) {
+    if (threads > 1) workers_ = startWorkers(threads - 1, [this](unsigned t) { work(t + 1, true); });
+}
+
+TaskQueue::~TaskQueue() {
+    try {
+        finish();
+    } catch (...) {  // a task's failure nobody asked for
+    }
+}
+
+void TaskQueue::push(Task task) {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        queue_.push_back(std::move(task));
+    }
+    queued_.notify_one();
+    idle_.notify_all();
+}
+
+void TaskQueue::finish() {
+    work(0, false);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        closing_ = true;
+    }
+    queued_.notify_all();
+    for (auto& t : workers_)
+        if (t.joinable()) t.join();
+    std::exception_ptr error;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        error = std::exchange(error_, nullptr);
+    }
+    if (error) std::rethrow_exception(error);
+}
+
+// Runs queued tasks; a started thread waits for more until the queue closes,
+// the calling thread returns once nothing is queued or running.
+void TaskQueue::work(unsigned thread, bool worker) {
+    std::unique_lock<std::mutex> lock(mu_);
+    for (;;) {
+        if (!queue_.empty()) {
+            Task task = std::move(queue_.front());
+            queue_.pop_front();
+            ++running_;
+            lock.unlock();
+            std::exception_ptr error;
+            try {
+                task(thread);
+            } catch (...) {
+                error = std::current_exception();
+            }
+            lock.lock();
+            if (error && !error_) error_ = std::move(error);
+            --running_;
+            if (running_ == 0 && queue_.empty()) idle_.notify_all();
+            continue;
+        }
+        if (worker) {
+            if (closing_) return;
+            queued_.wait(lock);
+        } else {
+            if (running_ == 0) return;
+            idle_.wait(lock, [this] { return !queue_.empty() || running_ == 0; });
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // Work spread over threads: commits in index order on the calling thread, the
 // same results on one thread as on many, failures carried to the caller, and
-// the workers' unreadable files in the caller's notes.
+// the workers' unreadable files in the caller's notes; a queue of tasks fed
+// while it runs.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -140,6 +141,56 @@ TEST(OrderedForEach, WorkersReportIntoTheCallersNotes) {
     });
     EXPECT_EQ(kv::unreadableFiles().size(), 6u);
     kv::clearUnreadableFiles();
+}
+
+}  // namespace
+
+namespace {
+
+// Tasks pushed while the queue runs, and tasks pushing tasks, all run once
+// before finish() returns, each told a thread number below the count asked.
+TEST(TaskQueue, RunsEveryTaskOnceBeforeFinishReturns) {
+    for (unsigned threads : {1u, 2u, 4u}) {
+        SCOPED_TRACE(threads);
+        std::vector<std::atomic<int>> ran(300);
+        std::atomic<bool> numbered{true}, offCaller{false};
+        const auto caller = std::this_thread::get_id();
+        kv::TaskQueue queue(threads);
+        auto task = [&](std::size_t i) {
+            return [&, i](unsigned t) {
+                if (t >= threads) numbered = false;
+                if (std::this_thread::get_id() != caller) offCaller = true;
+                ++ran[i];
+            };
+        };
+        for (std::size_t i = 0; i < 200; ++i) {
+            if (i < 100) {
+                queue.push(task(i));
+            } else {
+                queue.push([&, i](unsigned t) {
+                    task(i)(t);
+                    queue.push(task(i + 100));
+                });
+            }
+        }
+        queue.finish();
+        EXPECT_EQ(std::count(ran.begin(), ran.end(), 1), 300);
+        EXPECT_TRUE(numbered);
+        if (threads == 1) EXPECT_FALSE(offCaller);
+    }
+}
+
+TEST(TaskQueue, FinishCarriesTheFirstFailure) {
+    std::atomic<int> ran{0};
+    kv::TaskQueue queue(3);
+    for (int i = 0; i < 20; ++i)
+        queue.push([&, i](unsigned) {
+            ++ran;
+            if (i == 5) throw std::runtime_error("task 5");
+        });
+    EXPECT_THROW(queue.finish(), std::runtime_error);
+    EXPECT_EQ(ran.load(), 20);
+    queue.finish();  // once told, the failure is not told again
 }
 
 }  // namespace
