@@ -4,18 +4,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
 #include <limits>
-#include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -25,6 +20,7 @@
 #include "common/fields.h"
 #include "common/filetime.h"
 #include "common/numbers.h"
+#include "common/parallel.h"
 #include "common/quicksort.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
@@ -165,79 +161,13 @@ std::string listLines(const Records& recs, const std::vector<std::size_t>& pick,
     return out;
 }
 
-// The cores this process may run on.
-// Tasks (mostly file writing) run by the calling thread and a few more, each
-// thread with its own reused buffer. Tasks may add further tasks; finish()
-// works along until every task is done. Tasks must not throw.
-class TaskPool {
-public:
-    using Task = std::function<void(std::string& buffer)>;
-
-    explicit TaskPool(std::vector<std::string>& buffers) : buffers_(buffers) {
-        // More threads than cores gain nothing; more than four neither (the work is writing files).
-        const std::size_t threads = std::min<std::size_t>(4, kv::usableCores());
-        if (buffers_.size() < threads) buffers_.resize(threads);
-        try {
-            for (std::size_t t = 1; t < threads; ++t) workers_.push_back(kv::stepThread([this, t] { work(buffers_[t], true); }));
-        } catch (const std::system_error&) {
-            // no more threads to be had: the ones there do the work
-        }
-    }
-    ~TaskPool() { finish(); }
-
-    void push(Task task) {
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            queue_.push_back(std::move(task));
-        }
-        cv_.notify_one();
-        idle_.notify_all();
-    }
-    void finish() {
-        work(buffers_[0], false);
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            closing_ = true;
-        }
-        cv_.notify_all();
-        for (auto& t : workers_)
-            if (t.joinable()) t.join();
-    }
-
-private:
-    // Runs queued tasks; a worker waits for more until the pool closes, the
-    // calling thread returns once nothing is queued or running.
-    void work(std::string& buffer, bool worker) {
-        std::unique_lock<std::mutex> lock(mu_);
-        for (;;) {
-            if (!queue_.empty()) {
-                Task task = std::move(queue_.front());
-                queue_.pop_front();
-                ++running_;
-                lock.unlock();
-                task(buffer);
-                lock.lock();
-                --running_;
-                if (running_ == 0 && queue_.empty()) idle_.notify_all();
-                continue;
-            }
-            if (worker) {
-                if (closing_) return;
-                cv_.wait(lock);
-            } else {
-                if (running_ == 0) return;
-                idle_.wait(lock, [this] { return !queue_.empty() || running_ == 0; });
-            }
-        }
-    }
-    std::vector<std::string>& buffers_;
-    std::vector<std::thread> workers_;
-    std::mutex mu_;
-    std::condition_variable cv_, idle_;
-    std::deque<Task> queue_;
-    std::size_t running_ = 0;
-    bool closing_ = false;
-};
+// The writers' threads, each with its own reused buffer: more threads than
+// cores gain nothing, more than four neither (the work is writing files).
+unsigned writerThreads(std::vector<std::string>& buffers) {
+    const unsigned threads = std::min(4u, kv::usableCores());
+    if (buffers.size() < threads) buffers.resize(threads);
+    return threads;
+}
 
 // The horses' runs: the runner records each horse's run file holds, in order.
 struct HorseRuns {
@@ -349,9 +279,10 @@ class RunFiles {
 public:
     RunFiles(const HorseRuns& horses, std::string dir)
         : horses_(horses), dir_(std::move(dir)), present_(namesIn(dir_)), ok_(horses.names.size(), 0) {}
-    void push(TaskPool& pool) {
+    void push(kv::TaskQueue& pool, std::vector<std::string>& buffers) {
         for (std::size_t first = 0; first < horses_.names.size(); first += kHorsesPerTask)
-            pool.push([this, first](std::string& buffer) {
+            pool.push([this, first, &buffers](unsigned t) {
+                std::string& buffer = buffers[t];
                 try {
                     for (std::size_t i = first; i < std::min(first + kHorsesPerTask, horses_.names.size()); ++i)
                         ok_[i] = writeRunFile(horses_, i, dir_, present_ ? &*present_ : nullptr, buffer);
@@ -449,8 +380,8 @@ std::size_t BuildUmagotoFiles(const YieldFn& yield, std::vector<std::string>* fa
     RunFiles files(h, appFile(dirs::UMAGOTO));
     std::vector<std::string> buffers;
     {
-        TaskPool pool(buffers);
-        files.push(pool);
+        kv::TaskQueue pool(writerThreads(buffers));
+        files.push(pool, buffers);
         pool.finish();
     }
     const std::size_t written = files.collect(failed);
@@ -487,20 +418,20 @@ void KOUZOUTAIQUEL::WriteFiles() {
                                        files::UM_NEW,        files::HAHA_LIST};
     std::vector<char> fileOk(kFiles, 1);
     {
-        TaskPool pool(chunks_);
+        kv::TaskQueue pool(writerThreads(chunks_));
         // Every task catches what it throws (out of memory): its files count as not written.
         auto records = [&](int f, const auto& recs, const std::vector<std::size_t>* pick) {
             fileOk[f] = 0;
-            pool.push([&fileOk, f, &recs, pick, path = appFile(names[f])](std::string& chunk) {
+            pool.push([this, &fileOk, f, &recs, pick, path = appFile(names[f])](unsigned t) {
                 try {
-                    fileOk[f] = writeRecords(chunk, path, recs, pick);
+                    fileOk[f] = writeRecords(chunks_[t], path, recs, pick);
                 } catch (const std::exception&) {
                 }
             });
         };
         auto text = [&](int f, const std::string& bytes) {
             fileOk[f] = 0;
-            pool.push([&fileOk, f, &bytes, path = appFile(names[f])](std::string&) {
+            pool.push([&fileOk, f, &bytes, path = appFile(names[f])](unsigned) {
                 try {
                     fileOk[f] = writeFileAtomic(path, bytes);
                 } catch (const std::exception&) {
@@ -529,7 +460,7 @@ void KOUZOUTAIQUEL::WriteFiles() {
         for (std::size_t i : w.sePick) seSorted.push_back(w.seKept[i]);
         horses = placeRuns(w.horseList, seSorted, yield_);
         runFiles.emplace(horses, appFile(dirs::UMAGOTO));
-        runFiles->push(pool);
+        runFiles->push(pool, chunks_);
         pool.finish();
     }
     umCount_ = w.um.size();

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <thread>
+
+#include "common/parallel.h"
 
 namespace fs = std::filesystem;
 
@@ -429,18 +430,16 @@ ReadStatus scanRecords(const std::string& path, std::size_t recLen, unsigned par
     for (unsigned k = 0; k <= parts; ++k) from[k] = count * k / parts;
     std::vector<int> failed(parts, 0);
     std::vector<DamageTally> damage(parts, DamageTally(path, recLen));
-    auto scanOne = [&](unsigned k) {
+    // Each part on its own thread.
+    orderedForEach(parts, parts, [&](std::size_t at, unsigned) {
+        const auto k = static_cast<unsigned>(at);
         std::size_t n = from[k];
         DamageTally& tally = damage[k];
         failed[k] = scanPart(fd, recLen, from[k], from[k + 1], k + 1 == parts, [&fn, &tally, &n, k](std::string_view rec) {
             tally.check(++n, rec);
             fn(k, rec);
         });
-    };
-    std::vector<std::thread> others;
-    for (unsigned k = 1; k < parts; ++k) others.push_back(stepThread([&scanOne, k] { scanOne(k); }));
-    scanOne(0);
-    for (auto& t : others) t.join();
+    });
     ::close(fd);
     for (unsigned k = 1; k < parts; ++k) damage[0].add(damage[k]);
     damage[0].checkLength(static_cast<long long>(st.st_size));

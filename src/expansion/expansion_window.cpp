@@ -2,18 +2,17 @@
 #include "expansion/expansion_window.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <exception>
 #include <functional>
 #include <span>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <unordered_map>
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/numbers.h"
+#include "common/parallel.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "expansion/builder.h"
@@ -188,28 +187,80 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     return report;
 }
 
-namespace {
+// This week's horses as listed, and each distinct horse once, in list order:
+// a horse listed again would only be worked again to the same file. slotOf
+// maps each list entry to its horse.
+struct KORIVANEXPDTHISWEEKNQUEL::HorseList {
+    std::vector<std::string> listed, distinct;
+    std::vector<std::size_t> slotOf;
 
-// The outcome of one horse, filled by a worker and read in list order.
-struct HorseSlot {
-    bool done = false;
+    explicit HorseList(std::vector<std::string> horses) : listed(std::move(horses)) {
+        std::unordered_map<std::string_view, std::size_t> seen;
+        seen.reserve(listed.size());
+        distinct.reserve(listed.size());
+        slotOf.reserve(listed.size());
+        for (const auto& h : listed) {
+            auto [it, added] = seen.emplace(h, distinct.size());
+            if (added) distinct.push_back(h);
+            slotOf.push_back(it->second);
+        }
+    }
+};
+
+// What the horses are worked from, each file read once: the week's records,
+// the statistics, the weight tables and the work file of this week's horses.
+// The dams' work file is needed by no horse; it is written beside them.
+struct KORIVANEXPDTHISWEEKNQUEL::CalculationInputs {
+    using StatFile = kv::stats::StatFile;
+    BuildInputs inputs;
+    StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
+    StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
+    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
+    WeightTables tables;
+    std::string failedFile, reason;  // the weight table that could not be read
+    bool tablesOk = false;
+    long hahaumaRecords = 0, kyosobaRecords = 0;
+    std::string runDir, exDir;       // the horses' run files, their expanded files
+    // Each load's failure, in load order; the horses need all but the last.
+    std::vector<std::exception_ptr> failures;
+
+    CalculationInputs() = default;
+    CalculationInputs(const CalculationInputs&) = delete;
+    CalculationInputs& operator=(const CalculationInputs&) = delete;
+    // Throws the first failure of the loads the horses need, or of every load.
+    void throwFailure(bool neededOnly) const {
+        const std::size_t upTo = neededOnly && !failures.empty() ? failures.size() - 1 : failures.size();
+        for (std::size_t t = 0; t < upTo; ++t)
+            if (failures[t]) std::rethrow_exception(failures[t]);
+    }
+};
+
+// The outcome of one horse.
+struct KORIVANEXPDTHISWEEKNQUEL::HorseOutcome {
     bool failed = false;
     std::vector<long> progress4;
 };
 
 // What each worker keeps from horse to horse: record and file buffers.
-struct HorseBuffers {
+struct KORIVANEXPDTHISWEEKNQUEL::HorseBuffers {
     std::vector<std::string> records;
     std::string file, failure;
     CategoryMemo categories;
 };
 
+namespace {
+
+// The horse bar at list entry i: the two sweeps over the list move it alike.
+long horseBarAt(std::size_t i, std::size_t listed) {
+    return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
+}
+
 }  // namespace
 
 void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
-    namespace sn = kv::stats::names;
-    auto barValue = [](std::size_t count) {
-        return std::min<long>(100, static_cast<long>(vbInt(static_cast<double>(count) * 100.0 / 2000.0)));
+    auto listBar = [this](std::size_t count) {
+        const long v = std::min<long>(100, static_cast<long>(vbInt(static_cast<double>(count) * 100.0 / 2000.0)));
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", v);
     };
     setText(&ExpansionControls::Text3, "Text3", kStartText);
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
@@ -217,242 +268,155 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
 
     // This week's dams and horses. The bar counts them as the lists are taken in.
     const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST), &report.damRepeats);
-    for (std::size_t i = 1; i <= dams.size(); ++i) setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
-    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST), &report.horseRepeats);
-    const std::string exDir = appFile(dirs::UMAGOTOEX);
-    makeDirs(exDir);
-    removeStaleTemps(exDir);  // what a killed run left behind
+    for (std::size_t i = 1; i <= dams.size(); ++i) listBar(i);
+    const HorseList horses(readListFile(appFile(files::KETTONUM_LIST), &report.horseRepeats));
+    CalculationInputs in;
+    in.runDir = appFile(dirs::UMAGOTO);
+    in.exDir = appFile(dirs::UMAGOTOEX);
+    makeDirs(in.exDir);
+    removeStaleTemps(in.exDir);  // what a killed run left behind
     removeStaleTemps(appFile(dirs::OPTION1N));
-    auto exPath = [&](const std::string& k) { return joinPath(exDir, k + kv::exrec::kFileSuffix); };
-    for (std::size_t i = 1; i <= horses.size(); ++i)
-        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barValue(i));
+    for (std::size_t i = 1; i <= horses.listed.size(); ++i) listBar(i);
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
+    report.horses = horses.distinct.size();
 
-    // Each distinct horse is worked once, in list order; a horse listed again
-    // would only be worked again to the same file. slotOf maps each list entry
-    // to its horse.
-    std::vector<std::string> distinct;
-    std::vector<std::size_t> slotOf;
-    slotOf.reserve(horses.size());
-    {
-        std::unordered_map<std::string_view, std::size_t> seen;
-        seen.reserve(horses.size());
-        distinct.reserve(horses.size());
-        for (const auto& h : horses) {
-            auto [it, added] = seen.emplace(h, distinct.size());
-            if (added) distinct.push_back(h);
-            slotOf.push_back(it->second);
-        }
-    }
-    report.horses = distinct.size();
-    const std::size_t count = distinct.size();
+    unsigned workers = threads_ ? threads_ : kv::usableCores();
+    workers = static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(horses.distinct.size(), 1)));
+    loadCalculationInputs(in, horses, dams, workers);
+    namespace sn = kv::stats::names;
+    report.hahaumaRecords = in.hahaumaRecords;
+    report.kyosobaRecords = in.kyosobaRecords;
+    if (in.hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
+    if (in.kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
+    in.throwFailure(true);  // the horses are not worked without their inputs
+    if (!in.tablesOk) report.tableFailure = appFile(in.failedFile);
+    // The horse table's rows.
+    const std::size_t rows = in.inputs.horseRows();
+    for (std::size_t i = 1; i <= rows; ++i)
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
+               static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(rows))));
 
-    // Inputs read once, each file by one of the workers, all of them before the
-    // horses: the week's records, the statistics, the weight tables and the
-    // work file of this week's horses. The dams' work file is needed by no
-    // horse: it is written while the horses are worked.
-    BuildInputs inputs;
-    using kv::stats::StatFile;
-    StatFile kishu = StatFile::seiseki(), chokyo = StatFile::seiseki();
-    StatFile stallion = StatFile::parent(), mare = StatFile::parent(), kyosoba = StatFile::kyosoba();
-    const kv::coders::CoderStats stats{&kishu, &chokyo, &stallion, &mare, &kyosoba};
-    WeightTables tables;
-    std::string failedFile, reason;
-    bool tablesOk = false;
-    long hahaumaRecords = 0, kyosobaRecords = 0;
+    const std::vector<HorseOutcome> outcomes = workHorses(in, horses, workers);
+    in.throwFailure(false);
+    reportHorses(report, horses, outcomes);
+}
+
+// The inputs are read on the workers, a file each, all of them before the horses.
+void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, const HorseList& horses,
+                                                     const std::vector<std::string>& dams, unsigned workers) {
+    namespace sn = kv::stats::names;
     const std::vector<std::function<void()>> loads = {
-        [&] { inputs.loadPart(BuildInputs::Races); },
+        [&] { in.inputs.loadPart(BuildInputs::Races); },
         [&] {
             // The coders get this week's horses also when the work file could
             // not be written, never what an earlier week left in it.
             std::string selected;
-            kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses, selected);
-            kyosoba.loadBytes(std::move(selected));
+            in.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses.listed, selected);
+            in.kyosoba.loadBytes(std::move(selected));
         },
-        [&] { mare.load(kv::stats::optionFile(sn::MARE)); },
-        [&] { inputs.loadPart(BuildInputs::FoalOrder); },
-        [&] { inputs.loadPart(BuildInputs::Horses); },
-        [&] { inputs.loadPart(BuildInputs::Jockeys); },
+        [&] { in.mare.load(kv::stats::optionFile(sn::MARE)); },
+        [&] { in.inputs.loadPart(BuildInputs::FoalOrder); },
+        [&] { in.inputs.loadPart(BuildInputs::Horses); },
+        [&] { in.inputs.loadPart(BuildInputs::Jockeys); },
         [&] {
-            kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
-            chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
-            stallion.load(kv::stats::optionFile(sn::STALLION));
+            in.kishu.load(kv::stats::optionFile(sn::KISHUSEISEI));
+            in.chokyo.load(kv::stats::optionFile(sn::CHOKYOSEISEI));
+            in.stallion.load(kv::stats::optionFile(sn::STALLION));
         },
-        [&] { tablesOk = tables.loadAll(failedFile, reason); },
+        [&] { in.tablesOk = in.tables.loadAll(in.failedFile, in.reason); },
         // Not needed by the horses: last.
-        [&] { hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams); },
+        [&] { in.hahaumaRecords = kv::stats::writeHahaumaThisWeek(appPath_, dams); },
     };
-    const std::size_t needed = loads.size() - 1;
-    std::vector<std::exception_ptr> loadErrors(loads.size());
-    std::atomic<std::size_t> nextLoad{0};
-    std::size_t neededLeft = needed;
+    // Every load runs, also after another failed.
+    in.failures.assign(loads.size(), nullptr);
+    kv::orderedForEach(loads.size(), workers, [&](std::size_t t, unsigned) {
+        try {
+            loads[t]();
+        } catch (...) {
+            in.failures[t] = std::current_exception();
+        }
+    });
+}
 
-    std::vector<HorseSlot> slots(count);
-    std::mutex slotMu;
-    std::condition_variable slotCv;
-    std::atomic<std::size_t> nextHorse{0};
-    std::size_t awaited = static_cast<std::size_t>(-1);  // the horse the list waits for (under slotMu)
-    const std::string runDir = appFile(dirs::UMAGOTO);
+// The horses are worked on the workers, each distinct horse once, in list
+// order. The horse bar's first sweep moves one step per list entry as that
+// entry's horse and every one before it are done (a horse listed twice moves
+// it twice).
+std::vector<KORIVANEXPDTHISWEEKNQUEL::HorseOutcome> KORIVANEXPDTHISWEEKNQUEL::workHorses(const CalculationInputs& in,
+                                                                                       const HorseList& horses,
+                                                                                       unsigned workers) {
+    const std::size_t listed = horses.listed.size();
+    std::vector<HorseOutcome> outcomes(horses.distinct.size());
+    std::vector<HorseBuffers> buffers(std::max(workers, 1u));
+    std::size_t shown = 0;  // the list entries whose horses are done
+    kv::orderedForEach(
+        horses.distinct.size(), workers,
+        [&](std::size_t i, unsigned w) { outcomes[i] = workHorse(in, horses.distinct[i], buffers[w]); },
+        [&](std::size_t i) {
+            for (; shown < listed && horses.slotOf[shown] <= i; ++shown) {
+                // An entry showing the same as the next is passed over.
+                if (shown + 1 < listed && horseBarAt(shown, listed) == horseBarAt(shown + 1, listed)) continue;
+                setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", horseBarAt(shown, listed));
+            }
+        });
+    return outcomes;
+}
 
-    auto loadFailed = [&] {
-        for (std::size_t t = 0; t < needed; ++t)
-            if (loadErrors[t]) return true;
-        return false;
-    };
-
-    auto work = [&]() {
-        for (;;) {
-            const std::size_t t = nextLoad.fetch_add(1);
-            if (t >= loads.size()) break;
+// One horse: its expanded records built from its run file, their factors and
+// predictions calculated, and its file written whole, so that no torn file
+// stands under its name. A failed calculation leaves what the builder made.
+KORIVANEXPDTHISWEEKNQUEL::HorseOutcome KORIVANEXPDTHISWEEKNQUEL::workHorse(const CalculationInputs& in,
+                                                                         const std::string& k, HorseBuffers& buf) {
+    HorseOutcome result;
+    if (!SafeFileName(k)) {
+        result.failed = true;  // a name leading out of the folder gets no file
+        return result;
+    }
+    auto exPath = [&] { return joinPath(in.exDir, k + kv::exrec::kFileSuffix); };
+    try {
+        const RecordView runs = RecordFile(joinPath(in.runDir, k + suffix::DAT), kv::jv::SeRecord::kLength).view();
+        std::size_t m = BuildUmagotoEx(in.inputs, runs, buf.records, buf.failure);
+        if (!buf.failure.empty()) {
+            result.failed = true;
+        } else if (in.tablesOk) {
             try {
-                loads[t]();
-            } catch (...) {
-                loadErrors[t] = std::current_exception();
-            }
-            if (t < needed) {
-                std::lock_guard<std::mutex> lock(slotMu);
-                if (--neededLeft == 0) slotCv.notify_all();
-            }
-        }
-        {
-            std::unique_lock<std::mutex> lock(slotMu);
-            slotCv.wait(lock, [&] { return neededLeft == 0; });
-            if (loadFailed()) return;
-        }
-        HorseBuffers buf;
-        for (;;) {
-            const std::size_t i = nextHorse.fetch_add(1);
-            if (i >= count) return;
-            HorseSlot result;
-            const std::string& k = distinct[i];
-            if (!SafeFileName(k)) {
-                result.failed = true;  // a name leading out of the folder gets no file
-            } else try {
-                const RecordView runs = RecordFile(joinPath(runDir, k + suffix::DAT), kv::jv::SeRecord::kLength).view();
-                std::size_t m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
-                if (!buf.failure.empty()) {
-                    result.failed = true;
-                } else if (tablesOk) {
-                    try {
-                        ExpandFactorsAndPredict(std::span<std::string>(buf.records.data(), m), tables, &stats,
-                                                &result.progress4, &buf.categories);
-                    } catch (const std::exception&) {
-                        // The file keeps what the builder made.
-                        result.failed = true;
-                        m = BuildUmagotoEx(inputs, runs, buf.records, buf.failure);
-                    }
-                }
-                // The horse's whole file at once: no torn file stands under its name.
-                buf.file.clear();
-                buf.file.reserve(m * kv::exrec::kLength);
-                for (std::size_t j = 0; j < m; ++j) buf.file += buf.records[j];
-                if (!writeFileAtomic(exPath(k), buf.file)) result.failed = true;
+                ExpandFactorsAndPredict(std::span<std::string>(buf.records.data(), m), in.tables, &in.stats,
+                                        &result.progress4, &buf.categories);
             } catch (const std::exception&) {
                 result.failed = true;
-                writeFileAtomic(exPath(k), {});
+                m = BuildUmagotoEx(in.inputs, runs, buf.records, buf.failure);
             }
-            bool wake;
-            {
-                std::lock_guard<std::mutex> lock(slotMu);
-                slots[i] = std::move(result);
-                slots[i].done = true;
-                wake = i == awaited;
-            }
-            if (wake) slotCv.notify_all();  // only the horse the list is waiting for
         }
-    };
-
-    unsigned n = threads_ ? threads_ : kv::usableCores();
-    n = static_cast<unsigned>(std::min<std::size_t>(n, std::max<std::size_t>(count, 1)));
-    // The workers are always joined, also when reporting the progress fails.
-    struct Pool {
-        std::vector<std::thread> threads;
-        void join() {
-            for (auto& t : threads)
-                if (t.joinable()) t.join();
-        }
-        ~Pool() { join(); }
-    } pool;
-    if (n == 1) {
-        work();
-    } else {
-        for (unsigned t = 0; t < n; ++t) pool.threads.push_back(kv::stepThread(work));
+        buf.file.clear();
+        buf.file.reserve(m * kv::exrec::kLength);
+        for (std::size_t j = 0; j < m; ++j) buf.file += buf.records[j];
+        if (!writeFileAtomic(exPath(), buf.file)) result.failed = true;
+    } catch (const std::exception&) {
+        result.failed = true;
+        writeFileAtomic(exPath(), {});
     }
-    // The work files' outcome, once every worker is done (also when the
-    // progress display fails below).
-    bool collected = false;
-    auto collectLoads = [&] {
-        if (collected) return;
-        collected = true;
-        pool.join();
-        report.hahaumaRecords = hahaumaRecords;
-        report.kyosobaRecords = kyosobaRecords;
-        if (hahaumaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::HAHAUMA_WEEK));
-        if (kyosobaRecords < 0) report.workFileFailures.push_back(kv::stats::optionFile(sn::KYOSOBA_WEEK));
-    };
-    auto finishLoads = [&] {
-        collectLoads();
-        for (const auto& e : loadErrors)
-            if (e) std::rethrow_exception(e);
-    };
+    return result;
+}
 
-    try {
-        {
-            std::unique_lock<std::mutex> lock(slotMu);
-            slotCv.wait(lock, [&] { return neededLeft == 0; });
-        }
-        if (loadFailed()) {
-            finishLoads();
-            return;
-        }
-        if (!tablesOk) report.tableFailure = appFile(failedFile);
-        // The horse table's rows.
-        const std::size_t rows = inputs.horseRows();
-        for (std::size_t i = 1; i <= rows; ++i)
-            setBar(&ExpansionControls::ProgressBar3, "ProgressBar3",
-                   static_cast<long>(vbInt(100.0 * static_cast<double>(i) / static_cast<double>(rows))));
-
-        // Progress and failures in list order. The horse bar makes two sweeps, one
-        // per list entry each (a horse listed twice moves it twice): the building,
-        // as the horses come in, then the calculation with the record bar; a
-        // failed horse is counted once.
-        const std::size_t listed = horses.size();
-        auto barAt = [&](std::size_t i) {
-            return static_cast<long>(vbInt(static_cast<double>(i + 1) * 100.0 / static_cast<double>(listed)));
-        };
-        auto horseBar = [&](std::size_t i) { setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", barAt(i)); };
-        // The list waits for its horses where the bar moves only: one wake-up per
-        // step of the bar, not per horse.
-        std::size_t waitedUpTo = 0;
-        for (std::size_t i = 0; i < listed; ++i) {
-            if (i + 1 < listed && barAt(i) == barAt(i + 1)) continue;  // the next entry shows the same
-            for (; waitedUpTo <= i; ++waitedUpTo) {
-                const std::size_t si = slotOf[waitedUpTo];
-                std::unique_lock<std::mutex> lock(slotMu);
-                awaited = si;
-                slotCv.wait(lock, [&] { return slots[si].done; });
+// The horse bar's second sweep, one step per list entry, with the record bar
+// of the entry's horse; each failed horse is counted once.
+void KORIVANEXPDTHISWEEKNQUEL::reportHorses(CalculationReport& report, const HorseList& horses,
+                                            const std::vector<HorseOutcome>& outcomes) {
+    const std::size_t listed = horses.listed.size();
+    std::vector<char> counted(outcomes.size(), 0);
+    for (std::size_t i = 0; i < listed; ++i) {
+        const std::size_t si = horses.slotOf[i];
+        const HorseOutcome& horse = outcomes[si];
+        for (long v : horse.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
+        if (!counted[si]) {
+            counted[si] = 1;
+            if (horse.failed) {
+                if (report.failedHorses == 0) report.firstFailedKettoNum = horses.distinct[si];
+                ++report.failedHorses;
             }
-            horseBar(i);
         }
-        finishLoads();
-        std::vector<char> seenSlot(count, 0);
-        for (std::size_t i = 0; i < listed; ++i) {
-            const std::size_t si = slotOf[i];
-            const HorseSlot& slot = slots[si];
-            for (long v : slot.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
-            if (!seenSlot[si]) {
-                seenSlot[si] = 1;
-                if (slot.failed) {
-                    if (report.failedHorses == 0) report.firstFailedKettoNum = distinct[si];
-                    ++report.failedHorses;
-                }
-            }
-            horseBar(i);
-            if (yield_) yield_();
-        }
-    } catch (...) {
-        collectLoads();
-        throw;
+        setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", horseBarAt(i, listed));
+        if (yield_) yield_();
     }
 }
 

@@ -104,6 +104,16 @@ private:
         bool held_;
     };
     void runCalculation(CalculationReport& report);
+    // The calculation's parts: its inputs, the horses, the report of the horses.
+    struct HorseList;
+    struct CalculationInputs;
+    struct HorseOutcome;
+    struct HorseBuffers;
+    void loadCalculationInputs(CalculationInputs& in, const HorseList& horses, const std::vector<std::string>& dams,
+                               unsigned workers);
+    std::vector<HorseOutcome> workHorses(const CalculationInputs& in, const HorseList& horses, unsigned workers);
+    static HorseOutcome workHorse(const CalculationInputs& in, const std::string& kettoNum, HorseBuffers& buf);
+    void reportHorses(CalculationReport& report, const HorseList& horses, const std::vector<HorseOutcome>& outcomes);
 
     StatusSink& status_;
     MessageSink& messages_;

@@ -4,10 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
-#include <system_error>
-#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -16,6 +13,7 @@
 #include "common/fields.h"
 #include "common/keys.h"
 #include "common/numbers.h"
+#include "common/parallel.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "expansion/weeklists.h"
@@ -71,29 +69,16 @@ FixUmagotoResult FixUmagotoZenjitsu() {
     std::vector<EntryFix> done(horses.size(), EntryFix::Failed);
     constexpr std::size_t kPerTask = 32;
     const std::size_t tasks = (horses.size() + kPerTask - 1) / kPerTask;
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        for (std::size_t t; (t = next.fetch_add(1)) < tasks;)
-            for (std::size_t i = t * kPerTask; i < std::min(horses.size(), (t + 1) * kPerTask); ++i) {
-                try {
-                    done[i] = SafeFileName(horses[i]) ? fixEntry(joinPath(dir, horses[i] + suffix::DAT))
-                                                         : EntryFix::Untouched;
-                } catch (const std::exception&) {
-                    done[i] = EntryFix::Failed;  // out of memory
-                }
+    kv::orderedForEach(tasks, std::min(4u, kv::usableCores()), [&](std::size_t t, unsigned) {
+        for (std::size_t i = t * kPerTask; i < std::min(horses.size(), (t + 1) * kPerTask); ++i) {
+            try {
+                done[i] = SafeFileName(horses[i]) ? fixEntry(joinPath(dir, horses[i] + suffix::DAT))
+                                                     : EntryFix::Untouched;
+            } catch (const std::exception&) {
+                done[i] = EntryFix::Failed;  // out of memory
             }
-    };
-    {
-        const std::size_t threads = std::min<std::size_t>({4, kv::usableCores(), tasks});
-        std::vector<std::thread> pool;
-        try {
-            for (std::size_t t = 1; t < threads; ++t) pool.push_back(kv::stepThread(work));
-        } catch (const std::system_error&) {
-            // no more threads to be had: the ones there do the work
         }
-        work();
-        for (auto& t : pool) t.join();
-    }
+    });
     for (std::size_t i = 0; i < horses.size(); ++i) {
         if (done[i] == EntryFix::Written) ++res.written;
         if (done[i] == EntryFix::Failed && res.failed++ == 0) res.firstFailed = horses[i];

@@ -10,13 +10,12 @@
 #include "common/stepstate.h"
 #include "common/exrecord.h"
 #include "common/recordfile.h"
+#include "common/parallel.h"
 #include "prediction/run_stages.h"
 
 
-#include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -279,7 +278,6 @@ struct YOSOKEKKATHISWEEKNQUEL::Prepared {
     WindowState work;
     int RaceIdx = 0;
     std::size_t raceFileFailures = 0;  // the first ones of work.WriteFailures
-    std::exception_ptr error;
     // Each runner's horse and whether its expanded run file was found.
     std::vector<HorseFile> horseFiles;
     // The texts of the race's sorted pair and trio scores.
@@ -291,7 +289,6 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
     RunConstants& run = w.run;
     RaceState& race = w.race;
     p.RaceIdx = RaceIdx;
-    p.error = nullptr;
     w.WriteFailures.clear();
     w.ExRec.clear();
     const std::string key = run.raceKey(RaceIdx);
@@ -368,7 +365,6 @@ void YOSOKEKKATHISWEEKNQUEL::prepareRace(Prepared& p, Scratch& scratch, int Race
 }
 
 void YOSOKEKKATHISWEEKNQUEL::commitRace(Prepared& p) {
-    if (p.error) std::rethrow_exception(p.error);
     WindowState& w = p.work;
     const int RaceIdx = p.RaceIdx;
     const auto idx = static_cast<std::size_t>(RaceIdx);
@@ -453,87 +449,21 @@ void YOSOKEKKATHISWEEKNQUEL::runRaces() {
         }
     } finally{*this, beforeLoop};
 
+    // Workers prepare races in index order into a ring of slots, each worker
+    // with its own scratch; this thread commits them in the same order. A slot
+    // is taken again once its race is committed.
     const unsigned workers = threadCount();
-    if (workers <= 1 || count <= 1) {
-        Prepared p;
-        Scratch scratch;
-        p.work.run = st.run;
-        for (int i = 1; i <= count; ++i) {
-            prepareRace(p, scratch, i);
-            commitRace(p);
-        }
-        return;
-    }
-
-    // Workers prepare races in index order into a ring of slots; this thread
-    // commits them in the same order. A slot is taken again once its race is committed.
-    const int slots = static_cast<int>(workers) * 2;
+    const std::size_t slots = workers <= 1 ? 1 : std::size_t(workers) * 2;
     std::vector<std::unique_ptr<Prepared>> ring;
-    for (int s = 0; s < slots; ++s) {
+    for (std::size_t s = 0; s < slots; ++s) {
         ring.push_back(std::make_unique<Prepared>());
         ring.back()->work.run = st.run;
     }
-    std::mutex m;
-    std::condition_variable changed;
-    std::vector<int> readyRace(static_cast<std::size_t>(slots), 0);  // the race a slot holds, ready to commit
-    int nextToPrepare = 1, committed = 0;
-    bool stop = false;
-
-    auto work = [&] {
-        Scratch scratch;
-        for (;;) {
-            int i;
-            {
-                std::unique_lock<std::mutex> lock(m);
-                changed.wait(lock, [&] { return stop || nextToPrepare > count || nextToPrepare - committed <= slots; });
-                if (stop || nextToPrepare > count) return;
-                i = nextToPrepare++;
-            }
-            Prepared& p = *ring[static_cast<std::size_t>(i % slots)];
-            try {
-                prepareRace(p, scratch, i);
-            } catch (...) {
-                p.RaceIdx = i;
-                p.error = std::current_exception();
-            }
-            {
-                std::lock_guard<std::mutex> lock(m);
-                readyRace[static_cast<std::size_t>(i % slots)] = i;
-            }
-            changed.notify_all();
-        }
-    };
-    std::vector<std::thread> threads;
-    struct Join {
-        std::vector<std::thread>& t;
-        std::mutex& m;
-        std::condition_variable& c;
-        bool& stop;
-        ~Join() {
-            {
-                std::lock_guard<std::mutex> lock(m);
-                stop = true;
-            }
-            c.notify_all();
-            for (auto& th : t) th.join();
-        }
-    } join{threads, m, changed, stop};
-    for (unsigned t = 0; t < workers; ++t) threads.push_back(kv::stepThread(work));
-
-    for (int i = 1; i <= count; ++i) {
-        const auto s = static_cast<std::size_t>(i % slots);
-        {
-            std::unique_lock<std::mutex> lock(m);
-            changed.wait(lock, [&] { return readyRace[s] == i; });
-        }
-        commitRace(*ring[s]);
-        {
-            std::lock_guard<std::mutex> lock(m);
-            readyRace[s] = 0;
-            committed = i;
-        }
-        changed.notify_all();
-    }
+    std::vector<Scratch> scratch(workers);
+    kv::orderedForEach(
+        static_cast<std::size_t>(std::max(count, 0)), workers,
+        [&](std::size_t i, unsigned w) { prepareRace(*ring[i % slots], scratch[w], static_cast<int>(i) + 1); },
+        [&](std::size_t i) { commitRace(*ring[i % slots]); }, slots);
 }
 
 }  // namespace kv::pred
