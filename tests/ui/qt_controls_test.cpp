@@ -252,6 +252,13 @@ TEST(Sinks, AJobThatThrowsIsToldAndItsWindowGivenBack) {
         EXPECT_EQ(shown[0], backgroundFailureText("計算"));
         EXPECT_NE(shown[0].find("「計算」の処理が予期しないエラーで途中で止まりました。"), std::string::npos);
         EXPECT_EQ(runningBackgroundJobs(), 0);
+        // The same work run by a button on the GUI thread is told the same way.
+        shown.clear();
+        EXPECT_FALSE(runGuarded(&window, c.work));
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], backgroundFailureText("計算"));
     }
+    EXPECT_TRUE(runGuarded(&window, [] {}));
+    EXPECT_EQ(shown.size(), 1u);
     MessageBoxSink::setHook({});
 }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "acquisition/ui/progress_dialog.h"
+#include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
 
 namespace kv::ui {
@@ -216,9 +217,9 @@ void MenuWindow::press(const std::string& name, void (TEZF1THISWEEKNQUEL::*handl
         try {
             ((*logic_).*handler)();
         } catch (const std::exception& e) {
-            qWarning() << "menu" << name.c_str() << "failed:" << e.what();
+            kv::qt::tellWorkFailure(this, e.what());
         } catch (...) {
-            qWarning() << "menu" << name.c_str() << "failed: unknown exception";
+            kv::qt::tellWorkFailure(this, "unknown exception");
         }
     }
     syncOption();

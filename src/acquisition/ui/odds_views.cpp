@@ -3,6 +3,7 @@
 #include <QDebug>
 
 #include "acquisition/ui/progress_dialog.h"
+#include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
 
 namespace kv::ui {
@@ -51,7 +52,7 @@ void OddsDownloadWindow::press(QPushButton* b, void (kv::TEZFOTHISWEEKNQUEL::*ha
     try {
         ((*logic_).*handler)();
     } catch (const std::exception& e) {
-        qWarning() << "odds download failed:" << e.what();
+        kv::qt::tellWorkFailure(this, e.what());
     }
     b->setEnabled(true);
 }
@@ -64,7 +65,7 @@ OddsTablesWindow::OddsTablesWindow(kv::MessageSink& messages, QWidget* parent)
     cmd1_->setObjectName("Command1");
     placeTwips(cmd1_, 600, 360, 2640, 615);
     connect(cmd1_, &QPushButton::clicked, this, [this] {
-        logic_.Command1_Click();
+        kv::qt::runGuarded(this, [this] { logic_.Command1_Click(); });
         close();
     });
 }
@@ -73,7 +74,7 @@ void OddsTablesWindow::formLoad(std::function<void()> done) {
     try {
         logic_.Form_Load();
     } catch (const std::exception& e) {
-        qWarning() << "odds tables failed:" << e.what();
+        kv::qt::tellWorkFailure(this, e.what());
     }
     done();
 }

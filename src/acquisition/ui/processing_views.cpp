@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QLabel>
 
+#include "platform/qt/gui_thread.h"
 #include "platform/qt/twips.h"
 
 namespace kv::ui {
@@ -24,7 +25,7 @@ StructureWindow::StructureWindow(kv::StatusSink& menu, kv::MessageSink& messages
     setWindowTitle(QString::fromStdString(logic_.Caption));
     cmd1_->setText(QString::fromStdString(logic_.Command1Caption));
     connect(cmd1_, &QPushButton::clicked, this, [this] {
-        logic_.Command1_Click();
+        kv::qt::runGuarded(this, [this] { logic_.Command1_Click(); });
         close();
     });
 }
@@ -33,7 +34,7 @@ void StructureWindow::formLoad(std::function<void()> done) {
     try {
         logic_.Form_Load();
     } catch (const std::exception& e) {
-        qWarning() << "structure processing failed:" << e.what();
+        kv::qt::tellWorkFailure(this, e.what());
     }
     text1_->setPlainText(QString::fromStdString(logic_.Text1));
     done();
@@ -45,7 +46,7 @@ CancellationWindow::CancellationWindow(kv::MessageSink& messages, std::unique_pt
     setWindowTitle(QString::fromStdString(logic_->Caption));
     cmd1_->setText(QString::fromStdString(logic_->Command1Caption));
     connect(cmd1_, &QPushButton::clicked, this, [this] {
-        logic_->Command1_Click();
+        kv::qt::runGuarded(this, [this] { logic_->Command1_Click(); });
         close();
     });
 }
@@ -56,7 +57,7 @@ void CancellationWindow::formLoad(std::function<void()> done) {
     try {
         logic_->Form_Load();
     } catch (const std::exception& e) {
-        qWarning() << "cancellation processing failed:" << e.what();
+        kv::qt::tellWorkFailure(this, e.what());
     }
     text1_->setPlainText(QString::fromStdString(logic_->Text1));
     done();
@@ -84,7 +85,7 @@ LiveOddsWindow::LiveOddsWindow(kv::MessageSink& messages, std::unique_ptr<kv::JV
             try {
                 ((*logic_).*h)();
             } catch (const std::exception& e) {
-                qWarning() << "live odds window failed:" << e.what();
+                kv::qt::tellWorkFailure(this, e.what());
             }
             b->setEnabled(true);
         });
@@ -110,7 +111,7 @@ LiveResultsWindow::LiveResultsWindow(kv::MessageSink& messages, std::unique_ptr<
     cmd1_->setObjectName("Command1");
     placeTwips(cmd1_, 840, 960, 3000, 615);
     connect(cmd1_, &QPushButton::clicked, this, [this] {
-        logic_->Command1_Click();
+        kv::qt::runGuarded(this, [this] { logic_->Command1_Click(); });
         close();
     });
 }
@@ -121,7 +122,7 @@ void LiveResultsWindow::formLoad(std::function<void()> done) {
     try {
         logic_->Form_Load();
     } catch (const std::exception& e) {
-        qWarning() << "live results failed:" << e.what();
+        kv::qt::tellWorkFailure(this, e.what());
     }
     if (auto* label1 = findChild<QLabel*>(QStringLiteral("Label1"))) label1->setText(QString::fromStdString(logic_->Label1));
     done();

@@ -64,20 +64,36 @@ void runInBackground(QObject* context, std::function<void()> work, std::function
                              return;
                          }
                          const std::string& detail = **error;
-                         auto* widget = qobject_cast<QWidget*>(ctx.data());
-                         const std::string caption = widget ? widget->windowTitle().toStdString() : std::string();
-                         std::fprintf(stderr, "%s: %s%sbackground work failed: %s\n", logProgramName().c_str(),
-                                      caption.c_str(), caption.empty() ? "" : ": ", detail.c_str());
                          if (ctx && f) f(detail);
                          if (ctx && d) d();
-                         // The box belongs to the job's window (as the job's own messages do).
-                         const QPointer<QObject> outer = t_context;
-                         t_context = ctx;
-                         MessageBoxSink box;
-                         box.message(backgroundFailureText(caption));
-                         t_context = outer;
+                         tellWorkFailure(ctx.data(), detail);
                      });
     t->start();
+}
+
+void tellWorkFailure(QObject* context, const std::string& detail) {
+    auto* widget = qobject_cast<QWidget*>(context);
+    const std::string caption = widget ? widget->windowTitle().toStdString() : std::string();
+    std::fprintf(stderr, "%s: %s%swork failed: %s\n", logProgramName().c_str(), caption.c_str(),
+                 caption.empty() ? "" : ": ", detail.c_str());
+    // The box belongs to the window (as the work's own messages do).
+    const QPointer<QObject> outer = t_context;
+    t_context = context;
+    MessageBoxSink box;
+    box.message(backgroundFailureText(caption));
+    t_context = outer;
+}
+
+bool runGuarded(QObject* context, const std::function<void()>& f) {
+    try {
+        f();
+        return true;
+    } catch (const std::exception& e) {
+        tellWorkFailure(context, e.what());
+    } catch (...) {
+        tellWorkFailure(context, "unknown exception");
+    }
+    return false;
 }
 
 int runningBackgroundJobs() { return g_jobs.load(); }

@@ -23,6 +23,14 @@ void runInBackground(QObject* context, std::function<void()> work, std::function
                      std::function<void(const std::string& detail)> failed = {});
 // The message of a background job that failed (caption: the window's title).
 std::string backgroundFailureText(const std::string& caption);
+// Work of the window `context` (a button's handler, a window's loading) that
+// stopped on an exception: its English detail goes to standard error and the
+// user gets backgroundFailureText in a message over the window. Called on the
+// GUI thread.
+void tellWorkFailure(QObject* context, const std::string& detail);
+// Runs f, work of the window `context` on the GUI thread; an exception
+// leaving it is told with tellWorkFailure. False when f failed.
+bool runGuarded(QObject* context, const std::function<void()>& f);
 // The context of the background job running on the calling thread (null on
 // any other thread): what the job raises (a message) belongs to its window.
 QObject* backgroundContext();
