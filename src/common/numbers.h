@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/datafault.h"
+
 namespace kv {
 
 // Lenient conversion: leading blanks (and tabs) skipped, an optional
@@ -20,15 +22,10 @@ long long valLong(std::string_view s);
 
 // Strict conversion: optional blanks around, an optional sign and digits only.
 std::optional<long long> strictInt(std::string_view s);
-// A text that has to hold a number (in its range) does not. userText() says
-// so to the user, as a sentence.
-struct ConversionError : std::runtime_error {
-    ConversionError(const std::string& what, std::string userText)
-        : std::runtime_error(what), userText_(std::move(userText)) {}
-    const std::string& userText() const { return userText_; }
-
-private:
-    std::string userText_;
+// A text that has to hold a number (in its range) does not: a fault of the
+// data, whose data() says so to the user.
+struct ConversionError : std::runtime_error, DataFault {
+    ConversionError(const std::string& what, std::string data) : std::runtime_error(what), DataFault(std::move(data)) {}
 };
 // The error for such a text: "not a number: '<text>'".
 ConversionError notANumber(std::string_view text);

@@ -109,7 +109,7 @@ void orderedForEach(std::size_t count, unsigned workers, const std::function<voi
     const auto n = static_cast<unsigned>(std::min<std::size_t>(workers, count));
     if (n <= 1) return inTurn(count, work, commit);
 
-    Shared shared(count, ahead);
+    Shared shared(count, commit ? ahead : 0);  // without commits nothing would open the window
     std::vector<std::thread> threads = startWorkers(n, [&](unsigned w) {
         for (std::size_t i; shared.take(i);) {
             std::exception_ptr error;

@@ -19,8 +19,8 @@ namespace kv {
 // (0 to workers - 1) lets each thread keep its own buffers. The calling
 // thread calls commit(i) for each index in ascending order, as soon as work(i)
 // and every commit before it are done (no commit: it waits for the work).
-// With `ahead` > 0 no index is started before the one `ahead` places before
-// it was committed, so that index i may use slot i % ahead of a ring.
+// With `ahead` > 0 (and a commit) no index is started before the one `ahead`
+// places before it was committed, so that index i may use slot i % ahead of a ring.
 //
 // With one worker or one index, or when no thread can be started, the calling
 // thread does it all: work(0, 0), commit(0), work(1, 0), commit(1), ...

@@ -2,7 +2,7 @@
 
 #include <cstring>
 #include <mutex>
-#include <unordered_set>
+#include <deque>
 
 #include "common/appfolder.h"
 #include "common/exrecord.h"
@@ -54,13 +54,13 @@ std::vector<Entry> ownFiles() {
                  {exrec::KettoNum, "血統登録番号", "registration number"}};
     ex.action = "⑤計算をやり直して下さい。";
     add(std::string(dirs::UMAGOTOEX) + "/*" + suffix::EX, ex);
-    // The lists of registration numbers, one quoted number a line.
+    // The lists of registration numbers, one quoted number a line (a number
+    // listed again is passed over and noted by the lists' reader).
     RecordLayout list;
     list.length = 14;
     list.crlf = true;
     list.text = true;
     list.digits = {{Field{1, 10}, "登録番号", "registration number"}};
-    list.key = Field{1, 10};
     list.action = "②構造・中止処理をやり直して下さい。";
     add(files::KETTONUM_LIST, list);
     add(files::HAHA_LIST, list);
@@ -78,8 +78,12 @@ std::vector<Entry> ownFiles() {
     return out;
 }
 
-std::vector<Entry>& entries() {
-    static std::vector<Entry> e = ownFiles();
+std::deque<Entry>& entries() {
+    // A deque: a layout handed out stays where it is while others are added.
+    static std::deque<Entry> e = [] {
+        std::vector<Entry> own = ownFiles();
+        return std::deque<Entry>(own.begin(), own.end());
+    }();
     return e;
 }
 
@@ -159,7 +163,7 @@ const RecordLayout* recordLayoutFor(std::string_view path) {
         if (up != std::string_view::npos) folder = folder.substr(up + 1);
     }
     std::lock_guard<std::mutex> lock(gMu);
-    for (const auto& e : entries()) {  // entries are never removed: the layout stays valid
+    for (const auto& e : entries()) {  // entries are never removed nor moved
         if (!e.folder.empty() && e.folder != folder) continue;
         if (e.suffix ? endsWith(name, e.name) : name == e.name) return &e.layout;
     }
@@ -251,16 +255,7 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
         return t.note();
     }
     const std::size_t n = bytes.size() / l.length;
-    std::unordered_set<std::string_view> keys;
-    const bool keyed = l.key.len > 0 && l.key.end() <= l.length;
-    if (keyed) keys.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view rec = bytes.substr(i * l.length, l.length);
-        const long before = t.count_;
-        t.check(i + 1, rec);
-        if (keyed && t.count_ == before && !keys.insert(rec.substr(l.key.off, l.key.len)).second)
-            t.damaged(i + 1, "前のレコードと同じキーです", "its key repeats an earlier record's");
-    }
+    for (std::size_t i = 0; i < n; ++i) t.check(i + 1, bytes.substr(i * l.length, l.length));
     t.checkLength(static_cast<long long>(bytes.size()));
     t.note();
 }

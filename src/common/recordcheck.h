@@ -1,6 +1,6 @@
 // What a file read whole must look like, by its name: the record layout of a
 // record file (record length, CR LF at the end, CP932 text, fields that must
-// be digits, a key that appears once) or a text file of CR LF lines. The file
+// be digits) or a text file of CR LF lines. The file
 // layer checks every file it reads whole against the layout registered for
 // its name and notes the damaged records (FileNotes::noteDamaged); the reader
 // goes on with the records as they read. A file with no layout is not checked.
@@ -27,7 +27,6 @@ struct RecordLayout {
     bool crlf = false;               // each record ends in CR LF
     bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
     std::vector<DigitField> digits;  // fields that must be digits
-    Field key{0, 0};                 // when long: one record per key
     bool needsRecords = false;       // an empty file is damaged
     std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
 };

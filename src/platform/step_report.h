@@ -6,6 +6,7 @@
 #pragma once
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -64,7 +65,7 @@ inline bool nothingAt(const std::string& path) {
 // True once a step's message has named the unreadable and damaged files found
 // since the list was last cleared (the command-line driver then does not name them again).
 inline bool& unreadableTold() {
-    static bool told = false;
+    thread_local bool told = false;  // each step's thread its own
     return told;
 }
 
@@ -157,9 +158,7 @@ public:
     // names what it read damaged as well.
     void damagedFiles() {
         for (const DamagedFile& d : kv::damagedFiles()) {
-            bool said = false;
-            for (const auto& p : damagedSaid_) said = said || p == d.path;
-            if (said) continue;
+            if (std::find(damagedSaid_.begin(), damagedSaid_.end(), d.path) != damagedSaid_.end()) continue;
             damagedSaid_.push_back(d.path);
             const std::string unit = d.lines ? "line" : "record";
             const std::string where = d.first == 0 ? "" : " (first: " + unit + " " + std::to_string(d.first) + ")";
@@ -169,9 +168,9 @@ public:
             if (d.first == 0) {
                 text_ += " は壊れています（" + d.what + "）。";
             } else {
-                const std::string unit = d.lines ? "行" : "件";
+                const std::string counter = d.lines ? "行" : "件";
                 text_ += std::string(d.lines ? " に壊れた行が " : " に壊れたレコードが ") + std::to_string(d.records) + " " +
-                         unit + "あります（最初: " + std::to_string(d.first) + " " + unit + "目、" + d.what + "）。";
+                         counter + "あります（最初: " + std::to_string(d.first) + " " + counter + "目、" + d.what + "）。";
             }
             text_ += d.action.empty() ? std::string("このファイルを書く処理をやり直して下さい。") : d.action;
         }

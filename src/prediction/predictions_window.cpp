@@ -9,7 +9,6 @@
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "common/exrecord.h"
-#include "common/recordfile.h"
 #include "common/parallel.h"
 #include "prediction/run_stages.h"
 

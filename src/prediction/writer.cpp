@@ -4,8 +4,6 @@
 #include <exception>
 #include <stdexcept>
 
-#include "common/numbers.h"
-
 namespace kv::pred {
 
 void WriterChain::add(ChainSlot slot, std::unique_ptr<Writer> w) {
@@ -30,9 +28,6 @@ void WriterChain::runRace(WindowState& st, int RaceIdx) {
             if (const auto* d = dynamic_cast<const RaceDataFault*>(&ex)) {
                 f.kind = WriterFailure::Kind::RaceData;
                 f.data = d->data();
-            } else if (const auto* c = dynamic_cast<const ConversionError*>(&ex)) {
-                f.kind = WriterFailure::Kind::RaceData;
-                f.data = c->userText();
             } else if (dynamic_cast<const WriteError*>(&ex)) {
                 f.kind = WriterFailure::Kind::Write;
             } else if (dynamic_cast<const std::out_of_range*>(&ex)) {

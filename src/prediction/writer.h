@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/datafault.h"
 #include "common/dayfile.h"
 #include "prediction/window_state.h"
 
@@ -42,17 +43,8 @@ struct WriteError : std::runtime_error {
 
 // The part of a writer's exception that says the race's own data does not
 // allow the work (a horse without entry data, a rank beyond the horse count, a
-// payout that is no number): data() says what is missing or damaged, for the
-// user, as a sentence ("予想順位 9 位の馬が有りません。").
-class RaceDataFault {
-public:
-    explicit RaceDataFault(std::string data) : data_(std::move(data)) {}
-    virtual ~RaceDataFault() = default;
-    const std::string& data() const { return data_; }
-
-private:
-    std::string data_;
-};
+// payout that is no number): data() says what is missing or damaged.
+using RaceDataFault = kv::DataFault;
 
 // A race's data fault as the standard exception its callers expect
 // (std::out_of_range for a horse or rank outside the race, ...).

@@ -10,22 +10,20 @@ std::string redo(const std::string& step) { return step + "をやり直して下
 const DigitField kMakeDate{Head::MakeDate, "作成日", "make date"};
 const DigitField kRaceKey{RaceIdHead::RaceId, "レースキー", "race key"};
 
-RecordLayout raceBound(std::size_t length, std::string action, bool keyed) {
+RecordLayout raceBound(std::size_t length, std::string action) {
     RecordLayout l;
     l.length = length;
     l.crlf = true;
     l.text = true;
     l.digits = {kMakeDate, kRaceKey};
-    if (keyed) l.key = RaceIdHead::RaceId;
     l.action = std::move(action);
     return l;
 }
 
-RecordLayout runners(std::string action, bool keyed) {
-    RecordLayout l = raceBound(SeRecord::kLength, std::move(action), false);
+RecordLayout runners(std::string action) {
+    RecordLayout l = raceBound(SeRecord::kLength, std::move(action));
     l.digits.push_back({SeRecord::Umaban, "馬番", "horse number"});
     l.digits.push_back({SeRecord::KettoNum, "血統登録番号", "registration number"});
-    if (keyed) l.key = Field{RaceIdHead::RaceId.off, SeRecord::Umaban.end() - RaceIdHead::RaceId.off};
     return l;
 }
 
@@ -51,10 +49,10 @@ void registerRecordChecks() {
 
     // Races and runners come again when their data is delivered again (a
     // record of a later data kind): their keys may repeat.
-    RecordLayout ra = raceBound(RaRecord::kLength, fetch, false);
+    RecordLayout ra = raceBound(RaRecord::kLength, fetch);
     ra.needsRecords = true;
     registerRecordLayout(files::RA, ra);
-    RecordLayout se = runners(fetch, false);
+    RecordLayout se = runners(fetch);
     se.needsRecords = true;
     registerRecordLayout(files::SE, se);
     RecordLayout um = horses(fetch);
@@ -67,7 +65,7 @@ void registerRecordChecks() {
     ks.digits = {kMakeDate};
     ks.action = fetch;
     registerRecordLayout(files::KS, ks);
-    registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch, false));
+    registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch));
 
     // The supplied jockey and horse files of OPTION1N.
     const std::string supplied = "OPTION1N フォルダの統計ファイルを入れ直して下さい。";
@@ -81,26 +79,26 @@ void registerRecordChecks() {
     hn.action = supplied;
     registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::HN_SUPPLIED, hn);
 
-    registerRecordLayout(files::RA_NEW, raceBound(RaRecord::kLength, structure, false));
-    registerRecordLayout(files::RA_NEW_D, raceBound(RaRecord::kLength, structure, false));
-    registerRecordLayout(files::SE_NEW, runners(structure, false));
-    registerRecordLayout(files::SE_NEW_D, runners(structure, false));
+    registerRecordLayout(files::RA_NEW, raceBound(RaRecord::kLength, structure));
+    registerRecordLayout(files::RA_NEW_D, raceBound(RaRecord::kLength, structure));
+    registerRecordLayout(files::SE_NEW, runners(structure));
+    registerRecordLayout(files::SE_NEW_D, runners(structure));
     registerRecordLayout(files::UM_NEW, horses(structure));
 
-    registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds, true));
-    registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds, true));
-    registerRecordLayout(files::O5_WEEK, raceBound(O5Record::kLength, odds, true));
-    registerRecordLayout(files::O6_WEEK, raceBound(O6Record::kLength, redo("「今週の3連単」"), true));
+    registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds));
+    registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds));
+    registerRecordLayout(files::O5_WEEK, raceBound(O5Record::kLength, odds));
+    registerRecordLayout(files::O6_WEEK, raceBound(O6Record::kLength, redo("「今週の3連単」")));
 
     // Live files: a record is replaced by its newer version, keys may repeat.
-    registerRecordLayout(files::O1_LIVE, raceBound(O1Record::kLength, liveOdds, false));
-    registerRecordLayout(files::O2_LIVE, raceBound(O2Record::kLength, liveOdds, false));
-    registerRecordLayout(files::O4_LIVE, raceBound(O4Record::kLength, liveOdds, false));
-    registerRecordLayout(files::O5_LIVE, raceBound(O5Record::kLength, liveOdds, false));
-    registerRecordLayout(files::O6_LIVE, raceBound(O6Record::kLength, liveOdds, false));
-    registerRecordLayout(files::RA_LIVE, raceBound(RaRecord::kLength, liveResults, false));
-    registerRecordLayout(files::SE_LIVE, runners(liveResults, false));
-    registerRecordLayout(files::HR_LIVE, raceBound(HrRecord::kLength, liveResults, false));
+    registerRecordLayout(files::O1_LIVE, raceBound(O1Record::kLength, liveOdds));
+    registerRecordLayout(files::O2_LIVE, raceBound(O2Record::kLength, liveOdds));
+    registerRecordLayout(files::O4_LIVE, raceBound(O4Record::kLength, liveOdds));
+    registerRecordLayout(files::O5_LIVE, raceBound(O5Record::kLength, liveOdds));
+    registerRecordLayout(files::O6_LIVE, raceBound(O6Record::kLength, liveOdds));
+    registerRecordLayout(files::RA_LIVE, raceBound(RaRecord::kLength, liveResults));
+    registerRecordLayout(files::SE_LIVE, runners(liveResults));
+    registerRecordLayout(files::HR_LIVE, raceBound(HrRecord::kLength, liveResults));
 }
 
 }  // namespace kv::jv
