@@ -208,8 +208,7 @@ StepReport YOSOKEKKATHISWEEKNQUEL::report(const std::string& error) const {
     std::string firstData;         // what was wrong with the first race of dataRaces
     std::vector<int> numberRaces;  // races a writer gave up on for a value that is no number
     for (const WriterFailure& f : failures) {
-        if (f.what.find("not a number") != std::string::npos || f.what.find("is not digits") != std::string::npos)
-            numberRaces.push_back(f.RaceIdx);
+        if (f.notANumber) numberRaces.push_back(f.RaceIdx);
         const std::string key = f.RaceIdx >= 1 && static_cast<std::size_t>(f.RaceIdx) < st.run.RaceKeyList.size()
                                     ? st.run.raceKey(f.RaceIdx)
                                     : std::string();

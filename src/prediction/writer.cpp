@@ -4,6 +4,8 @@
 #include <exception>
 #include <stdexcept>
 
+#include "common/numbers.h"
+
 namespace kv::pred {
 
 void WriterChain::add(ChainSlot slot, std::unique_ptr<Writer> w) {
@@ -28,6 +30,7 @@ void WriterChain::runRace(WindowState& st, int RaceIdx) {
             if (const auto* d = dynamic_cast<const RaceDataFault*>(&ex)) {
                 f.kind = WriterFailure::Kind::RaceData;
                 f.data = d->data();
+                f.notANumber = dynamic_cast<const ConversionError*>(&ex) != nullptr;
             } else if (dynamic_cast<const WriteError*>(&ex)) {
                 f.kind = WriterFailure::Kind::Write;
             } else if (dynamic_cast<const std::out_of_range*>(&ex)) {

@@ -79,6 +79,7 @@ struct WriterFailure {
     std::string what;  // English, for the log
     Kind kind = Kind::Other;
     std::string data;  // RaceData: what is missing or damaged, for the user
+    bool notANumber = false;  // RaceData: a value that must be a number is not (kv::ConversionError)
 };
 
 class WriterChain {

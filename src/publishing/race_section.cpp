@@ -105,9 +105,8 @@ void requireDigits(std::string_view text, std::string_view what, std::size_t n) 
     bool ok = !text.empty() && (n == 0 || text.size() == n);
     for (char c : text) ok = ok && isDigit(c);
     if (!ok)
-        throw pred::RaceDataError<std::runtime_error>(std::string(what) + " '" + fromCp932(text) + "' is not digits",
-                                                      "レースの" + fieldLabel(what) + "「" + fromCp932(text) +
-                                                          "」が数字ではありません。");
+        throw ConversionError(std::string(what) + " '" + fromCp932(text) + "' is not digits",
+                              "レースの" + fieldLabel(what) + "「" + fromCp932(text) + "」が数字ではありません。");
 }
 
 PageValues pageValuesFor(const pred::WindowState& st, int RaceIdx) {
