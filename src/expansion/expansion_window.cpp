@@ -7,7 +7,6 @@
 #include <span>
 #include <memory>
 #include <optional>
-#include <unordered_map>
 
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
@@ -187,26 +186,6 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     return report;
 }
 
-// This week's horses as listed, and each distinct horse once, in list order:
-// a horse listed again would only be worked again to the same file. slotOf
-// maps each list entry to its horse.
-struct KORIVANEXPDTHISWEEKNQUEL::HorseList {
-    std::vector<std::string> listed, distinct;
-    std::vector<std::size_t> slotOf;
-
-    explicit HorseList(std::vector<std::string> horses) : listed(std::move(horses)) {
-        std::unordered_map<std::string_view, std::size_t> seen;
-        seen.reserve(listed.size());
-        distinct.reserve(listed.size());
-        slotOf.reserve(listed.size());
-        for (const auto& h : listed) {
-            auto [it, added] = seen.emplace(h, distinct.size());
-            if (added) distinct.push_back(h);
-            slotOf.push_back(it->second);
-        }
-    }
-};
-
 // What the horses are worked from, each file read once: the week's records,
 // the statistics, the weight tables and the work file of this week's horses.
 // The dams' work file is needed by no horse; it is written beside them.
@@ -269,19 +248,20 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
     // This week's dams and horses. The bar counts them as the lists are taken in.
     const std::vector<std::string> dams = readListFile(appFile(files::HAHA_LIST), &report.damRepeats);
     for (std::size_t i = 1; i <= dams.size(); ++i) listBar(i);
-    const HorseList horses(readListFile(appFile(files::KETTONUM_LIST), &report.horseRepeats));
+    // Each horse once (the list's reader passes over a horse listed again).
+    const std::vector<std::string> horses = readListFile(appFile(files::KETTONUM_LIST), &report.horseRepeats);
     CalculationInputs in;
     in.runDir = appFile(dirs::UMAGOTO);
     in.exDir = appFile(dirs::UMAGOTOEX);
     makeDirs(in.exDir);
     removeStaleTemps(in.exDir);  // what a killed run left behind
     removeStaleTemps(appFile(dirs::OPTION1N));
-    for (std::size_t i = 1; i <= horses.listed.size(); ++i) listBar(i);
+    for (std::size_t i = 1; i <= horses.size(); ++i) listBar(i);
     setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", 0, 100);
-    report.horses = horses.distinct.size();
+    report.horses = horses.size();
 
     unsigned workers = threads_ ? threads_ : kv::usableCores();
-    workers = static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(horses.distinct.size(), 1)));
+    workers = static_cast<unsigned>(std::min<std::size_t>(workers, std::max<std::size_t>(horses.size(), 1)));
     loadCalculationInputs(in, horses, dams, workers);
     namespace sn = kv::stats::names;
     report.hahaumaRecords = in.hahaumaRecords;
@@ -302,7 +282,7 @@ void KORIVANEXPDTHISWEEKNQUEL::runCalculation(CalculationReport& report) {
 }
 
 // The inputs are read on the workers, a file each, all of them before the horses.
-void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, const HorseList& horses,
+void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, const std::vector<std::string>& horses,
                                                      const std::vector<std::string>& dams, unsigned workers) {
     namespace sn = kv::stats::names;
     const std::vector<std::function<void()>> loads = {
@@ -311,7 +291,7 @@ void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, cons
             // The coders get this week's horses also when the work file could
             // not be written, never what an earlier week left in it.
             std::string selected;
-            in.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses.listed, selected);
+            in.kyosobaRecords = kv::stats::writeKyosobaThisWeek(appPath_, horses, selected);
             in.kyosoba.loadBytes(std::move(selected));
         },
         [&] { in.mare.load(kv::stats::optionFile(sn::MARE)); },
@@ -338,23 +318,21 @@ void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, cons
     });
 }
 
-// The horses are worked on the workers, each distinct horse once, in list
-// order. The horse bar's first sweep moves one step per list entry as that
-// entry's horse and every one before it are done (a horse listed twice moves
-// it twice).
+// The horses are worked on the workers, in list order. The horse bar's first
+// sweep moves one step per horse as it and every one before it are done.
 std::vector<KORIVANEXPDTHISWEEKNQUEL::HorseOutcome> KORIVANEXPDTHISWEEKNQUEL::workHorses(const CalculationInputs& in,
-                                                                                       const HorseList& horses,
+                                                                                       const std::vector<std::string>& horses,
                                                                                        unsigned workers) {
-    const std::size_t listed = horses.listed.size();
-    std::vector<HorseOutcome> outcomes(horses.distinct.size());
+    const std::size_t listed = horses.size();
+    std::vector<HorseOutcome> outcomes(horses.size());
     std::vector<HorseBuffers> buffers(std::max(workers, 1u));
-    std::size_t shown = 0;  // the list entries whose horses are done
+    std::size_t shown = 0;  // the horses done
     kv::orderedForEach(
-        horses.distinct.size(), workers,
-        [&](std::size_t i, unsigned w) { outcomes[i] = workHorse(in, horses.distinct[i], buffers[w]); },
+        horses.size(), workers,
+        [&](std::size_t i, unsigned w) { outcomes[i] = workHorse(in, horses[i], buffers[w]); },
         [&](std::size_t i) {
-            for (; shown < listed && horses.slotOf[shown] <= i; ++shown) {
-                // An entry showing the same as the next is passed over.
+            for (; shown < listed && shown <= i; ++shown) {
+                // A horse showing the same as the next is passed over.
                 if (shown + 1 < listed && horseBarAt(shown, listed) == horseBarAt(shown + 1, listed)) continue;
                 setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", horseBarAt(shown, listed));
             }
@@ -398,22 +376,17 @@ KORIVANEXPDTHISWEEKNQUEL::HorseOutcome KORIVANEXPDTHISWEEKNQUEL::workHorse(const
     return result;
 }
 
-// The horse bar's second sweep, one step per list entry, with the record bar
-// of the entry's horse; each failed horse is counted once.
-void KORIVANEXPDTHISWEEKNQUEL::reportHorses(CalculationReport& report, const HorseList& horses,
+// The horse bar's second sweep, one step per horse, with the record bar of
+// the horse; the failed horses counted.
+void KORIVANEXPDTHISWEEKNQUEL::reportHorses(CalculationReport& report, const std::vector<std::string>& horses,
                                             const std::vector<HorseOutcome>& outcomes) {
-    const std::size_t listed = horses.listed.size();
-    std::vector<char> counted(outcomes.size(), 0);
+    const std::size_t listed = horses.size();
     for (std::size_t i = 0; i < listed; ++i) {
-        const std::size_t si = horses.slotOf[i];
-        const HorseOutcome& horse = outcomes[si];
+        const HorseOutcome& horse = outcomes[i];
         for (long v : horse.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
-        if (!counted[si]) {
-            counted[si] = 1;
-            if (horse.failed) {
-                if (report.failedHorses == 0) report.firstFailedKettoNum = horses.distinct[si];
-                ++report.failedHorses;
-            }
+        if (horse.failed) {
+            if (report.failedHorses == 0) report.firstFailedKettoNum = horses[i];
+            ++report.failedHorses;
         }
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", horseBarAt(i, listed));
         if (yield_) yield_();

@@ -38,7 +38,7 @@ struct ExpansionControls {
 // What one calculation run did.
 struct CalculationReport {
     bool started = false;            // false: another run of 4 or 5 was under way
-    std::size_t horses = 0;          // distinct listed horses
+    std::size_t horses = 0;          // listed horses (each once)
     std::size_t failedHorses = 0;    // horses whose building or calculation failed
     std::string firstFailedKettoNum;
     std::string tableFailure;        // a factor weight table that could not be read (its path)
@@ -105,15 +105,16 @@ private:
     };
     void runCalculation(CalculationReport& report);
     // The calculation's parts: its inputs, the horses, the report of the horses.
-    struct HorseList;
     struct CalculationInputs;
     struct HorseOutcome;
     struct HorseBuffers;
-    void loadCalculationInputs(CalculationInputs& in, const HorseList& horses, const std::vector<std::string>& dams,
-                               unsigned workers);
-    std::vector<HorseOutcome> workHorses(const CalculationInputs& in, const HorseList& horses, unsigned workers);
+    void loadCalculationInputs(CalculationInputs& in, const std::vector<std::string>& horses,
+                               const std::vector<std::string>& dams, unsigned workers);
+    std::vector<HorseOutcome> workHorses(const CalculationInputs& in, const std::vector<std::string>& horses,
+                                         unsigned workers);
     static HorseOutcome workHorse(const CalculationInputs& in, const std::string& kettoNum, HorseBuffers& buf);
-    void reportHorses(CalculationReport& report, const HorseList& horses, const std::vector<HorseOutcome>& outcomes);
+    void reportHorses(CalculationReport& report, const std::vector<std::string>& horses,
+                      const std::vector<HorseOutcome>& outcomes);
 
     StatusSink& status_;
     MessageSink& messages_;
