@@ -320,9 +320,8 @@ void KORIVANEXPDTHISWEEKNQUEL::loadCalculationInputs(CalculationInputs& in, cons
 
 // The horses are worked on the workers, in list order. The horse bar's first
 // sweep moves one step per horse as it and every one before it are done.
-std::vector<KORIVANEXPDTHISWEEKNQUEL::HorseOutcome> KORIVANEXPDTHISWEEKNQUEL::workHorses(const CalculationInputs& in,
-                                                                                       const std::vector<std::string>& horses,
-                                                                                       unsigned workers) {
+auto KORIVANEXPDTHISWEEKNQUEL::workHorses(const CalculationInputs& in, const std::vector<std::string>& horses,
+                                          unsigned workers) -> std::vector<HorseOutcome> {
     const std::size_t listed = horses.size();
     std::vector<HorseOutcome> outcomes(horses.size());
     std::vector<HorseBuffers> buffers(std::max(workers, 1u));
