@@ -82,7 +82,7 @@ void TEZP2RIALTIME::Command1_Click() {
     }
     std::string firstFailed;  // the first live odds file an operation failed on
     for (int k = 0; k < 4; ++k) {
-        if (!staged[k]->commit()) staged[k]->abandon(false);  // the old file stays whole
+        staged[k]->commit();  // after a failed write the old file stays whole
         if (staged[k]->failures() > 0 && FileFailures == 0) firstFailed = kKinds[k].file;
         FileFailures += staged[k]->failures();
     }

@@ -80,7 +80,7 @@ void LiveResultsDownload::DownloadRealtimeTanfukuOdds() {
         }
         jv_.JVClose();
     }
-    if (!staged.commit()) staged.abandon(false);
+    staged.commit();  // after a failed write the old file stays whole
     store(o1, staged.failures() == 0);
 }
 

@@ -83,10 +83,10 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     // whole, and the press fails.
     std::string firstFailed;  // the first odds file an operation failed on
     for (int i = 0; i < nKinds; ++i) {
-        if (staged[i]->failures() > 0)
-            staged[i]->abandon(false);
-        else if (failed || !staged[i]->commit())
-            staged[i]->abandon(staged[i]->failures() == 0);
+        if (failed && staged[i]->failures() == 0)
+            staged[i]->abandon(true);
+        else
+            staged[i]->commit();  // refused after a failed write: the old file stays
         if (staged[i]->failures() > 0 && FileFailures == 0) firstFailed = kinds[i].file;
         FileFailures += staged[i]->failures();
     }
