@@ -230,25 +230,25 @@ TEST(Layering, ReportsEachKindOfFault) {
         {"high", "#include \"low/a.h\"\n#include \"common/b.h\"\n#include <vector>\n", false},
         {"high", "#include \"high/c.h\"\n", false},
         {"high/ui", "#include <QWidget>\n#include \"high/c.h\"\n", false},
-        {"low", "#include \"high/c.h\"\n", true},        // lower including higher
-        {"high", "#include <QString>\n", true},          // Qt in a logic folder
+        {"low", "#include \"high/c.h\"\n", true},  // lower including higher
+        {"high", "#include <QString>\n", true},  // Qt in a logic folder
         {"high", "  #include \"high/ui/view.h\"\n", true},  // a ui header in a logic folder
         {"common", "#include \"unknown/x.h\"\n", true},  // a folder nobody may include
-        {"other", "#include <vector>\n", true},          // a folder missing from the table
+        {"other", "#include <vector>\n", true},  // a folder missing from the table
         // Every spelling of a directive is read.
-        {"low", "#include <high/c.h>\n", true},               // a project header in angle brackets
-        {"low", "# include \"high/c.h\"\n", true},            // blanks after "#"
-        {"low", "\t#\tinclude\t\"high/c.h\"\n", true},       // tabs
-        {"low", "#include\"high/c.h\"\n", true},              // no blank before the header
-        {"low", "#include_next <high/c.h>\n", true},          // include_next
-        {"low", "#include \"../high/c.h\"\n", true},          // a path from the file's folder
-        {"high/ui", "#include \"../../low/a.h\"\n", true},    // up to a folder its row does not name
-        {"high/ui", "#include \"../c.h\"\n", false},          // up to a folder its row names
-        {"low", "#include HEADER\n", true},                  // a header that cannot be read
-        {"high", "#  include <QtCore/QString>\n", true},      // Qt behind blanks and a folder
+        {"low", "#include <high/c.h>\n", true},  // a project header in angle brackets
+        {"low", "# include \"high/c.h\"\n", true},  // blanks after "#"
+        {"low", "\t#\tinclude\t\"high/c.h\"\n", true},  // tabs
+        {"low", "#include\"high/c.h\"\n", true},  // no blank before the header
+        {"low", "#include_next <high/c.h>\n", true},  // include_next
+        {"low", "#include \"../high/c.h\"\n", true},  // a path from the file's folder
+        {"high/ui", "#include \"../../low/a.h\"\n", true},  // up to a folder its row does not name
+        {"high/ui", "#include \"../c.h\"\n", false},  // up to a folder its row names
+        {"low", "#include HEADER\n", true},  // a header that cannot be read
+        {"high", "#  include <QtCore/QString>\n", true},  // Qt behind blanks and a folder
         {"low", "#include <sys/stat.h>\n#include <gtest/gtest.h>\n", false},  // system headers
-        {"low", "// #include \"high/c.h\"\n", false},        // a comment
-        {"high", "#include \"QWidget\"\n", true},             // Qt in quotes
+        {"low", "// #include \"high/c.h\"\n", false},  // a comment
+        {"high", "#include \"QWidget\"\n", true},  // Qt in quotes
     };
     for (const Case& c : cases)
         EXPECT_EQ(!includeFaults(table, c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;
