@@ -21,7 +21,7 @@ const char* const kTableClose[] = {"</tbody>", "</table>", "</figure>", "<!-- /w
 }  // namespace
 
 std::string wpDayFileName(const PageValues& v) {
-    return std::string(dirs::WP) + "/" + v.Year + v.MonthDay + "-" + v.VenueSlug + ".txt";
+    return kv::wpDayFileName(v.Year + v.MonthDay, v.VenueSlug);
 }
 
 void appendWpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v, std::string& out) {
