@@ -517,7 +517,8 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
             EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
             EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
         }
-        EXPECT_EQ(r.code, c.damage ? 0 : 1) << (c.damage ? "damaged but readable: the step goes on" : "unreadable: the step fails");
+        EXPECT_EQ(r.code, c.damage ? 0 : 1)
+            << (c.damage ? "damaged but readable: the step goes on" : "unreadable: the step fails");
         fs::remove_all(path);
         ASSERT_TRUE(kv::writeFileAtomic(path, kept));
     }
