@@ -64,9 +64,7 @@ std::string yosouPageName(const PageValues& v) {
     return kv::yosouPageName(v.Year + v.MonthDay, v.VenueSlug, v.PageRaceNum);
 }
 
-std::string pdfDayPageName(const PageValues& v) {
-    return kv::pdfDayPageName(v.Year + v.MonthDay, v.VenueSlug);
-}
+std::string pdfDayPageName(const PageValues& v) { return kv::pdfDayPageName(v.Year + v.MonthDay, v.VenueSlug); }
 
 void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
                          std::string& out) {

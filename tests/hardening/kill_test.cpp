@@ -31,8 +31,8 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Cli {
-    int code = -1;    // the exit code; -1 when a signal ended it
-    int signal = 0;   // the signal that ended it
+    int code = -1;  // the exit code; -1 when a signal ended it
+    int signal = 0;  // the signal that ended it
     std::string err, out;
 };
 
@@ -157,9 +157,8 @@ private:
     }
     // The prediction week with the result phase's data (the road not yet run on it).
     static const std::string& resultData() {
-        static const std::string app = make("result-data", predictionWeek(), [](const std::string& a) {
-            return generate(a, kvsample::Phase::Result);
-        });
+        static const std::string app = make("result-data", predictionWeek(),
+                                            [](const std::string& a) { return generate(a, kvsample::Phase::Result); });
         return app;
     }
     // root/<name>/app: a copy of `from` (kFresh: an empty folder) that `build`
@@ -255,9 +254,9 @@ TEST(KillTest, CalculateStoppedAfterItsNthFile) {
 // The outputs of the prediction run: the files of every race and the day files
 // built over the run's races (put in place last).
 const std::vector<std::string> kPredictDirs = {
-    kv::dirs::RACE,    kv::dirs::KAIME,    kv::dirs::UMAREN,      kv::dirs::WIDE,    kv::dirs::UMATAN,
+    kv::dirs::RACE,       kv::dirs::KAIME,     kv::dirs::UMAREN,  kv::dirs::WIDE,   kv::dirs::UMATAN,
     kv::dirs::SANRENPUKU, kv::dirs::SANRENTAN, kv::dirs::TEKICHU, kv::dirs::SOKUDO, kv::dirs::SHUTSUBAHYO,
-    kv::dirs::TANFUKU, kv::dirs::TANFUKU2, kv::dirs::TANSHO,      kv::dirs::WP,      kv::dirs::YOSOU_HTML};
+    kv::dirs::TANFUKU,    kv::dirs::TANFUKU2,  kv::dirs::TANSHO,  kv::dirs::WP,     kv::dirs::YOSOU_HTML};
 const std::vector<std::string> kDayFileDirs = {kv::dirs::TEKICHU,  kv::dirs::SHUTSUBAHYO, kv::dirs::TANFUKU,
                                                kv::dirs::TANFUKU2, kv::dirs::WP,          kv::dirs::SOKUDO};
 
