@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
     // Feed records: up to 12 of each record id, whole as JV-Link delivers them.
     std::map<std::string, int> perId;
-    const std::string feed = kv::joinPath(app, "jvfeed");
+    const std::string feed = kv::joinPath(app, kv::dirs::JVFEED);
     for (const char* spec : {"TOKURACETCVNRCVN", "TOKURACETCOVRCOV", "0B12", "0B30"}) {
         const std::string dir = kv::joinPath(feed, spec);
         for (const auto& name : kv::listFiles(dir)) {
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    const std::string control = file(feed, "control.txt");
+    const std::string control = file(feed, kv::feed::CONTROL);
     seed("feedcontrol_fuzz", "sample", control);
     seed("feedcontrol_fuzz", "every-key",
          "# every key once\ninit_result = 0\nsetui_result = -1\n[TOKURACETCVNRCVN]\nopen_result = -504\n"

@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         kv::SetAppPath(appDir);
     }
     ctx.appDir = kv::GetAppPath();
-    ctx.feedDir = feedDir.empty() ? kv::appFile("jvfeed") : feedDir;
+    ctx.feedDir = feedDir.empty() ? kv::appFile(kv::dirs::JVFEED) : feedDir;
     if (!feedDir.empty() && !kv::dirExists(feedDir)) {
         std::cerr << "korivan-cli: feed folder '" << feedDir << "' does not exist" << std::endl;
         return 2;

@@ -136,7 +136,7 @@ void TEZF1THISWEEKNQUEL::Command2_Click() {
         msg.message(AppPath + "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。");
         setText("Label1",
                 "まだ、予想因子ウエイトが展開されていません。タスクバーにある展開先の指定をクリックして自己解凍EXEを起動させて下さい。");
-        shell_.startProgram(AppPath + kSelfExtractor);  // failing to start shows nothing more
+        shell_.startProgram(AppPath + files::SELF_EXTRACTOR);  // failing to start shows nothing more
     }
     bool failed = false;
 

@@ -21,7 +21,4 @@ inline constexpr const char* kSidOdds = "KV0000000001/KV0000000002/KORIVANODDS/2
 inline constexpr const char* kSidTrifecta = "UNKNOWN";
 inline constexpr const char* kSidLiveOdds = "KV0000000001/KV0000000003/KORIVANRIALTIME/2024.7.8";
 
-// The self-extractor of the factor weights, in the application folder.
-inline constexpr const char* kSelfExtractor = "NEWSFX.EXE";
-
 }  // namespace kv

@@ -402,7 +402,7 @@ void KOUZOUTAIQUEL::WeightFileCheck() {
     } else {
         messages_.message(GetAppPath() +
                           "に参照場所(展開フォルダ）に合わせてOKをクリックして初回予想因子パラメータをセットして下さい。");
-        shell_.startProgram(appFile("NEWSFX.EXE"));  // not awaited; a failure goes unreported
+        shell_.startProgram(appFile(files::SELF_EXTRACTOR));  // not awaited; a failure goes unreported
     }
 }
 

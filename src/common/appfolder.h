@@ -40,6 +40,8 @@ inline constexpr const char* YOSOU_HTML = "tavlen_yosou";
 inline constexpr const char* WP = "tavlen_wp";
 inline constexpr const char* FUKUSHO = "FUKUSHO";
 inline constexpr const char* PDF = "tavlen_pdf";
+// The JV-Link emulator's feed folder (docs/jvfeed.md).
+inline constexpr const char* JVFEED = "jvfeed";
 }  // namespace dirs
 
 // Record and text files of the week (relative to the application folder).
@@ -73,6 +75,8 @@ inline constexpr const char* RACE_INDEX = "RACETHISWEEKN.dat";
 inline constexpr const char* RACE_SYOSAI = "RACETHISWEEKNSYOSAI.dat";
 inline constexpr const char* CODE_TABLE = "JRACODE/CodeTable.csv";
 inline constexpr const char* STEPSTATE = "STEPSTATE.txt";
+// The self-extractor of the factor weights, started after a download and after structure processing.
+inline constexpr const char* SELF_EXTRACTOR = "NEWSFX.EXE";
 }  // namespace files
 
 // File names inside the folder OPTION1N.
@@ -89,6 +93,19 @@ inline constexpr const char* HNSK = "HNSKOPTION1N.dat";
 inline constexpr const char* NANDAIFL = "NANDAIFLOPTION1N.dat";
 inline constexpr const char* KS_SUPPLIED = "KS20190101NEW.dat";   // stored KsRecord layout, 4161 bytes
 inline constexpr const char* HN_SUPPLIED = "HN20190101NEW.dat";   // HnRecord, 251 bytes
+// The factor weight tables of a surface: [WEIGHT_QA1] + surface + table + WEIGHT_END,
+// e.g. "QA1SibaTotalData201901N2025.dat", "DirtItemCategory201901N2025.dat".
+inline constexpr const char* WEIGHT_TURF = "Siba";
+inline constexpr const char* WEIGHT_DIRT = "Dirt";
+inline constexpr const char* WEIGHT_HURDLE = "Shog";
+inline constexpr const char* WEIGHT_QA1 = "QA1";  // before the totals and the three weight tables
+inline constexpr const char* WEIGHT_TOTAL = "TotalData";
+inline constexpr const char* WEIGHT_CATEGORY = "ItemCategory";
+inline constexpr const char* WEIGHT_CATEGORY_COUNT = "ItemCategoryCount";
+inline constexpr const char* WEIGHT_SOHA = "SohaWeightData";
+inline constexpr const char* WEIGHT_AGARI = "AgariWeightData";
+inline constexpr const char* WEIGHT_PACE = "PaceWeightData";
+inline constexpr const char* WEIGHT_END = "201901N2025.dat";
 }  // namespace option1n
 
 // File names inside the output folders that do not depend on a key.
@@ -97,6 +114,12 @@ inline constexpr const char* RACEID = "RACEID.txt";              // SOKUDO
 inline constexpr const char* RACEID_INDEX = "RACEIDYMDLKN.txt";  // TEKICHU
 inline constexpr const char* ATARILIST = "ATARILIST.txt";        // TEKICHU
 }  // namespace infolder
+
+// File names inside the feed folder dirs::JVFEED.
+namespace feed {
+inline constexpr const char* CONTROL = "control.txt";  // downloads, injected errors, cancellation
+inline constexpr const char* RECORDS = ".jvd";         // the ending of a file of records
+}  // namespace feed
 
 // The endings of file names that follow a key: the DayKey (day files), the
 // RaceKey (files under RACE and KAIME) or a horse's KettoNum (run files).
@@ -138,9 +161,25 @@ inline constexpr const char* DAT = ".dat";
 inline constexpr const char* EX = "EX.dat";
 // Ticket CSV files: date, racecourse, race number and "R.csv".
 inline constexpr const char* TICKET = "R.csv";
+// A file being written, before it is renamed into place: the name, ".tmp" and a number.
+inline constexpr const char* TEMP = ".tmp";
 }  // namespace suffix
 
 // The speed CSV file of a day under SOKUDO: "HR" + yyyymmdd + ".csv".
 inline std::string speedCsvName(std::string_view ymd) { return "HR" + std::string(ymd) + ".csv"; }
+
+// The pages published for a race day, relative to the application folder, from
+// the day (yyyymmdd), the racecourse's name in the pages and the race number:
+// the prediction page of a race, the printable day page and the WordPress blocks of the day.
+inline std::string yosouPageName(std::string_view ymd, std::string_view venue, std::string_view race) {
+    return std::string(dirs::YOSOU_HTML) + "/" + std::string(ymd) + "_" + std::string(venue) + "_r" +
+           std::string(race) + ".txt";
+}
+inline std::string pdfDayPageName(std::string_view ymd, std::string_view venue) {
+    return std::string(dirs::WP) + "/" + std::string(ymd) + "_" + std::string(venue) + "_pdf.txt";
+}
+inline std::string wpDayFileName(std::string_view ymd, std::string_view venue) {
+    return std::string(dirs::WP) + "/" + std::string(ymd) + "-" + std::string(venue) + ".txt";
+}
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 #include "common/fsys.h"
 
+#include "common/appfolder.h"
 #include "common/recordcheck.h"
 
 #include <dirent.h>
@@ -358,7 +359,7 @@ void tuneMemoryForBulkWork() {
 
 std::string tempNameFor(const std::string& path) {
     static std::atomic<unsigned long> counter{0};
-    return path + ".tmp" + std::to_string(static_cast<long>(::getpid())) + "_" + std::to_string(counter++);
+    return path + suffix::TEMP + std::to_string(static_cast<long>(::getpid())) + "_" + std::to_string(counter++);
 }
 
 int removeStaleTemps(const std::string& dir, const std::vector<std::string>& names) {
@@ -369,10 +370,10 @@ int removeStaleTemps(const std::string& dir, const std::vector<std::string>& nam
     std::vector<std::string> victims;
     while (dirent* e = ::readdir(d)) {
         const std::string name = e->d_name;
-        const std::size_t at = name.rfind(".tmp");
+        const std::size_t at = name.rfind(suffix::TEMP);
         if (at == std::string::npos || at == 0) continue;
         // "<base>.tmp<pid>_<n>" exactly.
-        const std::string tail = name.substr(at + 4);
+        const std::string tail = name.substr(at + std::strlen(suffix::TEMP));
         const std::size_t us = tail.find('_');
         if (us == std::string::npos || us == 0 || us + 1 == tail.size()) continue;
         if (tail.find_first_not_of("0123456789_") != std::string::npos || tail.find('_', us + 1) != std::string::npos)

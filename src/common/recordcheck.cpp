@@ -74,7 +74,7 @@ std::vector<Entry> ownFiles() {
     add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, lines);
     // The factor weight tables and their item categories, a value a line.
     lines.action = "予想因子ウエイトを展開し直して下さい。";
-    add(std::string(dirs::OPTION1N) + "/*201901N2025.dat", lines);
+    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_END, lines);
     return out;
 }
 

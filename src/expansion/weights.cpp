@@ -22,9 +22,9 @@ Surface surfaceOf(std::string_view tc) {
 
 const char* surfaceStem(Surface s) {
     switch (s) {
-    case Surface::Turf: return "Siba";
-    case Surface::Dirt: return "Dirt";
-    case Surface::Hurdle: return "Shog";
+    case Surface::Turf: return option1n::WEIGHT_TURF;
+    case Surface::Dirt: return option1n::WEIGHT_DIRT;
+    case Surface::Hurdle: return option1n::WEIGHT_HURDLE;
     default: return "";
     }
 }
@@ -32,17 +32,18 @@ const char* surfaceStem(Surface s) {
 WeightFileNames weightFileNames(Surface s) {
     const std::string st = surfaceStem(s);
     const std::string dir = std::string(dirs::OPTION1N) + "\\";
+    const std::string qa1 = dir + option1n::WEIGHT_QA1 + st;
     WeightFileNames n;
-    n.totalData = dir + "QA1" + st + "TotalData201901N2025.dat";
-    n.itemCategory = dir + st + "ItemCategory201901N2025.dat";
-    n.itemCategoryCount = dir + st + "ItemCategoryCount201901N2025.dat";
-    n.soha = dir + "QA1" + st + "SohaWeightData201901N2025.dat";
+    n.totalData = qa1 + option1n::WEIGHT_TOTAL + option1n::WEIGHT_END;
+    n.itemCategory = dir + st + option1n::WEIGHT_CATEGORY + option1n::WEIGHT_END;
+    n.itemCategoryCount = dir + st + option1n::WEIGHT_CATEGORY_COUNT + option1n::WEIGHT_END;
+    n.soha = qa1 + option1n::WEIGHT_SOHA + option1n::WEIGHT_END;
     if (s == Surface::Hurdle) {
         n.agari = n.soha;
         n.pace = n.soha;
     } else {
-        n.agari = dir + "QA1" + st + "AgariWeightData201901N2025.dat";
-        n.pace = dir + "QA1" + st + "PaceWeightData201901N2025.dat";
+        n.agari = qa1 + option1n::WEIGHT_AGARI + option1n::WEIGHT_END;
+        n.pace = qa1 + option1n::WEIGHT_PACE + option1n::WEIGHT_END;
     }
     return n;
 }

@@ -61,12 +61,10 @@ void containerClose(std::string& out, const SiteConfig& site) {
 }  // namespace
 
 std::string yosouPageName(const PageValues& v) {
-    return std::string(dirs::YOSOU_HTML) + "/" + v.Year + v.MonthDay + "_" + v.VenueSlug + "_r" + v.PageRaceNum + ".txt";
+    return kv::yosouPageName(v.Year + v.MonthDay, v.VenueSlug, v.PageRaceNum);
 }
 
-std::string pdfDayPageName(const PageValues& v) {
-    return std::string(dirs::WP) + "/" + v.Year + v.MonthDay + "_" + v.VenueSlug + "_pdf.txt";
-}
+std::string pdfDayPageName(const PageValues& v) { return kv::pdfDayPageName(v.Year + v.MonthDay, v.VenueSlug); }
 
 void appendYosouPageText(const pred::WindowState& st, int RaceIdx, const PageValues& v, const SiteConfig& site,
                          std::string& out) {

@@ -20,9 +20,7 @@ const char* const kTableClose[] = {"</tbody>", "</table>", "</figure>", "<!-- /w
 
 }  // namespace
 
-std::string wpDayFileName(const PageValues& v) {
-    return std::string(dirs::WP) + "/" + v.Year + v.MonthDay + "-" + v.VenueSlug + ".txt";
-}
+std::string wpDayFileName(const PageValues& v) { return kv::wpDayFileName(v.Year + v.MonthDay, v.VenueSlug); }
 
 void appendWpRaceBlock(const pred::WindowState& st, int RaceIdx, const PageValues& v, std::string& out) {
     const pred::SyosaiRow& row = st.run.Syosai.at(static_cast<std::size_t>(RaceIdx));

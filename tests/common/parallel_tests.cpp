@@ -1,4 +1,4 @@
-// Work spread over threads: commits in index order on the calling thread, the
+// Work spread over threads: run side by side, commits in index order on the calling thread, the
 // same results on one thread as on many, failures carried to the caller, and
 // the workers' unreadable files in the caller's notes; a queue of tasks fed
 // while it runs.
@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -18,6 +21,64 @@
 #include "fixtures/fixtures.h"
 
 namespace {
+
+// Holds each thread that arrives until `want` threads are inside at once, for a
+// few seconds at most; met() tells whether they ever were. Work done one piece
+// after the other never meets: the first wait runs out, and nobody waits after it.
+class Meeting {
+public:
+    explicit Meeting(int want) : want_(want) {}
+    void arrive() {
+        std::unique_lock<std::mutex> lock(mu_);
+        threads_.insert(std::this_thread::get_id());
+        if (++inside_ >= want_) {
+            met_ = true;
+            cv_.notify_all();
+        } else if (!gaveUp_ && !cv_.wait_for(lock, std::chrono::seconds(5), [this] { return met_; })) {
+            gaveUp_ = true;
+        }
+        --inside_;
+    }
+    bool met() {
+        std::lock_guard<std::mutex> lock(mu_);
+        return met_;
+    }
+    std::size_t threads() {
+        std::lock_guard<std::mutex> lock(mu_);
+        return threads_.size();
+    }
+
+private:
+    std::mutex mu_;
+    std::condition_variable cv_;
+    const int want_;
+    int inside_ = 0;
+    bool met_ = false, gaveUp_ = false;
+    std::set<std::thread::id> threads_;
+};
+
+// With threads to be had, the work runs side by side: two pieces of work are
+// under way at the same time, on different threads.
+TEST(Parallel, WorkRunsSideBySide) {
+    for (bool commits : {false, true}) {
+        SCOPED_TRACE(commits ? "orderedForEach with commits" : "orderedForEach");
+        Meeting meeting(2);
+        kv::orderedForEach(
+            4, 4, [&](std::size_t, unsigned) { meeting.arrive(); },
+            commits ? std::function<void(std::size_t)>([](std::size_t) {}) : std::function<void(std::size_t)>());
+        EXPECT_TRUE(meeting.met());
+        EXPECT_GT(meeting.threads(), 1u);
+    }
+    {
+        SCOPED_TRACE("TaskQueue");
+        Meeting meeting(2);
+        kv::TaskQueue queue(3);
+        for (int i = 0; i < 4; ++i) queue.push([&](unsigned) { meeting.arrive(); });
+        queue.finish();
+        EXPECT_TRUE(meeting.met());
+        EXPECT_GT(meeting.threads(), 1u);
+    }
+}
 
 struct Outcome {
     std::vector<long> results;          // what each index worked out, as committed

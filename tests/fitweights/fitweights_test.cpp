@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <map>
+#include <stdexcept>
 
 #include "acquisition/jvdata/jvdata.h"
 #include "common/appfolder.h"
@@ -204,6 +205,28 @@ TEST(FitWeights, RunsMadeOnDemandFitTheSameAsRunRecords) {
             EXPECT_EQ(kv::fit::tableFileBytes(a.surfaces[s], which),
                       kv::fit::tableFileBytes(fitted().result.surfaces[s], which))
                 << "surface " << s << " file " << which;
+}
+
+TEST(FitWeights, AFailureOnAnyThreadReachesTheCaller) {
+    // Horses made on demand, the last one failing: it is coded by a thread other
+    // than the caller's, and its exception leaves fitWeightTables (not the program).
+    std::map<std::string, std::vector<std::string>> byHorse;
+    for (const std::string& r : world().history.runners)
+        byHorse[kv::getField(r, kv::jv::SeRecord::KettoNum)].push_back(r);
+    std::vector<std::vector<std::string>> runs;
+    for (auto& [ketto, v] : byHorse) runs.push_back(v);
+    kv::fit::History h;
+    h.races = world().history.races;
+    h.horses = world().history.horses;
+    h.jockeys = world().history.jockeys;
+    h.runHorses = runs.size();
+    h.runsOf = [&runs](std::size_t i, std::vector<std::string>& out) {
+        if (i + 1 == runs.size()) throw std::runtime_error("runs unreadable");
+        out = runs[i];
+    };
+    kv::fit::FitOptions o;
+    o.threads = 3;
+    EXPECT_THROW(kv::fit::fitWeightTables(fitted().dir.path(), std::move(h), o), std::runtime_error);
 }
 
 TEST(FitWeights, EmptyHistoryWritesTablesTheReaderAccepts) {

@@ -1,18 +1,26 @@
 // Steps stopped after their N-th file (the file layer's test hook, as a kill
-// would stop them): every file the step puts down whole is either its old or
-// its new version, the step record shows the unfinished step, the next step
-// says so, and running the step again finishes the work.
+// would stop them) or killed inside the writing of a file (the file size
+// limit): every file the step puts down whole is either its old or its new
+// version, no file the step keeps is lost, the step record shows the
+// unfinished step, the next step says so, and running the step again finishes
+// the work.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
+#include "common/appfolder.h"
+#include "common/dayfile.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "fixtures/fixtures.h"
@@ -23,19 +31,33 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Cli {
-    int code = -1;
+    int code = -1;  // the exit code; -1 when a signal ended it
+    int signal = 0;  // the signal that ended it
     std::string err, out;
 };
 
-// Runs korivan-cli on a folder; stopAfter > 0 sets the stop hook.
-Cli cli(const std::string& app, const std::string& steps, long stopAfter = 0) {
+// Runs korivan-cli on a folder; stopAfter > 0 sets the stop hook, sizeLimit > 0
+// the largest file size the process may write (a bigger write kills it with SIGXFSZ).
+Cli cli(const std::string& app, const std::string& steps, long stopAfter = 0, long long sizeLimit = 0) {
     const std::string errFile = app + "/../cli-stderr.txt", outFile = app + "/../cli-stdout.txt";
     std::string cmd;
     if (stopAfter > 0) cmd += "KV_TEST_STOP_AFTER_FILES=" + std::to_string(stopAfter) + " ";
-    cmd += std::string("'") + KV_CLI_PATH + "' --app-dir '" + app + "' " + steps + " >'" + outFile + "' 2>'" + errFile + "'";
-    const int st = std::system(cmd.c_str());
+    cmd += std::string("exec '") + KV_CLI_PATH + "' --app-dir '" + app + "' " + steps + " >'" + outFile + "' 2>'" +
+           errFile + "'";
     Cli r;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (sizeLimit > 0) {
+            const rlimit lim{static_cast<rlim_t>(sizeLimit), static_cast<rlim_t>(sizeLimit)};
+            if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(127);
+        }
+        ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int st = 0;
+    if (pid < 0 || ::waitpid(pid, &st, 0) != pid) return r;
     r.code = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.signal = WIFSIGNALED(st) ? WTERMSIG(st) : 0;
     r.err = kv::readFileBytes(errFile).value_or("");
     r.out = kv::readFileBytes(outFile).value_or("");
     return r;
@@ -55,19 +77,135 @@ void copyTree(const std::string& from, const std::string& to) {
     fs::copy(from, to, fs::copy_options::recursive);
 }
 
-// The sample week generated in root/week and run through its road; empty when the road failed.
-std::string weekRun(const kvtest::TempDir& root) {
-    const std::string app = root.path() + "/week";
-    fs::create_directories(app);
-    kvsample::Options o;
-    o.appDir = app;
-    kvsample::generate(o);
-    return cli(app, "run-week").code == 0 ? app : std::string();
+// The folders the tests start from, each built once for the whole test
+// executable (a test works on its own copy): building the sample week and
+// running its road is what takes the time.
+class Built {
+public:
+    // The sample week's prediction phase run through the road.
+    static const std::string& predictionWeek() {
+        static const std::string app = make("prediction-week", kFresh, [](const std::string& a) {
+            return generate(a, kvsample::Phase::Prediction) && cli(a, "run-week").code == 0;
+        });
+        return app;
+    }
+    // Then the result phase's data run through the road (the history's day files).
+    static const std::string& resultWeek() {
+        static const std::string app =
+            make("result-week", resultData(), [](const std::string& a) { return cli(a, "run-week").code == 0; });
+        return app;
+    }
+    // The result phase's data taken in and predicted on the old calculation:
+    // every output of the prediction run, the day files among them, is there
+    // in an old version. The calculation's starting point.
+    static const std::string& beforeCalculate() {
+        static const std::string app = make("before-calculate", resultData(), [](const std::string& a) {
+            return cli(a, "fetch structure fix-previous-day predict").code == 0;
+        });
+        return app;
+    }
+    // That folder once calculated: the calculation's result, the prediction run's starting point.
+    static const std::string& beforePredict() {
+        static const std::string app = make("before-predict", beforeCalculate(),
+                                            [](const std::string& a) { return cli(a, "calculate").code == 0; });
+        return app;
+    }
+    // That folder once predicted.
+    static const std::string& afterPredict() {
+        static const std::string app = make("after-predict", beforePredict(), [](const std::string& a) {
+            const std::map<std::string, ino_t> old = inodes(a);
+            if (cli(a, "predict").code != 0) return false;
+            for (const auto& [name, ino] : inodes(a)) {
+                const auto it = old.find(name);
+                predictFiles() += it == old.end() || it->second != ino;
+            }
+            return true;
+        });
+        return app;
+    }
+    // How many files that predict run put in place (each is a new file under its
+    // name; a file put in place twice counts once).
+    static std::size_t predictedFiles() {
+        afterPredict();
+        return predictFiles();
+    }
+
+private:
+    static const kvtest::TempDir& root() {
+        static const kvtest::TempDir dir;
+        return dir;
+    }
+    static std::size_t& predictFiles() {
+        static std::size_t n = 0;
+        return n;
+    }
+    // Each file's inode under app.
+    static std::map<std::string, ino_t> inodes(const std::string& app) {
+        std::map<std::string, ino_t> out;
+        for (const auto& e : fs::recursive_directory_iterator(app)) {
+            struct stat st {};
+            if (e.is_regular_file() && ::stat(e.path().c_str(), &st) == 0) out[e.path().string()] = st.st_ino;
+        }
+        return out;
+    }
+    static bool generate(const std::string& app, kvsample::Phase phase) {
+        kvsample::Options o;
+        o.appDir = app;
+        o.phase = phase;
+        kvsample::generate(o);
+        return true;
+    }
+    // The prediction week with the result phase's data (the road not yet run on it).
+    static const std::string& resultData() {
+        static const std::string app = make("result-data", predictionWeek(),
+                                            [](const std::string& a) { return generate(a, kvsample::Phase::Result); });
+        return app;
+    }
+    // root/<name>/app: a copy of `from` (kFresh: an empty folder) that `build`
+    // made; empty when `from` could not be built or the build failed.
+    static std::string make(const std::string& name, const std::string& from,
+                            const std::function<bool(const std::string&)>& build) {
+        if (from.empty()) return std::string();
+        const std::string app = root().path() + "/" + name + "/app";
+        fs::create_directories(app);
+        if (from != kFresh) copyTree(from, app);
+        return build(app) ? app : std::string();
+    }
+    static constexpr const char* kFresh = "-";
+};
+
+// A copy of a built folder at root/<name>; empty when the folder could not be built.
+std::string copyOf(const std::string& built, const kvtest::TempDir& root, const std::string& name = "week") {
+    if (built.empty()) return std::string();
+    const std::string app = root.path() + "/" + name;
+    copyTree(built, app);
+    return app;
 }
 
-bool isTemp(const std::string& name) { return name.find(".tmp") != std::string::npos; }
+// Makes `work` (a copy of `from` that steps ran on) equal to `from` again:
+// quicker than a new copy, as only the files the steps changed are written.
+void restoreFrom(const std::string& from, const std::string& work) {
+    std::vector<fs::path> extra;
+    for (const auto& e : fs::recursive_directory_iterator(work)) {
+        const fs::path rel = fs::relative(e.path(), work);
+        if (!fs::exists(fs::path(from) / rel)) extra.push_back(e.path());
+    }
+    for (const auto& p : extra) fs::remove_all(p);
+    for (const auto& e : fs::recursive_directory_iterator(from)) {
+        const fs::path to = fs::path(work) / fs::relative(e.path(), from);
+        if (e.is_directory()) {
+            fs::create_directories(to);
+        } else if (kv::readFileBytes(e.path().string()) != kv::readFileBytes(to.string())) {
+            fs::remove_all(to);
+            fs::copy_file(e.path(), to);
+        }
+    }
+}
 
-// Every file is its old or its new version; temporary files may be left.
+bool isTemp(const std::string& name) { return name.find(kv::suffix::TEMP) != std::string::npos; }
+
+// Every file is its old or its new version (temporary files may be left), and
+// no file that is there before and after the step is missing.
 void expectOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot& after) {
     for (const auto& [name, bytes] : now) {
         if (isTemp(name)) continue;
@@ -76,42 +214,25 @@ void expectOldOrNew(const Snapshot& now, const Snapshot& before, const Snapshot&
         const bool isNew = a != after.end() && a->second == bytes;
         EXPECT_TRUE(isOld || isNew) << name << " is neither its old nor its new version";
     }
+    for (const auto& [name, bytes] : before)
+        if (after.count(name)) {
+            EXPECT_TRUE(now.count(name)) << name << " was there before and after, but is gone";
+        }
 }
 
-struct Week {
-    kvtest::TempDir root;
-    std::string base, ref;
-
-    // The prediction phase run whole (the old files), then the result phase's
-    // data up to `lastStep`; `ref` holds the same folder after `step` ran whole.
-    Week(const std::string& lastSteps, const std::string& step) {
-        base = root.path() + "/base";
-        ref = root.path() + "/ref";
-        fs::create_directories(base);
-        kvsample::Options o;
-        o.appDir = base;
-        o.phase = kvsample::Phase::Prediction;
-        kvsample::generate(o);
-        EXPECT_EQ(cli(base, "run-week").code, 0);
-        o.phase = kvsample::Phase::Result;
-        kvsample::generate(o);
-        EXPECT_EQ(cli(base, lastSteps).code, 0);
-        copyTree(base, ref);
-        EXPECT_EQ(cli(ref, step).code, 0);
-    }
-};
-
 TEST(KillTest, CalculateStoppedAfterItsNthFile) {
-    Week w("fetch structure fix-previous-day", "calculate");
-    const std::vector<std::string> dirs = {"UMAGOTOEXTHISWEEKN", "OPTION1N"};
-    const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
+    kvtest::TempDir root;
+    const std::string base = Built::beforeCalculate(), ref = Built::beforePredict();
+    ASSERT_FALSE(base.empty() || ref.empty());
+    const std::vector<std::string> dirs = {kv::dirs::UMAGOTOEX, kv::dirs::OPTION1N};
+    const Snapshot before = snapshot(base, dirs), after = snapshot(ref, dirs);
     ASSERT_GT(before.size(), 100u);
     ASSERT_NE(before, after);
 
+    const std::string work = copyOf(base, root, "work");
     for (long n : {1L, 3L, 40L, 150L}) {
         SCOPED_TRACE("stopped after file " + std::to_string(n));
-        const std::string work = w.root.path() + "/work";
-        copyTree(w.base, work);
+        restoreFrom(base, work);
         EXPECT_EQ(cli(work, "calculate", n).code, 86);
         expectOldOrNew(snapshot(work, dirs), before, after);
         EXPECT_EQ(kv::steps::entryOf(work, "calculate").state, kv::steps::State::Started);
@@ -130,30 +251,126 @@ TEST(KillTest, CalculateStoppedAfterItsNthFile) {
     }
 }
 
+// The outputs of the prediction run: the files of every race and the day files
+// built over the run's races (put in place last).
+const std::vector<std::string> kPredictDirs = {
+    kv::dirs::RACE,       kv::dirs::KAIME,     kv::dirs::UMAREN,  kv::dirs::WIDE,   kv::dirs::UMATAN,
+    kv::dirs::SANRENPUKU, kv::dirs::SANRENTAN, kv::dirs::TEKICHU, kv::dirs::SOKUDO, kv::dirs::SHUTSUBAHYO,
+    kv::dirs::TANFUKU,    kv::dirs::TANFUKU2,  kv::dirs::TANSHO,  kv::dirs::WP,     kv::dirs::YOSOU_HTML};
+const std::vector<std::string> kDayFileDirs = {kv::dirs::TEKICHU,  kv::dirs::SHUTSUBAHYO, kv::dirs::TANFUKU,
+                                               kv::dirs::TANFUKU2, kv::dirs::WP,          kv::dirs::SOKUDO};
+
+// The day files in `now` that are new (the run changes them, and `now` has their new version).
+std::size_t newDayFiles(const Snapshot& now, const Snapshot& before, const Snapshot& after) {
+    std::size_t n = 0;
+    for (const auto& [name, bytes] : after) {
+        const std::string dir = name.substr(0, name.find('/'));
+        if (std::find(kDayFileDirs.begin(), kDayFileDirs.end(), dir) == kDayFileDirs.end()) continue;
+        const auto b = before.find(name), w = now.find(name);
+        if ((b == before.end() || b->second != bytes) && w != now.end() && w->second == bytes) ++n;
+    }
+    return n;
+}
+
+// After a predict run that was stopped or killed: the files are old or new,
+// the step is recorded as started, and the next run writes everything anew.
+void expectPredictRecovers(const std::string& work, const Snapshot& before, const Snapshot& after) {
+    expectOldOrNew(snapshot(work, kPredictDirs), before, after);
+    EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Started);
+    EXPECT_EQ(cli(work, "predict").code, 0);
+    const Snapshot again = snapshot(work, kPredictDirs);
+    for (const auto& [name, bytes] : again) EXPECT_FALSE(isTemp(name)) << name;
+    EXPECT_EQ(again, after);
+    EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Ok);
+}
+
 TEST(KillTest, PredictStoppedAfterItsNthFile) {
-    Week w("fetch structure fix-previous-day calculate", "predict");
-    // The files of every race and the day files built over the run's races
-    // (put in place last, from about the 425th file on).
-    const std::vector<std::string> dirs = {"RACE",       "KAIME",     "UMAREN",  "WIDE",      "UMATAN",
-                                           "SANRENPUKU", "SANRENTAN", "TEKICHU", "SOKUDO",    "SHUTSUBAHYO",
-                                           "TANFUKU",    "TANFUKU2",  "TANSHO",  "tavlen_wp", "tavlen_yosou"};
-    const Snapshot before = snapshot(w.base, dirs), after = snapshot(w.ref, dirs);
+    kvtest::TempDir root;
+    const std::string base = Built::beforePredict(), ref = Built::afterPredict();
+    ASSERT_FALSE(base.empty() || ref.empty());
+    const Snapshot before = snapshot(base, kPredictDirs), after = snapshot(ref, kPredictDirs);
     ASSERT_NE(before, after);
+    const std::size_t changedDayFiles = newDayFiles(after, before, after);
+    ASSERT_GT(changedDayFiles, 10u);
 
-    for (long n : {2L, 25L, 120L, 300L, 440L}) {
-        SCOPED_TRACE("stopped after file " + std::to_string(n));
-        const std::string work = w.root.path() + "/work";
-        copyTree(w.base, work);
+    // The stop points come from the count of files the run puts in place: the
+    // day files are the last of them.
+    const long files = static_cast<long>(Built::predictedFiles());
+    ASSERT_GT(files, static_cast<long>(changedDayFiles) + 25);
+
+    // Stops early, in the middle, and inside the final placing of the day files.
+    const long inPlacing = files - static_cast<long>(changedDayFiles) / 2;
+    bool stoppedInsidePlacing = false;
+    const std::string work = copyOf(base, root, "work");
+    for (long n : {2L, 25L, files / 2, inPlacing, files - 1}) {
+        SCOPED_TRACE("stopped after file " + std::to_string(n) + " of " + std::to_string(files));
+        restoreFrom(base, work);
         EXPECT_EQ(cli(work, "predict", n).code, 86);
-        expectOldOrNew(snapshot(work, dirs), before, after);
-        EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Started);
+        const std::size_t placed = newDayFiles(snapshot(work, kPredictDirs), before, after);
+        if (placed > 0 && placed < changedDayFiles) stoppedInsidePlacing = true;
+        expectPredictRecovers(work, before, after);
+    }
+    EXPECT_TRUE(stoppedInsidePlacing) << "no stop fell between the first and the last day file put in place";
+}
 
-        // The next run removes the temporary files and writes everything anew.
-        EXPECT_EQ(cli(work, "predict").code, 0);
-        const Snapshot again = snapshot(work, dirs);
-        for (const auto& [name, bytes] : again) EXPECT_FALSE(isTemp(name)) << name;
-        EXPECT_EQ(again, after);
-        EXPECT_EQ(kv::steps::entryOf(work, "predict").state, kv::steps::State::Ok);
+// Killed inside the writing of one file (the file grows past the size limit,
+// SIGXFSZ): that file is its old version or none, never cut off.
+TEST(KillTest, PredictKilledInsideTheWritingOfAFile) {
+    kvtest::TempDir root;
+    const std::string base = Built::beforePredict(), ref = Built::afterPredict();
+    ASSERT_FALSE(base.empty() || ref.empty());
+    const Snapshot before = snapshot(base, kPredictDirs), after = snapshot(ref, kPredictDirs);
+    std::size_t largest = 0;
+    for (const auto& [name, bytes] : after) largest = std::max(largest, bytes.size());
+    ASSERT_GT(largest, 4096u);
+    const std::string work = copyOf(base, root, "work");
+    const Cli r = cli(work, "predict", 0, static_cast<long long>(largest / 2));
+    ASSERT_EQ(r.signal, SIGXFSZ) << "the run was not killed inside a write (exit " << r.code << ")";
+    expectPredictRecovers(work, before, after);
+}
+
+// The same for the file layer's writers one by one: killed inside the write,
+// a replaced file keeps its old bytes, a new one is not there, a day file keeps
+// its old bytes.
+TEST(KillTest, AFileKilledWhileWrittenIsItsOldVersion) {
+    kvtest::TempDir dir;
+    const std::string old = "old bytes\r\n", big(64 * 1024, 'n');
+    struct Case {
+        const char* what;
+        bool exists;
+        std::function<void(const std::string&)> write;
+    };
+    const Case cases[] = {
+        {"replaced", true, [&](const std::string& p) { (void)kv::writeFileAtomic(p, big); }},
+        {"new", false, [&](const std::string& p) { (void)kv::writeFileAtomic(p, big); }},
+        {"day file", true,
+         [&](const std::string& p) {
+             kv::DayFiles days;
+             (void)days.write("20250101", p, big);
+             (void)days.place();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = dir.file(std::string(c.what) + ".txt");
+        if (c.exists) {
+            ASSERT_TRUE(kv::writeFileAtomic(path, old));
+        }
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const rlimit lim{4096, 4096};
+            if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(127);
+            c.write(path);
+            ::_exit(0);
+        }
+        int st = 0;
+        ASSERT_EQ(::waitpid(pid, &st, 0), pid);
+        ASSERT_TRUE(WIFSIGNALED(st) && WTERMSIG(st) == SIGXFSZ) << "not killed inside the write";
+        const auto now = kv::readFileBytes(path);
+        if (c.exists)
+            EXPECT_TRUE(now && *now == old) << (now ? std::to_string(now->size()) + " bytes" : "missing");
+        else
+            EXPECT_FALSE(fs::exists(path));
     }
 }
 
@@ -161,7 +378,7 @@ TEST(KillTest, PredictStoppedAfterItsNthFile) {
 // empty trifecta file: the step says so and fails; after a whole download it passes.
 TEST(KillTest, OddsTablesAfterAStoppedOrEmptyTrifectaDownloadFail) {
     kvtest::TempDir root;
-    const std::string app = weekRun(root);
+    const std::string app = copyOf(Built::predictionWeek(), root);
     ASSERT_FALSE(app.empty());
     const std::string o6 = *kv::readFileBytes(app + "/O6THISWEEKN.dat");
 
@@ -193,7 +410,7 @@ namespace {
 // shows its failure text, and its message names the file and what to do.
 TEST(UnreadableInputs, AreNamedAndFailTheStepWhereMissingOnesDoNot) {
     kvtest::TempDir root;
-    const std::string app = weekRun(root);
+    const std::string app = copyOf(Built::predictionWeek(), root);
     ASSERT_FALSE(app.empty());
 
     struct Case {
@@ -234,16 +451,8 @@ namespace {
 // file. Intact files are not mentioned.
 TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
     kvtest::TempDir root;
-    const std::string app = root.path() + "/week";
-    fs::create_directories(app);
-    kvsample::Options o;
-    o.appDir = app;
-    o.phase = kvsample::Phase::Prediction;
-    kvsample::generate(o);
-    ASSERT_EQ(cli(app, "run-week").code, 0);
-    o.phase = kvsample::Phase::Result;  // the results: the history's day files
-    kvsample::generate(o);
-    ASSERT_EQ(cli(app, "run-week").code, 0);
+    const std::string app = copyOf(Built::resultWeek(), root);  // with the results: the history's day files
+    ASSERT_FALSE(app.empty());
     std::string dayFile;
     for (const auto& n : kv::listFiles(app + "/TEKICHU"))
         if (n.size() == 25 && n.substr(14) == "tekichu.txt") dayFile = "TEKICHU/" + n;
@@ -307,7 +516,8 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
             EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
             EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
         }
-        if (!c.damage) EXPECT_EQ(r.code, 1);  // unreadable: the step failed
+        EXPECT_EQ(r.code, c.damage ? 0 : 1)
+            << (c.damage ? "damaged but readable: the step goes on" : "unreadable: the step fails");
         fs::remove_all(path);
         ASSERT_TRUE(kv::writeFileAtomic(path, kept));
     }

@@ -3,6 +3,7 @@
 // allowed folder in a lower layer and Qt out of the logic folders.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -96,33 +97,81 @@ std::vector<std::string> tableFaults(const Table& table) {
     return faults;
 }
 
+// An include directive of a line: the header as written and whether it was
+// given in angle brackets. Every spelling the preprocessor takes is read:
+// blanks before and after "#", "include" and "include_next", no blank before
+// the header. A directive whose header is neither "..." nor <...> (a macro) is
+// returned with an empty header.
+struct Directive {
+    bool found = false;
+    bool angle = false;
+    std::string header;
+};
+
+Directive directiveOf(const std::string& line) {
+    Directive d;
+    std::size_t i = line.find_first_not_of(" \t");
+    if (i == std::string::npos || line[i] != '#') return d;
+    i = line.find_first_not_of(" \t", i + 1);
+    if (i == std::string::npos) return d;
+    std::size_t wordEnd = i;
+    while (wordEnd < line.size() && (std::isalnum(static_cast<unsigned char>(line[wordEnd])) || line[wordEnd] == '_'))
+        ++wordEnd;
+    const std::string word = line.substr(i, wordEnd - i);
+    if (word != "include" && word != "include_next") return d;
+    d.found = true;
+    i = line.find_first_not_of(" \t", wordEnd);
+    if (i == std::string::npos || (line[i] != '"' && line[i] != '<')) return d;
+    d.angle = line[i] == '<';
+    const std::size_t close = line.find(d.angle ? '>' : '"', i + 1);
+    if (close == std::string::npos) return d;
+    d.header = line.substr(i + 1, close - i - 1);
+    return d;
+}
+
+// The folder under src/ that a header of the project lies in ("" for a header
+// beside the file), with "." and ".." worked out: a quoted header that starts
+// with "." is found from the including file's folder, any other from src/.
+std::string headerFolder(const std::string& folder, const std::string& header) {
+    const std::string joined = header.rfind('.', 0) == 0 ? folder + "/" + header : header;
+    const std::string normal = fs::path(joined).lexically_normal().generic_string();
+    const std::size_t slash = normal.rfind('/');
+    return slash == std::string::npos ? std::string() : normal.substr(0, slash);
+}
+
 // Faults of one file of `folder` (a folder of the table, relative to src/).
 std::vector<std::string> includeFaults(const Table& table, const std::string& folder, const std::string& file,
                                        const std::string& text) {
     std::vector<std::string> faults;
     const auto self = table.find(folder);
     if (self == table.end()) return {file + ": folder " + folder + " is missing from the layer table"};
+    // The top folders of the project: a header in angle brackets under one of
+    // them is a project header like a quoted one.
+    std::set<std::string> tops;
+    for (const auto& [name, row] : table) tops.insert(name.substr(0, name.find('/')));
     std::istringstream in(text);
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
-        const std::string t = trim(line);
-        if (t.rfind("#include", 0) != 0) continue;
+        const Directive d = directiveOf(line);
+        if (!d.found) continue;
         const std::string where = file + ":" + std::to_string(n) + ": ";
-        const std::string rest = trim(t.substr(8));
-        if (rest.size() < 2) continue;
-        if (rest[0] == '<') {
-            const bool qtHeader = rest.rfind("<Q", 0) == 0;
-            if (qtHeader && !self->second.qt) faults.push_back(where + "logic folder " + folder + " includes " + rest);
+        if (d.header.empty()) {
+            faults.push_back(where + "an include whose header cannot be read: " + trim(line));
             continue;
         }
-        if (rest[0] != '"') continue;
-        const std::string path = rest.substr(1, rest.find('"', 1) - 1);
-        const std::size_t slash = path.rfind('/');
-        if (slash == std::string::npos) continue;  // a header beside the file
-        const std::string to = path.substr(0, slash);
-        if (to == folder) continue;
-        if (!self->second.mayInclude.count(to))
-            faults.push_back(where + folder + " may not include " + path + " (not in its row of the layer table)");
+        const std::string top = d.header.substr(0, d.header.find('/'));
+        const bool project = tops.count(top) || (!d.angle && d.header.rfind('.', 0) == 0);
+        if (!project) {
+            if (d.header.rfind('Q', 0) == 0 && !self->second.qt)
+                faults.push_back(where + "logic folder " + folder + " includes " + d.header);
+            // A system header, or a quoted one beside the file; a quoted header
+            // under a folder that is not the project's is a fault below.
+            if (d.angle || d.header.find('/') == std::string::npos) continue;
+        }
+        const std::string to = headerFolder(folder, d.header);
+        if (to.empty() || to == folder) continue;
+        if (to.rfind("..", 0) == 0 || !self->second.mayInclude.count(to))
+            faults.push_back(where + folder + " may not include " + d.header + " (not in its row of the layer table)");
     }
     return faults;
 }
@@ -181,11 +230,25 @@ TEST(Layering, ReportsEachKindOfFault) {
         {"high", "#include \"low/a.h\"\n#include \"common/b.h\"\n#include <vector>\n", false},
         {"high", "#include \"high/c.h\"\n", false},
         {"high/ui", "#include <QWidget>\n#include \"high/c.h\"\n", false},
-        {"low", "#include \"high/c.h\"\n", true},        // lower including higher
-        {"high", "#include <QString>\n", true},          // Qt in a logic folder
+        {"low", "#include \"high/c.h\"\n", true},  // lower including higher
+        {"high", "#include <QString>\n", true},  // Qt in a logic folder
         {"high", "  #include \"high/ui/view.h\"\n", true},  // a ui header in a logic folder
         {"common", "#include \"unknown/x.h\"\n", true},  // a folder nobody may include
-        {"other", "#include <vector>\n", true},          // a folder missing from the table
+        {"other", "#include <vector>\n", true},  // a folder missing from the table
+        // Every spelling of a directive is read.
+        {"low", "#include <high/c.h>\n", true},  // a project header in angle brackets
+        {"low", "# include \"high/c.h\"\n", true},  // blanks after "#"
+        {"low", "\t#\tinclude\t\"high/c.h\"\n", true},  // tabs
+        {"low", "#include\"high/c.h\"\n", true},  // no blank before the header
+        {"low", "#include_next <high/c.h>\n", true},  // include_next
+        {"low", "#include \"../high/c.h\"\n", true},  // a path from the file's folder
+        {"high/ui", "#include \"../../low/a.h\"\n", true},  // up to a folder its row does not name
+        {"high/ui", "#include \"../c.h\"\n", false},  // up to a folder its row names
+        {"low", "#include HEADER\n", true},  // a header that cannot be read
+        {"high", "#  include <QtCore/QString>\n", true},  // Qt behind blanks and a folder
+        {"low", "#include <sys/stat.h>\n#include <gtest/gtest.h>\n", false},  // system headers
+        {"low", "// #include \"high/c.h\"\n", false},  // a comment
+        {"high", "#include \"QWidget\"\n", true},  // Qt in quotes
     };
     for (const Case& c : cases)
         EXPECT_EQ(!includeFaults(table, c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;

@@ -576,7 +576,7 @@ bool pinToCores(int cores) {
 // of an earlier run (or an empty one) is cleared; false for any other.
 bool prepareFolder(const fs::path& base, const fs::path& work, const fs::path& snap) {
     std::error_code ec;
-    if (!fs::is_empty(base, ec) && !ec && !fs::exists(work / "jvfeed") && !fs::exists(snap)) {
+    if (!fs::is_empty(base, ec) && !ec && !fs::exists(work / kv::dirs::JVFEED) && !fs::exists(snap)) {
         std::fprintf(stderr, "korivan-bench: %s is not empty and holds no earlier run; choose another folder\n",
                      base.c_str());
         return false;

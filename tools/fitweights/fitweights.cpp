@@ -14,6 +14,7 @@
 #include "common/appfolder.h"
 #include "common/fields.h"
 #include "common/numbers.h"
+#include "common/parallel.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
 #include "expansion/builder.h"
@@ -414,19 +415,15 @@ private:
     std::vector<std::vector<const std::string*>> horses_;
 };
 
-// Codes horses [0, total) in contiguous chunks, one per thread.
+// Codes horses [0, total) in contiguous chunks, one per thread, chunk t into outs[t].
 std::vector<WorkerOut> codeInChunks(const kv::expansion::BuildInputs& in, const kv::coders::CoderStats& stats,
                                     const RunsOf& runsOf, std::size_t total, unsigned threads) {
     std::vector<WorkerOut> outs(threads);
-    std::vector<std::thread> pool;
     const std::size_t per = (total + threads - 1) / threads;
-    for (unsigned t = 0; t < threads; ++t) {
+    kv::orderedForEach(threads, threads, [&](std::size_t t, unsigned) {
         const std::size_t b = std::min(total, t * per), e = std::min(total, b + per);
-        if (t == 0) continue;
-        pool.emplace_back([&, b, e, t] { codeHorses(in, stats, runsOf, b, e, outs[t]); });
-    }
-    codeHorses(in, stats, runsOf, 0, std::min(total, per), outs[0]);
-    for (std::thread& th : pool) th.join();
+        codeHorses(in, stats, runsOf, b, e, outs[t]);
+    });
     return outs;
 }
 
@@ -526,19 +523,14 @@ std::vector<FitJob> runFits(const std::array<Columns, kSurfaces>& cols, const La
     std::vector<FitJob> jobs;
     for (int s = 0; s < kSurfaces; ++s)
         for (int q = (s == 2 ? 2 : 0); q < kKinds; ++q) jobs.push_back(FitJob{s, q, {}});
-    std::vector<std::thread> pool;
     std::vector<std::array<std::size_t, 31>> sizes(kSurfaces);
     for (int s = 0; s < kSurfaces; ++s)
         for (int k = 1; k <= 30; ++k) sizes[s][k] = layouts[s][k].codes.size();
-    auto run = [&](FitJob& job) { backfit(cols[job.s], job.q, sizes[job.s], options, job.w); };
     const unsigned par = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
-    std::size_t nextJob = 0;
-    while (nextJob < jobs.size()) {
-        pool.clear();
-        for (unsigned t = 0; t < par && nextJob < jobs.size(); ++t, ++nextJob)
-            pool.emplace_back([&, j = nextJob] { run(jobs[j]); });
-        for (std::thread& th : pool) th.join();
-    }
+    kv::orderedForEach(jobs.size(), par, [&](std::size_t j, unsigned) {
+        FitJob& job = jobs[j];
+        backfit(cols[job.s], job.q, sizes[job.s], options, job.w);
+    });
     return jobs;
 }
 

@@ -23,7 +23,8 @@ struct FeedWriter {
     std::string dir;
     std::size_t records = 0;
     bool ok = true;
-    void file(const std::string& sub, const std::string& name, const std::vector<std::string>& recs) {
+    // Writes recs to <dir>/<sub>/<stem>.jvd.
+    void file(const std::string& sub, const std::string& stem, const std::vector<std::string>& recs) {
         if (recs.empty()) return;
         std::string folder = kv::joinPath(dir, sub);
         if (!kv::makeDirs(folder)) { ok = false; return; }
@@ -32,7 +33,7 @@ struct FeedWriter {
         std::string bytes;
         bytes.reserve(total);
         for (const auto& r : recs) bytes += r;
-        ok &= kv::writeFileAtomic(kv::joinPath(folder, name), bytes);
+        ok &= kv::writeFileAtomic(kv::joinPath(folder, stem + kv::feed::RECORDS), bytes);
         records += recs.size();
     }
 };
@@ -91,7 +92,7 @@ struct WeekFeed {
                 break;
             }
         }
-        fw.file(spec, "00_UM.jvd", um);
+        fw.file(spec, "00_UM", um);
     }
 
     // Jockey records in their received form.
@@ -100,7 +101,7 @@ struct WeekFeed {
         for (std::size_t si = 0; si < w.starts.size(); ++si) rides[w.starts[si].jockey].push_back(static_cast<int>(si));
         std::vector<std::string> ks;
         for (int j : weekJockeys) ks.push_back(ksRecord(w, j, rides[j], cardMade, true));
-        fw.file(spec, "01_KS.jvd", ks);
+        fw.file(spec, "01_KS", ks);
     }
 
     // Past races of this week's horses and their runs, one file per year.
@@ -127,8 +128,8 @@ struct WeekFeed {
                 if (weekHorses.count(w.starts[si].horse)) seByYear[race.date.y].push_back(seRecord(w, w.starts[si], '7', made, true));
         }
         sum.pastRaces = static_cast<int>(pastRaces.size());
-        for (auto& [y, v] : raByYear) fw.file(spec, "10_RA_" + std::to_string(y) + ".jvd", v);
-        for (auto& [y, v] : seByYear) fw.file(spec, "11_SE_" + std::to_string(y) + ".jvd", v);
+        for (auto& [y, v] : raByYear) fw.file(spec, "10_RA_" + std::to_string(y), v);
+        for (auto& [y, v] : seByYear) fw.file(spec, "11_SE_" + std::to_string(y), v);
     }
 
     // The week's races: entries and race cards (prediction) or final results (result).
@@ -151,9 +152,9 @@ struct WeekFeed {
                     for (int si : race.starts) se.push_back(seRecord(w, w.starts[si], '2', cardMade, false));
                 }
             }
-            fw.file(spec, "20_RA_" + tag + ".jvd", ra);
-            fw.file(spec, "21_SE_" + tag + ".jvd", se);
-            fw.file(spec, "22_HR_" + tag + ".jvd", hr);
+            fw.file(spec, "20_RA_" + tag, ra);
+            fw.file(spec, "21_SE_" + tag, se);
+            fw.file(spec, "22_HR_" + tag, hr);
         }
     }
 
@@ -166,12 +167,12 @@ struct WeekFeed {
             char kubun = result ? '4' : '1';
             kv::Date made = result ? resultMade : cardMade;
             std::string happyo = result ? mmddhhmm(race.date, race.hassoTime) : mmddhhmm(cardMade, 1700);
-            fw.file("TOKURACETCOVRCOV", id + ".jvd",
+            fw.file("TOKURACETCOVRCOV", id,
                     {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
                      o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
                      o6Record(w, k, o, kubun, made, happyo)});
             std::string live = mmddhhmm(race.date, addMinutes(race.hassoTime, -10));
-            fw.file("0B30", id + ".jvd",
+            fw.file("0B30", id,
                     {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
                      o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),
                      o6Record(w, k, o, '3', race.date, live)});
@@ -189,7 +190,7 @@ struct WeekFeed {
                 for (int si : race.starts) recs.push_back(seRecord(w, w.starts[si], '7', day, true));
                 recs.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], day));
             }
-            fw.file("0B12", ymd(day) + ".jvd", recs);
+            fw.file("0B12", ymd(day), recs);
         }
     }
 };
@@ -197,7 +198,7 @@ struct WeekFeed {
 }  // namespace
 
 bool writeFeed(const World& w, const std::string& appDir, WriteSummary& sum) {
-    const std::string feed = kv::joinPath(appDir, "jvfeed");
+    const std::string feed = kv::joinPath(appDir, kv::dirs::JVFEED);
     std::error_code ec;
     std::filesystem::remove_all(feed, ec);
     FeedWriter fw{feed};

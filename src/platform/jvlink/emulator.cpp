@@ -178,7 +178,7 @@ int JVLinkEmulator::JVInit(const std::string& sid) {
     remaining_.clear();
     deletes_.clear();
     // The control file is parsed again only when it changed since the last JVInit.
-    const std::string path = joinPath(feedDir_, "control.txt");
+    const std::string path = joinPath(feedDir_, feed::CONTROL);
     struct stat st {};
     ControlStamp stamp;
     if (::stat(path.c_str(), &st) == 0)
@@ -224,7 +224,7 @@ int JVLinkEmulator::JVOpen(const std::string& dataSpec, const std::string& fromT
     dir_ = joinPath(feedDir_, dataSpec);
     // A folder standing where a file belongs is listed too: reading it notes it unreadable.
     for (const std::string& name : listNames(dir_))
-        if (endsWith(name, ".jvd")) files_.push_back(name);
+        if (endsWith(name, feed::RECORDS)) files_.push_back(name);
     mode_ = Mode::Stored;
     if (files_.empty()) return 0;  // nothing to read
 
@@ -348,7 +348,7 @@ int JVLinkEmulator::JVRTOpen(const std::string& dataSpec, const std::string& key
     if (sc.openResult != 0) return sc.openResult;
     if (key.empty() || key.find_first_of("/\\") != std::string::npos || key == "." || key == "..") return kBadKey;
     const std::string dir = joinPath(feedDir_, dataSpec);
-    const std::string name = key + ".jvd";
+    const std::string name = key + feed::RECORDS;
     if (!fileExists(joinPath(dir, name)) && !dirExists(joinPath(dir, name))) return kNoSuchData;
     closeState();
     spec_ = dataSpec;
@@ -374,7 +374,7 @@ int JVLinkEmulator::cancelAfterStatus() const {
 
 std::unique_ptr<JVLink> makeJVLink(const std::string& feedDir) { return std::make_unique<JVLinkEmulator>(feedDir); }
 
-std::string defaultFeedDir() { return appFile("jvfeed"); }
+std::string defaultFeedDir() { return appFile(dirs::JVFEED); }
 
 int feedCancelAfterStatus(const JVLink& link) {
     const auto* emu = dynamic_cast<const JVLinkEmulator*>(&link);
