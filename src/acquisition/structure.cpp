@@ -253,10 +253,7 @@ bool writeRunFile(const HorseRuns& h, std::size_t i, const std::string& dir,
     const std::string path = joinPath(dir, name);
     // A file that already holds exactly these bytes is left as it is:
     // creating files is what costs, and the result is the same.
-    if (!present || present->count(name)) {
-        const FileView old = readFileView(path);
-        if (old.ok() && old.bytes.view() == bytes) return true;
-    }
+    if ((!present || present->count(name)) && fileHolds(path, bytes)) return true;
     return writeFileAtomic(path, bytes);
 }
 

@@ -287,6 +287,28 @@ void FileBytes::reset() {
     heap_ = nullptr;
 }
 
+bool fileHolds(const std::string& path, std::string_view bytes) {
+    const Probe p = probe(path);
+    if (p.status != ReadStatus::Ok || p.size != bytes.size()) return false;
+    const int fd = fsys::openRead(path);
+    if (fd < 0) return false;
+    char buf[64 * 1024];
+    std::size_t at = 0;
+    bool same = true;
+    while (same && at < bytes.size()) {
+        const ssize_t n = ::pread(fd, buf, std::min(sizeof buf, bytes.size() - at), static_cast<off_t>(at));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            same = false;
+            break;
+        }
+        same = std::memcmp(buf, bytes.data() + at, static_cast<std::size_t>(n)) == 0;
+        at += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return same;
+}
+
 FileView readFileView(const std::string& path) {
     FileView r;
     Probe p = probe(path);

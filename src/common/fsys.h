@@ -71,6 +71,11 @@ struct FileView {
 // As readFileChecked, the bytes held as a FileBytes.
 FileView readFileView(const std::string& path);
 
+// Whether the file holds exactly these bytes (false when it is missing or
+// cannot be read). Nothing is noted: a writer asks this of a file it is
+// about to replace.
+bool fileHolds(const std::string& path, std::string_view bytes);
+
 // The processors this process may run on (at least 1): the count of workers
 // a step starts when none is asked for.
 unsigned usableCores();

@@ -23,12 +23,12 @@ struct DigitField {
 };
 
 struct RecordLayout {
-    std::size_t length = 0;          // 0: lines of text, each ending in CR LF
-    bool crlf = false;               // each record ends in CR LF
-    bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
+    std::size_t length = 0;  // 0: lines of text, each ending in CR LF
+    bool crlf = false;  // each record ends in CR LF
+    bool text = false;  // CP932 text: no NUL byte, no byte outside CP932
     std::vector<DigitField> digits;  // fields that must be digits
-    bool needsRecords = false;       // an empty file is damaged
-    std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
+    bool needsRecords = false;  // an empty file is damaged
+    std::string action;  // what to do about damage ("①今週開催取得をやり直して下さい。")
 };
 
 // Registers the layout of the files matching `pattern`: a file name
@@ -74,5 +74,8 @@ private:
 
 // True when the bytes are CP932 text without NUL bytes.
 bool isCp932Text(std::string_view bytes);
+// Text is checked with the widest registers the processor has; tests check
+// the narrow way too (every x86-64 processor has it).
+void useNarrowTextCheck(bool narrow);
 
 }  // namespace kv

@@ -87,6 +87,28 @@ TEST(FileRead, MissingIsNotUnreadable) {
 // Each step has its own list of unreadable files: a step started on another
 // thread (live odds while the calculation runs) clears only its own list, and
 // the workers of a step report into the step's list.
+// A writer asks whether a file already holds its bytes; the answer reads
+// the file whole (a large one too) and notes nothing about the old file.
+TEST(FileRead, FileHoldsTheseBytesAndNotesNothing) {
+    kvtest::TempDir d;
+    std::string large(300 * 1024, 'a');
+    large.back() = 'z';
+    d.write("large.dat", large);
+    d.write("small.dat", "abcdef");
+    d.write("folder.dat/inside", "x");
+    kv::clearUnreadableFiles();
+    std::string changed = large;
+    changed[200 * 1024] = 'b';
+    EXPECT_TRUE(kv::fileHolds(d.path() + "/large.dat", large));
+    EXPECT_FALSE(kv::fileHolds(d.path() + "/large.dat", changed));
+    EXPECT_FALSE(kv::fileHolds(d.path() + "/large.dat", large.substr(1)));
+    EXPECT_TRUE(kv::fileHolds(d.path() + "/small.dat", "abcdef"));
+    EXPECT_FALSE(kv::fileHolds(d.path() + "/small.dat", "abcdeg"));
+    EXPECT_FALSE(kv::fileHolds(d.path() + "/absent.dat", ""));
+    EXPECT_FALSE(kv::fileHolds(d.path() + "/folder.dat", ""));
+    EXPECT_TRUE(kv::unreadableFiles().empty());
+}
+
 TEST(FileRead, EachStepKeepsItsOwnUnreadableFiles) {
     kvtest::TempDir d;
     d.write("folder.dat/inside", "x");

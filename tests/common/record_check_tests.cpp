@@ -1,0 +1,128 @@
+// The record check: CP932 text told block by block must be what a walk over
+// the characters says, and a damaged record is named by its first fault.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "common/fsys.h"
+#include "common/recordcheck.h"
+
+namespace {
+
+// The text walked character by character: single bytes 0x01 to 0x7F and
+// 0xA1 to 0xDF, lead bytes 0x81 to 0x9F and 0xE0 to 0xFC each followed by a
+// trail byte 0x40 to 0xFC other than 0x7F.
+bool walkedText(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if ((c >= 0x01 && c <= 0x7F) || (c >= 0xA1 && c <= 0xDF)) {
+            ++i;
+            continue;
+        }
+        if (!((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) || i + 1 >= s.size()) return false;
+        const auto t = static_cast<unsigned char>(s[i + 1]);
+        if (t < 0x40 || t > 0xFC || t == 0x7F) return false;
+        i += 2;
+    }
+    return true;
+}
+
+// Text of whole characters (runs of lead-range bytes of every length among
+// them), with one byte changed now and then; or bytes of awkward values.
+std::string sampleText(std::mt19937_64& rng) {
+    static const unsigned char awkward[] = {' ',  'A',  '0',  0x40, 0x7E, 0x7F, 0x3F, 0x01, 0x00,
+                                            0x80, 0xA0, 0xA1, 0xDF, 0x81, 0x9F, 0xE0, 0xFC, 0xFD,
+                                            0xFF, 0x82, 0x83, 0x88, 0x89, 0xE3, 0x9A, 0xC0};
+    const std::size_t n = rng() % 300;
+    std::string s;
+    if (rng() % 3 == 0) {
+        while (s.size() < n) s += static_cast<char>(awkward[rng() % sizeof awkward]);
+        return s;
+    }
+    while (s.size() < n) {
+        switch (rng() % 4) {
+            case 0: s += static_cast<char>(0x20 + rng() % 0x5F); break;
+            case 1: s += static_cast<char>(0xA1 + rng() % 0x3F); break;
+            case 2: s += "\x81\x81"; break;  // a lead-range byte as trail byte
+            default: {
+                const unsigned lead = rng() % 2 ? 0x81 + rng() % 0x1F : 0xE0 + rng() % 0x1D;
+                unsigned trail = 0x40 + rng() % 0xBD;
+                if (trail == 0x7F) trail = 0x80;
+                s += static_cast<char>(lead);
+                s += static_cast<char>(trail);
+            }
+        }
+    }
+    if (!s.empty() && rng() % 2) s[rng() % s.size()] = static_cast<char>(awkward[rng() % sizeof awkward]);
+    return s;
+}
+
+TEST(TextCheck, SameAsACharacterWalk) {
+    for (bool narrow : {false, true}) {
+        SCOPED_TRACE(narrow ? "16-byte registers" : "the widest registers");
+        kv::useNarrowTextCheck(narrow);
+        std::mt19937_64 rng(7);
+        long longText = 0, longDamaged = 0;
+        for (int i = 0; i < 200000; ++i) {
+            const std::string s = sampleText(rng);
+            const bool text = walkedText(s);
+            ASSERT_EQ(kv::isCp932Text(s), text) << testing::PrintToString(s);
+            if (s.size() >= 128) ++(text ? longText : longDamaged);
+        }
+        // Both kinds came in numbers, over several blocks.
+        EXPECT_GT(longText, 10000);
+        EXPECT_GT(longDamaged, 10000);
+        // A lead byte last, and one whose trail byte starts the next block.
+        std::string edge(127, ' ');
+        edge += '\x82';
+        EXPECT_FALSE(kv::isCp932Text(edge));
+        edge += 'A';
+        EXPECT_TRUE(kv::isCp932Text(edge));
+        std::string nul(200, ' ');
+        nul[130] = '\0';
+        EXPECT_FALSE(kv::isCp932Text(nul));
+    }
+    kv::useNarrowTextCheck(false);
+}
+
+// Records of 130 bytes ending in CR LF, text, with a key of digits: the first
+// damaged one is named with what is wrong with it.
+TEST(RecordCheck, FirstDamagedRecordAndWhatIsWrong) {
+    kv::RecordLayout l;
+    l.length = 130;
+    l.crlf = true;
+    l.text = true;
+    l.digits = {{kv::Field{0, 10}, "キー", "key"}};
+    const std::string good =
+        "0123456789" + std::string(58, ' ') + std::string(30, '\x82') + std::string(30, 'x') + "\r\n";
+    ASSERT_EQ(good.size(), 130u);
+    struct Case {
+        const char* name;
+        std::size_t at;
+        char byte;
+        const char* what;
+    };
+    const Case cases[] = {{"NUL in the second block", 100, '\0', "NUL バイトが有ります"},
+                          {"a byte that is no character", 70, '\xFF', "文字でないバイトが有ります"},
+                          {"a lead byte before CR LF", 127, '\x82', "文字でないバイトが有ります"},
+                          {"a key digit turned to a letter", 4, 'X', "キーが数字ではありません"},
+                          {"no CR LF", 129, ' ', "レコードの終わり（CR LF）が有りません"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string rec = good;
+        rec[c.at] = c.byte;
+        kv::clearUnreadableFiles();
+        kv::checkFileBytes("f.dat", good + good + rec + good + rec, l);
+        const auto damaged = kv::damagedFiles();
+        ASSERT_EQ(damaged.size(), 1u);
+        EXPECT_EQ(damaged[0].records, 2);
+        EXPECT_EQ(damaged[0].first, 3u);
+        EXPECT_EQ(damaged[0].what, c.what);
+    }
+    kv::clearUnreadableFiles();
+    kv::checkFileBytes("f.dat", good + good, l);
+    EXPECT_TRUE(kv::damagedFiles().empty());
+}
+
+}  // namespace
