@@ -95,10 +95,16 @@ bool readWeek(JVLink& jv, MessageCounter& msg, WeekFiles& weekFiles, int readCou
         f->open();
     }
     if (readCount <= 0) return true;
+    // Each record is checked as it arrives against the layout of its week
+    // file; a damaged one is stored as it reads (the files' reader names it
+    // again) and named in the step's message.
+    ReceivedRecords received(
+        jv, kWeekSpec, {{"RA", files::RA}, {"SE", files::SE}, {"UM", files::UM}, {"KS", files::KS}, {"HR", files::HR}},
+        files::RA);
     // A damaged file (-402 or -403) is read again from the start: what this
     // press stored so far goes, so that each record is stored once.
     return readDownload(
-        jv, msg, kWeekSpec, true, [&](std::string_view rec) { weekFiles.store(rec); },
+        jv, msg, kWeekSpec, true, received, [&](std::string_view rec) { weekFiles.store(rec); },
         [&] {
             for (WeekFile* f : weekFiles.week) f->restart();
         });

@@ -13,6 +13,7 @@ namespace kv {
 namespace {
 constexpr std::size_t kRaLength = 1272;
 constexpr Field kRaceId{11, 16};  // Year, MonthDay, JyoCD, Kaiji, Nichiji, RaceNum
+constexpr const char* kLiveOddsSpec = "0B30";
 constexpr long kNewestRaces = 97;
 constexpr int kReadsPerRace = 6;
 }  // namespace
@@ -54,6 +55,15 @@ void TEZP2RIALTIME::Command1_Click() {
     const long last = n - (kNewestRaces - 1) > 1 ? n - (kNewestRaces - 1) : 1;
     std::string buffer;
     std::string fileName;
+    // Each live record is checked as it arrives against the layout of its
+    // live file; a damaged one is stored as it reads and named in the message.
+    ReceivedRecords received(jv_, kLiveOddsSpec,
+                             {{"O1", files::O1_LIVE},
+                              {"O2", files::O2_LIVE},
+                              {"O4", files::O4_LIVE},
+                              {"O5", files::O5_LIVE},
+                              {"O6", files::O6_LIVE}},
+                             files::O2_LIVE);
     for (long r = n; r >= last; --r) {
         const std::string& ra = races[static_cast<std::size_t>(r - 1)];
         int rc = jv_.JVInit(kSidLiveOdds);
@@ -61,14 +71,18 @@ void TEZP2RIALTIME::Command1_Click() {
             ++InitFailures;
             msg_.message("JVInitエラー。RC=" + std::to_string(rc));
         }
-        jv_.JVRTOpen("0B30", getField(ra, kRaceId));
+        jv_.JVRTOpen(kLiveOddsSpec, getField(ra, kRaceId));
         buffer.assign(kReadBufferSize, '\0');
         int size = kReadBufferSize;
         for (int i = 0; i < kReadsPerRace; ++i) {
             rc = jv_.JVRead(buffer, size, fileName);
-            if (rc == -1) break;
+            if (rc == -1) {
+                received.endOfFile(fileName);
+                break;
+            }
             if (rc <= 0) continue;
             std::string_view rec = readRecord(buffer, rc);
+            received.record(rec, fileName);
             std::string_view id = rec.substr(0, 2);
             for (int k = 0; k < 4; ++k) {
                 if (id == kKinds[k].id) {
@@ -77,6 +91,7 @@ void TEZP2RIALTIME::Command1_Click() {
                 }
             }
         }
+        received.finish();
         jv_.JVClose();
         ++RacesFetched;
     }

@@ -62,8 +62,19 @@ void TEZFOTHISWEEKNQUEL::download(bool trifecta) {
     if (opened.cancelled) LastDownload = DownloadOutcome::Cancelled;
 
     if (opened.read) {
+        // Both presses read the same download: each checks every odds record
+        // of it against the layout of its file (win odds, kept by neither,
+        // against the one win odds layout) and names the damaged ones with
+        // its own action. A damaged record is stored as it reads.
+        ReceivedRecords received(jv_, kOddsSpec,
+                                 {{"O1", files::O1_LIVE},
+                                  {"O2", files::O2_WEEK},
+                                  {"O4", files::O4_WEEK},
+                                  {"O5", files::O5_WEEK},
+                                  {"O6", files::O6_WEEK}},
+                                 kinds[0].file);
         const bool readAll = readDownload(
-            jv_, msg_, kOddsSpec, false,
+            jv_, msg_, kOddsSpec, false, received,
             [&](std::string_view rec) {
                 const std::string_view id = rec.substr(0, 2);
                 for (int i = 0; i < nKinds; ++i)

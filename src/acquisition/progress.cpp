@@ -109,7 +109,7 @@ DownloadStart startDownload(JVLink& jv, MessageSink& messages, const char* sid, 
     return st;
 }
 
-bool readDownload(JVLink& jv, MessageSink& messages, const char* spec, bool reopen402,
+bool readDownload(JVLink& jv, MessageSink& messages, const char* spec, bool reopen402, ReceivedRecords& received,
                   const std::function<void(std::string_view)>& onRecord, const std::function<void()>& onRestart) {
     std::string buffer(kReadBufferSize, '\0');
     int size = kReadBufferSize;
@@ -118,12 +118,16 @@ bool readDownload(JVLink& jv, MessageSink& messages, const char* spec, bool reop
     for (;;) {
         const int rc = jv.JVRead(buffer, size, fileName);
         if (rc > 0) {
-            onRecord(readRecord(buffer, rc));
+            const std::string_view rec = readRecord(buffer, rc);
+            received.record(rec, fileName);
+            onRecord(rec);
         } else if (rc == -1) {
-            continue;
+            received.endOfFile(fileName);
         } else if (rc == 0) {
+            received.finish();
             return true;
         } else if ((rc == -403 || (reopen402 && rc == -402)) && guard.mayReopen(fileName)) {
+            received.restart();
             onRestart();
             jv.JVFiledelete(fileName);
             jv.JVClose();
@@ -131,6 +135,7 @@ bool readDownload(JVLink& jv, MessageSink& messages, const char* spec, bool reop
             std::string stamp;
             jv.JVOpen(spec, "00000000000000", 2, readCount, downloadCount, stamp);
         } else {
+            received.finish();
             messages.message("JVReadエラー。 RC=" + std::to_string(rc));
             return false;
         }

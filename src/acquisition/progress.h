@@ -76,13 +76,15 @@ DownloadStart startDownload(JVLink& jvlink, MessageSink& messages, const char* s
                             std::int32_t& downloadCount, std::int16_t& dialogResult, const ProgressModalFn& modal,
                             int tickMs);
 
+class ReceivedRecords;  // acquisition/download_common.h
+
 // The read loop after startDownload, the same in both download windows: every
-// record read goes to onRecord. A file JVRead reports damaged (-403, and -402
+// record read is checked by `received` and goes to onRecord. A file JVRead reports damaged (-403, and -402
 // when reopen402) is deleted and the data opened again, at most
 // DamagedFileGuard::kMaxReopen times per file; onRestart first drops what was
 // stored, as the reopened read delivers every file again. True at the end of
 // the data; false after a read error ("JVReadエラー。 RC=" shown).
-bool readDownload(JVLink& jvlink, MessageSink& messages, const char* spec, bool reopen402,
+bool readDownload(JVLink& jvlink, MessageSink& messages, const char* spec, bool reopen402, ReceivedRecords& received,
                   const std::function<void(std::string_view)>& onRecord, const std::function<void()>& onRestart);
 
 }  // namespace kv

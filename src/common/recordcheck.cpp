@@ -386,6 +386,9 @@ void DamageTally::damaged(std::size_t n, std::string what, std::string english) 
     }
 }
 
+DamageTally::DamageTally(const std::string& path, const RecordLayout& layout)
+    : path_(path), layout_(&layout), len_(layout.length) {}
+
 namespace {
 
 // Whether a record is whole by its layout: the common case, told without
@@ -400,22 +403,50 @@ inline bool recordWhole(const RecordLayout& l, std::string_view rec) {
     return !l.text || !textProblem(std::string_view(p, l.crlf ? size - 2 : size), nul);
 }
 
+// The first fault of a record against its layout, and its length when
+// `length` is not 0: false when there is none; what and english are
+// written only for a fault.
+bool recordFault(std::string_view rec, const RecordLayout& l, std::size_t length, std::string& what,
+                 std::string& english) {
+    if (length != 0 && rec.size() != length) {
+        what = "長さが " + std::to_string(length) + " バイトでなく " + std::to_string(rec.size()) + " バイトです";
+        english = "the record is " + std::to_string(rec.size()) + " bytes long, not " + std::to_string(length);
+        return true;
+    }
+    if (l.crlf && (rec.size() < 2 || rec[rec.size() - 2] != '\r' || rec.back() != '\n')) {
+        what = "レコードの終わり（CR LF）が有りません";
+        english = "the record does not end in CR LF";
+        return true;
+    }
+    for (const auto& d : l.digits)
+        if (d.field.end() <= rec.size() && !allDigits(rec.substr(d.field.off, d.field.len))) {
+            what = std::string(d.name) + "が数字ではありません";
+            english = std::string(d.english) + " is not digits";
+            return true;
+        }
+    bool nul = false;
+    if (l.text && textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul)) {
+        what = nul ? "NUL バイトが有ります" : "文字でないバイトが有ります";
+        english = nul ? "NUL bytes inside the record" : "bytes that are not CP932 text";
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void DamageTally::check(std::size_t n, std::string_view rec) {
     if (!layout_ || recordWhole(*layout_, rec)) return;
-    const RecordLayout& l = *layout_;
-    if (l.crlf && (rec.size() < 2 || rec[rec.size() - 2] != '\r' || rec.back() != '\n'))
-        return damaged(n, "レコードの終わり（CR LF）が有りません", "the record does not end in CR LF");
-    for (const auto& d : l.digits)
-        if (d.field.end() <= rec.size() && !allDigits(rec.substr(d.field.off, d.field.len)))
-            return damaged(n, std::string(d.name) + "が数字ではありません", std::string(d.english) + " is not digits");
-    if (l.text) {
-        bool nul = false;
-        if (textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul))
-            return nul ? damaged(n, "NUL バイトが有ります", "NUL bytes inside the record")
-                       : damaged(n, "文字でないバイトが有ります", "bytes that are not CP932 text");
-    }
+    std::string what, english;
+    if (recordFault(rec, *layout_, 0, what, english)) damaged(n, std::move(what), std::move(english));
+}
+
+void DamageTally::checkAs(std::size_t n, std::string_view rec, const RecordLayout& layout, std::size_t length,
+                          std::string_view kind) {
+    if ((length == 0 || rec.size() == length) && recordWhole(layout, rec)) return;
+    std::string what, english;
+    if (recordFault(rec, layout, length, what, english))
+        damaged(n, std::string(kind) + " レコード、" + what, std::string(kind) + " record: " + english);
 }
 
 void DamageTally::checkLength(long long bytes) {

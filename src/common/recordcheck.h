@@ -53,8 +53,19 @@ void checkRecordFile(const std::string& path, std::string_view bytes, std::size_
 class DamageTally {
 public:
     DamageTally(const std::string& path, std::size_t recLen);
+    // A tally against the given layout, none looked up by the path: the
+    // note says the layout's action.
+    DamageTally(const std::string& path, const RecordLayout& layout);
     // Record number n (1-based).
     void check(std::size_t n, std::string_view rec);
+    // Record number n of a file of records of several kinds (a download as
+    // it arrives) against the layout of its kind: its length (`length`
+    // bytes), then as check(); what is said begins with the kind ("SE").
+    void checkAs(std::size_t n, std::string_view rec, const RecordLayout& layout, std::size_t length,
+                 std::string_view kind);
+    // Record n damaged for a reason the reader found (n = 0: the file as a whole).
+    void damaged(std::size_t n, std::string what, std::string english);
+    long count() const { return count_; }
     // The file's length (bytes): a partial last record is damage.
     void checkLength(long long bytes);
     void add(const DamageTally& other);
@@ -62,7 +73,6 @@ public:
 
 private:
     friend void checkFileBytes(const std::string&, std::string_view, const RecordLayout&);
-    void damaged(std::size_t n, std::string what, std::string english);
     std::string path_;
     const RecordLayout* layout_;
     std::size_t len_;

@@ -213,6 +213,33 @@ TEST_F(WeekDownload, AWeekFileThatCannotBeWrittenLosesOnlyItsOwnRecords) {
     EXPECT_EQ(menu->Text1.Text, kv::kFetchFailedText);
 }
 
+TEST_F(WeekDownload, DamagedRecordsAreNamedByTheirFeedFileAndStoredAsTheyRead) {
+    std::string badSe = se1;
+    badSe.replace(kv::jv::SeRecord::Umaban.off, 2, "AB");
+    rig.feed(kSpec, "a.jvd", {ra1, badSe, um1});
+    rig.feed(kSpec, "b.jvd", {ra2, se2.substr(0, 300)});  // cut inside its last record
+    // b.jvd is damaged until downloaded again: a.jvd comes twice, its damage is counted once.
+    rig.control("[TOKURACETCVNRCVN]\ndamaged=b.jvd -402 1\n");
+    menu->Command2_Click();
+
+    EXPECT_EQ(rig.messages.messages,
+              std::vector<std::string>{
+                  "jvfeed/TOKURACETCVNRCVN/a.jvd に壊れたレコードが 1 件あります（最初: 2 件目、SE "
+                  "レコード、馬番が数字ではありません）。①今週開催取得をやり直して下さい。"
+                  "jvfeed/TOKURACETCVNRCVN/b.jvd に壊れたレコードが 1 件あります（最初: 2 件目、SE "
+                  "レコード、長さが 555 バイトでなく 302 バイトです）。①今週開催取得をやり直して下さい。"});
+    // Every record is stored once, the good ones byte for byte; the step went on to its end.
+    EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
+    const std::string se = rig.dir.read("SETHISWEEKN.dat");
+    ASSERT_EQ(se.size(), 2 * kv::jv::SeRecord::kLength);
+    EXPECT_EQ(se.substr(0, kv::jv::SeRecord::kLength), badSe);
+    EXPECT_EQ(se.substr(kv::jv::SeRecord::kLength, 300), se2.substr(0, 300));
+    EXPECT_EQ(rig.dir.read("UMTHISWEEKN.dat"), um1);
+    EXPECT_EQ(menu->RecordsLost, 0);
+    EXPECT_EQ(menu->LastDownload, kv::DownloadOutcome::Completed);
+    EXPECT_EQ(menu->Text1.Text, kEnd);
+}
+
 TEST_F(WeekDownload, MissingStatisticsStartTheSelfExtractorAndTheDownloadGoesOn) {
     rig.dir.write("OPTION1N/STALLION.dat", "");
     std::remove(rig.dir.file("OPTION1N/STALLION.dat").c_str());

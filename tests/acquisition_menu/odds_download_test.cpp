@@ -281,7 +281,10 @@ TEST_F(LiveOdds, KeepsTheFourKindsOfTheFirstSixReads) {
     const std::string o6 = jvO6(ids[2], 8, [](int, int, int) { return 65L; });
     const std::string o3 = "O3" + o2.substr(2);
     rig.feed("0B30", ids[2] + ".jvd", {o1, o2, o3, o4, o5, o6});         // newest race: all six reads used
-    rig.feed("0B30", ids[1] + ".jvd", {o1, o1, o1, o1, o1, o1, o2});    // the seventh read never happens
+    std::vector<std::string> sixWins;  // six win odds records, then one the seventh read never reaches
+    for (long k = 0; k < 6; ++k) sixWins.push_back(jvO1(ids[1], 8, [k](int) { return 25L + k; }));
+    sixWins.push_back(o2);
+    rig.feed("0B30", ids[1] + ".jvd", sixWins);
     rig.feed("0B30", ids[0] + ".jvd", {o2});                            // -1 ends this race early
     rig.dir.write("O2RIALTIME.dat", "previous press");
     kv::OddsSource = 0;
@@ -301,6 +304,29 @@ TEST_F(LiveOdds, KeepsTheFourKindsOfTheFirstSixReads) {
     EXPECT_EQ(rig.status.of("Text1"),
               (std::vector<std::string>{"速報オッズ取得を開始します。。。。。。", "速報オッズ取得完了"}));
     EXPECT_EQ(yields, 1);
+}
+
+TEST_F(LiveOdds, DamagedRecordsAreNamedAndTheGoodOnesKept) {
+    races(3);
+    const std::string o1 = jvO1(ids[2], 8, [](int) { return 25L; });
+    const std::string o2 = jvO2(ids[2], 8, [](int, int) { return 35L; });
+    const std::string o6 = jvO6(ids[2], 8, [](int, int, int) { return 65L; });
+    rig.feed("0B30", ids[2] + ".jvd", {o1, o2, o6.substr(0, 1000)});  // cut inside its last record
+    rig.feed("0B30", ids[1] + ".jvd", {o1, o2, o1, o2, o1, o2});  // repeated from the third read on
+    rig.feed("0B30", ids[0] + ".jvd", {});  // empty
+    w.Command1_Click();
+
+    const std::string redo = "「Ⅱ　速報オッズ情報」をやり直して下さい。";
+    const std::string said =
+        "jvfeed/0B30/" + ids[2] + ".jvd に壊れたレコードが 1 件あります（最初: 3 件目、O6 レコード、" +
+        "長さが 83285 バイトでなく 1002 バイトです）。" + redo + "jvfeed/0B30/" + ids[1] +
+        ".jvd に壊れたレコードが 4 件あります（最初: 3 件目、ファイルの最初のレコードから繰り返されています）。" +
+        redo + "jvfeed/0B30/" + ids[0] + ".jvd は壊れています（ファイルが空です）。" + redo;
+    EXPECT_EQ(rig.messages.messages, std::vector<std::string>{said});
+    // Stored as they read; the step went on to its end.
+    EXPECT_EQ(rig.dir.read("O2RIALTIME.dat"), o2 + o2 + o2 + o2);
+    EXPECT_EQ(rig.dir.read("O6RIALTIME.dat"), o6.substr(0, 1000) + "\r\n");
+    EXPECT_EQ(w.Text1, "速報オッズ取得完了");
 }
 
 TEST_F(LiveOdds, LiveFilesThatCannotBeWrittenAreCounted) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/jvdata/jvdata.h"
 #include "common/appfolder.h"
 #include "common/dates.h"
 #include "fixtures/fixtures.h"
@@ -40,34 +41,35 @@ struct ShellLog : kv::Shell {
     }
 };
 
-// Passes every call on to the emulator and counts them by name.
-struct CountingJVLink : kv::JVLink {
-    kv::JVLinkEmulator emu;
+// The emulator, counting every call by name (emu: the emulator itself).
+struct CountingJVLink : kv::JVLinkEmulator {
+    using Emu = kv::JVLinkEmulator;
+    Emu& emu = *this;
     std::map<std::string, int> calls;
     std::vector<std::string> rtKeys, deleted;
     std::vector<std::string> inits;  // software identifications given to JVInit
     std::vector<std::string> opens;  // "dataspec|from-time|option" of every JVOpen
-    explicit CountingJVLink(const std::string& feed) : emu(feed) {}
+    explicit CountingJVLink(const std::string& feed) : Emu(feed) {}
     int JVInit(const std::string& s) override {
         inits.push_back(s);
-        return ++calls["JVInit"], emu.JVInit(s);
+        return ++calls["JVInit"], Emu::JVInit(s);
     }
-    int JVSetUIProperties() override { return ++calls["JVSetUIProperties"], emu.JVSetUIProperties(); }
+    int JVSetUIProperties() override { return ++calls["JVSetUIProperties"], Emu::JVSetUIProperties(); }
     int JVOpen(const std::string& d, const std::string& f, int o, int& r, int& dl, std::string& ts) override {
         opens.push_back(d + "|" + f + "|" + std::to_string(o));
-        return ++calls["JVOpen"], emu.JVOpen(d, f, o, r, dl, ts);
+        return ++calls["JVOpen"], Emu::JVOpen(d, f, o, r, dl, ts);
     }
-    int JVRead(std::string& b, int& s, std::string& f) override { return ++calls["JVRead"], emu.JVRead(b, s, f); }
-    int JVStatus() override { return ++calls["JVStatus"], emu.JVStatus(); }
-    int JVCancel() override { return ++calls["JVCancel"], emu.JVCancel(); }
-    int JVClose() override { return ++calls["JVClose"], emu.JVClose(); }
+    int JVRead(std::string& b, int& s, std::string& f) override { return ++calls["JVRead"], Emu::JVRead(b, s, f); }
+    int JVStatus() override { return ++calls["JVStatus"], Emu::JVStatus(); }
+    int JVCancel() override { return ++calls["JVCancel"], Emu::JVCancel(); }
+    int JVClose() override { return ++calls["JVClose"], Emu::JVClose(); }
     int JVRTOpen(const std::string& d, const std::string& k) override {
         rtKeys.push_back(k);
-        return ++calls["JVRTOpen"], emu.JVRTOpen(d, k);
+        return ++calls["JVRTOpen"], Emu::JVRTOpen(d, k);
     }
     int JVFiledelete(const std::string& f) override {
         deleted.push_back(f);
-        return ++calls["JVFiledelete"], emu.JVFiledelete(f);
+        return ++calls["JVFiledelete"], Emu::JVFiledelete(f);
     }
 };
 
@@ -80,6 +82,7 @@ struct AppRig {
     kv::FixedClock clock{kv::Date{2026, 12, 5}};
     std::unique_ptr<CountingJVLink> jv;
     AppRig() {
+        kv::jv::registerRecordChecks();  // as the program does at start-up
         kv::SetAppPath(dir.path());
         jv = std::make_unique<CountingJVLink>(feedDir());
     }

@@ -495,6 +495,21 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         {"folder in place", "predict", exFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + exFile},
         {"folder in place", "fetch", "jvfeed/TOKURACETCVNRCVN/" + kv::listFiles(app + "/jvfeed/TOKURACETCVNRCVN").front(), nullptr,
          "読み込めなかったファイル"},
+        // The downloads, as they receive the feed.
+        {"key digits to letters", "fetch",
+         "jvfeed/TOKURACETCVNRCVN/" + kv::listFiles(app + "/jvfeed/TOKURACETCVNRCVN").back(),
+         [](std::string& b) { b.replace(719 + 13, 2, "AB"); },
+         "に壊れたレコードが 1 件あります（最初: 2 件目、HR レコード、レースキーが数字ではありません）。①今週開催取得をやり直して下さい。"},
+        {"zeroed region", "odds-fetch",
+         "jvfeed/TOKURACETCOVRCOV/" + kv::listFiles(app + "/jvfeed/TOKURACETCOVRCOV").front(),
+         [](std::string& b) { std::fill(b.begin() + 962 + 100, b.begin() + 962 + 200, '\0'); },
+         "に壊れたレコードが 1 件あります（最初: 2 件目、O2 レコード、NUL バイトが有ります）。「今週のオッズ」をやり直して下さい。"},
+        {"repeated", "odds-fetch-trifecta",
+         "jvfeed/TOKURACETCOVRCOV/" + kv::listFiles(app + "/jvfeed/TOKURACETCOVRCOV").front(),
+         [](std::string& b) { b += b; },
+         "に壊れたレコードが 5 件あります（最初: 6 件目、ファイルの最初のレコードから繰り返されています）。「今週の3連単」をやり直して下さい。"},
+        {"empty", "live-odds", "jvfeed/0B30/" + kv::listFiles(app + "/jvfeed/0B30").back(), cutAt(0),
+         " は壊れています（ファイルが空です）。「Ⅱ　速報オッズ情報」をやり直して下さい。"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.step) + " " + c.file + ": " + c.kind);

@@ -381,4 +381,9 @@ int feedCancelAfterStatus(const JVLink& link) {
     return emu ? emu->cancelAfterStatus() : -1;
 }
 
+std::string feedFilePath(const JVLink& link, const std::string& dataSpec, const std::string& fileName) {
+    const auto* emu = dynamic_cast<const JVLinkEmulator*>(&link);
+    return joinPath(joinPath(emu ? emu->feedDir() : std::string(), dataSpec), fileName);
+}
+
 }  // namespace kv

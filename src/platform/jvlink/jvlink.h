@@ -59,4 +59,9 @@ std::string defaultFeedDir();
 // cancel_after_status); -1 when never, or when link is not a feed emulator.
 int feedCancelAfterStatus(const JVLink& link);
 
+// Where the file fileName that a read of dataSpec named lies, for messages:
+// "<feed>/<dataSpec>/<fileName>" when link is a feed emulator, else
+// "<dataSpec>/<fileName>".
+std::string feedFilePath(const JVLink& link, const std::string& dataSpec, const std::string& fileName);
+
 }  // namespace kv
