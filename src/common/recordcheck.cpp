@@ -1,10 +1,12 @@
 #include "common/recordcheck.h"
 
+#include <array>
 #include <cstring>
-#include <mutex>
 #include <deque>
+#include <mutex>
 
 #include "common/appfolder.h"
+#include "common/codec.h"
 #include "common/exrecord.h"
 #include "common/fsys.h"
 
@@ -49,7 +51,8 @@ std::vector<Entry> ownFiles() {
     RecordLayout ex;
     ex.length = exrec::kLength;
     ex.crlf = true;
-    ex.digits = {{exrec::RaceId, "レースキー", "race key"},
+    ex.digits = {{exrec::MakeDate, "作成日", "make date"},
+                 {exrec::RaceId, "レースキー", "race key"},
                  {exrec::Umaban, "馬番", "horse number"},
                  {exrec::KettoNum, "血統登録番号", "registration number"}};
     ex.action = "⑤計算をやり直して下さい。";
@@ -67,13 +70,43 @@ std::vector<Entry> ownFiles() {
     // Text files of lines.
     RecordLayout lines;
     lines.text = true;
-    lines.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
-    add(files::CODE_TABLE, lines);
+    // The code table: each row starts with its table's number.
+    RecordLayout codes = lines;
+    codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
+    codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
+    add(files::CODE_TABLE, codes);
+    // The day files of the results, as their writers lay them out.
     lines.action = "⑥予想・結果をやり直して下さい。";
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, lines);
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, lines);
-    // The factor weight tables and their item categories, a value a line.
+    RecordLayout hits = lines;  // a header, then four lines a race; the payouts are digits or empty
+    hits.lineFields = {{toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"}};
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, hits);
+    RecordLayout rates = lines;  // a header of three lines, then a line of six rates for each bet kind
+    rates.lineFields = {{"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
+    RecordLayout races = lines;  // lines tagged by their first field
+    races.lineFields = {
+        {"DY", 0, 0, 2, 2, LineField::Digits, false, "日付", "date"},
+        {"PL", 0, 0, 2, 2, LineField::Digits, false, "回次", "meeting number"},
+        {"PL", 0, 0, 4, 4, LineField::Digits, false, "日次", "day number"},
+        {"RC", 0, 0, 1, 1, LineField::Digits, false, "レース番号", "race number"},
+        {"RC", 0, 0, 2, 2, LineField::Digits, true, "発走時刻", "start time"},
+        {"RC", 0, 0, 3, 3, LineField::Digits, false, "レース番号", "race number"},
+        {"RC", 0, 0, 9, 9, LineField::Digits, true, "距離", "distance"},
+        {"HS", 0, 0, 1, 1, LineField::Digits, false, "順位", "rank"},
+        {"HS", 0, 0, 3, 3, LineField::Padded, false, "馬番", "horse number"},
+        {"KK", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
+        {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
+    };
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, races);
+    // The factor weight tables and their item categories, a value a line;
+    // the counts of the categories are whole numbers.
     lines.action = "予想因子ウエイトを展開し直して下さい。";
+    RecordLayout counts = lines;
+    counts.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "件数", "count"}};
+    add(std::string(dirs::OPTION1N) + "/*ItemCategoryCount201901N2025.dat", counts);
+    RecordLayout categories = lines;  // the codes, each a quoted text
+    categories.quoted = true;
+    add(std::string(dirs::OPTION1N) + "/*ItemCategory201901N2025.dat", categories);
     add(std::string(dirs::OPTION1N) + "/*201901N2025.dat", lines);
     return out;
 }
@@ -132,6 +165,80 @@ bool textProblem(std::string_view s, bool& nul) {
         i += n;
     }
     return false;
+}
+
+// The fields of a line by the quoted-line rules, the first kMaxLineFields of
+// them, an unquoted field as it stands.
+constexpr std::size_t kMaxLineFields = 64;
+using LineFields = std::array<std::string_view, kMaxLineFields>;
+
+std::size_t splitFields(std::string_view s, LineFields& out) {
+    std::size_t n = 0, i = 0;
+    for (;;) {
+        // Blanks before a quote are passed over; an unquoted field keeps its
+        // blanks (the writers never pad a bare number).
+        std::size_t q = i;
+        while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
+        if (q < s.size() && s[q] == '"') i = q;
+        std::string_view f;
+        if (i < s.size() && s[i] == '"') {
+            const std::size_t from = ++i;
+            std::size_t close = s.find('"', from);
+            if (close == std::string_view::npos) close = s.size();
+            f = s.substr(from, close - from);
+            i = close;
+            while (i < s.size() && s[i] != ',') ++i;  // anything up to the separator
+        } else {
+            const std::size_t from = i;
+            while (i < s.size() && s[i] != ',') ++i;
+            f = s.substr(from, i - from);
+        }
+        if (n < kMaxLineFields) out[n++] = f;
+        if (i >= s.size()) return n;
+        ++i;  // the comma
+    }
+}
+
+bool isNumberText(std::string_view f, LineField::Kind kind) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < f.size() && f[i] >= '0' && f[i] <= '9') ++i;
+        return i > from;
+    };
+    if (kind == LineField::Padded)
+        while (i < f.size() && f[i] == ' ') ++i;
+    if (kind == LineField::Number && i < f.size() && f[i] == '-') ++i;
+    if (!digits()) return false;
+    if (kind == LineField::Number && i < f.size() && f[i] == '.') {
+        ++i;
+        if (!digits()) return false;
+    }
+    return i == f.size();
+}
+
+// The first field rule that line number `line` (1-based) breaks; nullptr when none.
+const LineField* lineFieldProblem(std::string_view s, std::size_t line, const std::vector<LineField>& rules) {
+    LineFields f;
+    std::size_t n = 0;
+    for (const LineField& r : rules) {
+        if (r.tag.empty() && r.fromLine != 0 && (line < r.fromLine || line > r.toLine)) continue;
+        if (n == 0) n = splitFields(s, f);
+        if (!r.tag.empty() && f[0] != r.tag) continue;
+        for (unsigned k = r.first; k <= r.last; ++k) {
+            if (k >= n || f[k].empty()) {
+                if (r.emptyOk) continue;
+                return &r;
+            }
+            if (!isNumberText(f[k], r.kind)) return &r;
+        }
+    }
+    return nullptr;
+}
+
+bool oneQuotedValue(std::string_view s) {
+    return s.size() >= 2 && s.front() == '"' && s.back() == '"' &&
+           s.substr(1, s.size() - 2).find('"') == std::string_view::npos;
 }
 
 }  // namespace
@@ -250,6 +357,12 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
             if (l.text && textProblem(s, nul))
                 nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
+            else if (l.quoted && !oneQuotedValue(s))
+                t.damaged(line, "値が引用符で囲まれていません", "the value is not quoted");
+            else if (!l.lineFields.empty() && !s.empty())
+                if (const LineField* r = lineFieldProblem(s, line, l.lineFields))
+                    t.damaged(line, std::string(r->name) + "が数字ではありません",
+                              std::string(r->english) + " is not digits");
             at = nl + 1;
         }
         return t.note();
