@@ -51,8 +51,7 @@ std::vector<Entry> ownFiles() {
     RecordLayout ex;
     ex.length = exrec::kLength;
     ex.crlf = true;
-    ex.digits = {{exrec::MakeDate, "作成日", "make date"},
-                 {exrec::RaceId, "レースキー", "race key"},
+    ex.digits = {{exrec::RaceId, "レースキー", "race key"},
                  {exrec::Umaban, "馬番", "horse number"},
                  {exrec::KettoNum, "血統登録番号", "registration number"}};
     ex.action = "⑤計算をやり直して下さい。";
@@ -70,20 +69,30 @@ std::vector<Entry> ownFiles() {
     // Text files of lines.
     RecordLayout lines;
     lines.text = true;
+    // Quoted-value files, never written empty.
+    RecordLayout fields = lines;
+    fields.fieldForm = true;
+    fields.needsRecords = true;
     // The code table: each row starts with its table's number.
-    RecordLayout codes = lines;
+    RecordLayout codes = fields;
     codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
     codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
     add(files::CODE_TABLE, codes);
-    // The day files of the results, as their writers lay them out.
-    lines.action = "⑥予想・結果をやり直して下さい。";
-    RecordLayout hits = lines;  // a header, then four lines a race; the payouts are digits or empty
-    hits.lineFields = {{toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"}};
+    // The day files of the results, as their writers lay them out: a day
+    // header ("2025年", "11月", "08日", "5回", course, "3日目") first.
+    fields.action = "⑥予想・結果をやり直して下さい。";
+    const LineField dayHeader[] = {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
+                                   {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
+    RecordLayout hits = fields;  // then four lines a race: the payouts are digits or empty, the ranks pairs
+    hits.lineFields = {dayHeader[0],
+                       dayHeader[1],
+                       {toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"},
+                       {toCp932("    予人"), 0, 0, 1, 7, LineField::Pair, true, "予想順と人気", "rank and favour"}};
     add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, hits);
-    RecordLayout rates = lines;  // a header of three lines, then a line of six rates for each bet kind
-    rates.lineFields = {{"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
+    RecordLayout rates = fields;  // then two lines of titles and a line of six rates for each bet kind
+    rates.lineFields = {dayHeader[0], dayHeader[1], {"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
     add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
-    RecordLayout races = lines;  // lines tagged by their first field
+    RecordLayout races = fields;  // lines tagged by their first field
     races.lineFields = {
         {"DY", 0, 0, 2, 2, LineField::Digits, false, "日付", "date"},
         {"PL", 0, 0, 2, 2, LineField::Digits, false, "回次", "meeting number"},
@@ -94,6 +103,13 @@ std::vector<Entry> ownFiles() {
         {"RC", 0, 0, 9, 9, LineField::Digits, true, "距離", "distance"},
         {"HS", 0, 0, 1, 1, LineField::Digits, false, "順位", "rank"},
         {"HS", 0, 0, 3, 3, LineField::Padded, false, "馬番", "horse number"},
+        {"HS", 0, 0, 4, 4, LineField::Padded, false, "予想順位", "predicted rank"},
+        {"Q1", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q2", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q3", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q4", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"AT", 0, 0, 1, 2, LineField::Digits, false, "的中番号", "hit number"},
+        {"AT", 0, 0, 5, 5, LineField::Digits, true, "配当", "payout"},
         {"KK", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
         {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
     };
@@ -214,6 +230,19 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         ++i;
         if (!digits()) return false;
     }
+    if (kind == LineField::Pair && i < f.size() && f[i] == ' ') {
+        ++i;
+        if (!digits()) return false;
+    }
+    if (kind == LineField::Counted) {  // the unit: characters that are not ASCII
+        const std::size_t unit = i;
+        while (i < f.size() && static_cast<unsigned char>(f[i]) >= 0x80) {
+            const std::size_t n = cp932Char(f, i);
+            if (n == 0) return false;
+            i += n;
+        }
+        if (i == unit) return false;
+    }
     return i == f.size();
 }
 
@@ -234,6 +263,28 @@ const LineField* lineFieldProblem(std::string_view s, std::size_t line, const st
         }
     }
     return nullptr;
+}
+
+// True when every field of the line is quoted whole (blanks around the
+// quotes aside) or bare with no quote in it.
+bool wellFormedFields(std::string_view s) {
+    std::size_t i = 0;
+    for (;;) {
+        std::size_t q = i;
+        while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
+        if (q < s.size() && s[q] == '"') {
+            const std::size_t close = s.find('"', q + 1);
+            if (close == std::string_view::npos) return false;
+            i = close + 1;
+            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+            if (i < s.size() && s[i] != ',') return false;
+        } else {
+            while (i < s.size() && s[i] != ',')
+                if (s[i++] == '"') return false;
+        }
+        if (i >= s.size()) return true;
+        ++i;  // the comma
+    }
 }
 
 bool oneQuotedValue(std::string_view s) {
@@ -359,6 +410,8 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
             else if (l.quoted && !oneQuotedValue(s))
                 t.damaged(line, "値が引用符で囲まれていません", "the value is not quoted");
+            else if (l.fieldForm && !wellFormedFields(s))
+                t.damaged(line, "引用符が対になっていません", "quotes that do not pair");
             else if (!l.lineFields.empty() && !s.empty())
                 if (const LineField* r = lineFieldProblem(s, line, l.lineFields))
                     t.damaged(line, std::string(r->name) + "が数字ではありません",

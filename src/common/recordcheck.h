@@ -32,6 +32,8 @@ struct LineField {
         Digits,  // digits only
         Padded,  // digits after blanks (a right-aligned number)
         Number,  // an optional minus, digits, an optional point and digits
+        Counted,  // digits and their unit, a CP932 word ("2025年", "3日目")
+        Pair,  // digits, a blank and digits ("19 20")
     };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes); with no tag, the lines fromLine..toLine (1-based), every line
@@ -54,9 +56,11 @@ struct RecordLayout {
     bool crlf = false;               // each record ends in CR LF
     bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
     std::vector<DigitField> digits;  // fields that must be digits
-    // Lines: the fields that must hold numbers (an empty line has none), and
+    // Lines: the fields that must hold numbers (an empty line has none);
+    // whether every field is quoted whole or bare with no quote in it, and
     // whether each line is one quoted value.
     std::vector<LineField> lineFields;
+    bool fieldForm = false;
     bool quoted = false;
     bool needsRecords = false;       // an empty file is damaged
     std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
