@@ -184,29 +184,36 @@ bool textProblem(std::string_view s, bool& nul) {
 }
 
 // The fields of a line by the quoted-line rules, the first kMaxLineFields of
-// them, an unquoted field as it stands.
+// them, an unquoted field as it stands; `formed` is cleared when a field is
+// neither quoted whole (blanks around the quotes aside) nor free of quotes.
 constexpr std::size_t kMaxLineFields = 64;
 using LineFields = std::array<std::string_view, kMaxLineFields>;
 
-std::size_t splitFields(std::string_view s, LineFields& out) {
+std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
+    formed = true;
     std::size_t n = 0, i = 0;
     for (;;) {
-        // Blanks before a quote are passed over; an unquoted field keeps its
-        // blanks (the writers never pad a bare number).
         std::size_t q = i;
         while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
-        if (q < s.size() && s[q] == '"') i = q;
         std::string_view f;
-        if (i < s.size() && s[i] == '"') {
-            const std::size_t from = ++i;
+        if (q < s.size() && s[q] == '"') {
+            const std::size_t from = q + 1;
             std::size_t close = s.find('"', from);
-            if (close == std::string_view::npos) close = s.size();
+            if (close == std::string_view::npos) {
+                close = s.size();
+                formed = false;
+            }
             f = s.substr(from, close - from);
-            i = close;
+            i = close < s.size() ? close + 1 : close;
+            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+            if (i < s.size() && s[i] != ',') formed = false;
             while (i < s.size() && s[i] != ',') ++i;  // anything up to the separator
         } else {
             const std::size_t from = i;
-            while (i < s.size() && s[i] != ',') ++i;
+            while (i < s.size() && s[i] != ',') {
+                if (s[i] == '"') formed = false;
+                ++i;
+            }
             f = s.substr(from, i - from);
         }
         if (n < kMaxLineFields) out[n++] = f;
@@ -246,14 +253,12 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
     return i == f.size();
 }
 
-// The first field rule that line number `line` (1-based) breaks; nullptr when none.
-const LineField* lineFieldProblem(std::string_view s, std::size_t line, const std::vector<LineField>& rules) {
-    LineFields f;
-    std::size_t n = 0;
+// The first field rule that line number `line` (1-based), split into its n
+// fields, breaks; nullptr when none.
+const LineField* lineFieldProblem(const LineFields& f, std::size_t n, std::size_t line,
+                                  const std::vector<LineField>& rules) {
     for (const LineField& r : rules) {
-        if (r.tag.empty() && r.fromLine != 0 && (line < r.fromLine || line > r.toLine)) continue;
-        if (n == 0) n = splitFields(s, f);
-        if (!r.tag.empty() && f[0] != r.tag) continue;
+        if (r.tag.empty() ? r.fromLine != 0 && (line < r.fromLine || line > r.toLine) : f[0] != r.tag) continue;
         for (unsigned k = r.first; k <= r.last; ++k) {
             if (k >= n || f[k].empty()) {
                 if (r.emptyOk) continue;
@@ -263,28 +268,6 @@ const LineField* lineFieldProblem(std::string_view s, std::size_t line, const st
         }
     }
     return nullptr;
-}
-
-// True when every field of the line is quoted whole (blanks around the
-// quotes aside) or bare with no quote in it.
-bool wellFormedFields(std::string_view s) {
-    std::size_t i = 0;
-    for (;;) {
-        std::size_t q = i;
-        while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
-        if (q < s.size() && s[q] == '"') {
-            const std::size_t close = s.find('"', q + 1);
-            if (close == std::string_view::npos) return false;
-            i = close + 1;
-            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-            if (i < s.size() && s[i] != ',') return false;
-        } else {
-            while (i < s.size() && s[i] != ',')
-                if (s[i++] == '"') return false;
-        }
-        if (i >= s.size()) return true;
-        ++i;  // the comma
-    }
 }
 
 bool oneQuotedValue(std::string_view s) {
@@ -350,6 +333,8 @@ void DamageTally::check(std::size_t n, std::string_view rec) {
     for (const auto& d : l.digits)
         if (d.field.end() <= rec.size() && !allDigits(rec.substr(d.field.off, d.field.len)))
             return damaged(n, std::string(d.name) + "が数字ではありません", std::string(d.english) + " is not digits");
+    if (l.nulFree && std::memchr(rec.data(), '\0', rec.size()) != nullptr)
+        return damaged(n, "NUL バイトが有ります", "NUL bytes inside the record");
     if (l.text) {
         bool nul = false;
         if (textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul))
@@ -394,6 +379,7 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
         return t.note();
     }
     if (l.length == 0) {  // lines
+        LineFields fields;
         std::size_t at = 0, line = 0;
         while (at < bytes.size()) {
             ++line;
@@ -410,12 +396,15 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
             else if (l.quoted && !oneQuotedValue(s))
                 t.damaged(line, "値が引用符で囲まれていません", "the value is not quoted");
-            else if (l.fieldForm && !wellFormedFields(s))
-                t.damaged(line, "引用符が対になっていません", "quotes that do not pair");
-            else if (!l.lineFields.empty() && !s.empty())
-                if (const LineField* r = lineFieldProblem(s, line, l.lineFields))
+            else if ((l.fieldForm || !l.lineFields.empty()) && !s.empty()) {
+                bool formed = true;
+                const std::size_t n = splitFields(s, fields, formed);
+                if (l.fieldForm && !formed)
+                    t.damaged(line, "引用符が対になっていません", "quotes that do not pair");
+                else if (const LineField* r = lineFieldProblem(fields, n, line, l.lineFields))
                     t.damaged(line, std::string(r->name) + "が数字ではありません",
                               std::string(r->english) + " is not digits");
+            }
             at = nl + 1;
         }
         return t.note();

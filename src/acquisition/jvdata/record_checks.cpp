@@ -86,8 +86,12 @@ void registerRecordChecks() {
     registerRecordLayout(files::SE_NEW, runners(structure));
     registerRecordLayout(files::SE_NEW_D, runners(structure));
     registerRecordLayout(files::UM_NEW, horses(structure));
-    // Each horse's runs, its entry last (an empty file: a horse with no runs).
-    registerRecordLayout(std::string(dirs::UMAGOTO) + "/*" + suffix::DAT, runners(structure));
+    // Each horse's runs, its entry last (an empty file: a horse with no runs),
+    // copied from runner records whose text was checked as they were read.
+    RecordLayout runs = runners(structure);
+    runs.text = false;
+    runs.nulFree = true;
+    registerRecordLayout(std::string(dirs::UMAGOTO) + "/*" + suffix::DAT, runs);
 
     registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds));
     registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds));
