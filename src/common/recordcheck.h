@@ -55,7 +55,7 @@ struct RecordLayout {
     std::size_t length = 0;          // 0: lines of text, each ending in CR LF
     bool crlf = false;               // each record ends in CR LF
     bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
-    bool nulFree = false;  // no NUL byte (text checked when it was first read)
+    bool nulFree = false;            // no NUL byte (a record whose text was checked before)
     std::vector<DigitField> digits;  // fields that must be digits
     // Lines: the fields that must hold numbers (an empty line has none);
     // whether every field is quoted whole or bare with no quote in it, and
