@@ -8,8 +8,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kv::CodeTable t;
     t.loadBytes(kvfuzz::view(data, size));
-    for (const char* name :
-         {kv::files::CODE_TABLE, "TEKICHU/20250405060102lupRCM.txt", "TEKICHU/20250405060102kaiteki.txt"})
+    static const std::string day = std::string(kv::dirs::TEKICHU) + "/20250405060102";
+    for (const std::string& name :
+         {std::string(kv::files::CODE_TABLE), day + kv::suffix::LUP_RCM, day + kv::suffix::KAITEKI})
         kv::checkFileBytes(name, kvfuzz::view(data, size));
     for (const auto& [table, code] : {std::pair{"2001", "06"}, {"2003", "A"}, {"2007", "703"}, {"", ""}})
         for (int col = 0; col < kv::CodeTable::kCols; ++col) (void)t.lookup(table, code, col);
