@@ -83,13 +83,18 @@ std::vector<Entry> ownFiles() {
     fields.action = "⑥予想・結果をやり直して下さい。";
     const LineField dayHeader[] = {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
                                    {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
-    RecordLayout hits = fields;  // then four lines a race: the payouts are digits or empty, the ranks pairs
+    // Then four lines a race, twelve races at most: the payouts are digits
+    // or empty, the combinations and the ranks numbers.
+    RecordLayout hits = fields;
+    hits.maxLines = 2 + 4 * 12;
     hits.lineFields = {dayHeader[0],
                        dayHeader[1],
                        {toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"},
+                       {toCp932("    当目"), 0, 0, 1, 7, LineField::Combination, true, "組番", "combination"},
                        {toCp932("    予人"), 0, 0, 1, 7, LineField::Pair, true, "予想順と人気", "rank and favour"}};
     add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, hits);
-    RecordLayout rates = fields;  // then two lines of titles and a line of six rates for each bet kind
+    RecordLayout rates = fields;  // then two lines of titles and six rates for each of six bet kinds
+    rates.maxLines = 9;
     rates.lineFields = {dayHeader[0], dayHeader[1], {"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
     add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
     RecordLayout races = fields;  // lines tagged by their first field
@@ -109,7 +114,16 @@ std::vector<Entry> ownFiles() {
         {"Q3", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
         {"Q4", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
         {"AT", 0, 0, 1, 2, LineField::Digits, false, "的中番号", "hit number"},
+        {"AT", 0, 0, 4, 4, LineField::Combination, false, "組番", "combination"},
         {"AT", 0, 0, 5, 5, LineField::Digits, true, "配当", "payout"},
+        {"MS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"MS*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
+        {"MU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"MU*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
+        {"PS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"PS*", 0, 0, 2, 8, LineField::Combination, true, "組番", "combination"},
+        {"PU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"PU*", 0, 0, 2, 4, LineField::Combination, true, "組番", "combination"},
         {"KK", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
         {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
     };
@@ -229,6 +243,19 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         while (i < f.size() && f[i] >= '0' && f[i] <= '9') ++i;
         return i > from;
     };
+    if (kind == LineField::Combination) {
+        for (;;) {
+            while (i < f.size() && f[i] == ' ') ++i;
+            if (!digits()) return false;
+            if (i == f.size()) return true;
+            if (f[i] == '-')
+                ++i;
+            else if (f.substr(i, 2) == "\x81\xA8")  // the arrow of an ordered combination
+                i += 2;
+            else
+                return false;
+        }
+    }
     if (kind == LineField::Padded)
         while (i < f.size() && f[i] == ' ') ++i;
     if (kind == LineField::Number && i < f.size() && f[i] == '-') ++i;
@@ -253,12 +280,18 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
     return i == f.size();
 }
 
+bool tagMatches(std::string_view first, std::string_view tag) {
+    if (tag.back() == '*') return first.substr(0, tag.size() - 1) == tag.substr(0, tag.size() - 1);
+    return first == tag;
+}
+
 // The first field rule that line number `line` (1-based), split into its n
 // fields, breaks; nullptr when none.
 const LineField* lineFieldProblem(const LineFields& f, std::size_t n, std::size_t line,
                                   const std::vector<LineField>& rules) {
     for (const LineField& r : rules) {
-        if (r.tag.empty() ? r.fromLine != 0 && (line < r.fromLine || line > r.toLine) : f[0] != r.tag) continue;
+        if (r.tag.empty() ? r.fromLine != 0 && (line < r.fromLine || line > r.toLine) : !tagMatches(f[0], r.tag))
+            continue;
         for (unsigned k = r.first; k <= r.last; ++k) {
             if (k >= n || f[k].empty()) {
                 if (r.emptyOk) continue;
@@ -391,7 +424,9 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
             std::string_view s = bytes.substr(at, nl - at);
             if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
             bool nul = false;
-            if (l.text && textProblem(s, nul))
+            if (l.maxLines != 0 && line > l.maxLines)
+                t.damaged(line, "行が多すぎます", "more lines than the file holds");
+            else if (l.text && textProblem(s, nul))
                 nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
             else if (l.quoted && !oneQuotedValue(s))

@@ -28,16 +28,15 @@ struct DigitField {
 // field without its quotes); an unquoted field is taken as it stands, blanks
 // and all, as the writers never pad a bare value.
 struct LineField {
-    enum Kind : unsigned char {
-        Digits,  // digits only
-        Padded,  // digits after blanks (a right-aligned number)
-        Number,  // an optional minus, digits, an optional point and digits
-        Counted,  // digits and their unit, a CP932 word ("2025年", "3日目")
-        Pair,  // digits, a blank and digits ("19 20")
-    };
+    // Digits: digits only. Padded: digits after blanks (a right-aligned
+    // number). Number: an optional minus, digits, an optional point and
+    // digits. Counted: digits and their unit, a CP932 word ("2025年",
+    // "3日目"). Pair: digits, a blank and digits ("19 20"). Combination:
+    // numbers after blanks joined by "-" or "→" (" 1- 3-12", "12→ 7").
+    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination };
     // The lines it applies to: those whose first field is `tag` (CP932
-    // bytes); with no tag, the lines fromLine..toLine (1-based), every line
-    // when fromLine is 0.
+    // bytes; "MS*": those whose first field starts with "MS"); with no tag,
+    // the lines fromLine..toLine (1-based), every line when fromLine is 0.
     std::string tag;
     unsigned fromLine = 0;
     unsigned toLine = 0;
@@ -57,12 +56,13 @@ struct RecordLayout {
     bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
     bool nulFree = false;            // no NUL byte (a record whose text was checked before)
     std::vector<DigitField> digits;  // fields that must be digits
-    // Lines: the fields that must hold numbers (an empty line has none);
-    // whether every field is quoted whole or bare with no quote in it, and
-    // whether each line is one quoted value.
+    // Lines: the fields that must hold numbers (an empty line has none),
+    // whether every field is quoted whole or bare with no quote in it,
+    // whether each line is one quoted value, how many lines at most (0: any).
     std::vector<LineField> lineFields;
     bool fieldForm = false;
     bool quoted = false;
+    std::size_t maxLines = 0;
     bool needsRecords = false;       // an empty file is damaged
     std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
 };
