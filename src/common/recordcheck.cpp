@@ -243,10 +243,11 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         while (i < f.size() && f[i] >= '0' && f[i] <= '9') ++i;
         return i > from;
     };
-    if (kind == LineField::Combination) {
+    if (kind == LineField::Combination) {  // each horse number in two characters, " 7" or "12"
+        auto digit = [&f](std::size_t at) { return f[at] >= '0' && f[at] <= '9'; };
         for (;;) {
-            while (i < f.size() && f[i] == ' ') ++i;
-            if (!digits()) return false;
+            if (i + 2 > f.size() || !(f[i] == ' ' || digit(i)) || !digit(i + 1)) return false;
+            i += 2;
             if (i == f.size()) return true;
             if (f[i] == '-')
                 ++i;
@@ -264,7 +265,8 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         ++i;
         if (!digits()) return false;
     }
-    if (kind == LineField::Pair && i < f.size() && f[i] == ' ') {
+    if (kind == LineField::Pair) {
+        if (i == f.size() || f[i] != ' ') return false;
         ++i;
         if (!digits()) return false;
     }

@@ -32,7 +32,8 @@ struct LineField {
     // number). Number: an optional minus, digits, an optional point and
     // digits. Counted: digits and their unit, a CP932 word ("2025年",
     // "3日目"). Pair: digits, a blank and digits ("19 20"). Combination:
-    // numbers after blanks joined by "-" or "→" (" 1- 3-12", "12→ 7").
+    // horse numbers of two characters joined by "-" or "→" (" 1- 3-12",
+    // "12→ 7").
     enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
