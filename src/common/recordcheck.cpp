@@ -7,6 +7,7 @@
 
 #include "common/appfolder.h"
 #include "common/codec.h"
+#include "common/codetable.h"
 #include "common/exrecord.h"
 #include "common/fsys.h"
 
@@ -73,8 +74,10 @@ std::vector<Entry> ownFiles() {
     RecordLayout fields = lines;
     fields.fieldForm = true;
     fields.needsRecords = true;
-    // The code table: each row starts with its table's number.
+    // The code table: each row starts with its table's number; the rows past
+    // those the table holds are never read.
     RecordLayout codes = fields;
+    codes.maxLines = CodeTable::kRows;
     codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
     codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
     add(files::CODE_TABLE, codes);

@@ -28,7 +28,7 @@ struct HistoryFailureTest : HistoryTest, ::testing::Test {
         day(kDay, "tekichu.txt", line({"2025年", "04月", "05日", "1回", "阪神", "2日目"}));
         day(kDay, "lupRCM.txt",
             rcLine("01", "r", "1600") + rrLine() + hsLine("1", "1", " 1", " 1", " 1", " 1", "1.34.20") +
-                atLine("1", "1", "d", "1-2", "12000"));
+                atLine("1", "1", "d", " 1- 2", "12000"));
         day(kDay, "kaiteki.txt", line({"2025年", "04月", "05日", "1回", "阪神", "2日目"}));
     }
     ~HistoryFailureTest() override { kv::fsys::clearFaults(); }
