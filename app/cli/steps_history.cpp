@@ -4,6 +4,7 @@
 // also clicks race days of the list.
 #include <iostream>
 #include <memory>
+#include <sstream>
 
 #include "acquisition/menu.h"
 #include "cli.h"
@@ -33,34 +34,43 @@ struct HistoryMenu {
 int pastPerformance(Context& ctx, const char* step, const std::vector<std::string>& days) {
     HistoryMenu m(ctx);
     std::unique_ptr<kv::history::KakoSeisekiQUEL> w;
+    // The clicks on the race days belong to the step: they run before the
+    // menu says how it ended, and the controls are printed after that.
+    std::ostringstream controls;
+    kv::controls::ControlDump dump(controls);
+    bool failed = false;
+    const std::string* missing = nullptr;
     m.menu->ShowPastPerformance = [&] {
         if (w) return true;
         w = std::make_unique<kv::history::KakoSeisekiQUEL>(*m.menu, &ctx.messages);
         w->Form_Load();
-        return !w->Failed;
+        failed = w->Failed;
+        w->dump(dump);
+        for (const std::string& day : days) {
+            int index = -1;
+            for (std::size_t i = 0; i < w->List1.size() && index < 0; ++i) {
+                const std::string& item = w->List1[i];
+                if (item.size() >= day.size() && item.compare(item.size() - day.size(), day.size(), day) == 0)
+                    index = static_cast<int>(i);
+            }
+            if (index < 0 || day.empty()) {
+                missing = &day;
+                return false;
+            }
+            controls << "=== click " << day << "\n";
+            w->List1_Click(index);
+            failed = failed || w->Failed;
+            w->dump(dump);
+        }
+        return !failed;
     };
     m.menu->Command11_Click();
-    bool failed = w->Failed;
-    kv::controls::ControlDump dump(std::cout);
-    w->dump(dump);
-    for (const std::string& day : days) {
-        int index = -1;
-        for (std::size_t i = 0; i < w->List1.size() && index < 0; ++i) {
-            const std::string& item = w->List1[i];
-            if (item.size() >= day.size() && item.compare(item.size() - day.size(), day.size(), day) == 0)
-                index = static_cast<int>(i);
-        }
-        if (index < 0 || day.empty()) {
-            std::cout.flush();
-            std::cerr << "korivan-cli: " << step << ": no race day " << day << std::endl;
-            return 1;
-        }
-        std::cout << "=== click " << day << "\n";
-        w->List1_Click(index);
-        failed = failed || w->Failed;
-        w->dump(dump);
-    }
+    std::cout << controls.str();
     std::cout.flush();
+    if (missing) {
+        std::cerr << "korivan-cli: " << step << ": no race day " << *missing << std::endl;
+        return 1;
+    }
     return failed ? 1 : 0;
 }
 

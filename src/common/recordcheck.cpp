@@ -1,5 +1,6 @@
 #include "common/recordcheck.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstring>
@@ -14,6 +15,8 @@
 #include <unordered_map>
 
 #include "common/appfolder.h"
+#include "common/codec.h"
+#include "common/codetable.h"
 #include "common/exrecord.h"
 #include "common/fsys.h"
 
@@ -77,13 +80,76 @@ std::vector<Entry> ownFiles() {
     // Text files of lines.
     RecordLayout lines;
     lines.text = true;
-    lines.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
-    add(files::CODE_TABLE, lines);
-    lines.action = "⑥予想・結果をやり直して下さい。";
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, lines);
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, lines);
-    // The factor weight tables and their item categories, a value a line.
+    // Quoted-value files, never written empty.
+    RecordLayout fields = lines;
+    fields.fieldForm = true;
+    fields.needsRecords = true;
+    // The code table: each row starts with its table's number; the rows past
+    // those the table holds are never read.
+    RecordLayout codes = fields;
+    codes.maxLines = CodeTable::kRows;
+    codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
+    codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
+    add(files::CODE_TABLE, codes);
+    // The day files of the results, as their writers lay them out: a day
+    // header ("2025年", "11月", "08日", "5回", course, "3日目") first.
+    fields.action = "⑥予想・結果をやり直して下さい。";
+    const LineField dayHeader[] = {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
+                                   {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
+    // Then four lines a race, twelve races at most: the payouts are digits
+    // or empty, the combinations and the ranks numbers.
+    RecordLayout hits = fields;
+    hits.maxLines = 2 + 4 * 12;
+    hits.lineFields = {dayHeader[0],
+                       dayHeader[1],
+                       {toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"},
+                       {toCp932("    当目"), 0, 0, 1, 7, LineField::Combination, true, "組番", "combination"},
+                       {toCp932("    予人"), 0, 0, 1, 7, LineField::Pair, true, "予想順と人気", "rank and favour"}};
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, hits);
+    RecordLayout rates = fields;  // then two lines of titles and six rates for each of six bet kinds
+    rates.maxLines = 9;
+    rates.lineFields = {dayHeader[0], dayHeader[1], {"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
+    RecordLayout races = fields;  // lines tagged by their first field
+    races.lineFields = {
+        {"DY", 0, 0, 2, 2, LineField::Digits, false, "日付", "date"},
+        {"PL", 0, 0, 2, 2, LineField::Digits, false, "回次", "meeting number"},
+        {"PL", 0, 0, 4, 4, LineField::Digits, false, "日次", "day number"},
+        {"RC", 0, 0, 1, 1, LineField::Digits, false, "レース番号", "race number"},
+        {"RC", 0, 0, 2, 2, LineField::Digits, true, "発走時刻", "start time"},
+        {"RC", 0, 0, 3, 3, LineField::Digits, false, "レース番号", "race number"},
+        {"RC", 0, 0, 9, 9, LineField::Digits, true, "距離", "distance"},
+        {"HS", 0, 0, 1, 1, LineField::Digits, false, "順位", "rank"},
+        {"HS", 0, 0, 3, 3, LineField::Padded, false, "馬番", "horse number"},
+        {"HS", 0, 0, 4, 4, LineField::Padded, false, "予想順位", "predicted rank"},
+        {"Q1", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q2", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q3", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"Q4", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
+        {"AT", 0, 0, 1, 2, LineField::Digits, false, "的中番号", "hit number"},
+        {"AT", 0, 0, 4, 4, LineField::Combination, false, "組番", "combination"},
+        {"AT", 0, 0, 5, 5, LineField::Digits, true, "配当", "payout"},
+        {"MS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"MS*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
+        {"MU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"MU*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
+        {"PS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"PS*", 0, 0, 2, 8, LineField::Combination, true, "組番", "combination"},
+        {"PU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
+        {"PU*", 0, 0, 2, 4, LineField::Combination, true, "組番", "combination"},
+        {"KK", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
+        {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
+    };
+    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, races);
+    // The factor weight tables and their item categories, a value a line;
+    // the counts of the categories are whole numbers.
     lines.action = "予想因子ウエイトを展開し直して下さい。";
+    RecordLayout counts = lines;
+    counts.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "件数", "count"}};
+    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_CATEGORY_COUNT + option1n::WEIGHT_END, counts);
+    RecordLayout categories = lines;  // the codes, each a quoted text
+    categories.quoted = true;
+    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_CATEGORY + option1n::WEIGHT_END, categories);
     add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_END, lines);
     return out;
 }
@@ -281,6 +347,119 @@ bool textProblem(std::string_view s, bool& nul) {
     return false;
 }
 
+// The fields of a line by the quoted-line rules, the first kMaxLineFields of
+// them, an unquoted field as it stands; `formed` is cleared when a field is
+// neither quoted whole (blanks around the quotes aside) nor free of quotes.
+constexpr std::size_t kMaxLineFields = 64;
+using LineFields = std::array<std::string_view, kMaxLineFields>;
+
+std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
+    formed = true;
+    std::size_t n = 0, i = 0;
+    for (;;) {
+        std::size_t q = i;
+        while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
+        std::string_view f;
+        if (q < s.size() && s[q] == '"') {
+            const std::size_t from = q + 1;
+            std::size_t close = s.find('"', from);
+            if (close == std::string_view::npos) {
+                close = s.size();
+                formed = false;
+            }
+            f = s.substr(from, close - from);
+            i = close < s.size() ? close + 1 : close;
+            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+            if (i < s.size() && s[i] != ',') formed = false;
+            while (i < s.size() && s[i] != ',') ++i;  // anything up to the separator
+        } else {
+            const std::size_t from = i;
+            while (i < s.size() && s[i] != ',') {
+                if (s[i] == '"') formed = false;
+                ++i;
+            }
+            f = s.substr(from, i - from);
+        }
+        if (n < kMaxLineFields) out[n++] = f;
+        if (i >= s.size()) return n;
+        ++i;  // the comma
+    }
+}
+
+bool isNumberText(std::string_view f, LineField::Kind kind) {
+    std::size_t i = 0;
+    auto digits = [&] {
+        const std::size_t from = i;
+        while (i < f.size() && f[i] >= '0' && f[i] <= '9') ++i;
+        return i > from;
+    };
+    if (kind == LineField::Combination) {  // each horse number in two characters, " 7" or "12"
+        auto digit = [&f](std::size_t at) { return f[at] >= '0' && f[at] <= '9'; };
+        for (;;) {
+            if (i + 2 > f.size() || !(f[i] == ' ' || digit(i)) || !digit(i + 1)) return false;
+            i += 2;
+            if (i == f.size()) return true;
+            if (f[i] == '-')
+                ++i;
+            else if (f.substr(i, 2) == "\x81\xA8")  // the arrow of an ordered combination
+                i += 2;
+            else
+                return false;
+        }
+    }
+    if (kind == LineField::Padded)
+        while (i < f.size() && f[i] == ' ') ++i;
+    if (kind == LineField::Number && i < f.size() && f[i] == '-') ++i;
+    if (!digits()) return false;
+    if (kind == LineField::Number && i < f.size() && f[i] == '.') {
+        ++i;
+        if (!digits()) return false;
+    }
+    if (kind == LineField::Pair) {
+        if (i == f.size() || f[i] != ' ') return false;
+        ++i;
+        if (!digits()) return false;
+    }
+    if (kind == LineField::Counted) {  // the unit: characters that are not ASCII
+        const std::size_t unit = i;
+        while (i < f.size() && static_cast<unsigned char>(f[i]) >= 0x80) {
+            const std::size_t n = cp932Char(f, i);
+            if (n == 0) return false;
+            i += n;
+        }
+        if (i == unit) return false;
+    }
+    return i == f.size();
+}
+
+bool tagMatches(std::string_view first, std::string_view tag) {
+    if (tag.back() == '*') return first.substr(0, tag.size() - 1) == tag.substr(0, tag.size() - 1);
+    return first == tag;
+}
+
+// The first field rule that line number `line` (1-based), split into its n
+// fields, breaks; nullptr when none.
+const LineField* lineFieldProblem(const LineFields& f, std::size_t n, std::size_t line,
+                                  const std::vector<LineField>& rules) {
+    for (const LineField& r : rules) {
+        if (r.tag.empty() ? r.fromLine != 0 && (line < r.fromLine || line > r.toLine) : !tagMatches(f[0], r.tag))
+            continue;
+        for (unsigned k = r.first; k <= r.last; ++k) {
+            if (k >= n || f[k].empty()) {
+                if (r.emptyOk) continue;
+                return &r;
+            }
+            if (!isNumberText(f[k], r.kind)) return &r;
+        }
+    }
+    return nullptr;
+}
+
+bool oneQuotedValue(std::string_view s) {
+    return s.size() >= 2 && s.front() == '"' && s.back() == '"' &&
+           s.substr(1, s.size() - 2).find('"') == std::string_view::npos;
+}
+
 }  // namespace
 
 void useNarrowTextCheck(bool narrow) {
@@ -399,6 +578,7 @@ inline bool recordWhole(const RecordLayout& l, std::string_view rec) {
     if (l.crlf && (size < 2 || p[size - 2] != '\r' || p[size - 1] != '\n')) return false;
     for (const auto& d : l.digits)
         if (d.field.end() <= size && !allDigits(std::string_view(p + d.field.off, d.field.len))) return false;
+    if (l.nulFree && std::memchr(p, '\0', size) != nullptr) return false;
     bool nul = false;
     return !l.text || !textProblem(std::string_view(p, l.crlf ? size - 2 : size), nul);
 }
@@ -424,6 +604,11 @@ bool recordFault(std::string_view rec, const RecordLayout& l, std::size_t length
             english = std::string(d.english) + " is not digits";
             return true;
         }
+    if (l.nulFree && std::memchr(rec.data(), '\0', rec.size()) != nullptr) {
+        what = "NUL バイトが有ります";
+        english = "NUL bytes inside the record";
+        return true;
+    }
     bool nul = false;
     if (l.text && textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul)) {
         what = nul ? "NUL バイトが有ります" : "文字でないバイトが有ります";
@@ -485,6 +670,7 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
         return t.note();
     }
     if (l.length == 0) {  // lines
+        LineFields fields;
         std::size_t at = 0, line = 0;
         while (at < bytes.size()) {
             ++line;
@@ -496,9 +682,22 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
             std::string_view s = bytes.substr(at, nl - at);
             if (!s.empty() && s.back() == '\r') s.remove_suffix(1);
             bool nul = false;
-            if (l.text && textProblem(s, nul))
+            if (l.maxLines != 0 && line > l.maxLines)
+                t.damaged(line, "行が多すぎます", "more lines than the file holds");
+            else if (l.text && textProblem(s, nul))
                 nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
+            else if (l.quoted && !oneQuotedValue(s))
+                t.damaged(line, "値が引用符で囲まれていません", "the value is not quoted");
+            else if ((l.fieldForm || !l.lineFields.empty()) && !s.empty()) {
+                bool formed = true;
+                const std::size_t n = splitFields(s, fields, formed);
+                if (l.fieldForm && !formed)
+                    t.damaged(line, "引用符が対になっていません", "quotes that do not pair");
+                else if (const LineField* r = lineFieldProblem(fields, n, line, l.lineFields))
+                    t.damaged(line, std::string(r->name) + "が数字ではありません",
+                              std::string(r->english) + " is not digits");
+            }
             at = nl + 1;
         }
         return t.note();

@@ -1,6 +1,7 @@
 // What a file read whole must look like, by its name: the record layout of a
 // record file (record length, CR LF at the end, CP932 text, fields that must
-// be digits) or a text file of CR LF lines. The file
+// be digits) or a text file of CR LF lines (fields of named lines that must
+// hold numbers). The file
 // layer checks every file it reads whole against the layout registered for
 // its name and notes the damaged records (FileNotes::noteDamaged); the reader
 // goes on with the records as they read. A file with no layout is not checked.
@@ -22,13 +23,49 @@ struct DigitField {
     const char* english;
 };
 
+// Fields of a text line that must hold numbers, the line read by the
+// quoted-line rules (common/quoted.h: fields separated by commas, a quoted
+// field without its quotes); an unquoted field is taken as it stands, blanks
+// and all, as the writers never pad a bare value.
+struct LineField {
+    // Digits: digits only. Padded: digits after blanks (a right-aligned
+    // number). Number: an optional minus, digits, an optional point and
+    // digits. Counted: digits and their unit, a CP932 word ("2025年",
+    // "3日目"). Pair: digits, a blank and digits ("19 20"). Combination:
+    // horse numbers of two characters joined by "-" or "→" (" 1- 3-12",
+    // "12→ 7").
+    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination };
+    // The lines it applies to: those whose first field is `tag` (CP932
+    // bytes; "MS*": those whose first field starts with "MS"); with no tag,
+    // the lines fromLine..toLine (1-based), every line when fromLine is 0.
+    std::string tag;
+    unsigned fromLine = 0;
+    unsigned toLine = 0;
+    // The fields first..last (0-based), each a number of this kind; with
+    // emptyOk an empty or absent field passes.
+    unsigned first = 0;
+    unsigned last = 0;
+    Kind kind = Digits;
+    bool emptyOk = false;
+    const char* name = "";
+    const char* english = "";
+};
+
 struct RecordLayout {
-    std::size_t length = 0;  // 0: lines of text, each ending in CR LF
-    bool crlf = false;  // each record ends in CR LF
-    bool text = false;  // CP932 text: no NUL byte, no byte outside CP932
+    std::size_t length = 0;          // 0: lines of text, each ending in CR LF
+    bool crlf = false;               // each record ends in CR LF
+    bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
+    bool nulFree = false;            // no NUL byte (a record whose text was checked before)
     std::vector<DigitField> digits;  // fields that must be digits
-    bool needsRecords = false;  // an empty file is damaged
-    std::string action;  // what to do about damage ("①今週開催取得をやり直して下さい。")
+    // Lines: the fields that must hold numbers (an empty line has none),
+    // whether every field is quoted whole or bare with no quote in it,
+    // whether each line is one quoted value, how many lines at most (0: any).
+    std::vector<LineField> lineFields;
+    bool fieldForm = false;
+    bool quoted = false;
+    std::size_t maxLines = 0;
+    bool needsRecords = false;       // an empty file is damaged
+    std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
 };
 
 // Registers the layout of the files matching `pattern`: a file name

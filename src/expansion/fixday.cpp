@@ -44,14 +44,15 @@ EntryFix fixEntry(const std::string& path) {
         // A horse without a run file gets an empty one and nothing else.
         return truncateFile(path) ? EntryFix::Untouched : EntryFix::Failed;
     }
+    if (st.st_size == 0) return EntryFix::Untouched;
+    // The whole file in one read, checked as it is read: the entry is its last
+    // record, the weight comes from the run before it.
+    const RecordView runs = RecordFile(path, se::kLength).view();
     const std::size_t n = static_cast<std::size_t>(st.st_size) / se::kLength;
     if (n == 0) return EntryFix::Untouched;
-    // The entry (last record), and the weight of the run before it, read in one go.
-    const std::size_t first = n >= 2 ? n - 1 : n;
-    auto last = RecordFile(path, se::kLength).readRange(first, n);
-    if (last.size() != n - first + 1) return EntryFix::Failed;
-    std::string entry = std::move(last.back());
-    const std::string weight = n >= 2 ? getField(last.front(), se::BaTaijyu) : std::string("440");
+    if (runs.size() != n) return EntryFix::Failed;
+    std::string entry(runs[n - 1]);
+    const std::string weight = n >= 2 ? getField(runs[n - 2], se::BaTaijyu) : std::string("440");
     applyChangeRule(entry);
     setField(entry, se::TimeDiff, "0000");
     setField(entry, se::BaTaijyu, weight);

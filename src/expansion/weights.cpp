@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "common/appfolder.h"
+#include "common/fsys.h"
 #include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/recordfile.h"
@@ -155,13 +156,30 @@ struct ValueFile {
         if (!b) return false;
         bytes = std::move(*b);
         reader = InputReader(bytes);
+        used = 0;
         return true;
     }
     bool next(std::string& out) {
         if (reader.atEnd()) return false;
         out = reader.next();
+        ++used;
         return true;
     }
+    // Notes the values past those the tables take (one a line, as the files
+    // are written): a file grown by damage.
+    void noteExtra() {
+        if (reader.atEnd()) return;
+        DamagedFile d;
+        d.path = appFile(rel);
+        d.first = used + 1;
+        for (; !reader.atEnd(); reader.next()) ++d.records;
+        d.what = "表の項目数より多い値が有ります";
+        d.whatEnglish = "more values than the tables have items";
+        d.action = "予想因子ウエイトを展開し直して下さい。";
+        d.lines = true;
+        noteDamaged(d);
+    }
+    std::size_t used = 0;
 };
 
 struct LoadFailure {
@@ -199,6 +217,7 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
         if (nk < 0 || nk > kMaxCategories) return fail(names.totalData, "category count out of range");
         t.total_[k] = static_cast<int>(nk);
     }
+    f.noteExtra();
 
     if (!f.open(names.itemCategory)) return fail(names.itemCategory, "missing");
     for (int k = 1; k <= 30; ++k) {
@@ -208,6 +227,7 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
             t.category_[k].push_back(v);
         }
     }
+    f.noteExtra();
 
     std::array<ValueFile, 3> w;
     const std::array<const std::string*, 3> wn{&names.agari, &names.pace, &names.soha};
@@ -239,6 +259,8 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
             t.count_[k].push_back(static_cast<std::int32_t>(*x));
         }
     }
+    f.noteExtra();
+    for (ValueFile& file : w) file.noteExtra();  // a file read for two kinds is named once
     t.index();
     return t;
 }

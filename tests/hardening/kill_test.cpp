@@ -510,6 +510,53 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
          "に壊れたレコードが 5 件あります（最初: 6 件目、ファイルの最初のレコードから繰り返されています）。「今週の3連単」をやり直して下さい。"},
         {"empty", "live-odds", "jvfeed/0B30/" + kv::listFiles(app + "/jvfeed/0B30").back(), cutAt(0),
          " は壊れています（ファイルが空です）。「Ⅱ　速報オッズ情報」をやり直して下さい。"},
+        // The history, code table, run, jockey and weight readers.
+        {"rate to letters",
+         [&] {
+             static std::string step;  // lives as long as the table
+             step = "history-day --day=" + dayFile.substr(8, 14);
+             return step.c_str();
+         }(),
+         dayFile.substr(0, 22) + "kaiteki.txt",
+         [](std::string& b) {
+             std::size_t at = 0;
+             for (int line = 1; line < 4; ++line) at = b.find('\n', at) + 1;
+             b[b.find(',', at) + 1] = 'A';
+         },
+         "kaiteki.txt に壊れた行が 1 行あります（最初: 4 行目、率が数字ではありません）。⑥予想・結果をやり直して下さい。"},
+        {"payout to letters", "history-search", dayFile,
+         [](std::string& b) {
+             std::size_t at = 0;
+             for (int line = 1; line < 5; ++line) at = b.find('\n', at) + 1;
+             b[b.find(',', at) + 2] = 'A';
+         },
+         "tekichu.txt に壊れた行が 1 行あります（最初: 5 行目、配当が数字ではありません）"},
+        {"date to blanks", "big-payouts", dayFile.substr(0, 22) + "lupRCM.txt",
+         [](std::string& b) { b.replace(10, 2, "  "); },
+         "lupRCM.txt に壊れた行が 1 行あります（最初: 1 行目、日付が数字ではありません）"},
+        {"table number to letters", "big-payouts", "JRACODE/CodeTable.csv",
+         [](std::string& b) { b[b.find('\n') + 2] = 'X'; },
+         "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、表番号が数字ではありません）"},
+        {"horse number to letters", "fix-previous-day", "UMAGOTOTHISWEEKN/" + exFile.substr(19, 10) + ".dat",
+         [](std::string& b) { b.replace(28, 2, "AB"); },
+         "に壊れたレコードが 1 件あります（最初: 1 件目、馬番が数字ではありません）。②構造・中止処理をやり直して下さい。"},
+        {"zeroed region", "calculate", "UMAGOTOTHISWEEKN/" + exFile.substr(19, 10) + ".dat",
+         [](std::string& b) { std::fill(b.begin() + 40, b.begin() + 100, '\0'); },
+         "に壊れたレコードが 1 件あります（最初: 1 件目、NUL バイトが有ります）"},
+        {"jockey code to blanks", "calculate", "KSTHISWEEKN.dat", [](std::string& b) { b.replace(4161 + 11, 2, "  "); },
+         "KSTHISWEEKN.dat に壊れたレコードが 1 件あります（最初: 2 件目、騎手コードが数字ではありません）"},
+        {"empty", "calculate", "OPTION1N/KS20190101NEW.dat", cutAt(0),
+         "KS20190101NEW.dat は壊れています（ファイルが空です）"},
+        {"count to blanks", "calculate", "OPTION1N/SibaItemCategoryCount201901N2025.dat",
+         [](std::string& b) { b.replace(b.find('\n') + 1, 1, " "); },
+         "SibaItemCategoryCount201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、件数が数字ではありません）"},
+        {"repeated", "calculate", "OPTION1N/DirtItemCategory201901N2025.dat", [](std::string& b) { b += b; },
+         [&] {
+             const std::string b = *kv::readFileBytes(app + "/OPTION1N/DirtItemCategory201901N2025.dat");
+             const auto lines = std::count(b.begin(), b.end(), '\n');
+             return "DirtItemCategory201901N2025.dat に壊れた行が " + std::to_string(lines) +
+                    " 行あります（最初: " + std::to_string(lines + 1) + " 行目、表の項目数より多い値が有ります）";
+         }()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.step) + " " + c.file + ": " + c.kind);

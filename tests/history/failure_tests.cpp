@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "common/fsys.h"
@@ -29,8 +30,8 @@ struct HistoryFailureTest : HistoryTest, ::testing::Test {
         day(kDay, "tekichu.txt", line({"2025年", "04月", "05日", "1回", "阪神", "2日目"}));
         day(kDay, "lupRCM.txt",
             rcLine("01", "r", "1600") + rrLine() + hsLine("1", "1", " 1", " 1", " 1", " 1", "1.34.20") +
-                atLine("1", "1", "d", "1-2", "12000"));
-        day(kDay, "kaiteki.txt", line({"a"}));
+                atLine("1", "1", "d", " 1- 2", "12000"));
+        day(kDay, "kaiteki.txt", line({"2025年", "04月", "05日", "1回", "阪神", "2日目"}));
     }
     ~HistoryFailureTest() override { kv::fsys::clearFaults(); }
 
@@ -146,6 +147,24 @@ TEST_F(HistoryFailureTest, ADayFileUnreadableOnAClickFailsTheClick) {
     w.List1_Click(0);  // readable again: the click ends well
     EXPECT_FALSE(w.Failed);
     EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+// The command-line step of a click on a day: a day file it cannot read fails
+// the step, and the menu says so instead of its completion text.
+TEST_F(HistoryFailureTest, TheDayStepWithAnUnreadableDayFileFailsAndSaysSo) {
+    ::unlink(dir.file(std::string("TEKICHU/") + kDay + "kaiteki.txt").c_str());
+    ASSERT_EQ(::mkdir(dir.file(std::string("TEKICHU/") + kDay + "kaiteki.txt").c_str(), 0755), 0);
+    const std::string out = dir.file("cli-out.txt"), err = dir.file("cli-err.txt");
+    const std::string cmd = std::string("'") + KV_CLI_PATH + "' --app-dir '" + dir.path() +
+                            "' history-day --day=" + kDay + " >'" + out + "' 2>'" + err + "'";
+    const int st = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(st));
+    EXPECT_EQ(WEXITSTATUS(st), 1);
+    const std::string said = kv::readFileBytes(out).value_or(""), told = kv::readFileBytes(err).value_or("");
+    EXPECT_FALSE(has(said, "過去の予想成績終了")) << said;
+    EXPECT_TRUE(has(said, "Text6: 過去の予想成績に失敗しました。")) << said;
+    EXPECT_TRUE(has(said, std::string("=== click ") + kDay)) << said;  // the controls after the click are shown
+    EXPECT_TRUE(has(told, std::string(kDay) + "kaiteki.txt")) << told;
 }
 
 TEST_F(HistoryFailureTest, APredictionRunInterruptedOrFailedIsNotedAndTheLoadGoesOn) {

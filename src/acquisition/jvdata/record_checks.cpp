@@ -62,7 +62,8 @@ void registerRecordChecks() {
     ks.length = KsRecord::kLength;
     ks.crlf = true;
     ks.text = true;
-    ks.digits = {kMakeDate};
+    ks.digits = {
+        kMakeDate, {KsRecord::KisyuCode, "騎手コード", "jockey code"}, {KsRecord::BirthDate, "生年月日", "birth date"}};
     ks.action = fetch;
     registerRecordLayout(files::KS, ks);
     registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch));
@@ -70,6 +71,7 @@ void registerRecordChecks() {
     // The supplied jockey and horse files of OPTION1N.
     const std::string supplied = "OPTION1N フォルダの統計ファイルを入れ直して下さい。";
     ks.action = supplied;
+    ks.needsRecords = true;
     registerRecordLayout(std::string(dirs::OPTION1N) + "/" + option1n::KS_SUPPLIED, ks);
     RecordLayout hn;
     hn.length = HnRecord::kLength;
@@ -84,6 +86,12 @@ void registerRecordChecks() {
     registerRecordLayout(files::SE_NEW, runners(structure));
     registerRecordLayout(files::SE_NEW_D, runners(structure));
     registerRecordLayout(files::UM_NEW, horses(structure));
+    // Each horse's runs, its entry last (an empty file: a horse with no runs),
+    // copied from runner records whose text was checked as they were read.
+    RecordLayout runs = runners(structure);
+    runs.text = false;
+    runs.nulFree = true;
+    registerRecordLayout(std::string(dirs::UMAGOTO) + "/*" + suffix::DAT, runs);
 
     registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds));
     registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds));
