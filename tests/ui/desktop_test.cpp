@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -405,12 +406,77 @@ TEST(Desktop, TheCalculationsStartTextFitsItsBox) {
 // ---- every value readable, on a large and a small screen ----------------------------
 
 // Runs the command-line driver's road over a folder (the week's work done
-// headless, as a user's earlier sessions would have done it).
-void runWeekHeadless(const std::string& appDir) {
-    const std::string cmd = std::string("'") + KV_CLI_PATH + "' --app-dir '" + appDir + "' run-week >'" + appDir +
-                            "/../run-week.txt' 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+// headless, as a user's earlier sessions would have done it). Empty when it
+// went well, else what failed.
+std::string runWeekHeadless(const std::string& appDir) {
+    const std::string cmd =
+        std::string("'") + KV_CLI_PATH + "' --app-dir '" + appDir + "' run-week >'" + appDir + "-run-week.txt' 2>&1";
+    return std::system(cmd.c_str()) == 0 ? std::string() : "failed: " + cmd;
 }
+
+// The sample folders the windows are filled from, each built once for the
+// executable and shared by its cases: this week before its results, the
+// same week after them (a copy of the first, the results then added), and
+// three weeks of results. They are built in the background from the first
+// case that asks for one on, the week before its results first.
+class SampleFolders {
+public:
+    enum Folder { PredictionWeek, ResultWeek, ThreeWeeks };
+    // The folder, once built (waits for it); a failure of its building fails the case.
+    static std::string get(Folder f) {
+        static SampleFolders folders;
+        const Built& b = folders.built_[f].get();
+        if (!b.error.empty()) ADD_FAILURE() << b.error;
+        return b.error.empty() ? b.path : std::string();
+    }
+
+private:
+    struct Built {
+        std::string path, error;
+    };
+    // Generates the sample files of `phase`, `weeksBack` weeks ago, into app and runs the road over them.
+    static std::string addWeek(const std::string& app, kvsample::Phase phase, int weeksBack) {
+        try {
+            kvsample::Options opt;
+            opt.appDir = app;
+            opt.seed = 3;
+            opt.phase = phase;
+            opt.weeksBack = weeksBack;
+            kvsample::generate(opt);
+        } catch (const std::exception& e) {
+            return std::string("sample week not written: ") + e.what();
+        }
+        return runWeekHeadless(app);
+    }
+
+    SampleFolders() {
+        std::promise<Built> prediction;
+        built_[PredictionWeek] = prediction.get_future().share();
+        built_[ResultWeek] =
+            std::async(std::launch::async, [this, p = std::move(prediction)]() mutable {
+                Built before{dir_.file("week"), addWeek(dir_.file("week"), kvsample::Phase::Prediction, 0)};
+                Built after{dir_.file("week-result"), before.error};
+                if (after.error.empty()) {
+                    std::error_code ec;
+                    fs::copy(before.path, after.path, fs::copy_options::recursive, ec);
+                    if (ec) after.error = "copy of the week failed: " + ec.message();
+                }
+                p.set_value(before);  // the copy is taken: its cases may use it now
+                if (after.error.empty()) after.error = addWeek(after.path, kvsample::Phase::Result, 0);
+                return after;
+            }).share();
+        built_[ThreeWeeks] = std::async(std::launch::async, [this] {
+                                 Built weeks{dir_.file("weeks"), ""};
+                                 for (int back : {2, 1, 0})
+                                     if (weeks.error.empty())
+                                         weeks.error = addWeek(weeks.path, kvsample::Phase::Result, back);
+                                 return weeks;
+                             }).share();
+    }
+
+    TempDir dir_;
+    std::shared_future<Built> built_[3];
+};
 
 // Shows the tab pages that hold w, from the outermost tab control in.
 void bringForward(QWidget* w) {
@@ -518,7 +584,8 @@ private:
     private:
         void fill(const QRectF& rect) {
             const QBrush& b = painter()->brush();
-            if (b.style() == Qt::SolidPattern) r_.fills.push_back({painter()->deviceTransform().mapRect(rect), b.color()});
+            if (b.style() == Qt::SolidPattern)
+                r_.fills.push_back({painter()->deviceTransform().mapRect(rect), b.color()});
         }
         Painting& r_;
     };
@@ -535,6 +602,11 @@ double luminance(const QColor& c) {
 double contrast(const QColor& a, const QColor& b) {
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Text in colour `text` reads on `under`: enough contrast, and light on a dark colour.
+bool readableOn(const QColor& text, const QColor& under) {
+    return contrast(text, under) >= 3 && (luminance(under) >= 0.18 || luminance(text) >= 0.5);
 }
 
 // The text whole: the same characters as `expected`, line breaks and blanks aside.
@@ -589,25 +661,33 @@ void expectGridReadable(kv::qt::GridView* v, const std::string& where) {
             QRectF cell;
             const Painting record = paintCell(v, r, c, cell);
             QString painted;
-            bool whole = true, readable = true;
+            bool whole = true;
+            std::optional<std::pair<QColor, QColor>> unreadable;  // text, background
             for (const auto& t : record.texts) {
                 painted += t.text;
                 whole = whole && inside(t, cell);
                 const QColor under = record.colorAt(t.rect.center(), base);
-                readable = readable && contrast(t.color, under) >= 3 && (luminance(under) >= 0.18 || luminance(t.color) >= 0.5);
+                if (!unreadable && !readableOn(t.color, under)) unreadable = {t.color, under};
             }
             whole = whole && withoutBlanks(painted) == withoutBlanks(text);
-            if (!whole || !readable) ++failures;
-            QString boxes;
-            for (const auto& t : record.texts)
-                boxes += QStringLiteral(" [%1,%2 %3x%4]").arg(t.rect.x()).arg(t.rect.y()).arg(t.rect.width()).arg(t.rect.height());
-            EXPECT_TRUE(whole) << "cell " << r << "," << c << " '" << text.toStdString() << "' painted '"
-                               << painted.toStdString() << "'" << boxes.toStdString() << " in a cell of "
-                               << cell.width() << "x" << cell.height();
-            if (!readable && !record.texts.empty())
+            if (!whole || unreadable) ++failures;
+            if (!whole) {
+                QString boxes;
+                for (const auto& t : record.texts)
+                    boxes += QStringLiteral(" %1,%2 %3x%4")
+                                 .arg(t.rect.x())
+                                 .arg(t.rect.y())
+                                 .arg(t.rect.width())
+                                 .arg(t.rect.height());
+                ADD_FAILURE() << "cell " << r << "," << c << " '" << text.toStdString() << "' painted '"
+                              << painted.toStdString() << "' at" << boxes.toStdString() << " in a cell of "
+                              << cell.width() << "x" << cell.height();
+            }
+            if (unreadable) {
                 ADD_FAILURE() << "cell " << r << "," << c << " '" << text.toStdString() << "' in "
-                              << record.texts.front().color.name().toStdString() << " on "
-                              << record.colorAt(record.texts.front().rect.center(), base).name().toStdString();
+                              << unreadable->first.name().toStdString() << " on "
+                              << unreadable->second.name().toStdString();
+            }
         }
     // Inside its box, and every column and row within reach of the scroll bars.
     EXPECT_TRUE(v->parentWidget()->rect().contains(v->geometry()))
@@ -659,11 +739,11 @@ void expectChartReadable(kv::qt::ChartView* v, const std::string& where, const s
     for (const auto& t : painted.texts) {
         if (t.rect.top() <= plot.bottom()) continue;
         EXPECT_TRUE(inside(t, QRectF(QPointF(0, 0), QSizeF(v->viewport()->size())))) << t.text.toStdString();
-        const int row = std::clamp(static_cast<int>(std::floor((t.rect.center().x() - plot.left()) / step)) + 1, 1, rows);
+        const int row =
+            std::clamp(static_cast<int>(std::floor((t.rect.center().x() - plot.left()) / step)) + 1, 1, rows);
         auto& lines = labels[row];
-        auto same = std::find_if(lines.begin(), lines.end(), [&](const Line& l) {
-            return std::abs(l.rect.bottom() - t.rect.bottom()) < 1;
-        });
+        auto same = std::find_if(lines.begin(), lines.end(),
+                                 [&](const Line& l) { return std::abs(l.rect.bottom() - t.rect.bottom()) < 1; });
         if (same == lines.end()) {
             lines.push_back({t.text, t.rect});
         } else {
@@ -677,7 +757,8 @@ void expectChartReadable(kv::qt::ChartView* v, const std::string& where, const s
     int widest = 0;
     const QFontMetrics fm(v->font());
     for (int r = 1; r <= rows; ++r)
-        for (int level : levels) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(m.rowLabel(r, level))));
+        for (int level : levels)
+            widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(m.rowLabel(r, level))));
     EXPECT_TRUE(k == 1 || (k - 1) * step < widest + fm.height()) << "every " << k << "-th label of " << rows;
     int expectedRow = 1;
     QRectF previous;
@@ -746,7 +827,9 @@ void checkWindows(std::vector<ShownWindow>& windows, const std::string& phase) {
             << w->frameGeometry().x() << "," << w->frameGeometry().y() << " " << w->frameGeometry().width() << "x"
             << w->frameGeometry().height();
         for (std::size_t j = 0; j < i; ++j)
-            if (windows[j].window) EXPECT_NE(windows[j].window->pos(), w->pos()) << "opened over window " << j;
+            if (windows[j].window) {
+                EXPECT_NE(windows[j].window->pos(), w->pos()) << "opened over window " << j;
+            }
         std::vector<QColor> strip;
         if (auto* f = qobject_cast<kv::ui::FactorWeightView*>(w))
             for (int c = 0; c < 3; ++c) {
@@ -781,96 +864,92 @@ void checkWindows(std::vector<ShownWindow>& windows, const std::string& phase) {
     }
 }
 
-// The week's windows in both phases, the history windows over three weeks
-// of results, the factor weight windows: every value of the dumps readable.
-TEST(Screens, EveryWindowOpensOnTheScreenWithEveryValueReadable) {
+bool readableRun() {
     const char* screen = screenSetting();
-    if (!screen || (std::string(screen) != "1920x1080" && std::string(screen) != "1366x768"))
-        GTEST_SKIP() << "runs with KV_TEST_SCREEN=1920x1080 or 1366x768";
+    return screen && (std::string(screen) == "1920x1080" || std::string(screen) == "1366x768");
+}
+
+// Opens the program over a sample folder, the windows a user of that week
+// opens, and checks them all: every value of the dumps readable.
+void checkEveryWindow(const std::string& app, const std::string& phase) {
+    ASSERT_FALSE(app.empty());
     desktopApp();
     kv::qt::useJapaneseFont();
-    TempDir dir;
     BoxCloser boxes;
-    struct Phase {
-        const char* name;
-        kvsample::Phase phase;
-        std::vector<int> weeksBack;
-    };
-    const Phase phases[] = {{"prediction", kvsample::Phase::Prediction, {0}},
-                            {"result", kvsample::Phase::Result, {0}},
-                            {"weeks", kvsample::Phase::Result, {2, 1, 0}}};
-    for (const Phase& ph : phases) {
-        SCOPED_TRACE(ph.name);
-        const std::string app = dir.file(ph.phase == kvsample::Phase::Prediction || ph.weeksBack.size() == 1
-                                             ? "week"
-                                             : "weeks");
-        for (int back : ph.weeksBack) {
-            kvsample::Options opt;
-            opt.appDir = app;
-            opt.seed = 3;
-            opt.phase = ph.phase;
-            opt.weeksBack = back;
-            kvsample::generate(opt);
-            runWeekHeadless(app);
-        }
-        kv::SetAppPath(app + "/");
-        kv::ui::Program program(kv::joinPath(app, "jvfeed"));
-        program.start();
-        kv::ui::MenuWindow& menu = program.menu();
-        std::vector<ShownWindow> windows;
-        collectWindows(windows);
-        auto press = [&](QAbstractButton* b) {
-            ASSERT_NE(b, nullptr);
-            b->click();
-            QApplication::processEvents();
-            collectWindows(windows);
-        };
-        if (std::string(ph.name) == "weeks") {
-            for (const char* b : {"Command11", "Command15", "Command5", "Command9", "Command10"}) press(menu.button(b));
-            auto* past = shownWindow<kv::ui::PastPerformanceWindow>();
-            ASSERT_NE(past, nullptr);
-            ASSERT_GT(past->list1()->count(), 0);
-            // Every race day, its tabs and grids.
-            for (int d = past->list1()->count() - 1; d >= 0; --d) {
-                past->clickDay(d);
-                QApplication::processEvents();
-                for (kv::qt::GridView* g : past->findChildren<kv::qt::GridView*>())
-                    expectGridReadable(g, "day " + std::to_string(d));
-            }
-        } else {
-            press(menu.button("Command8"));
-            auto* pw = shownWindow<kv::ui::PredictionsWindow>();
-            ASSERT_NE(pw, nullptr);
-            ASSERT_GT(pw->list1()->count(), 0);
-            // Every race; the one with the most runners stays selected.
-            int most = 0, runners = -1;
-            for (int r = 0; r < pw->list1()->count(); ++r) {
-                pw->list1()->setCurrentRow(r);
-                QApplication::processEvents();
-                const int n = pw->display().YNjunMSChart.rowCount();
-                if (n > runners) most = r, runners = n;
-                for (kv::qt::GridView* g : pw->findChildren<kv::qt::GridView*>())
-                    expectGridReadable(g, "race " + std::to_string(r));
-                for (kv::qt::ChartView* c : pw->findChildren<kv::qt::ChartView*>())
-                    expectChartReadable(c, "race " + std::to_string(r));
-            }
-            pw->list1()->setCurrentRow(most);
-            QApplication::processEvents();
-            pw->display().RACEDETAILGrid1.click(1, 6);  // the past runs of the first horse (its name)
-            QApplication::processEvents();
-            collectWindows(windows);
-            for (const char* b : {"Command3", "Command7", "Command12", "Command6"}) press(menu.button(b));
-            if (auto* live = shownWindow<kv::ui::LiveOddsWindow>()) press(live->command(2));
-            auto* option = qobject_cast<QRadioButton*>(menu.control("Option1"));
-            option->setChecked(true);
-            press(menu.button("Command4"));  // structure, then cancellation
-        }
-        EXPECT_GE(windows.size(), std::string(ph.name) == "weeks" ? 6u : 9u);
-        checkWindows(windows, ph.name);
-        for (auto& w : windows)
-            if (w.window && w.window != &menu) w.window->close();
+    kv::SetAppPath(app + "/");
+    kv::ui::Program program(kv::joinPath(app, "jvfeed"));
+    program.start();
+    kv::ui::MenuWindow& menu = program.menu();
+    std::vector<ShownWindow> windows;
+    collectWindows(windows);
+    auto press = [&](QAbstractButton* b) {
+        ASSERT_NE(b, nullptr);
+        b->click();
         QApplication::processEvents();
+        collectWindows(windows);
+    };
+    if (phase == "weeks") {
+        for (const char* b : {"Command11", "Command15", "Command5", "Command9", "Command10"}) press(menu.button(b));
+        auto* past = shownWindow<kv::ui::PastPerformanceWindow>();
+        ASSERT_NE(past, nullptr);
+        ASSERT_GT(past->list1()->count(), 0);
+        // Every race day, its tabs and grids.
+        for (int d = past->list1()->count() - 1; d >= 0; --d) {
+            past->clickDay(d);
+            QApplication::processEvents();
+            for (kv::qt::GridView* g : past->findChildren<kv::qt::GridView*>())
+                expectGridReadable(g, "day " + std::to_string(d));
+        }
+    } else {
+        press(menu.button("Command8"));
+        auto* pw = shownWindow<kv::ui::PredictionsWindow>();
+        ASSERT_NE(pw, nullptr);
+        ASSERT_GT(pw->list1()->count(), 0);
+        // Every race; the one with the most runners stays selected.
+        int most = 0, runners = -1;
+        for (int r = 0; r < pw->list1()->count(); ++r) {
+            pw->list1()->setCurrentRow(r);
+            QApplication::processEvents();
+            const int n = pw->display().YNjunMSChart.rowCount();
+            if (n > runners) most = r, runners = n;
+            for (kv::qt::GridView* g : pw->findChildren<kv::qt::GridView*>())
+                expectGridReadable(g, "race " + std::to_string(r));
+            for (kv::qt::ChartView* c : pw->findChildren<kv::qt::ChartView*>())
+                expectChartReadable(c, "race " + std::to_string(r));
+        }
+        pw->list1()->setCurrentRow(most);
+        QApplication::processEvents();
+        pw->display().RACEDETAILGrid1.click(1, 6);  // the past runs of the first horse (its name)
+        QApplication::processEvents();
+        collectWindows(windows);
+        for (const char* b : {"Command3", "Command7", "Command12", "Command6"}) press(menu.button(b));
+        if (auto* live = shownWindow<kv::ui::LiveOddsWindow>()) press(live->command(2));
+        auto* option = qobject_cast<QRadioButton*>(menu.control("Option1"));
+        option->setChecked(true);
+        press(menu.button("Command4"));  // structure, then cancellation
     }
+    EXPECT_GE(windows.size(), phase == "weeks" ? 6u : 9u);
+    checkWindows(windows, phase);
+    for (auto& w : windows)
+        if (w.window && w.window != &menu) w.window->close();
+    QApplication::processEvents();
+}
+
+// The week's windows before and after its results, the history windows over
+// three weeks of results and the factor weight windows: every value readable.
+TEST(Screens, TheWeeksWindowsBeforeItsResultsOpenOnTheScreenWithEveryValueReadable) {
+    if (!readableRun()) GTEST_SKIP() << "runs with KV_TEST_SCREEN=1920x1080 or 1366x768";
+    checkEveryWindow(SampleFolders::get(SampleFolders::PredictionWeek), "prediction");
+}
+
+TEST(Screens, TheWeeksWindowsAfterItsResultsOpenOnTheScreenWithEveryValueReadable) {
+    if (!readableRun()) GTEST_SKIP() << "runs with KV_TEST_SCREEN=1920x1080 or 1366x768";
+    checkEveryWindow(SampleFolders::get(SampleFolders::ResultWeek), "result");
+}
+
+TEST(Screens, TheHistoryAndFactorWindowsOpenOnTheScreenWithEveryValueReadable) {
+    if (!readableRun()) GTEST_SKIP() << "runs with KV_TEST_SCREEN=1920x1080 or 1366x768";
+    checkEveryWindow(SampleFolders::get(SampleFolders::ThreeWeeks), "weeks");
 }
 
 }  // namespace

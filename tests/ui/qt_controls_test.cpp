@@ -3,6 +3,7 @@
 
 #include <QBrush>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,7 +12,6 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
-#include <QFontMetrics>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QChart>
 #include <QtCharts/QLineSeries>
@@ -265,7 +265,8 @@ TEST(Sinks, AJobThatThrowsIsToldAndItsWindowGivenBack) {
         boxes.clear();
         run->setEnabled(false);
         std::string detail;
-        runInBackground(&window, c.work, [&] { run->setEnabled(true); }, [&](const std::string& d) { detail = d; });
+        runInBackground(
+            &window, c.work, [&] { run->setEnabled(true); }, [&](const std::string& d) { detail = d; });
         for (int i = 0; i < 1000 && (runningBackgroundJobs() > 0 || boxes.empty()); ++i) QTest::qWait(5);
         EXPECT_EQ(runningBackgroundJobs(), 0);
         EXPECT_TRUE(run->isEnabled()) << "the window is not given back";

@@ -86,13 +86,16 @@ public:
         // is cut, not the glyphs.
         const qreal spare = room.height() - used.height();
         qreal y = room.top();
-        if (spare < 0 || (opt.displayAlignment & Qt::AlignVCenter)) y += spare / 2;
-        else if (opt.displayAlignment & Qt::AlignBottom) y += spare;
+        if (spare < 0 || (opt.displayAlignment & Qt::AlignVCenter))
+            y += spare / 2;
+        else if (opt.displayAlignment & Qt::AlignBottom)
+            y += spare;
         const bool selected = opt.state & QStyle::State_Selected;
         painter->save();
         painter->setClipRect(option.rect);
         QColor pen = opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text);
-        if (!selected && opt.backgroundBrush.style() != Qt::NoBrush && isDark(opt.backgroundBrush.color()) && isDark(pen))
+        if (!selected && opt.backgroundBrush.style() != Qt::NoBrush && isDark(opt.backgroundBrush.color()) &&
+            isDark(pen))
             pen = Qt::white;
         painter->setPen(pen);
         for (int i = 0; i < layout.lineCount(); ++i) {
