@@ -15,11 +15,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QFontInfo>
@@ -34,6 +39,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTest>
@@ -415,10 +421,12 @@ std::string runWeekHeadless(const std::string& appDir) {
 }
 
 // The sample folders the windows are filled from, each built once for the
-// executable and shared by its cases: this week before its results, the
-// same week after them (a copy of the first, the results then added), and
-// three weeks of results. They are built in the background from the first
-// case that asks for one on, the week before its results first.
+// executable and shared by its cases and its runs (the screen sizes): this
+// week before its results, the same week after them (the first with its
+// results added), and three weeks of results. They are built in the
+// background from the first case that asks for one on, the week before its
+// results first, and kept in the build folder until the test or the
+// command-line driver is built again; each run works on copies of them.
 class SampleFolders {
 public:
     enum Folder { PredictionWeek, ResultWeek, ThreeWeeks };
@@ -448,33 +456,88 @@ private:
         }
         return runWeekHeadless(app);
     }
+    static std::string copy(const std::string& from, const std::string& to) {
+        std::error_code ec;
+        fs::copy(from, to, fs::copy_options::recursive, ec);
+        return ec ? "copy of " + from + " failed: " + ec.message() : std::string();
+    }
+    // Holds an exclusive lock on a file while it lives (the other runs wait).
+    class FileLock {
+    public:
+        explicit FileLock(const std::string& file) : fd_(::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+            if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+        }
+        ~FileLock() {
+            if (fd_ >= 0) ::close(fd_);
+        }
+        FileLock(const FileLock&) = delete;
+        FileLock& operator=(const FileLock&) = delete;
 
-    SampleFolders() {
+    private:
+        int fd_;
+    };
+    // The shared folder `name`, built by `build` into the shared place unless
+    // an earlier run has built it, copied into this run's own folder.
+    Built share(const std::string& name, const std::function<std::string(const std::string&)>& build) {
+        const std::string kept = shared_ + "/" + name;
+        {
+            FileLock lock(kept + ".lock");
+            if (!fs::exists(kept + ".done")) {
+                std::error_code ec;
+                fs::remove_all(kept, ec);
+                if (std::string error = build(kept); !error.empty()) return {"", error};
+                std::ofstream(kept + ".done") << "built\n";
+            }
+        }
+        const std::string own = dir_.file(name);
+        return {own, copy(kept, own)};
+    }
+    // The place of the shared folders: named after the executables that build them.
+    static std::string sharedPlace() {
+        std::string stamp;
+        for (const std::string& exe : {std::string("/proc/self/exe"), std::string(KV_CLI_PATH)}) {
+            std::error_code ec;
+            stamp += std::to_string(fs::last_write_time(exe, ec).time_since_epoch().count()) + "-" +
+                     std::to_string(fs::file_size(exe, ec)) + ";";
+        }
+        const std::string root = artifacts() + "/sample-folders";
+        const std::string place = root + "/" + std::to_string(std::hash<std::string>{}(stamp));
+        fs::create_directories(root);
+        FileLock lock(root + "/.lock");
+        if (!fs::exists(place)) {
+            // Folders of earlier builds are of no more use.
+            for (const auto& e : fs::directory_iterator(root))
+                if (e.path().filename() != ".lock") fs::remove_all(e.path());
+            fs::create_directories(place);
+        }
+        return place;
+    }
+
+    SampleFolders() : shared_(sharedPlace()) {
         std::promise<Built> prediction;
         built_[PredictionWeek] = prediction.get_future().share();
-        built_[ResultWeek] =
-            std::async(std::launch::async, [this, p = std::move(prediction)]() mutable {
-                Built before{dir_.file("week"), addWeek(dir_.file("week"), kvsample::Phase::Prediction, 0)};
-                Built after{dir_.file("week-result"), before.error};
-                if (after.error.empty()) {
-                    std::error_code ec;
-                    fs::copy(before.path, after.path, fs::copy_options::recursive, ec);
-                    if (ec) after.error = "copy of the week failed: " + ec.message();
-                }
-                p.set_value(before);  // the copy is taken: its cases may use it now
-                if (after.error.empty()) after.error = addWeek(after.path, kvsample::Phase::Result, 0);
-                return after;
-            }).share();
+        built_[ResultWeek] = std::async(std::launch::async, [this, p = std::move(prediction)]() mutable {
+                                 const std::string week = shared_ + "/week";
+                                 p.set_value(share("week", [](const std::string& to) {
+                                     return addWeek(to, kvsample::Phase::Prediction, 0);
+                                 }));
+                                 return share("week-result", [week](const std::string& to) {
+                                     std::string error = copy(week, to);
+                                     return error.empty() ? addWeek(to, kvsample::Phase::Result, 0) : error;
+                                 });
+                             }).share();
         built_[ThreeWeeks] = std::async(std::launch::async, [this] {
-                                 Built weeks{dir_.file("weeks"), ""};
-                                 for (int back : {2, 1, 0})
-                                     if (weeks.error.empty())
-                                         weeks.error = addWeek(weeks.path, kvsample::Phase::Result, back);
-                                 return weeks;
+                                 return share("weeks", [](const std::string& to) {
+                                     std::string error;
+                                     for (int back : {2, 1, 0})
+                                         if (error.empty()) error = addWeek(to, kvsample::Phase::Result, back);
+                                     return error;
+                                 });
                              }).share();
     }
 
     TempDir dir_;
+    std::string shared_;
     std::shared_future<Built> built_[3];
 };
 
@@ -645,6 +708,15 @@ Painting paintCell(kv::qt::GridView* v, int r, int c, QRectF& cell) {
     return std::move(record.painting);
 }
 
+// The cells of a grid found whole and readable so far (it is checked again
+// and again, after each race or day is shown).
+QSet<QString>& seenCells(const kv::qt::GridView* v) {
+    static std::map<const QObject*, QSet<QString>> seen;
+    auto [it, added] = seen.try_emplace(v);
+    if (added) QObject::connect(v, &QObject::destroyed, [v] { seen.erase(v); });
+    return it->second;
+}
+
 // Every text of the grid, as painted, is whole in its cell: all its
 // characters, nothing elided, every line within the cell and its clip, and
 // readable on the colour painted under it (light on a dark cell); a grid
@@ -654,10 +726,25 @@ void expectGridReadable(kv::qt::GridView* v, const std::string& where) {
     bringForward(v);
     const kv::controls::GridModel& g = v->grid();
     const QColor base = v->palette().color(QPalette::Base);
+    const kv::qt::GridTableModel* m = v->gridModel();
+    QSet<QString>& seen = seenCells(v);
     int failures = 0;
     for (int r = 0; r < g.rows() && failures < 5; ++r)
         for (int c = 0; c < g.cols() && failures < 5; ++c) {
             const QString text = QString::fromStdString(g.text(r, c));
+            if (withoutBlanks(text).isEmpty()) continue;  // nothing to read
+            // A cell like one seen before (text, size, kind, colours) paints as that one did.
+            const QModelIndex index = m->index(r, c);
+            const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+                                    .arg(r < g.fixedRows())
+                                    .arg(c < g.fixedCols())
+                                    .arg(v->columnWidth(c))
+                                    .arg(v->rowHeight(r))
+                                    .arg(m->data(index, Qt::BackgroundRole).value<QBrush>().color().name())
+                                    .arg(m->data(index, Qt::ForegroundRole).value<QBrush>().color().name())
+                                    .arg(m->data(index, Qt::TextAlignmentRole).toInt())
+                                    .arg(text);
+            if (seen.contains(key)) continue;
             QRectF cell;
             const Painting record = paintCell(v, r, c, cell);
             QString painted;
@@ -688,6 +775,7 @@ void expectGridReadable(kv::qt::GridView* v, const std::string& where) {
                               << unreadable->first.name().toStdString() << " on "
                               << unreadable->second.name().toStdString();
             }
+            if (whole && !unreadable) seen.insert(key);
         }
     // Inside its box, and every column and row within reach of the scroll bars.
     EXPECT_TRUE(v->parentWidget()->rect().contains(v->geometry()))
