@@ -51,8 +51,19 @@ int layOut(QTextLayout& layout, int width, bool wrap) {
     return static_cast<int>(std::ceil(widest));
 }
 
+// Relative luminance of a colour (sRGB): 0 for black, 1 for white.
+double luminance(const QColor& c) {
+    auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+// A colour on which white text reads better than black (above this luminance
+// black and white contrast with it equally): pure blue, navy, dark green.
+bool isDark(const QColor& c) { return luminance(c) < 0.18; }
+
 // Draws cell texts whole: on one line, or wrapped on the lines a taller fixed
-// row holds; never elided; a text that still does not fit is cut at the cell's edge.
+// row holds; never elided; a text that still does not fit is cut at the cell's
+// edge. A dark text on a dark cell is drawn white; the cell keeps its colour.
 class CellDelegate : public QStyledItemDelegate {
 public:
     explicit CellDelegate(GridView* grid, QObject* parent) : QStyledItemDelegate(parent), grid_(grid) {}
@@ -70,13 +81,23 @@ public:
         QTextLayout layout(text, opt.font);
         layOut(layout, room.width(), grid_->textLines(index.row()) > 1);
         const QRectF used = layout.boundingRect();
+        // Lines taller than the cell (a font's line box can be taller than a
+        // grid row) are centred: the blank space above and below the glyphs
+        // is cut, not the glyphs.
+        const qreal spare = room.height() - used.height();
         qreal y = room.top();
-        if (opt.displayAlignment & Qt::AlignVCenter) y += (room.height() - used.height()) / 2;
-        else if (opt.displayAlignment & Qt::AlignBottom) y += room.height() - used.height();
+        if (spare < 0 || (opt.displayAlignment & Qt::AlignVCenter))
+            y += spare / 2;
+        else if (opt.displayAlignment & Qt::AlignBottom)
+            y += spare;
         const bool selected = opt.state & QStyle::State_Selected;
         painter->save();
         painter->setClipRect(option.rect);
-        painter->setPen(opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text));
+        QColor pen = opt.palette.color(QPalette::Normal, selected ? QPalette::HighlightedText : QPalette::Text);
+        if (!selected && opt.backgroundBrush.style() != Qt::NoBrush && isDark(opt.backgroundBrush.color()) &&
+            isDark(pen))
+            pen = Qt::white;
+        painter->setPen(pen);
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
             qreal x = room.left();

@@ -3,10 +3,10 @@
 // headers, widths and heights follow the model's twips, and a click on a cell
 // reaches the model's click handler. A column is as wide as the model says or
 // as its widest text needs, whichever is more; a fixed row made taller than one
-// line wraps its texts on its lines; texts are never elided, and a grid wider
-// than its box scrolls. Changes made to the model are gathered and
-// shown once control returns to the event loop, so filling a 5000 x 20 grid
-// cell by cell stays cheap.
+// line wraps its texts on its lines; texts are never elided, a dark text on a
+// dark cell is drawn white, and a grid wider than its box scrolls. Changes
+// made to the model are gathered and shown once control returns to the event
+// loop, so filling a 5000 x 20 grid cell by cell stays cheap.
 #pragma once
 #include <atomic>
 
