@@ -9,6 +9,9 @@ apt-cache policy "$browser" 2>/dev/null | grep -q "Candidate: [0-9]" || browser=
 pkgs+=(python3-html5lib "$browser")
 # Runtime: a font with Japanese glyphs (every caption and text of the program is Japanese).
 pkgs+=(fonts-noto-cjk)
+# The placement test on a real desktop: an X server, a window manager and the
+# tools that read the frames it gives.
+pkgs+=(xvfb openbox x11-utils)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
