@@ -1,7 +1,9 @@
 #include "platform/qt/placement.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
 
 #include <QApplication>
 #include <QDialog>
@@ -15,6 +17,10 @@
 #include <QScrollArea>
 #include <QStyle>
 #include <QTimer>
+
+#ifdef KV_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
 
 namespace kv::qt {
 
@@ -49,18 +55,56 @@ QRect availableAt(const QPoint& p) {
     return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// A window manager adds the frame once the window is mapped; until then Qt
-// knows none.
-bool frameKnown(const QWidget* w) { return w->frameGeometry() != w->geometry(); }
+// The frame an X window manager has announced for the window
+// (_NET_FRAME_EXTENTS); none elsewhere or before it has framed the window.
+// Read from the server each time: Qt may keep a frame it saw before the
+// window manager had made it.
+std::optional<QMargins> announcedFrame(const QWidget* w) {
+#if defined(KV_HAVE_XCB) && QT_CONFIG(xcb)
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    const WId id = w->internalWinId();
+    if (!x11 || !x11->connection() || !id) return std::nullopt;
+    xcb_connection_t* c = x11->connection();
+    static xcb_connection_t* atomOn = nullptr;
+    static xcb_atom_t atom = XCB_ATOM_NONE;
+    if (atomOn != c) {
+        static const char name[] = "_NET_FRAME_EXTENTS";
+        xcb_intern_atom_reply_t* r =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, sizeof name - 1, name), nullptr);
+        atom = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+        std::free(r);
+        atomOn = c;
+    }
+    if (atom == XCB_ATOM_NONE) return std::nullopt;
+    xcb_get_property_reply_t* r = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, static_cast<xcb_window_t>(id), atom, XCB_ATOM_CARDINAL, 0, 4), nullptr);
+    std::optional<QMargins> m;
+    if (r && r->type == XCB_ATOM_CARDINAL && r->format == 32 && xcb_get_property_value_length(r) == 16) {
+        const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(r));
+        m = QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
+    }
+    std::free(r);
+    return m;
+#else
+    (void)w;
+    return std::nullopt;
+#endif
+}
+
+// The frame around the window as the window manager gave it, none when it
+// has given none yet (before the window is mapped).
+std::optional<QMargins> givenFrame(const QWidget* w) {
+    if (auto m = announcedFrame(w)) return m;
+    const QRect f = w->frameGeometry(), g = w->geometry();
+    if (f == g) return std::nullopt;
+    return QMargins(std::max(0, g.left() - f.left()), std::max(0, g.top() - f.top()),
+                    std::max(0, f.right() - g.right()), std::max(0, f.bottom() - g.bottom()));
+}
 
 // The room the window's frame takes around its client area: as the window
 // manager gave it, or as it gave it to the last window it framed.
 QMargins frameMargins(const QWidget* w) {
-    if (frameKnown(w)) {
-        const QRect f = w->frameGeometry(), g = w->geometry();
-        g_frame = QMargins(std::max(0, g.left() - f.left()), std::max(0, g.top() - f.top()),
-                           std::max(0, f.right() - g.right()), std::max(0, f.bottom() - g.bottom()));
-    }
+    if (auto m = givenFrame(w)) g_frame = *m;
     return g_frame;
 }
 
@@ -69,9 +113,9 @@ QSize marginsSize(const QMargins& m) { return {m.left() + m.right(), m.top() + m
 // Where a window's frame is: as the window manager has it, or, until the
 // window is framed, where the placement put it.
 QPoint frameTopLeft(const QWidget* w) {
+    if (auto m = givenFrame(w)) return w->geometry().marginsAdded(*m).topLeft();
     const QVariant placed = w->property(kFrameAtProperty);
-    if (!frameKnown(w) && placed.isValid()) return placed.toPoint();
-    return w->frameGeometry().topLeft();
+    return placed.isValid() ? placed.toPoint() : w->geometry().topLeft();
 }
 
 // A window whose controls sit at fixed places and that is larger than the
@@ -166,7 +210,7 @@ void moveFrameTo(QWidget* w, const QPoint& at, const QMargins& margins) {
 void place(QWidget* w) {
     QRect over;
     if (w != g_main && g_main && g_main->isVisible())
-        over = QRect(frameTopLeft(g_main), g_main->frameGeometry().size());
+        over = QRect(frameTopLeft(g_main), g_main->size() + marginsSize(frameMargins(g_main)));
     const QRect available = availableAt(over.isValid() ? over.center() : QPoint());
     if (!over.isValid()) over = available;
     const QMargins margins = frameMargins(w);
@@ -179,22 +223,30 @@ void place(QWidget* w) {
 // A window manager frames a window once it is mapped, with a frame the
 // placement could only guess at before: the window is placed again when its
 // frame is known (at once where the frame is known from the start), and again
-// when the frame still changes in the first second (Qt may see a frame half
-// made while the window manager puts it around the window).
+// in the first second when the frame still changes or the window is not where
+// it was put (a move asked for while the window manager was still mapping the
+// window may be lost); a few times at most, so as not to fight a window
+// manager that places windows itself.
 void placeAgainWhenFramed(QWidget* w) {
     auto* timer = new QTimer(w);
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, w, [w, timer, ticks = 0, framedTicks = 0, used = QMargins()]() mutable {
-        if (frameKnown(w) && w->isVisible()) {
-            const QMargins now = frameMargins(w);
-            if (framedTicks++ == 0 || now != used) place(w);
-            used = now;
-        }
-        if (framedTicks > 100 || ++ticks > 1000) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
+    QObject::connect(timer, &QTimer::timeout, w,
+                     [w, timer, ticks = 0, framedTicks = 0, placings = 0, used = QMargins()]() mutable {
+                         const std::optional<QMargins> given = givenFrame(w);
+                         if (given && w->isVisible()) {
+                             const QVariant at = w->property(kFrameAtProperty);
+                             const bool moved = at.isValid() && at.toPoint() != frameTopLeft(w);
+                             if (framedTicks++ == 0 || ((*given != used || moved) && placings < 8)) {
+                                 place(w);
+                                 ++placings;
+                             }
+                             used = *given;
+                         }
+                         if (framedTicks > 100 || ++ticks > 1000) {
+                             timer->stop();
+                             timer->deleteLater();
+                         }
+                     });
     timer->start();
 }
 
