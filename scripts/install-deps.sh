@@ -9,6 +9,11 @@ apt-cache policy "$browser" 2>/dev/null | grep -q "Candidate: [0-9]" || browser=
 pkgs+=(python3-html5lib "$browser")
 # Runtime: a font with Japanese glyphs (every caption and text of the program is Japanese).
 pkgs+=(fonts-noto-cjk)
+# The placement test on a real desktop: an X server, a window manager and the
+# tools that read the frames it gives.
+pkgs+=(xvfb openbox x11-utils)
+# The placement reads the frame an X window manager announces (_NET_FRAME_EXTENTS).
+pkgs+=(libxcb1-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

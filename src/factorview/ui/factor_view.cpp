@@ -119,6 +119,9 @@ QPlainTextEdit* FactorWeightView::makeBox(QWidget* parent, int k, int left, int 
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(t.box);
     box->setReadOnly(true);
+    // The lines wrap within the box; no scroll bar takes the place of a line
+    // of these low boxes.
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     placeTwips(box, left, top, t.boxWidth, t.boxHeight);
     boxes_[k] = box;
     return box;

@@ -7,6 +7,7 @@
 #include <QVariant>
 
 #include "platform/qt/gui_thread.h"
+#include "platform/qt/placement.h"
 #include "platform/qt/twips.h"
 
 namespace kv::ui {
@@ -38,9 +39,9 @@ kv::qt::GridView* gridView(kv::controls::GridModel& g, QWidget* parent, const QS
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-// Keeps the controls of a tab page inside the page: a control placed wider or
-// taller than the page is cut to it (a grid then scrolls), so that its edge and
-// its scroll bars stay on the page.
+// Keeps the controls of a tab page (or a window) inside it: a control placed
+// wider or taller than the page is cut to it (a grid or list then scrolls), so
+// that its edge and its scroll bars stay on the page.
 class KeepInsidePage : public QObject {
 public:
     using QObject::QObject;
@@ -140,6 +141,10 @@ PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, kv::Mes
     for (QWidget* p : pages) KeepInsidePage::install(p);
     for (int i = 0; i < 4; ++i) tab1_->addPage(pages[i], q(w.SSTab1.caption(i)));
     tab1_->bind(w.SSTab1);
+    // On a screen lower than the window, the list and the tabs are cut to the
+    // window and scroll within their own boxes.
+    KeepInsidePage::install(this);
+    kv::qt::setControlsFollowSize(this);
 }
 
 PastPerformanceWindow::~PastPerformanceWindow() { deleteControls(this); }

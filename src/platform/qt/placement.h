@@ -2,11 +2,18 @@
 // message box belongs to. Installed once for the whole program, so every
 // window gets it without doing anything:
 // - the main window (the main menu) opens centred on its screen;
-// - every other window opens centred over the main window, or a little lower
-//   and to the right when it would cover an open window exactly;
-// - every window lies wholly inside the available geometry of its screen: one
-//   whose controls sit at fixed places and that is larger than the screen
-//   shows them in a scroll area of the screen's size;
+// - every other window opens centred over the main window; one whose frame
+//   would open with its top-left corner on or next to another window's opens
+//   a step lower and to the right, or, where the screen ends, sideways, lower
+//   or back up;
+// - every window's frame (title bar and borders included) lies wholly inside
+//   the available geometry of its screen. A window manager adds the frame only
+//   once the window is mapped: until then room is left for the frame the
+//   window manager gave last (at first, for a title bar and borders), and the
+//   window is placed again as soon as its own frame is known;
+// - a window whose controls sit at fixed places and that is larger than the
+//   screen shows them in a scroll area of the screen's size; one whose
+//   controls follow its size (setControlsFollowSize) is cut to the screen;
 // - every window keeps the size it opens with: one whose controls sit at
 //   fixed places (no layout) its designed size, a laid-out one its designed
 //   size cut to the screen; a window the user may resize says so with
@@ -25,6 +32,9 @@ QWidget* mainWindow();
 
 // The window keeps the size the user gives it (see above).
 void setResizable(QWidget* w);
+// The window keeps its controls inside itself when it is cut to the screen,
+// as a laid-out one does (see above); before it is first shown.
+void setControlsFollowSize(QWidget* w);
 
 // The top-left corner of a window of `size` centred over `over` and moved
 // wholly inside `available` (its top-left corner stays inside when it is larger).
