@@ -61,38 +61,53 @@ bool InputReader::atEnd() const {
     return p >= s_.size();
 }
 
-std::string InputReader::next() {
-    // Leading blanks (not line ends) before a field are skipped.
-    while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t')) ++pos_;
-    std::string field;
-    if (pos_ >= s_.size()) return field;
-    if (s_[pos_] == '"') {
+InputReader::RawField InputReader::nextRaw() {
+    auto blank = [this](std::size_t p) { return p < s_.size() && (s_[p] == ' ' || s_[p] == '\t'); };
+    auto separator = [this](std::size_t p) { return s_[p] == ',' || s_[p] == '\r' || s_[p] == '\n'; };
+    RawField f;
+    const std::size_t start = pos_;
+    while (blank(pos_)) ++pos_;
+    if (pos_ < s_.size() && s_[pos_] == '"') {
+        f.quoted = true;
         ++pos_;
         std::size_t close = s_.find('"', pos_);
-        if (close == std::string_view::npos) close = s_.size();
-        field.assign(s_.substr(pos_, close - pos_));
+        if (close == std::string_view::npos) {
+            close = s_.size();
+            f.whole = false;
+        }
+        f.bytes = s_.substr(pos_, close - pos_);
         pos_ = close < s_.size() ? close + 1 : close;
-        // Skip anything up to the separator.
-        while (pos_ < s_.size() && s_[pos_] != ',' && s_[pos_] != '\r' && s_[pos_] != '\n') ++pos_;
+        // Anything up to the separator is passed over.
+        while (blank(pos_)) ++pos_;
+        if (pos_ < s_.size() && !separator(pos_)) f.whole = false;
+        while (pos_ < s_.size() && !separator(pos_)) ++pos_;
     } else {
-        std::size_t b = pos_;
-        while (pos_ < s_.size() && s_[pos_] != ',' && s_[pos_] != '\r' && s_[pos_] != '\n') ++pos_;
-        std::string_view v = s_.substr(b, pos_ - b);
-        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
-        field.assign(v);
-    }
-    // Consume one separator: a comma, or a line end (CR LF, LF or CR).
-    if (pos_ < s_.size()) {
-        if (s_[pos_] == ',') {
-            ++pos_;
-        } else if (s_[pos_] == '\r') {
-            ++pos_;
-            if (pos_ < s_.size() && s_[pos_] == '\n') ++pos_;
-        } else if (s_[pos_] == '\n') {
+        while (pos_ < s_.size() && !separator(pos_)) {
+            if (s_[pos_] == '"') f.whole = false;
             ++pos_;
         }
+        f.bytes = s_.substr(start, pos_ - start);
     }
-    return field;
+    // Consume one separator: a comma, or a line end (CR LF, LF or CR).
+    if (pos_ >= s_.size()) {
+        f.last = true;
+    } else if (s_[pos_] == '\r') {
+        ++pos_;
+        if (pos_ < s_.size() && s_[pos_] == '\n') ++pos_;
+    } else {
+        ++pos_;
+    }
+    return f;
+}
+
+std::string InputReader::next() {
+    const RawField f = nextRaw();
+    std::string_view v = f.bytes;
+    if (!f.quoted) {  // a bare field is trimmed of blanks
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+    }
+    return std::string(v);
 }
 
 std::vector<std::string> InputReader::next(std::size_t n) {

@@ -13,12 +13,14 @@
 #include <deque>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 #include "common/appfolder.h"
 #include "common/codec.h"
 #include "common/codetable.h"
 #include "common/exrecord.h"
 #include "common/fsys.h"
+#include "common/quoted.h"
 
 namespace kv {
 namespace {
@@ -355,34 +357,13 @@ using LineFields = std::array<std::string_view, kMaxLineFields>;
 
 std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
     formed = true;
-    std::size_t n = 0, i = 0;
+    std::size_t n = 0;
+    InputReader reader(s);
     for (;;) {
-        std::size_t q = i;
-        while (q < s.size() && (s[q] == ' ' || s[q] == '\t')) ++q;
-        std::string_view f;
-        if (q < s.size() && s[q] == '"') {
-            const std::size_t from = q + 1;
-            std::size_t close = s.find('"', from);
-            if (close == std::string_view::npos) {
-                close = s.size();
-                formed = false;
-            }
-            f = s.substr(from, close - from);
-            i = close < s.size() ? close + 1 : close;
-            while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
-            if (i < s.size() && s[i] != ',') formed = false;
-            while (i < s.size() && s[i] != ',') ++i;  // anything up to the separator
-        } else {
-            const std::size_t from = i;
-            while (i < s.size() && s[i] != ',') {
-                if (s[i] == '"') formed = false;
-                ++i;
-            }
-            f = s.substr(from, i - from);
-        }
-        if (n < kMaxLineFields) out[n++] = f;
-        if (i >= s.size()) return n;
-        ++i;  // the comma
+        const InputReader::RawField f = reader.nextRaw();
+        formed = formed && f.whole;
+        if (n < kMaxLineFields) out[n++] = f.bytes;
+        if (f.last) return n;
     }
 }
 
@@ -570,68 +551,62 @@ DamageTally::DamageTally(const std::string& path, const RecordLayout& layout)
 
 namespace {
 
-// Whether a record is whole by its layout: the common case, told without
-// saying what is wrong.
-inline bool recordWhole(const RecordLayout& l, std::string_view rec) {
+// What is first wrong with a record against its layout, and its length
+// when `length` is not 0; told without building a text (the common case is
+// a whole record).
+struct RecordFault {
+    enum Kind { None, Length, CrLf, Digits, Nul, NotText } kind = None;
+    const DigitField* digits = nullptr;  // the field, for Digits
+};
+
+inline RecordFault recordFault(const RecordLayout& l, std::string_view rec, std::size_t length = 0) {
     const char* p = rec.data();
     const std::size_t size = rec.size();
-    if (l.crlf && (size < 2 || p[size - 2] != '\r' || p[size - 1] != '\n')) return false;
+    if (length != 0 && size != length) return {RecordFault::Length};
+    if (l.crlf && (size < 2 || p[size - 2] != '\r' || p[size - 1] != '\n')) return {RecordFault::CrLf};
     for (const auto& d : l.digits)
-        if (d.field.end() <= size && !allDigits(std::string_view(p + d.field.off, d.field.len))) return false;
-    if (l.nulFree && std::memchr(p, '\0', size) != nullptr) return false;
+        if (d.field.end() <= size && !allDigits(std::string_view(p + d.field.off, d.field.len)))
+            return {RecordFault::Digits, &d};
+    if (l.nulFree && std::memchr(p, '\0', size) != nullptr) return {RecordFault::Nul};
     bool nul = false;
-    return !l.text || !textProblem(std::string_view(p, l.crlf ? size - 2 : size), nul);
+    if (l.text && textProblem(std::string_view(p, l.crlf ? size - 2 : size), nul))
+        return {nul ? RecordFault::Nul : RecordFault::NotText};
+    return {};
 }
 
-// The first fault of a record against its layout, and its length when
-// `length` is not 0: false when there is none; what and english are
-// written only for a fault.
-bool recordFault(std::string_view rec, const RecordLayout& l, std::size_t length, std::string& what,
-                 std::string& english) {
-    if (length != 0 && rec.size() != length) {
-        what = "長さが " + std::to_string(length) + " バイトでなく " + std::to_string(rec.size()) + " バイトです";
-        english = "the record is " + std::to_string(rec.size()) + " bytes long, not " + std::to_string(length);
-        return true;
+// The fault in words, Japanese and English.
+std::pair<std::string, std::string> faultText(const RecordFault& f, std::size_t length, std::size_t size) {
+    switch (f.kind) {
+        case RecordFault::Length:
+            return {"長さが " + std::to_string(length) + " バイトでなく " + std::to_string(size) + " バイトです",
+                    "the record is " + std::to_string(size) + " bytes long, not " + std::to_string(length)};
+        case RecordFault::CrLf: return {"レコードの終わり（CR LF）が有りません", "the record does not end in CR LF"};
+        case RecordFault::Digits:
+            return {std::string(f.digits->name) + "が数字ではありません",
+                    std::string(f.digits->english) + " is not digits"};
+        case RecordFault::Nul: return {"NUL バイトが有ります", "NUL bytes inside the record"};
+        case RecordFault::NotText: return {"文字でないバイトが有ります", "bytes that are not CP932 text"};
+        case RecordFault::None: break;
     }
-    if (l.crlf && (rec.size() < 2 || rec[rec.size() - 2] != '\r' || rec.back() != '\n')) {
-        what = "レコードの終わり（CR LF）が有りません";
-        english = "the record does not end in CR LF";
-        return true;
-    }
-    for (const auto& d : l.digits)
-        if (d.field.end() <= rec.size() && !allDigits(rec.substr(d.field.off, d.field.len))) {
-            what = std::string(d.name) + "が数字ではありません";
-            english = std::string(d.english) + " is not digits";
-            return true;
-        }
-    if (l.nulFree && std::memchr(rec.data(), '\0', rec.size()) != nullptr) {
-        what = "NUL バイトが有ります";
-        english = "NUL bytes inside the record";
-        return true;
-    }
-    bool nul = false;
-    if (l.text && textProblem(rec.substr(0, l.crlf ? rec.size() - 2 : rec.size()), nul)) {
-        what = nul ? "NUL バイトが有ります" : "文字でないバイトが有ります";
-        english = nul ? "NUL bytes inside the record" : "bytes that are not CP932 text";
-        return true;
-    }
-    return false;
+    return {};
 }
 
 }  // namespace
 
 void DamageTally::check(std::size_t n, std::string_view rec) {
-    if (!layout_ || recordWhole(*layout_, rec)) return;
-    std::string what, english;
-    if (recordFault(rec, *layout_, 0, what, english)) damaged(n, std::move(what), std::move(english));
+    if (!layout_) return;
+    const RecordFault f = recordFault(*layout_, rec);
+    if (f.kind == RecordFault::None) return;
+    auto [what, english] = faultText(f, 0, rec.size());
+    damaged(n, std::move(what), std::move(english));
 }
 
 void DamageTally::checkAs(std::size_t n, std::string_view rec, const RecordLayout& layout, std::size_t length,
                           std::string_view kind) {
-    if ((length == 0 || rec.size() == length) && recordWhole(layout, rec)) return;
-    std::string what, english;
-    if (recordFault(rec, layout, length, what, english))
-        damaged(n, std::string(kind) + " レコード、" + what, std::string(kind) + " record: " + english);
+    const RecordFault f = recordFault(layout, rec, length);
+    if (f.kind == RecordFault::None) return;
+    const auto [what, english] = faultText(f, length, rec.size());
+    damaged(n, std::string(kind) + " レコード、" + what, std::string(kind) + " record: " + english);
 }
 
 void DamageTally::checkLength(long long bytes) {
@@ -705,7 +680,7 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
     const std::size_t n = bytes.size() / l.length;
     for (std::size_t i = 0; i < n; ++i) {
         const std::string_view rec(bytes.data() + i * l.length, l.length);
-        if (!recordWhole(l, rec)) t.check(i + 1, rec);
+        if (recordFault(l, rec).kind != RecordFault::None) t.check(i + 1, rec);
     }
     t.checkLength(static_cast<long long>(bytes.size()));
     t.note();
