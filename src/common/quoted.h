@@ -13,30 +13,24 @@ namespace kv {
 class QuotedLine {
 public:
     QuotedLine() { text_.reserve(120); }  // most lines fit: built without regrowing
-    void clear() {
-        text_.clear();
-        items_ = 0;
-    }  // starts a new line in the same buffer
-    QuotedLine& text(std::string_view utf8);  // "abc" ; empty gives ""
-    QuotedLine& textRaw(std::string_view cp932);  // already CP932 bytes
-    QuotedLine& absent();  // nothing between the commas
+    void clear() { text_.clear(); items_ = 0; }  // starts a new line in the same buffer
+    QuotedLine& text(std::string_view utf8);       // "abc" ; empty gives ""
+    QuotedLine& textRaw(std::string_view cp932);   // already CP932 bytes
+    QuotedLine& absent();                          // nothing between the commas
     QuotedLine& number(long long v);
-    QuotedLine& single(float v);  // formatSingle
-    QuotedLine& dbl(double v);  // formatDouble
-    QuotedLine& bare(std::string_view ascii);  // a preformatted bare value
+    QuotedLine& single(float v);                   // formatSingle
+    QuotedLine& dbl(double v);                     // formatDouble
+    QuotedLine& bare(std::string_view ascii);      // a preformatted bare value
     // Optional text: a value when present, absent() otherwise.
-    template <class Opt>
-    QuotedLine& textOpt(const Opt& o) {
-        return o ? text(*o) : absent();
-    }
+    template <class Opt> QuotedLine& textOpt(const Opt& o) { return o ? text(*o) : absent(); }
 
-    std::string line() const;  // CP932, with CR LF
+    std::string line() const;       // CP932, with CR LF
     void appendTo(std::string& out) const;  // line() added to the end of out
-    std::string lineUtf8() const;  // UTF-8, with CR LF (for tests and display)
+    std::string lineUtf8() const;   // UTF-8, with CR LF (for tests and display)
     bool empty() const { return items_ == 0; }
 
 private:
-    std::string text_;  // the items, CP932, quoted as needed, comma-separated
+    std::string text_;              // the items, CP932, quoted as needed, comma-separated
     std::size_t items_ = 0;
 };
 
@@ -58,12 +52,11 @@ public:
     };
 
     explicit InputReader(std::string_view bytes) : s_(bytes) {}
-    bool atEnd() const;  // nothing but line ends / blanks left
-    std::string next();  // next field ("" at the end)
-    RawField nextRaw();  // the next field in place
+    bool atEnd() const;                 // nothing but line ends / blanks left
+    std::string next();                 // next field ("" at the end)
+    RawField nextRaw();                 // the next field in place
     // Reads n fields (missing ones empty).
     std::vector<std::string> next(std::size_t n);
-
 private:
     std::string_view s_;
     std::size_t pos_ = 0;

@@ -24,10 +24,10 @@ Surface surfaceOf(std::string_view tc) {
 
 const char* surfaceStem(Surface s) {
     switch (s) {
-        case Surface::Turf: return option1n::WEIGHT_TURF;
-        case Surface::Dirt: return option1n::WEIGHT_DIRT;
-        case Surface::Hurdle: return option1n::WEIGHT_HURDLE;
-        default: return "";
+    case Surface::Turf: return option1n::WEIGHT_TURF;
+    case Surface::Dirt: return option1n::WEIGHT_DIRT;
+    case Surface::Hurdle: return option1n::WEIGHT_HURDLE;
+    default: return "";
     }
 }
 
@@ -74,7 +74,7 @@ int SurfaceTables::find(int k, std::string_view code) const {
     const std::vector<std::uint32_t>& slots = byCode_[k];
     if (!slots.empty()) {
         const std::size_t mask = slots.size() - 1;
-        for (std::size_t s = TextHash{}(code)&mask;; s = (s + 1) & mask) {
+        for (std::size_t s = TextHash{}(code) & mask;; s = (s + 1) & mask) {
             const std::uint32_t j = slots[s];
             if (j == 0) break;
             if (category_[k][j - 1] == code) return static_cast<int>(j);
@@ -118,7 +118,8 @@ void SurfaceTables::index() {
         const std::string& c = category_[2][j - 1];
         if (c.size() >= 5) factor2Prefix_.emplace(c.substr(0, 5), j);
     }
-    for (int kind = 0; kind < 3; ++kind) factor1Fill_[kind] = total_[1] >= 1 ? weight_[kind][1][0] : 0.0f;
+    for (int kind = 0; kind < 3; ++kind)
+        factor1Fill_[kind] = total_[1] >= 1 ? weight_[kind][1][0] : 0.0f;
 }
 
 SurfaceTables SurfaceTables::fromValues(const std::array<std::vector<std::string>, 31>& categories,
