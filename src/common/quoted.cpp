@@ -100,21 +100,35 @@ InputReader::RawField InputReader::nextRaw() {
     return f;
 }
 
-std::string InputReader::next() {
-    const RawField f = nextRaw();
+std::string_view InputReader::valueOf(const RawField& f) {
     std::string_view v = f.bytes;
     if (!f.quoted) {  // a bare field is trimmed of blanks
         while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
         while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
     }
-    return std::string(v);
+    return v;
 }
+
+std::string InputReader::next() { return std::string(valueOf(nextRaw())); }
 
 std::vector<std::string> InputReader::next(std::size_t n) {
     std::vector<std::string> out;
     out.reserve(n);
     for (std::size_t i = 0; i < n; ++i) out.push_back(next());
     return out;
+}
+
+std::size_t InputReader::lineOf(const char* p) {
+    std::size_t to = static_cast<std::size_t>(p - s_.data());
+    if (to > s_.size()) to = s_.size();
+    if (to < countedTo_) {
+        countedTo_ = 0;
+        line_ = 1;
+    }
+    for (std::size_t i = countedTo_; i < to; ++i)
+        if (s_[i] == '\n' || (s_[i] == '\r' && (i + 1 >= s_.size() || s_[i + 1] != '\n'))) ++line_;
+    countedTo_ = to;
+    return line_;
 }
 
 std::vector<std::string> splitLines(std::string_view b) {

@@ -55,11 +55,19 @@ public:
     bool atEnd() const;                 // nothing but line ends / blanks left
     std::string next();                 // next field ("" at the end)
     RawField nextRaw();                 // the next field in place
+    // A field as next() gives it: a bare one without the blanks around it.
+    static std::string_view valueOf(const RawField& f);
     // Reads n fields (missing ones empty).
     std::vector<std::string> next(std::size_t n);
+    // The line (1-based) on which the byte at p stands, p within the bytes
+    // read (a field's bytes.data()). Each line end (CR LF, LF or CR) ends a
+    // line; asked in increasing order, each byte is looked at once.
+    std::size_t lineOf(const char* p);
 private:
     std::string_view s_;
     std::size_t pos_ = 0;
+    std::size_t countedTo_ = 0;  // the line ends before this offset are counted
+    std::size_t line_ = 1;       // the line at countedTo_
 };
 
 // Splits text into lines (CR LF, LF or CR), without the line ends; a final

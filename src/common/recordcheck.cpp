@@ -1,5 +1,6 @@
 #include "common/recordcheck.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -86,9 +87,11 @@ std::vector<Entry> ownFiles() {
     RecordLayout fields = lines;
     fields.fieldForm = true;
     fields.needsRecords = true;
-    // The code table: each row starts with its table's number; the rows past
-    // those the table holds are never read.
+    // The code table: one stream of fields, eight a row, each row starting
+    // with its table's number; the rows past those the table holds are never
+    // read.
     RecordLayout codes = fields;
+    codes.rowFields = CodeTable::kCols;
     codes.maxLines = CodeTable::kRows;
     codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
     codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
@@ -98,10 +101,10 @@ std::vector<Entry> ownFiles() {
     fields.action = "⑥予想・結果をやり直して下さい。";
     const LineField dayHeader[] = {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
                                    {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
-    // Then four lines a race, twelve races at most: the payouts are digits
-    // or empty, the combinations and the ranks numbers.
+    // Then four lines a race (as many races as the day's payouts hold; the
+    // lines past those the hit list shows are not read): the payouts are
+    // digits or empty, the combinations and the ranks numbers.
     RecordLayout hits = fields;
-    hits.maxLines = 2 + 4 * 12;
     hits.lineFields = {dayHeader[0],
                        dayHeader[1],
                        {toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"},
@@ -112,15 +115,15 @@ std::vector<Entry> ownFiles() {
     rates.maxLines = 9;
     rates.lineFields = {dayHeader[0], dayHeader[1], {"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
     add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
-    RecordLayout races = fields;  // lines tagged by their first field
+    // Lines tagged by their first field; the start time and the distance of
+    // a race are its record's text as delivered, blanks included.
+    RecordLayout races = fields;
     races.lineFields = {
         {"DY", 0, 0, 2, 2, LineField::Digits, false, "日付", "date"},
         {"PL", 0, 0, 2, 2, LineField::Digits, false, "回次", "meeting number"},
         {"PL", 0, 0, 4, 4, LineField::Digits, false, "日次", "day number"},
         {"RC", 0, 0, 1, 1, LineField::Digits, false, "レース番号", "race number"},
-        {"RC", 0, 0, 2, 2, LineField::Digits, true, "発走時刻", "start time"},
         {"RC", 0, 0, 3, 3, LineField::Digits, false, "レース番号", "race number"},
-        {"RC", 0, 0, 9, 9, LineField::Digits, true, "距離", "distance"},
         {"HS", 0, 0, 1, 1, LineField::Digits, false, "順位", "rank"},
         {"HS", 0, 0, 3, 3, LineField::Padded, false, "馬番", "horse number"},
         {"HS", 0, 0, 4, 4, LineField::Padded, false, "予想順位", "predicted rank"},
@@ -143,16 +146,12 @@ std::vector<Entry> ownFiles() {
         {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
     };
     add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, races);
-    // The factor weight tables and their item categories, a value a line;
-    // the counts of the categories are whole numbers.
-    lines.action = "予想因子ウエイトを展開し直して下さい。";
-    RecordLayout counts = lines;
-    counts.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "件数", "count"}};
-    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_CATEGORY_COUNT + option1n::WEIGHT_END, counts);
-    RecordLayout categories = lines;  // the codes, each a quoted text
-    categories.quoted = true;
-    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_CATEGORY + option1n::WEIGHT_END, categories);
-    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_END, lines);
+    // The factor weight tables and their item categories: streams of values
+    // whose number the totals give; their reader checks the values it takes.
+    RecordLayout tables = lines;
+    tables.rowFields = 1;
+    tables.action = "予想因子ウエイトを展開し直して下さい。";
+    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_END, tables);
     return out;
 }
 
@@ -350,8 +349,8 @@ bool textProblem(std::string_view s, bool& nul) {
 }
 
 // The fields of a line by the quoted-line rules, the first kMaxLineFields of
-// them, an unquoted field as it stands; `formed` is cleared when a field is
-// neither quoted whole (blanks around the quotes aside) nor free of quotes.
+// them; `formed` is cleared when a field is neither quoted whole (blanks
+// around the quotes aside) nor free of quotes.
 constexpr std::size_t kMaxLineFields = 64;
 using LineFields = std::array<std::string_view, kMaxLineFields>;
 
@@ -362,7 +361,7 @@ std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
     for (;;) {
         const InputReader::RawField f = reader.nextRaw();
         formed = formed && f.whole;
-        if (n < kMaxLineFields) out[n++] = f.bytes;
+        if (n < kMaxLineFields) out[n++] = InputReader::valueOf(f);
         if (f.last) return n;
     }
 }
@@ -391,10 +390,12 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
     if (kind == LineField::Padded)
         while (i < f.size() && f[i] == ' ') ++i;
     if (kind == LineField::Number && i < f.size() && f[i] == '-') ++i;
-    if (!digits()) return false;
-    if (kind == LineField::Number && i < f.size() && f[i] == '.') {
+    const bool whole = digits();
+    if (kind == LineField::Number && i < f.size() && f[i] == '.') {  // ".5" as well as "0.5"
         ++i;
         if (!digits()) return false;
+    } else if (!whole) {
+        return false;
     }
     if (kind == LineField::Pair) {
         if (i == f.size() || f[i] != ' ') return false;
@@ -434,11 +435,6 @@ const LineField* lineFieldProblem(const LineFields& f, std::size_t n, std::size_
         }
     }
     return nullptr;
-}
-
-bool oneQuotedValue(std::string_view s) {
-    return s.size() >= 2 && s.front() == '"' && s.back() == '"' &&
-           s.substr(1, s.size() - 2).find('"') == std::string_view::npos;
 }
 
 }  // namespace
@@ -637,11 +633,65 @@ void DamageTally::note() const {
     noteDamaged(d);
 }
 
+namespace {
+
+// A file of one stream of fields in rows of l.rowFields (RecordLayout::rowFields).
+void checkStream(DamageTally& t, std::string_view bytes, const RecordLayout& l) {
+    // The text, line by line where the whole is not text; lines end as the
+    // field reader ends them (CR LF, LF or CR).
+    std::vector<std::size_t> textLines;
+    bool nul = false;
+    if (l.text && textProblem(bytes, nul)) {
+        std::size_t at = 0, line = 0;
+        while (at < bytes.size()) {
+            ++line;
+            std::size_t end = bytes.find_first_of("\r\n", at);
+            if (end == std::string_view::npos) end = bytes.size();
+            nul = false;
+            if (textProblem(bytes.substr(at, end - at), nul)) {
+                nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
+                    : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
+                textLines.push_back(line);
+            }
+            if (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n') ++end;
+            at = end + 1;
+        }
+    }
+    if (!l.fieldForm && l.lineFields.empty() && l.maxLines == 0) return;
+    // The rows as the readers take them: while anything but blanks and line
+    // ends is left, rowFields fields, those past the end of the file empty.
+    InputReader reader(bytes);
+    LineFields fields;
+    for (std::size_t row = 1; !reader.atEnd(); ++row) {
+        std::size_t n = 0, line = 0;
+        bool formed = true;
+        for (std::size_t c = 0; c < l.rowFields && !reader.atEnd(); ++c) {
+            const InputReader::RawField f = reader.nextRaw();
+            if (c == 0) line = reader.lineOf(f.bytes.data());
+            formed = formed && f.whole;
+            if (n < kMaxLineFields) fields[n++] = InputReader::valueOf(f);
+        }
+        if (std::find(textLines.begin(), textLines.end(), line) != textLines.end()) continue;
+        if (l.maxLines != 0 && row > l.maxLines)
+            t.damaged(line, "行が多すぎます", "more rows than the table holds");
+        else if (l.fieldForm && !formed)
+            t.damaged(line, "引用符が対になっていません", "quotes that do not pair");
+        else if (const LineField* r = lineFieldProblem(fields, n, row, l.lineFields))
+            t.damaged(line, std::string(r->name) + "が数字ではありません", std::string(r->english) + " is not digits");
+    }
+}
+
+}  // namespace
+
 void checkFileBytes(const std::string& path, std::string_view bytes, const RecordLayout& l) {
     DamageTally t(path, l.length);
     t.layout_ = &l;
     if (bytes.empty()) {
         if (l.needsRecords) t.damaged(0, "ファイルが空です", "the file is empty");
+        return t.note();
+    }
+    if (l.length == 0 && l.rowFields != 0) {
+        checkStream(t, bytes, l);
         return t.note();
     }
     if (l.length == 0) {  // lines
@@ -662,8 +712,6 @@ void checkFileBytes(const std::string& path, std::string_view bytes, const Recor
             else if (l.text && textProblem(s, nul))
                 nul ? t.damaged(line, "NUL バイトが有ります", "NUL bytes inside the line")
                     : t.damaged(line, "文字でないバイトが有ります", "bytes that are not CP932 text");
-            else if (l.quoted && !oneQuotedValue(s))
-                t.damaged(line, "値が引用符で囲まれていません", "the value is not quoted");
             else if ((l.fieldForm || !l.lineFields.empty()) && !s.empty()) {
                 bool formed = true;
                 const std::size_t n = splitFields(s, fields, formed);

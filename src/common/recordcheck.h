@@ -25,8 +25,7 @@ struct DigitField {
 
 // Fields of a text line that must hold numbers, the line read by the
 // quoted-line rules (common/quoted.h: fields separated by commas, a quoted
-// field without its quotes); an unquoted field is taken as it stands, blanks
-// and all, as the writers never pad a bare value.
+// field without its quotes, an unquoted field without the blanks around it).
 struct LineField {
     // Digits: digits only. Padded: digits after blanks (a right-aligned
     // number). Number: an optional minus, digits, an optional point and
@@ -38,6 +37,7 @@ struct LineField {
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
     // the lines fromLine..toLine (1-based), every line when fromLine is 0.
+    // In a file of rows (RecordLayout::rowFields) read "row" for "line".
     std::string tag;
     unsigned fromLine = 0;
     unsigned toLine = 0;
@@ -58,12 +58,18 @@ struct RecordLayout {
     bool nulFree = false;            // no NUL byte (a record whose text was checked before)
     std::vector<DigitField> digits;  // fields that must be digits
     // Lines: the fields that must hold numbers (an empty line has none),
-    // whether every field is quoted whole or bare with no quote in it,
-    // whether each line is one quoted value, how many lines at most (0: any).
+    // whether every field is quoted whole or bare with no quote in it, how
+    // many lines at most (0: any).
     std::vector<LineField> lineFields;
     bool fieldForm = false;
-    bool quoted = false;
     std::size_t maxLines = 0;
+    // Not 0: the file is one stream of fields in which line ends separate
+    // fields as commas do, every rowFields fields form a row, and the rules
+    // above (lineFields, fieldForm, maxLines) apply to its rows; a fault is
+    // told at the line where its row starts, and the last line needs no line
+    // end. With neither rules nor fieldForm only the text is checked: the
+    // reader, which knows how many values it takes, checks those it reads.
+    std::size_t rowFields = 0;
     bool needsRecords = false;       // an empty file is damaged
     std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
 };

@@ -146,53 +146,50 @@ SurfaceTables SurfaceTables::fromValues(const std::array<std::vector<std::string
 
 namespace {
 
-// One table file read value by value.
+// One table file read value by value: a quoted value as written between its
+// quotes, an unquoted one from its first non-blank to the next comma or line
+// end (its trailing blanks belong to it, as a category code's do). Only the
+// values the tables take are looked at: what follows them is never read.
 struct ValueFile {
-    std::string rel;
     std::string bytes;
     InputReader reader{std::string_view{}};
+    std::optional<DamageTally> damage;
+    const char* at = nullptr;  // where the value read last stands
+
     bool open(const std::string& relName) {
-        rel = relName;
-        auto b = readFileBytes(appFile(relName));
+        const std::string path = appFile(relName);
+        auto b = readFileBytes(path);
         if (!b) return false;
         bytes = std::move(*b);
         reader = InputReader(bytes);
-        used = 0;
+        damage.emplace(path, 0);
         return true;
     }
-    bool next(std::string& out) {
+    // The next value; false at the end of the file.
+    bool next(std::string_view& out) {
         if (reader.atEnd()) return false;
-        out = reader.next();
-        ++used;
+        const InputReader::RawField f = reader.nextRaw();
+        at = f.bytes.data();
+        out = f.bytes;
+        if (!f.quoted)
+            while (!out.empty() && (out.front() == ' ' || out.front() == '\t')) out.remove_prefix(1);
+        if (!f.whole) damaged("引用符が対になっていません", "quotes that do not pair");
         return true;
     }
-    // Notes the values past those the tables take (one a line, as the files
-    // are written): a file grown by damage.
-    void noteExtra() {
-        if (reader.atEnd()) return;
-        DamagedFile d;
-        d.path = appFile(rel);
-        d.first = used + 1;
-        for (; !reader.atEnd(); reader.next()) ++d.records;
-        d.what = "表の項目数より多い値が有ります";
-        d.whatEnglish = "more values than the tables have items";
-        if (const RecordLayout* l = recordLayoutFor(d.path)) d.action = l->action;
-        d.lines = true;
-        noteDamaged(d);
+    // The value read last is damaged.
+    void damaged(const std::string& what, const std::string& english) {
+        damage->damaged(reader.lineOf(at), what, english);
     }
-    std::size_t used = 0;
+    // What was found damaged in the values taken, said once they are all read.
+    void done() const { damage->note(); }
 };
 
-struct LoadFailure {
-    std::string file, reason;
-};
-
-std::optional<double> numberValue(const std::string& raw) {
-    bool blank = true;
+// A number of the tables; an empty value reads as 0, and is named as damage.
+std::optional<double> numberValue(ValueFile& f, std::string_view raw, const char* name, const char* english) {
     for (char c : raw)
-        if (c != ' ' && c != '\t') blank = false;
-    if (blank) return 0.0;
-    return strictNumber(raw);
+        if (c != ' ' && c != '\t') return strictNumber(raw);
+    f.damaged(std::string(name) + "が数字ではありません", std::string(english) + " is not a number");
+    return 0.0;
 }
 
 }  // namespace
@@ -208,27 +205,27 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
 
     ValueFile f;
     if (!f.open(names.totalData)) return fail(names.totalData, "missing");
-    std::string v;
+    std::string_view v;
     for (int k = 1; k <= 30; ++k) {
         if (!f.next(v)) return fail(names.totalData, "too few values");
-        auto n = numberValue(v);
+        auto n = numberValue(f, v, "項目数", "category count");
         if (!n) return fail(names.totalData, "not a number");
         if (*n < -1.0 || *n > kMaxCategories + 1.0) return fail(names.totalData, "category count out of range");
         const long long nk = vbRound(*n);
         if (nk < 0 || nk > kMaxCategories) return fail(names.totalData, "category count out of range");
         t.total_[k] = static_cast<int>(nk);
     }
-    f.noteExtra();
+    f.done();
 
     if (!f.open(names.itemCategory)) return fail(names.itemCategory, "missing");
     for (int k = 1; k <= 30; ++k) {
         t.category_[k].reserve(t.total_[k]);
         for (int j = 1; j <= t.total_[k]; ++j) {
             if (!f.next(v)) return fail(names.itemCategory, "too few values");
-            t.category_[k].push_back(v);
+            t.category_[k].emplace_back(v);
         }
     }
-    f.noteExtra();
+    f.done();
 
     std::array<ValueFile, 3> w;
     const std::array<const std::string*, 3> wn{&names.agari, &names.pace, &names.soha};
@@ -239,7 +236,7 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
         for (int j = 1; j <= t.total_[k]; ++j) {
             for (int kind = 0; kind < 3; ++kind) {
                 if (!w[kind].next(v)) return fail(*wn[kind], "too few values");
-                auto x = numberValue(v);
+                auto x = numberValue(w[kind], v, "ウエイト", "weight");
                 if (!x) return fail(*wn[kind], "not a number");
                 // A weight is a single-precision number: beyond its range it cannot be read.
                 if (std::fabs(*x) > static_cast<double>(std::numeric_limits<float>::max()))
@@ -254,14 +251,14 @@ std::optional<SurfaceTables> SurfaceTables::load(Surface s, std::string& failedF
         t.count_[k].reserve(t.total_[k]);
         for (int j = 1; j <= t.total_[k]; ++j) {
             if (!f.next(v)) return fail(names.itemCategoryCount, "too few values");
-            auto x = numberValue(v);
+            auto x = numberValue(f, v, "件数", "count");
             if (!x || *x != std::floor(*x) || *x < -2147483648.0 || *x > 2147483647.0)
                 return fail(names.itemCategoryCount, "not a whole number");
             t.count_[k].push_back(static_cast<std::int32_t>(*x));
         }
     }
-    f.noteExtra();
-    for (ValueFile& file : w) file.noteExtra();  // a file read for two kinds is named once
+    f.done();
+    for (const ValueFile& file : w) file.done();  // a file read for two kinds is named once
     t.index();
     return t;
 }

@@ -125,4 +125,62 @@ TEST(RecordCheck, FirstDamagedRecordAndWhatIsWrong) {
     EXPECT_TRUE(kv::damagedFiles().empty());
 }
 
+
+// A stream of fields, eight a row, whose rows start with a table number (the
+// code table's form): every way of laying the fields out is taken as the
+// table's reader takes it; only rows whose number is not digits, quotes that
+// do not pair, rows past the last the table holds and bytes that are no text
+// are named, at the line where the row starts.
+TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
+    kv::RecordLayout l;
+    l.text = true;
+    l.fieldForm = true;
+    l.rowFields = 8;
+    l.maxLines = 3;
+    l.lineFields = {{"", 0, 0, 0, 0, kv::LineField::Digits, false, "表番号", "table number"}};
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::size_t first;  // 0: nothing named
+        long rows;
+        const char* what;
+    };
+    const std::string row = "\"2001\",\"01\",\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n";
+    const Case cases[] = {
+        {"a row a line", row + row, 0, 0, ""},
+        {"rows over two lines", "\"2001\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n" + row, 0, 0, ""},
+        {"the whole table on one line", "2001,01,a,b,c,d,e,f,2002,01,a,b,c,d,e,f", 0, 0, ""},
+        {"unquoted, blanks after the commas", "2001, 01, a, b, c, d, e, f\r\n2002 , 01,,,,,,\r\n", 0, 0, ""},
+        {"blanks around the quotes", " \"2001\" , \"01\",\"\",\"\",\"\",\"\",\"\", \"\" \r\n", 0, 0, ""},
+        {"line ends LF or CR alone", "2001,01,a,b\nc,d,e,f\r2002,01,a,b,c,d,e,f", 0, 0, ""},
+        {"no line end after the last row", row + row.substr(0, row.size() - 2), 0, 0, ""},
+        {"a row ending with the file", row + "\"2001\",\"02\"", 0, 0, ""},
+        {"a number of letters on a row's second line", "\"2001\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n"
+                                                        "\"20X1\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n",
+         3, 1, "表番号が数字ではありません"},
+        {"a field too few shifts the rows", "2001,01,a,b,c,d,e\r\n2002,A1,a,b,c,d,e,f\r\n", 2, 1, "表番号が数字ではありません"},
+        {"a quote that does not pair", row + "\"2001\",\"01\",\"a\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n", 2, 1,
+         "引用符が対になっていません"},
+        {"more rows than the table holds", row + row + row + row + row, 4, 2, "行が多すぎます"},
+        {"a NUL byte", row + std::string("\"2001\",\"01\",\"a\0\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n", 38), 2, 1,
+         "NUL バイトが有ります"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kv::clearUnreadableFiles();
+        kv::checkFileBytes("t.csv", c.bytes, l);
+        const auto damaged = kv::damagedFiles();
+        if (c.first == 0) {
+            EXPECT_TRUE(damaged.empty()) << damaged.front().first << " " << damaged.front().what;
+            continue;
+        }
+        ASSERT_EQ(damaged.size(), 1u);
+        EXPECT_EQ(damaged[0].first, c.first);
+        EXPECT_EQ(damaged[0].records, c.rows);
+        EXPECT_EQ(damaged[0].what, c.what);
+        EXPECT_TRUE(damaged[0].lines);
+    }
+    kv::clearUnreadableFiles();
+}
+
 }  // namespace
