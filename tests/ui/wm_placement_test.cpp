@@ -1,7 +1,9 @@
 // Where the windows open on a real desktop: an X server (Xvfb) with a window
 // manager (openbox) that puts a frame with a title bar around every window.
 // The frames are read from the window manager itself (the client window's place
-// on the root and _NET_FRAME_EXTENTS), not from Qt's idea of them.
+// on the root and _NET_FRAME_EXTENTS), not from Qt's idea of them. On that
+// desktop the factor weight windows are read tab by tab: explanation boxes
+// whole, the legend strip one row, every control inside the client area.
 //
 // The executable starts its own desktop: Xvfb on a free display of the size
 // KV_TEST_SCREEN=WxH (1366x768 by default) and openbox on it, then runs the
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QListWidget>
 #include <QMessageBox>
@@ -39,6 +42,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextLayout>
@@ -50,6 +54,7 @@
 #include "history/ui/history_views.h"
 #include "outputs.h"
 #include "platform/qt/fonts.h"
+#include "platform/qt/grid_view.h"
 #include "platform/qt/sinks_qt.h"
 #include "platform/qt/tabstrip.h"
 #include "prediction/ui/predictions_view.h"
@@ -348,32 +353,122 @@ void expectListReadable(QListWidget* list, const Frame& window) {
     EXPECT_GE(bar->maximum() + list->viewport()->width(), widest);
 }
 
-// No scroll bar covers a line of the factor windows' explanation boxes: every
-// line lies within the box's view, or the view scrolls to it.
-void expectBoxesReadable(kv::ui::FactorWeightView* v, const std::string& name) {
-    kv::qt::TabStrip* tabs = v->outerTabs();
-    for (int t = 0; t < tabs->count(); ++t) {
-        tabs->tabButton(t)->click();
-        pump(1);
-        for (QPlainTextEdit* box : tabs->page(t)->findChildren<QPlainTextEdit*>()) {
-            if (!box->isVisible() || box->toPlainText().isEmpty()) continue;
-            SCOPED_TRACE(name + " tab " + std::to_string(t + 1) + " " + box->objectName().toStdString());
-            EXPECT_FALSE(box->horizontalScrollBar()->isVisible()) << "a scroll bar over the text";
-            // Every line within the box's width.
-            for (QTextBlock b = box->document()->firstBlock(); b.isValid(); b = b.next())
-                for (int l = 0; b.layout() && l < b.layout()->lineCount(); ++l) {
-                    const QTextLine line = b.layout()->lineAt(l);
-                    EXPECT_LE(line.x() + line.naturalTextWidth(), box->viewport()->width())
-                        << "line " << l + 1 << " of " << box->toPlainText().toStdString();
-                }
-            QTextCursor end(box->document());
-            end.movePosition(QTextCursor::End);
-            if (!box->verticalScrollBar()->isVisible()) {
-                EXPECT_LE(box->cursorRect(end).bottom(), box->viewport()->height()) << "last line cut";
-            }
+// The widget whose rect is the window's client area as its controls see it:
+// the scrolled contents where the window shows them in a scroll area.
+QWidget* clientOf(QWidget* window) {
+    auto* inner = window->findChild<QWidget*>(QStringLiteral("kvScrolledContents"));
+    return inner ? inner : window;
+}
+
+// Every visible control of the window, however deep, lies wholly within the
+// window's client area, its right border inside the window's edge (not on the
+// window manager's frame).
+void expectControlsInside(QWidget* window) {
+    QWidget* client = clientOf(window);
+    const QRect inside = client->rect().adjusted(0, 0, -1, 0);
+    QSet<QWidget*> out;  // reported, or within one reported
+    for (QWidget* c : client->findChildren<QWidget*>()) {
+        if (!c->isVisible() || c->isWindow()) continue;
+        if (out.contains(c->parentWidget())) {
+            out.insert(c);
+            continue;
+        }
+        const QRect r(c->mapTo(client, QPoint(0, 0)), c->size());
+        if (!inside.contains(r)) out.insert(c);
+        EXPECT_TRUE(inside.contains(r)) << c->metaObject()->className() << " " << c->objectName().toStdString()
+                                        << " at " << str(r) << ", client area " << str(client->rect());
+    }
+}
+
+// An explanation box shows its whole text: no scroll bar, and the wrapped
+// lines fit the box's view.
+void expectBoxWhole(QPlainTextEdit* box) {
+    EXPECT_FALSE(box->horizontalScrollBar()->isVisible()) << "a scroll bar over the text";
+    EXPECT_FALSE(box->verticalScrollBar()->isVisible()) << "a scroll bar beside the text";
+    EXPECT_EQ(box->verticalScrollBar()->maximum(), 0) << "the text scrolls";
+    int lines = 0;
+    qreal lineHeight = 0;
+    for (QTextBlock b = box->document()->firstBlock(); b.isValid(); b = b.next()) {
+        box->document()->documentLayout()->blockBoundingRect(b);  // laid out now
+        for (int l = 0; b.layout() && l < b.layout()->lineCount(); ++l) {
+            const QTextLine line = b.layout()->lineAt(l);
+            ++lines;
+            lineHeight = std::max(lineHeight, line.height());
+            EXPECT_LE(line.x() + line.naturalTextWidth(), box->viewport()->width())
+                << "line " << l + 1 << " of " << box->toPlainText().toStdString();
         }
     }
-    tabs->tabButton(0)->click();
+    EXPECT_LE(lines * lineHeight, box->viewport()->height())
+        << lines << " lines of " << lineHeight << " px in " << box->viewport()->height() << " px";
+    QTextCursor end(box->document());
+    end.movePosition(QTextCursor::End);
+    EXPECT_LE(box->cursorRect(end).bottom(), box->viewport()->height()) << "last line cut";
+    // Grown, it stays on its page and covers nothing there.
+    EXPECT_TRUE(box->parentWidget()->rect().contains(box->geometry()))
+        << "box at " << str(box->geometry()) << " on a page of " << str(box->parentWidget()->rect());
+    for (QWidget* other : box->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(other == box || !other->isVisible() || !other->geometry().intersects(box->geometry()))
+            << "over " << other->objectName().toStdString() << " at " << str(other->geometry()) << ": box at "
+            << str(box->geometry());
+    }
+}
+
+// The legend strip is one row, whole: no scroll bar (none sideways where the
+// window is wide enough for its columns) and no part of a second row.
+void expectLegendOneRow(kv::qt::GridView* legend, QWidget* window) {
+    ASSERT_NE(legend, nullptr);
+    EXPECT_FALSE(legend->verticalScrollBar()->isVisible()) << "a scroll bar beside the legend";
+    int columns = 2 * legend->frameWidth();
+    for (int c = 0; c < legend->model()->columnCount(); ++c) columns += legend->columnWidth(c);
+    if (columns <= clientOf(window)->width()) {
+        EXPECT_FALSE(legend->horizontalScrollBar()->isVisible()) << "columns of " << columns << " px";
+    }
+    EXPECT_NEAR(legend->viewport()->height(), legend->rowHeight(0), 1)
+        << "a row of " << legend->rowHeight(0) << " px in a strip of " << legend->viewport()->height() << " px";
+}
+
+// A factor window read tab by tab (and on F12 nested tab by nested tab): every
+// explanation box whole, the legend one row, every control on the window.
+void expectFactorWindowReadable(kv::ui::FactorWeightView* v, const std::string& name) {
+    const kv::factorview::SurfaceConfig& config = v->logic().config();
+    {
+        SCOPED_TRACE(name + " legend");
+        expectLegendOneRow(qobject_cast<kv::qt::GridView*>(v->control(config.legendName)), v);
+    }
+    kv::qt::TabStrip* tabs = v->outerTabs();
+    kv::qt::TabStrip* nested = v->nestedTabs();
+    for (int t = 0; t < tabs->count(); ++t) {
+        tabs->tabButton(t)->click();
+        const bool agePage = nested && tabs->page(t)->isAncestorOf(nested);
+        const int nestedStart = nested ? nested->currentIndex() : 0;
+        for (int n = 0; n < (agePage ? nested->count() : 1); ++n) {
+            if (agePage) nested->tabButton(n)->click();
+            pump(1);
+            SCOPED_TRACE(name + " tab " + std::to_string(t + 1) +
+                         (agePage ? " nested tab " + std::to_string(n + 1) : ""));
+            expectControlsInside(v);
+            for (QPlainTextEdit* box : tabs->page(t)->findChildren<QPlainTextEdit*>()) {
+                if (!box->isVisible() || box->toPlainText().isEmpty()) continue;
+                SCOPED_TRACE(box->objectName().toStdString());
+                expectBoxWhole(box);
+            }
+        }
+        if (agePage) nested->tabButton(nestedStart)->click();
+    }
+    // A look at the window as the screen shows it, frame included, on a tab
+    // with a long text.
+    tabs->tabButton(6)->click();
+    v->raise();
+    v->activateWindow();
+    pump(300);
+    const QRect frame = wmFrame(v->winId()).rect;
+    const std::string shot =
+        artifacts() + "/wm-" + screenSetting() + (tallTitles() ? "-tall-titles-" : "-") + config.windowName + "-F7.png";
+    EXPECT_TRUE(QGuiApplication::primaryScreen()
+                    ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                    .save(QString::fromStdString(shot)))
+        << shot;
+    tabs->tabButton(config.outerCurrent)->click();
 }
 
 // ---- the program's windows ------------------------------------------------------------
@@ -469,7 +564,7 @@ TEST(WindowManager, EveryFrameOpensOnTheScreenAndNoneOverAnother) {
                 expectListReadable(past->list1(), frames[i]);
             }
             if (auto* f = qobject_cast<kv::ui::FactorWeightView*>(windows[i].window.data()))
-                expectBoxesReadable(f, windows[i].name);
+                expectFactorWindowReadable(f, windows[i].name);
         }
         for (const Opened& o : windows)
             if (o.window && o.window != &menu) o.window->close();

@@ -1,9 +1,14 @@
 #include "factorview/ui/factor_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
+#include <QEvent>
+#include <QStackedWidget>
 #include <QStyle>
+#include <QTextBlock>
+#include <QTextLayout>
 
 #include "platform/qt/chart_view.h"
 #include "platform/qt/twips.h"
@@ -23,10 +28,45 @@ namespace {
 constexpr int kTabHeight = 300;
 constexpr int kOuterHeader = 1920;
 constexpr int kNestedHeader = 360;
+// Kept free between a panel and the window's side (twips), so that the
+// panel's border shows inside the window manager's frame.
+constexpr int kEdge = 120;
+// Kept between a grown explanation box and the control it grows towards (twips).
+constexpr int kBoxGap = 120;
 
 void fixTabHeights(kv::qt::TabStrip* strip) {
     for (int i = 0; i < strip->count(); ++i)
         strip->tabButton(i)->setFixedHeight(kv::qt::twipsToPixels(strip, kTabHeight));
+}
+
+// The height a box of `width` pixels needs to show its whole text, wrapped as
+// the box wraps it, without scrolling.
+int wholeTextHeight(const QPlainTextEdit* box, int width) {
+    const QTextDocument* doc = box->document();
+    const qreal margin = doc->documentMargin();
+    const int frame = 2 * box->frameWidth();
+    qreal lines = 0;
+    for (QTextBlock b = doc->firstBlock(); b.isValid(); b = b.next()) {
+        QTextLayout layout(b.text(), box->font());
+        layout.setTextOption(doc->defaultTextOption());
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(width - frame - 2 * margin);
+            lines += line.height();
+            if (line.leading() < 0) lines += std::ceil(line.leading());
+        }
+        layout.endLayout();
+    }
+    // The view keeps the document's margin above and below the lines, and
+    // scrolls unless a pixel is left over.
+    return frame + static_cast<int>(std::ceil(lines + 2 * margin)) + 1;
+}
+
+// A tab page's height: its stack's inside (a hidden page's own size may lag).
+int pageHeight(const QWidget* page) {
+    if (auto* stack = qobject_cast<const QStackedWidget*>(page->parentWidget())) return stack->contentsRect().height();
+    return page->height();
 }
 
 }  // namespace
@@ -39,8 +79,8 @@ FactorWeightView::FactorWeightView(const SurfaceConfig& c, kv::MessageSink& mess
 
     tabs_ = new kv::qt::TabStrip(this);
     tabs_->setObjectName("SSTab1");
-    placeTwips(tabs_, c.tabStrip.left, c.tabStrip.top, std::min(c.tabStrip.width, c.clientWidth - c.tabStrip.left),
-               c.tabStrip.height);
+    placeTwips(tabs_, c.tabStrip.left, c.tabStrip.top,
+               std::min(c.tabStrip.width, c.clientWidth - c.tabStrip.left - kEdge), c.tabStrip.height);
     for (int k = 1; k <= 30; ++k) {
         const TabConfig& t = c.tabs[k - 1];
         QWidget* page = nullptr;
@@ -61,29 +101,41 @@ FactorWeightView::FactorWeightView(const SurfaceConfig& c, kv::MessageSink& mess
 
     legend_ = new kv::qt::GridView(logic_->Legend, this);
     legend_->setObjectName(c.legendName);
-    placeTwips(legend_, c.legend.left, c.legend.top, std::min(c.legend.width, c.clientWidth - c.legend.left),
+    placeTwips(legend_, c.legend.left, c.legend.top, std::min(c.legend.width, c.clientWidth - c.legend.left - kEdge),
                c.legend.height);
 }
 
 void FactorWeightView::fitLegend() {
     // The strip's texts are whole: the strip widens to its columns, leftwards
     // as far as the window allows; wider still, it scrolls, its row above the
-    // scroll bar.
+    // scroll bar. It is one row: its first row fills it, the rows below are
+    // not shown.
     legend_->gridModel()->flush();
     legend_->fitToContents();
     const kv::controls::GridModel& g = logic_->Legend;
     int contents = 2 * legend_->frameWidth();
     for (int col = 0; col < g.cols(); ++col) contents += legend_->columnWidth(col);
     QRect box = legend_->geometry();
-    if (contents <= box.width()) return;
-    const int room = width();
-    box.setWidth(std::min(contents, room));
-    box.moveLeft(std::max(0, std::min(box.left(), room - box.width())));
-    if (contents > room) {
-        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, legend_);
-        box.setTop(box.top() - bar);
+    int bar = 0;
+    if (contents > box.width()) {
+        const int edge = kv::qt::twipsToPixels(this, kEdge);
+        const int room = legend_->parentWidget()->width() - 2 * edge;
+        box.setWidth(std::min(contents, room));
+        box.moveLeft(std::max(edge, std::min(box.left(), edge + room - box.width())));
+        if (contents > room) {
+            bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, legend_);
+            box.setTop(box.top() - bar);
+        }
+        legend_->setGeometry(box);
     }
-    legend_->setGeometry(box);
+    // The grid and the views that keep its fixed cells in place.
+    QList<QTableView*> views = legend_->findChildren<QTableView*>(Qt::FindDirectChildrenOnly);
+    views.prepend(legend_);
+    for (QTableView* view : views) {
+        view->setRowHeight(0, legend_->contentsRect().height() - bar);
+        for (int r = 1; r < g.rows(); ++r) view->setRowHidden(r, true);
+    }
+    legend_->fitToContents();
 }
 
 QWidget* FactorWeightView::buildAgePage(const SurfaceConfig& c) {
@@ -124,7 +176,50 @@ QPlainTextEdit* FactorWeightView::makeBox(QWidget* parent, int k, int left, int 
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     placeTwips(box, left, top, t.boxWidth, t.boxHeight);
     boxes_[k] = box;
+    designedBoxes_[k] = box->geometry();
+    // Fitted to its text when it comes on the screen, its page laid out.
+    box->installEventFilter(this);
     return box;
+}
+
+void FactorWeightView::fitBox(int k) {
+    QPlainTextEdit* box = boxes_[k];
+    QWidget* page = box->parentWidget();
+    QRect place = designedBoxes_[k];
+    const int need = wholeTextHeight(box, place.width()) - place.height();
+    if (need > 0) {
+        // The free room above and below: up to the nearest control across the
+        // box's width, or to the page's edge.
+        const int gap = kv::qt::twipsToPixels(box, kBoxGap);
+        int top = gap, bottom = pageHeight(page) - gap;  // bottom: the first row not to take
+        for (QWidget* other : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            const QRect r = other->geometry();
+            if (other == box || other->isWindow() || r.right() < place.left() || r.left() > place.right()) continue;
+            if (r.bottom() < place.top())
+                top = std::max(top, r.bottom() + 1 + gap);
+            else if (r.top() > place.bottom())
+                bottom = std::min(bottom, r.top() - gap);
+        }
+        // Upwards towards the grid first, then downwards.
+        const int up = std::clamp(place.top() - top, 0, need);
+        const int down = std::clamp(bottom - 1 - place.bottom(), 0, need - up);
+        place.adjust(0, -up, 0, down);
+    }
+    if (box->geometry() != place) box->setGeometry(place);
+}
+
+void FactorWeightView::showEvent(QShowEvent* e) {
+    FormWindow::showEvent(e);
+    // The boxes' margins and font are settled once the window is on the screen.
+    for (int k = 1; k <= 30; ++k)
+        if (boxes_[k]) fitBox(k);
+}
+
+bool FactorWeightView::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Show)
+        for (int k = 1; k <= 30; ++k)
+            if (boxes_[k] == watched) fitBox(k);
+    return FormWindow::eventFilter(watched, e);
 }
 
 FactorWeightView::~FactorWeightView() {

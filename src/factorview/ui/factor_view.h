@@ -29,16 +29,24 @@ public:
     kv::qt::TabStrip* nestedTabs() const { return nested_; }
     QWidget* control(const QString& name) const { return findChild<QWidget*>(name); }
 
+protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
 private:
     QWidget* buildAgePage(const kv::factorview::SurfaceConfig& c);
     void fitLegend();
     QPlainTextEdit* makeBox(QWidget* parent, int k, int left, int top);
+    // Makes box k tall enough for its whole text, growing into the free room
+    // of its page; a box whose text fits keeps its designed place.
+    void fitBox(int k);
 
     std::unique_ptr<kv::factorview::FactorWeightWindow> logic_;
     kv::qt::TabStrip* tabs_ = nullptr;
     kv::qt::TabStrip* nested_ = nullptr;
     kv::qt::GridView* legend_ = nullptr;
     std::array<QPlainTextEdit*, 31> boxes_{};
+    std::array<QRect, 31> designedBoxes_{};  // each box's place from the twips
 };
 
 }  // namespace kv::ui
