@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     // Feed records: up to 12 of each record id, whole as JV-Link delivers them.
     std::map<std::string, int> perId;
     const std::string feed = kv::joinPath(app, kv::dirs::JVFEED);
-    for (const char* spec : {"TOKURACETCVNRCVN", "TOKURACETCOVRCOV", "0B12", "0B30"}) {
+    for (const char* spec : {kv::feed::WEEK, kv::feed::ODDS, kv::feed::LIVE_RESULTS, kv::feed::LIVE_ODDS}) {
         const std::string dir = kv::joinPath(feed, spec);
         for (const auto& name : kv::listFiles(dir)) {
             const std::string bytes = kv::readFileBytes(kv::joinPath(dir, name)).value_or("");
@@ -66,10 +66,11 @@ int main(int argc, char** argv) {
     const std::string control = file(feed, kv::feed::CONTROL);
     seed("feedcontrol_fuzz", "sample", control);
     seed("feedcontrol_fuzz", "every-key",
-         "# every key once\ninit_result = 0\nsetui_result = -1\n[TOKURACETCVNRCVN]\nopen_result = -504\n"
-         "open_result.2025112205 = -1\ndownload_count = 3\nstatus_step = 2\nstatus_ms = 5\nstatus_error = -502\n"
-         "status_error_after = 1\nread_error = -3\nread_error_after = 2\ndamaged = a.jvd -403 2\n"
-         "cancel_after_status = 1\n");
+         std::string("# every key once\ninit_result = 0\nsetui_result = -1\n[") + kv::feed::WEEK +
+             "]\nopen_result = -504\n"
+             "open_result.2025112205 = -1\ndownload_count = 3\nstatus_step = 2\nstatus_ms = 5\nstatus_error = -502\n"
+             "status_error_after = 1\nread_error = -3\nread_error_after = 2\ndamaged = a.jvd -403 2\n"
+             "cancel_after_status = 1\n");
 
     // The code table, whole and in slices; its lines are quoted-value lines too.
     const std::string codes = file(app, kv::files::CODE_TABLE);

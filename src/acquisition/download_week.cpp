@@ -17,7 +17,7 @@
 namespace kv {
 namespace {
 
-constexpr const char* kWeekSpec = "TOKURACETCVNRCVN";
+constexpr const char* kWeekSpec = feed::WEEK;
 
 // One week file of the read loop. Its records go to a temporary file, put in
 // place under the week file's name only when the read ended well, so a kill,

@@ -13,7 +13,7 @@ namespace kv {
 namespace {
 constexpr std::size_t kRaLength = 1272;
 constexpr Field kRaceId{11, 16};  // Year, MonthDay, JyoCD, Kaiji, Nichiji, RaceNum
-constexpr const char* kLiveOddsSpec = "0B30";
+constexpr const char* kLiveOddsSpec = feed::LIVE_ODDS;
 constexpr long kNewestRaces = 97;
 constexpr int kReadsPerRace = 6;
 }  // namespace

@@ -69,7 +69,7 @@ void LiveResultsDownload::DownloadRealtimeTanfukuOdds() {
     for (long i = n; i >= std::max(1L, n - 96); --i) {
         const std::string& rec = ra[i - 1];
         init();
-        jv_.JVRTOpen("0B30", getField(rec, L::RaceId));
+        jv_.JVRTOpen(feed::LIVE_ODDS, getField(rec, L::RaceId));
         std::string buff(kLiveReadBufferSize, '\0'), fileName;
         for (int read = 0; read < 6; ++read) {
             int size = kLiveReadBufferSize;
@@ -99,7 +99,7 @@ void LiveResultsDownload::DownloadRealtimeResults() {
     std::vector<std::string> ra, se, hr;
     for (int d = 1; d <= 5; ++d) {
         init();
-        jv_.JVRTOpen("0B12", liveDates_[d]);
+        jv_.JVRTOpen(feed::LIVE_RESULTS, liveDates_[d]);
         std::string buff(kLiveReadBufferSize, '\0'), fileName;
         int faults = 0;
         for (;;) {

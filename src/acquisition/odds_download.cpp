@@ -11,7 +11,7 @@
 
 namespace kv {
 namespace {
-constexpr const char* kOddsSpec = "TOKURACETCOVRCOV";
+constexpr const char* kOddsSpec = feed::ODDS;
 }  // namespace
 
 TEZFOTHISWEEKNQUEL::TEZFOTHISWEEKNQUEL(MessageSink& messages, JVLink& jvlink, StatusSink* out)

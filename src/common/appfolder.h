@@ -42,6 +42,8 @@ inline constexpr const char* FUKUSHO = "FUKUSHO";
 inline constexpr const char* PDF = "tavlen_pdf";
 // The JV-Link emulator's feed folder (docs/jvfeed.md).
 inline constexpr const char* JVFEED = "jvfeed";
+// The sample week's answers, beside its feed (tools/sample).
+inline constexpr const char* SAMPLE = "sample";
 }  // namespace dirs
 
 // Record and text files of the week (relative to the application folder).
@@ -119,7 +121,19 @@ inline constexpr const char* ATARILIST = "ATARILIST.txt";        // TEKICHU
 namespace feed {
 inline constexpr const char* CONTROL = "control.txt";  // downloads, injected errors, cancellation
 inline constexpr const char* RECORDS = ".jvd";         // the ending of a file of records
+// The feed's folders, one for each kind of JV-Link data, under the names
+// JVOpen and JVRTOpen take.
+inline constexpr const char* WEEK = "TOKURACETCVNRCVN";   // stored data of the week
+inline constexpr const char* ODDS = "TOKURACETCOVRCOV";   // the week's odds
+inline constexpr const char* LIVE_ODDS = "0B30";          // live odds, one file per race
+inline constexpr const char* LIVE_RESULTS = "0B12";       // live results, one file per day
 }  // namespace feed
+
+// File names inside the folder dirs::SAMPLE.
+namespace sample {
+inline constexpr const char* HIDDEN_ABILITY = "hidden_ability.csv";  // each horse's hidden ability
+inline constexpr const char* WEEK_RESULTS = "week_results.csv";      // the week's finishing orders
+}  // namespace sample
 
 // The endings of file names that follow a key: the DayKey (day files), the
 // RaceKey (files under RACE and KAIME) or a horse's KettoNum (run files).

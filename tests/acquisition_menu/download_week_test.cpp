@@ -5,6 +5,7 @@
 
 #include "acquisition/menu.h"
 #include "acquisition/menu_globals.h"
+#include "common/appfolder.h"
 #include "common/fsys.h"
 #include "common/recordfile.h"
 #include "fixtures/jv_records.h"
@@ -16,7 +17,13 @@ namespace {
 
 const std::string kRace1 = jvRaceId(2026, 1205, 5, 5, 1, 1);
 const std::string kRace2 = jvRaceId(2026, 1205, 5, 5, 1, 2);
-constexpr const char* kSpec = "TOKURACETCVNRCVN";
+constexpr const char* kSpec = kv::feed::WEEK;
+const std::string kSection = std::string("[") + kSpec + "]\n";      // its section of the control file
+const std::string kOpened = std::string(kSpec) + "|00000000000000|2";  // its JVOpen as the rig notes it
+// A file of the week's feed folder, as a message names it.
+std::string feedFile(const std::string& name) {
+    return kv::joinPath(kv::joinPath(kv::dirs::JVFEED, kSpec), name);
+}
 constexpr const char* kStart = "今週開催取得開始しました。しばらくお待ち下さい。。。。。";
 constexpr const char* kEnd = "今週開催取得終了";
 
@@ -60,7 +67,7 @@ struct WeekDownload : ::testing::Test {
 
 TEST_F(WeekDownload, DownloadsWithProgressAndStoresEachKind) {
     twoFiles();
-    rig.control("[TOKURACETCVNRCVN]\ndownload_count=2\n");
+    rig.control(kSection + "download_count=2\n");
     menu->Command2_Click();
 
     EXPECT_TRUE(rig.messages.messages.empty());
@@ -79,7 +86,7 @@ TEST_F(WeekDownload, DownloadsWithProgressAndStoresEachKind) {
     EXPECT_EQ(menu->Text1.Text, kEnd);
     EXPECT_EQ(yields, 1);
     EXPECT_EQ(rig.jv->inits, std::vector<std::string>{kv::kSidWeek});
-    EXPECT_EQ(rig.jv->opens, std::vector<std::string>{"TOKURACETCVNRCVN|00000000000000|2"});
+    EXPECT_EQ(rig.jv->opens, std::vector<std::string>{kOpened});
     EXPECT_EQ(menu->RecordsLost, 0);
 }
 
@@ -95,18 +102,18 @@ TEST_F(WeekDownload, NothingToDownloadReadsAtOnce) {
 TEST_F(WeekDownload, EveryEarlyEndLeavesTheWeekFilesDeleted) {
     struct Case {
         const char* name;
-        const char* control;
+        std::string control;
         bool feed;
         std::vector<std::string> messages;
         kv::DownloadOutcome outcome;
     };
     const std::vector<Case> cases = {
-        {"open error", "[TOKURACETCVNRCVN]\nopen_result=-301\n", true, {"JVOpenエラー。RC=-301"},
+        {"open error", kSection + "open_result=-301\n", true, {"JVOpenエラー。RC=-301"},
          kv::DownloadOutcome::Failed},
         {"no data", "", false, {"該当するデータがありません。"}, kv::DownloadOutcome::NoData},
         {"init error", "init_result=-211\n", true, {"JVInitエラー。RC=-211", "JVOpenエラー。RC=-201"},
          kv::DownloadOutcome::Failed},
-        {"cancelled", "[TOKURACETCVNRCVN]\ndownload_count=2\ncancel_after_status=1\n", true, {},
+        {"cancelled", kSection + "download_count=2\ncancel_after_status=1\n", true, {},
          kv::DownloadOutcome::Cancelled},
     };
     for (const Case& c : cases) {
@@ -139,7 +146,7 @@ TEST_F(WeekDownload, EveryEarlyEndLeavesTheWeekFilesDeleted) {
 
 TEST_F(WeekDownload, ReadErrorLeavesNoHalfReadWeekFiles) {
     twoFiles();
-    rig.control("[TOKURACETCVNRCVN]\nread_error=-502\nread_error_after=2\n");
+    rig.control(kSection + "read_error=-502\nread_error_after=2\n");
     menu->Command2_Click();
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-502"}));
     // The week files were deleted before the read; what was read before the
@@ -153,7 +160,7 @@ TEST_F(WeekDownload, ReadErrorLeavesNoHalfReadWeekFiles) {
 
 TEST_F(WeekDownload, FailedDownloadIsReportedAndTheReadFollows) {
     twoFiles();
-    rig.control("[TOKURACETCVNRCVN]\ndownload_count=2\nstatus_error=-504\nstatus_error_after=1\n");
+    rig.control(kSection + "download_count=2\nstatus_error=-504\nstatus_error_after=1\n");
     menu->Command2_Click();
     // The progress window reports the failure and closes with the result left at 0;
     // the files never arrived, so the read fails too.
@@ -170,13 +177,13 @@ TEST_F(WeekDownload, DamagedFileIsDeletedReopenedAndAppendedAfter) {
         local.dir.write("OPTION1N/STALLION.dat", "x");
         local.feed(kSpec, "a.jvd", {ra1});
         local.feed(kSpec, "b.jvd", {ra2});
-        local.control(std::string("[TOKURACETCVNRCVN]\ndamaged=b.jvd ") + code + " 1\n");
+        local.control(kSection + "damaged=b.jvd " + code + " 1\n");
         kv::TEZF1THISWEEKNQUEL m(local.messages, {}, *local.jv, local.shell, local.clock, &local.status);
         m.Command2_Click();
         EXPECT_TRUE(local.messages.messages.empty());
         EXPECT_EQ(local.jv->deleted, (std::vector<std::string>{"b.jvd"}));
         // The reopen uses the first open's arguments.
-        EXPECT_EQ(local.jv->opens, std::vector<std::string>(2, "TOKURACETCVNRCVN|00000000000000|2"));
+        EXPECT_EQ(local.jv->opens, std::vector<std::string>(2, kOpened));
         // The reopened read starts again: what the press stored before it is
         // dropped, so each record is stored once.
         EXPECT_EQ(local.dir.read("RATHISWEEKN.dat"), ra1 + ra2);
@@ -187,7 +194,7 @@ TEST_F(WeekDownload, DamagedFileIsDeletedReopenedAndAppendedAfter) {
 TEST_F(WeekDownload, AFileThatStaysDamagedEndsTheReadAfterThreeReopens) {
     rig.feed(kSpec, "a.jvd", {ra1});
     rig.feed(kSpec, "b.jvd", {ra2});
-    rig.control("[TOKURACETCVNRCVN]\ndamaged=b.jvd -403 100\n");
+    rig.control(kSection + "damaged=b.jvd -403 100\n");
     menu->Command2_Click();
     EXPECT_EQ(rig.jv->deleted.size(), 3u);
     EXPECT_EQ(rig.messages.messages, (std::vector<std::string>{"JVReadエラー。 RC=-403"}));
@@ -219,14 +226,14 @@ TEST_F(WeekDownload, DamagedRecordsAreNamedByTheirFeedFileAndStoredAsTheyRead) {
     rig.feed(kSpec, "a.jvd", {ra1, badSe, um1});
     rig.feed(kSpec, "b.jvd", {ra2, se2.substr(0, 300)});  // cut inside its last record
     // b.jvd is damaged until downloaded again: a.jvd comes twice, its damage is counted once.
-    rig.control("[TOKURACETCVNRCVN]\ndamaged=b.jvd -402 1\n");
+    rig.control(kSection + "damaged=b.jvd -402 1\n");
     menu->Command2_Click();
 
     EXPECT_EQ(rig.messages.messages,
               std::vector<std::string>{
-                  "jvfeed/TOKURACETCVNRCVN/a.jvd に壊れたレコードが 1 件あります（最初: 2 件目、SE "
-                  "レコード、馬番が数字ではありません）。①今週開催取得をやり直して下さい。"
-                  "jvfeed/TOKURACETCVNRCVN/b.jvd に壊れたレコードが 1 件あります（最初: 2 件目、SE "
+                  feedFile("a.jvd") + " に壊れたレコードが 1 件あります（最初: 2 件目、SE "
+                  "レコード、馬番が数字ではありません）。①今週開催取得をやり直して下さい。" +
+                  feedFile("b.jvd") + " に壊れたレコードが 1 件あります（最初: 2 件目、SE "
                   "レコード、長さが 555 バイトでなく 302 バイトです）。①今週開催取得をやり直して下さい。"});
     // Every record is stored once, the good ones byte for byte; the step went on to its end.
     EXPECT_EQ(rig.dir.read("RATHISWEEKN.dat"), ra1 + ra2);

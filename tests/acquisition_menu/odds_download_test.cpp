@@ -6,6 +6,7 @@
 #include "acquisition/menu_globals.h"
 #include "acquisition/odds_download.h"
 #include "acquisition/progress.h"
+#include "common/appfolder.h"
 #include "common/recordfile.h"
 #include "common/stepstate.h"
 #include "fixtures/jv_records.h"
@@ -15,7 +16,9 @@ using namespace kvtest;
 
 namespace {
 
-constexpr const char* kSpec = "TOKURACETCOVRCOV";
+constexpr const char* kSpec = kv::feed::ODDS;
+const std::string kSection = std::string("[") + kSpec + "]\n";      // its section of the control file
+const std::string kOpened = std::string(kSpec) + "|00000000000000|2";  // its JVOpen as the rig notes it
 const std::string kRace = jvRaceId(2026, 1205, 5, 5, 1, 11);
 
 // ------------------------------------------------------------ progress window
@@ -35,7 +38,7 @@ struct Progress : ::testing::Test {
 };
 
 TEST_F(Progress, BarFollowsTheStatusAndNeverPassesItsMaximum) {
-    open("[TOKURACETCOVRCOV]\ndownload_count=12\nstatus_step=5\n");
+    open(kSection + "download_count=12\nstatus_step=5\n");
     kv::TEZF2THISWEEKNQUEL w(*rig.jv, count, result, rig.messages);
     w.Form_Load();
     EXPECT_EQ(w.ProgressBar1.Max, 12);
@@ -55,7 +58,7 @@ TEST_F(Progress, BarFollowsTheStatusAndNeverPassesItsMaximum) {
 }
 
 TEST_F(Progress, StatusPastTheCountClosesToo) {
-    open("[TOKURACETCOVRCOV]\ndownload_count=12\nstatus_step=5\n");
+    open(kSection + "download_count=12\nstatus_step=5\n");
     count = 7;  // the owner's count is below what JV-Link reports
     kv::TEZF2THISWEEKNQUEL w(*rig.jv, count, result, rig.messages);
     w.Form_Load();
@@ -67,7 +70,7 @@ TEST_F(Progress, StatusPastTheCountClosesToo) {
 }
 
 TEST_F(Progress, FailedDownloadAndCancel) {
-    open("[TOKURACETCOVRCOV]\ndownload_count=12\nstatus_error=-504\nstatus_error_after=2\n");
+    open(kSection + "download_count=12\nstatus_error=-504\nstatus_error_after=2\n");
     {
         kv::TEZF2THISWEEKNQUEL w(*rig.jv, count, result, rig.messages);
         w.Form_Load();
@@ -134,22 +137,22 @@ TEST_F(WeekOdds, EachButtonKeepsOnlyItsKinds) {
     // both open the odds data with the same arguments.
     EXPECT_EQ(rig.jv->inits, (std::vector<std::string>{kv::kSidOdds, "UNKNOWN"}));
     EXPECT_NE(std::string(kv::kSidOdds), kv::kSidWeek);
-    EXPECT_EQ(rig.jv->opens, std::vector<std::string>(2, "TOKURACETCOVRCOV|00000000000000|2"));
+    EXPECT_EQ(rig.jv->opens, std::vector<std::string>(2, kOpened));
     EXPECT_EQ(w.FileFailures, 0);
 }
 
 TEST_F(WeekOdds, EndsWithoutDataOrOnErrors) {
     struct Case {
         const char* name;
-        const char* control;
+        std::string control;
         bool emptyFeed;
         std::vector<std::string> messages;
     };
     const std::vector<Case> cases = {
         {"no data", "", true, {"該当するデータがありません。"}},
-        {"open error", "[TOKURACETCOVRCOV]\nopen_result=-301\n", false, {"JVOpenエラー。RC=-301"}},
-        {"-402 is a read error", "[TOKURACETCOVRCOV]\ndamaged=b.jvd -402 1\n", false, {"JVReadエラー。 RC=-402"}},
-        {"cancelled", "[TOKURACETCOVRCOV]\ndownload_count=2\ncancel_after_status=0\n", false, {}},
+        {"open error", kSection + "open_result=-301\n", false, {"JVOpenエラー。RC=-301"}},
+        {"-402 is a read error", kSection + "damaged=b.jvd -402 1\n", false, {"JVReadエラー。 RC=-402"}},
+        {"cancelled", kSection + "download_count=2\ncancel_after_status=0\n", false, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +222,7 @@ TEST_F(WeekOdds, DamagedFileIsReopenedAndEachRecordStoredOnce) {
     AppRig local;
     local.feed(kSpec, "a.jvd", {o2});
     local.feed(kSpec, "b.jvd", {o4});
-    local.control("[TOKURACETCOVRCOV]\ndamaged=b.jvd -403 1\n");
+    local.control(kSection + "damaged=b.jvd -403 1\n");
     kv::TEZFOTHISWEEKNQUEL odds(local.messages, *local.jv);
     odds.Command2_Click();
     EXPECT_TRUE(local.messages.messages.empty());
@@ -231,7 +234,7 @@ TEST_F(WeekOdds, DamagedFileIsReopenedAndEachRecordStoredOnce) {
     // A file that stays damaged: three reopens, then the read ends.
     AppRig stuck;
     stuck.feed(kSpec, "a.jvd", {o2});
-    stuck.control("[TOKURACETCOVRCOV]\ndamaged=a.jvd -403 50\n");
+    stuck.control(kSection + "damaged=a.jvd -403 50\n");
     kv::TEZFOTHISWEEKNQUEL odds2(stuck.messages, *stuck.jv);
     odds2.Command3_Click();
     EXPECT_EQ(stuck.jv->deleted.size(), 3u);
@@ -280,12 +283,12 @@ TEST_F(LiveOdds, KeepsTheFourKindsOfTheFirstSixReads) {
     const std::string o5 = jvO5(ids[2], 8, [](int, int, int) { return 55L; });
     const std::string o6 = jvO6(ids[2], 8, [](int, int, int) { return 65L; });
     const std::string o3 = "O3" + o2.substr(2);
-    rig.feed("0B30", ids[2] + ".jvd", {o1, o2, o3, o4, o5, o6});         // newest race: all six reads used
+    rig.feed(kv::feed::LIVE_ODDS, ids[2] + ".jvd", {o1, o2, o3, o4, o5, o6});  // newest race: all six reads used
     std::vector<std::string> sixWins;  // six win odds records, then one the seventh read never reaches
     for (long k = 0; k < 6; ++k) sixWins.push_back(jvO1(ids[1], 8, [k](int) { return 25L + k; }));
     sixWins.push_back(o2);
-    rig.feed("0B30", ids[1] + ".jvd", sixWins);
-    rig.feed("0B30", ids[0] + ".jvd", {o2});                            // -1 ends this race early
+    rig.feed(kv::feed::LIVE_ODDS, ids[1] + ".jvd", sixWins);
+    rig.feed(kv::feed::LIVE_ODDS, ids[0] + ".jvd", {o2});                     // -1 ends this race early
     rig.dir.write("O2RIALTIME.dat", "previous press");
     kv::OddsSource = 0;
 
@@ -311,17 +314,18 @@ TEST_F(LiveOdds, DamagedRecordsAreNamedAndTheGoodOnesKept) {
     const std::string o1 = jvO1(ids[2], 8, [](int) { return 25L; });
     const std::string o2 = jvO2(ids[2], 8, [](int, int) { return 35L; });
     const std::string o6 = jvO6(ids[2], 8, [](int, int, int) { return 65L; });
-    rig.feed("0B30", ids[2] + ".jvd", {o1, o2, o6.substr(0, 1000)});  // cut inside its last record
-    rig.feed("0B30", ids[1] + ".jvd", {o1, o2, o1, o2, o1, o2});  // repeated from the third read on
-    rig.feed("0B30", ids[0] + ".jvd", {});  // empty
+    rig.feed(kv::feed::LIVE_ODDS, ids[2] + ".jvd", {o1, o2, o6.substr(0, 1000)});  // cut inside its last record
+    rig.feed(kv::feed::LIVE_ODDS, ids[1] + ".jvd", {o1, o2, o1, o2, o1, o2});  // repeated from the third read on
+    rig.feed(kv::feed::LIVE_ODDS, ids[0] + ".jvd", {});  // empty
     w.Command1_Click();
 
     const std::string redo = "「Ⅱ　速報オッズ情報」をやり直して下さい。";
+    const std::string live = kv::joinPath(kv::dirs::JVFEED, kv::feed::LIVE_ODDS) + "/";
     const std::string said =
-        "jvfeed/0B30/" + ids[2] + ".jvd に壊れたレコードが 1 件あります（最初: 3 件目、O6 レコード、" +
-        "長さが 83285 バイトでなく 1002 バイトです）。" + redo + "jvfeed/0B30/" + ids[1] +
+        live + ids[2] + ".jvd に壊れたレコードが 1 件あります（最初: 3 件目、O6 レコード、" +
+        "長さが 83285 バイトでなく 1002 バイトです）。" + redo + live + ids[1] +
         ".jvd に壊れたレコードが 4 件あります（最初: 3 件目、ファイルの最初のレコードから繰り返されています）。" +
-        redo + "jvfeed/0B30/" + ids[0] + ".jvd は壊れています（ファイルが空です）。" + redo;
+        redo + live + ids[0] + ".jvd は壊れています（ファイルが空です）。" + redo;
     EXPECT_EQ(rig.messages.messages, std::vector<std::string>{said});
     // Stored as they read; the step went on to its end.
     EXPECT_EQ(rig.dir.read("O2RIALTIME.dat"), o2 + o2 + o2 + o2);
@@ -331,7 +335,7 @@ TEST_F(LiveOdds, DamagedRecordsAreNamedAndTheGoodOnesKept) {
 
 TEST_F(LiveOdds, LiveFilesThatCannotBeWrittenAreCounted) {
     races(1);
-    rig.feed("0B30", ids[0] + ".jvd", {jvO2(ids[0], 8, [](int, int) { return 35L; }), jvO6(ids[0], 8, [](int, int, int) { return 65L; })});
+    rig.feed(kv::feed::LIVE_ODDS, ids[0] + ".jvd", {jvO2(ids[0], 8, [](int, int) { return 35L; }), jvO6(ids[0], 8, [](int, int, int) { return 65L; })});
     rig.dir.write("O6RIALTIME.dat/keep", "x");
     w.Command1_Click();
     EXPECT_EQ(w.FileFailures, 1);  // not put in place, the folder left as it is

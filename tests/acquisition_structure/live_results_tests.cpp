@@ -23,6 +23,10 @@ struct Env {
     }
 };
 
+// A JVRTOpen call as ScriptedJV notes it, and a feed file of a live stream.
+std::string rtOpen(const char* spec, const std::string& key) { return std::string("JVRTOpen ") + spec + " " + key; }
+std::string liveFile(const char* spec, const std::string& key) { return std::string(spec) + "/" + key + ".jvd"; }
+
 std::string raOn(const std::string& date8, int race = 1) {
     char num[3];
     std::snprintf(num, sizeof num, "%02d", race % 100);
@@ -100,8 +104,10 @@ TEST(LiveResults, FivePassesStoreRaceRunnerAndPayoutRecordsUntilTheEnd) {
     kv::LiveResultsDownload dl(env.jv, env.messages);
     dl.DownloadRealtimeResults();
 
-    EXPECT_EQ(env.jv.opens(), (std::vector<std::string>{"JVRTOpen 0B12 20240107", "JVRTOpen 0B12 20240106",
-                                                         "JVRTOpen 0B12 ", "JVRTOpen 0B12 ", "JVRTOpen 0B12 "}));
+    const char* results = kv::feed::LIVE_RESULTS;
+    EXPECT_EQ(env.jv.opens(), (std::vector<std::string>{rtOpen(results, "20240107"), rtOpen(results, "20240106"),
+                                                         rtOpen(results, ""), rtOpen(results, ""),
+                                                         rtOpen(results, "")}));
     EXPECT_EQ(env.messages.messages, std::vector<std::string>(5, "JVInitエラー。RC=-101"));
     EXPECT_EQ(env.dir.read("RARIALTIME.dat"), r);
     EXPECT_EQ(env.dir.read("SERIALTIME.dat"), s);  // reads stop at 0 and at -203
@@ -178,8 +184,8 @@ TEST(LiveResults, WinOddsComeFromTheLast97RawRacesAndOnlyFromDeliveredRecords) {
 
     const auto opens = env.jv.opens();
     ASSERT_EQ(opens.size(), 97u);
-    EXPECT_EQ(opens.front(), "JVRTOpen 0B30 " + kv::getField(races[99], L::RaceId));
-    EXPECT_EQ(opens.back(), "JVRTOpen 0B30 " + kv::getField(races[3], L::RaceId));
+    EXPECT_EQ(opens.front(), rtOpen(kv::feed::LIVE_ODDS, kv::getField(races[99], L::RaceId)));
+    EXPECT_EQ(opens.back(), rtOpen(kv::feed::LIVE_ODDS, kv::getField(races[3], L::RaceId)));
     std::string expect;
     for (int i = 0; i < 1 + 6; ++i) expect += a;
     EXPECT_EQ(env.dir.read("O1RIALTIME.dat"), expect);
@@ -235,8 +241,8 @@ TEST(LiveResults, WindowLoadRunsOverTheFeedEmulator) {
     for (int h = 1; h <= 5; ++h) file += kv::RaceHorseRecord().bytes;
     env.dir.write("RACE/202401060611.dat", file);
     const std::string odds = o1({{"05", "0077", "01"}}), s = seResult("7", "05", "01", "1345", "345", "0123", "03");
-    feed.write("0B30/" + kv::getField(race, L::RaceId) + ".jvd", odds);
-    feed.write("0B12/20240106.jvd", race + s);
+    feed.write(liveFile(kv::feed::LIVE_ODDS, kv::getField(race, L::RaceId)), odds);
+    feed.write(liveFile(kv::feed::LIVE_RESULTS, "20240106"), race + s);
 
     auto jv = kv::makeJVLink(feed.path());
     kv::TEZHRRIALTIME w(*jv, env.messages);
@@ -263,14 +269,14 @@ TEST(LiveResults, EmulatorErrorsAreReportedOrReadPast) {
     env.dir.write("RATHISWEEKN.dat", a + b);
     env.dir.write("RATHISWEEKNNEW.dat", a + b);
     const std::string oddsA = o1({{"01", "0031", "01"}}, "01"), oddsB = o1({{"01", "0032", "01"}}, "02");
-    feed.write("0B30/" + kv::getField(a, L::RaceId) + ".jvd", oddsA);
-    feed.write("0B30/" + kv::getField(b, L::RaceId) + ".jvd", oddsB);
+    feed.write(liveFile(kv::feed::LIVE_ODDS, kv::getField(a, L::RaceId)), oddsA);
+    feed.write(liveFile(kv::feed::LIVE_ODDS, kv::getField(b, L::RaceId)), oddsB);
     const std::string s1 = seResult("7", "01", "01", "1345", "345", "0031", "01", "01"),
                       s2 = seResult("7", "02", "02", "1346", "346", "0045", "02", "01");
-    feed.write("0B12/20240106.jvd", s1 + s2);
+    feed.write(liveFile(kv::feed::LIVE_RESULTS, "20240106"), s1 + s2);
     // Race 2 has no live odds yet; a read error in the middle of the results is read past.
-    feed.write("control.txt", "[0B30]\nopen_result." + kv::getField(b, L::RaceId) +
-                                  " = -1\n[0B12]\nread_error = -502\nread_error_after = 1\n");
+    feed.write("control.txt", std::string("[") + kv::feed::LIVE_ODDS + "]\nopen_result." + kv::getField(b, L::RaceId) +
+                                  " = -1\n[" + kv::feed::LIVE_RESULTS + "]\nread_error = -502\nread_error_after = 1\n");
     {
         auto jv = kv::makeJVLink(feed.path());
         kv::TEZHRRIALTIME w(*jv, env.messages);

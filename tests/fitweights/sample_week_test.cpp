@@ -88,7 +88,7 @@ TEST(FitWeightsSampleWeek, EntriesFindCategoriesAndPredictedSpeedFollowsHiddenAb
 
     // Hidden abilities and week races of the horses.
     std::map<std::string, std::pair<double, std::string>> ability;
-    const std::string csv = dir.read("sample/hidden_ability.csv");
+    const std::string csv = dir.read(kv::joinPath(kv::dirs::SAMPLE, kv::sample::HIDDEN_ABILITY));
     for (const std::string& line : kv::splitLines(csv)) {
         kv::InputReader r(line);
         const auto f = r.next(8);

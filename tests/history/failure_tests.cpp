@@ -4,13 +4,11 @@
 // noted, and the load goes on.
 #include <gtest/gtest.h>
 
-#include <grp.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "common/fsys.h"
 #include "common/recordfile.h"
@@ -93,40 +91,23 @@ TEST_F(HistoryFailureTest, UnreadableOrUnwritableFilesFailTheLoadAndAreNamed) {
     }
 }
 
-// Permissions do not bind the superuser, and the tests run as the superuser in
-// CI: the load runs in a child process that, when it is the superuser, becomes
-// the unprivileged user "nobody" (the folder is made its own) and tells its
-// outcome by its exit code.
+// The load runs as the user nobody, whom permissions bind (the tests run as
+// the superuser in CI), and tells its outcome by its exit code.
 TEST_F(HistoryFailureTest, ARealReadOnlyFolderFailsTheLoad) {
-    constexpr uid_t kNobody = 65534;
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path()))
-            ASSERT_EQ(::lchown(e.path().c_str(), kNobody, kNobody), 0) << e.path();
-        ASSERT_EQ(::chown(dir.path().c_str(), kNobody, kNobody), 0);
-    }
     ASSERT_EQ(::chmod(dir.file("SOKUDO").c_str(), 0555), 0);
-    enum Exit { kFailedAndNamed = 0, kLoadedWell = 1, kNotNamed = 2, kNoUser = 3, kNoWayIn = 4 };
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (root && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-            ::_exit(kNoUser);
-        if (::access(dir.path().c_str(), R_OK | W_OK | X_OK) != 0) ::_exit(kNoWayIn);
+    enum Exit { kFailedAndNamed = 0, kLoadedWell = 1, kNotNamed = 2 };
+    const kvtest::ChildEnd end = kvtest::runAsNobody(dir.path(), [&] {
         const Outcome s = search();
-        if (!s.failed) ::_exit(kLoadedWell);
-        ::_exit(s.messages.size() == 1 && has(s.messages[0], "SOKUDO") ? kFailedAndNamed : kNotNamed);
-    }
-    int status = -1;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        if (!s.failed) return kLoadedWell;
+        return s.messages.size() == 1 && has(s.messages[0], "SOKUDO") ? kFailedAndNamed : kNotNamed;
+    });
     ::chmod(dir.file("SOKUDO").c_str(), 0755);
-    ASSERT_TRUE(WIFEXITED(status)) << "the load ended by signal " << WTERMSIG(status);
-    switch (WEXITSTATUS(status)) {
+    ASSERT_TRUE(end.fault.empty()) << end.fault;
+    switch (end.code) {
     case kFailedAndNamed: break;
     case kLoadedWell: ADD_FAILURE() << "the load ended well in a read-only folder"; break;
     case kNotNamed: ADD_FAILURE() << "the load failed without one message naming SOKUDO"; break;
-    case kNoUser: ADD_FAILURE() << "could not become the user nobody"; break;
-    case kNoWayIn: ADD_FAILURE() << "the user nobody cannot reach " << dir.path(); break;
-    default: ADD_FAILURE() << "exit " << WEXITSTATUS(status);
+    default: ADD_FAILURE() << "exit " << end.code;
     }
 }
 

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/appfolder.h"
 #include "common/fsys.h"
 #include "fixtures/fixtures.h"
 #include "fixtures/jv_records.h"
@@ -17,9 +18,15 @@ using kvtest::TempDir;
 
 namespace {
 
-const std::string kSpec = "TOKURACETCVNRCVN";
+const std::string kSpec = kv::feed::WEEK;
+const std::string kOdds = kv::feed::ODDS;
+const std::string kLiveOdds = kv::feed::LIVE_ODDS;
+const std::string kLiveResults = kv::feed::LIVE_RESULTS;
 const std::string kFrom = "00000000000000";
 const std::string kRaceId = "2026120605050101";
+
+// The header line of a feed folder's section of the control file.
+std::string section(const std::string& spec) { return "[" + spec + "]\n"; }
 
 struct Opened {
     int rc, readCount, downloadCount;
@@ -84,20 +91,20 @@ TEST(JvLinkEmulator, MissingFeedMeansNoData) {
     EXPECT_EQ(link->JVStatus(), 0);
     EXPECT_EQ(read(*link).rc, 0);
     EXPECT_EQ(link->JVClose(), 0);
-    EXPECT_EQ(link->JVRTOpen("0B30", kRaceId), -1);
+    EXPECT_EQ(link->JVRTOpen(kLiveOdds, kRaceId), -1);
     EXPECT_EQ(read(*link).rc, -203);
     EXPECT_EQ(link->JVFiledelete("x.jvd"), -1);
     EXPECT_EQ(link->JVSetUIProperties(), 0);
 
     // A dataspec "folder" that is a file, and a .jvd entry that is a folder.
     d.write(kSpec, "not a folder");
-    d.write("TOKURACETCOVRCOV/a.jvd/inner.jvd", "RA\r\n");
+    d.write(kOdds + "/a.jvd/inner.jvd", "RA\r\n");
     auto odd = kv::makeJVLink(d.path());
     ASSERT_EQ(odd->JVInit("UNKNOWN"), 0);
     EXPECT_EQ(open(*odd).readCount, 0);
     odd->JVClose();
     kv::clearUnreadableFiles();
-    const Opened o2 = open(*odd, "TOKURACETCOVRCOV");
+    const Opened o2 = open(*odd, kOdds);
     EXPECT_EQ(o2.rc, 0);
     EXPECT_EQ(o2.readCount, 1);  // the folder stands where a file is: unreadable, not missing
     EXPECT_EQ(read(*odd).rc, -1);  // no records, the end of that file
@@ -168,7 +175,7 @@ TEST(JvLinkEmulator, InitAndOpenErrors) {
     writeWeek(d);
     auto link = kv::makeJVLink(d.path());
     EXPECT_EQ(open(*link).rc, -201);  // no JVInit yet
-    EXPECT_EQ(link->JVRTOpen("0B12", "20261206"), -201);
+    EXPECT_EQ(link->JVRTOpen(kLiveResults, "20261206"), -201);
     EXPECT_EQ(link->JVInit(""), -101);
     EXPECT_EQ(link->JVInit(std::string(65, 'X')), -102);
     EXPECT_EQ(link->JVInit(" A/B/C/D"), -103);
@@ -192,26 +199,25 @@ TEST(JvLinkEmulator, InitAndOpenErrors) {
     d.write("control.txt",
             "# injected failures\n"
             "init_result = -301\n"
-            "setui_result = -1\n"
-            "[TOKURACETCVNRCVN]\n"
-            "open_result = -504   # server maintenance\n");
+            "setui_result = -1\n" +
+                section(kSpec) + "open_result = -504   # server maintenance\n");
     auto broken = kv::makeJVLink(d.path());
     EXPECT_EQ(broken->JVInit("UNKNOWN"), -301);
     EXPECT_EQ(open(*broken).rc, -201);
     EXPECT_EQ(broken->JVSetUIProperties(), -1);
-    d.write("control.txt", "[TOKURACETCVNRCVN]\nopen_result = -504\n");
+    d.write("control.txt", section(kSpec) + "open_result = -504\n");
     ASSERT_EQ(broken->JVInit("UNKNOWN"), 0);  // the control file is read again
     const Opened o = open(*broken);
     EXPECT_EQ(o.rc, -504);
     EXPECT_EQ(o.readCount, 0);
     EXPECT_EQ(read(*broken).rc, -203);
-    EXPECT_EQ(broken->JVOpen("TOKURACETCOVRCOV", kFrom, 2, rc, dl, ts), 0);  // other specs unaffected
+    EXPECT_EQ(broken->JVOpen(kOdds, kFrom, 2, rc, dl, ts), 0);  // other specs unaffected
 }
 
 TEST(JvLinkEmulator, DownloadProgressPerStatusCall) {
     TempDir d;
     writeWeek(d);
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndownload_count = 2\ncancel_after_status = 7\n");
+    d.write("control.txt", section(kSpec) + "download_count = 2\ncancel_after_status = 7\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
     const Opened o = open(*link);
@@ -236,7 +242,7 @@ TEST(JvLinkEmulator, DownloadProgressPerStatusCall) {
     EXPECT_EQ(open(*link).downloadCount, 2);
 
     // More files to download than the folder holds, several per poll.
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndownload_count = 12\nstatus_step = 5\n");
+    d.write("control.txt", section(kSpec) + "download_count = 12\nstatus_step = 5\n");
     auto big = kv::makeJVLink(d.path());
     ASSERT_EQ(big->JVInit("UNKNOWN"), 0);
     EXPECT_EQ(open(*big).downloadCount, 12);
@@ -250,7 +256,7 @@ TEST(JvLinkEmulator, DownloadProgressPerStatusCall) {
 TEST(JvLinkEmulator, DownloadProgressByTime) {
     TempDir d;
     writeWeek(d);
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndownload_count = 3\nstatus_ms = 1\n");
+    d.write("control.txt", section(kSpec) + "download_count = 3\nstatus_ms = 1\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
     ASSERT_EQ(open(*link).downloadCount, 3);
@@ -258,7 +264,7 @@ TEST(JvLinkEmulator, DownloadProgressByTime) {
     EXPECT_EQ(link->JVStatus(), 3);
     EXPECT_EQ(readAll(*link), (V{"RA", "SE", "-1", "UM", "-1", "0"}));
 
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndownload_count = 3\nstatus_ms = 3600000\n");
+    d.write("control.txt", section(kSpec) + "download_count = 3\nstatus_ms = 3600000\n");
     auto slow = kv::makeJVLink(d.path());
     ASSERT_EQ(slow->JVInit("UNKNOWN"), 0);
     open(*slow);
@@ -270,7 +276,7 @@ TEST(JvLinkEmulator, StatusFailureAndCancellation) {
     TempDir d;
     writeWeek(d);
     d.write("control.txt",
-            "[TOKURACETCVNRCVN]\ndownload_count = 1\nstatus_error = -502\nstatus_error_after = 1\n");
+            section(kSpec) + "download_count = 1\nstatus_error = -502\nstatus_error_after = 1\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
     open(*link);
@@ -280,7 +286,7 @@ TEST(JvLinkEmulator, StatusFailureAndCancellation) {
     // Reading after the failed download: what was there is served, the missing file is not.
     EXPECT_EQ(readAll(*link, 4), (V{"RA", "SE", "-1", "-3"}));
 
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndownload_count = 2\ncancel_after_status = 1\n");
+    d.write("control.txt", section(kSpec) + "download_count = 2\ncancel_after_status = 1\n");
     auto c = kv::makeJVLink(d.path());
     ASSERT_EQ(c->JVInit("UNKNOWN"), 0);
     open(*c);
@@ -296,7 +302,7 @@ TEST(JvLinkEmulator, StatusFailureAndCancellation) {
 TEST(JvLinkEmulator, DamagedFileIsRepairedAfterDeletes) {
     TempDir d;
     writeWeek(d);
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndamaged = 002.jvd -403 2\n");
+    d.write("control.txt", section(kSpec) + "damaged = 002.jvd -403 2\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
     open(*link);
@@ -317,7 +323,7 @@ TEST(JvLinkEmulator, DamagedFileIsRepairedAfterDeletes) {
     EXPECT_EQ(link->JVFiledelete("nope.jvd"), -1);
 
     // -402 with the default of one delete.
-    d.write("control.txt", "[TOKURACETCVNRCVN]\ndamaged = 001.jvd\n");
+    d.write("control.txt", section(kSpec) + "damaged = 001.jvd\n");
     auto l2 = kv::makeJVLink(d.path());
     ASSERT_EQ(l2->JVInit("UNKNOWN"), 0);
     open(*l2);
@@ -333,7 +339,7 @@ TEST(JvLinkEmulator, DamagedFileIsRepairedAfterDeletes) {
 TEST(JvLinkEmulator, InjectedReadErrorFiresOncePerOpen) {
     TempDir d;
     writeWeek(d);
-    d.write("control.txt", "[TOKURACETCVNRCVN]\nread_error = -502\nread_error_after = 1\n");
+    d.write("control.txt", section(kSpec) + "read_error = -502\nread_error_after = 1\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
     open(*link);
@@ -345,17 +351,17 @@ TEST(JvLinkEmulator, InjectedReadErrorFiresOncePerOpen) {
 
 TEST(JvLinkEmulator, LiveStreams) {
     TempDir d;
-    d.write("0B30/" + kRaceId + ".jvd",
+    d.write(kLiveOdds + "/" + kRaceId + ".jvd",
             kvtest::jvO1(kRaceId, 12, [](int h) { return 10L * h; }) +
                 kvtest::jvO2(kRaceId, 12, [](int, int) { return 100L; }));
-    d.write("0B12/20261206.jvd", kvtest::jvRA(kRaceId, "9").str() + kvtest::jvHR(kRaceId, "2").str());
+    d.write(kLiveResults + "/20261206.jvd", kvtest::jvRA(kRaceId, "9").str() + kvtest::jvHR(kRaceId, "2").str());
     d.write("control.txt",
-            "[0B30]\nopen_result.2026120605050102 = -502\n"
-            "[0B12]\nread_error = -502\nread_error_after = 1\n");
+            section(kLiveOdds) + "open_result.2026120605050102 = -502\n" + section(kLiveResults) +
+                "read_error = -502\nread_error_after = 1\n");
     auto link = kv::makeJVLink(d.path());
     ASSERT_EQ(link->JVInit("UNKNOWN"), 0);
-    EXPECT_EQ(link->JVRTOpen("0B30", kRaceId), 0);
-    EXPECT_EQ(link->JVRTOpen("0B30", kRaceId), -202);
+    EXPECT_EQ(link->JVRTOpen(kLiveOdds, kRaceId), 0);
+    EXPECT_EQ(link->JVRTOpen(kLiveOdds, kRaceId), -202);
     Read r = read(*link);
     EXPECT_EQ(r.rc, 962);
     EXPECT_EQ(r.file, kRaceId + ".jvd");
@@ -363,20 +369,20 @@ TEST(JvLinkEmulator, LiveStreams) {
     EXPECT_EQ(link->JVStatus(), -203);  // no download behind live data
     link->JVClose();
 
-    EXPECT_EQ(link->JVRTOpen("0B30", "2026120605050102"), -502);
-    EXPECT_EQ(link->JVRTOpen("0B30", "2026120605050103"), -1);
-    EXPECT_EQ(link->JVRTOpen("0B12", ""), -114);
-    EXPECT_EQ(link->JVRTOpen("0B12", "../control"), -114);
+    EXPECT_EQ(link->JVRTOpen(kLiveOdds, "2026120605050102"), -502);
+    EXPECT_EQ(link->JVRTOpen(kLiveOdds, "2026120605050103"), -1);
+    EXPECT_EQ(link->JVRTOpen(kLiveResults, ""), -114);
+    EXPECT_EQ(link->JVRTOpen(kLiveResults, "../control"), -114);
     EXPECT_EQ(read(*link).rc, -203);
-    EXPECT_EQ(link->JVRTOpen("0B12", "20261206"), 0);
+    EXPECT_EQ(link->JVRTOpen(kLiveResults, "20261206"), 0);
     EXPECT_EQ(readAll(*link), (V{"RA", "-502", "HR", "-1", "0"}));
     link->JVClose();
 
     // Each window has its own instance: two readers of one feed do not disturb each other.
     auto other = kv::makeJVLink(d.path());
     ASSERT_EQ(other->JVInit("UNKNOWN"), 0);
-    ASSERT_EQ(link->JVRTOpen("0B30", kRaceId), 0);
-    ASSERT_EQ(other->JVRTOpen("0B30", kRaceId), 0);
+    ASSERT_EQ(link->JVRTOpen(kLiveOdds, kRaceId), 0);
+    ASSERT_EQ(other->JVRTOpen(kLiveOdds, kRaceId), 0);
     EXPECT_EQ(read(*link).buff.substr(0, 2), "O1");
     EXPECT_EQ(read(*other).buff.substr(0, 2), "O1");
     EXPECT_EQ(read(*link).buff.substr(0, 2), "O2");
@@ -386,9 +392,9 @@ TEST(JvLinkEmulator, ControlFileParsingSkipsBadLines) {
     const auto c = kv::FeedControl::parse(
         "garbage line without equals\n"
         "init_result = abc\n"
-        "setui_result = -1\r\n"
-        "[TOKURACETCOVRCOV\n"  // unterminated section header: ignored
-        "[TOKURACETCOVRCOV]\n"
+        "setui_result = -1\r\n" +
+        ("[" + kOdds + "\n") +  // unterminated section header: ignored
+        section(kOdds) +
         "download_count = -4\n"
         "status_step = 0\n"
         "damaged = \n"
@@ -398,7 +404,7 @@ TEST(JvLinkEmulator, ControlFileParsingSkipsBadLines) {
         "unknown_key = 1\n");
     EXPECT_EQ(c.initResult, 0);
     EXPECT_EQ(c.setUiResult, -1);
-    const auto& s = c.spec("TOKURACETCOVRCOV");
+    const auto& s = c.spec(kOdds);
     EXPECT_EQ(s.downloadCount, 0);
     EXPECT_EQ(s.statusStep, 1);
     ASSERT_EQ(s.damaged.size(), 1u);

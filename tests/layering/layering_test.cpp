@@ -1,8 +1,10 @@
-// The layering of src/: every #include between folders must be allowed by the
-// layer table of docs/architecture.md, and the table itself must keep every
-// allowed folder in a lower layer and Qt out of the logic folders.
+// The layering of src/: every #include between folders, and every library a
+// folder's CMakeLists.txt links, must be allowed by the layer table of
+// docs/architecture.md, and the table itself must keep every allowed folder in
+// a lower layer and Qt out of the logic folders.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -159,8 +161,17 @@ std::vector<std::string> includeFaults(const Table& table, const std::string& fo
             faults.push_back(where + "an include whose header cannot be read: " + trim(line));
             continue;
         }
+        // A path that climbs out of the include root or names src/ finds the
+        // header by where the tree lies: "<./..>" and "<../..>" search from the
+        // include folders, and "../src/.." is found there when not beside the file.
+        const bool dotted = d.header.rfind('.', 0) == 0;
+        const std::string padded = "/" + d.header + "/";
+        if ((d.angle && dotted) || padded.find("/src/") != std::string::npos) {
+            faults.push_back(where + "a header reached by a path from outside src/: " + d.header);
+            continue;
+        }
         const std::string top = d.header.substr(0, d.header.find('/'));
-        const bool project = tops.count(top) || (!d.angle && d.header.rfind('.', 0) == 0);
+        const bool project = tops.count(top) || dotted;
         if (!project) {
             if (d.header.rfind('Q', 0) == 0 && !self->second.qt)
                 faults.push_back(where + "logic folder " + folder + " includes " + d.header);
@@ -172,6 +183,66 @@ std::vector<std::string> includeFaults(const Table& table, const std::string& fo
         if (to.empty() || to == folder) continue;
         if (to.rfind("..", 0) == 0 || !self->second.mayInclude.count(to))
             faults.push_back(where + folder + " may not include " + d.header + " (not in its row of the layer table)");
+    }
+    return faults;
+}
+
+// The words of a CMakeLists.txt text, comments left out, each call of `command`
+// as its arguments.
+std::vector<std::vector<std::string>> callsOf(const std::string& text, const std::string& command) {
+    std::string plain;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) plain += line.substr(0, line.find('#')) + "\n";
+    std::vector<std::vector<std::string>> calls;
+    for (std::size_t at = plain.find(command + "("); at != std::string::npos; at = plain.find(command + "(", at + 1)) {
+        if (at > 0 && (std::isalnum(static_cast<unsigned char>(plain[at - 1])) || plain[at - 1] == '_')) continue;
+        const std::size_t open = at + command.size() + 1, close = plain.find(')', open);
+        std::istringstream words(plain.substr(open, close == std::string::npos ? std::string::npos : close - open));
+        std::vector<std::string> args;
+        for (std::string w; words >> w;) args.push_back(w);
+        calls.push_back(args);
+    }
+    return calls;
+}
+
+// The libraries a folder's CMakeLists.txt adds.
+std::vector<std::string> librariesOf(const std::string& cmake) {
+    std::vector<std::string> out;
+    for (const auto& args : callsOf(cmake, "add_library"))
+        if (!args.empty()) out.push_back(args[0]);
+    return out;
+}
+
+// Faults of the CMakeLists.txt of `folder`: a library of the project (kv_...)
+// that one of its libraries links must be its own or one of a folder of its row
+// of the table, and a logic folder links no Qt. libraryFolder: each library
+// of the project and the folder that adds it.
+std::vector<std::string> linkFaults(const Table& table, const std::map<std::string, std::string>& libraryFolder,
+                                    const std::string& folder, const std::string& file, const std::string& cmake) {
+    const auto self = table.find(folder);
+    if (self == table.end()) return {file + ": folder " + folder + " is missing from the layer table"};
+    const std::vector<std::string> own = librariesOf(cmake);
+    std::vector<std::string> faults;
+    for (const auto& args : callsOf(cmake, "target_link_libraries")) {
+        if (args.empty()) continue;
+        if (std::find(own.begin(), own.end(), args[0]) == own.end()) {
+            faults.push_back(file + ": links to " + args[0] + ", a library of another folder");
+            continue;
+        }
+        for (std::size_t i = 1; i < args.size(); ++i) {
+            const std::string& lib = args[i];
+            const std::string where = file + ": " + args[0] + " links " + lib;
+            if (lib.rfind("Qt", 0) == 0 && lib.find("::") != std::string::npos) {
+                if (!self->second.qt) faults.push_back(where + ", Qt in logic folder " + folder);
+                continue;
+            }
+            if (lib.rfind("kv_", 0) != 0) continue;  // PUBLIC, PRIVATE, system libraries
+            const auto to = libraryFolder.find(lib);
+            if (to == libraryFolder.end())
+                faults.push_back(where + ", which no folder of src/ adds");
+            else if (to->second != folder && !self->second.mayInclude.count(to->second))
+                faults.push_back(where + " of folder " + to->second + " (not in its row of the layer table)");
+        }
     }
     return faults;
 }
@@ -189,10 +260,15 @@ std::string joined(const std::vector<std::string>& v) {
     return s;
 }
 
+// The layer table of docs/architecture.md, with the faults of reading it.
+Table documentedTable(std::vector<std::string>& faults) {
+    return parseTable(readAll(fs::path(KV_SOURCE_ROOT) / "docs" / "architecture.md"), faults);
+}
+
 TEST(Layering, EveryIncludeUnderSrcIsAllowedByTheLayerTable) {
     const fs::path root = KV_SOURCE_ROOT;
     std::vector<std::string> faults;
-    const Table table = parseTable(readAll(root / "docs" / "architecture.md"), faults);
+    const Table table = documentedTable(faults);
     ASSERT_TRUE(faults.empty()) << joined(faults);
     faults = tableFaults(table);
     std::size_t files = 0;
@@ -205,6 +281,32 @@ TEST(Layering, EveryIncludeUnderSrcIsAllowedByTheLayerTable) {
         for (auto& f : includeFaults(table, folder, file, readAll(e.path()))) faults.push_back(std::move(f));
     }
     EXPECT_GT(files, 100u);
+    EXPECT_TRUE(faults.empty()) << joined(faults);
+}
+
+// Each folder's CMakeLists.txt under src/, by folder relative to src/.
+std::map<std::string, std::string> cmakeFiles(const fs::path& src) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(src))
+        if (e.is_regular_file() && e.path().filename() == "CMakeLists.txt")
+            out[fs::relative(e.path().parent_path(), src).generic_string()] = readAll(e.path());
+    return out;
+}
+
+TEST(Layering, EveryLinkUnderSrcIsAllowedByTheLayerTable) {
+    const fs::path root = KV_SOURCE_ROOT;
+    std::vector<std::string> faults;
+    const Table table = documentedTable(faults);
+    ASSERT_TRUE(faults.empty()) << joined(faults);
+    const auto cmakes = cmakeFiles(root / "src");
+    std::map<std::string, std::string> libraryFolder;
+    for (const auto& [folder, text] : cmakes)
+        for (const auto& lib : librariesOf(text))
+            if (!libraryFolder.emplace(lib, folder).second) faults.push_back(lib + " is added twice");
+    for (const auto& [folder, text] : cmakes)
+        for (auto& f : linkFaults(table, libraryFolder, folder, "src/" + folder + "/CMakeLists.txt", text))
+            faults.push_back(std::move(f));
+    EXPECT_EQ(libraryFolder.size(), table.size());  // one library for each folder of the table
     EXPECT_TRUE(faults.empty()) << joined(faults);
 }
 
@@ -249,9 +351,46 @@ TEST(Layering, ReportsEachKindOfFault) {
         {"low", "#include <sys/stat.h>\n#include <gtest/gtest.h>\n", false},  // system headers
         {"low", "// #include \"high/c.h\"\n", false},  // a comment
         {"high", "#include \"QWidget\"\n", true},  // Qt in quotes
+        // Paths from outside the include root, to an allowed header.
+        {"high", "#include <../src/low/a.h>\n", true},
+        {"high", "#include \"../src/low/a.h\"\n", true},
+        {"high", "#include <./src/low/a.h>\n", true},
+        {"high", "#include \"./src/low/a.h\"\n", true},
+        {"high/ui", "#include \"../../src/high/c.h\"\n", true},
+        {"high", "#include <src/low/a.h>\n", true},
+        {"high", "#include \"src/low/a.h\"\n", true},
+        {"high", "#include <../low/a.h>\n", true},
+        {"high", "#include <./c.h>\n", true},
+        {"high", "#include \"./c.h\"\n", false},  // beside the file
+        {"high", "#include \"../low/a.h\"\n", false},  // from the file's folder to one its row names
     };
     for (const Case& c : cases)
         EXPECT_EQ(!includeFaults(table, c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;
+
+    // The link lines of a folder's CMakeLists.txt, read as the table reads includes.
+    const std::map<std::string, std::string> libs = {
+        {"kv_common", "common"}, {"kv_low", "low"}, {"kv_high", "high"}, {"kv_high_ui", "high/ui"}};
+    const Case links[] = {
+        {"high", "add_library(kv_high STATIC ${SRC})\ntarget_link_libraries(kv_high PUBLIC kv_low kv_common)\n", false},
+        {"high",
+         "add_library(kv_high STATIC x.cpp)\ntarget_link_libraries(kv_high\n  PUBLIC kv_low # kv_high_ui\n"
+         "  PRIVATE Threads::Threads)\n",
+         false},  // several lines, a comment, a system library
+        {"high/ui", "add_library(kv_high_ui STATIC x.cpp)\ntarget_link_libraries(kv_high_ui PUBLIC kv_high Qt6::Widgets)\n",
+         false},
+        {"low", "add_library(kv_low STATIC x.cpp)\ntarget_link_libraries(kv_low PUBLIC kv_common kv_high)\n",
+         true},  // a library its row does not name
+        {"low", "add_library(kv_low STATIC x.cpp)\ntarget_link_libraries(kv_low\n  PUBLIC kv_common\n  kv_high)\n",
+         true},  // on a later line
+        {"high", "add_library(kv_high STATIC x.cpp)\ntarget_link_libraries(kv_high PRIVATE kv_high_ui)\n", true},
+        {"high", "add_library(kv_high STATIC x.cpp)\ntarget_link_libraries(kv_high PUBLIC Qt6::Core)\n", true},
+        {"high", "add_library(kv_high STATIC x.cpp)\ntarget_link_libraries(kv_high PUBLIC kv_unknown)\n", true},
+        {"high", "add_library(kv_high STATIC x.cpp)\ntarget_link_libraries(kv_low PUBLIC kv_common)\n", true},
+        {"other", "add_library(kv_other STATIC x.cpp)\n", true},  // a folder missing from the table
+    };
+    for (const Case& c : links)
+        EXPECT_EQ(!linkFaults(table, libs, c.folder, "CMakeLists.txt", c.text).empty(), c.fault)
+            << c.folder << ": " << c.text;
 
     // Two folders allowing each other, and a logic folder allowed a Qt one, break the table.
     Table mutual = table;

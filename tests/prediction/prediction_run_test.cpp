@@ -468,13 +468,17 @@ TEST(PredictionRun, DayFilesArePutInPlaceWhenTheRunEnds) {
     EXPECT_EQ(wk.dir.read("TEKICHU/day.txt"), whole);
     EXPECT_TRUE(run->w->st.WriteFailures.empty());
 
+    // The old version differs from what the run would write: the file found is the old one.
+    const std::string older = "older\r\n";
+    wk.dir.write("TEKICHU/day.txt", older);
     kv::fsys::Faults full;
     full.failWriteAfterBytes = 0;  // the disk is full
     kv::fsys::setFaults(full);
     seen.clear();
     run = runWith(seen);
     kv::fsys::clearFaults();
-    EXPECT_EQ(wk.dir.read("TEKICHU/day.txt"), whole);
+    EXPECT_EQ(seen, (std::vector<std::string>{older, older}));
+    EXPECT_EQ(wk.dir.read("TEKICHU/day.txt"), older);
     const auto& failed = run->w->st.WriteFailures;
     EXPECT_NE(std::find(failed.begin(), failed.end(), appFile("TEKICHU/day.txt")), failed.end());
     for (const auto& name : listFiles(wk.dir.file("TEKICHU"))) EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "acquisition/jvdata/jvdata.h"
+#include "common/appfolder.h"
 #include "common/codetable.h"
 #include "common/fields.h"
 #include "common/quoted.h"
@@ -22,6 +23,9 @@ namespace jv = kv::jv;
 using kv::getField;
 
 namespace {
+
+// A folder of the feed (one kind of JV-Link data), relative to the application folder.
+std::string feedDir(const std::string& spec) { return kv::joinPath(kv::dirs::JVFEED, spec); }
 
 struct Generated {
     kvtest::TempDir dir;
@@ -37,9 +41,9 @@ struct Generated {
     // Records of every feed file of a folder, in name order.
     std::vector<std::string> feed(const std::string& sub) const {
         std::vector<std::string> out;
-        std::string folder = dir.file("jvfeed/" + sub);
+        std::string folder = dir.file(feedDir(sub));
         for (const auto& name : kv::listFiles(folder)) {
-            std::string bytes = dir.read("jvfeed/" + sub + "/" + name);
+            std::string bytes = dir.read(kv::joinPath(feedDir(sub), name));
             std::size_t pos = 0;
             while (pos < bytes.size()) {
                 auto kind = jv::recordKindOf(std::string_view(bytes).substr(pos));
@@ -88,7 +92,8 @@ TEST(SampleWeek, SameSeedGivesIdenticalBytesOtherSeedDiffers) {
         EXPECT_TRUE(bytes == b[name]) << name;
     }
     // Both phases describe the same world.
-    EXPECT_EQ(a["sample/hidden_ability.csv"], allFiles(result().dir.path())["sample/hidden_ability.csv"]);
+    const std::string hidden = kv::joinPath(kv::dirs::SAMPLE, kv::sample::HIDDEN_ABILITY);
+    EXPECT_EQ(a[hidden], allFiles(result().dir.path())[hidden]);
     EXPECT_EQ(a["OPTION1N/KYOSOBA.dat"], allFiles(result().dir.path())["OPTION1N/KYOSOBA.dat"]);
     Generated other(kvsample::Phase::Prediction, 2);
     auto c = allFiles(other.dir.path());
@@ -97,7 +102,7 @@ TEST(SampleWeek, SameSeedGivesIdenticalBytesOtherSeedDiffers) {
 
 TEST(SampleWeek, FeedRecordsHaveTheirLayoutLengthsAndParseBack) {
     const auto& g = prediction();
-    for (const std::string sub : {"TOKURACETCVNRCVN", "TOKURACETCOVRCOV"}) {
+    for (const std::string sub : {kv::feed::WEEK, kv::feed::ODDS}) {
         auto recs = g.feed(sub);
         ASSERT_FALSE(recs.empty()) << sub;
         for (const auto& r : recs) {
@@ -119,7 +124,7 @@ TEST(SampleWeek, FeedRecordsHaveTheirLayoutLengthsAndParseBack) {
 
 TEST(SampleWeek, PredictionFeedHoldsEntriesCardsAndPastRuns) {
     const auto& g = prediction();
-    auto recs = g.feed("TOKURACETCVNRCVN");
+    auto recs = g.feed(kv::feed::WEEK);
     std::set<std::string> cards, entries, pastRaces;
     std::map<std::string, int> pastRuns;  // KettoNum -> runs before the week
     std::set<std::string> weekHorses;
@@ -176,7 +181,7 @@ TEST(SampleWeek, CodeTableLoadsAndNamesTheRacecourses) {
     EXPECT_EQ(t.lookupText("2202", "2", 2), "牝");
     EXPECT_EQ(t.lookupText("2009", "24", 3).substr(0, 3), "ダ");
     // Every code of the feed's race records has its texts.
-    for (const auto& r : g.feed("TOKURACETCVNRCVN")) {
+    for (const auto& r : g.feed(kv::feed::WEEK)) {
         if (r.substr(0, 2) != "RA") continue;
         EXPECT_TRUE(t.lookup("2001", getField(r, jv::RaRecord::JyoCD), 4));
         EXPECT_TRUE(t.lookup("2005", getField(r, jv::RaRecord::SyubetuCD), 4));
@@ -209,7 +214,7 @@ TEST(SampleWeek, StatisticsFilesFindTheWeeksHorsesAndTheirParents) {
     EXPECT_EQ(kv::fileSize(st::optionFile(g.dir.path(), st::names::KS_SUPPLIED)) % 4161, 0);
     EXPECT_EQ(kv::fileSize(st::optionFile(g.dir.path(), st::names::HN_SUPPLIED)) % 251, 0);
     int found = 0, runners = 0;
-    for (const auto& r : g.feed("TOKURACETCVNRCVN")) {
+    for (const auto& r : g.feed(kv::feed::WEEK)) {
         if (r.substr(0, 2) == "UM" && kind(r) == "1") {
             std::string ketto = getField(r, jv::UmRecord::KettoNum);
             std::string sire = getField(r, jv::UmRecord::Ketto3Info::HansyokuNum(1));
@@ -240,7 +245,7 @@ TEST(SampleWeek, StatisticsFilesFindTheWeeksHorsesAndTheirParents) {
 
 TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
     const auto& g = result();
-    auto recs = g.feed("TOKURACETCVNRCVN");
+    auto recs = g.feed(kv::feed::WEEK);
     std::map<std::string, std::map<int, int>> orderOf;  // race -> place -> horse number
     std::map<std::string, int> starters;
     std::map<std::string, std::string> payouts;
@@ -260,7 +265,7 @@ TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
     ASSERT_EQ(static_cast<int>(payouts.size()), g.sum.weekRaces);
     // Final odds of the week: the payout of each winning combination is its odds times 10.
     std::map<std::string, std::map<std::string, std::string>> odds;  // race -> "O4:kumi" -> odds text
-    for (const auto& r : g.feed("TOKURACETCOVRCOV")) {
+    for (const auto& r : g.feed(kv::feed::ODDS)) {
         std::string race = getField(r, jv::RaceIdHead::RaceId), id = r.substr(0, 2);
         for (const auto& e : jv::oddsEntries(r)) odds[race][id + ":" + e.kumi] = e.odds;
         // Places paid for place bets follow the starters, as the payouts do.
@@ -304,10 +309,10 @@ TEST(SampleWeek, ResultPayoutsFollowTheFinishingOrders) {
 
 TEST(SampleWeek, LiveStreamsServeEveryRaceAndDay) {
     const auto& g = result();
-    auto live = kv::listFiles(g.dir.file("jvfeed/0B30"));
+    auto live = kv::listFiles(g.dir.file(feedDir(kv::feed::LIVE_ODDS)));
     EXPECT_EQ(static_cast<int>(live.size()), g.sum.weekRaces);
     for (const auto& name : live) {
-        std::string bytes = g.dir.read("jvfeed/0B30/" + name);
+        std::string bytes = g.dir.read(kv::joinPath(feedDir(kv::feed::LIVE_ODDS), name));
         std::string ids;
         for (std::size_t pos = 0; pos < bytes.size();) {
             auto k = jv::recordKindOf(std::string_view(bytes).substr(pos));
@@ -317,7 +322,7 @@ TEST(SampleWeek, LiveStreamsServeEveryRaceAndDay) {
         }
         EXPECT_EQ(ids, "O1O2O4O5O6");
     }
-    auto days = kv::listFiles(g.dir.file("jvfeed/0B12"));
+    auto days = kv::listFiles(g.dir.file(feedDir(kv::feed::LIVE_RESULTS)));
     EXPECT_EQ(days, (std::vector<std::string>{"20251122.jvd", "20251123.jvd"}));
 }
 
@@ -329,7 +334,7 @@ TEST(SampleWeek, PostAndAnnouncementTimesAreClockTimesInRaceOrder) {
     };
     const auto& g = prediction();
     std::map<std::string, std::map<int, int>> posts;  // race day and course -> race number -> post minute
-    for (const auto& r : g.feed("TOKURACETCVNRCVN")) {
+    for (const auto& r : g.feed(kv::feed::WEEK)) {
         if (r.substr(0, 2) != "RA" || kind(r) != "2") continue;
         const std::string id = getField(r, jv::RaceIdHead::RaceId);
         posts[id.substr(0, 14)][std::stoi(id.substr(14))] = clock(getField(r, jv::RaRecord::HassoTime));
@@ -343,8 +348,9 @@ TEST(SampleWeek, PostAndAnnouncementTimesAreClockTimesInRaceOrder) {
         }
     }
     // Live odds are announced ten minutes before the post.
-    for (const auto& name : kv::listFiles(g.dir.file("jvfeed/0B30"))) {
-        const std::string rec = g.dir.read("jvfeed/0B30/" + name).substr(0, jv::O1Record::kLength);
+    for (const auto& name : kv::listFiles(g.dir.file(feedDir(kv::feed::LIVE_ODDS)))) {
+        const std::string rec =
+            g.dir.read(kv::joinPath(feedDir(kv::feed::LIVE_ODDS), name)).substr(0, jv::O1Record::kLength);
         const std::string id = getField(rec, jv::RaceIdHead::RaceId);
         const int post = posts.at(id.substr(0, 14)).at(std::stoi(id.substr(14)));
         EXPECT_EQ(clock(getField(rec, jv::OddsHead::HappyoTime).substr(4)), post - 10) << name;
@@ -375,8 +381,8 @@ int entries(const std::string& hr, kv::Field (*kumi)(std::size_t), std::size_t c
 TEST(SampleWeek, SmallWeekHoldsASecondRacecourseAndSmallFields) {
     for (auto* g : {&prediction(), &result()}) {
         const char* k = g == &prediction() ? "2" : "7";
-        auto ra = byRace(g->feed("TOKURACETCVNRCVN"), "RA", k);
-        auto se = byRace(g->feed("TOKURACETCVNRCVN"), "SE", k);
+        auto ra = byRace(g->feed(kv::feed::WEEK), "RA", k);
+        auto se = byRace(g->feed(kv::feed::WEEK), "SE", k);
         std::map<std::string, int> racesPerDay;             // date + racecourse -> races
         std::map<std::string, std::set<int>> smallFields;    // date -> fields of 8 or fewer
         std::set<std::string> registeredSmall;               // registered counts of Saturday's Kyoto
@@ -410,8 +416,8 @@ TEST(SampleWeek, ResultsHoldDeadHeatsAndARunnerWithoutPopularity) {
         {"2025112305050808", {2, 3, 2, 3, 1, 2}},   // two first
     };
     std::vector<std::string> live;
-    for (const auto& name : kv::listFiles(g.dir.file("jvfeed/0B12"))) {
-        std::string bytes = g.dir.read("jvfeed/0B12/" + name);
+    for (const auto& name : kv::listFiles(g.dir.file(feedDir(kv::feed::LIVE_RESULTS)))) {
+        std::string bytes = g.dir.read(kv::joinPath(feedDir(kv::feed::LIVE_RESULTS), name));
         for (std::size_t pos = 0; pos < bytes.size();) {
             const std::size_t len = jv::receivedLength(jv::recordKindOf(std::string_view(bytes).substr(pos)));
             ASSERT_GT(len, 0u);
@@ -419,7 +425,7 @@ TEST(SampleWeek, ResultsHoldDeadHeatsAndARunnerWithoutPopularity) {
             pos += len;
         }
     }
-    std::vector<std::string> final = g.feed("TOKURACETCVNRCVN");
+    std::vector<std::string> final = g.feed(kv::feed::WEEK);
     for (const std::vector<std::string>* source : {&live, &final}) {
         const char* which = source == &live ? "live" : "final";
         auto hr = byRace(*source, "HR", "7");
@@ -461,7 +467,7 @@ TEST(SampleWeek, ResultsHoldDeadHeatsAndARunnerWithoutPopularity) {
 // races, record for record, and it has its own programme.
 TEST(SampleWeek, AnEarlierWeekIsPartOfTheLaterWeeksHistory) {
     Generated earlier(kvsample::Phase::Result, 1, 1);
-    const auto week = earlier.feed("TOKURACETCVNRCVN");
+    const auto week = earlier.feed(kv::feed::WEEK);
     auto ra = byRace(week, "RA", "7");
     auto se = byRace(week, "SE", "7");
     std::map<std::string, int> racesPerDay;
@@ -479,11 +485,12 @@ TEST(SampleWeek, AnEarlierWeekIsPartOfTheLaterWeeksHistory) {
               (std::map<std::string, int>{{"2025111505", 8}, {"2025111508", 12}, {"2025111605", 8}, {"2025111608", 12}}));
     EXPECT_TRUE(hurdle);
     EXPECT_TRUE(deadHeat);
-    EXPECT_EQ(kv::listFiles(earlier.dir.file("jvfeed/0B12")), (std::vector<std::string>{"20251115.jvd", "20251116.jvd"}));
+    EXPECT_EQ(kv::listFiles(earlier.dir.file(feedDir(kv::feed::LIVE_RESULTS))),
+              (std::vector<std::string>{"20251115.jvd", "20251116.jvd"}));
 
     // Two weeks on, the feed carries that week's races of its horses as past races.
     Generated twoBack(kvsample::Phase::Result, 1, 2);
-    const auto week2 = twoBack.feed("TOKURACETCVNRCVN");
+    const auto week2 = twoBack.feed(kv::feed::WEEK);
     ra = byRace(week2, "RA", "7");
     se = byRace(week2, "SE", "7");
     auto blankDate = [](std::string r) {
@@ -491,7 +498,7 @@ TEST(SampleWeek, AnEarlierWeekIsPartOfTheLaterWeeksHistory) {
         return r;
     };
     int compared = 0;
-    for (const auto& r : prediction().feed("TOKURACETCVNRCVN")) {
+    for (const auto& r : prediction().feed(kv::feed::WEEK)) {
         const std::string id = getField(r, jv::RaceIdHead::RaceId);
         if (kind(r) != "7" || id < "20251108" || id > "20251109999999") continue;
         const std::string rid = r.substr(0, 2);

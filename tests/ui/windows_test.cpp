@@ -280,10 +280,10 @@ TEST(MenuDownload, ProgressWindowOverTheFeedCancelsThenCompletes) {
     testApp();
     TempDir dir;
     kv::SetAppPath(dir.path());
-    const std::string feed = dir.file("jvfeed");
-    fs::create_directories(feed + "/TOKURACETCVNRCVN");
-    { std::ofstream(feed + "/control.txt") << "[TOKURACETCVNRCVN]\ndownload_count = 3\nstatus_ms = 400\n"; }
-    { std::ofstream(feed + "/TOKURACETCVNRCVN/01.jvd", std::ios::binary) << "RA" << std::string(1268, ' ') << "\r\n"; }
+    const std::string feed = dir.file(kv::dirs::JVFEED), week = kv::joinPath(feed, kv::feed::WEEK);
+    fs::create_directories(week);
+    { std::ofstream(feed + "/control.txt") << "[" << kv::feed::WEEK << "]\ndownload_count = 3\nstatus_ms = 400\n"; }
+    { std::ofstream(week + "/01.jvd", std::ios::binary) << "RA" << std::string(1268, ' ') << "\r\n"; }
     LockedMessages messages;
     RecordingShell shell;
     kv::SystemClock clock;

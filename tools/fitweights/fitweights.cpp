@@ -5,7 +5,6 @@
 #include <cmath>
 #include <functional>
 #include <map>
-#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -13,6 +12,7 @@
 #include "acquisition/jvdata/race_records.h"
 #include "common/appfolder.h"
 #include "common/fields.h"
+#include "common/fsys.h"
 #include "common/numbers.h"
 #include "common/parallel.h"
 #include "common/quoted.h"
@@ -581,7 +581,7 @@ void storeSurface(SurfaceFit& sf, int s, const Columns& cols, const std::array<L
 
 FitResult fitWeightTables(const std::string& appDir, History history, const FitOptions& options) {
     FitResult result;
-    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    unsigned threads = options.threads ? options.threads : kv::usableCores();
     std::vector<WorkerOut> outs = codeHistory(appDir, history, threads, result.horses);
     for (const WorkerOut& o : outs) {
         result.runs += o.runs;

@@ -62,7 +62,7 @@ struct History {
 
 struct FitOptions {
     std::uint64_t seed = 1;
-    unsigned threads = 0;          // 0: one per hardware thread
+    unsigned threads = 0;          // 0: one per usable core (kv::usableCores)
     double shrink = 10.0;          // prior sample count of the shrinkage
     int passes = 4;                // backfitting passes
     int extremeWeights = 3;        // categories per surface with a weight beyond +-20

@@ -1,6 +1,6 @@
-// The week's JV-Link feed: stored data of the week ("TOKURACETCVNRCVN"), the
-// week's odds ("TOKURACETCOVRCOV"), live odds per race (0B30) and live results
-// per day (0B12).
+// The week's JV-Link feed: stored data of the week (kv::feed::WEEK), the
+// week's odds (kv::feed::ODDS), live odds per race (kv::feed::LIVE_ODDS) and
+// live results per day (kv::feed::LIVE_RESULTS).
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -54,7 +54,7 @@ struct WeekFeed {
     FeedWriter& fw;
     const bool result;
     const kv::Date entriesMade, cardMade, resultMade;
-    const std::string spec = "TOKURACETCVNRCVN";
+    const std::string spec = kv::feed::WEEK;
     std::set<int> weekHorses, weekJockeys;
     std::vector<RaceOdds> odds;
 
@@ -167,12 +167,12 @@ struct WeekFeed {
             char kubun = result ? '4' : '1';
             kv::Date made = result ? resultMade : cardMade;
             std::string happyo = result ? mmddhhmm(race.date, race.hassoTime) : mmddhhmm(cardMade, 1700);
-            fw.file("TOKURACETCOVRCOV", id,
+            fw.file(kv::feed::ODDS, id,
                     {o1Record(w, k, o, kubun, made, happyo), o2Record(w, k, o, kubun, made, happyo),
                      o4Record(w, k, o, kubun, made, happyo), o5Record(w, k, o, kubun, made, happyo),
                      o6Record(w, k, o, kubun, made, happyo)});
             std::string live = mmddhhmm(race.date, addMinutes(race.hassoTime, -10));
-            fw.file("0B30", id,
+            fw.file(kv::feed::LIVE_ODDS, id,
                     {o1Record(w, k, o, '3', race.date, live), o2Record(w, k, o, '3', race.date, live),
                      o4Record(w, k, o, '3', race.date, live), o5Record(w, k, o, '3', race.date, live),
                      o6Record(w, k, o, '3', race.date, live)});
@@ -190,7 +190,7 @@ struct WeekFeed {
                 for (int si : race.starts) recs.push_back(seRecord(w, w.starts[si], '7', day, true));
                 recs.push_back(hrRecord(w, r - w.firstWeekRace, odds[r - w.firstWeekRace], day));
             }
-            fw.file("0B12", ymd(day), recs);
+            fw.file(kv::feed::LIVE_RESULTS, ymd(day), recs);
         }
     }
 };

@@ -15,7 +15,7 @@
 namespace kvsample {
 
 bool writeHidden(const World& w, const std::string& appDir) {
-    const std::string dir = kv::joinPath(appDir, "sample");
+    const std::string dir = kv::joinPath(appDir, kv::dirs::SAMPLE);
     if (!kv::makeDirs(dir)) return false;
     std::ostringstream ab;
     ab << "KettoNum,Ability,Surface,PrefDist,Style,PastRuns,WeekRaceId,WeekUmaban\n";
@@ -38,8 +38,8 @@ bool writeHidden(const World& w, const std::string& appDir) {
             res << raceIdOf(w.races[r]) << ',' << s.umaban << ',' << w.horses[s.horse].ketto << ',' << s.order << ','
                 << s.ijyo << ',' << s.time << ',' << s.odds << ',' << s.ninki << '\n';
         }
-    return kv::writeFileAtomic(kv::joinPath(dir, "hidden_ability.csv"), ab.str()) &&
-           kv::writeFileAtomic(kv::joinPath(dir, "week_results.csv"), res.str());
+    return kv::writeFileAtomic(kv::joinPath(dir, kv::sample::HIDDEN_ABILITY), ab.str()) &&
+           kv::writeFileAtomic(kv::joinPath(dir, kv::sample::WEEK_RESULTS), res.str());
 }
 
 // The factor weight tables, fitted on the past races of the world by running the
@@ -80,11 +80,14 @@ WriteSummary generate(const Options& opt) {
     if (!kv::makeDirs(opt.appDir)) throw std::runtime_error("cannot create the folder " + opt.appDir);
     World w = buildWorld(opt);
     WriteSummary sum;
-    if (!writeCodeTable(opt.appDir)) throw std::runtime_error("cannot write JRACODE/CodeTable.csv");
-    if (!writeStatistics(w, opt.appDir, sum)) throw std::runtime_error("cannot write the OPTION1N statistics files");
+    if (!writeCodeTable(opt.appDir)) throw std::runtime_error(std::string("cannot write ") + kv::files::CODE_TABLE);
+    if (!writeStatistics(w, opt.appDir, sum))
+        throw std::runtime_error(std::string("cannot write the ") + kv::dirs::OPTION1N + " statistics files");
     writeWeights(w, opt);
-    if (!writeFeed(w, opt.appDir, sum)) throw std::runtime_error("cannot write the feed folder jvfeed");
-    if (!writeHidden(w, opt.appDir)) throw std::runtime_error("cannot write the folder sample");
+    if (!writeFeed(w, opt.appDir, sum))
+        throw std::runtime_error(std::string("cannot write the feed folder ") + kv::dirs::JVFEED);
+    if (!writeHidden(w, opt.appDir))
+        throw std::runtime_error(std::string("cannot write the folder ") + kv::dirs::SAMPLE);
     return sum;
 }
 
