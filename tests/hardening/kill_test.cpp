@@ -463,6 +463,9 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
     const long long o2 = kv::fileSize(app + "/O2THISWEEKN.dat");
     const long long day = kv::fileSize(app + "/" + dayFile);
     const auto cutAt = [](std::size_t n) { return [n](std::string& b) { b.resize(n); }; };
+    const auto feedDir = [](const char* folder) { return std::string(kv::dirs::JVFEED) + "/" + folder + "/"; };
+    const std::string week = feedDir(kv::feed::WEEK), odds = feedDir(kv::feed::ODDS),
+                      liveOdds = feedDir(kv::feed::LIVE_ODDS);
 
     struct Case {
         const char* kind;
@@ -494,22 +497,22 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
          [](std::string& b) { b[b.find('\n') + 3] = '\0'; }, "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、NUL バイトが有ります）"},
         {"folder in place", "history-search", dayFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + dayFile},
         {"folder in place", "predict", exFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + exFile},
-        {"folder in place", "fetch", "jvfeed/TOKURACETCVNRCVN/" + kv::listFiles(app + "/jvfeed/TOKURACETCVNRCVN").front(), nullptr,
+        {"folder in place", "fetch", week + kv::listFiles(app + "/" + week).front(), nullptr,
          "読み込めなかったファイル"},
         // The downloads, as they receive the feed.
         {"key digits to letters", "fetch",
-         "jvfeed/TOKURACETCVNRCVN/" + kv::listFiles(app + "/jvfeed/TOKURACETCVNRCVN").back(),
+         week + kv::listFiles(app + "/" + week).back(),
          [](std::string& b) { b.replace(719 + 13, 2, "AB"); },
          "に壊れたレコードが 1 件あります（最初: 2 件目、HR レコード、レースキーが数字ではありません）。①今週開催取得をやり直して下さい。"},
         {"zeroed region", "odds-fetch",
-         "jvfeed/TOKURACETCOVRCOV/" + kv::listFiles(app + "/jvfeed/TOKURACETCOVRCOV").front(),
+         odds + kv::listFiles(app + "/" + odds).front(),
          [](std::string& b) { std::fill(b.begin() + 962 + 100, b.begin() + 962 + 200, '\0'); },
          "に壊れたレコードが 1 件あります（最初: 2 件目、O2 レコード、NUL バイトが有ります）。「今週のオッズ」をやり直して下さい。"},
         {"repeated", "odds-fetch-trifecta",
-         "jvfeed/TOKURACETCOVRCOV/" + kv::listFiles(app + "/jvfeed/TOKURACETCOVRCOV").front(),
+         odds + kv::listFiles(app + "/" + odds).front(),
          [](std::string& b) { b += b; },
          "に壊れたレコードが 5 件あります（最初: 6 件目、ファイルの最初のレコードから繰り返されています）。「今週の3連単」をやり直して下さい。"},
-        {"empty", "live-odds", "jvfeed/0B30/" + kv::listFiles(app + "/jvfeed/0B30").back(), cutAt(0),
+        {"empty", "live-odds", liveOdds + kv::listFiles(app + "/" + liveOdds).back(), cutAt(0),
          " は壊れています（ファイルが空です）。「Ⅱ　速報オッズ情報」をやり直して下さい。"},
         // The history, code table, run, jockey and weight readers.
         {"rate to letters",
