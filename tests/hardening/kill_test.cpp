@@ -865,4 +865,28 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
         }
 }
 
+
+// A table that cannot be loaded is named once, for what stops its load: the
+// legal forms of the other files beside it say nothing.
+TEST(LegalInputs, ALoadThatFailsNamesOnlyTheFileThatStopsIt) {
+    kvtest::TempDir root;
+    const std::string app = copyOf(Built::resultWeek(), root);
+    ASSERT_FALSE(app.empty());
+    namespace o = kv::option1n;
+    const std::string opt = app + "/" + kv::dirs::OPTION1N + "/" + o::WEIGHT_TURF;
+    const std::string codes = opt + o::WEIGHT_CATEGORY + o::WEIGHT_END, counts = opt + o::WEIGHT_CATEGORY_COUNT + o::WEIGHT_END;
+    std::string b = *kv::readFileBytes(codes);
+    ASSERT_TRUE(kv::writeFileAtomic(codes, eachLine(b, [](const std::string& l, std::size_t i) { return i % 2 ? unquoted(l) : l; })));
+    b = *kv::readFileBytes(counts);
+    ASSERT_TRUE(kv::writeFileAtomic(counts, b.substr(0, b.size() / 2)));  // ends before its counts are met
+    for (const char* step : {"factor-weights --turf", "calculate"}) {
+        SCOPED_TRACE(step);
+        const Cli r = cli(app, step);
+        EXPECT_EQ(r.err.find("壊れ"), std::string::npos) << r.err;
+        const std::size_t named = r.err.find(std::string(o::WEIGHT_TURF) + o::WEIGHT_CATEGORY_COUNT);
+        EXPECT_NE(named, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("MSG: ", r.err.find("MSG: ") + 1), std::string::npos) << "one message: " << r.err;
+    }
+}
+
 }  // namespace
