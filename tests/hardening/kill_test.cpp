@@ -802,8 +802,10 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
              while (std::count(b.begin(), b.end(), '\n') < 2 + 4 * 13) b += race;
          }, historySteps, false},
         {"rates without a leading 0, and absent", {day + kv::suffix::KAITEKI}, onLine(3, [](const std::string& l) {
-             std::string out = l.substr(0, l.rfind(','));  // the last rate absent
-             return out.replace(out.find(','), 2, ",.5,") + ",";
+             // The first rate ".5", the last absent: as many values as before.
+             const std::size_t first = l.find(',') + 1, second = l.find(',', first);
+             const std::string out = l.substr(0, first) + ".5" + l.substr(second);
+             return out.substr(0, out.rfind(',') + 1);
          }), {historyDay.c_str()}, false},
         {"a race of blank start time and distance", {day + kv::suffix::LUP_RCM}, [](std::string& b) {
              const std::size_t rc = b.find("\"RC\",\"1\",\"");
