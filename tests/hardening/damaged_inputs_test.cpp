@@ -1,0 +1,152 @@
+// Damaged inputs, each through the step that first reads it: the step names
+// the file, how many records or lines are damaged and the first of them, and
+// what to do, and goes on; a folder in place of a file fails the step.
+#include "hardening_rig.h"
+
+using namespace kvhard;
+
+namespace {
+
+// A damaged input is named in the step's message: the file, how many records
+// (or lines) are damaged and the first of them with what is wrong, and what
+// to do; the step goes on. A folder where a file belongs is an unreadable
+// file. Intact files are not mentioned.
+TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
+    kvtest::TempDir root;
+    const std::string app = copyOf(Built::resultWeek(), root);  // with the results: the history's day files
+    ASSERT_FALSE(app.empty());
+    std::string dayFile;
+    for (const auto& n : kv::listFiles(app + "/TEKICHU"))
+        if (n.size() == 25 && n.substr(14) == "tekichu.txt") dayFile = "TEKICHU/" + n;
+    ASSERT_FALSE(dayFile.empty());
+    const std::string exFile = "UMAGOTOEXTHISWEEKN/" + kv::listFiles(app + "/UMAGOTOEXTHISWEEKN").front();
+    const long long se = kv::fileSize(app + "/SETHISWEEKN.dat");
+    const long long o2 = kv::fileSize(app + "/O2THISWEEKN.dat");
+    const long long day = kv::fileSize(app + "/" + dayFile);
+    const auto cutAt = [](std::size_t n) { return [n](std::string& b) { b.resize(n); }; };
+    const auto feedDir = [](const char* folder) { return std::string(kv::dirs::JVFEED) + "/" + folder + "/"; };
+    const std::string week = feedDir(kv::feed::WEEK), odds = feedDir(kv::feed::ODDS),
+                      liveOdds = feedDir(kv::feed::LIVE_ODDS);
+
+    struct Case {
+        const char* kind;
+        const char* step;
+        std::string file;
+        std::function<void(std::string&)> damage;  // none: a folder in place of the file
+        std::string said;                           // part of the message ("" : nothing about the file)
+    };
+    const std::string se1 = "SETHISWEEKN.dat に壊れたレコードが ";
+    const Case cases[] = {
+        {"cut inside a record", "structure", "SETHISWEEKN.dat", cutAt(static_cast<std::size_t>(se - 100)),
+         se1 + "1 件あります（最初: " + std::to_string((se - 100) / 555 + 1) +
+             " 件目、ファイルがレコードの途中で終わっています）。①今週開催取得をやり直して下さい。"},
+        {"zeroed region", "structure", "SETHISWEEKN.dat",
+         [](std::string& b) { std::fill(b.begin() + 555 * 10 + 11, b.begin() + 555 * 10 + 300, '\0'); },
+         se1 + "1 件あります（最初: 11 件目、レースキーが数字ではありません）"},
+        {"garbage inserted", "structure", "SETHISWEEKN.dat", [](std::string& b) { b.insert(555 * 4, "\xFF\xFFgarbage"); },
+         "（最初: 5 件目、レコードの終わり（CR LF）が有りません）"},
+        {"key digits to letters", "structure", "SETHISWEEKN.dat", [](std::string& b) { b.replace(555 * 2 + 28, 2, "AB"); },
+         se1 + "1 件あります（最初: 3 件目、馬番が数字ではありません）"},
+        {"empty", "structure", "SETHISWEEKN.dat", cutAt(0), "SETHISWEEKN.dat は壊れています（ファイルが空です）"},
+        {"intact", "structure", "SETHISWEEKN.dat", [](std::string&) {}, ""},
+        {"repeated", "odds-tables", "O2THISWEEKN.dat", [](std::string& b) { b += b; },
+         "O2THISWEEKN.dat で繰り返されたレコード " + std::to_string(o2 / 2042) + " 件を読み飛ばしました"},
+        {"intact", "odds-tables", "O2THISWEEKN.dat", [](std::string&) {}, ""},
+        {"cut inside a line", "history-search", dayFile, cutAt(static_cast<std::size_t>(day - 1)),
+         "に壊れた行が 1 行あります（最初: "},
+        {"NUL byte", "predict", "JRACODE/CodeTable.csv",
+         [](std::string& b) { b[b.find('\n') + 3] = '\0'; }, "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、NUL バイトが有ります）"},
+        {"folder in place", "history-search", dayFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + dayFile},
+        {"folder in place", "predict", exFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + exFile},
+        {"folder in place", "fetch", week + kv::listFiles(app + "/" + week).front(), nullptr,
+         "読み込めなかったファイル"},
+        // The downloads, as they receive the feed.
+        {"key digits to letters", "fetch",
+         week + kv::listFiles(app + "/" + week).back(),
+         [](std::string& b) { b.replace(719 + 13, 2, "AB"); },
+         "に壊れたレコードが 1 件あります（最初: 2 件目、HR レコード、レースキーが数字ではありません）。①今週開催取得をやり直して下さい。"},
+        {"zeroed region", "odds-fetch",
+         odds + kv::listFiles(app + "/" + odds).front(),
+         [](std::string& b) { std::fill(b.begin() + 962 + 100, b.begin() + 962 + 200, '\0'); },
+         "に壊れたレコードが 1 件あります（最初: 2 件目、O2 レコード、NUL バイトが有ります）。「今週のオッズ」をやり直して下さい。"},
+        {"repeated", "odds-fetch-trifecta",
+         odds + kv::listFiles(app + "/" + odds).front(),
+         [](std::string& b) { b += b; },
+         "に壊れたレコードが 5 件あります（最初: 6 件目、ファイルの最初のレコードから繰り返されています）。「今週の3連単」をやり直して下さい。"},
+        {"empty", "live-odds", liveOdds + kv::listFiles(app + "/" + liveOdds).back(), cutAt(0),
+         " は壊れています（ファイルが空です）。「Ⅱ　速報オッズ情報」をやり直して下さい。"},
+        // The history, code table, run, jockey and weight readers.
+        {"rate to letters",
+         [&] {
+             static std::string step;  // lives as long as the table
+             step = "history-day --day=" + dayFile.substr(8, 14);
+             return step.c_str();
+         }(),
+         dayFile.substr(0, 22) + "kaiteki.txt",
+         [](std::string& b) {
+             std::size_t at = 0;
+             for (int line = 1; line < 4; ++line) at = b.find('\n', at) + 1;
+             b[b.find(',', at) + 1] = 'A';
+         },
+         "kaiteki.txt に壊れた行が 1 行あります（最初: 4 行目、率が数字ではありません）。⑥予想・結果をやり直して下さい。"},
+        {"payout to letters", "history-search", dayFile,
+         [](std::string& b) {
+             std::size_t at = 0;
+             for (int line = 1; line < 5; ++line) at = b.find('\n', at) + 1;
+             b[b.find(',', at) + 2] = 'A';
+         },
+         "tekichu.txt に壊れた行が 1 行あります（最初: 5 行目、配当が数字ではありません）"},
+        {"date to blanks", "big-payouts", dayFile.substr(0, 22) + "lupRCM.txt",
+         [](std::string& b) { b.replace(10, 2, "  "); },
+         "lupRCM.txt に壊れた行が 1 行あります（最初: 1 行目、日付が数字ではありません）"},
+        {"table number to letters", "big-payouts", "JRACODE/CodeTable.csv",
+         [](std::string& b) { b[b.find('\n') + 2] = 'X'; },
+         "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、表番号が数字ではありません）"},
+        {"horse number to letters", "fix-previous-day", "UMAGOTOTHISWEEKN/" + exFile.substr(19, 10) + ".dat",
+         [](std::string& b) { b.replace(28, 2, "AB"); },
+         "に壊れたレコードが 1 件あります（最初: 1 件目、馬番が数字ではありません）。②構造・中止処理をやり直して下さい。"},
+        {"zeroed region", "calculate", "UMAGOTOTHISWEEKN/" + exFile.substr(19, 10) + ".dat",
+         [](std::string& b) { std::fill(b.begin() + 40, b.begin() + 100, '\0'); },
+         "に壊れたレコードが 1 件あります（最初: 1 件目、NUL バイトが有ります）"},
+        {"jockey code to blanks", "calculate", "KSTHISWEEKN.dat", [](std::string& b) { b.replace(4161 + 11, 2, "  "); },
+         "KSTHISWEEKN.dat に壊れたレコードが 1 件あります（最初: 2 件目、騎手コードが数字ではありません）"},
+        {"empty", "calculate", "OPTION1N/KS20190101NEW.dat", cutAt(0),
+         "KS20190101NEW.dat は壊れています（ファイルが空です）"},
+        {"count to blanks", "calculate", "OPTION1N/SibaItemCategoryCount201901N2025.dat",
+         [](std::string& b) {
+             const std::size_t at = b.find('\n') + 1;
+             b.replace(at, b.find('\r', at) - at, b.find('\r', at) - at, ' ');
+         },
+         "SibaItemCategoryCount201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、件数が数字ではありません）"},
+        {"a quote that does not pair", "calculate", "OPTION1N/DirtItemCategory201901N2025.dat",
+         [](std::string& b) { b.insert(b.find('\n') + 4, "\""); },
+         "DirtItemCategory201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、引用符が対になっていません）"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.step) + " " + c.file + ": " + c.kind);
+        const std::string path = app + "/" + c.file;
+        const std::string kept = *kv::readFileBytes(path);
+        if (c.damage) {
+            std::string bytes = kept;
+            c.damage(bytes);
+            ASSERT_TRUE(kv::writeFileAtomic(path, bytes));
+        } else {
+            fs::remove(path);
+            fs::create_directory(path);
+        }
+        const Cli r = cli(app, c.step);
+        if (c.said.empty()) {
+            EXPECT_EQ(r.err.find("壊れ"), std::string::npos) << r.err;
+        } else {
+            EXPECT_NE(r.err.find("MSG: "), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+        }
+        EXPECT_EQ(r.code, c.damage ? 0 : 1)
+            << (c.damage ? "damaged but readable: the step goes on" : "unreadable: the step fails");
+        fs::remove_all(path);
+        ASSERT_TRUE(kv::writeFileAtomic(path, kept));
+    }
+}
+
+}  // namespace
