@@ -8,6 +8,22 @@
 
 namespace kv {
 
+namespace {
+
+// The value of a checked number text with '.' as its point whatever the
+// locale; nullopt beyond what a double holds.
+std::optional<double> decimalValue(std::string_view t) {
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);  // from_chars takes no '+'
+    double v = 0.0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
 double val(std::string_view s) {
     std::string num;
     std::size_t i = 0;
@@ -32,7 +48,14 @@ double val(std::string_view s) {
         }
     }
     if (!any) return 0.0;
-    return std::strtod(num.c_str(), nullptr);
+    if (const auto v = decimalValue(num)) return *v;
+    // Beyond a double: infinity for a whole part of more than 308 digits, 0 for
+    // a fraction too small to hold.
+    const bool neg = num.front() == '-';
+    const std::size_t whole = num.find_first_of("123456789");
+    const bool big = whole != std::string::npos && whole < num.find('.');
+    const double m = big ? HUGE_VAL : 0.0;
+    return neg ? -m : m;
 }
 
 long long vbRound(double x) {
@@ -78,24 +101,35 @@ long long wholeNumber(std::string_view s, long long lo, long long hi) {
     return *v;
 }
 
-std::optional<double> strictNumber(std::string_view s) {
+namespace {
+
+// A decimal number, blanks around allowed; with an exponent part if `exponent`.
+std::optional<double> decimalNumber(std::string_view s, bool exponent) {
     s = trimBlanks(s);
-    if (s.empty()) return std::nullopt;
     std::size_t i = 0;
-    if (s[0] == '+' || s[0] == '-') i = 1;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     bool digits = false, dot = false;
-    for (std::size_t k = i; k < s.size(); ++k) {
-        if (s[k] >= '0' && s[k] <= '9') {
-            digits = true;
-        } else if (s[k] == '.' && !dot) {
-            dot = true;
-        } else {
-            return std::nullopt;
-        }
+    for (; i < s.size(); ++i) {
+        if (isDigit(s[i])) digits = true;
+        else if (s[i] == '.' && !dot) dot = true;
+        else break;
     }
     if (!digits) return std::nullopt;
-    return std::strtod(std::string(s).c_str(), nullptr);
+    if (exponent && i < s.size() && (s[i] == 'E' || s[i] == 'e')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        const std::size_t first = i;
+        while (i < s.size() && isDigit(s[i])) ++i;
+        if (i == first) return std::nullopt;
+    }
+    if (i != s.size()) return std::nullopt;
+    return decimalValue(s);
 }
+
+}  // namespace
+
+std::optional<double> inputNumber(std::string_view s) { return decimalNumber(s, true); }
+std::optional<double> strictNumber(std::string_view s) { return decimalNumber(s, false); }
 
 namespace {
 

@@ -35,7 +35,15 @@ ConversionError notANumber(std::string_view text);
 long long wholeNumber(std::string_view s, long long lo = std::numeric_limits<std::int32_t>::min(),
                       long long hi = std::numeric_limits<std::int32_t>::max());
 
-// Strict decimal: optional sign, digits, optional '.' and digits; blanks around allowed.
+// A number as a value-by-value file read holds it: optional blanks around, an
+// optional sign, digits with at most one '.' (at least one digit: ".5" and "5."
+// are numbers), then optionally E or e, an optional sign and at least one digit
+// ("1E-05", "2.5E+07", "144E-3"). Anything else, and a value beyond what a
+// double holds (too large or too small), is no number. '.' is the point
+// whatever the locale.
+std::optional<double> inputNumber(std::string_view s);
+// The same without the exponent: for fields that hold a plain decimal
+// (fixed-width fields, record members) and take no exponent form.
 std::optional<double> strictNumber(std::string_view s);
 
 // A whole-valued double as a 64-bit integer: NaN gives 0, values beyond the
