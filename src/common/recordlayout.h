@@ -1,0 +1,93 @@
+// What a file read whole must look like, by its name: the record layout of a
+// record file (record length, CR LF at the end, CP932 text, fields that must
+// be digits) or the grammar of a text file (its lines or its stream of
+// quoted values, and the fields that must hold numbers). Each layout is
+// registered by the code that owns the file's format; the file layer checks
+// every file it reads whole against the layout registered for its name
+// (common/recordcheck.h). A file with no layout is not checked.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/fields.h"
+
+namespace kv {
+
+
+// A field that must be digits; `name` says what it holds, in Japanese
+// ("レースキー") and in English ("race key").
+struct DigitField {
+    Field field;
+    const char* name;
+    const char* english;
+};
+
+// Fields of a text line that must hold numbers, the line read by the
+// quoted-line rules (common/quoted.h: fields separated by commas, a quoted
+// field without its quotes, an unquoted field without the blanks around it).
+struct LineField {
+    // Digits: digits only. Padded: digits after blanks (a right-aligned
+    // number). Number: an optional minus, digits, an optional point and
+    // digits. Counted: digits and their unit, a CP932 word ("2025年",
+    // "3日目"). Pair: digits, a blank and digits ("19 20"). Combination:
+    // horse numbers of two characters joined by "-" or "→" (" 1- 3-12",
+    // "12→ 7").
+    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination };
+    // The lines it applies to: those whose first field is `tag` (CP932
+    // bytes; "MS*": those whose first field starts with "MS"); with no tag,
+    // the lines fromLine..toLine (1-based), every line when fromLine is 0.
+    // In a file of rows (RecordLayout::rowFields) read "row" for "line".
+    std::string tag;
+    unsigned fromLine = 0;
+    unsigned toLine = 0;
+    // The fields first..last (0-based), each a number of this kind; with
+    // emptyOk an empty or absent field passes.
+    unsigned first = 0;
+    unsigned last = 0;
+    Kind kind = Digits;
+    bool emptyOk = false;
+    const char* name = "";
+    const char* english = "";
+};
+
+struct RecordLayout {
+    std::size_t length = 0;          // 0: lines of text, each ending in CR LF
+    bool crlf = false;               // each record ends in CR LF
+    bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
+    bool nulFree = false;            // no NUL byte (a record whose text was checked before)
+    std::vector<DigitField> digits;  // fields that must be digits
+    // Lines: the fields that must hold numbers (an empty line has none),
+    // whether every field is quoted whole or bare with no quote in it, how
+    // many lines at most (0: any).
+    std::vector<LineField> lineFields;
+    bool fieldForm = false;
+    std::size_t maxLines = 0;
+    // Not 0: the file is one stream of fields in which line ends separate
+    // fields as commas do, every rowFields fields form a row, and the rules
+    // above (lineFields, fieldForm, maxLines) apply to its rows; a fault is
+    // told at the line where its row starts, and the last line needs no line
+    // end. With neither rules nor fieldForm only the text is checked: the
+    // reader, which knows how many values it takes, checks those it reads.
+    std::size_t rowFields = 0;
+    // In a stream: the first row has this many fields (a day header) when
+    // not 0; the fields after it make whole rows (a field lost or added
+    // shows); at least this many rows follow the head (the reader takes
+    // them: a stream that ends before them is damaged).
+    std::size_t headFields = 0;
+    bool wholeRows = false;
+    std::size_t minRows = 0;
+    bool needsRecords = false;       // an empty file is damaged
+    std::string action;              // what to do about damage ("①今週開催取得をやり直して下さい。")
+};
+
+// Registers the layout of the files matching `pattern`: a file name
+// ("SETHISWEEKN.dat"), "FOLDER/*SUFFIX" (a file of the folder FOLDER whose
+// name ends in SUFFIX) or "*SUFFIX" (such a file in any folder). A later
+// registration of the same pattern replaces the earlier one.
+void registerRecordLayout(const std::string& pattern, RecordLayout layout);
+// The layout for a path; nullptr when none is registered.
+const RecordLayout* recordLayoutFor(std::string_view path);
+
+}  // namespace kv
