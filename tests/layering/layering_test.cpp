@@ -1,7 +1,8 @@
 // The layering of src/: every #include between folders, and every library a
 // folder's CMakeLists.txt links, must be allowed by the layer table of
 // docs/architecture.md, and the table itself must keep every allowed folder in
-// a lower layer and Qt out of the logic folders.
+// a lower layer and Qt out of the logic folders. Outside src/ no header is
+// reached by a path into src/.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -187,6 +188,31 @@ std::vector<std::string> includeFaults(const Table& table, const std::string& fo
     return faults;
 }
 
+// Faults of one file outside src/ (`folder` relative to the project root,
+// such as "tests/hardening"): a header of the project is reached from the
+// include folders (src/ and tests/), never by a path through a folder src
+// nor, from the file's folder, by one that climbs out of its top folder.
+std::vector<std::string> outsideFaults(const std::string& folder, const std::string& file, const std::string& text) {
+    std::vector<std::string> faults;
+    const std::string top = folder.substr(0, folder.find('/'));
+    std::istringstream in(text);
+    std::string line;
+    for (int n = 1; std::getline(in, line); ++n) {
+        const Directive d = directiveOf(line);
+        if (!d.found || d.header.empty()) continue;
+        const bool dotted = d.header.rfind('.', 0) == 0;
+        bool fault = ("/" + d.header + "/").find("/src/") != std::string::npos || (d.angle && dotted);
+        if (!fault && dotted) {
+            const std::string to = fs::path(folder + "/" + d.header).lexically_normal().generic_string();
+            fault = to.substr(0, to.find('/')) != top;
+        }
+        if (fault)
+            faults.push_back(file + ":" + std::to_string(n) +
+                             ": a header reached by a path from outside its include folder: " + d.header);
+    }
+    return faults;
+}
+
 // The words of a CMakeLists.txt text, comments left out, each call of `command`
 // as its arguments.
 std::vector<std::vector<std::string>> callsOf(const std::string& text, const std::string& command) {
@@ -284,6 +310,25 @@ TEST(Layering, EveryIncludeUnderSrcIsAllowedByTheLayerTable) {
     EXPECT_TRUE(faults.empty()) << joined(faults);
 }
 
+// Outside src/ (the executables, the tools, the tests and the fuzz targets)
+// headers are reached from the include folders too.
+TEST(Layering, EveryIncludeOutsideSrcIsReachedFromTheIncludeFolders) {
+    const fs::path root = KV_SOURCE_ROOT;
+    std::vector<std::string> faults;
+    std::size_t files = 0;
+    for (const char* top : {"app", "tools", "tests", "fuzz"})
+        for (const auto& e : fs::recursive_directory_iterator(root / top)) {
+            const auto ext = e.path().extension();
+            if (!e.is_regular_file() || (ext != ".h" && ext != ".cpp")) continue;
+            ++files;
+            const std::string folder = fs::relative(e.path().parent_path(), root).generic_string();
+            const std::string file = fs::relative(e.path(), root).generic_string();
+            for (auto& f : outsideFaults(folder, file, readAll(e.path()))) faults.push_back(std::move(f));
+        }
+    EXPECT_GT(files, 100u);
+    EXPECT_TRUE(faults.empty()) << joined(faults);
+}
+
 // Each folder's CMakeLists.txt under src/, by folder relative to src/.
 std::map<std::string, std::string> cmakeFiles(const fs::path& src) {
     std::map<std::string, std::string> out;
@@ -366,6 +411,23 @@ TEST(Layering, ReportsEachKindOfFault) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(!includeFaults(table, c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;
+
+    // Outside src/: a file's own folder and the include folders, never src/ by a path.
+    const Case outside[] = {
+        {"tests/hardening", "#include \"hardening_rig.h\"\n#include \"common/quoted.h\"\n", false},
+        {"tests/hardening", "#include \"fixtures/fixtures.h\"\n#include <gtest/gtest.h>\n", false},
+        {"tests/hardening", "#include \"../fixtures/fixtures.h\"\n", false},  // within tests/
+        {"tests/hardening", "#include \"../../src/common/quoted.h\"\n", true},
+        {"tests/hardening", "#include \"../src/common/quoted.h\"\n", true},
+        {"tests", "#include \"../src/common/quoted.h\"\n", true},
+        {"app/cli", "#include <src/common/quoted.h>\n", true},
+        {"tools/bench", "#include \"src/common/quoted.h\"\n", true},
+        {"fuzz", "#include <../src/common/quoted.h>\n", true},
+        {"fuzz", "#include \"../app/cli/cli.h\"\n", true},  // out of its top folder
+        {"tests/ui", "# include \"../../src/common/quoted.h\"\n", true},
+    };
+    for (const Case& c : outside)
+        EXPECT_EQ(!outsideFaults(c.folder, "f.cpp", c.text).empty(), c.fault) << c.folder << ": " << c.text;
 
     // The link lines of a folder's CMakeLists.txt, read as the table reads includes.
     const std::map<std::string, std::string> libs = {
