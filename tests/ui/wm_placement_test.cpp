@@ -3,7 +3,8 @@
 // The frames are read from the window manager itself (the client window's place
 // on the root and _NET_FRAME_EXTENTS), not from Qt's idea of them. On that
 // desktop the factor weight windows are read tab by tab: explanation boxes
-// whole, the legend strip one row, every control inside the client area.
+// whole, the legend strip one row, every control inside the client area; and
+// the past performance window's summary grid on 単複的中状況 shows every row.
 //
 // The executable starts its own desktop: Xvfb on a free display of the size
 // KV_TEST_SCREEN=WxH (1366x768 by default) and openbox on it, then runs the
@@ -471,6 +472,65 @@ void expectFactorWindowReadable(kv::ui::FactorWeightView* v, const std::string& 
     tabs->tabButton(config.outerCurrent)->click();
 }
 
+// The past performance window on its tab 単複的中状況 (a day shown): the
+// summary grid below shows every row whole within its viewport, without a
+// scroll bar up and down, and lies wholly on its page, its tab control and the
+// window's client area as the screen shows it; the hit grid above stays on
+// the page above it.
+void expectSummaryGridWhole(kv::ui::PastPerformanceWindow* past, const Frame& window) {
+    kv::qt::TabStrip* tabs = past->ssTab1();
+    int tab = -1;
+    for (int t = 0; t < tabs->count(); ++t)
+        if (tabs->caption(t) == QStringLiteral("単複的中状況")) tab = t;
+    ASSERT_GE(tab, 0) << "no tab 単複的中状況";
+    const int shownTab = tabs->currentIndex();
+    tabs->tabButton(tab)->click();
+    if (past->list1()->count() > 0) past->clickDay(0);
+    pump(100);
+    QWidget* page = tabs->page(tab);
+    auto* summary = page->findChild<kv::qt::GridView*>(QStringLiteral("TFTekiKaiFG"));
+    auto* hits = page->findChild<kv::qt::GridView*>(QStringLiteral("TanFukuFG"));
+    ASSERT_NE(summary, nullptr);
+    ASSERT_NE(hits, nullptr);
+    ASSERT_TRUE(summary->isVisible());
+    EXPECT_FALSE(summary->verticalScrollBar()->isVisible()) << "a scroll bar beside the summary grid";
+    EXPECT_EQ(summary->verticalScrollBar()->maximum(), 0) << "the summary grid scrolls";
+    const int viewport = summary->viewport()->height();
+    for (int r = 0; r < summary->model()->rowCount(); ++r) {
+        if (summary->isRowHidden(r)) continue;
+        const int top = summary->rowViewportPosition(r), bottom = top + summary->rowHeight(r);
+        EXPECT_TRUE(top >= 0 && bottom <= viewport)
+            << "row " << r << " (" << summary->model()->index(r, 0).data().toString().toStdString() << ") at "
+            << top << ".." << bottom << " in a viewport of " << viewport << " px";
+    }
+    // Wholly on every box it lies in, up to the window, and on the screen's client area.
+    for (QWidget* w = summary; w && w != past; w = w->parentWidget()) {
+        QWidget* box = w->parentWidget();
+        const QRect r(summary->mapTo(box, QPoint(0, 0)), summary->size());
+        EXPECT_TRUE(box->rect().contains(r)) << "summary grid at " << str(r) << " in " << box->metaObject()->className()
+                                             << " " << box->objectName().toStdString() << " of " << str(box->rect());
+    }
+    const QRect global(summary->mapToGlobal(QPoint(0, 0)), summary->size());
+    EXPECT_TRUE(window.client.contains(global))
+        << "summary grid at " << str(global) << ", window's client area " << str(window.client);
+    EXPECT_TRUE(page->rect().contains(hits->geometry())) << "hit grid at " << str(hits->geometry());
+    EXPECT_LT(hits->geometry().bottom(), summary->geometry().top())
+        << "hit grid at " << str(hits->geometry()) << " over the summary grid at " << str(summary->geometry());
+    expectControlsInside(past);
+    // A look at the tab as the screen shows it, frame included.
+    past->raise();
+    past->activateWindow();
+    pump(300);
+    const QRect frame = wmFrame(past->winId()).rect;
+    const std::string shot =
+        artifacts() + "/wm-" + screenSetting() + (tallTitles() ? "-tall-titles-" : "-") + "KakoSeisekiQUEL-TanFuku.png";
+    EXPECT_TRUE(QGuiApplication::primaryScreen()
+                    ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+                    .save(QString::fromStdString(shot)))
+        << shot;
+    tabs->tabButton(shownTab)->click();
+}
+
 // ---- the program's windows ------------------------------------------------------------
 
 TEST(WindowManager, EveryFrameOpensOnTheScreenAndNoneOverAnother) {
@@ -562,6 +622,7 @@ TEST(WindowManager, EveryFrameOpensOnTheScreenAndNoneOverAnother) {
             if (auto* past = qobject_cast<kv::ui::PastPerformanceWindow*>(windows[i].window.data())) {
                 SCOPED_TRACE("past performance");
                 expectListReadable(past->list1(), frames[i]);
+                expectSummaryGridWhole(past, frames[i]);
             }
             if (auto* f = qobject_cast<kv::ui::FactorWeightView*>(windows[i].window.data()))
                 expectFactorWindowReadable(f, windows[i].name);

@@ -4,6 +4,7 @@
 #include <atomic>
 
 #include <QCloseEvent>
+#include <QPointer>
 #include <QVariant>
 
 #include "platform/qt/gui_thread.h"
@@ -39,30 +40,73 @@ kv::qt::GridView* gridView(kv::controls::GridModel& g, QWidget* parent, const QS
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// Kept free between a control and the page's right or bottom edge (pixels).
+constexpr int kPageMargin = 2;
+// The least height (twips) a grid that gives up its room to the grid below it
+// keeps: its two fixed rows and a few of its own, with its scroll bar.
+constexpr int kLeastYieldingHeight = 1440;
+
 // Keeps the controls of a tab page (or a window) inside it: a control placed
 // wider or taller than the page is cut to it (a grid or list then scrolls), so
 // that its edge and its scroll bars stay on the page.
+//
+// A page may name a grid that keeps every row whole (`whole`) below one whose
+// lower rows are empty (`yielding`): on a page lower than designed the grid
+// below keeps its designed height and rises to end inside the page, and the
+// one above ends the designed gap above it, scrolling its rows. On a page of
+// the designed height both keep their designed places.
 class KeepInsidePage : public QObject {
 public:
-    using QObject::QObject;
-    static void install(QWidget* page) { page->installEventFilter(new KeepInsidePage(page)); }
+    static void install(QWidget* page, QWidget* yielding = nullptr, QWidget* whole = nullptr) {
+        page->installEventFilter(new KeepInsidePage(page, yielding, whole));
+    }
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() != QEvent::Resize && e->type() != QEvent::Show) return false;
         auto* page = static_cast<QWidget*>(o);
         for (QWidget* c : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            QVariant designed = c->property("kvDesigned");
-            if (!designed.isValid()) {
-                designed = c->geometry();
-                c->setProperty("kvDesigned", designed);
-            }
-            const QRect g = designed.toRect();
-            const int margin = 2;
-            const QRect inside(g.topLeft(), QSize(std::max(1, std::min(g.width(), page->width() - g.left() - margin)),
-                                                   std::max(1, std::min(g.height(), page->height() - g.top() - margin))));
+            const QRect g = designed(c);
+            const QRect inside(g.topLeft(),
+                               QSize(std::max(1, std::min(g.width(), page->width() - g.left() - kPageMargin)),
+                                     std::max(1, std::min(g.height(), page->height() - g.top() - kPageMargin))));
             if (c->geometry() != inside) c->setGeometry(inside);
         }
+        if (yielding_ && whole_) raiseWhole(page);
         return false;
     }
+
+private:
+    KeepInsidePage(QObject* parent, QWidget* yielding, QWidget* whole)
+        : QObject(parent), yielding_(yielding), whole_(whole) {}
+
+    // A control's place as designed (its first place on the page).
+    static QRect designed(QWidget* c) {
+        QVariant place = c->property("kvDesigned");
+        if (!place.isValid()) {
+            place = c->geometry();
+            c->setProperty("kvDesigned", place);
+        }
+        return place.toRect();
+    }
+
+    // The grid below rises as far as the page is lower than designed (no
+    // higher than the grid above's least height allows); the grid above ends
+    // the designed gap above it.
+    void raiseWhole(QWidget* page) {
+        const QRect above = designed(yielding_), below = designed(whole_);
+        const int gap = below.top() - above.bottom() - 1;
+        const int highest = above.top() + kv::qt::twipsToPixels(page, kLeastYieldingHeight) + gap;
+        const int top = std::min(below.top(), std::max(highest, page->height() - kPageMargin - below.height()));
+        if (top == below.top()) return;  // the page has room for the designed places
+        QRect w = whole_->geometry();
+        w.moveTop(top);
+        w.setHeight(std::max(1, std::min(below.height(), page->height() - top - kPageMargin)));
+        if (whole_->geometry() != w) whole_->setGeometry(w);
+        QRect y = yielding_->geometry();
+        y.setHeight(std::max(1, std::min(y.height(), top - gap - above.top())));
+        if (yielding_->geometry() != y) yielding_->setGeometry(y);
+    }
+
+    QPointer<QWidget> yielding_, whole_;
 };
 
 // The controls go before the window's logic, whose models they show.
@@ -136,9 +180,15 @@ PastPerformanceWindow::PastPerformanceWindow(kv::StatusSink& menuStatus, kv::Mes
     }
     tab2_->bind(w.SSTab2);
 
-    placeTwips(gridView(w.TanFukuFG, pages[3], "TanFukuFG"), 120, 480 - 360, 8895, 9015);
-    placeTwips(gridView(w.TFTekiKaiFG, pages[3], "TFTekiKaiFG"), 120, 9600 - 360, 8895, 2055);
-    for (QWidget* p : pages) KeepInsidePage::install(p);
+    auto* hits = gridView(w.TanFukuFG, pages[3], "TanFukuFG");
+    placeTwips(hits, 120, 480 - 360, 8895, 9015);
+    auto* rates = gridView(w.TFTekiKaiFG, pages[3], "TFTekiKaiFG");
+    placeTwips(rates, 120, 9600 - 360, 8895, 2055);
+    for (int i = 0; i < 3; ++i) KeepInsidePage::install(pages[i]);
+    // On a screen lower than the window the rates below keep every row whole
+    // (回収金額 and 回収率 are their last rows); the hits, whose lower rows
+    // are empty, give up the room.
+    KeepInsidePage::install(pages[3], hits, rates);
     for (int i = 0; i < 4; ++i) tab1_->addPage(pages[i], q(w.SSTab1.caption(i)));
     tab1_->bind(w.SSTab1);
     // On a screen lower than the window, the list and the tabs are cut to the
