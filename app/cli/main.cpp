@@ -7,6 +7,9 @@
 
 #include "acquisition/jvdata/jvdata.h"
 #include "expansion/stats/stat_files.h"
+#include "betlines/record_checks.h"
+#include "elevencolumn/record_checks.h"
+#include "prediction/record_checks.h"
 #include "cli.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
@@ -100,6 +103,9 @@ int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
     kv::jv::registerRecordChecks();
     kv::stats::registerRecordChecks();
+    kv::pred::registerRecordChecks();
+    kv::bet::registerRecordChecks();
+    kv::eleven::registerRecordChecks();
     kv::logProgramName() = "korivan-cli";
     Context ctx;
     std::vector<std::string> args(argv + 1, argv + argc);

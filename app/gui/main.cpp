@@ -11,6 +11,9 @@
 
 #include "acquisition/jvdata/jvdata.h"
 #include "expansion/stats/stat_files.h"
+#include "betlines/record_checks.h"
+#include "elevencolumn/record_checks.h"
+#include "prediction/record_checks.h"
 #include "common/appfolder.h"
 #include "common/fsys.h"
 #include "platform/jvlink/jvlink.h"
@@ -27,6 +30,9 @@ int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
     kv::jv::registerRecordChecks();
     kv::stats::registerRecordChecks();
+    kv::pred::registerRecordChecks();
+    kv::bet::registerRecordChecks();
+    kv::eleven::registerRecordChecks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("korivan"));
     std::string appDir, feedDir;

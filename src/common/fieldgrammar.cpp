@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "common/numbers.h"
 #include "common/quoted.h"
 #include "common/textcheck.h"
 
@@ -29,7 +30,43 @@ std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
     }
 }
 
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A number as val() reads it, without what val() passes over: an optional
+// sign, digits with at most one point (at least one digit).
+bool isValNumber(std::string_view f) {
+    std::size_t i = 0;
+    if (i < f.size() && (f[i] == '+' || f[i] == '-')) ++i;
+    bool digit = false, point = false;
+    for (; i < f.size(); ++i) {
+        if (f[i] >= '0' && f[i] <= '9')
+            digit = true;
+        else if (f[i] == '.' && !point)
+            point = true;
+        else
+            return false;
+    }
+    return digit;
+}
+
 bool isNumberText(std::string_view f, LineField::Kind kind) {
+    switch (kind) {
+        case LineField::Number:
+            while (!f.empty() && isBlank(f.front())) f.remove_prefix(1);
+            while (!f.empty() && isBlank(f.back())) f.remove_suffix(1);
+            return isValNumber(f);
+        case LineField::Whole: return strictInt(f).has_value();
+        case LineField::Decimal: return strictNumber(f).has_value();
+        case LineField::RaceTime:
+            return strictNumber(f.substr(0, 1)) && strictNumber(f.size() > 5 ? f.substr(f.size() - 5) : f);
+        case LineField::Pair: {  // the position up to the first blank, then the popularity's digits
+            const std::size_t blank = f.find(' ');
+            if (blank == std::string_view::npos || blank > 9 || !isValNumber(f.substr(0, blank))) return false;
+            const std::string_view rest = f.substr(blank + 1);
+            return !rest.empty() && std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+        }
+        default: break;
+    }
     std::size_t i = 0;
     auto digits = [&] {
         const std::size_t from = i;
@@ -52,19 +89,7 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
     }
     if (kind == LineField::Padded)
         while (i < f.size() && f[i] == ' ') ++i;
-    if (kind == LineField::Number && i < f.size() && f[i] == '-') ++i;
-    const bool whole = digits();
-    if (kind == LineField::Number && i < f.size() && f[i] == '.') {  // ".5" as well as "0.5"
-        ++i;
-        if (!digits()) return false;
-    } else if (!whole) {
-        return false;
-    }
-    if (kind == LineField::Pair) {
-        if (i == f.size() || f[i] != ' ') return false;
-        ++i;
-        if (!digits()) return false;
-    }
+    if (!digits()) return false;
     if (kind == LineField::Counted) {  // the unit: characters that are not ASCII
         const std::size_t unit = i;
         while (i < f.size() && static_cast<unsigned char>(f[i]) >= 0x80) {
@@ -140,8 +165,10 @@ void checkStream(DamageTally& t, std::string_view bytes, const RecordLayout& l) 
     LineFields fields;
     std::size_t row = 0, line = 1;
     bool cut = false;  // the last row ended with the file before its fields
+    long namedBefore = 0;  // what was named before the last row
     while (!reader.atEnd()) {
         ++row;
+        namedBefore = t.count();
         const std::size_t width = row == 1 && l.headFields != 0 ? l.headFields : l.rowFields;
         std::size_t n = 0;
         bool formed = true;
@@ -164,6 +191,8 @@ void checkStream(DamageTally& t, std::string_view bytes, const RecordLayout& l) 
             nameFieldProblem(t, line, *r);
     }
     const std::size_t rows = row - (l.headFields != 0 && row > 0 ? 1 : 0) - (cut ? 1 : 0);  // whole rows after the head
+    // A last row already named (a value cut inside its quotes) is not named again.
+    if (row > 0 && t.count() > namedBefore) return;
     if (l.minRows != 0 && (rows < l.minRows || (row == 0 && l.headFields != 0)))
         t.damaged(line, "ファイルが値の途中で終わっています", "the file ends before its values");
     else if (l.wholeRows && cut)

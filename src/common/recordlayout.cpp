@@ -7,7 +7,6 @@
 #include <utility>
 
 #include "common/appfolder.h"
-#include "common/codec.h"
 #include "common/codetable.h"
 #include "common/exrecord.h"
 
@@ -41,7 +40,8 @@ std::mutex gMu;
 unsigned gVersion = 0;  // counts the registrations that added an entry
 
 // The program's own files whose layouts live here; the week's record files
-// are registered by their layouts (acquisition/jvdata).
+// are registered by their layouts (acquisition/jvdata), the day files of the
+// results by their writers (prediction, betlines, elevencolumn).
 std::vector<Entry> ownFiles() {
     std::vector<Entry> out;
     auto add = [&out](const std::string& pattern, RecordLayout l) {
@@ -84,56 +84,6 @@ std::vector<Entry> ownFiles() {
     codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
     codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
     add(files::CODE_TABLE, codes);
-    // The day files of the results, as their writers lay them out: a day
-    // header ("2025年", "11月", "08日", "5回", course, "3日目") first.
-    fields.action = "⑥予想・結果をやり直して下さい。";
-    const LineField dayHeader[] = {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
-                                   {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
-    // Then four lines a race (as many races as the day's payouts hold; the
-    // lines past those the hit list shows are not read): the payouts are
-    // digits or empty, the combinations and the ranks numbers.
-    RecordLayout hits = fields;
-    hits.lineFields = {dayHeader[0],
-                       dayHeader[1],
-                       {toCp932("    配当"), 0, 0, 1, 7, LineField::Digits, true, "配当", "payout"},
-                       {toCp932("    当目"), 0, 0, 1, 7, LineField::Combination, true, "組番", "combination"},
-                       {toCp932("    予人"), 0, 0, 1, 7, LineField::Pair, true, "予想順と人気", "rank and favour"}};
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::TEKICHU, hits);
-    RecordLayout rates = fields;  // then two lines of titles and six rates for each of six bet kinds
-    rates.maxLines = 9;
-    rates.lineFields = {dayHeader[0], dayHeader[1], {"", 4, 9, 1, 6, LineField::Number, true, "率", "rate"}};
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::KAITEKI, rates);
-    // Lines tagged by their first field; the start time and the distance of
-    // a race are its record's text as delivered, blanks included.
-    RecordLayout races = fields;
-    races.lineFields = {
-        {"DY", 0, 0, 2, 2, LineField::Digits, false, "日付", "date"},
-        {"PL", 0, 0, 2, 2, LineField::Digits, false, "回次", "meeting number"},
-        {"PL", 0, 0, 4, 4, LineField::Digits, false, "日次", "day number"},
-        {"RC", 0, 0, 1, 1, LineField::Digits, false, "レース番号", "race number"},
-        {"RC", 0, 0, 3, 3, LineField::Digits, false, "レース番号", "race number"},
-        {"HS", 0, 0, 1, 1, LineField::Digits, false, "順位", "rank"},
-        {"HS", 0, 0, 3, 3, LineField::Padded, false, "馬番", "horse number"},
-        {"HS", 0, 0, 4, 4, LineField::Padded, false, "予想順位", "predicted rank"},
-        {"Q1", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
-        {"Q2", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
-        {"Q3", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
-        {"Q4", 0, 0, 1, 5, LineField::Padded, true, "馬番", "horse number"},
-        {"AT", 0, 0, 1, 2, LineField::Digits, false, "的中番号", "hit number"},
-        {"AT", 0, 0, 4, 4, LineField::Combination, false, "組番", "combination"},
-        {"AT", 0, 0, 5, 5, LineField::Digits, true, "配当", "payout"},
-        {"MS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
-        {"MS*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
-        {"MU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
-        {"MU*", 0, 0, 2, 2, LineField::Combination, false, "組番", "combination"},
-        {"PS*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
-        {"PS*", 0, 0, 2, 8, LineField::Combination, true, "組番", "combination"},
-        {"PU*", 0, 0, 1, 1, LineField::Digits, false, "点数", "count"},
-        {"PU*", 0, 0, 2, 4, LineField::Combination, true, "組番", "combination"},
-        {"KK", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
-        {"KS", 0, 0, 1, 1, LineField::Digits, false, "券種番号", "bet kind number"},
-    };
-    add(std::string(dirs::TEKICHU) + "/*" + suffix::LUP_RCM, races);
     // The factor weight tables and their item categories: streams of values
     // whose number the totals give; their reader checks the values it takes.
     RecordLayout tables = lines;

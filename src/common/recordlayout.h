@@ -29,12 +29,20 @@ struct DigitField {
 // field without its quotes, an unquoted field without the blanks around it).
 struct LineField {
     // Digits: digits only. Padded: digits after blanks (a right-aligned
-    // number). Number: an optional minus, digits, an optional point and
-    // digits. Counted: digits and their unit, a CP932 word ("2025年",
-    // "3日目"). Pair: digits, a blank and digits ("19 20"). Combination:
-    // horse numbers of two characters joined by "-" or "→" (" 1- 3-12",
-    // "12→ 7").
-    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination };
+    // number). Counted: digits and their unit, a CP932 word ("2025年",
+    // "3日目"). Combination: horse numbers of two characters joined by "-"
+    // or "→" (" 1- 3-12", "12→ 7").
+    // The forms a reader's conversion takes (common/numbers.h), blanks
+    // around allowed: Number, as val() reads it: an optional sign, digits
+    // with at most one point ("53.5", ".5", "+53.5", "-0.5"); Whole, as
+    // strictInt() reads it: an optional sign and digits; Decimal, as
+    // strictNumber() reads it.
+    // Pair: a position in the form of Number (at most nine characters, no
+    // blank before it), a blank and digits ("19 20"): the position is read
+    // up to the first blank among the first ten characters.
+    // RaceTime: a time as the speed export reads it ("1.44.90"): its first
+    // character and its last five characters each a Decimal.
+    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination, Whole, Decimal, RaceTime };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
     // the lines fromLine..toLine (1-based), every line when fromLine is 0.
