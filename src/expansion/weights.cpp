@@ -184,10 +184,11 @@ struct ValueFile {
     void done() const { damage->note(); }
 };
 
-// A number of the tables; an empty value reads as 0, and is named as damage.
+// A number of the tables, in any form a value-by-value read takes as one
+// ("0.144", "+.5", "144E-3"); an empty value reads as 0, and is named as damage.
 std::optional<double> numberValue(ValueFile& f, std::string_view raw, const char* name, const char* english) {
     for (char c : raw)
-        if (c != ' ' && c != '\t') return strictNumber(raw);
+        if (c != ' ' && c != '\t') return inputNumber(raw);
     f.damaged(std::string(name) + "が数字ではありません", std::string(english) + " is not a number");
     return 0.0;
 }

@@ -111,6 +111,42 @@ TEST_F(WeightsTest, FailuresNameTheFile) {
     EXPECT_EQ(file, n.totalData);
 }
 
+// Totals, counts and weights in every form a value-by-value read takes as a
+// number (sign, point, exponent) load as their plain forms do.
+TEST_F(WeightsTest, NumbersInEveryFormLoadAsTheirPlainForms) {
+    exptest::writeTables(dir, Surface::Turf, sampleTable());
+    std::string file, why;
+    const auto plain = SurfaceTables::load(Surface::Turf, file, why);
+    ASSERT_TRUE(plain) << file << " " << why;
+
+    const WeightFileNames n = weightFileNames(Surface::Turf);
+    std::string total = "3E0\r\n +.3e1\r\n0e5\r\n2.\r\n2E+0\r\n";
+    for (int k = 6; k <= 30; ++k) total += "0.E-3\r\n";
+    dir.write(n.totalData, total);
+    dir.write(n.itemCategoryCount, "1E1,0E0,+5\r\n3.E0\r\n40e-1,.4e1,7,8,1e0,2\r\n");
+    dir.write(n.agari, "6.05E+1\r\n7E1\r\n620e-1\r\n+1\r\n2.\r\n3E0\r\n.5\r\n25E-2\r\n-1E0\r\n-2\r\n");
+    const auto forms = SurfaceTables::load(Surface::Turf, file, why);
+    ASSERT_TRUE(forms) << file << " " << why;
+    for (int k = 1; k <= 30; ++k) {
+        ASSERT_EQ(forms->total(k), plain->total(k)) << k;
+        for (int j = 1; j <= plain->total(k); ++j) {
+            EXPECT_EQ(forms->count(k, j), plain->count(k, j)) << k << "/" << j;
+            for (auto kind : {SurfaceTables::Agari, SurfaceTables::Pace, SurfaceTables::Soha})
+                EXPECT_EQ(forms->storedWeight(kind, k, j), plain->storedWeight(kind, k, j)) << k << "/" << j;
+        }
+    }
+
+    // A count in exponent form must still be whole; a broken exponent is no number.
+    const std::pair<std::string, std::string> refused[] = {{n.itemCategoryCount, "1E1,0,5,3,4,4,7,8,1,1E-1\r\n"},
+                                                           {n.pace, "1,2,3,4,5,6,7,8,9E,10\r\n"}};
+    for (const auto& [name, bytes] : refused) {
+        exptest::writeTables(dir, Surface::Turf, sampleTable());
+        dir.write(name, bytes);
+        EXPECT_FALSE(SurfaceTables::load(Surface::Turf, file, why)) << bytes;
+        EXPECT_EQ(file, name);
+    }
+}
+
 TEST(Surfaces, ByTrackCode) {
     EXPECT_EQ(surfaceOf("10"), Surface::Turf);
     EXPECT_EQ(surfaceOf("22"), Surface::Turf);

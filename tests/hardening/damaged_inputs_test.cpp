@@ -28,6 +28,10 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
     const std::string week = feedDir(kv::feed::WEEK), odds = feedDir(kv::feed::ODDS),
                       liveOdds = feedDir(kv::feed::LIVE_ODDS);
 
+    const auto blankLine2 = [](std::string& b) {  // its value to blanks of its width
+        const std::size_t at = b.find('\n') + 1;
+        b.replace(at, b.find('\r', at) - at, b.find('\r', at) - at, ' ');
+    };
     struct Case {
         const char* kind;
         const char* step;
@@ -118,6 +122,12 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
              b.replace(at, b.find('\r', at) - at, b.find('\r', at) - at, ' ');
          },
          "SibaItemCategoryCount201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、件数が数字ではありません）"},
+        {"weight to blanks", "calculate", "OPTION1N/QA1SibaAgariWeightData201901N2025.dat",
+         blankLine2,
+         "QA1SibaAgariWeightData201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、ウエイトが数字ではありません）"},
+        {"total to blanks", "calculate", "OPTION1N/QA1SibaTotalData201901N2025.dat",
+         blankLine2,
+         "QA1SibaTotalData201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、項目数が数字ではありません）"},
         {"a quote that does not pair", "calculate", "OPTION1N/DirtItemCategory201901N2025.dat",
          [](std::string& b) { b.insert(b.find('\n') + 4, "\""); },
          "DirtItemCategory201901N2025.dat に壊れた行が 1 行あります（最初: 2 行目、引用符が対になっていません）"},

@@ -29,6 +29,23 @@ std::string unquoted(const std::string& line) {
     return v;
 }
 
+// A plain decimal number in exponent form of the same value, one digit before
+// the point ("0.144" -> "1.44E-1", "2476" -> "2.476E3", "0" -> "0E0").
+std::string exponentForm(const std::string& number) {
+    std::string sign, s = number;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        sign = s.substr(0, 1);
+        s.erase(0, 1);
+    }
+    const std::size_t point = std::min(s.find('.'), s.size());
+    std::string digits = s.substr(0, point) + (point < s.size() ? s.substr(point + 1) : std::string());
+    const std::size_t lead = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    digits.erase(0, lead);
+    const long exponent = static_cast<long>(point) - 1 - static_cast<long>(lead);
+    return sign + digits.substr(0, 1) + (digits.size() > 1 ? "." + digits.substr(1) : std::string()) + "E" +
+           std::to_string(exponent);
+}
+
 // Every group of `n` lines joined into one line by commas.
 std::string joined(const std::string& bytes, std::size_t n) {
     std::string out;
@@ -146,6 +163,16 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
     const std::string stat = opt;
     // The factor window shows every category, count and weight of the tables as loaded.
     const std::vector<const char*> weightSteps = {"factor-weights --turf"};
+    // The line of factor 12's first category in a per-category file: its weights
+    // are the first values of the age chart, shown as the single's number text.
+    std::size_t factor12 = 0;
+    eachLine(*kv::readFileBytes(base + "/" + total), [&](const std::string& l, std::size_t i) {
+        if (i < 11) factor12 += static_cast<std::size_t>(std::stoul(l));
+        return l;
+    });
+    const auto eachNumber = [](std::function<std::string(const std::string&)> f) {
+        return [f](std::string& b) { b = eachLine(b, [&](const std::string& l, std::size_t) { return f(l); }); };
+    };
     const Case cases[] = {
         {"unquoted category codes", {codes}, [](std::string& b) {
              b = eachLine(b, [](const std::string& l, std::size_t) { return unquoted(l); });
@@ -172,6 +199,16 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
              b = eachLine(b, [](const std::string& l, std::size_t) { return "  " + l; });
          }, weightSteps},
         {"no line end after the last value", tables, [](std::string& b) { b.resize(b.size() - 2); }, weightSteps},
+        // Numbers in every form a value-by-value read takes as one.
+        {"weights in exponent form", weights, eachNumber(exponentForm), {"factor-weights --turf", "calculate"}},
+        {"totals and counts in exponent form", {total, counts}, eachNumber(exponentForm),
+         {"factor-weights --turf", "calculate"}},
+        {"weights with a leading +", weights, eachNumber([](const std::string& l) { return l[0] == '-' ? l : "+" + l; }),
+         {"factor-weights --turf", "calculate"}},
+        {"a weight of another value in exponent form", {weights[0]},
+         onLine(factor12, [](const std::string&) { return std::string("1E-05"); }), {"calculate"}, false},
+        {"a weight of another value in exponent form, shown", {weights[0]},
+         onLine(factor12, [](const std::string&) { return std::string("1E-05"); }), weightSteps, false, "\t0.00001\t"},
         {"code table rows over two lines", {codeTable}, [](std::string& b) {
              b = eachLine(b, [](std::string l, std::size_t) {
                  std::size_t at = 0;
@@ -282,6 +319,34 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
 }
 
 
+// The texts of the messages on standard error: each runs from its "MSG: " to
+// the next message or the next line of the driver's own ("korivan-cli: ...").
+std::string messageText(const std::string& err) {
+    std::string out;
+    bool inMessage = false;
+    for (std::size_t at = 0; at < err.size();) {
+        std::size_t end = err.find('\n', at);
+        if (end == std::string::npos) end = err.size();
+        const std::string line = err.substr(at, end - at);
+        if (line.rfind("MSG: ", 0) == 0) {
+            inMessage = true;
+            out += line.substr(5) + "\n";
+        } else if (line.rfind("korivan-cli: ", 0) == 0) {
+            inMessage = false;
+        } else if (inMessage) {
+            out += line + "\n";
+        }
+        at = end + 1;
+    }
+    return out;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++n;
+    return n;
+}
+
 // A table that cannot be loaded is named once, for what stops its load: the
 // legal forms of the other files beside it say nothing.
 TEST(LegalInputs, ALoadThatFailsNamesOnlyTheFileThatStopsIt) {
@@ -301,6 +366,8 @@ TEST(LegalInputs, ALoadThatFailsNamesOnlyTheFileThatStopsIt) {
         EXPECT_EQ(r.err.find("壊れ"), std::string::npos) << r.err;
         const std::size_t named = r.err.find(std::string(o::WEIGHT_TURF) + o::WEIGHT_CATEGORY_COUNT);
         EXPECT_NE(named, std::string::npos) << r.err;
+        EXPECT_EQ(occurrences(messageText(r.err), std::string(o::WEIGHT_TURF) + o::WEIGHT_CATEGORY_COUNT), 1u)
+            << "the file named once: " << r.err;
         EXPECT_EQ(r.err.find("MSG: ", r.err.find("MSG: ") + 1), std::string::npos) << "one message: " << r.err;
     }
 }
