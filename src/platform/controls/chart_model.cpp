@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "common/numbers.h"
+
 namespace kv::controls {
 
 void ChartModel::setKind(Kind k) {
@@ -59,16 +61,8 @@ void ChartModel::setValue(int row, int col, std::optional<double> v) {
 }
 
 void ChartModel::setValueText(int row, int col, const std::string& text) {
-    const char* s = text.c_str();
-    while (*s == ' ') ++s;
-    char* end = nullptr;
-    double d = std::strtod(s, &end);
-    if (end == s) {
-        setValue(row, col, std::nullopt);
-        return;
-    }
-    while (*end == ' ') ++end;
-    setValue(row, col, *end ? std::nullopt : std::optional<double>(d));
+    // The point is '.' whatever the locale (the GUI runs in the user's).
+    setValue(row, col, inputNumber(text));
 }
 
 void ChartModel::setRow(int r) {
