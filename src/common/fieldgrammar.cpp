@@ -102,6 +102,18 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
     return i == f.size();
 }
 
+// Whether a field is empty to a reader that converts it: the conversions
+// pass over blanks, so a field of blanks reads as an empty one does.
+bool isEmptyFor(std::string_view f, LineField::Kind kind) {
+    switch (kind) {
+        case LineField::Number:
+        case LineField::Whole:
+        case LineField::Decimal:
+        case LineField::RaceTime: return std::all_of(f.begin(), f.end(), isBlank);
+        default: return f.empty();
+    }
+}
+
 bool tagMatches(std::string_view first, std::string_view tag) {
     if (tag.back() == '*') return first.substr(0, tag.size() - 1) == tag.substr(0, tag.size() - 1);
     return first == tag;
@@ -115,7 +127,7 @@ const LineField* lineFieldProblem(const LineFields& f, std::size_t n, std::size_
         if (r.tag.empty() ? r.fromLine != 0 && (line < r.fromLine || line > r.toLine) : !tagMatches(f[0], r.tag))
             continue;
         for (unsigned k = r.first; k <= r.last; ++k) {
-            if (k >= n || f[k].empty()) {
+            if (k >= n || isEmptyFor(f[k], r.kind)) {
                 if (r.emptyOk) continue;
                 return &r;
             }
@@ -174,7 +186,10 @@ void checkStream(DamageTally& t, std::string_view bytes, const RecordLayout& l) 
         bool formed = true;
         for (std::size_t c = 0; c < width; ++c) {
             if (reader.atEnd()) {
-                cut = true;
+                // A comma last (blanks and line ends aside) is followed by one
+                // more field, empty: "f,\r\n" at the end of the file.
+                const std::size_t tail = bytes.find_last_not_of(" \t\r\n");
+                cut = c + (tail != std::string_view::npos && bytes[tail] == ',' ? 1 : 0) < width;
                 break;
             }
             const InputReader::RawField f = reader.nextRaw();

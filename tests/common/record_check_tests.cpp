@@ -183,4 +183,60 @@ TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
     kv::clearUnreadableFiles();
 }
 
+// A field a reader converts to a number is checked in the forms that
+// conversion takes, the quotes and the blanks the quoted-line reader drops
+// aside: val()'s (sign, digits, one point), strictInt()'s, strictNumber()'s,
+// the race time of the speed export (its first character and its last five
+// each a number) and the position of a hit, read up to its blank among the
+// first ten characters.
+TEST(RecordCheck, NumberFieldsInTheFormsTheirReaderTakes) {
+    using K = kv::LineField::Kind;
+    struct Case {
+        K kind;
+        const char* field;  // as the line holds it
+        bool taken;
+    };
+    const Case cases[] = {
+        {K::Number, "53.5", true},      {K::Number, "\".5\"", true},   {K::Number, "+53.5", true},
+        {K::Number, "-0.5", true},      {K::Number, "5.", true},       {K::Number, "\" 53.5 \"", true},
+        {K::Number, " 27.2 ", true},    {K::Number, "1E5", false},     {K::Number, "5.5.5", false},
+        {K::Number, "+", false},        {K::Number, ".", false},       {K::Number, "53.5x", false},
+        {K::Number, "\"1 2\"", false},  {K::Whole, "\" 6\"", true},    {K::Whole, "+12", true},
+        {K::Whole, "1.0", false},       {K::Whole, "-", false},        {K::Decimal, "+12.5", true},
+        {K::Decimal, "12.", true},      {K::Decimal, "1E1", false},    {K::RaceTime, "\"1.44.90\"", true},
+        {K::RaceTime, "\"A.44.90\"", false}, {K::RaceTime, "\"1.44.9x\"", false}, {K::Pair, "\"19 20\"", true},
+        {K::Pair, "\"+5 12\"", true},   {K::Pair, "\"123456789 5\"", true}, {K::Pair, "\"1234567890 5\"", false},
+        {K::Pair, "\" 5 12\"", false},  {K::Pair, "\"5\"", false},     {K::Pair, "\"5 x\"", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        kv::RecordLayout l;
+        l.text = true;
+        l.fieldForm = true;
+        l.lineFields = {{"", 0, 0, 1, 1, c.kind, false, "値", "value"}};
+        kv::clearUnreadableFiles();
+        kv::checkFileBytes("d.txt", std::string("\"a\",") + c.field + ",\"b\"\r\n", l);
+        EXPECT_EQ(kv::damagedFiles().empty(), c.taken);
+    }
+    kv::clearUnreadableFiles();
+}
+
+// A stream whose last row is cut inside its quotes names that row once.
+TEST(RecordCheck, ARowCutInsideItsQuotesIsNamedOnce) {
+    kv::RecordLayout l;
+    l.text = true;
+    l.fieldForm = true;
+    l.headFields = 2;
+    l.rowFields = 3;
+    l.wholeRows = true;
+    kv::clearUnreadableFiles();
+    kv::checkFileBytes("d.txt", "\"h\",\"h\"\r\n\"a\",1,2\r\n\"b\",\"3", l);
+    const auto damaged = kv::damagedFiles();
+    ASSERT_EQ(damaged.size(), 1u);
+    EXPECT_EQ(damaged[0].records, 1);
+    EXPECT_EQ(damaged[0].first, 3u);
+    EXPECT_EQ(damaged[0].what, "引用符が対になっていません");
+    kv::clearUnreadableFiles();
+}
+
 }  // namespace

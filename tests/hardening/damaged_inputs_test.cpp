@@ -22,7 +22,6 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
     const std::string exFile = "UMAGOTOEXTHISWEEKN/" + kv::listFiles(app + "/UMAGOTOEXTHISWEEKN").front();
     const long long se = kv::fileSize(app + "/SETHISWEEKN.dat");
     const long long o2 = kv::fileSize(app + "/O2THISWEEKN.dat");
-    const long long day = kv::fileSize(app + "/" + dayFile);
     const auto cutAt = [](std::size_t n) { return [n](std::string& b) { b.resize(n); }; };
     const auto feedDir = [](const char* folder) { return std::string(kv::dirs::JVFEED) + "/" + folder + "/"; };
     const std::string week = feedDir(kv::feed::WEEK), odds = feedDir(kv::feed::ODDS),
@@ -40,6 +39,24 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         std::string said;                           // part of the message ("" : nothing about the file)
     };
     const std::string se1 = "SETHISWEEKN.dat に壊れたレコードが ";
+    // The day files of the results: the number of lines of one, a place after
+    // the n-th comma of its line (1-based), how to make one again.
+    const std::string dayOf = dayFile.substr(0, 22), historyDay = "history-day --day=" + dayFile.substr(8, 14);
+    const auto linesOf = [&](const std::string& file) {
+        const std::string b = *kv::readFileBytes(app + "/" + file);
+        return std::to_string(std::count(b.begin(), b.end(), '\n'));
+    };
+    const auto afterComma = [](const std::string& b, std::size_t lineStart, int n) {
+        std::size_t at = lineStart;
+        for (int k = 0; k < n; ++k) at = b.find(',', at) + 1;
+        return at;
+    };
+    const auto lineStart = [](const std::string& b, int line) {
+        std::size_t at = 0;
+        for (int k = 1; k < line; ++k) at = b.find('\n', at) + 1;
+        return at;
+    };
+    const std::string redo = "⑥予想・結果をやり直して下さい。";
     const Case cases[] = {
         {"cut inside a record", "structure", "SETHISWEEKN.dat", cutAt(static_cast<std::size_t>(se - 100)),
          se1 + "1 件あります（最初: " + std::to_string((se - 100) / 555 + 1) +
@@ -56,8 +73,9 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         {"repeated", "odds-tables", "O2THISWEEKN.dat", [](std::string& b) { b += b; },
          "O2THISWEEKN.dat で繰り返されたレコード " + std::to_string(o2 / 2042) + " 件を読み飛ばしました"},
         {"intact", "odds-tables", "O2THISWEEKN.dat", [](std::string&) {}, ""},
-        {"cut inside a line", "history-search", dayFile, cutAt(static_cast<std::size_t>(day - 1)),
-         "に壊れた行が 1 行あります（最初: "},
+        {"cut inside its last line's label", "history-search", dayFile,
+         [](std::string& b) { b.resize(b.rfind('\n', b.size() - 3) + 4); },
+         dayFile + " に壊れた行が 1 行あります（最初: " + linesOf(dayFile) + " 行目、引用符が対になっていません）。" + redo},
         {"NUL byte", "predict", "JRACODE/CodeTable.csv",
          [](std::string& b) { b[b.find('\n') + 3] = '\0'; }, "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、NUL バイトが有ります）"},
         {"folder in place", "history-search", dayFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + dayFile},
@@ -100,6 +118,33 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
              b[b.find(',', at) + 2] = 'A';
          },
          "tekichu.txt に壊れた行が 1 行あります（最初: 5 行目、配当が数字ではありません）"},
+        // A value lost or added shifts every later row of a file read as one
+        // stream of values; the history converts some values to numbers.
+        {"cut inside a line", historyDay.c_str(), dayOf + kv::suffix::TEKICHU_PC,
+         [&](std::string& b) { b.resize(afterComma(b, b.rfind('\n', b.size() - 3) + 1, 3) - 1); },
+         dayOf + kv::suffix::TEKICHU_PC + " に壊れた行が 1 行あります（最初: " + linesOf(dayOf + kv::suffix::TEKICHU_PC) +
+             " 行目、値の数が行に揃っていません）。" + redo},
+        {"a line of binary bytes", historyDay.c_str(), dayOf + kv::suffix::KAITEKI_PC,
+         [&](std::string& b) {
+             const std::size_t at = lineStart(b, 5);
+             b.replace(at, b.find('\r', at) - at, "\xFF\xFE\x80\xA0\xFD");
+         },
+         dayOf + kv::suffix::KAITEKI_PC + " に壊れた行が 2 行あります（最初: 5 行目、文字でないバイトが有ります）。" + redo},
+        {"3 of a line's 7 values", historyDay.c_str(), dayOf + kv::suffix::KAITEKI,
+         [&](std::string& b) {
+             const std::size_t at = afterComma(b, lineStart(b, 9), 3) - 1;
+             b.erase(at, b.find('\r', at) - at);
+         },
+         dayOf + kv::suffix::KAITEKI + " に壊れた行が 1 行あります（最初: 9 行目、ファイルが値の途中で終わっています）。" + redo},
+        {"distance to letters", "history-search", dayOf + kv::suffix::LUP_RCM,
+         [&](std::string& b) { b[afterComma(b, b.find("\"RC\""), 9) + 1] = 'A'; },
+         dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 3 行目、距離が数字ではありません）。" + redo},
+        {"time to letters", "history-search", dayOf + kv::suffix::LUP_RCM,
+         [&](std::string& b) { b[afterComma(b, b.find("\"HS\""), 13) + 1] = 'A'; },
+         dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 5 行目、推定タイムが数字ではありません）。" + redo},
+        {"a quote that does not pair", "big-payouts", dayOf + kv::suffix::LUP_RCM,
+         [](std::string& b) { b.insert(b.find("\"RC\"") + 6, "\""); },
+         dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 3 行目、引用符が対になっていません）。" + redo},
         {"date to blanks", "big-payouts", dayFile.substr(0, 22) + "lupRCM.txt",
          [](std::string& b) { b.replace(10, 2, "  "); },
          "lupRCM.txt に壊れた行が 1 行あります（最初: 1 行目、日付が数字ではありません）"},

@@ -160,6 +160,27 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
             return out;
         };
     };
+    // Every tag and number of a day file bare with blanks around it: a quoted
+    // value of ASCII letters, digits and ".:+-" loses its quotes and every such
+    // bare value gets a blank on each side, which the quoted-line reader trims.
+    const auto bareWithBlanks = [](std::string& b) {
+        b = eachLine(b, [](const std::string& l, std::size_t) {
+            std::string out;
+            for (std::size_t at = 0;;) {
+                const std::size_t end = std::min(l.find(',', at), l.size());
+                std::string v = l.substr(at, end - at);
+                const bool quoted = v.size() >= 2 && v.front() == '"' && v.back() == '"';
+                const std::string inner = quoted ? v.substr(1, v.size() - 2) : v;
+                if (!inner.empty() && inner.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                              "0123456789.:+-") == std::string::npos)
+                    v = " " + inner + " ";
+                out += v;
+                if (end == l.size()) return out;
+                out += ',';
+                at = end + 1;
+            }
+        });
+    };
     const std::string stat = opt;
     // The factor window shows every category, count and weight of the tables as loaded.
     const std::vector<const char*> weightSteps = {"factor-weights --turf"};
@@ -265,6 +286,20 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
              for (int k = 0; k < 9; ++k) at = b.find(',', at) + 1;
              b.replace(at + 1, b.find('"', at + 1) - at - 1, "    ");
          }, historySteps, false},
+        {"a race list of CR line ends", {day + kv::suffix::LUP_RCM}, [](std::string& b) {
+             for (std::size_t at = b.find("\r\n"); at != std::string::npos; at = b.find("\r\n", at + 1)) b.erase(at + 1, 1);
+         }, historySteps},
+        {"rates with an empty line after them", {day + kv::suffix::KAITEKI}, [](std::string& b) { b += "\r\n"; },
+         {historyDay.c_str()}},
+        {"rates with a sign, and a point at either end", {day + kv::suffix::KAITEKI}, onLine(3, [](const std::string& l) {
+             std::size_t at = l.find(',');
+             for (int k = 0; k < 3; ++k) at = l.find(',', at + 1);
+             return l.substr(0, l.find(',')) + ",+153.5,-0.5,5." + l.substr(at);
+         }), {historyDay.c_str()}, false, "\t+153.5\t-0.5\t5.\t"},
+        {"tags and numbers bare, blanks around them",
+         {day + kv::suffix::LUP_RCM, day + kv::suffix::TEKICHU, day + kv::suffix::TEKICHU_PC, day + kv::suffix::KAITEKI,
+          day + kv::suffix::KAITEKI_PC},
+         bareWithBlanks, historySteps},
         // The statistics: keys are texts, blanks and letters too.
         {"a blank breeding number", {stat + o::STALLION}, [](std::string& b) { b.replace(402, 10, 10, ' '); },
          {"calculate"}, false},
