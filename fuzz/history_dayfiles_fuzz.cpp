@@ -5,15 +5,22 @@
 // "lupRCM.txt", joined by kvfuzz::kPartBreak (missing parts: no file).
 #include <filesystem>
 
+#include "betlines/record_checks.h"
 #include "common/appfolder.h"
+#include "elevencolumn/record_checks.h"
 #include "fuzz_common.h"
 #include "history/past_performance_window.h"
 #include "history/hit_list_window.h"
+#include "prediction/record_checks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const char* const kSuffixes[] = {kv::suffix::TEKICHU, kv::suffix::KAITEKI, kv::suffix::TEKICHU_PC,
                                             kv::suffix::KAITEKI_PC, kv::suffix::LUP_RCM};
     static const std::string kDay = "20251122050601";
+    // The day files' checks, as the program registers them at start-up.
+    static const bool registered =
+        (kv::pred::registerRecordChecks(), kv::bet::registerRecordChecks(), kv::eleven::registerRecordChecks(), true);
+    (void)registered;
     kvfuzz::scratchAppDir();
     std::error_code ec;
     for (const char* d : {kv::dirs::TEKICHU, kv::dirs::SOKUDO}) std::filesystem::remove_all(kv::appFile(d), ec);
