@@ -3,11 +3,14 @@
 // part break line; they are written into a scratch application folder.
 #include <array>
 
+#include "expansion/record_checks.h"
 #include "expansion/weights.h"
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kv::expansion;
+    static const bool registered = (registerRecordChecks(), true);  // the tables checked as the program checks them
+    (void)registered;
     kvfuzz::scratchAppDir();
     kv::makeDirs(kv::appFile(kv::dirs::OPTION1N));
     const WeightFileNames n = weightFileNames(Surface::Turf);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "acquisition/jvdata/jvdata.h"
+#include "expansion/record_checks.h"
 #include "expansion/stats/stat_files.h"
 #include "betlines/record_checks.h"
 #include "elevencolumn/record_checks.h"
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
     kv::jv::registerRecordChecks();
     kv::stats::registerRecordChecks();
+    kv::expansion::registerRecordChecks();
     kv::pred::registerRecordChecks();
     kv::bet::registerRecordChecks();
     kv::eleven::registerRecordChecks();

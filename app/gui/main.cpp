@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include "acquisition/jvdata/jvdata.h"
+#include "expansion/record_checks.h"
 #include "expansion/stats/stat_files.h"
 #include "betlines/record_checks.h"
 #include "elevencolumn/record_checks.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     kv::tuneMemoryForBulkWork();
     kv::jv::registerRecordChecks();
     kv::stats::registerRecordChecks();
+    kv::expansion::registerRecordChecks();
     kv::pred::registerRecordChecks();
     kv::bet::registerRecordChecks();
     kv::eleven::registerRecordChecks();

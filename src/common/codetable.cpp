@@ -35,6 +35,18 @@ std::optional<std::string> CodeTable::lookup(std::string_view table, std::string
     return result;
 }
 
+RecordLayout codeTableLayout() {
+    RecordLayout l;
+    l.text = true;
+    l.fieldForm = true;
+    l.needsRecords = true;
+    l.rowFields = CodeTable::kCols;
+    l.wholeRows = true;
+    l.maxLines = CodeTable::kRows;
+    l.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
+    return l;
+}
+
 const std::string& CodeTable::cell(int row, int col) const {
     static const std::string empty;
     if (row < 0 || row >= rowCount() || col < 0 || col >= kCols) return empty;

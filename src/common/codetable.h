@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/recordlayout.h"
+
 namespace kv {
 
 class CodeTable {
@@ -32,5 +34,12 @@ public:
 private:
     std::vector<std::array<std::string, kCols>> rows_;  // UTF-8 texts, rows actually read
 };
+
+// The layout the code table is checked against, as its reader takes it: one
+// stream of CP932 text fields, eight a row, at most kRows rows, quotes that
+// pair. Any text is a cell: a row whose table number no lookup asks for (a
+// row of titles) never matches. A field lost or added shows as fields that
+// are no whole number of rows. The registry of layouts holds it from the start.
+RecordLayout codeTableLayout();
 
 }  // namespace kv

@@ -63,8 +63,10 @@ inline RecordFault recordFault(const RecordLayout& l, std::string_view rec, std:
     if (length != 0 && size != length) return {RecordFault::Length};
     if (l.crlf && (size < 2 || p[size - 2] != '\r' || p[size - 1] != '\n')) return {RecordFault::CrLf};
     for (const auto& d : l.digits)
-        if (d.field.end() <= size && !allDigits(std::string_view(p + d.field.off, d.field.len)))
-            return {RecordFault::Digits, &d};
+        if (d.field.end() <= size) {
+            const std::string_view v(p + d.field.off, d.field.len);
+            if (d.takes ? !d.takes(v) : !allDigits(v)) return {RecordFault::Digits, &d};
+        }
     if (l.nulFree && std::memchr(p, '\0', size) != nullptr) return {RecordFault::Nul};
     bool nul = false;
     if (l.text && textProblem(std::string_view(p, l.crlf ? size - 2 : size), nul))

@@ -8,7 +8,6 @@
 
 #include "common/appfolder.h"
 #include "common/codetable.h"
-#include "common/exrecord.h"
 
 namespace kv {
 namespace {
@@ -39,9 +38,13 @@ Entry parse(const std::string& pattern) {
 std::mutex gMu;
 unsigned gVersion = 0;  // counts the registrations that added an entry
 
-// The program's own files whose layouts live here; the week's record files
-// are registered by their layouts (acquisition/jvdata), the day files of the
-// results by their writers (prediction, betlines, elevencolumn).
+// The files of common's own formats, whose layouts live beside their readers
+// (the code table). The other files are registered by the code that owns
+// their format: the week's record files and the lists of horses by their
+// layouts (acquisition/jvdata), the expanded run records and the factor
+// weight tables by the calculation (expansion), the statistics files by
+// their readers (expansion/stats), the day files of the results by their
+// writers (prediction, betlines, elevencolumn).
 std::vector<Entry> ownFiles() {
     std::vector<Entry> out;
     auto add = [&out](const std::string& pattern, RecordLayout l) {
@@ -49,47 +52,7 @@ std::vector<Entry> ownFiles() {
         e.layout = std::move(l);
         out.push_back(std::move(e));
     };
-    // Expanded run records: the identity members are text, the rest holds Singles.
-    RecordLayout ex;
-    ex.length = exrec::kLength;
-    ex.crlf = true;
-    ex.digits = {{exrec::RaceId, "レースキー", "race key"},
-                 {exrec::Umaban, "馬番", "horse number"},
-                 {exrec::KettoNum, "血統登録番号", "registration number"}};
-    ex.action = "⑤計算をやり直して下さい。";
-    add(std::string(dirs::UMAGOTOEX) + "/*" + suffix::EX, ex);
-    // The lists of registration numbers, one quoted number a line (a number
-    // listed again is passed over and noted by the lists' reader).
-    RecordLayout list;
-    list.length = 14;
-    list.crlf = true;
-    list.text = true;
-    list.digits = {{Field{1, 10}, "登録番号", "registration number"}};
-    list.action = "②構造・中止処理をやり直して下さい。";
-    add(files::KETTONUM_LIST, list);
-    add(files::HAHA_LIST, list);
-    // Text files of lines.
-    RecordLayout lines;
-    lines.text = true;
-    // Quoted-value files, never written empty.
-    RecordLayout fields = lines;
-    fields.fieldForm = true;
-    fields.needsRecords = true;
-    // The code table: one stream of fields, eight a row, each row starting
-    // with its table's number; the rows past those the table holds are never
-    // read.
-    RecordLayout codes = fields;
-    codes.rowFields = CodeTable::kCols;
-    codes.maxLines = CodeTable::kRows;
-    codes.lineFields = {{"", 0, 0, 0, 0, LineField::Digits, false, "表番号", "table number"}};
-    codes.action = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
-    add(files::CODE_TABLE, codes);
-    // The factor weight tables and their item categories: streams of values
-    // whose number the totals give; their reader checks the values it takes.
-    RecordLayout tables = lines;
-    tables.rowFields = 1;
-    tables.action = "予想因子ウエイトを展開し直して下さい。";
-    add(std::string(dirs::OPTION1N) + "/*" + option1n::WEIGHT_END, tables);
+    add(files::CODE_TABLE, codeTableLayout());
     return out;
 }
 

@@ -17,11 +17,14 @@ namespace kv {
 
 
 // A field that must be digits; `name` says what it holds, in Japanese
-// ("レースキー") and in English ("race key").
+// ("レースキー") and in English ("race key"). With `takes`, the field must be
+// a text that function takes instead: the forms the field's reader converts,
+// and blanks where its writer may leave it blank.
 struct DigitField {
     Field field;
     const char* name;
     const char* english;
+    bool (*takes)(std::string_view) = nullptr;
 };
 
 // Fields of a text line that must hold numbers, the line read by the

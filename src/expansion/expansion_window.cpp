@@ -172,11 +172,16 @@ CalculationReport KORIVANEXPDTHISWEEKNQUEL::Command1_Click() {
     told.failedFiles(report.workFileFailures);
     if (report.failedHorses > 0)
         told.detail(std::to_string(report.failedHorses) + " horse(s) failed, first " + report.firstFailedKettoNum);
-    told.failed("計算できなかった馬", static_cast<long>(report.failedHorses), printableName(report.firstFailedKettoNum),
-                "頭");
-    told.action(report.tableFailure.empty()
-                    ? checkDiskAction("⑤計算")
-                    : "最新の予想因子ウエイトを展開し直してから、⑤計算をやり直して下さい。");
+    std::string firstFailed = printableName(report.firstFailedKettoNum);
+    if (!report.firstFailedData.empty()) firstFailed += "、" + printableName(report.firstFailedData, 200);
+    told.failed("計算できなかった馬", static_cast<long>(report.failedHorses), firstFailed, "頭");
+    // Horses failed by their runs' data alone: the runs are written again, not the disk checked.
+    const bool dataOnly = report.failedHorses > 0 && report.dataFailedHorses == report.failedHorses &&
+                          report.error.empty() && report.workFileFailures.empty();
+    told.action(!report.tableFailure.empty()
+                    ? "最新の予想因子ウエイトを展開し直してから、⑤計算をやり直して下さい。"
+                : dataOnly ? "②構造・中止処理をやり直してから、⑤計算をやり直して下さい。"
+                           : checkDiskAction("⑤計算"));
     report.unreadableFiles = static_cast<long>(unreadableFiles().size());
     told.unreadableFiles("⑤計算");
     const bool failed = !report.ok();
@@ -217,6 +222,7 @@ struct KORIVANEXPDTHISWEEKNQUEL::CalculationInputs {
 // The outcome of one horse.
 struct KORIVANEXPDTHISWEEKNQUEL::HorseOutcome {
     bool failed = false;
+    std::string data;  // what of the horse's data failed it (DataFault::data()), if that did
     std::vector<long> progress4;
 };
 
@@ -228,6 +234,12 @@ struct KORIVANEXPDTHISWEEKNQUEL::HorseBuffers {
 };
 
 namespace {
+
+// What of the data a failure tells of; empty when it is no fault of the data.
+std::string dataOf(const std::exception& e) {
+    const auto* d = dynamic_cast<const DataFault*>(&e);
+    return d ? d->data() : std::string();
+}
 
 // The horse bar at list entry i: the two sweeps over the list move it alike.
 long horseBarAt(std::size_t i, std::size_t listed) {
@@ -359,8 +371,9 @@ KORIVANEXPDTHISWEEKNQUEL::HorseOutcome KORIVANEXPDTHISWEEKNQUEL::workHorse(const
             try {
                 ExpandFactorsAndPredict(std::span<std::string>(buf.records.data(), m), in.tables, &in.stats,
                                         &result.progress4, &buf.categories);
-            } catch (const std::exception&) {
+            } catch (const std::exception& e) {
                 result.failed = true;
+                result.data = dataOf(e);
                 m = BuildUmagotoEx(in.inputs, runs, buf.records, buf.failure);
             }
         }
@@ -384,8 +397,12 @@ void KORIVANEXPDTHISWEEKNQUEL::reportHorses(CalculationReport& report, const std
         const HorseOutcome& horse = outcomes[i];
         for (long v : horse.progress4) setBar(&ExpansionControls::ProgressBar4, "ProgressBar4", v);
         if (horse.failed) {
-            if (report.failedHorses == 0) report.firstFailedKettoNum = horses[i];
+            if (report.failedHorses == 0) {
+                report.firstFailedKettoNum = horses[i];
+                report.firstFailedData = horse.data;
+            }
             ++report.failedHorses;
+            if (!horse.data.empty()) ++report.dataFailedHorses;
         }
         setBar(&ExpansionControls::ProgressBar3, "ProgressBar3", horseBarAt(i, listed));
         if (yield_) yield_();

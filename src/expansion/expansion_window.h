@@ -41,6 +41,8 @@ struct CalculationReport {
     std::size_t horses = 0;          // listed horses (each once)
     std::size_t failedHorses = 0;    // horses whose building or calculation failed
     std::string firstFailedKettoNum;
+    std::size_t dataFailedHorses = 0;  // of those: failed for their data (a time that holds no number)
+    std::string firstFailedData;       // what failed the first failed horse when it was its data
     std::string tableFailure;        // a factor weight table that could not be read (its path)
     std::string error;               // an unexpected failure outside the horses
     long hahaumaRecords = 0, kyosobaRecords = 0;  // work file records (-1: not written)

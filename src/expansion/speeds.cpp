@@ -24,17 +24,29 @@ RaceKind kindOf(std::string_view exRec) {
     return RaceKind::Other;
 }
 
-// A text as a decimal number (blanks around ignored); anything else fails the horse.
-float number(std::string_view text, const char* what) {
+// A member of the record, in English and as the user knows it.
+struct Named {
+    const char* english;
+    const char* name;
+};
+constexpr Named kTime{"Time", "走破タイム"};
+constexpr Named kHaronTimeL3{"HaronTimeL3", "後3ハロンタイム"};
+constexpr Named kKyori{"Kyori", "距離"};
+
+// A text as a decimal number (blanks around ignored); anything else fails
+// the horse for its data.
+float number(std::string_view text, const Named& m) {
     std::optional<double> v = strictNumber(text);
-    if (!v) throw CalcError(std::string("not a number in ") + what + ": '" + std::string(text) + "'");
+    if (!v)
+        throw CalcDataError(std::string("not a number in ") + m.english + ": '" + std::string(text) + "'",
+                            std::string(m.name) + "「" + std::string(text) + "」が数字ではありません");
     return static_cast<float>(*v);
 }
 
 // The whole-race time in tenths of a second: minutes x 600 + seconds in tenths.
 float totalTenths(std::string_view time) {
-    const float minutes = number(time.substr(0, 1), "Time");
-    const float tenths = number(time.substr(1, 3), "Time");
+    const float minutes = number(time.substr(0, 1), kTime);
+    const float tenths = number(time.substr(1, 3), kTime);
     const float m600 = minutes * 600.0f;
     return m600 + tenths;
 }
@@ -71,7 +83,7 @@ std::string sampleCountText(long long c) {
 std::string CalcAgariSpeed(std::string_view exRec) {
     const std::string l3 = getField(exRec, ex::HaronTimeL3);
     if (l3 == "   ") return std::string(7, ' ');
-    const float t = number(l3, "HaronTimeL3");
+    const float t = number(l3, kHaronTimeL3);
     float v = 0.0f;
     const RaceKind kind = kindOf(exRec);
     if (kind == RaceKind::Flat && t != 0.0f) v = 21600.0f / t;
@@ -82,13 +94,13 @@ std::string CalcAgariSpeed(std::string_view exRec) {
 std::string CalcPaceSpeed(std::string_view exRec) {
     const std::string l3 = getField(exRec, ex::HaronTimeL3);
     if (l3 == "   ") return std::string(7, ' ');
-    const float t3 = number(l3, "HaronTimeL3");
+    const float t3 = number(l3, kHaronTimeL3);
     float v = 0.0f;
     const RaceKind kind = kindOf(exRec);
     if (kind != RaceKind::Other && t3 != 0.0f) {
         const float total = totalTenths(getField(exRec, ex::Time));
         const float before = total - t3;
-        const float kyori = number(getField(exRec, ex::Kyori), "Kyori");
+        const float kyori = number(getField(exRec, ex::Kyori), kKyori);
         const float d = kyori - (kind == RaceKind::Flat ? 600.0f : 200.0f);
         if (before == 0.0f) throw CalcError("zero pace time");
         const float q = d / before;
@@ -100,9 +112,9 @@ std::string CalcPaceSpeed(std::string_view exRec) {
 std::string CalcSohaSpeed(std::string_view exRec) {
     const std::string time = getField(exRec, ex::Time);
     float v = 0.0f;
-    if (time != "    " && number(time, "Time") != 0.0f) {
+    if (time != "    " && number(time, kTime) != 0.0f) {
         const float total = totalTenths(time);
-        const float kyori = number(getField(exRec, ex::Kyori), "Kyori");
+        const float kyori = number(getField(exRec, ex::Kyori), kKyori);
         const float q = kyori / total;
         v = q * 36.0f;
     }

@@ -8,7 +8,8 @@ namespace kv::expansion {
 
 // The three actual-speed procedures. They read HaronTimeL3, Time, Kyori and
 // TrackCD of the expanded run record `exRec` and return exactly 7 characters.
-// A time or distance that is not a number, or a zero pace time, throws CalcError.
+// A time or distance that is not a number throws CalcDataError (a fault of the
+// run's data); a zero pace time throws CalcError.
 std::string CalcAgariSpeed(std::string_view exRec);
 std::string CalcPaceSpeed(std::string_view exRec);
 std::string CalcSohaSpeed(std::string_view exRec);

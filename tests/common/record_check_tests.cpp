@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "common/codetable.h"
 #include "common/fsys.h"
 #include "common/recordcheck.h"
 
@@ -126,18 +127,13 @@ TEST(RecordCheck, FirstDamagedRecordAndWhatIsWrong) {
 }
 
 
-// A stream of fields, eight a row, whose rows start with a table number (the
-// code table's form): every way of laying the fields out is taken as the
-// table's reader takes it; only rows whose number is not digits, quotes that
-// do not pair, rows past the last the table holds and bytes that are no text
-// are named, at the line where the row starts.
+// The code table's stream of fields, eight a row: every way of laying the
+// fields out is taken as the table's reader takes it, and any text is a cell
+// (a row of titles is a row no lookup asks for); only fields that make no
+// whole rows, quotes that do not pair, rows past the last the table holds and
+// bytes that are no text are named, at the line where the row starts.
 TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
-    kv::RecordLayout l;
-    l.text = true;
-    l.fieldForm = true;
-    l.rowFields = 8;
-    l.maxLines = 3;
-    l.lineFields = {{"", 0, 0, 0, 0, kv::LineField::Digits, false, "表番号", "table number"}};
+    const kv::RecordLayout l = kv::codeTableLayout();
     struct Case {
         const char* name;
         std::string bytes;
@@ -146,6 +142,9 @@ TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
         const char* what;
     };
     const std::string row = "\"2001\",\"01\",\"a\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n";
+    std::string full;
+    for (int k = 0; k < kv::CodeTable::kRows; ++k) full += row;
+    const std::string whole = "値の数が行に揃っていません";
     const Case cases[] = {
         {"a row a line", row + row, 0, 0, ""},
         {"rows over two lines", "\"2001\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n" + row, 0, 0, ""},
@@ -154,16 +153,20 @@ TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
         {"blanks around the quotes", " \"2001\" , \"01\",\"\",\"\",\"\",\"\",\"\", \"\" \r\n", 0, 0, ""},
         {"line ends LF or CR alone", "2001,01,a,b\nc,d,e,f\r2002,01,a,b,c,d,e,f", 0, 0, ""},
         {"no line end after the last row", row + row.substr(0, row.size() - 2), 0, 0, ""},
-        {"a row ending with the file", row + "\"2001\",\"02\"", 0, 0, ""},
-        {"a number of letters on a row's second line", "\"2001\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n"
-                                                        "\"20X1\",\"01\",\"a\",\"b\"\r\n\"c\",\"d\",\"e\",\"f\"\r\n",
-         3, 1, "表番号が数字ではありません"},
-        {"a field too few shifts the rows", "2001,01,a,b,c,d,e\r\n2002,A1,a,b,c,d,e,f\r\n", 2, 1, "表番号が数字ではありません"},
+        {"a row of titles", "\"No\",\"Code\",\"Name\",\"Short\",\"Kana\",\"Roman\",\"English\",\"Abbr\"\r\n" + row, 0, 0,
+         ""},
+        {"table numbers of letters, blanks and signs", "20X1,01,a,b,c,d,e,f\r\n,,,,,,,\r\n-1,+2,,,,,,\r\n", 0, 0, ""},
+        {"as many rows as the table holds", full, 0, 0, ""},
+        {"a row ending with the file", row + "\"2001\",\"02\"", 2, 1, whole.c_str()},
+        {"a field lost shifts the rows", "2001,01,a,b,c,d,e\r\n2002,01,a,b,c,d,e,f\r\n", 2, 1, whole.c_str()},
+        {"a field added", "2001,01,a,b,c,d,e,f,g\r\n2002,01,a,b,c,d,e,f\r\n", 2, 1, whole.c_str()},
         {"a quote that does not pair", row + "\"2001\",\"01\",\"a\"b\",\"c\",\"d\",\"e\",\"f\",\"g\"\r\n", 2, 1,
          "引用符が対になっていません"},
-        {"more rows than the table holds", row + row + row + row + row, 4, 2, "行が多すぎます"},
+        {"more rows than the table holds", full + row + row, 502, 2, "行が多すぎます"},
         {"a NUL byte", row + std::string("\"2001\",\"01\",\"a\0\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n", 38), 2, 1,
          "NUL バイトが有ります"},
+        {"bytes that are no text", row + "\"2001\",\"01\",\"a\x80\",\"b\",\"c\",\"d\",\"e\",\"f\"\r\n", 2, 1,
+         "文字でないバイトが有ります"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -107,13 +107,17 @@ TEST_F(CalcRunTest, PhasesFiltersAndFailureIsolation) {
     EXPECT_EQ(r.firstFailedKettoNum, kH3);
     EXPECT_FALSE(r.ok());
 
-    // The end text, then one message naming the count and the first horse.
+    // The end text, then one message naming the count and the first horse with
+    // what of its data failed it, and the steps that write that data again
+    // (not the disk: the data is at fault).
     EXPECT_EQ(status.texts.front(), (std::pair<std::string, std::string>("Text3", KORIVANEXPDTHISWEEKNQUEL::kStartText)));
     EXPECT_EQ(status.last("Text3"), KORIVANEXPDTHISWEEKNQUEL::kFailedText);
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].find("計算できなかった馬が 1 頭あります（最初: " + std::string(kH3) + "）"),
+    EXPECT_NE(messages.messages[0].find("計算できなかった馬が 1 頭あります（最初: " + std::string(kH3) +
+                                        "、距離「16x0」が数字ではありません）。②構造・中止処理をやり直してから、⑤計算をやり直して下さい。"),
               std::string::npos)
         << messages.messages[0];
+    EXPECT_EQ(messages.messages[0].find("ディスク"), std::string::npos) << messages.messages[0];
     // H2 is listed twice: worked once, and the repeat is noted (no failure of its own).
     EXPECT_NE(messages.messages[0].find("KETTONUMTHISWEEKN.dat で繰り返されたレコード 1 件を読み飛ばしました"),
               std::string::npos)

@@ -2,6 +2,7 @@
 // the file, how many records or lines are damaged and the first of them, and
 // what to do, and goes on; a folder in place of a file fails the step.
 #include "hardening_rig.h"
+#include "common/codetable.h"
 
 using namespace kvhard;
 
@@ -37,8 +38,23 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         std::string file;
         std::function<void(std::string&)> damage;  // none: a folder in place of the file
         std::string said;                           // part of the message ("" : nothing about the file)
+        bool fails = false;                         // the step fails for the damage (a horse not calculated)
     };
     const std::string se1 = "SETHISWEEKN.dat に壊れたレコードが ";
+    const std::string codeTable = kv::files::CODE_TABLE;
+    const std::string codeLines = [&] {
+        const std::string b = *kv::readFileBytes(app + "/" + codeTable);
+        return std::to_string(std::count(b.begin(), b.end(), '\n'));
+    }();
+    const std::string codeRedo = "JRACODE フォルダの CodeTable.csv を入れ直して下さい。";
+    const std::string kishu = std::string(kv::dirs::OPTION1N) + "/" + kv::option1n::KISHUSEISEI;
+    const long long kishuRecords = kv::fileSize(app + "/" + kishu) / 121;
+    const std::string statRedo = "OPTION1N フォルダの統計ファイルを入れ直して下さい。";
+    // A horse's runs, its entry last: the entry's time of the last three furlongs with a letter.
+    const std::string horse = exFile.substr(19, 10), runFile = "UMAGOTOTHISWEEKN/" + horse + ".dat";
+    const std::string runs = *kv::readFileBytes(app + "/" + runFile);
+    const std::size_t runRecords = runs.size() / 555;
+    const std::string lastThree = runs.substr((runRecords - 1) * 555 + 390, 1) + "A" + runs.substr((runRecords - 1) * 555 + 392, 1);
     // The day files of the results: the number of lines of one, a place after
     // the n-th comma of its line (1-based), how to make one again.
     const std::string dayOf = dayFile.substr(0, 22), historyDay = "history-day --day=" + dayFile.substr(8, 14);
@@ -78,6 +94,14 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
          dayFile + " に壊れた行が 1 行あります（最初: " + linesOf(dayFile) + " 行目、引用符が対になっていません）。" + redo},
         {"NUL byte", "predict", "JRACODE/CodeTable.csv",
          [](std::string& b) { b[b.find('\n') + 3] = '\0'; }, "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、NUL バイトが有ります）"},
+        {"502 rows", "predict", codeTable,
+         [](std::string& b) {
+             const std::string row = b.substr(0, b.find('\n') + 1);
+             while (std::count(b.begin(), b.end(), '\n') < kv::CodeTable::kRows + 1) b += row;
+         },
+         codeTable + " に壊れた行が 1 行あります（最初: 502 行目、行が多すぎます）。" + codeRedo},
+        {"a quote that does not pair", "predict", codeTable, [](std::string& b) { b.insert(b.find('\n') + 3, "\""); },
+         codeTable + " に壊れた行が 1 行あります（最初: 2 行目、引用符が対になっていません）。" + codeRedo},
         {"folder in place", "history-search", dayFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + dayFile},
         {"folder in place", "predict", exFile, nullptr, "読み込めなかったファイルが 1 件あります（最初: " + exFile},
         {"folder in place", "fetch", week + kv::listFiles(app + "/" + week).front(), nullptr,
@@ -148,9 +172,26 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         {"date to blanks", "big-payouts", dayFile.substr(0, 22) + "lupRCM.txt",
          [](std::string& b) { b.replace(10, 2, "  "); },
          "lupRCM.txt に壊れた行が 1 行あります（最初: 1 行目、日付が数字ではありません）"},
-        {"table number to letters", "big-payouts", "JRACODE/CodeTable.csv",
-         [](std::string& b) { b[b.find('\n') + 2] = 'X'; },
-         "JRACODE/CodeTable.csv に壊れた行が 1 行あります（最初: 2 行目、表番号が数字ではありません）"},
+        // The code table: one stream of values, eight a row, as many rows as it holds.
+        {"a value lost", "big-payouts", codeTable, [](std::string& b) { b.erase(b.find('\n') + 1, 7); },
+         codeTable + " に壊れた行が 1 行あります（最初: " + codeLines + " 行目、値の数が行に揃っていません）。" + codeRedo},
+        // The statistics files: records of text.
+        {"NUL bytes", "calculate", kishu, [](std::string& b) { std::fill(b.begin() + 121 + 5, b.begin() + 121 + 9, '\0'); },
+         kishu + " に壊れたレコードが 1 件あります（最初: 2 件目、NUL バイトが有ります）。" + statRedo},
+        {"bytes that are no text in every record", "calculate", kishu,
+         [](std::string& b) {
+             for (std::size_t at = 0, k = 0; at + 121 <= b.size(); at += 121, ++k) b[at + 20] = k % 2 ? '\x80' : '\xFF';
+         },
+         kishu + " に壊れたレコードが " + std::to_string(kishuRecords) + " 件あります（最初: 1 件目、文字でないバイトが有ります）。" +
+             statRedo},
+        // A time of a run that holds no number: the horse is not calculated, for its data.
+        {"a letter in the last three furlongs' time", "calculate", runFile,
+         [&](std::string& b) { b[(runRecords - 1) * 555 + 391] = 'A'; },
+         "計算できなかった馬が 1 頭あります（最初: " + horse + "、後3ハロンタイム「" + lastThree +
+             "」が数字ではありません）。" + runFile + " に壊れたレコードが 1 件あります（最初: " +
+             std::to_string(runRecords) + " 件目、後3ハロンタイムが数字ではありません）。②構造・中止処理をやり直して下さい。"
+             "②構造・中止処理をやり直してから、⑤計算をやり直して下さい。",
+         true},
         {"horse number to letters", "fix-previous-day", "UMAGOTOTHISWEEKN/" + exFile.substr(19, 10) + ".dat",
          [](std::string& b) { b.replace(28, 2, "AB"); },
          "に壊れたレコードが 1 件あります（最初: 1 件目、馬番が数字ではありません）。②構造・中止処理をやり直して下さい。"},
@@ -197,7 +238,7 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
             EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
             EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
         }
-        EXPECT_EQ(r.code, c.damage ? 0 : 1)
+        EXPECT_EQ(r.code, c.damage && !c.fails ? 0 : 1)
             << (c.damage ? "damaged but readable: the step goes on" : "unreadable: the step fails");
         fs::remove_all(path);
         ASSERT_TRUE(kv::writeFileAtomic(path, kept));

@@ -91,8 +91,11 @@ Snapshot written(const std::string& app, const Stamps& before) {
     return s;
 }
 
-// Puts back the files of `base` that a step changed in app (and removes those it added).
+// Puts back the files of `base` that a step changed in app (and removes those
+// it added), and the step record: the next step finds the road as it was.
 void undo(const std::string& base, const std::string& app, const Snapshot& changed) {
+    if (const auto steps = kv::readFileBytes(base + "/" + kv::files::STEPSTATE))
+        ASSERT_TRUE(kv::writeFileAtomic(app + "/" + kv::files::STEPSTATE, *steps));
     for (const auto& [rel, bytes] : changed) {
         const auto was = kv::readFileBytes(base + "/" + rel);
         if (was)
@@ -126,6 +129,12 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
     std::vector<std::string> tables = perCategory;
     tables.push_back(total);
     const std::string codeTable = kv::files::CODE_TABLE;
+    std::string feedKs;  // the week's jockeys as the feed delivers them
+    for (const auto& n : kv::listFiles(base + "/" + kv::dirs::JVFEED + "/" + kv::feed::WEEK))
+        if (kv::readFileBytes(base + "/" + kv::dirs::JVFEED + "/" + kv::feed::WEEK + "/" + n)->substr(0, 2) == "KS")
+            feedKs = std::string(kv::dirs::JVFEED) + "/" + kv::feed::WEEK + "/" + n;
+    ASSERT_FALSE(feedKs.empty());
+    const std::string runFile = std::string(kv::dirs::UMAGOTO) + "/" + kv::listFiles(base + "/" + kv::dirs::UMAGOTO).front();
 
     struct Case {
         const char* form;
@@ -257,6 +266,31 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
          }, {"predict"}},
         {"code table without a line end after its last row", {codeTable}, [](std::string& b) { b.resize(b.size() - 2); },
          {"predict"}},
+        {"code table with a row of titles first", {codeTable}, [](std::string& b) {
+             b.insert(0, "\"No\",\"Code\",\"Name\",\"Short\",\"Kana\",\"Roman\",\"English\",\"Abbr\"\r\n");
+         }, {"predict", "big-payouts"}},
+        {"code table numbers of letters and blanks", {codeTable}, onLine(1, [](const std::string& l) {
+             return "\"20X1\",\"  \"" + l.substr(l.find(',', l.find(',') + 1));
+         }), {"big-payouts"}, false},
+        // The jockeys: a birth date not known is left blank, the year alone too.
+        {"jockeys of blank birth dates, as delivered", {feedKs}, [](std::string& b) {
+             for (std::size_t at = 0; at + 4173 <= b.size(); at += 4173) b.replace(at + 33, 8, 8, ' ');
+         }, {"fetch"}, false},
+        {"jockeys of blank birth dates, as supplied", {stat + o::KS_SUPPLIED}, [](std::string& b) {
+             for (std::size_t at = 0; at + 4161 <= b.size(); at += 4161) b.replace(at + 33, 8, 8, ' ');
+         }, {"calculate"}, false},
+        {"jockeys of blank birth years", {kv::files::KS}, [](std::string& b) {
+             for (std::size_t at = 0; at + 4161 <= b.size(); at += 4161) b.replace(at + 33, 4, 4, ' ');
+         }, {"calculate"}, false},
+        // A run without its times, and times in the other forms a number takes.
+        {"a run without times", {runFile}, [](std::string& b) {
+             b.replace(555 + 338, 4, 4, ' ');
+             b.replace(555 + 390, 3, 3, ' ');
+         }, {"calculate"}, false},
+        {"times with a point and blanks", {runFile}, [](std::string& b) {
+             b.replace(338, 4, "1.5 ");
+             b.replace(390, 3, " 35");
+         }, {"calculate"}, false},
         // The day files of earlier weeks, as their writers can leave them.
         {"a payout of 0", {day + kv::suffix::TEKICHU}, onLine(4, [](const std::string& l) {
              const std::size_t at = l.find(",\"") + 2;
@@ -304,6 +338,8 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
         {"a blank breeding number", {stat + o::STALLION}, [](std::string& b) { b.replace(402, 10, 10, ' '); },
          {"calculate"}, false},
         {"a jockey code with a letter", {stat + o::KISHUSEISEI}, [](std::string& b) { b.replace(0, 5, "A0123"); },
+         {"calculate"}, false},
+        {"a jockey code of double-byte letters", {stat + o::KISHUSEISEI}, [](std::string& b) { b.replace(0, 4, "\x82\x60\x82\x61"); },
          {"calculate"}, false},
         {"a blank dam in the foal list", {stat + o::HNSK}, [](std::string& b) { b.replace(0, 10, 10, ' '); },
          {"calculate"}, false},

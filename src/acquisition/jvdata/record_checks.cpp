@@ -1,11 +1,31 @@
 #include "acquisition/jvdata/jvdata.h"
 #include "common/appfolder.h"
+#include "common/numbers.h"
 #include "common/recordcheck.h"
 
 namespace kv::jv {
 namespace {
 
 std::string redo(const std::string& step) { return step + "をやり直して下さい。"; }
+
+bool blank(std::string_view v) { return v.find_first_not_of(' ') == std::string_view::npos; }
+
+bool digitsOrBlank(std::string_view v) {
+    return blank(v) || v.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// A jockey's birth year as the factor of the jockey's age reads it: four
+// digits, or blanks for a jockey whose birth date is not known. The month
+// and the day are shown as delivered, never read as numbers.
+const DigitField kJockeyBirthYear{Field{KsRecord::BirthDate.off, 4}, "生年", "birth year", digitsOrBlank};
+
+// The times of a run as the speeds read them: blanks (no time), or a
+// decimal number (kv::strictNumber); the time of the whole race also its
+// minutes (the first character) and its seconds and tenths (the other three).
+bool furlongTime(std::string_view v) { return blank(v) || strictNumber(v).has_value(); }
+bool raceTime(std::string_view v) {
+    return blank(v) || (strictNumber(v) && strictNumber(v.substr(0, 1)) && strictNumber(v.substr(1)));
+}
 
 const DigitField kMakeDate{Head::MakeDate, "作成日", "make date"};
 const DigitField kRaceKey{RaceIdHead::RaceId, "レースキー", "race key"};
@@ -62,8 +82,7 @@ void registerRecordChecks() {
     ks.length = KsRecord::kLength;
     ks.crlf = true;
     ks.text = true;
-    ks.digits = {
-        kMakeDate, {KsRecord::KisyuCode, "騎手コード", "jockey code"}, {KsRecord::BirthDate, "生年月日", "birth date"}};
+    ks.digits = {kMakeDate, {KsRecord::KisyuCode, "騎手コード", "jockey code"}, kJockeyBirthYear};
     ks.action = fetch;
     registerRecordLayout(files::KS, ks);
     registerRecordLayout(files::HR, raceBound(HrRecord::kLength, fetch));
@@ -87,11 +106,24 @@ void registerRecordChecks() {
     registerRecordLayout(files::SE_NEW_D, runners(structure));
     registerRecordLayout(files::UM_NEW, horses(structure));
     // Each horse's runs, its entry last (an empty file: a horse with no runs),
-    // copied from runner records whose text was checked as they were read.
+    // copied from runner records whose text was checked as they were read;
+    // the calculation reads their times as numbers.
     RecordLayout runs = runners(structure);
     runs.text = false;
     runs.nulFree = true;
+    runs.digits.push_back({SeRecord::Time, "走破タイム", "race time", raceTime});
+    runs.digits.push_back({SeRecord::HaronTimeL3, "後3ハロンタイム", "last three furlongs time", furlongTime});
     registerRecordLayout(std::string(dirs::UMAGOTO) + "/*" + suffix::DAT, runs);
+    // This week's horses and dams, one quoted registration number a line (a
+    // number listed again is passed over and noted by the lists' reader).
+    RecordLayout list;
+    list.length = 14;
+    list.crlf = true;
+    list.text = true;
+    list.digits = {{Field{1, 10}, "登録番号", "registration number"}};
+    list.action = structure;
+    registerRecordLayout(files::KETTONUM_LIST, list);
+    registerRecordLayout(files::HAHA_LIST, list);
 
     registerRecordLayout(files::O2_WEEK, raceBound(O2Record::kLength, odds));
     registerRecordLayout(files::O4_WEEK, raceBound(O4Record::kLength, odds));

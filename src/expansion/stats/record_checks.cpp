@@ -5,14 +5,14 @@
 namespace kv::stats {
 namespace {
 
-// Records ending in CR LF, without NUL bytes. The keys are compared as text,
-// as the supplier wrote them (letters and blanks too); the first or last of
-// equal keys wins.
+// Records of CP932 text ending in CR LF, as every record file. The keys are
+// compared as text, as the supplier wrote them (letters and blanks too); the
+// first or last of equal keys wins.
 RecordLayout statLayout(std::size_t length, std::string action) {
     RecordLayout l;
     l.length = length;
     l.crlf = true;
-    l.nulFree = true;
+    l.text = true;
     l.action = std::move(action);
     return l;
 }
