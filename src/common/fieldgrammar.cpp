@@ -59,6 +59,7 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         case LineField::Decimal: return strictNumber(f).has_value();
         case LineField::RaceTime:
             return strictNumber(f.substr(0, 1)) && strictNumber(f.size() > 5 ? f.substr(f.size() - 5) : f);
+        case LineField::Present: return true;
         case LineField::Pair: {  // the position up to the first blank, then the popularity's digits
             const std::size_t blank = f.find(' ');
             if (blank == std::string_view::npos || blank > 9 || !isValNumber(f.substr(0, blank))) return false;
@@ -110,6 +111,7 @@ bool isEmptyFor(std::string_view f, LineField::Kind kind) {
         case LineField::Whole:
         case LineField::Decimal:
         case LineField::RaceTime: return std::all_of(f.begin(), f.end(), isBlank);
+        case LineField::Present: return false;
         default: return f.empty();
     }
 }
@@ -160,7 +162,10 @@ std::vector<std::size_t> nameTextLines(DamageTally& t, std::string_view bytes) {
 }
 
 void nameFieldProblem(DamageTally& t, std::size_t line, const LineField& r) {
-    t.damaged(line, std::string(r.name) + "が数字ではありません", std::string(r.english) + " is not digits");
+    if (r.kind == LineField::Present)
+        t.damaged(line, "値が足りません", "the line has fewer values than its reader takes");
+    else
+        t.damaged(line, std::string(r.name) + "が数字ではありません", std::string(r.english) + " is not digits");
 }
 
 }  // namespace
@@ -219,12 +224,9 @@ void checkLines(DamageTally& t, std::string_view bytes, const RecordLayout& l) {
     std::size_t at = 0, line = 0;
     while (at < bytes.size()) {
         ++line;
-        // A line ends as the quoted-line reader ends it: CR LF, LF or CR.
-        const auto end = bytes.find_first_of("\r\n", at);
-        if (end == std::string_view::npos) {
-            t.damaged(line, "ファイルが行の途中で終わっています", "the file ends inside the line");
-            break;
-        }
+        // A line ends as the quoted-line reader ends it: CR LF, LF or CR; the
+        // last one may end with the file, as the reader's last value does.
+        const auto end = std::min(bytes.find_first_of("\r\n", at), bytes.size());
         const std::string_view s = bytes.substr(at, end - at);
         bool nul = false;
         if (l.maxLines != 0 && line > l.maxLines)
@@ -240,7 +242,7 @@ void checkLines(DamageTally& t, std::string_view bytes, const RecordLayout& l) {
             else if (const LineField* r = lineFieldProblem(fields, n, line, l.lineFields))
                 nameFieldProblem(t, line, *r);
         }
-        at = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+        at = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
     }
 }
 

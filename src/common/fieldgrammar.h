@@ -14,8 +14,8 @@ namespace kv {
 // l.headFields): text, quotes, the field rules and the rows (maxLines,
 // wholeRows, minRows); a fault is told at the line where its row starts.
 void checkStream(DamageTally& t, std::string_view bytes, const RecordLayout& l);
-// A file of lines, each ending in CR LF, LF or CR: text, quotes, the field
-// rules and maxLines, line by line.
+// A file of lines, each ending in CR LF, LF or CR (the last one may end
+// with the file): text, quotes, the field rules and maxLines, line by line.
 void checkLines(DamageTally& t, std::string_view bytes, const RecordLayout& l);
 
 }  // namespace kv

@@ -45,7 +45,9 @@ struct LineField {
     // up to the first blank among the first ten characters.
     // RaceTime: a time as the speed export reads it ("1.44.90"): its first
     // character and its last five characters each a Decimal.
-    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination, Whole, Decimal, RaceTime };
+    // Present: any text, empty too, as long as the field stands on the line:
+    // a line of fewer values than its reader takes reads into the next one.
+    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination, Whole, Decimal, RaceTime, Present };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
     // the lines fromLine..toLine (1-based), every line when fromLine is 0.
@@ -64,7 +66,7 @@ struct LineField {
 };
 
 struct RecordLayout {
-    std::size_t length = 0;          // 0: lines of text, each ending in CR LF
+    std::size_t length = 0;          // 0: text, lines or a stream of values
     bool crlf = false;               // each record ends in CR LF
     bool text = false;               // CP932 text: no NUL byte, no byte outside CP932
     bool nulFree = false;            // no NUL byte (a record whose text was checked before)

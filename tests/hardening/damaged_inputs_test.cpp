@@ -62,6 +62,10 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         const std::string b = *kv::readFileBytes(app + "/" + file);
         return std::to_string(std::count(b.begin(), b.end(), '\n'));
     };
+    const auto lineOf = [&](const std::string& file, const std::string& text) {  // where text first stands
+        const std::string b = *kv::readFileBytes(app + "/" + file);
+        return std::to_string(std::count(b.begin(), b.begin() + static_cast<long>(b.find(text)), '\n') + 1);
+    };
     const auto afterComma = [](const std::string& b, std::size_t lineStart, int n) {
         std::size_t at = lineStart;
         for (int k = 0; k < n; ++k) at = b.find(',', at) + 1;
@@ -135,13 +139,12 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
              b[b.find(',', at) + 1] = 'A';
          },
          "kaiteki.txt に壊れた行が 1 行あります（最初: 4 行目、率が数字ではありません）。⑥予想・結果をやり直して下さい。"},
-        {"payout to letters", "history-search", dayFile,
-         [](std::string& b) {
-             std::size_t at = 0;
-             for (int line = 1; line < 5; ++line) at = b.find('\n', at) + 1;
-             b[b.find(',', at) + 2] = 'A';
+        {"a hit position to letters", "history-search", dayFile,
+         [&](std::string& b) {
+             const std::size_t at = afterComma(b, lineStart(b, 6), 1);
+             b.replace(at, b.find(',', at) - at, "\"A 1\"");
          },
-         "tekichu.txt に壊れた行が 1 行あります（最初: 5 行目、配当が数字ではありません）"},
+         "tekichu.txt に壊れた行が 1 行あります（最初: 6 行目、予想順と人気が数字ではありません）"},
         // A value lost or added shifts every later row of a file read as one
         // stream of values; the history converts some values to numbers.
         {"cut inside a line", historyDay.c_str(), dayOf + kv::suffix::TEKICHU_PC,
@@ -166,12 +169,19 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
         {"time to letters", "history-search", dayOf + kv::suffix::LUP_RCM,
          [&](std::string& b) { b[afterComma(b, b.find("\"HS\""), 13) + 1] = 'A'; },
          dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 5 行目、推定タイムが数字ではありません）。" + redo},
+        {"a runner's line cut short", "history-search", dayOf + kv::suffix::LUP_RCM,
+         [&](std::string& b) {
+             const std::size_t at = afterComma(b, b.find("\"HS\""), 14) - 1;
+             b.erase(at, b.find('\r', at) - at);
+         },
+         dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 5 行目、値が足りません）。" + redo},
+        {"a hit's payout to letters", "big-payouts", dayOf + kv::suffix::LUP_RCM,
+         [&](std::string& b) { b[afterComma(b, b.find("\"AT\""), 5) + 1] = 'A'; },
+         dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: " + lineOf(dayOf + kv::suffix::LUP_RCM, "\"AT\"") +
+             " 行目、配当が数字ではありません）。" + redo},
         {"a quote that does not pair", "big-payouts", dayOf + kv::suffix::LUP_RCM,
          [](std::string& b) { b.insert(b.find("\"RC\"") + 6, "\""); },
          dayOf + kv::suffix::LUP_RCM + " に壊れた行が 1 行あります（最初: 3 行目、引用符が対になっていません）。" + redo},
-        {"date to blanks", "big-payouts", dayFile.substr(0, 22) + "lupRCM.txt",
-         [](std::string& b) { b.replace(10, 2, "  "); },
-         "lupRCM.txt に壊れた行が 1 行あります（最初: 1 行目、日付が数字ではありません）"},
         // The code table: one stream of values, eight a row, as many rows as it holds.
         {"a value lost", "big-payouts", codeTable, [](std::string& b) { b.erase(b.find('\n') + 1, 7); },
          codeTable + " に壊れた行が 1 行あります（最初: " + codeLines + " 行目、値の数が行に揃っていません）。" + codeRedo},

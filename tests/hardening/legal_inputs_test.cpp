@@ -323,6 +323,16 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
         {"a race list of CR line ends", {day + kv::suffix::LUP_RCM}, [](std::string& b) {
              for (std::size_t at = b.find("\r\n"); at != std::string::npos; at = b.find("\r\n", at + 1)) b.erase(at + 1, 1);
          }, historySteps},
+        {"a race list without a line end after its last line", {day + kv::suffix::LUP_RCM},
+         [](std::string& b) { b.resize(b.size() - 2); }, historySteps},
+        // Values that no reader turns into a number are shown or compared as text, whatever they hold.
+        {"a race list date of blanks", {day + kv::suffix::LUP_RCM}, [](std::string& b) { b.replace(10, 2, "  "); },
+         historySteps},
+        {"a hit summary payout of letters", {day + kv::suffix::TEKICHU}, onLine(4, [](const std::string& l) {
+             std::string out = l;
+             out[out.find(',') + 2] = 'X';
+             return out;
+         }), {historyDay.c_str()}, false},
         {"rates with an empty line after them", {day + kv::suffix::KAITEKI}, [](std::string& b) { b += "\r\n"; },
          {historyDay.c_str()}},
         {"rates with a sign, and a point at either end", {day + kv::suffix::KAITEKI}, onLine(3, [](const std::string& l) {
