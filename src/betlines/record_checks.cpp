@@ -15,6 +15,8 @@ void registerRecordChecks() {
     // position of a hit ("19 20": position, blank, popularity) as val()
     // reads it, up to its blank, for the races it colours.
     RecordLayout hits = pred::dayStreamLayout(8);
+    // The day is listed by its header: one without its first value is not.
+    hits.lineFields.push_back({"", 1, 1, 0, 0, LineField::Text, false, "日付", "date"});
     for (unsigned race = 1; race <= 12; ++race)
         hits.lineFields.push_back(
             {"", 4 * race + 2, 4 * race + 2, 1, 7, LineField::Pair, true, "予想順と人気", "rank and favour"});

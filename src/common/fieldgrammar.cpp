@@ -32,6 +32,10 @@ std::size_t splitFields(std::string_view s, LineFields& out, bool& formed) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+bool isDigits(std::string_view f) {
+    return !f.empty() && std::all_of(f.begin(), f.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // A number as val() reads it, without what val() passes over: an optional
 // sign, digits with at most one point (at least one digit).
 bool isValNumber(std::string_view f) {
@@ -59,48 +63,16 @@ bool isNumberText(std::string_view f, LineField::Kind kind) {
         case LineField::Decimal: return strictNumber(f).has_value();
         case LineField::RaceTime:
             return strictNumber(f.substr(0, 1)) && strictNumber(f.size() > 5 ? f.substr(f.size() - 5) : f);
+        case LineField::Text:
         case LineField::Present: return true;
         case LineField::Pair: {  // the position up to the first blank, then the popularity's digits
             const std::size_t blank = f.find(' ');
             if (blank == std::string_view::npos || blank > 9 || !isValNumber(f.substr(0, blank))) return false;
-            const std::string_view rest = f.substr(blank + 1);
-            return !rest.empty() && std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+            return isDigits(f.substr(blank + 1));
         }
-        default: break;
+        case LineField::Digits: break;
     }
-    std::size_t i = 0;
-    auto digits = [&] {
-        const std::size_t from = i;
-        while (i < f.size() && f[i] >= '0' && f[i] <= '9') ++i;
-        return i > from;
-    };
-    if (kind == LineField::Combination) {  // each horse number in two characters, " 7" or "12"
-        auto digit = [&f](std::size_t at) { return f[at] >= '0' && f[at] <= '9'; };
-        for (;;) {
-            if (i + 2 > f.size() || !(f[i] == ' ' || digit(i)) || !digit(i + 1)) return false;
-            i += 2;
-            if (i == f.size()) return true;
-            if (f[i] == '-')
-                ++i;
-            else if (f.substr(i, 2) == "\x81\xA8")  // the arrow of an ordered combination
-                i += 2;
-            else
-                return false;
-        }
-    }
-    if (kind == LineField::Padded)
-        while (i < f.size() && f[i] == ' ') ++i;
-    if (!digits()) return false;
-    if (kind == LineField::Counted) {  // the unit: characters that are not ASCII
-        const std::size_t unit = i;
-        while (i < f.size() && static_cast<unsigned char>(f[i]) >= 0x80) {
-            const std::size_t n = cp932Char(f, i);
-            if (n == 0) return false;
-            i += n;
-        }
-        if (i == unit) return false;
-    }
-    return i == f.size();
+    return isDigits(f);
 }
 
 // Whether a field is empty to a reader that converts it: the conversions
@@ -164,6 +136,8 @@ std::vector<std::size_t> nameTextLines(DamageTally& t, std::string_view bytes) {
 void nameFieldProblem(DamageTally& t, std::size_t line, const LineField& r) {
     if (r.kind == LineField::Present)
         t.damaged(line, "値が足りません", "the line has fewer values than its reader takes");
+    else if (r.kind == LineField::Text)
+        t.damaged(line, std::string(r.name) + "が有りません", std::string(r.english) + " is missing");
     else
         t.damaged(line, std::string(r.name) + "が数字ではありません", std::string(r.english) + " is not digits");
 }

@@ -31,10 +31,9 @@ struct DigitField {
 // quoted-line rules (common/quoted.h: fields separated by commas, a quoted
 // field without its quotes, an unquoted field without the blanks around it).
 struct LineField {
-    // Digits: digits only. Padded: digits after blanks (a right-aligned
-    // number). Counted: digits and their unit, a CP932 word ("2025年",
-    // "3日目"). Combination: horse numbers of two characters joined by "-"
-    // or "→" (" 1- 3-12", "12→ 7").
+    // Digits: digits only. Text: any text, not empty. Present: any text,
+    // empty too, as long as the field stands on the line (a line of fewer
+    // values than its reader takes reads into the next one).
     // The forms a reader's conversion takes (common/numbers.h), blanks
     // around allowed: Number, as val() reads it: an optional sign, digits
     // with at most one point ("53.5", ".5", "+53.5", "-0.5"); Whole, as
@@ -45,9 +44,7 @@ struct LineField {
     // up to the first blank among the first ten characters.
     // RaceTime: a time as the speed export reads it ("1.44.90"): its first
     // character and its last five characters each a Decimal.
-    // Present: any text, empty too, as long as the field stands on the line:
-    // a line of fewer values than its reader takes reads into the next one.
-    enum Kind : unsigned char { Digits, Padded, Number, Counted, Pair, Combination, Whole, Decimal, RaceTime, Present };
+    enum Kind : unsigned char { Digits, Text, Present, Number, Pair, Whole, Decimal, RaceTime };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
     // the lines fromLine..toLine (1-based), every line when fromLine is 0.

@@ -170,8 +170,6 @@ bool textProblem(std::string_view s, bool& nul) {
     return false;
 }
 
-// The fields of a line by the quoted-line rules, the first kMaxLineFields of
-
 void useNarrowTextCheck(bool narrow) {
 #if defined(__SSE2__)
     gKindsOf = narrow ? byteKinds : bestByteKinds();

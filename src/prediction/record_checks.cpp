@@ -6,11 +6,6 @@
 
 namespace kv::pred {
 
-std::vector<LineField> dayHeaderFields() {
-    return {{"", 1, 1, 0, 3, LineField::Counted, false, "日付", "date"},
-            {"", 1, 1, 5, 5, LineField::Counted, false, "日次", "day number"}};
-}
-
 RecordLayout dayFileLayout() {
     RecordLayout l;
     l.text = true;
@@ -25,7 +20,6 @@ RecordLayout dayStreamLayout(std::size_t rowFields) {
     l.headFields = 6;
     l.rowFields = rowFields;
     l.wholeRows = true;
-    l.lineFields = dayHeaderFields();
     return l;
 }
 

@@ -139,6 +139,9 @@ TEST(DamagedInputs, AreNamedWithTheirFirstDamagedRecord) {
              b[b.find(',', at) + 1] = 'A';
          },
          "kaiteki.txt に壊れた行が 1 行あります（最初: 4 行目、率が数字ではありません）。⑥予想・結果をやり直して下さい。"},
+        {"a day header without its year", "history-search", dayFile,
+         [](std::string& b) { b.replace(0, b.find(','), "\"\""); },
+         "tekichu.txt に壊れた行が 1 行あります（最初: 1 行目、日付が有りません）"},
         {"a hit position to letters", "history-search", dayFile,
          [&](std::string& b) {
              const std::size_t at = afterComma(b, lineStart(b, 6), 1);

@@ -1,5 +1,6 @@
 // Legal forms of the supplied and stored files beside the one the writers
 // and the sample week use: each reads silently, through every step that reads it.
+#include "common/codec.h"
 #include "hardening_rig.h"
 
 using namespace kvhard;
@@ -328,6 +329,10 @@ TEST(LegalInputs, LoadAsTheUntouchedFilesDoWithoutAWord) {
         // Values that no reader turns into a number are shown or compared as text, whatever they hold.
         {"a race list date of blanks", {day + kv::suffix::LUP_RCM}, [](std::string& b) { b.replace(10, 2, "  "); },
          historySteps},
+        {"day headers of other words",
+         {day + kv::suffix::TEKICHU, day + kv::suffix::KAITEKI, day + kv::suffix::TEKICHU_PC, day + kv::suffix::KAITEKI_PC},
+         onLine(0, [](const std::string& l) { return kv::toCp932("\"令和7年\"") + l.substr(l.find(',')); }),
+         {historyDay.c_str(), "history-search"}, false, "令和7年"},
         {"a hit summary payout of letters", {day + kv::suffix::TEKICHU}, onLine(4, [](const std::string& l) {
              std::string out = l;
              out[out.find(',') + 2] = 'X';
