@@ -38,11 +38,11 @@ void registerRecordChecks() {
         {"HS", 0, 0, 1, 1, LineField::Whole, false, "順位", "rank"},
         {"HS", 0, 0, 3, 3, LineField::Whole, false, "馬番", "horse number"},
         {"HS", 0, 0, 4, 4, LineField::Whole, false, "予想順位", "predicted rank"},
-        {"HS", 0, 0, 5, 6, LineField::Decimal, true, "人気と入線順位", "favour and arrival"},
+        {"HS", 0, 0, 5, 6, LineField::Number, true, "人気と入線順位", "favour and arrival"},
         {"HS", 0, 0, 13, 13, LineField::RaceTime, true, "推定タイム", "estimated time"},
         {"HS", 0, 0, 16, 16, LineField::Present, false, "値", "values"},
         {"AT", 0, 0, 2, 2, LineField::Whole, false, "券種番号", "bet kind number"},
-        {"AT", 0, 0, 5, 5, LineField::Decimal, true, "配当", "payout"},
+        {"AT", 0, 0, 5, 5, LineField::Number, true, "配当", "payout"},
         {"KK", 0, 0, 3, 3, LineField::Present, false, "値", "values"},
     };
     registerRecordLayout(tekichuDir + suffix::LUP_RCM, races);

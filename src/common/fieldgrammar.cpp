@@ -36,38 +36,17 @@ bool isDigits(std::string_view f) {
     return !f.empty() && std::all_of(f.begin(), f.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A number as val() reads it, without what val() passes over: an optional
-// sign, digits with at most one point (at least one digit).
-bool isValNumber(std::string_view f) {
-    std::size_t i = 0;
-    if (i < f.size() && (f[i] == '+' || f[i] == '-')) ++i;
-    bool digit = false, point = false;
-    for (; i < f.size(); ++i) {
-        if (f[i] >= '0' && f[i] <= '9')
-            digit = true;
-        else if (f[i] == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
-    return digit;
-}
-
 bool isNumberText(std::string_view f, LineField::Kind kind) {
     switch (kind) {
-        case LineField::Number:
-            while (!f.empty() && isBlank(f.front())) f.remove_prefix(1);
-            while (!f.empty() && isBlank(f.back())) f.remove_suffix(1);
-            return isValNumber(f);
+        case LineField::Number: return strictNumber(f).has_value();
         case LineField::Whole: return strictInt(f).has_value();
-        case LineField::Decimal: return strictNumber(f).has_value();
         case LineField::RaceTime:
             return strictNumber(f.substr(0, 1)) && strictNumber(f.size() > 5 ? f.substr(f.size() - 5) : f);
         case LineField::Text:
         case LineField::Present: return true;
         case LineField::Pair: {  // the position up to the first blank, then the popularity's digits
             const std::size_t blank = f.find(' ');
-            if (blank == std::string_view::npos || blank > 9 || !isValNumber(f.substr(0, blank))) return false;
+            if (blank == std::string_view::npos || blank > 9 || !strictNumber(f.substr(0, blank))) return false;
             return isDigits(f.substr(blank + 1));
         }
         case LineField::Digits: break;
@@ -81,7 +60,6 @@ bool isEmptyFor(std::string_view f, LineField::Kind kind) {
     switch (kind) {
         case LineField::Number:
         case LineField::Whole:
-        case LineField::Decimal:
         case LineField::RaceTime: return std::all_of(f.begin(), f.end(), isBlank);
         case LineField::Present: return false;
         default: return f.empty();

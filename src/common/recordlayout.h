@@ -35,16 +35,16 @@ struct LineField {
     // empty too, as long as the field stands on the line (a line of fewer
     // values than its reader takes reads into the next one).
     // The forms a reader's conversion takes (common/numbers.h), blanks
-    // around allowed: Number, as val() reads it: an optional sign, digits
-    // with at most one point ("53.5", ".5", "+53.5", "-0.5"); Whole, as
-    // strictInt() reads it: an optional sign and digits; Decimal, as
-    // strictNumber() reads it.
+    // around allowed: Number, a number as val() and strictNumber() read it
+    // whole: an optional sign, digits with at most one point ("53.5", ".5",
+    // "+53.5", "-0.5", "5."); Whole, as strictInt() reads it: an optional
+    // sign and digits.
     // Pair: a position in the form of Number (at most nine characters, no
     // blank before it), a blank and digits ("19 20"): the position is read
     // up to the first blank among the first ten characters.
     // RaceTime: a time as the speed export reads it ("1.44.90"): its first
-    // character and its last five characters each a Decimal.
-    enum Kind : unsigned char { Digits, Text, Present, Number, Pair, Whole, Decimal, RaceTime };
+    // character and its last five characters each a Number.
+    enum Kind : unsigned char { Digits, Text, Present, Number, Pair, Whole, RaceTime };
     // The lines it applies to: those whose first field is `tag` (CP932
     // bytes; "MS*": those whose first field starts with "MS"); with no tag,
     // the lines fromLine..toLine (1-based), every line when fromLine is 0.

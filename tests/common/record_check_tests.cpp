@@ -191,7 +191,7 @@ TEST(RecordCheck, FieldStreamRowsAsTheReaderTakesThem) {
 
 // A field a reader converts to a number is checked in the forms that
 // conversion takes, the quotes and the blanks the quoted-line reader drops
-// aside: val()'s (sign, digits, one point), strictInt()'s, strictNumber()'s,
+// aside: val()'s and strictNumber()'s (sign, digits, one point), strictInt()'s,
 // the race time of the speed export (its first character and its last five
 // each a number) and the position of a hit, read up to its blank among the
 // first ten characters.
@@ -208,8 +208,8 @@ TEST(RecordCheck, NumberFieldsInTheFormsTheirReaderTakes) {
         {K::Number, " 27.2 ", true},    {K::Number, "1E5", false},     {K::Number, "5.5.5", false},
         {K::Number, "+", false},        {K::Number, ".", false},       {K::Number, "53.5x", false},
         {K::Number, "\"1 2\"", false},  {K::Whole, "\" 6\"", true},    {K::Whole, "+12", true},
-        {K::Whole, "1.0", false},       {K::Whole, "-", false},        {K::Decimal, "+12.5", true},
-        {K::Decimal, "12.", true},      {K::Decimal, "1E1", false},    {K::RaceTime, "\"1.44.90\"", true},
+        {K::Whole, "1.0", false},       {K::Whole, "-", false},        {K::Number, "+12.5", true},
+        {K::Number, "12.", true},      {K::Number, "1E1", false},    {K::RaceTime, "\"1.44.90\"", true},
         {K::RaceTime, "\"A.44.90\"", false}, {K::RaceTime, "\"1.44.9x\"", false}, {K::Pair, "\"19 20\"", true},
         {K::Pair, "\"+5 12\"", true},   {K::Pair, "\"123456789 5\"", true}, {K::Pair, "\"1234567890 5\"", false},
         {K::Pair, "\" 5 12\"", false},  {K::Pair, "\"5\"", false},     {K::Pair, "\"5 x\"", false},
